@@ -14,29 +14,29 @@ namespace SkinUI {
 using ZipResult = uint32_t;
 
 enum : ZipResult {
-  ZR_OK = 0x00000000,
-  ZR_NODUPH = 0x00000100,     // couldn't duplicate handle
-  ZR_NOFILE = 0x00000200,     // couldn't create/open file
-  ZR_NOALLOC = 0x00000300,    // failed to allocate memory
-  ZR_WRITE = 0x00000400,      // error writing to file
-  ZR_NOTFOUND = 0x00000500,   // file not found in the zipfile
-  ZR_MORE = 0x00000600,       // still more data to unzip
-  ZR_CORRUPT = 0x00000700,    // zipfile is corrupt or not a zipfile
-  ZR_READ = 0x00000800,       // error reading file
-  ZR_PASSWORD = 0x00001000,   // correct password required
-  ZR_ARGS = 0x00010000,       // caller: faulty arguments
-  ZR_NOTMMAP = 0x00020000,
-  ZR_MEMSIZE = 0x00030000,
-  ZR_FAILED = 0x00040000,
-  ZR_ENDED = 0x00050000,
-  ZR_MISSIZE = 0x00060000,
-  ZR_PARTIALUNZ = 0x00070000,
-  ZR_ZMODE = 0x00080000,      // caller: mixing creation and opening of zip (wrong or stale handle)
-  ZR_NOTINITED = 0x01000000,
-  ZR_SEEK = 0x02000000,
-  ZR_NOCHANGE = 0x04000000,
-  ZR_FLATE = 0x05000000,      // an internal error during flation
-  ZR_RECENT = 0x00000001      // ZipResultText only: the last result of any operation
+    ZR_OK = 0x00000000,
+    ZR_NODUPH = 0x00000100,     // couldn't duplicate handle
+    ZR_NOFILE = 0x00000200,     // couldn't create/open file
+    ZR_NOALLOC = 0x00000300,    // failed to allocate memory
+    ZR_WRITE = 0x00000400,      // error writing to file
+    ZR_NOTFOUND = 0x00000500,   // file not found in the zipfile
+    ZR_MORE = 0x00000600,       // still more data to unzip
+    ZR_CORRUPT = 0x00000700,    // zipfile is corrupt or not a zipfile
+    ZR_READ = 0x00000800,       // error reading file
+    ZR_PASSWORD = 0x00001000,   // correct password required
+    ZR_ARGS = 0x00010000,       // caller: faulty arguments
+    ZR_NOTMMAP = 0x00020000,
+    ZR_MEMSIZE = 0x00030000,
+    ZR_FAILED = 0x00040000,
+    ZR_ENDED = 0x00050000,
+    ZR_MISSIZE = 0x00060000,
+    ZR_PARTIALUNZ = 0x00070000,
+    ZR_ZMODE = 0x00080000,      // caller: mixing creation and opening of zip (wrong or stale handle)
+    ZR_NOTINITED = 0x01000000,
+    ZR_SEEK = 0x02000000,
+    ZR_NOCHANGE = 0x04000000,
+    ZR_FLATE = 0x05000000,      // an internal error during flation
+    ZR_RECENT = 0x00000001      // ZipResultText only: the last result of any operation
 };
 
 constexpr uint32_t kZipKindUnzip = 1;
@@ -45,20 +45,20 @@ struct TUnzip;
 
 // What callers hold: {kind, archive}. Only handles returned by OpenZip and not yet closed are accepted.
 struct ZipHandle {
-  uint32_t kind = kZipKindUnzip;
-  TUnzip* unzip = nullptr;
+    uint32_t kind = kZipKindUnzip;
+    TUnzip* unzip = nullptr;
 };
 
 // The description of one entry. For the query of index -1, index holds the number of entries.
 struct ZipEntry {
-  int index = 0;
-  wchar_t name[MAX_PATH] = {};
-  DWORD attributes = 0;        // FILE_ATTRIBUTE_* bits: read-only, hidden, system, directory, archive
-  FILETIME accessTime = {};    // UTC
-  FILETIME creationTime = {};
-  FILETIME modificationTime = {};
-  uint32_t compressedSize = 0;
-  uint32_t uncompressedSize = 0;
+    int index = 0;
+    wchar_t name[MAX_PATH] = {};
+    DWORD attributes = 0;        // FILE_ATTRIBUTE_* bits: read-only, hidden, system, directory, archive
+    FILETIME accessTime = {};    // UTC
+    FILETIME creationTime = {};
+    FILETIME modificationTime = {};
+    uint32_t compressedSize = 0;
+    uint32_t uncompressedSize = 0;
 };
 
 // Opening. The memory block is not copied and must outlive the handle. Null on failure (the reason is
