@@ -1,0 +1,53 @@
+// Time to compute the drawn response of all ten outputs (every band active, both crossover sides on),
+// which the tuning controller does after reading the amplifier or loading a profile.
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "model/DspConfig.h"
+#include "model/OutputCurve.h"
+#include "model/ResponseMath.h"
+
+namespace {
+
+// The worst case: no band flat, no side off.
+void MakeEveryBandCount(DspConfig& config) {
+    for (int n = 0; n < OutputCount; ++n) {
+        ChannelConfig& ch = config.channels[n];
+        ch.bypass = 0;
+        for (int k = 0; k < ch.eqSize; ++k) ch.eqArray[k].gain = (k % 2 ? 3.0f : -2.5f);
+        ch.crossover = Crossover(40 + n, 1 + n % 3, 4, 12000 - 100 * n, 1 + (n + 1) % 3, 6);
+    }
+}
+
+double ComputeAll(DspConfig& config, const double* axis) {
+    for (int n = 0; n < OutputCount; ++n)
+        OutputResponseDb(config.channels[n], config.channels[n].bypass == 1, axis, CurvePoints, config.hpCurve,
+                         config.lpCurve, config.sumCurves[n]);
+    return config.sumCurves[9][300];
+}
+
+}  // namespace
+
+int main() {
+    auto config = std::make_unique<DspConfig>();
+    MakeEveryBandCount(*config);
+    std::vector<double> axis(CurvePoints);
+    MakeLogFreqAxis(CurveSampleRate, CurvePoints, axis.data());
+
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    double sink = ComputeAll(*config, axis.data());  // warm-up
+    const int passes = 200;
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < passes; ++i) sink += ComputeAll(*config, axis.data());
+    QueryPerformanceCounter(&end);
+    double ms = double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart) / passes;
+    int bands = 0;
+    for (const ChannelConfig& ch : config->channels) bands += ch.eqSize;
+    std::printf("all 10 outputs, %d bands and 20 crossover sides, %d points each: %.3f ms per pass (%d passes, check %.3f)\n",
+                bands, CurvePoints, ms, passes, sink / (passes + 1));
+    return 0;
+}
