@@ -1,0 +1,221 @@
+// DeviceLink: construction, the HID connection, the queue worker and the common steps of every builder.
+#include "device/DeviceLink.h"
+
+#include "Log.h"
+#include "device/HidApiBackend.h"
+#include "device/Payload.h"
+#include "device/Thread.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+constexpr size_t kDeviceStringChars = 255;
+constexpr uint32_t kIdlePollMs = 5;
+constexpr int kStringFailuresThatClose = 3;
+}  // namespace
+
+DeviceLink::DeviceLink() { Construct(DeviceLinkSeams{}); }
+
+DeviceLink::DeviceLink(const DeviceLinkSeams& seams) { Construct(seams); }
+
+void DeviceLink::Construct(const DeviceLinkSeams& seams) {
+    if (seams.hid != nullptr) {
+        mHid = seams.hid;
+    } else {
+        mOwnedHid = std::make_unique<HidApiBackend>();
+        mHid = mOwnedHid.get();
+    }
+    mClock = seams.clock != nullptr ? seams.clock : &SystemDeviceClock();
+    mPoster = seams.poster != nullptr ? seams.poster : &WindowReplyPoster();
+    for (auto& window : mReplyWnd) window = nullptr;
+    mRxBuffer = new uint8_t[HidPacket::kRequestReportSize]();
+    // Set before the worker starts: a link destroyed at once must not be overtaken by its own worker.
+    mRunning = 1;
+    mCmdThread = new Thread(&DeviceLink::McuCmdThread, this);
+}
+
+DeviceLink::~DeviceLink() {
+    mRunning = 0;
+    // Closing first ends a read the worker may be waiting in.
+    CloseHIDDevice(false);
+    if (mCmdThread != nullptr) {
+        mCmdThread->Destroy();
+        delete mCmdThread;
+        mCmdThread = nullptr;
+    }
+    delete[] mRxBuffer;
+    mRxBuffer = nullptr;
+    free(mMcuImage);
+    free(mDspImage);
+    free(mergedFW);
+    if (mFwFile != nullptr) fclose(mFwFile);
+}
+
+void DeviceLink::SetDeviceProfile(uint8_t modelId, uint32_t outputs, uint32_t inputs, uint32_t wideTrim,
+                                  uint8_t noiseReplyToMain) {
+    pc_model_id = modelId;
+    mOutputCount = outputs;
+    mInputCount = inputs;
+    mWideTrim = wideTrim;
+    mNoiseReplyToMain = noiseReplyToMain;
+}
+
+void DeviceLink::SetMainHwnd(HWND hwnd) { mReplyWnd[kMainWnd] = hwnd; }
+
+void DeviceLink::OpenHIDDevice() {
+    if (IsConnected()) return;  // reopening would leak the open handle
+    if (mHid->Init() != 0) return;
+    HidHandle* handle = mHid->Open(kVendorId, kProductId, nullptr);
+    if (handle == nullptr) {
+        LogPrintW(L"unable to open device\n");
+        return;
+    }
+
+    wchar_t text[kDeviceStringChars];
+    int failures = 0;
+    auto readString = [&](auto read) {
+        text[0] = 0;
+        const int result = read();
+        text[kDeviceStringChars - 1] = 0;
+        if (result < 0) ++failures;
+        return result >= 0;
+    };
+    if (!readString([&] { return mHid->GetManufacturerString(handle, text, kDeviceStringChars); }))
+        LogPrintW(L"Unable to read manufacturer string\n");
+    LogPrintW(L"Manufacturer String: %ls\n", text);
+    if (!readString([&] { return mHid->GetProductString(handle, text, kDeviceStringChars); }))
+        LogPrintW(L"Unable to read product string\n");
+    LogPrintW(L"Product String: %ls\n", text);
+    if (!readString([&] { return mHid->GetSerialNumberString(handle, text, kDeviceStringChars); }))
+        LogPrintW(L"Unable to read serial number string\n");
+    LogPrintW(L"Serial Number String: (%d) %ls\n", text[0], text);
+    if (!readString([&] { return mHid->GetIndexedString(handle, 1, text, kDeviceStringChars); }))
+        LogPrintW(L"Unable to read indexed string 1\n");
+    LogPrintW(L"Indexed String 1: %ls\n", text);
+
+    if (failures >= kStringFailuresThatClose) {
+        LogPrintW(L"read HID info error, unable open device correctly\n");
+        mHid->Close(handle);
+        return;
+    }
+    mHid->SetNonblocking(handle, 1);
+    {
+        // Bytes of a frame cut off by an earlier disconnect must not swallow the first reply.
+        std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+        ResetReceiveState();
+    }
+    mHidHandle = handle;
+}
+
+void DeviceLink::CloseHIDDevice(bool notify) {
+    if (!IsConnected()) return;
+    if (notify) PC_Connect(0);
+    HidHandle* handle = mHidHandle.exchange(nullptr);
+    if (handle == nullptr) return;  // another thread closed it meanwhile
+    // The backend waits for a read in progress on another thread before it lets the device go.
+    mHid->Close(handle);
+    WRITE_ROPRT = 0;
+    LogPrintW(L"CloseHIDDevice!\n");
+}
+
+bool DeviceLink::RunHiddenProcess(const wchar_t* commandLine) {
+    std::vector<wchar_t> line;
+    for (const wchar_t* p = commandLine; p != nullptr && *p != 0; ++p) line.push_back(*p);
+    line.push_back(0);
+    STARTUPINFOW startup;
+    GetStartupInfoW(&startup);
+    PROCESS_INFORMATION process{};
+    const BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                   &startup, &process);
+    if (ok) {
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    return ok != FALSE;
+}
+
+bool DeviceLink::IsCmdQueueIdle() const { return mPendingCmds.load() == 0; }
+
+// ---- Replies to windows ----
+
+void DeviceLink::PostValue(int slot, UINT message, WPARAM wParam, LPARAM value) {
+    mPoster->Post(mReplyWnd[slot], message, wParam, value);
+}
+
+void DeviceLink::PostRecord(int slot, UINT message, WPARAM wParam, void* record) {
+    if (record == nullptr) return;
+    if (!mPoster->Post(mReplyWnd[slot], message, wParam, reinterpret_cast<LPARAM>(record))) free(record);
+}
+
+// ---- Common steps of the builders ----
+
+bool DeviceLink::PayloadFits(uint8_t cmd, uint8_t sub, const Payload& payload) {
+    if (!payload.Overflowed()) return true;
+    LogPrintW(L"payload too long for cmd 0x%02x sub 0x%02x, not sent\n", cmd, sub);
+    return false;
+}
+
+bool DeviceLink::Exchange(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, int waitMs) {
+    if (!PayloadFits(cmd, sub, payload)) return false;
+    if (waitMs <= 0) {
+        // Nothing will be read, so another thread's exchange need not be waited for.
+        SendCtrlCommand(cmd, sub, optype, payload.Data(), payload.Size());
+        return true;
+    }
+    std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+    SendCtrlCommand(cmd, sub, optype, payload.Data(), payload.Size());
+    ReadHIDData(mRxBuffer, waitMs);
+    return true;
+}
+
+DeviceLink::Outcome DeviceLink::Submit(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, bool sync) {
+    if (sync) return Exchange(cmd, sub, optype, payload, kReplyWaitMs) ? Outcome::Sent : Outcome::Refused;
+    if (!PayloadFits(cmd, sub, payload)) return Outcome::Refused;
+    if (!mQueueEnabled) return Outcome::Dropped;
+    McuCmd item;
+    item.mcmd = cmd;
+    item.subcmd = sub;
+    item.optype = optype;
+    std::copy(payload.Data(), payload.Data() + payload.Size(), item.cmd_data.begin());
+    item.len = payload.Size();
+    ++mPendingCmds;
+    if (mCmdQueue.Enqueue(item)) return Outcome::Queued;
+    --mPendingCmds;
+    return Outcome::QueueFailed;
+}
+
+// ---- Send queue worker ----
+
+void DeviceLink::McuCmdThread(void* link) { static_cast<DeviceLink*>(link)->RunCmdWorker(); }
+
+void DeviceLink::RunCmdWorker() {
+    LogPrintW(L"McuCmdThread start\n");
+    McuCmd cmd;
+    while (mRunning) {
+        if (!mCmdQueue.WaitDequeue(cmd, kIdlePollMs)) continue;
+        LogQueuedCmd(cmd);
+        {
+            std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+            SendCtrlCommand(cmd.mcmd, cmd.subcmd, cmd.optype, cmd.cmd_data.data(), static_cast<uint8_t>(cmd.len));
+            ReadHIDData(mRxBuffer, kReplyWaitMs);
+        }
+        --mPendingCmds;
+    }
+    // Whatever is still queued is dropped unsent.
+    while (mCmdQueue.TryDequeue(cmd)) {
+        LogQueuedCmd(cmd);
+        --mPendingCmds;
+    }
+    LogPrintW(L"McuCmdThread end\n");
+}
+
+void DeviceLink::LogQueuedCmd(const McuCmd& cmd) {
+    const unsigned len = cmd.len & 0xFF;
+    LogPrintW(L"get mcmd 0x%02x subcmd 0x%02x optype 0x%02x len 0x%02x cmd_data:", cmd.mcmd, cmd.subcmd, cmd.optype,
+              len);
+    LogTimestampEnabled = 0;
+    for (unsigned i = 0; i < len && i < cmd.cmd_data.size(); ++i) LogPrintW(L" 0x%02x", cmd.cmd_data[i]);
+    LogPrintW(L"\n");
+    LogTimestampEnabled = 1;
+}
