@@ -1,0 +1,241 @@
+#pragma once
+// CPaintManagerUI: the per-window hub of the framework. This header is organised by area, each with its
+// own source file:
+//   UIManager.cpp           construction, destruction, window geometry settings, option groups,
+//                           window attributes, plain accessors
+//   UIManagerFonts.cpp      fonts (window and shared sets, inline fonts of formatted text, font files)
+//   UIManagerImages.cpp     images, image descriptions and their cache, hue/saturation/lightness
+//   UIManagerResources.cpp  styles, default attribute lists, default colours, DPI re-scaling of resources
+//   UIManagerShared.cpp     process-wide settings, plug-ins and shutdown of the shared resources
+// A resource is looked up in the window's own set first, then in the process-wide shared set.
+#include "UIDpi.h"
+#include "UIGeometry.h"
+#include "UIImage.h"
+#include "UIPtrArray.h"
+#include "UIResourceSettings.h"
+#include "UIString.h"
+#include "UIStringMap.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+namespace SkinUI {
+
+class CControlUI;
+
+struct TFontRecord {
+    HFONT handle = nullptr;
+    CUIString faceName;
+    int size = 0;  // unscaled, in layout units
+    bool bold = false;
+    bool underline = false;
+    bool italic = false;
+    TEXTMETRICW metrics = {};  // filled on first use (height 0 until then)
+};
+
+// The resource tables of one window, or the process-wide shared set.
+struct TResourceSet {
+    DWORD defaultDisabledColor = 0xFFA7A6AA;
+    DWORD defaultTextColor = 0xFF000000;
+    DWORD defaultLinkColor = 0xFF0000FF;
+    DWORD defaultLinkHoverColor = 0xFFD3215F;
+    DWORD defaultSelectedBkColor = 0xFFBAE4FF;
+    TFontRecord defaultFont;            // a window's default is in use only when its face name is set
+    CUIStringMap fonts;                 // id as decimal text -> TFontRecord*
+    CUIStringMap images;                // image name -> TImageRecord*
+    CUIStringMap defaultAttributes;     // control class name -> CUIString* attribute list
+    CUIStringMap styles;                // style name -> CUIString* attribute list
+    CUIStringMap drawInfos;             // image text, separator, modify text -> TImageDrawInfo* (window set)
+};
+
+// A control creator exported by a plug-in module as "CreateControl".
+using PluginCreateControl = CControlUI* (*)(const wchar_t* className);
+
+class CPaintManagerUI {
+public:
+    CPaintManagerUI();
+    ~CPaintManagerUI();
+    CPaintManagerUI(const CPaintManagerUI&) = delete;
+    CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
+
+    // ---- plain accessors
+    const CUIString& GetName() const { return m_name; }
+    HWND GetWindowHandle() const { return m_hWndPaint; }
+    HDC GetPaintDeviceContext() const { return m_hDcPaint; }
+    CControlUI* GetRootControl() const { return m_pRoot; }
+    bool IsLayeredWindow() const { return m_bLayered; }
+    POINT GetMousePos() const { return m_ptLastMousePos; }
+    CUIDpi* GetDpiScaler();  // created on first use
+
+    // ---- window geometry settings (stored unscaled)
+    void SetInitialSize(int cx, int cy);
+    SIZE GetInitialSize() const { return m_szInitWindowSize; }
+    SIZE GetClientSize() const;
+    void SetMinInfo(int cx, int cy);
+    SIZE GetMinInfo();  // scaled by the DPI percent
+    void SetMaxInfo(int cx, int cy);
+    SIZE GetMaxInfo() const { return m_szMaxWindow; }
+    void SetSizeBox(const RECT& rect) { m_rcSizeBox = rect; }
+    const RECT& GetSizeBox() const { return m_rcSizeBox; }
+    void SetCornerRoundness(int cx, int cy);
+    SIZE GetCornerRoundness() const { return m_szRoundCorner; }
+    void SetCaptionRect(const RECT& rect) { m_rcCaption = rect; }
+    const RECT& GetCaptionRect();  // the bottom scaled by the DPI percent
+
+    // ---- option groups and window attributes
+    bool AddToOptionGroup(const wchar_t* group, CControlUI* control);
+    CUIPtrArray* FindOptionGroup(const wchar_t* group) const;
+    void RemoveFromOptionGroup(const wchar_t* group, CControlUI* control);
+    void RemoveAllOptionGroups();
+    void AddWindowAttribute(const wchar_t* name, const wchar_t* value);
+    const wchar_t* GetWindowAttribute(const wchar_t* name) const;
+    bool RemoveWindowAttribute(const wchar_t* name);
+    void RemoveAllWindowAttributes();
+
+    // ---- fonts (UIManagerFonts.cpp). shared: the process-wide set; additions also go there while
+    // the use-shared-resources flag is set.
+    HFONT AddFont(int id, const wchar_t* face, int size, bool bold, bool underline, bool italic,
+                  bool shared = false);
+    HFONT GetFontHandle(int id);
+    TFontRecord* GetFontRecord(int id);
+    TFontRecord* GetFontRecord(HFONT handle);
+    HFONT FindFontHandle(const wchar_t* face, int size, bool bold, bool underline, bool italic) const;
+    int GetFontIndex(HFONT handle, bool shared) const;
+    int GetFontIndex(const wchar_t* face, int size, bool bold, bool underline, bool italic, bool shared) const;
+    int GetCustomFontCount(bool shared = false) const;
+    void RemoveFont(int id, bool shared = false);
+    void RemoveFont(HFONT handle, bool shared = false);
+    void RemoveAllFonts(bool shared = false);
+    TFontRecord* GetDefaultFontRecord();
+    void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic,
+                        bool shared = false);
+    // Installs a font file for this process (from the archive, the resource folder or the path).
+    bool LoadFontFile(const wchar_t* path);
+    // A font of formatted text: an existing record with these values, or one made for this manager
+    // and kept as long as it lives (never replaced, so records on a formatted-text stack stay valid).
+    TFontRecord* GetInlineFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
+
+    // ---- images and image descriptions (UIManagerImages.cpp)
+    TImageRecord* AddImage(const wchar_t* name, const wchar_t* type = nullptr, DWORD mask = 0,
+                           bool hslCopy = false, bool shared = false, HINSTANCE instance = nullptr);
+    TImageRecord* GetImageRecord(const wchar_t* name) const;
+    TImageRecord* GetOrLoadImage(const wchar_t* name, const wchar_t* type = nullptr, DWORD mask = 0,
+                                 bool hslCopy = false, HINSTANCE instance = nullptr);
+    void RemoveImage(const wchar_t* name, bool shared = false);
+    void RemoveAllImages(bool shared = false);
+    void ReloadImages();
+    static void ReloadSharedImages();
+    // The cached parse of (image text, modify text).
+    const TImageDrawInfo* GetImageDrawInfo(const wchar_t* image, const wchar_t* modify = nullptr);
+    void RemoveImageDrawInfo(const wchar_t* image, const wchar_t* modify = nullptr);
+    void RemoveAllDrawInfos();
+    static void SetHSL(bool use, short hue, short saturation, short lightness);
+    static bool GetHSL(short* hue, short* saturation, short* lightness);
+
+    // ---- default attribute lists, styles, colours (UIManagerResources.cpp)
+    void AddDefaultAttributeList(const wchar_t* className, const wchar_t* list, bool shared = false);
+    const wchar_t* GetClassDefaultAttributes(const wchar_t* className) const;
+    bool RemoveDefaultAttributeList(const wchar_t* className, bool shared = false);
+    void RemoveAllDefaultAttributeList(bool shared = false);
+    void AddStyle(const wchar_t* name, const wchar_t* list, bool shared = false);
+    const wchar_t* GetStyle(const wchar_t* name) const;
+    const CUIStringMap& GetStyles(bool shared = false) const;
+    bool RemoveStyle(const wchar_t* name, bool shared = false);
+    void RemoveAllStyles(bool shared = false);
+
+    void SetDefaultDisabledColor(DWORD color, bool shared = false);
+    void SetDefaultTextColor(DWORD color, bool shared = false);
+    void SetDefaultLinkColor(DWORD color, bool shared = false);
+    void SetDefaultLinkHoverColor(DWORD color, bool shared = false);
+    void SetDefaultSelectedBkColor(DWORD color, bool shared = false);
+    DWORD GetDefaultDisabledTextColor() const { return m_resources.defaultDisabledColor; }
+    DWORD GetDefaultTextColor() const { return m_resources.defaultTextColor; }
+    DWORD GetDefaultLinkColor() const { return m_resources.defaultLinkColor; }
+    DWORD GetDefaultLinkHoverColor() const { return m_resources.defaultLinkHoverColor; }
+    DWORD GetDefaultSelectedBkColor() const { return m_resources.defaultSelectedBkColor; }
+
+    void SetUseSharedResources(bool use) { m_bUseSharedResources = use; }
+    bool IsUseSharedResources() const { return m_bUseSharedResources; }
+    void SetUseGdiplusText(bool use) { m_bUseGdiplusText = use; }
+    bool IsUseGdiplusText() const { return m_bUseGdiplusText; }
+    void SetGdiplusTextRenderingHint(int hint) { m_trh = hint; }
+    int GetGdiplusTextRenderingHint() const { return m_trh; }
+
+    // After a DPI change: empties the draw-info cache, frees the window's images (they reload at the
+    // new scale on use) and rebuilds every window and shared font at the new scale.
+    void ResetDpiAssets();
+
+    // ---- process-wide settings (UIManagerShared.cpp; stored in CUIResourceSettings)
+    static void SetModuleInstance(HINSTANCE instance);
+    static HINSTANCE GetModuleInstance();
+    static void SetResourceModule(HINSTANCE module);
+    static HINSTANCE GetResourceModule();
+    static CUIString GetModuleFolder();
+    static CUIString GetCurrentPath();
+    static void SetCurrentPath(const wchar_t* path);
+    static void SetResourceFolder(const wchar_t* folder);
+    static const CUIString& GetResourceFolder();
+    static void SetResourceSourceKind(int kind);
+    static int GetResourceSourceKind();
+    static bool OpenResourceArchiveFromMemory(const void* data, unsigned size, const wchar_t* password);
+    static bool OpenResourceArchiveFile(const wchar_t* name, bool cache, const wchar_t* password);
+    static const CUIString& GetArchiveName();
+    static bool IsArchiveCached();
+    static ZipHandle* GetArchiveHandle();
+    static const CUIString& GetArchivePassword();
+
+    static bool LoadPlugin(const wchar_t* moduleName);
+    static const CUIPtrArray& GetPlugins();  // PluginCreateControl pointers
+    static void FreeBlock(void* block);  // a malloc block handed over in a window message; null is ignored
+    // Work that ShutdownShared must do for modules the core does not know (menus, factory, texts);
+    // run in registration order, once.
+    static void AddShutdownHook(void (*hook)(bool all));
+    // Frees the shared images, fonts, styles and default attribute lists and closes a cached archive;
+    // with all, also the text resource and the control factory. The hooks get the same flag. Called
+    // once at exit.
+    static void ShutdownShared(bool all);
+
+    // Managers whose window is attached (the window side keeps the list).
+    static CUIPtrArray& GetManagers();
+
+private:
+    TResourceSet& TargetSet(bool shared);
+    void FillFontMetrics(TFontRecord& font) const;
+    HFONT CreateScaledFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
+    void RebuildFont(TFontRecord& font);
+    static void FreeFontMap(CUIStringMap& fonts);
+    static void FreeImageMap(CUIStringMap& images);
+    static void FreeTextMap(CUIStringMap& texts);
+    void FreeDrawInfoMap();
+    static bool ReloadImage(TImageRecord& image, const wchar_t* name);
+
+    CUIString m_name;
+    HWND m_hWndPaint = nullptr;
+    HDC m_hDcPaint = nullptr;
+    CControlUI* m_pRoot = nullptr;
+    POINT m_ptLastMousePos = {-1, -1};
+    bool m_bLayered = false;
+
+    SIZE m_szMinWindow = {};
+    SIZE m_szMaxWindow = {};
+    SIZE m_szInitWindowSize = {};
+    RECT m_rcSizeBox = {};
+    SIZE m_szRoundCorner = {};
+    RECT m_rcCaption = {};
+    RECT m_rcCaptionScaled = {};
+
+    CUIPtrArray m_aMemoryFonts;  // handles from AddFontMemResourceEx
+    CUIStringMap m_optionGroups;
+    CUIStringMap m_windowAttributes;
+    bool m_bUseSharedResources = false;
+    TResourceSet m_resources;
+    std::vector<std::unique_ptr<TFontRecord>> m_inlineFonts;
+    CUIDpi* m_pDpi = nullptr;
+    bool m_bUseGdiplusText = false;
+    int m_trh = 0;
+    ULONG_PTR m_gdiplusToken = 0;
+};
+
+}  // namespace SkinUI

@@ -1,0 +1,477 @@
+#include "UIRender.h"
+
+#include "UIImage.h"
+#include "UIManager.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+namespace SkinUI {
+
+using namespace Gdiplus;
+
+namespace {
+
+COLORREF ToColorRef(DWORD argb) {
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+BYTE Alpha(DWORD argb) { return static_cast<BYTE>(argb >> 24); }
+
+// The rectangle's corners converted to device units: regions are always in device units.
+HRGN DeviceRectRegion(HDC hdc, const RECT& rect) {
+    POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
+    LPtoDP(hdc, corners, 2);
+    return CreateRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Clip guard. The previous clip is saved as the region itself (not its bounding box), so it comes back
+// exactly, also under a window origin.
+
+void CUIRenderClip::Begin(HDC hdc, const RECT& rect, HRGN narrowing, CUIRenderClip& clip) {
+    clip.rcItem = rect;
+    clip.hDC = hdc;
+    clip.hOldRgn = CreateRectRgn(0, 0, 0, 0);
+    if (GetClipRgn(hdc, clip.hOldRgn) != 1) {  // no clip region yet
+        DeleteObject(clip.hOldRgn);
+        clip.hOldRgn = nullptr;
+    }
+    ExtSelectClipRgn(hdc, narrowing, RGN_AND);
+    DeleteObject(narrowing);
+    clip.hRgn = CreateRectRgn(0, 0, 0, 0);
+    GetClipRgn(hdc, clip.hRgn);
+}
+
+void CUIRenderClip::GenerateClip(HDC hdc, const RECT& rect, CUIRenderClip& clip) {
+    Begin(hdc, rect, DeviceRectRegion(hdc, rect), clip);
+}
+
+void CUIRenderClip::GenerateRoundClip(HDC hdc, const RECT& rect, const RECT& inner, int width, int height,
+                                      CUIRenderClip& clip) {
+    HRGN region = DeviceRectRegion(hdc, rect);
+    POINT corners[2] = {{inner.left, inner.top}, {inner.right + 1, inner.bottom + 1}};
+    LPtoDP(hdc, corners, 2);
+    HRGN round = CreateRoundRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y, width, height);
+    CombineRgn(region, region, round, RGN_AND);
+    DeleteObject(round);
+    Begin(hdc, rect, region, clip);
+}
+
+void CUIRenderClip::UseOldClipBegin(HDC hdc, CUIRenderClip& clip) { SelectClipRgn(hdc, clip.hOldRgn); }
+
+void CUIRenderClip::UseOldClipEnd(HDC hdc, CUIRenderClip& clip) { SelectClipRgn(hdc, clip.hRgn); }
+
+CUIRenderClip::~CUIRenderClip() {
+    if (hDC) SelectClipRgn(hDC, hOldRgn);
+    if (hOldRgn) DeleteObject(hOldRgn);
+    if (hRgn) DeleteObject(hRgn);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Colours.
+
+DWORD CUIRender::AdjustColor(DWORD color, short hue, short saturation, short lightness) {
+    if (hue == 180 && saturation == 100 && lightness == 100) return color;
+    float h, s, l;
+    RGBtoHSL(color, &h, &s, &l);
+    h += static_cast<float>(hue - 180);
+    if (h <= 0) h += 360;
+    s = s * saturation / 100.0f;
+    l = l * lightness / 100.0f;
+    HSLtoRGB(&color, h, s, l);
+    return color;
+}
+
+void CUIRender::AdjustImage(bool useHSL, TImageRecord* image, short hue, short saturation, short lightness) {
+    if (!image || !image->useHSL || !image->bitmap || !image->currentPixels || !image->sourcePixels) return;
+    const int count = image->width * image->height;
+    GdiFlush();
+    if (!useHSL || (hue == 180 && saturation == 100 && lightness == 100)) {
+        memcpy(image->currentPixels, image->sourcePixels, static_cast<size_t>(count) * 4);
+        return;
+    }
+    const DWORD* source = reinterpret_cast<const DWORD*>(image->sourcePixels);
+    DWORD* current = reinterpret_cast<DWORD*>(image->currentPixels);
+    for (int i = 0; i < count; ++i) current[i] = AdjustColor(source[i], hue, saturation, lightness);
+}
+
+void CUIRender::RGBtoHSL(DWORD argb, float* hue, float* saturation, float* lightness) {
+    const float r = static_cast<float>((argb >> 16) & 0xFF) / 255.0f;
+    const float g = static_cast<float>((argb >> 8) & 0xFF) / 255.0f;
+    const float b = static_cast<float>(argb & 0xFF) / 255.0f;
+    const float maxValue = std::max(r, std::max(g, b));
+    const float minValue = std::min(r, std::min(g, b));
+    const float l = (maxValue + minValue) * 0.5f;
+    float h = 0, s = 0;
+    if (maxValue != minValue) {
+        const float d = maxValue - minValue;
+        if (r == minValue)
+            h = 3 - (g - b) / d;
+        else if (g == minValue)
+            h = 5 - (b - r) / d;
+        else
+            h = 1 - (r - g) / d;
+        if (h >= 6) h -= 6;
+        h *= 60;
+        s = (2 * l <= 1) ? d / (maxValue + minValue) : d / (2 - maxValue - minValue);
+    }
+    *hue = h;
+    *saturation = s;
+    *lightness = l;
+}
+
+namespace {
+
+float HueChannel(float p, float q, float t) {
+    if (t < 0) t += 1;
+    if (t > 1) t -= 1;
+    if (6 * t < 1) return p + (q - p) * 6 * t;
+    if (2 * t < 1) return q;
+    if (3 * t < 2) return p + (q - p) * 6 * (2.0f / 3.0f - t);
+    return p;
+}
+
+DWORD ChannelByte(float value) {
+    float scaled = value * 255;
+    if (scaled < 0) scaled = 0;
+    if (scaled > 255) scaled = 255;
+    return static_cast<DWORD>(scaled);
+}
+
+}  // namespace
+
+void CUIRender::HSLtoRGB(DWORD* argb, float hue, float saturation, float lightness) {
+    const float h = hue / 360;
+    const float q = (2 * lightness < 1) ? lightness * (1 + saturation)
+                                        : lightness + saturation - lightness * saturation;
+    const float p = 2 * lightness - q;
+    const float third = 1.0f / 3.0f;
+    const DWORD r = ChannelByte(HueChannel(p, q, h + third));
+    const DWORD g = ChannelByte(HueChannel(p, q, h));
+    const DWORD b = ChannelByte(HueChannel(p, q, h - third));
+    *argb = (*argb & 0xFF000000) | r << 16 | g << 8 | b;
+}
+
+DWORD CUIRender::PixelAlpha(DWORD source, double sourceWeight, DWORD destination, double destinationWeight) {
+    DWORD result = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        double value = ((source >> shift) & 0xFF) * sourceWeight + ((destination >> shift) & 0xFF) * destinationWeight;
+        result |= (static_cast<DWORD>(value) & 0xFF) << shift;
+    }
+    return result;
+}
+
+void CUIRender::CheckAlphaColor(DWORD& color) {
+    if ((color & 0x00FFFFFF) == 0) color += 1;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Fills and lines.
+
+void CUIRender::DrawColor(HDC hdc, const RECT& rect, DWORD color) {
+    if (color <= 0x00FFFFFF) return;
+    GpGraphics* graphics = nullptr;
+    if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
+    GpSolidFill* brush = nullptr;
+    DllExports::GdipCreateSolidFill(color, &brush);
+    DllExports::GdipFillRectangleI(graphics, brush, rect.left, rect.top, rect.right - rect.left,
+                                   rect.bottom - rect.top);
+    DllExports::GdipDeleteBrush(brush);
+    DllExports::GdipDeleteGraphics(graphics);
+}
+
+void CUIRender::DrawGradient(HDC hdc, const RECT& rect, DWORD first, DWORD second, bool vertical, int steps) {
+    (void)steps;  // strips only mattered without GradientFill, which msimg32 always has
+    const int alphaSum = Alpha(first) + Alpha(second);
+    if (alphaSum < 2) return;
+    const BYTE alpha = static_cast<BYTE>(alphaSum >> 1);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return;
+
+    HDC surface = hdc;
+    RECT area = rect;
+    HDC memory = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    if (alpha < 255) {
+        memory = CreateCompatibleDC(hdc);
+        bitmap = CreateCompatibleBitmap(hdc, width, height);
+        if (!memory || !bitmap) {
+            if (bitmap) DeleteObject(bitmap);
+            if (memory) DeleteDC(memory);
+            return;
+        }
+        oldBitmap = SelectObject(memory, bitmap);
+        surface = memory;
+        area = {0, 0, width, height};
+    }
+    TRIVERTEX vertices[2] = {};
+    vertices[0] = {area.left, area.top, static_cast<COLOR16>(((first >> 16) & 0xFF) << 8),
+                   static_cast<COLOR16>(((first >> 8) & 0xFF) << 8), static_cast<COLOR16>((first & 0xFF) << 8),
+                   0xFF00};
+    vertices[1] = {area.right, area.bottom, static_cast<COLOR16>(((second >> 16) & 0xFF) << 8),
+                   static_cast<COLOR16>(((second >> 8) & 0xFF) << 8), static_cast<COLOR16>((second & 0xFF) << 8),
+                   0xFF00};
+    GRADIENT_RECT mesh = {0, 1};
+    GradientFill(surface, vertices, 2, &mesh, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+    if (memory) {
+        BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+        AlphaBlend(hdc, rect.left, rect.top, width, height, memory, 0, 0, width, height, blend);
+        SelectObject(memory, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+    }
+}
+
+void CUIRender::DrawLine(HDC hdc, const RECT& rect, int size, DWORD color, int style) {
+    LOGPEN description = {static_cast<UINT>(style), {size, 0}, ToColorRef(color)};
+    HPEN pen = CreatePenIndirect(&description);
+    if (!pen) return;
+    if (style != PS_SOLID) SetBkMode(hdc, TRANSPARENT);
+    HGDIOBJ old = SelectObject(hdc, pen);
+    MoveToEx(hdc, rect.left, rect.top, nullptr);
+    LineTo(hdc, rect.right, rect.bottom);
+    SelectObject(hdc, old);
+    DeleteObject(pen);
+}
+
+void CUIRender::DrawRect(HDC hdc, const RECT& rect, int size, DWORD color, int style) {
+    (void)style;
+    GpGraphics* graphics = nullptr;
+    if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
+    GpPen* pen = nullptr;
+    DllExports::GdipCreatePen1(color, static_cast<REAL>(size), UnitWorld, &pen);
+    DllExports::GdipSetPenMode(pen, PenAlignmentInset);
+    DllExports::GdipDrawRectangleI(graphics, pen, rect.left, rect.top, rect.right - rect.left - 1,
+                                   rect.bottom - rect.top - 1);
+    DllExports::GdipDeletePen(pen);
+    DllExports::GdipDeleteGraphics(graphics);
+}
+
+void CUIRender::DrawRoundRect(HDC hdc, const RECT& rect, int size, int width, int height, DWORD color,
+                              int style) {
+    (void)height;
+    (void)style;
+    DrawRoundRectangle(hdc, static_cast<float>(rect.left), static_cast<float>(rect.top),
+                       static_cast<float>(rect.right - rect.left - 1), static_cast<float>(rect.bottom - rect.top - 1),
+                       static_cast<float>(width), color, static_cast<float>(size), false, 0);
+}
+
+void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float height, float arcSize,
+                                   DWORD penColor, float penWidth, bool fill, DWORD fillColor) {
+    GpGraphics* graphics = nullptr;
+    if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
+    DllExports::GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
+    const float r = arcSize / 2, d = 2 * r;
+    GpPath* path = nullptr;
+    DllExports::GdipCreatePath(FillModeAlternate, &path);
+    DllExports::GdipAddPathLine(path, x + r, y, x + width - r, y);
+    DllExports::GdipAddPathArc(path, x + width - d, y, d, d, 270, 90);
+    DllExports::GdipAddPathLine(path, x + width, y + r, x + width, y + height - r);
+    DllExports::GdipAddPathArc(path, x + width - d, y + height - d, d, d, 0, 90);
+    DllExports::GdipAddPathLine(path, x + width - r, y + height, x + r, y + height);
+    DllExports::GdipAddPathArc(path, x, y + height - d, d, d, 90, 90);
+    DllExports::GdipAddPathLine(path, x, y + height - r, x, y + r);
+    DllExports::GdipAddPathArc(path, x, y, d, d, 180, 90);
+    GpPen* pen = nullptr;
+    DllExports::GdipCreatePen1(penColor, penWidth, UnitWorld, &pen);
+    DllExports::GdipDrawPath(graphics, pen, path);
+    if (fill) {
+        GpSolidFill* brush = nullptr;
+        DllExports::GdipCreateSolidFill(Alpha(fillColor) ? fillColor : penColor, &brush);
+        DllExports::GdipFillPath(graphics, brush, path);
+        DllExports::GdipDeleteBrush(brush);
+    }
+    DllExports::GdipDeletePen(pen);
+    DllExports::GdipDeletePath(path);
+    DllExports::GdipDeleteGraphics(graphics);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Plain text.
+
+namespace {
+
+// A text holding "&#x" stands for the one character whose hexadecimal code follows (icon fonts).
+bool CharacterCode(const wchar_t* text, wchar_t* code) {
+    const wchar_t* marker = wcsstr(text, L"&#x");
+    if (!marker) return false;
+    std::wstring digits(marker + 3, std::min<size_t>(wcslen(marker + 3), 4));
+    if (!digits.empty() && digits.back() == L' ') digits.pop_back();
+    if (!digits.empty() && digits.back() == L';') digits.pop_back();
+    *code = static_cast<wchar_t>(wcstol(digits.c_str(), nullptr, 16));
+    return true;
+}
+
+void DrawTextGdiplus(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_t* text, DWORD color, HFONT font,
+                     UINT style) {
+    HGDIOBJ oldFont = SelectObject(hdc, font);
+    GpGraphics* graphics = nullptr;
+    if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) {
+        SelectObject(hdc, oldFont);
+        return;
+    }
+    GpFont* gpFont = nullptr;
+    LOGFONTW logFont = {};
+    if (!GetObjectW(font, sizeof logFont, &logFont) || DllExports::GdipCreateFontFromLogfontW(hdc, &logFont, &gpFont) != Ok)
+        DllExports::GdipCreateFontFromDC(hdc, &gpFont);
+    const int hint = manager->GetGdiplusTextRenderingHint();
+    DllExports::GdipSetTextRenderingHint(graphics,
+                                         static_cast<TextRenderingHint>(hint >= 1 && hint <= 5 ? hint : 0));
+    DllExports::GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
+    DllExports::GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
+
+    GpStringFormat* typographic = nullptr;
+    GpStringFormat* format = nullptr;
+    DllExports::GdipStringFormatGetGenericTypographic(&typographic);
+    DllExports::GdipCloneStringFormat(typographic, &format);
+    if (style & DT_END_ELLIPSIS) DllExports::GdipSetStringFormatTrimming(format, StringTrimmingEllipsisCharacter);
+    INT flags = 0;
+    if (style & DT_NOCLIP) flags |= StringFormatFlagsNoClip;
+    if (style & DT_SINGLELINE) flags |= StringFormatFlagsNoWrap;
+    DllExports::GdipSetStringFormatFlags(format, flags);
+    DllExports::GdipSetStringFormatAlign(format, (style & DT_CENTER)  ? StringAlignmentCenter
+                                                 : (style & DT_RIGHT) ? StringAlignmentFar
+                                                                      : StringAlignmentNear);
+    DllExports::GdipSetStringFormatLineAlign(format, (style & DT_VCENTER)  ? StringAlignmentCenter
+                                                     : (style & DT_BOTTOM) ? StringAlignmentFar
+                                                                           : StringAlignmentNear);
+    RectF layout(static_cast<REAL>(rect.left), static_cast<REAL>(rect.top), static_cast<REAL>(rect.right - rect.left),
+                 static_cast<REAL>(rect.bottom - rect.top));
+    if (style & DT_CALCRECT) {
+        RectF bounds;
+        DllExports::GdipMeasureString(graphics, text, -1, gpFont, &layout, format, &bounds, nullptr, nullptr);
+        rect.right = rect.left + static_cast<LONG>(bounds.Width) + 1;
+        rect.bottom = rect.top + static_cast<LONG>(bounds.Height) + 1;
+    } else {
+        GpSolidFill* brush = nullptr;
+        DllExports::GdipCreateSolidFill(0xFE000000 | (color & 0x00FFFFFF), &brush);  // 254: not opaque
+        DllExports::GdipDrawString(graphics, text, -1, gpFont, &layout, format, brush);
+        DllExports::GdipDeleteBrush(brush);
+    }
+    DllExports::GdipDeleteStringFormat(format);
+    DllExports::GdipDeleteStringFormat(typographic);
+    if (gpFont) DllExports::GdipDeleteFont(gpFont);
+    DllExports::GdipDeleteGraphics(graphics);
+    SelectObject(hdc, oldFont);
+}
+
+}  // namespace
+
+void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_t* text, DWORD color, int font,
+                         UINT style) {
+    if (!text || !manager) return;
+    HFONT handle = manager->GetFontHandle(font);
+    // The character-code form applies to both paths.
+    wchar_t code[2] = {};
+    const wchar_t* shown = CharacterCode(text, &code[0]) ? code : text;
+    if (manager->IsLayeredWindow() || manager->IsUseGdiplusText()) {
+        DrawTextGdiplus(hdc, manager, rect, shown, color, handle, style);
+        return;
+    }
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, ToColorRef(color));
+    HGDIOBJ oldFont = SelectObject(hdc, handle);
+    ::DrawTextW(hdc, shown, -1, &rect, style);
+    SelectObject(hdc, oldFont);
+}
+
+void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_t* text, DWORD color, int font,
+                         UINT style, DWORD backColor) {
+    if (!text || !manager) return;
+    DrawColor(hdc, rect, backColor);
+    DrawText(hdc, manager, rect, text, color, font, style);
+}
+
+SIZE CUIRender::GetTextSize(HDC hdc, CPaintManagerUI* manager, const wchar_t* text, int font) {
+    SIZE size = {};
+    if (!text || !manager) return size;
+    SetBkMode(hdc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(hdc, manager->GetFontHandle(font));
+    GetTextExtentPoint32W(hdc, text, static_cast<int>(wcslen(text)), &size);
+    SelectObject(hdc, oldFont);
+    return size;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Bitmaps.
+
+namespace {
+
+HBITMAP CreateDib32(HDC hdc, int width, int height, bool topDown, BYTE** bits) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = topDown ? -height : height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = static_cast<DWORD>(width) * height * 4;
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (bits) *bits = static_cast<BYTE*>(pixels);
+    return bitmap;
+}
+
+}  // namespace
+
+BOOL CUIRender::AlphaBitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy,
+                            int sourceWidth, int sourceHeight, BLENDFUNCTION blend) {
+    if (width <= 0 || height <= 0) return FALSE;
+    HDC memory = CreateCompatibleDC(target);
+    if (!memory) return FALSE;
+    BYTE* sourceBits = nullptr;
+    BYTE* targetBits = nullptr;
+    HBITMAP sourceCopy = CreateDib32(source, width, height, true, &sourceBits);
+    HBITMAP targetCopy = CreateDib32(target, width, height, true, &targetBits);
+    if (!sourceCopy || !targetCopy) {
+        if (sourceCopy) DeleteObject(sourceCopy);
+        if (targetCopy) DeleteObject(targetCopy);
+        DeleteDC(memory);
+        return FALSE;
+    }
+    HGDIOBJ old = SelectObject(memory, sourceCopy);
+    StretchBlt(memory, 0, 0, width, height, source, sx, sy, sourceWidth, sourceHeight, SRCCOPY);
+    SelectObject(memory, targetCopy);
+    BitBlt(memory, 0, 0, width, height, target, x, y, SRCCOPY);
+    GdiFlush();
+    // The source is premultiplied: result = source * k + destination * (1 - sourceAlpha * k).
+    const double k = blend.SourceConstantAlpha / 255.0;
+    const DWORD* src = reinterpret_cast<const DWORD*>(sourceBits);
+    DWORD* dst = reinterpret_cast<DWORD*>(targetBits);
+    for (int i = 0; i < width * height; ++i) {
+        const double sourceAlpha = (blend.AlphaFormat & AC_SRC_ALPHA) ? ((src[i] >> 24) & 0xFF) / 255.0 : 1.0;
+        DWORD color = PixelAlpha(src[i], k, dst[i], 1.0 - sourceAlpha * k);
+        const double alpha = ((src[i] >> 24) & 0xFF) * k + ((dst[i] >> 24) & 0xFF) * (1.0 - sourceAlpha * k);
+        dst[i] = color | (static_cast<DWORD>(alpha) & 0xFF) << 24;
+    }
+    BitBlt(target, x, y, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteObject(sourceCopy);
+    DeleteObject(targetCopy);
+    DeleteDC(memory);
+    return TRUE;
+}
+
+HBITMAP CUIRender::CreateARGB32Bitmap(HDC hdc, int width, int height, BYTE** bits) {
+    return CreateDib32(hdc, width, height, false, bits);
+}
+
+std::string CUIRender::WideToNarrow(const wchar_t* text, UINT codePage) {
+    if (!text) return std::string();
+    int n = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string narrow(n, '\0');
+    WideCharToMultiByte(codePage, 0, text, -1, &narrow[0], n, nullptr, nullptr);
+    narrow.resize(n - 1);
+    return narrow;
+}
+
+}  // namespace SkinUI
