@@ -32,6 +32,12 @@ void ScriptedHid::QueueInput(const Bytes& stream) {
     mChanged.notify_all();
 }
 
+void ScriptedHid::SetBlockingReads(bool blocking) {
+    std::lock_guard<std::mutex> lock(mLock);
+    mBlockingReads = blocking;
+    mChanged.notify_all();
+}
+
 std::vector<ScriptedHid::Written> ScriptedHid::Writes() {
     std::lock_guard<std::mutex> lock(mLock);
     return mWrites;
@@ -73,7 +79,7 @@ int ScriptedHid::ReadTimeout(HidHandle* dev, uint8_t* data, size_t length, int t
     mReadTimeouts.push_back(timeoutMs);
     if (!mOpen || dev == nullptr) return -1;
     ++mReadersInside;
-    if (blockingReads) mChanged.wait(lock, [this] { return !mInput.empty() || !mOpen; });
+    if (mBlockingReads) mChanged.wait(lock, [this] { return !mInput.empty() || !mOpen || !mBlockingReads; });
     int result = 0;
     if (!mOpen) {
         result = -1;
@@ -104,7 +110,7 @@ void ScriptedHid::Close(HidHandle*) {
 bool CapturingPoster::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!accept || window == nullptr) return false;
     std::lock_guard<std::mutex> lock(mLock);
-    mPosts.push_back({window, message, wParam, lParam});
+    mPosts.push_back({window, message, wParam, lParam, GetCurrentThreadId()});
     return true;
 }
 

@@ -52,7 +52,8 @@ public:
     bool openSucceeds = true;
     int failingStrings = 0;       // the first n of the four device strings fail
     bool failWrites = false;
-    bool blockingReads = false;   // reads without queued input wait until input arrives or Close
+    // Reads without queued input wait until input arrives or the device closes.
+    void SetBlockingReads(bool blocking);
     std::function<void(const Written&)> onWrite;  // e.g. queue the reply to a request
 
     void QueueInput(const Bytes& stream);
@@ -89,6 +90,7 @@ private:
     std::vector<int> mReadTimeouts;
     std::atomic<int> mReadersInside{0};
     bool mOpen = false;
+    bool mBlockingReads = false;
     int mHandleToken = 0;
 };
 
@@ -100,6 +102,7 @@ public:
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
+        DWORD thread;  // the thread that decoded the reply
         template <typename Record>
         const Record& As() const { return *reinterpret_cast<const Record*>(lParam); }
     };

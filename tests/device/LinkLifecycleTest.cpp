@@ -1,0 +1,315 @@
+// The link's life: opening and closing, the send queue and its worker (off, on, drain, destroy, several
+// producers), the write-busy time-out, closing during a read, atomic exchanges and the handshake result.
+#include "device/DeviceMessages.h"
+#include "device/DeviceTestSupport.h"
+#include "device/HidApiBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+// Polls a condition that another thread makes true; the limit only ends a broken run.
+template <typename Condition>
+bool Eventually(Condition condition) {
+    for (int i = 0; i < 20000; ++i) {
+        if (condition()) return true;
+        Sleep(1);
+    }
+    return false;
+}
+
+Bytes Ack(uint8_t sub) { return ReplyBytes(1, {sub, 0xEE, 0x0A}); }
+
+class LinkLifecycle : public ::testing::Test {
+protected:
+    FakeClock clock;
+    ScriptedHid hid{clock};
+    CapturingPoster poster;
+
+    std::unique_ptr<DeviceLink> NewLink() {
+        auto link = std::make_unique<DeviceLink>(DeviceLinkSeams{&hid, &clock, &poster});
+        link->SetDeviceProfile(94, 10, 10, 0, 0);
+        for (int slot = 0; slot < DeviceLink::kReplyWindows; ++slot) link->mReplyWnd[slot] = TestWindow(slot);
+        return link;
+    }
+    // Payload byte 0 of every mute frame written, in order.
+    std::vector<uint8_t> MutesWritten() {
+        std::vector<uint8_t> values;
+        for (const auto& w : hid.Writes()) {
+            if (w.cmd() == 1 && w.sub() == 0x04) values.push_back(w.payload()[0]);
+        }
+        return values;
+    }
+};
+
+TEST_F(LinkLifecycle, OpenNeedsTwoReadableDeviceStrings) {
+    auto link = NewLink();
+    hid.failingStrings = 2;
+    link->OpenHIDDevice();
+    EXPECT_TRUE(link->IsConnected());
+    link->CloseHIDDevice(false);
+
+    hid.failingStrings = 3;
+    link->OpenHIDDevice();
+    EXPECT_FALSE(link->IsConnected());
+    EXPECT_EQ(2, hid.closes) << "the half-open device is closed again";
+
+    hid.failingStrings = 0;
+    hid.initResult = -1;
+    link->OpenHIDDevice();
+    EXPECT_FALSE(link->IsConnected());
+    hid.initResult = 0;
+    hid.openSucceeds = false;
+    link->OpenHIDDevice();
+    EXPECT_FALSE(link->IsConnected());
+}
+
+TEST_F(LinkLifecycle, OpenTwiceKeepsOneHandleAndCloseNotifiesOnce) {
+    {
+        auto link = NewLink();
+        link->OpenHIDDevice();
+        link->OpenHIDDevice();
+        EXPECT_EQ(1, hid.opens);
+
+        link->CloseHIDDevice(true);
+        const auto writes = hid.Writes();
+        ASSERT_EQ(1u, writes.size());
+        EXPECT_EQ((Bytes{3, 0x1F, 0xBB}), Bytes(writes[0].report.begin() + 4, writes[0].report.begin() + 7));
+        EXPECT_EQ(Bytes{0}, writes[0].payload());
+        EXPECT_TRUE(hid.ReadTimeouts().empty()) << "the amplifier does not answer PC_Connect";
+        EXPECT_FALSE(link->IsConnected());
+
+        link->CloseHIDDevice(true);
+        EXPECT_EQ(1u, hid.Writes().size());
+        EXPECT_EQ(1, hid.closes);
+        link->OpenHIDDevice();
+    }
+    EXPECT_EQ(2, hid.closes) << "the destructor closes an open device";
+}
+
+TEST_F(LinkLifecycle, QueueStartsOffAndDropsAsyncCommandsUntilEnabled) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    link->Mute_Ctrl(1, false);
+    link->Get_Input_Noise(0, 5, false);
+    EXPECT_TRUE(link->IsCmdQueueIdle());
+    EXPECT_TRUE(hid.Writes().empty());
+
+    link->Mute_Ctrl(2, true);
+    EXPECT_EQ((std::vector<uint8_t>{2}), MutesWritten());
+
+    link->EnableCmdQueue();
+    link->Mute_Ctrl(3, false);
+    ASSERT_TRUE(Eventually([&] { return link->IsCmdQueueIdle(); }));
+    EXPECT_EQ((std::vector<uint8_t>{2, 3}), MutesWritten());
+    EXPECT_EQ(10000, hid.ReadTimeouts().back()) << "the worker reads the reply to each item";
+}
+
+TEST_F(LinkLifecycle, ItemsQueuedBeforeDisableAreStillSentAndTheQueueGrows) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    hid.SetBlockingReads(true);  // the worker waits in the read after its first item
+    link->EnableCmdQueue();
+    for (int i = 0; i < 300; ++i) link->Mute_Ctrl(static_cast<uint8_t>(i), false);
+    link->DisableCmdQueue();
+    link->Mute_Ctrl(0xEE, false);  // dropped
+    hid.SetBlockingReads(false);
+    ASSERT_TRUE(Eventually([&] { return link->IsCmdQueueIdle(); }));
+    const auto mutes = MutesWritten();
+    ASSERT_EQ(300u, mutes.size());
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(static_cast<uint8_t>(i), mutes[i]);
+}
+
+TEST_F(LinkLifecycle, DestroyingTheLinkSendsNothingStillQueued) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    hid.SetBlockingReads(true);
+    link->EnableCmdQueue();
+    link->Mute_Ctrl(1, false);
+    ASSERT_TRUE(Eventually([&] { return hid.ReadsInProgress() == 1; }));
+    for (int i = 0; i < 20; ++i) link->Mute_Ctrl(2, false);
+    link.reset();  // closing ends the worker's read; the rest is dropped
+    EXPECT_EQ((std::vector<uint8_t>{1}), MutesWritten());
+}
+
+TEST_F(LinkLifecycle, ConstructAndDestroyAtOnceNeverHangs) {
+    for (int i = 0; i < 100; ++i) NewLink();
+    SUCCEED();
+}
+
+TEST_F(LinkLifecycle, SeveralProducersLoseAndDuplicateNothing) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    link->EnableCmdQueue();
+    constexpr int kThreads = 4, kEach = 500;
+    std::vector<std::thread> producers;
+    for (int t = 0; t < kThreads; ++t) {
+        producers.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) {
+                link->Set_Power_Off_Time(static_cast<uint16_t>(t * kEach + i), false);
+            }
+        });
+    }
+    for (auto& p : producers) p.join();
+    ASSERT_TRUE(Eventually([&] { return link->IsCmdQueueIdle(); }));
+    std::vector<int> lastOfThread(kThreads, -1);
+    std::set<int> seen;
+    for (const auto& w : hid.Writes()) {
+        const Bytes p = w.payload();
+        const int value = p[0] << 8 | p[1];
+        EXPECT_TRUE(seen.insert(value).second) << "duplicate " << value;
+        const int t = value / kEach;
+        EXPECT_LT(lastOfThread[t], value) << "each producer's order is kept";
+        lastOfThread[t] = value;
+    }
+    EXPECT_EQ(static_cast<size_t>(kThreads * kEach), seen.size());
+}
+
+TEST_F(LinkLifecycle, WriteBusyFlagTimesOutAfterTwoSecondsAndIsCleared) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    link->WRITE_ROPRT = 1;  // as if a writer had hung
+    const uint32_t start = clock.NowMs();
+    EXPECT_FALSE(link->SendCtrlCommand(1, 0x02, 0x66, nullptr, 0));
+    EXPECT_GT(clock.NowMs() - start, 2000u);
+    EXPECT_LT(clock.NowMs() - start, 2100u);
+    EXPECT_EQ(0u, link->WRITE_ROPRT.load());
+    EXPECT_TRUE(hid.Writes().empty());
+    EXPECT_TRUE(link->SendCtrlCommand(1, 0x02, 0x66, nullptr, 0));
+
+    link->CloseHIDDevice(false);
+    const uint32_t closedAt = clock.NowMs();
+    EXPECT_FALSE(link->SendCtrlCommand(1, 0x02, 0x66, nullptr, 0));
+    EXPECT_EQ(closedAt, clock.NowMs()) << "a closed device fails at once";
+}
+
+TEST_F(LinkLifecycle, PingOnlyAfterFourHundredQuietMilliseconds) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    link->PC_Connect(1);
+    clock.Advance(399);
+    EXPECT_TRUE(link->PingMsg());
+    EXPECT_EQ(1u, hid.Writes().size());
+    clock.Advance(1);
+    EXPECT_TRUE(link->PingMsg());
+    ASSERT_EQ(2u, hid.Writes().size());
+    EXPECT_EQ(0x93, hid.Writes()[1].sub());
+    EXPECT_TRUE(hid.ReadTimeouts().empty()) << "the ping is not read after";
+}
+
+TEST_F(LinkLifecycle, ClosingDuringAReadWaitsForItAndEndsIt) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    hid.SetBlockingReads(true);
+    std::thread reader([&] { link->Get_Main_Volume(); });
+    ASSERT_TRUE(Eventually([&] { return hid.ReadsInProgress() == 1; }));
+    link->CloseHIDDevice(false);
+    EXPECT_EQ(0, hid.ReadsInProgress()) << "close returned only after the read had left";
+    reader.join();
+    EXPECT_FALSE(link->IsConnected());
+    EXPECT_TRUE(poster.Posts().empty());
+}
+
+TEST_F(LinkLifecycle, EachExchangeReadsItsOwnReplyWhileTheWorkerRuns) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    uint8_t volume = 0;
+    hid.onWrite = [&](const ScriptedHid::Written& w) {
+        if (w.cmd() == 1 && w.sub() == 0x02 && w.optype() == 0x66) {
+            hid.QueueReply(1, {0x02, 0xDD, ++volume});
+        } else {
+            hid.QueueInput(Ack(w.sub()));
+        }
+    };
+    link->EnableCmdQueue();
+    const DWORD caller = GetCurrentThreadId();
+    std::thread producer([&] {
+        for (int i = 0; i < 200; ++i) link->Mute_Ctrl(1, false);
+    });
+    for (int i = 0; i < 100; ++i) {
+        link->Get_Main_Volume();
+        const auto volumes = poster.Of(WM_DSP_VALUE, 2);
+        ASSERT_EQ(static_cast<size_t>(i + 1), volumes.size()) << "the reply came within its own call";
+        EXPECT_EQ(caller, volumes.back().thread);
+    }
+    producer.join();
+    ASSERT_TRUE(Eventually([&] { return link->IsCmdQueueIdle(); }));
+    EXPECT_EQ(200u, MutesWritten().size());
+}
+
+TEST_F(LinkLifecycle, ASyncCallWaitsForTheWorkersExchangeToEnd) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    std::mutex lock;
+    std::condition_variable changed;
+    bool muteWritten = false, volumeWritten = false;
+    hid.onWrite = [&](const ScriptedHid::Written& w) {
+        std::unique_lock<std::mutex> guard(lock);
+        if (w.sub() == 0x04) {
+            hid.QueueInput(Ack(0x04));
+            muteWritten = true;
+            changed.notify_all();
+            // Give a sync call every chance to slip its request in between this write and its read.
+            changed.wait_for(guard, std::chrono::milliseconds(200), [&] { return volumeWritten; });
+        } else {
+            hid.QueueReply(1, {0x02, 0xDD, 42});
+            volumeWritten = true;
+            changed.notify_all();
+        }
+    };
+    link->EnableCmdQueue();
+    for (int round = 0; round < 3; ++round) {
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            muteWritten = volumeWritten = false;
+        }
+        link->Mute_Ctrl(1, false);
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(20), [&] { return muteWritten; }));
+        }
+        link->Get_Main_Volume();
+        const auto volumes = poster.Of(WM_DSP_VALUE, 2);
+        ASSERT_EQ(static_cast<size_t>(round + 1), volumes.size());
+        EXPECT_EQ(GetCurrentThreadId(), volumes.back().thread) << "the worker's read took the volume reply";
+    }
+}
+
+TEST_F(LinkLifecycle, HandConnectSucceedsOnlyOnAHandshakeDecodedDuringTheCall) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    EXPECT_FALSE(link->Hand_Connect()) << "silence";
+    hid.QueueReply(1, {0x04, 0xDD, 0x01});
+    EXPECT_FALSE(link->Hand_Connect()) << "a stale report is not a handshake";
+    hid.QueueReply(3, {0x08, 0xDD, 0x00, 94, 1, 19});
+    EXPECT_TRUE(link->Hand_Connect());
+    EXPECT_EQ(1, link->mHandshakeOk);
+    hid.QueueReply(3, {0x93, 0xDD});
+    EXPECT_TRUE(link->Hand_Connect()) << "the upgrade mode answers with a ping reply";
+    EXPECT_EQ(0, link->mHandshakeOk);
+}
+
+TEST(HidIoGate, CloseWaitsForCallsInsideAndRefusesNewOnes) {
+    HidIoGate gate;
+    ASSERT_TRUE(gate.Enter());
+    std::atomic<bool> closed{false};
+    std::thread closer([&] {
+        EXPECT_TRUE(gate.CloseAndWait());
+        closed = true;
+    });
+    ASSERT_TRUE(Eventually([&] { return gate.Closing(); }));
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(gate.Enter()) << "no new call once closing";
+    gate.Leave();
+    closer.join();
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(gate.CloseAndWait()) << "only the first close releases the device";
+}
+
+}  // namespace
