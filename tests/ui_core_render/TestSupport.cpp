@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace TestSupport {
@@ -241,6 +242,28 @@ uint32_t Canvas::At(int x, int y) const {
 void Canvas::Fill(uint32_t argb) {
     GdiFlush();
     for (int i = 0; i < width_ * height_; ++i) pixels_[i] = argb;
+}
+
+Watchdog::Watchdog(unsigned seconds, const char* what) : seconds_(seconds), what_(what) {
+    done_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, &Watchdog::Watch, this, 0, nullptr);
+}
+
+Watchdog::~Watchdog() {
+    SetEvent(done_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    CloseHandle(done_);
+}
+
+DWORD WINAPI Watchdog::Watch(void* self) {
+    auto* dog = static_cast<Watchdog*>(self);
+    if (WaitForSingleObject(dog->done_, dog->seconds_ * 1000) == WAIT_TIMEOUT) {
+        fprintf(stderr, "Watchdog: '%s' did not return within %u s\n", dog->what_, dog->seconds_);
+        fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+    return 0;
 }
 
 std::vector<uint8_t> LoadResourceBytes(const wchar_t* name, const wchar_t* type) {

@@ -44,7 +44,7 @@ std::vector<uint8_t> PngHeaderOnly(uint32_t width, uint32_t height);
 
 // ---- memory that ends at an inaccessible page
 class GuardedBuffer {
-  public:
+public:
     explicit GuardedBuffer(const void* data, size_t size);
     GuardedBuffer(const GuardedBuffer&) = delete;
     GuardedBuffer& operator=(const GuardedBuffer&) = delete;
@@ -52,7 +52,7 @@ class GuardedBuffer {
     const uint8_t* data() const { return data_; }
     size_t size() const { return size_; }
 
-  private:
+private:
     void* base_ = nullptr;
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
@@ -60,7 +60,7 @@ class GuardedBuffer {
 
 // ---- a 32-bit top-down DIB selected into a memory DC
 class Canvas {
-  public:
+public:
     Canvas(int width, int height, uint32_t fill = 0);
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -72,12 +72,28 @@ class Canvas {
     int width() const { return width_; }
     int height() const { return height_; }
 
-  private:
+private:
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ old_ = nullptr;
     uint32_t* pixels_ = nullptr;
     int width_ = 0, height_ = 0;
+};
+
+// ---- ends the process when a guarded call does not return in time (a hang is a failure, not a wait)
+class Watchdog {
+public:
+    Watchdog(unsigned seconds, const char* what);
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+    ~Watchdog();
+
+private:
+    static DWORD WINAPI Watch(void* self);
+    HANDLE done_ = nullptr;
+    HANDLE thread_ = nullptr;
+    unsigned seconds_;
+    const char* what_;
 };
 
 // ---- resources and files
