@@ -28,11 +28,14 @@ bool Matches(const TFontRecord& font, const wchar_t* face, int size, bool bold, 
            font.underline == underline && font.italic == italic;
 }
 
+// From the archive when one is set, else from the resource folder; then from the path as given.
 bool ReadFontBytes(const wchar_t* path, std::vector<BYTE>& out) {
-    if (!CUIResourceSettings::GetArchiveName().IsEmpty())
-        return CUIResourceSettings::ReadArchiveEntry(path, kMaxFontFileBytes, out) == ArchiveReadResult::Ok;
-    CUIString inFolder = CUIResourceSettings::GetResourceFolder() + path;
+    const bool archive = !CUIResourceSettings::GetArchiveName().IsEmpty();
+    if (archive && CUIResourceSettings::ReadArchiveEntry(path, kMaxFontFileBytes, out) == ArchiveReadResult::Ok)
+        return true;
+    CUIString inFolder = archive ? CUIString() : CUIResourceSettings::GetResourceFolder() + path;
     for (const wchar_t* candidate : {inFolder.Data(), path}) {
+        if (!*candidate) continue;
         HANDLE file = CreateFileW(candidate, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) continue;
         DWORD size = GetFileSize(file, nullptr);
