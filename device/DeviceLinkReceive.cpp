@@ -29,6 +29,7 @@ uint32_t DeviceLink::ReadHIDData(uint8_t* buffer, int timeoutMs) {
         mBytesRead = mHid->ReadTimeout(handle, buffer, HidPacket::kInputReportSize, timeoutMs);
         if (ElapsedMs(*mClock, start) > static_cast<uint32_t>(timeoutMs)) break;
         if (mBytesRead >= 0 || !IsConnected()) break;
+        mClock->SleepMs(1);  // a failing device answers at once: retry without spinning the processor
     }
     LogPrintW(L"ReadHIDData done timeend-timestart = %ld\n", static_cast<long>(ElapsedMs(*mClock, start)));
     LogPrintW(L"ReadHIDData NumberOfBytesRead = %d\n", mBytesRead.load());
