@@ -34,7 +34,8 @@ TImageRecord* Image(int width, int height, uint32_t (*color)(int x, int y)) {
 }
 
 // Nine regions of a 12 x 12 image with 4-pixel borders.
-const uint32_t kNine[3][3] = {{0xC80000, 0x00C800, 0x0000C8}, {0xC8C800, 0x00C8C8, 0xC800C8}, {0x643200, 0x006432, 0x320064}};
+const uint32_t kNine[3][3] = {
+    {0xC80000, 0x00C800, 0x0000C8}, {0xC8C800, 0x00C8C8, 0xC800C8}, {0x643200, 0x006432, 0x320064}};
 int Region(int v, int size, int corner) { return v < corner ? 0 : v >= size - corner ? 2 : 1; }
 uint32_t NineColor(int x, int y) { return kNine[Region(y, 12, 4)][Region(x, 12, 4)]; }
 
@@ -176,7 +177,8 @@ TEST_F(ImageTest, NineGridOpaqueTranslucentAndHole) {
     // Fade: the translucent path blends over the background.
     canvas.Fill(0xFF123456);
     CUIRender::DrawImage(canvas.dc(), nine->bitmap, dest, paint, source, corners, false, 128);
-    const uint32_t expected = (0xC8 * 128 / 255 + 0x12 * 127 / 255) << 16 | (0x34 * 127 / 255) << 8 | (0x56 * 127 / 255);
+    const uint32_t expected =
+        (0xC8 * 128 / 255 + 0x12 * 127 / 255) << 16 | (0x34 * 127 / 255) << 8 | (0x56 * 127 / 255);
     EXPECT_TRUE(Near(canvas.Rgb(11, 11), expected, 2)) << std::hex << canvas.Rgb(11, 11);
 
     // Only what lies in the paint rectangle is drawn.
@@ -225,7 +227,10 @@ TEST_F(ImageTest, DrawingThroughTheManagerClipsSourceAndDest) {
     const std::wstring folder = UniqueTempPath(L"skinfolder");
     CreateDirectoryW(folder.c_str(), nullptr);
     std::vector<uint32_t> rgba;
-    for (int i = 0; i < 30 * 10; ++i) rgba.push_back((i % 30) < 10 ? 0xFF0000FF : (i % 30) < 20 ? 0x00FF00FF : 0x0000FFFF);
+    for (int i = 0; i < 30 * 10; ++i) {
+        const int column = i % 30;
+        rgba.push_back(column < 10 ? 0xFF0000FF : column < 20 ? 0x00FF00FF : 0x0000FFFF);
+    }
     ASSERT_TRUE(WriteFileBytes(folder + L"\\rgb.png", EncodePng(30, 10, rgba)));
     CPaintManagerUI::SetResourceFolder(folder.c_str());
 
@@ -262,8 +267,8 @@ TEST_F(ImageTest, DrawingThroughTheManagerClipsSourceAndDest) {
     CUIRender::MakeFitIconDest({0, 0, 40, 20}, {16, 10}, L"diagonal", untouched);
     EXPECT_EQ(untouched.right, 3);
     canvas.Fill(0xFF000000);
-    EXPECT_TRUE(CUIRender::DrawIconImageString(canvas.dc(), &manager, {0, 0, 60, 20}, paint,
-                                               L"file='rgb.png' source='0,0,10,10' iconsize='10,10' iconalign='vcenter'"));
+    const wchar_t* icon10 = L"file='rgb.png' source='0,0,10,10' iconsize='10,10' iconalign='vcenter'";
+    EXPECT_TRUE(CUIRender::DrawIconImageString(canvas.dc(), &manager, {0, 0, 60, 20}, paint, icon10));
     EXPECT_EQ(canvas.Rgb(5, 10), 0xFF0000u);
     EXPECT_EQ(canvas.Rgb(5, 2), 0u);
     EXPECT_EQ(canvas.Rgb(15, 10), 0u);

@@ -86,6 +86,13 @@ TEST_F(RenderTest, LinesAndRectangles) {
     EXPECT_EQ(canvas.Rgb(15, 10), 0xFF0000u);
     EXPECT_EQ(canvas.Rgb(15, 15), 0xFFFFFFu);
     EXPECT_EQ(canvas.Rgb(21, 15), 0xFFFFFFu);
+
+    // A filled round rectangle takes the pen colour when the fill colour has no alpha.
+    canvas.Fill(0xFFFFFFFF);
+    CUIRender::DrawRoundRectangle(canvas.dc(), 2, 2, 20, 20, 8, 0xFF00FF00, 1, true, 0x00FF0000);
+    EXPECT_EQ(canvas.Rgb(12, 12), 0x00FF00u);
+    EXPECT_EQ(canvas.Rgb(2, 2), 0xFFFFFFu);  // outside the rounded corner
+    EXPECT_EQ(canvas.Rgb(25, 12), 0xFFFFFFu);
 }
 
 TEST_F(RenderTest, ClipGuardNarrowsAndRestoresExactly) {

@@ -103,7 +103,10 @@ private:
         SelectObject(m_hdc, CurrentFont()->handle);
         m_cyLine = std::max(m_cyLine, FontLineHeight());
     }
-    void ApplyColor() { SetTextColor(m_hdc, RGB((CurrentColor() >> 16) & 0xFF, (CurrentColor() >> 8) & 0xFF, CurrentColor() & 0xFF)); }
+    void ApplyColor() {
+        const DWORD argb = CurrentColor();
+        SetTextColor(m_hdc, RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF));
+    }
     void PushFont(TFontRecord* font) {
         if (!font) return;
         m_fonts.push_back(font);
@@ -325,8 +328,8 @@ HtmlLayout::Step HtmlLayout::OpenTag(const Tag& tag) {
             if (rest < end && *rest >= L'0' && *rest <= L'9') size = static_cast<int>(ReadNumber(rest, end));
             CUIString words = Between(rest, end);
             words.ToLower();
-            PushFont(m_manager->GetInlineFont(face.Data(), size, words.Find(L"bold") >= 0, words.Find(L"underline") >= 0,
-                                              words.Find(L"italic") >= 0));
+            const bool bold = words.Find(L"bold") >= 0, underline = words.Find(L"underline") >= 0;
+            PushFont(m_manager->GetInlineFont(face.Data(), size, bold, underline, words.Find(L"italic") >= 0));
             break;
         }
         case L'i':

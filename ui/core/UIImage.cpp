@@ -402,8 +402,9 @@ void CUIRender::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& rc, const RECT& p
                    src.top + part.top - rc.top, SRCCOPY);
     } else {
         if (!hole) {
-            BlitMiddle(ctx, {rc.left + c.left, rc.top + c.top, rc.right - c.right, rc.bottom - c.bottom},
-                       {src.left + c.left, src.top + c.top, src.right - c.right, src.bottom - c.bottom}, tiledX, tiledY);
+            const RECT middle = {rc.left + c.left, rc.top + c.top, rc.right - c.right, rc.bottom - c.bottom};
+            const RECT middleSource = {src.left + c.left, src.top + c.top, src.right - c.right, src.bottom - c.bottom};
+            BlitMiddle(ctx, middle, middleSource, tiledX, tiledY);
         }
         const LONG dx[4] = {rc.left, rc.left + c.left, rc.right - c.right, rc.right};
         const LONG dy[4] = {rc.top, rc.top + c.top, rc.bottom - c.bottom, rc.bottom};
@@ -413,7 +414,8 @@ void CUIRender::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& rc, const RECT& p
         for (int row = 0; row < 3; ++row) {
             for (int col = 0; col < 3; ++col) {
                 if (row == 1 && col == 1) continue;
-                BlitPart(ctx, {dx[col], dy[row], dx[col + 1], dy[row + 1]}, {sx[col], sy[row], sx[col + 1], sy[row + 1]});
+                BlitPart(ctx, {dx[col], dy[row], dx[col + 1], dy[row + 1]},
+                         {sx[col], sy[row], sx[col + 1], sy[row + 1]});
             }
         }
     }

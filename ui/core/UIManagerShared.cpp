@@ -50,10 +50,9 @@ bool CPaintManagerUI::LoadPlugin(const wchar_t* moduleName) {
     if (!moduleName || !*moduleName) return false;
     HMODULE module = LoadLibraryW(moduleName);
     if (!module) return false;
-    auto create = reinterpret_cast<PluginCreateControl>(reinterpret_cast<void*>(GetProcAddress(module, "CreateControl")));
-    if (!create) return false;
-    CUIPtrArray& plugins = Shared().plugins;
-    void* entry = reinterpret_cast<void*>(create);
+    void* entry = reinterpret_cast<void*>(GetProcAddress(module, "CreateControl"));
+    if (!entry) return false;
+    CUIPtrArray& plugins = Shared().plugins;  // PluginCreateControl pointers
     if (plugins.IndexOf(entry) < 0) plugins.Add(entry);
     return true;
 }

@@ -320,7 +320,8 @@ void DrawTextGdiplus(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_
     }
     GpFont* gpFont = nullptr;
     LOGFONTW logFont = {};
-    if (!GetObjectW(font, sizeof logFont, &logFont) || DllExports::GdipCreateFontFromLogfontW(hdc, &logFont, &gpFont) != Ok)
+    if (!GetObjectW(font, sizeof logFont, &logFont) ||
+        DllExports::GdipCreateFontFromLogfontW(hdc, &logFont, &gpFont) != Ok)
         DllExports::GdipCreateFontFromDC(hdc, &gpFont);
     const int hint = manager->GetGdiplusTextRenderingHint();
     DllExports::GdipSetTextRenderingHint(graphics,
