@@ -1,15 +1,17 @@
 # Skin archives: a folder packed at build time into a zip whose entries are protected by the traditional
 # zip password (Info-ZIP's zip -P), and the embedding of such an archive as a Win32 resource (windres).
 #
-#   velmor_skin_archive(<target> DIRECTORY <dir> OUTPUT <zip> PASSWORD <text> [STORE <ext>...])
+#   velmor_skin_archive(<target> DIRECTORY <dir> OUTPUT <zip> PASSWORD <text> [STORE <suffix>...])
 #     Adds the custom target <target> that packs every file below <dir> (names relative to it, forward
-#     slashes) into <zip>. Files with an extension listed in STORE (for example png) are stored, not
-#     deflated. Rebuilt when a file of the folder changes.
+#     slashes) into <zip>. Files ending in a suffix listed in STORE (for example .png) are stored, not
+#     deflated. Rebuilt when a file of the folder changes. The password is given to zip on its command
+#     line at build time.
 #
-#   velmor_embed_archive(<target> ARCHIVE <zip> [NAME <resource name>] [TYPE <resource type>]
-#                        [DEPENDS <archive target>])
-#     Compiles a resource script that holds <zip> as resource <NAME> of type <TYPE> (default IDR_ZIPRES
-#     of type ZIPRES, where the application looks for its skin) into <target>.
+#   velmor_embed_archive(<target> ARCHIVE <file> [NAME <resource name>] [TYPE <resource type>]
+#                        [DEPENDS <target that makes the file>])
+#     Compiles a resource script that holds <file> as resource <NAME> of type <TYPE> (default IDR_ZIPRES
+#     of type ZIPRES, where the application looks for its skin) into <target>. Any file can be embedded
+#     this way; NAME may be a number.
 include_guard(GLOBAL)
 
 find_program(VELMOR_ZIP_EXECUTABLE zip)
