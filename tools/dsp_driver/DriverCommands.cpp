@@ -347,3 +347,17 @@ const DriverCommand* FindDriverCommand(const std::string& name) {
 }
 
 int DriverCommandCount() { return static_cast<int>(sizeof kCommands / sizeof kCommands[0]); }
+
+std::string RunDriverLine(DeviceLink& link, const std::string& line) {
+    const size_t nameEnd = line.find_first_of(" \t[");
+    const std::string name = line.substr(0, nameEnd);
+    const DriverCommand* command = FindDriverCommand(name);
+    if (command == nullptr) return "unknown command '" + name + "'";
+    try {
+        const DriverArgs args(nameEnd == std::string::npos ? std::string() : line.substr(nameEnd));
+        command->run(link, args);
+    } catch (const BadArguments& e) {
+        return name + ": " + e.what();
+    }
+    return "";
+}

@@ -14,3 +14,6 @@ struct DriverCommand {
 // Null for an unknown name.
 const DriverCommand* FindDriverCommand(const std::string& name);
 int DriverCommandCount();
+
+// Runs one line, "Name [arguments]"; returns "" or the reason it was not run.
+std::string RunDriverLine(DeviceLink& link, const std::string& line);

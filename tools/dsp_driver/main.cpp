@@ -42,18 +42,9 @@ void RunLine(DeviceLink& link, const std::string& rawLine) {
     const std::string line = Trim(rawLine);
     if (line.empty() || line[0] == '#') return;
     std::printf("> %s\n", line.c_str());
-    const size_t nameEnd = line.find_first_of(" \t[");
-    const std::string name = line.substr(0, nameEnd);
-    const DriverCommand* command = FindDriverCommand(name);
-    if (command == nullptr) {
-        std::printf("error: unknown command '%s'\n", name.c_str());
-        return;
-    }
-    try {
-        const DriverArgs args(nameEnd == std::string::npos ? std::string() : line.substr(nameEnd));
-        command->run(link, args);
-    } catch (const BadArguments& e) {
-        std::printf("error: %s: %s\n", name.c_str(), e.what());
+    const std::string error = RunDriverLine(link, line);
+    if (!error.empty()) {
+        std::printf("error: %s\n", error.c_str());
         return;
     }
     for (int waited = 0; !link.IsCmdQueueIdle() && waited < kQueueWaitMs; ++waited) Sleep(1);
