@@ -1,6 +1,7 @@
 #include "device/DeviceProtocol.h"
 
-const char* const DspCmdNames[kDspCmdNameCount] = {
+// Sized by its initialisers, so a missing or extra name conflicts with the declaration.
+const char* const DspCmdNames[] = {
     "DSP_SOURCE_CONFIG", "DSP_SOURCE_SWITCH", "DSP_VOLUME", "DSP_SUBWOOFER_VOLUME", "DSP_MUTE",
     "DSP_FILTER_SET", "DSP_EQ_CH", "DSP_DELAY_CH", "DSP_TRIM_CH", "DSP_MUTE_CH",
     "DSP_PHASE_CH", "DSP_MIX_CH", "DSP_REMAP_CH", "DSP_CH_TYPE", "DSP_CH_LINK",
