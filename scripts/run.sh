@@ -7,7 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 build="${VELMOR_BUILD_DIR:-$root/build}"
-app="$build/tools/dsp_driver.exe"
+app="$build/tools/dsp_driver/dsp_driver.exe"
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a "$root/scripts/with-wine.sh" wine "$app" "$@"
 fi
