@@ -92,6 +92,36 @@ public:
     // ---- Send queue worker ----
     static void McuCmdThread(void* link);
 
+    // ---- Firmware image files: each returns an UpgResult (0 valid, 1 cannot open, 2 invalid, 3 not
+    // connected). Paths are wide, so any file name opens. ----
+    int CopyFileToBuffer(const wchar_t* path);     // MCU or bootloader wrapper into mMcuImage
+    int MCUUpgParsingFile(const wchar_t* path);    // MCU application image
+    int MCUUpgBLParsingFile(const wchar_t* path);  // MCU bootloader image
+    int FlashUpgParsingFile(const wchar_t* path);  // DSP flash wrapper into mDspImage
+    int ParsingUpgFWFile(const wchar_t* path);     // combined file: MCU and DSP wrappers; runs as a DSP upgrade
+
+    // ---- Firmware upgrade, driven from one worker thread with the send queue off ----
+    // Reads and checks the file chosen by its name, puts the device into upgrade mode, reconnects and sends
+    // the start command. 0 started, else the UpgResult (4: the device refused or did not answer).
+    int UpgradeStart(const wchar_t* path, uint8_t erase);
+    // One step of the transfer: 0..100 percent while running, UPG_PROGRESS_DONE (101) when finished,
+    // UPG_PROGRESS_FAILED (255) when it failed or no upgrade is running. Each call reads at most once.
+    uint8_t UpgradeProgress();
+    // The commands of the procedure; those that read take one reply of up to kReplyWaitMs.
+    void MCU_Enter_Upg_Mode();
+    void MCU_Enter_BL_Mode();
+    void MCU_Upg_Start();
+    void MCU_Upg_Start_BL();
+    void Flash_Chip_Erase();
+    void Flash_Upg_Start();
+    bool Flash_Write_Data(uint32_t offset, const uint8_t* data, uint8_t length);  // false: not written
+    void MCU_Reboot_Ctrl();
+    // Start wrappers: 0 when the acknowledgement moved the upgrade on, else UPG_START_FAIL.
+    int StartMCUUpg();
+    int StartMCUUpgBL();
+    int StartFlashUpg();
+    int StartFlashErase();
+
     // ---- DSP setters: the last argument sends at once (true) or through the queue (false) ----
     void Source_Switch_Ctrl(uint8_t source, bool sync);
     void Main_Volume_Ctrl(float gain, bool sync);
@@ -375,4 +405,22 @@ private:
     uint8_t mPacketData[512] = {};
 
     std::atomic<uint32_t> mHandshakeReplies{0};  // handshake and ping replies decoded so far
+    std::atomic<bool> mReadFailed{false};        // the last ReadHIDData ended in an error, not a time-out
+
+    // Firmware files and upgrade.
+    static constexpr long kMaxSingleImageFile = 0x100000;
+    static constexpr long kMaxCombinedFile = 0x200000;
+    static constexpr int kMaxSilentAckReads = 6;  // empty reads for one chunk before the upgrade fails
+    int mSilentAckReads = 0;
+    // Reads the whole file through mFwFile into a malloc'd block the caller frees: UPG_FILE_VALID,
+    // UPG_FILE_OPEN_FAIL, or UPG_FILE_INVALID when it is larger than maxBytes or cannot be read.
+    int ReadFirmwareFile(const wchar_t* path, long maxBytes, uint8_t*& bytes, size_t& size);
+    void FreeFirmwareImages();
+    int FailUpgradeStart(int result);
+    void ReconnectAfterModeChange();
+    void SendNextMcuChunk();
+    void SendNextDspChunk();
+    void ReadChunkAck();
+    uint8_t FinishUpgrade();
+    uint8_t UpgradePercent() const;
 };

@@ -22,6 +22,7 @@ uint32_t DeviceLink::ReadHIDData(uint8_t* buffer, int timeoutMs) {
         HidHandle* handle = mHidHandle.load();
         if (handle == nullptr) {
             LogPrintW(L"mHidHandle is NULL\n");
+            mReadFailed = true;
             mBytesRead = 0;
             WRITE_ROPRT = 0;
             return 0;
@@ -33,6 +34,7 @@ uint32_t DeviceLink::ReadHIDData(uint8_t* buffer, int timeoutMs) {
     }
     LogPrintW(L"ReadHIDData done timeend-timestart = %ld\n", static_cast<long>(ElapsedMs(*mClock, start)));
     LogPrintW(L"ReadHIDData NumberOfBytesRead = %d\n", mBytesRead.load());
+    mReadFailed = mBytesRead < 0;
     if (mBytesRead < 1) {
         mBytesRead = 0;
         return 0;
@@ -47,6 +49,7 @@ uint32_t DeviceLink::ReadHIDData(uint8_t* buffer, int timeoutMs) {
         if (!IsConnected()) {
             LogTimestampEnabled = 1;
             LogPrintW(L"mHidHandle is NULL\n");
+            mReadFailed = true;
             mBytesRead = 0;
             WRITE_ROPRT = 0;
             return 0;

@@ -71,3 +71,15 @@ enum UpgState : uint32_t {
     UPG_IDLE = 0, UPG_PARSING = 16, UPG_START = 32, UPG_READY_FOR_DATA = 48, UPG_WAITING_BIN_DATA_ACK = 49,
     UPG_FINISH = 64, UPG_FAILED = 80, UPG_ERASED = 96,
 };
+
+// Upgrade targets (DeviceLink::upg_device).
+enum UpgDevice : uint8_t { UPG_DEVICE_FLASH = 1, UPG_DEVICE_MCU = 2, UPG_DEVICE_BL = 3 };
+
+// Results of the firmware file readers and of UpgradeStart.
+enum UpgResult : int {
+    UPG_FILE_VALID = 0, UPG_FILE_OPEN_FAIL = 1, UPG_FILE_INVALID = 2, UPG_CONNECT_FAIL = 3, UPG_START_FAIL = 4,
+};
+
+// UpgradeProgress values beyond the percentages 0..100.
+constexpr uint8_t UPG_PROGRESS_DONE = 101;
+constexpr uint8_t UPG_PROGRESS_FAILED = 255;

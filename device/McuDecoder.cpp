@@ -79,7 +79,8 @@ void McuReplyDecoder::Mcu() {
     switch (sub) {
     case MCU_UPG_ENTER:
     case MCU_BL_ENTER:
-        if (IsAck(ACK_READY)) link.mUpgState = UPG_START;
+        // Only an upgrade being started waits for it: a late one must not make an idle link look busy.
+        if (IsAck(ACK_READY)) Advance(UPG_PARSING, UPG_START);
         break;
     case MCU_UPG_START:
     case MCU_BL_START:
