@@ -7,10 +7,14 @@
 //   UIManagerImages.cpp     images, image descriptions and their cache, hue/saturation/lightness
 //   UIManagerResources.cpp  styles, default attribute lists, default colours, DPI re-scaling of resources
 //   UIManagerShared.cpp     process-wide settings, plug-ins and shutdown of the shared resources
+//   UIManagerControls.cpp   services of the control tree: name map, control initialisation, focus and
+//                           tab order, control timers, notifications, delayed clean-up, search
+//                           callbacks, invalidation
 // A resource is looked up in the window's own set first, then in the process-wide shared set.
 #include "UIDpi.h"
 #include "UIGeometry.h"
 #include "UIImage.h"
+#include "UINotify.h"
 #include "UIPtrArray.h"
 #include "UIResourceSettings.h"
 #include "UIString.h"
@@ -200,7 +204,111 @@ public:
     // Managers whose window is attached (the window side keeps the list).
     static CUIPtrArray& GetManagers();
 
+    // ---- services of the control tree (UIManagerControls.cpp). They work with or without a window:
+    // without one nothing is invalidated, posted or timed, and queued notifications wait for
+    // DeliverPendingNotify.
+    void AttachWindow(HWND window, const wchar_t* name = nullptr);
+    // The old root (if any) goes to the delayed clean-up; the new tree is initialised.
+    bool AttachRoot(CControlUI* root);
+    // Attaches a subtree to this manager (parent: the control's own when null) and registers its names.
+    bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
+    // Drops every reference to a control that is going away: focus, hover, pressed and key control,
+    // timers, name entry, lists, option groups; queued notifications it sent lose their sender.
+    void ForgetControl(CControlUI* control);
+
+    bool AddNotifyListener(INotifyUI* listener);
+    bool RemoveNotifyListener(INotifyUI* listener);
+    // At once: the sender's OnNotify subscribers, then every listener. Asynchronous: queued until the
+    // window's private message 0x8001 (or DeliverPendingNotify) delivers it.
+    void RaiseNotify(TNotifyMessage& msg, bool async = false);
+    void RaiseNotify(CControlUI* control, const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0,
+                     bool async = false);
+    // Detaches a removed subtree (forgetting each of its controls) and deletes it at the next delivery.
+    void AddDelayedCleanup(CControlUI* control);
+    void PostPendingNotify();
+    // The work of message 0x8001: deletes the delayed clean-up controls, then delivers the queued
+    // notifications oldest first.
+    void DeliverPendingNotify();
+    int GetPendingNotifyCount() const { return m_aAsyncNotify.Count(); }
+    int GetDelayedCleanupCount() const { return m_aDelayedCleanup.Count(); }
+    void SetUsePages(bool use) { m_bUsePages = use; }
+    bool IsUsingPages() const { return m_bUsePages; }
+
+    CControlUI* GetFocusedControl() const { return m_pFocus; }
+    void FocusControl(CControlUI* control);
+    // Focuses the tab stop before control now; the next paint moves on to control itself.
+    void SetPendingFocus(CControlUI* control);
+    // While a layout is due a forward move waits for the next paint.
+    bool MoveTabFocus(bool forward);
+    bool IsFocusNeeded() const { return m_bFocusNeeded; }
+
+    // Timers of controls on this window; delivered to the control as timer events with its own id.
+    bool StartControlTimer(CControlUI* control, UINT id, UINT elapse);
+    bool StopControlTimer(CControlUI* control, UINT id);
+    void StopAllControlTimers(CControlUI* control);
+    void RemoveAllTimers();
+    int GetTimerCount() const { return m_aTimers.Count(); }
+
+    // Controls whose DoPostPaint runs after the tree is painted, in order.
+    bool AddPostPaint(CControlUI* control);
+    bool RemovePostPaint(CControlUI* control);
+    bool SetPostPaintIndex(CControlUI* control, int index);
+    bool IsPostPaintControl(CControlUI* control) const { return m_aPostPaintControls.IndexOf(control) >= 0; }
+    int GetPostPaintCount() const { return m_aPostPaintControls.Count(); }
+    CControlUI* GetPostPaint(int index) const { return static_cast<CControlUI*>(m_aPostPaintControls.ItemAt(index)); }
+    bool AddNativeChild(CControlUI* control, HWND child);
+    bool RemoveNativeChild(HWND child);
+    bool AddMouseLeaveNeeded(CControlUI* control);
+    bool RemoveMouseLeaveNeeded(CControlUI* control);
+
+    CControlUI* FindControlAtPoint(int x, int y) const;
+    CControlUI* FindControlByName(const wchar_t* name) const;  // exact name
+    // Below parent (the root when null); names ignore case; class "*" matches any class.
+    CControlUI* FindSubControlByName(CControlUI* parent, const wchar_t* name) const;
+    CControlUI* FindSubControlByPoint(CControlUI* parent, int x, int y) const;
+    CControlUI* FindSubControlByClass(CControlUI* parent, const wchar_t* className, int index = 0);
+    CUIPtrArray* FindSubControlsByClass(CControlUI* parent, const wchar_t* className);
+    CUIPtrArray* GetFoundControls() { return &m_aFoundControls; }
+
+    void InvalidateArea(RECT rect);
+    void Invalidate();
+    void RequestLayout() { m_bUpdateNeeded = true; }
+    bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
+
+    void SetHoverDelay(int milliseconds) { m_iHoverTime = milliseconds; }
+    int GetHoverDelay() const { return m_iHoverTime; }
+    void SetNoActivate(bool noActivate) { m_bNoActivate = noActivate; }
+    bool IsNoActivate() const { return m_bNoActivate; }
+    void SetShowUpdateRect(bool show) { m_bShowUpdateRect = show; }
+    bool IsShowUpdateRect() const { return m_bShowUpdateRect; }
+
+    // FindControl visitors.
+    struct TFindTabInfo {
+        CControlUI* focus;     // where the move starts; null = from the beginning
+        CControlUI* last;      // the last tab stop seen
+        bool forward;
+        bool nextIsIt;         // the focus was passed: the next tab stop is the answer
+    };
+    struct TFindClassInfo {
+        CPaintManagerUI* manager;
+        const wchar_t* className;
+    };
+    static CControlUI* FindControlFromPoint(CControlUI* control, void* point);       // POINT*
+    static CControlUI* FindControlFromName(CControlUI* control, void* name);         // const wchar_t*
+    static CControlUI* FindControlFromClass(CControlUI* control, void* info);        // TFindClassInfo*
+    static CControlUI* FindControlsFromClass(CControlUI* control, void* info);       // TFindClassInfo*
+    static CControlUI* FindControlFromCount(CControlUI* control, void* counter);     // int*
+    static CControlUI* FindControlFromNameHash(CControlUI* control, void* manager);  // CPaintManagerUI*
+    static CControlUI* FindControlFromUpdate(CControlUI* control, void* manager);    // CPaintManagerUI*
+    static CControlUI* FindControlFromTab(CControlUI* control, void* info);          // TFindTabInfo*
+
 private:
+    // The control side of destruction: the delayed clean-up, queued notifications, the tree, timers
+    // and the window's DC.
+    void ReleaseControlServices();
+    void DeliverNotify(TNotifyMessage& msg);
+    UINT NextTimerId();
+
     TResourceSet& TargetSet(bool shared);
     void FillFontMetrics(TFontRecord& font) const;
     HFONT CreateScaledFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
@@ -236,6 +344,31 @@ private:
     bool m_bUseGdiplusText = false;
     int m_trh = 0;
     ULONG_PTR m_gdiplusToken = 0;
+
+    // ---- control services
+    CControlUI* m_pFocus = nullptr;
+    CControlUI* m_pEventHover = nullptr;  // the control under the mouse
+    CControlUI* m_pEventClick = nullptr;  // the control that got the last button down
+    CControlUI* m_pEventKey = nullptr;    // the control that got the last key down
+    bool m_bFirstLayout = true;
+    bool m_bUpdateNeeded = false;
+    bool m_bFocusNeeded = false;
+    bool m_bUsePages = false;
+    bool m_bAsyncNotifyPosted = false;
+    bool m_bNoActivate = false;
+    bool m_bShowUpdateRect = false;
+    int m_iHoverTime = 400;
+    UINT m_uTimerID = 4096;  // window timer ids run 17, 18, ... 239, 0, 1, ...
+    CUIPtrArray m_aNotifiers;             // INotifyUI*
+    CUIPtrArray m_aTimers;                // TTimerRecord*
+    CUIPtrArray m_aPostPaintControls;
+    CUIPtrArray m_aNativeWindow;          // HWND, parallel to m_aNativeWindowControl
+    CUIPtrArray m_aNativeWindowControl;
+    CUIPtrArray m_aDelayedCleanup;
+    CUIPtrArray m_aAsyncNotify;           // TNotifyMessage*, oldest first
+    CUIPtrArray m_aNeedMouseLeaveNeeded;
+    CUIPtrArray m_aFoundControls;
+    CUIStringMap m_mNameHash;             // control name -> control
 };
 
 }  // namespace SkinUI

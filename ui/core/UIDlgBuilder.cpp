@@ -1,0 +1,289 @@
+#include "UIDlgBuilder.h"
+
+#include "UIAttributes.h"
+#include "UIContainer.h"
+#include "UIControlFactory.h"
+#include "UIManager.h"
+#include "UITextResource.h"
+#include "app/Log.h"
+
+#include <cwchar>
+#include <vector>
+
+namespace SkinUI {
+
+namespace {
+
+bool Is(const wchar_t* name, const wchar_t* expected) { return EqualsIgnoreCase(name, expected); }
+
+bool IsResourceElement(const wchar_t* name) {
+    return Is(name, L"Image") || Is(name, L"Font") || Is(name, L"Default") || Is(name, L"Style") || Is(name, L"Import");
+}
+
+// ---- window attributes of the root element "Window"
+
+using WindowAttributeSetter = void (*)(CPaintManagerUI& manager, const wchar_t* value);
+
+struct TWindowAttribute {
+    const wchar_t* name;
+    bool matchCase;
+    WindowAttributeSetter set;
+};
+
+const TWindowAttribute kWindowAttributes[] = {
+    {L"size", false,
+     [](CPaintManagerUI& m, const wchar_t* v) {
+         const SIZE size = ParseSize(v);
+         m.SetInitialSize(m.GetDpiScaler()->Scale(size.cx), m.GetDpiScaler()->Scale(size.cy));
+     }},
+    {L"sizebox", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetSizeBox(ParseRect(v)); }},
+    {L"caption", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetCaptionRect(ParseRect(v)); }},
+    {L"roundcorner", false,
+     [](CPaintManagerUI& m, const wchar_t* v) {
+         const SIZE size = ParseSize(v);
+         m.SetCornerRoundness(size.cx, size.cy);
+     }},
+    {L"mininfo", false,
+     [](CPaintManagerUI& m, const wchar_t* v) {
+         const SIZE size = ParseSize(v);
+         m.SetMinInfo(size.cx, size.cy);
+     }},
+    {L"maxinfo", false,
+     [](CPaintManagerUI& m, const wchar_t* v) {
+         const SIZE size = ParseSize(v);
+         m.SetMaxInfo(size.cx, size.cy);
+     }},
+    {L"showdirty", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetShowUpdateRect(IsTrue(v)); }},
+    {L"noactivate", true, [](CPaintManagerUI& m, const wchar_t* v) { m.SetNoActivate(IsTrue(v)); }},
+    {L"disabledfontcolor", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetDefaultDisabledColor(ParseColor(v)); }},
+    {L"defaultfontcolor", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetDefaultTextColor(ParseColor(v)); }},
+    {L"linkfontcolor", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetDefaultLinkColor(ParseColor(v)); }},
+    {L"linkhoverfontcolor", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetDefaultLinkHoverColor(ParseColor(v)); }},
+    {L"selectedcolor", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetDefaultSelectedBkColor(ParseColor(v)); }},
+    {L"gdiplustext", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetUseGdiplusText(IsTrue(v)); }},
+    {L"textrenderinghint", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetGdiplusTextRenderingHint(ParseInt(v)); }},
+    {L"tooltiphovertime", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetHoverDelay(ParseInt(v)); }},
+};
+
+// ---- layouts being built right now, outermost first (UI thread only): an "Include" of one of them
+// would never end.
+
+std::vector<CUIString>& LayoutsInProgress() {
+    static std::vector<CUIString> layouts;
+    return layouts;
+}
+
+CUIString LayoutKey(const wchar_t* layout) {
+    if (!IS_INTRESOURCE(layout)) return CUIString(layout);
+    CUIString key;
+    key.Format(L"#%u", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(layout)));
+    return key;
+}
+
+class LayoutInProgress {
+public:
+    explicit LayoutInProgress(const CUIString& key) { LayoutsInProgress().push_back(key); }
+    ~LayoutInProgress() { LayoutsInProgress().pop_back(); }
+};
+
+bool IsIncludeRefused(const CUIString& key) {
+    const std::vector<CUIString>& layouts = LayoutsInProgress();
+    if (layouts.size() >= static_cast<size_t>(CUIBuilder::kMaxIncludeNesting)) return true;
+    for (const CUIString& outer : layouts) {
+        if (outer.CompareIgnoreCase(key.Data()) == 0) return true;
+    }
+    return false;
+}
+
+// ---- attaching a new control to its parent
+
+enum class Attach { Done, Refused, NoContainer };
+
+}  // namespace
+
+CUIBuilder::CUIBuilder() { RegisterCoreControlClasses(); }
+
+// ---------------------------------------------------------------------------------------------------
+// Loading.
+
+CControlUI* CUIBuilder::Create(const wchar_t* layout, const wchar_t* resourceType, IDialogBuilderCallback* callback,
+                               CPaintManagerUI* manager, CControlUI* parent) {
+    if (!layout) return nullptr;
+    const LayoutInProgress inProgress(LayoutKey(layout));
+    if (!LoadLayout(layout, resourceType)) {
+        LogPrintW(L"CUIBuilder::Create: layout not loaded: %ls %ls\n", GetLastErrorMessage(), GetLastErrorLocation());
+        m_xml.Release();
+        return nullptr;
+    }
+    CControlUI* root = Create(callback, manager, parent);
+    m_xml.Release();
+    return root;
+}
+
+bool CUIBuilder::LoadLayout(const wchar_t* layout, const wchar_t* resourceType) {
+    m_sResourceType = resourceType;
+    if (IS_INTRESOURCE(layout)) return LoadResourceLayout(layout, resourceType);
+    if (const wchar_t* path = CTextResource::GetInstance()->GetLayoutPath(layout)) layout = path;
+    if (layout[0] == L'<') return m_xml.Load(layout);
+    return m_xml.LoadFromFile(layout);
+}
+
+bool CUIBuilder::LoadResourceLayout(const wchar_t* id, const wchar_t* resourceType) {
+    HINSTANCE module = m_instance ? m_instance : CPaintManagerUI::GetResourceModule();
+    HRSRC resource = FindResourceW(module, id, resourceType);
+    HGLOBAL handle = resource ? LoadResource(module, resource) : nullptr;
+    const DWORD size = resource ? SizeofResource(module, resource) : 0;
+    const auto* bytes = handle ? static_cast<const BYTE*>(LockResource(handle)) : nullptr;
+    if (!bytes || size == 0) {
+        LogPrintW(L"CUIBuilder::Create: resource %u not found\n", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(id)));
+        return false;
+    }
+    return m_xml.LoadFromMem(bytes, size);
+}
+
+CControlUI* CUIBuilder::Create(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent) {
+    m_pCallback = callback;
+    const CUIMarkupNode root = m_xml.GetRoot();
+    if (!root.IsValid()) return nullptr;
+    if (manager) {
+        RegisterResources(root, *manager);
+        if (Is(root.GetName(), L"Window") && manager->GetWindowHandle()) ApplyWindowAttributes(root, *manager);
+    }
+    return ParseNode(root, parent, manager);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Resources and window settings.
+
+void CUIBuilder::RegisterResources(const CUIMarkupNode& root, CPaintManagerUI& manager) {
+    for (CUIMarkupNode node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
+        const wchar_t* name = node.GetName();
+        const bool shared = IsTrue(node.GetAttributeValue(L"shared"));
+        if (Is(name, L"Image")) {
+            manager.AddImage(node.GetAttributeValue(L"name"), node.GetAttributeValue(L"restype"),
+                             ParseColor(node.GetAttributeValue(L"mask")), false, shared);
+        } else if (Is(name, L"Font")) {
+            const int id = node.HasAttribute(L"id") ? ParseInt(node.GetAttributeValue(L"id")) : -1;
+            if (id < 0) continue;
+            const wchar_t* face = node.GetAttributeValue(L"name");
+            const int size = node.HasAttribute(L"size") ? ParseInt(node.GetAttributeValue(L"size")) : 12;
+            const bool bold = IsTrue(node.GetAttributeValue(L"bold"));
+            const bool underline = IsTrue(node.GetAttributeValue(L"underline"));
+            const bool italic = IsTrue(node.GetAttributeValue(L"italic"));
+            manager.AddFont(id, face, size, bold, underline, italic, shared);
+            if (IsTrue(node.GetAttributeValue(L"default"))) manager.SetDefaultFont(face, size, bold, underline, italic, shared);
+        } else if (Is(name, L"Default")) {
+            manager.AddDefaultAttributeList(node.GetAttributeValue(L"name"), node.GetAttributeValue(L"value"), shared);
+        } else if (Is(name, L"Style")) {
+            manager.AddStyle(node.GetAttributeValue(L"name"), node.GetAttributeValue(L"value"), shared);
+        } else if (Is(name, L"Import")) {
+            manager.LoadFontFile(node.GetAttributeValue(L"fontfile"));
+        }
+    }
+}
+
+void CUIBuilder::ApplyWindowAttributes(CUIMarkupNode root, CPaintManagerUI& manager) {
+    for (int i = 0; i < root.GetAttributeCount(); ++i) {
+        const wchar_t* name = root.GetAttributeName(i);
+        const wchar_t* value = root.GetAttributeValue(i);
+        for (const TWindowAttribute& attribute : kWindowAttributes) {
+            const bool match = attribute.matchCase ? wcscmp(name, attribute.name) == 0 : Is(name, attribute.name);
+            if (!match) continue;
+            attribute.set(manager, value);
+            break;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Controls.
+
+CControlUI* CUIBuilder::CreateControlFor(const wchar_t* elementName) {
+    CUIString className(L"C");
+    className += elementName;
+    className += L"UI";
+    if (CControlUI* control = CControlFactory::GetInstance()->CreateControl(className.Data())) return control;
+    const CUIPtrArray& plugins = CPaintManagerUI::GetPlugins();
+    for (int i = 0; i < plugins.Count(); ++i) {
+        auto create = reinterpret_cast<PluginCreateControl>(plugins[i]);
+        if (CControlUI* control = create(elementName)) return control;
+    }
+    CControlUI* control = m_pCallback ? m_pCallback->CreateControl(elementName) : nullptr;
+    if (!control) LogPrintW(L"CUIBuilder: no control for the element \"%ls\"\n", elementName);
+    return control;
+}
+
+void CUIBuilder::BuildInclude(CUIMarkupNode node, CControlUI* parent, CPaintManagerUI* manager) {
+    const int count = node.HasAttribute(L"count") ? ParseInt(node.GetAttributeValue(L"count")) : 1;
+    const wchar_t* source = node.GetAttributeValue(L"source");
+    const bool byResourceId = !m_sResourceType.IsEmpty();
+    const wchar_t* layout = byResourceId ? MAKEINTRESOURCEW(ParseInt(source)) : source;
+    if (IsIncludeRefused(LayoutKey(layout))) {
+        LogPrintW(L"CUIBuilder: include of \"%ls\" refused: it includes itself or nests too deeply\n", source);
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        CUIBuilder builder;
+        builder.SetInstance(m_instance);
+        builder.Create(layout, byResourceId ? m_sResourceType.Data() : nullptr, m_pCallback, manager, parent);
+    }
+}
+
+CControlUI* CUIBuilder::ParseNode(const CUIMarkupNode& root, CControlUI* parent, CPaintManagerUI* manager) {
+    CControlUI* first = nullptr;
+    IContainerUI* container = nullptr;
+    bool containerAsked = false;
+    for (CUIMarkupNode node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
+        const wchar_t* name = node.GetName();
+        if (IsResourceElement(name)) continue;
+        if (Is(name, L"Include")) {
+            BuildInclude(node, parent, manager);
+            continue;
+        }
+        CControlUI* control = CreateControlFor(name);
+        if (!control) continue;
+        if (node.HasChildren()) ParseNode(node, control, manager);
+
+        CControlUI* treeView = nullptr;
+        if (parent) {
+            auto* newNode = static_cast<ITreeNodeUI*>(control->GetInterface(L"ITreeNode"));
+            auto* parentNode = static_cast<ITreeNodeUI*>(parent->GetInterface(L"ITreeNode"));
+            auto* parentView = static_cast<ITreeViewUI*>(parent->GetInterface(L"ITreeView"));
+            Attach attached = Attach::Done;
+            if (newNode && parentNode) {
+                treeView = parentNode->GetTreeViewControl();
+                auto* nodeContainer = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
+                attached = nodeContainer && nodeContainer->Add(control) ? Attach::Done : Attach::Refused;
+            } else if (newNode && parentView) {
+                treeView = parent;
+                attached = parentView->AddNode(control) ? Attach::Done : Attach::Refused;
+            } else if (parentNode) {
+                IContainerUI* items = parentNode->GetItemLayout();
+                attached = items && items->Add(control) ? Attach::Done : Attach::Refused;
+            } else {
+                if (!containerAsked) {
+                    container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
+                    containerAsked = true;
+                }
+                attached = !container ? Attach::NoContainer : container->Add(control) ? Attach::Done : Attach::Refused;
+            }
+            if (attached != Attach::Done) {
+                // Nobody holds the control: it goes, instead of leaking with its subtree.
+                delete control;
+                if (attached == Attach::NoContainer) return first;
+                continue;
+            }
+        }
+        if (manager) {
+            control->SetManager(manager, treeView, treeView != nullptr);
+            if (const wchar_t* defaults = manager->GetClassDefaultAttributes(name)) control->ApplyAttributeList(defaults);
+        }
+        for (int i = 0; i < node.GetAttributeCount(); ++i)
+            control->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
+        if (manager && !treeView) control->SetManager(nullptr, nullptr, false);
+        if (!first) first = control;
+    }
+    return first;
+}
+
+}  // namespace SkinUI
