@@ -256,7 +256,8 @@ AmpReply RespondRemap(AmpState& st, const AmpRequest& r) {
         }
         if (r.Arg(3) < first) end = r.Arg(3);
         Bytes v{scene, source, static_cast<uint8_t>(first), static_cast<uint8_t>(end)};
-        v.insert(v.end(), items.begin(), items.end());
+        v.reserve(v.size() + items.size());
+        for (uint8_t b : items) v.push_back(b);
         return Values(r.sub, v);
     }
     AmpScene* s = st.SceneForWrite(scene);
