@@ -12,6 +12,7 @@ endfunction()
 
 _velmor_import(dep::hidapi libhidapi.a)
 set_property(TARGET dep::hidapi PROPERTY INTERFACE_LINK_LIBRARIES setupapi)
+set_property(TARGET dep::hidapi PROPERTY INTERFACE_COMPILE_DEFINITIONS HID_API_STATIC)
 _velmor_import(dep::cjson libcjson.a)
 set_property(TARGET dep::cjson PROPERTY INTERFACE_COMPILE_DEFINITIONS CJSON_HIDE_SYMBOLS)
 

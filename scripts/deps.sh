@@ -7,11 +7,13 @@ root="$(dirname "$here")"
 deps="${VELMOR_DEPS_DIR:-$root/.deps}"
 prefix="$deps/prefix"
 stamp="$prefix/.stamp"
+# Build into a fresh prefix and swap it in at the end, so builds using the old one see no gap.
+next="$deps/prefix.next"
 
 want="$(cat "$here/deps.sh" "$here/deps/CMakeLists.txt" "$here/patches/"*.patch "$root/cmake/toolchain-mingw32.cmake" | sha1sum | cut -d' ' -f1)"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then exit 0; fi
 
-rm -rf "$deps/src" "$deps/build" "$prefix"
+rm -rf "$deps/src" "$deps/build" "$next"
 mkdir -p "$deps/src" "$deps/fetch"
 
 # apt-get source picks the newest version listed; a mirror may lack it, so fall back to the release's own.
@@ -32,25 +34,26 @@ fetch zlib zlib
 rm -rf "$deps/fetch"
 
 apply() { patch -s -d "$deps/src/$1" -p1 <"$here/patches/$2"; }
-apply hidapi hidapi-optional-interface-property.patch
+apply hidapi hidapi-static-wine.patch
 apply zlib minizip-enable-decryption.patch
 
 tc="$root/cmake/toolchain-mingw32.cmake"
 jobs="$(nproc)"
 cmake -S "$here/deps" -B "$deps/build/libs" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$tc" \
-  -DCMAKE_BUILD_TYPE=Release -DDEPS_SRC="$deps/src" -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DCMAKE_BUILD_TYPE=Release -DDEPS_SRC="$deps/src" -DCMAKE_INSTALL_PREFIX="$next" \
   -DZLIB_USE_STATIC_LIBS=ON >/dev/null
 cmake --build "$deps/build/libs" -j "$jobs" >/dev/null
 cmake --install "$deps/build/libs" >/dev/null
 
 cmake -S /usr/src/googletest -B "$deps/build/gtest" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$tc" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -Dgtest_disable_pthreads=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$next" -Dgtest_disable_pthreads=OFF >/dev/null
 cmake --build "$deps/build/gtest" -j "$jobs" >/dev/null
 cmake --install "$deps/build/gtest" >/dev/null
 
-mkdir -p "$prefix/include"
-cp -r /usr/include/readerwriterqueue "$prefix/include/"
-mkdir -p "$prefix/include/stb"
-cp /usr/include/stb/stb_image.h "$prefix/include/stb/"
-echo "$want" >"$stamp"
+mkdir -p "$next/include/stb"
+cp -r /usr/include/readerwriterqueue "$next/include/"
+cp /usr/include/stb/stb_image.h "$next/include/stb/"
+echo "$want" >"$next/.stamp"
+rm -rf "$prefix"
+mv "$next" "$prefix"
 echo "deps: built into $prefix"
