@@ -203,6 +203,16 @@ TEST_F(ScrolledColumn, BarHidesWhenTheContentFits) {
     EXPECT_RECT(Named(pm, L"r0")->GetPos(), 0, 0, 200, 10);
     root->SetScrollStepSize(0);  // ignored
     EXPECT_EQ(10, root->GetScrollStepSize());
+
+    root->LineDown();
+    root->SetFixedHeight(20);  // content taller again, then no content at all
+    for (int i = 0; i < 5; ++i) Named(pm, (L"r" + std::to_wstring(i)).c_str())->SetFixedHeight(40);
+    root->SetPos(RECT{0, 0, 200, 100});
+    EXPECT_TRUE(bar->IsVisible());
+    root->RemoveAll();
+    root->SetPos(RECT{0, 0, 200, 100});
+    EXPECT_FALSE(bar->IsVisible());
+    EXPECT_EQ(0, bar->GetScrollRange());
 }
 
 TEST_F(ScrolledColumn, LineSizeZeroDoesNotBreakTheScrollNotification) {

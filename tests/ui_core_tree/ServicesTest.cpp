@@ -127,7 +127,8 @@ TEST(DelayedCleanup, NothingPointsAtARemovedControl) {
 
 TEST(Container, RefusedInsertLeavesTheChildUntouched) {
     CPaintManagerUI pm;
-    CControlUI* root = BuildRoot(pm, L"<Window><VerticalLayout/></Window>");
+    CControlUI* root = BuildRoot(pm, L"<Window><VerticalLayout><Container name=\"shelf\" visible=\"false\"/>"
+                                     L"</VerticalLayout></Window>");
     auto* list = static_cast<CContainerUI*>(root);
     auto* child = new CControlUI;
     child->SetName(L"orphan");
@@ -140,6 +141,16 @@ TEST(Container, RefusedInsertLeavesTheChildUntouched) {
     EXPECT_EQ(child, pm.FindControlByName(L"orphan"));
     EXPECT_FALSE(list->SetItemIndex(child, 3));
     EXPECT_EQ(0, list->GetItemIndex(child));
+    EXPECT_TRUE(list->SetItemIndex(child, 1));
+    EXPECT_EQ(1, list->GetItemIndex(child));
+
+    // A child added to a hidden container is hidden with it.
+    auto* hidden = static_cast<CContainerUI*>(Named(pm, L"shelf"));
+    auto* late = new CControlUI;
+    hidden->Add(late);
+    EXPECT_FALSE(late->IsVisible());
+    hidden->SetVisible(true);
+    EXPECT_TRUE(late->IsVisible());
 
     // Without delayed destroy a removed child goes at once; without auto destroy it stays the caller's.
     list->SetDelayedDestroy(false);
