@@ -77,6 +77,28 @@ SKINUI_BEGIN_NOTIFY_MAP(Page, CNotifyPump)
 SKINUI_NOTIFY_ENTRY(L"click", L"", &Page::OnClick)
 SKINUI_END_NOTIFY_MAP()
 
+// The pump as a second base, as in window classes that derive from a native window first.
+class NativeBase {
+public:
+    virtual ~NativeBase() = default;
+    int handle = 11;
+};
+
+class SecondBaseWindow : public NativeBase, public CNotifyPump {
+    SKINUI_DECLARE_NOTIFY_MAP()
+
+public:
+    void OnClick(TNotifyMessage& /*msg*/) { seen.push_back(handle + marker); }
+    void OnValue(WPARAM wParam, LPARAM /*lParam*/) { seen.push_back(static_cast<int>(wParam) + marker); }
+    int marker = 100;
+    std::vector<int> seen;
+};
+
+SKINUI_BEGIN_NOTIFY_MAP(SecondBaseWindow, CNotifyPump)
+SKINUI_NOTIFY_ENTRY(L"click", L"", &SecondBaseWindow::OnClick)
+SKINUI_NOTIFY_ENTRY(L"valuechanged", L"", &SecondBaseWindow::OnValue)
+SKINUI_END_NOTIFY_MAP()
+
 TNotifyMessage Message(const wchar_t* type, CControlUI* sender, WPARAM wParam = 0, LPARAM lParam = 0) {
     TNotifyMessage msg;
     msg.sType = type;
@@ -139,6 +161,16 @@ TEST_F(NotifyMaps, PagesFirstThenTheWindow) {
     select.sVirtualWnd = L"mainpage";
     EXPECT_TRUE(window.DispatchNotify(select));
     EXPECT_EQ((std::vector<std::wstring>{L"select 1,2"}), window.calls);
+}
+
+TEST_F(NotifyMaps, HandlersOfAClassWhosePumpIsNotItsFirstBase) {
+    SecondBaseWindow window;
+    CNotifyPump& pump = window;
+    TNotifyMessage click = Message(L"click", &other);
+    TNotifyMessage value = Message(L"valuechanged", &other, 5);
+    EXPECT_TRUE(pump.DispatchNotify(click));
+    EXPECT_TRUE(pump.DispatchNotify(value));
+    EXPECT_EQ((std::vector<int>{111, 105}), window.seen);
 }
 
 TEST_F(NotifyMaps, ANotificationWithoutSenderReachesNoHandler) {
