@@ -37,16 +37,15 @@ void Release() {
     gBusy.store(false, std::memory_order_release);
 }
 
-void CurrentStamp(int& h, int& m, int& s, int& ms) {
+// "[hh:mm:ss.mmm] " of the local time; returns its length.
+int FormatStamp(char* out, size_t size) {
     SYSTEMTIME t;
     GetLocalTime(&t);
-    h = t.wHour;
-    m = t.wMinute;
-    s = t.wSecond;
-    ms = t.wMilliseconds;
+    int n = _snprintf(out, size - 1, "[%02d:%02d:%02d.%03d] ", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+    out[size - 1] = 0;
+    return n > 0 ? n : 0;
 }
 
-// Formats into a fixed buffer; an over-long line is cut, never overflowing.
 int FormatWide(const wchar_t* format, va_list args) {
     int n = _vsnwprintf(gWideMessage, kMessageChars - 1, format, args);
     gWideMessage[kMessageChars - 1] = 0;
@@ -98,49 +97,55 @@ int InitConsoleWindow(const wchar_t* path) {
     return 0;
 }
 
-int LogPrintW(const wchar_t* format, ...) {
+namespace {
+
+// The frame both writers share: nothing while the log is off, one writer at a time, the flush rule.
+template <typename WriteLine>
+int WriteLogLine(WriteLine writeLine) {
     if (!gLogFile) {
         ++gLineCount;
         return 0;
     }
     Acquire();
-    if (LogTimestampEnabled) {
-        int h, m, s, ms;
-        CurrentStamp(h, m, s, ms);
-        wchar_t stamp[32];
-        int n = _snwprintf(stamp, 31, L"[%02d:%02d:%02d.%03d] ", h, m, s, ms);
-        stamp[31] = 0;
-        PutWide(stamp, n > 0 ? n : 0);
-    }
-    va_list args;
-    va_start(args, format);
-    int n = FormatWide(format, args);
-    va_end(args);
-    PutWide(gWideMessage, wcslen(gWideMessage));
+    int n = writeLine(LogTimestampEnabled != 0);
     Release();
     return n;
 }
 
-int LogPrintA(const char* format, ...) {
-    if (!gLogFile) {
-        ++gLineCount;
-        return 0;
-    }
-    Acquire();
-    if (LogTimestampEnabled) {
-        int h, m, s, ms;
-        CurrentStamp(h, m, s, ms);
-        char stamp[32];
-        int n = _snprintf(stamp, 31, "[%02d:%02d:%02d.%03d] ", h, m, s, ms);
-        stamp[31] = 0;
-        PutNarrow(stamp, n > 0 ? n : 0);
-    }
+}  // namespace
+
+int LogPrintW(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
-    int n = FormatNarrow(format, args);
+    int n = WriteLogLine([&](bool stamped) {
+        if (stamped) {
+            char stamp[32];
+            int length = FormatStamp(stamp, sizeof stamp);
+            wchar_t wideStamp[32];
+            for (int i = 0; i <= length; ++i) wideStamp[i] = static_cast<unsigned char>(stamp[i]);
+            PutWide(wideStamp, length);
+        }
+        int count = FormatWide(format, args);
+        PutWide(gWideMessage, wcslen(gWideMessage));
+        return count;
+    });
     va_end(args);
-    PutNarrow(gNarrowMessage, strlen(gNarrowMessage));
-    Release();
+    return n;
+}
+
+int LogPrintA(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int n = WriteLogLine([&](bool stamped) {
+        if (stamped) {
+            char stamp[32];
+            PutNarrow(stamp, FormatStamp(stamp, sizeof stamp));
+        }
+        int count = FormatNarrow(format, args);
+        PutNarrow(gNarrowMessage, strlen(gNarrowMessage));
+        return count;
+    });
+    va_end(args);
     return n;
 }
 
