@@ -204,6 +204,10 @@ public:
     virtual void PaintText(HDC hdc);
     virtual void PaintBorder(HDC hdc);
     virtual void DoPostPaint(HDC hdc, const RECT& paintRect);
+    // A control that takes the Tab key itself (a rich edit with "wanttab") answers true.
+    virtual bool IsWantTab() const { return false; }
+    // The window's DPI changed: a control holding scaled resources of its own renews them.
+    virtual void OnDpiChanged() {}
 
     // ---- attribute lists and custom attributes (UIControlAttributes.cpp)
     // Pairs name="value" separated by one blank or comma, "&quot;" for a quote; or the name of a style.

@@ -1,4 +1,5 @@
 // The control classes of the core, registered with the control factory by name.
+#include "UIAnimationTabLayout.h"
 #include "UIChildLayout.h"
 #include "UIControlFactory.h"
 #include "UIDlgBuilder.h"
@@ -15,6 +16,7 @@ namespace {
 void RegisterCoreClasses(CControlFactory& factory) {
     static const TControlClass kClasses[] = {
         {L"CControlUI", &CControlUI::CreateControl},
+        {L"CAnimationTabLayoutUI", &CAnimationTabLayoutUI::CreateControl},
         {L"CContainerUI", &CContainerUI::CreateControl},
         {L"CScrollBarUI", &CScrollBarUI::CreateControl},
         {L"CChildLayoutUI", &CChildLayoutUI::CreateControl},

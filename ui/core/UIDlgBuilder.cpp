@@ -63,6 +63,28 @@ const TWindowAttribute kWindowAttributes[] = {
     {L"gdiplustext", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetUseGdiplusText(IsTrue(v)); }},
     {L"textrenderinghint", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetGdiplusTextRenderingHint(ParseInt(v)); }},
     {L"tooltiphovertime", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetHoverDelay(ParseInt(v)); }},
+    {L"opacity", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetOpacity(static_cast<BYTE>(ParseInt(v))); }},
+    {L"alpha", false, [](CPaintManagerUI& m, const wchar_t* v) { m.SetOpacity(static_cast<BYTE>(ParseInt(v))); }},
+    {L"layeredopacity", true, [](CPaintManagerUI& m, const wchar_t* v) { m.SetLayeredOpacity(static_cast<BYTE>(ParseInt(v))); }},
+    {L"layered", true, [](CPaintManagerUI& m, const wchar_t* v) { m.SetLayeredWindow(IsTrue(v)); }},
+    {L"bktrans", true, [](CPaintManagerUI& m, const wchar_t* v) { m.SetLayeredWindow(IsTrue(v)); }},
+    {L"layeredimage", true,
+     [](CPaintManagerUI& m, const wchar_t* v) {
+         m.SetLayeredWindow(true);
+         m.SetLayeredImage(v);
+     }},
+    {L"shadowsize", false, [](CPaintManagerUI& m, const wchar_t* v) { m.GetShadowWindow()->SetSize(ParseInt(v)); }},
+    {L"shadowsharpness", false, [](CPaintManagerUI& m, const wchar_t* v) { m.GetShadowWindow()->SetSharpness(ParseInt(v)); }},
+    {L"shadowdarkness", false, [](CPaintManagerUI& m, const wchar_t* v) { m.GetShadowWindow()->SetDarkness(ParseInt(v)); }},
+    {L"shadowposition", false,
+     [](CPaintManagerUI& m, const wchar_t* v) {
+         const SIZE offset = ParseSize(v);
+         m.GetShadowWindow()->SetPosition(offset.cx, offset.cy);
+     }},
+    {L"shadowcolor", false, [](CPaintManagerUI& m, const wchar_t* v) { m.GetShadowWindow()->SetColor(ParseColor(v)); }},
+    {L"shadowcorner", false, [](CPaintManagerUI& m, const wchar_t* v) { m.GetShadowWindow()->SetShadowCorner(ParseRect(v)); }},
+    {L"shadowimage", false, [](CPaintManagerUI& m, const wchar_t* v) { m.GetShadowWindow()->SetImage(v); }},
+    {L"showshadow", false, [](CPaintManagerUI& m, const wchar_t* v) { m.GetShadowWindow()->ShowShadow(IsTrue(v)); }},
 };
 
 // ---- layouts being built right now, outermost first (UI thread only): an "Include" of one of them

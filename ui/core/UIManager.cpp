@@ -56,6 +56,7 @@ CPaintManagerUI::CPaintManagerUI() {
 }
 
 CPaintManagerUI::~CPaintManagerUI() {
+    ReleaseWindowSide();
     ReleaseControlServices();
     if (m_resources.defaultFont.handle) DeleteObject(m_resources.defaultFont.handle);
     FreeFontMap(m_resources.fonts);

@@ -10,15 +10,21 @@
 //   UIManagerControls.cpp   services of the control tree: name map, control initialisation, focus and
 //                           tab order, control timers, notifications, delayed clean-up, search
 //                           callbacks, invalidation
+//   UIManagerWindow.cpp     the window side: window messages turned into control events (mouse, keys,
+//                           focus, timers, tooltips), the message loop's pre-translation, DPI changes
+//   UIManagerPaint.cpp      painting (direct, off-screen, layered), opacity, drag and drop
 // A resource is looked up in the window's own set first, then in the process-wide shared set.
 #include "UIDpi.h"
+#include "UIDragDrop.h"
 #include "UIGeometry.h"
 #include "UIImage.h"
 #include "UINotify.h"
 #include "UIPtrArray.h"
 #include "UIResourceSettings.h"
+#include "UIShadow.h"
 #include "UIString.h"
 #include "UIStringMap.h"
+#include "UIWindow.h"
 
 #include <windows.h>
 
@@ -28,6 +34,7 @@
 namespace SkinUI {
 
 class CControlUI;
+struct TUIEvent;
 
 struct TFontRecord {
     HFONT handle = nullptr;
@@ -57,7 +64,8 @@ struct TResourceSet {
 // A control creator exported by a plug-in module as "CreateControl".
 using PluginCreateControl = CControlUI* (*)(const wchar_t* className);
 
-class CPaintManagerUI {
+// The manager is also its window's OLE drop target; it accepts no dropped data.
+class CPaintManagerUI : public CIDropTarget {
 public:
     CPaintManagerUI();
     ~CPaintManagerUI();
@@ -204,6 +212,69 @@ public:
     // Managers whose window is attached (the window side keeps the list).
     static CUIPtrArray& GetManagers();
 
+    // ---- the window side (UIManagerWindow.cpp)
+    // A window message the window itself did not handle; true when handled, with result set. Also true
+    // when a handler destroyed this manager: the caller must not touch its window object any more.
+    bool HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Filters that see every window message first, in order of registration.
+    bool AddWindowMessageFilter(IMessageFilterUI* filter);
+    bool RemoveWindowMessageFilter(IMessageFilterUI* filter);
+    // Accelerators and filters of queued messages, before they are dispatched.
+    bool AddKeyTranslator(ITranslateAccelerator* translator);
+    bool RemoveKeyTranslator(ITranslateAccelerator* translator);
+    bool AddLoopMessageFilter(IMessageFilterUI* filter);
+    bool RemoveLoopMessageFilter(IMessageFilterUI* filter);
+    // The message loop of the process, until WM_QUIT; each message is pre-translated first.
+    static void RunMessageLoop();
+    // True when the message must not be dispatched: a key translator took it, or a loop filter, Tab or an
+    // Alt shortcut of the managers of its window (and, for a native child, of the windows above it).
+    static bool PreTranslateMessage(const MSG* msg);
+    bool TranslateKeys(MSG* msg);
+    bool HandleLoopMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Ctrl, mouse buttons, Shift and Alt as mouse-message key bits.
+    static UINT MapKeyState();
+
+    void CaptureMouse();
+    void ReleaseMouseCapture();
+    bool HasMouseCapture() const { return m_bMouseCapture; }
+    CControlUI* GetHoverControl() const { return m_pEventHover; }
+    CControlUI* GetPressedControl() const { return m_pEventClick; }
+    HWND GetTooltipWindow() const { return m_hwndTooltip; }
+    CShadowUI* GetShadowWindow() { return &m_shadow; }
+
+    // Re-scales the window's fonts, images and size for the DPI; every attached window at once.
+    void ApplyDpi(int dpi);
+    static void SetAllDpi(int dpi);
+
+    // ---- painting (UIManagerPaint.cpp)
+    void SetLayeredWindow(bool layered);
+    const TImageDrawInfo& GetLayeredImage() const { return m_diLayered; }
+    void SetLayeredImage(const wchar_t* image);
+    void SetLayeredInset(const RECT& inset);  // stored unscaled
+    void SetLayeredOpacity(BYTE opacity);
+    void SetOpacity(BYTE opacity);
+    BYTE GetOpacity() const { return m_nOpacity; }
+    // Off-screen painting (the default) draws into a bitmap copied to the window; layered windows always
+    // paint off-screen.
+    void SetOffscreenPaint(bool offscreen) { m_bOffscreenPaint = offscreen; }
+    bool IsOffscreenPaint() const { return m_bOffscreenPaint; }
+    bool IsPainting() const { return m_bIsPainting; }
+    // The off-screen bitmap's pixels (0xAARRGGBB, top row first) and size; null before the first paint.
+    const DWORD* GetOffscreenPixels() const { return m_pOffscreenBits; }
+    SIZE GetOffscreenSize() const { return m_szOffscreen; }
+    // Whether the last update of a layered window's picture succeeded.
+    bool IsLastLayeredUpdateOk() const { return m_bLastLayeredUpdateOk; }
+
+    // ---- drop target
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;  // never deletes: the manager lives in its window object
+    bool OnDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect) override;
+    virtual bool HandleDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect);
+    bool IsDropTargetRegistered() const { return m_bDropTargetRegistered; }
+    void RegisterDropTarget();
+    // Ends OLE's hold on the manager; called before the window goes.
+    void RevokeDropTarget();
+
     // ---- services of the control tree (UIManagerControls.cpp). They work with or without a window:
     // without one nothing is invalidated, posted or timed, and queued notifications wait for
     // DeliverPendingNotify.
@@ -303,6 +374,41 @@ public:
     static CControlUI* FindControlFromTab(CControlUI* control, void* info);          // TFindTabInfo*
 
 private:
+    // ---- window side
+    bool RunWindowFilters(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool SendEvent(CControlUI* control, TUIEvent event);  // false when the manager did not survive it
+    bool OnWindowSize(const CUILifeWatch& alive);
+    bool OnWindowClose(const CUILifeWatch& alive);
+    bool OnSetCursor(WPARAM wParam, LPARAM lParam, const CUILifeWatch& alive);
+    void OnGetMinMaxInfo(MINMAXINFO* info);
+    bool OnKeyMessage(UINT message, WPARAM wParam, LPARAM lParam, const CUILifeWatch& alive);
+    bool OnTimer(WPARAM wParam, LPARAM lParam, const CUILifeWatch& alive);
+    bool FindTimerOwner(UINT windowTimerId, CControlUI*& control, UINT& localId) const;
+    bool HandleMouseMessage(UINT message, WPARAM wParam, LPARAM lParam, const CUILifeWatch& alive);
+    bool OnMouseMove(CControlUI* control, POINT point, POINT previous, WPARAM wParam, LPARAM lParam,
+                     const CUILifeWatch& alive);
+    bool OnLeftButtonDown(CControlUI* control, POINT point, WPARAM wParam, LPARAM lParam, const CUILifeWatch& alive);
+    bool OnMouseWheel(WPARAM wParam, LPARAM lParam, const CUILifeWatch& alive);
+    bool OnContextMenu(WPARAM wParam, LPARAM lParam, const CUILifeWatch& alive);
+    bool OnMouseHover(LPARAM lParam, const CUILifeWatch& alive);
+    bool OnMouseLeave(const CUILifeWatch& alive);
+    static CControlUI* NotifyDpiChanged(CControlUI* control, void* data);
+    void ReleaseWindowSide();
+    // ---- painting
+    void OnPaint();
+    bool LayoutBeforePaint(const RECT& client, const CUILifeWatch& alive);
+    RECT LayeredRootRect(const RECT& client);
+    void PaintDirect(HDC dc, const RECT& paint);
+    void PaintOffscreen(HDC windowDc, const RECT& paint, const RECT& client);
+    void PaintPostPaintControls(HDC dc, const RECT& paint);
+    void ClearPixels(const RECT& paint);
+    void ApplyLayeredAlpha(const RECT& paint, const RECT& client);
+    const DWORD* LayeredBackground(const RECT& client);
+    void PrintNativeChildren(const RECT& paint);
+    void OnPrintClient(HDC dc, LPARAM flags);
+    void FreeOffscreen();
+    void StartDrag();
+
     // The control side of destruction: the delayed clean-up, queued notifications, the tree, timers
     // and the window's DC.
     void ReleaseControlServices();
@@ -369,6 +475,37 @@ private:
     CUIPtrArray m_aNeedMouseLeaveNeeded;
     CUIPtrArray m_aFoundControls;
     CUIStringMap m_mNameHash;             // control name -> control
+
+    // ---- window side
+    CUILifeToken m_life;                  // tells callers of handlers whether this manager survived them
+    CUIPtrArray m_aMessageFilters;        // IMessageFilterUI*, window messages
+    CUIPtrArray m_aTranslators;           // ITranslateAccelerator*
+    CUIPtrArray m_aLoopFilters;           // IMessageFilterUI*, queued messages
+    HWND m_hwndTooltip = nullptr;
+    TOOLINFOW m_ToolTip = {};
+    CUIString m_sToolTipText;             // the text m_ToolTip points at
+    bool m_bMouseTracking = false;
+    bool m_bMouseCapture = false;
+    bool m_bDragMode = false;             // a button went down on a drag-enabled control
+    HBITMAP m_hDragBitmap = nullptr;
+    bool m_bDropTargetRegistered = false;
+    CShadowUI m_shadow;
+    // ---- painting
+    bool m_bOffscreenPaint = true;
+    bool m_bIsPainting = false;
+    bool m_bLayeredChanged = false;
+    bool m_bLastLayeredUpdateOk = false;
+    BYTE m_nOpacity = 255;
+    RECT m_rcLayeredInset = {};
+    RECT m_rcLayeredUpdate = {};          // grown by every invalidation, painted at the next WM_PAINT
+    TImageDrawInfo m_diLayered;
+    HDC m_hDcOffscreen = nullptr;
+    HBITMAP m_hbmpOffscreen = nullptr;
+    DWORD* m_pOffscreenBits = nullptr;
+    SIZE m_szOffscreen = {};
+    HDC m_hDcBackground = nullptr;
+    HBITMAP m_hbmpBackground = nullptr;
+    DWORD* m_pBackgroundBits = nullptr;
 };
 
 }  // namespace SkinUI

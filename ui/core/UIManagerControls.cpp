@@ -67,9 +67,11 @@ void CPaintManagerUI::AttachWindow(HWND window, const wchar_t* name) {
     m_hWndPaint = window;
     m_hDcPaint = window ? GetDC(window) : nullptr;
     if (window && GetManagers().IndexOf(this) < 0) GetManagers().Add(this);
+    RegisterDropTarget();
 }
 
 bool CPaintManagerUI::AttachRoot(CControlUI* root) {
+    m_shadow.Create(this);
     FocusControl(nullptr);
     m_pEventKey = nullptr;
     m_pEventHover = nullptr;
@@ -180,10 +182,15 @@ void CPaintManagerUI::RaiseNotify(TNotifyMessage& msg, bool async) {
 }
 
 void CPaintManagerUI::DeliverNotify(TNotifyMessage& msg) {
+    const CUILifeWatch alive = m_life.Watch();
     if (msg.pSender && msg.pSender->OnNotify) msg.pSender->OnNotify(&msg);
-    // A listener may add or remove listeners while it runs: walk a copy.
+    // A listener may add or remove listeners, or destroy the window and this manager, while it runs:
+    // walk a copy, skip listeners removed meanwhile and stop when the manager is gone.
     const CUIPtrArray listeners(m_aNotifiers);
-    for (int i = 0; i < listeners.Count(); ++i) static_cast<INotifyUI*>(listeners[i])->Notify(msg);
+    for (int i = 0; i < listeners.Count() && alive; ++i) {
+        auto* listener = static_cast<INotifyUI*>(listeners[i]);
+        if (m_aNotifiers.IndexOf(listener) >= 0) listener->Notify(msg);
+    }
 }
 
 void CPaintManagerUI::PostPendingNotify() {
@@ -197,11 +204,14 @@ void CPaintManagerUI::DeliverPendingNotify() {
     m_aDelayedCleanup.Clear();
     for (int i = 0; i < doomed.Count(); ++i) delete static_cast<CControlUI*>(doomed[i]);
     m_bAsyncNotifyPosted = false;
+    const CUILifeWatch alive = m_life.Watch();
     while (!m_aAsyncNotify.IsEmpty()) {
         auto* msg = static_cast<TNotifyMessage*>(m_aAsyncNotify[0]);
         m_aAsyncNotify.RemoveAt(0);
         DeliverNotify(*msg);
         delete msg;
+        // A handler closed the window: what is left is not delivered (the manager frees it).
+        if (!alive || (m_hWndPaint && !IsWindow(m_hWndPaint))) return;
     }
 }
 
@@ -310,6 +320,17 @@ bool CPaintManagerUI::StartControlTimer(CControlUI* control, UINT id, UINT elaps
         return false;
     }
     return true;
+}
+
+bool CPaintManagerUI::FindTimerOwner(UINT windowTimerId, CControlUI*& control, UINT& localId) const {
+    for (int i = 0; i < m_aTimers.Count(); ++i) {
+        const TTimerRecord* timer = TimerAt(m_aTimers, i);
+        if (timer->hWnd != m_hWndPaint || timer->uWinTimer != windowTimerId || timer->bKilled) continue;
+        control = timer->pSender;
+        localId = timer->nLocalID;
+        return true;
+    }
+    return false;
 }
 
 bool CPaintManagerUI::StopControlTimer(CControlUI* control, UINT id) {
@@ -430,6 +451,7 @@ void CPaintManagerUI::InvalidateArea(RECT rect) {
     if (rect.top < 0) rect.top = 0;
     if (rect.right < rect.left) rect.right = rect.left;
     if (rect.bottom < rect.top) rect.bottom = rect.top;
+    UnionRect(&m_rcLayeredUpdate, &m_rcLayeredUpdate, &rect);
     InvalidateRect(m_hWndPaint, &rect, FALSE);
 }
 

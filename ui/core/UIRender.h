@@ -19,6 +19,7 @@ class GpImage;
 
 namespace SkinUI {
 
+class CControlUI;
 class CPaintManagerUI;
 struct TImageRecord;
 struct TImageDrawInfo;
@@ -81,6 +82,13 @@ public:
                             int sourceWidth, int sourceHeight, BLENDFUNCTION blend);
     // A bottom-up 32-bit DIB section; its pixels through bits.
     static HBITMAP CreateARGB32Bitmap(HDC hdc, int width, int height, BYTE** bits);
+    // A control (or the window's tree up to stopControl) painted as it is over rect, as a new 32-bit
+    // bitmap of rect's size owned by the caller; a filter colour with alpha is laid over it. Null on
+    // failure. (UIRenderBitmap.cpp)
+    static HBITMAP GenerateBitmap(CPaintManagerUI* manager, CControlUI* control, const RECT& rect,
+                                  DWORD filterColor = 0);
+    static HBITMAP GenerateBitmap(CPaintManagerUI* manager, const RECT& rect, CControlUI* stopControl,
+                                  DWORD filterColor = 0);
     // UTF-16 to a narrow code page (passwords for the archive reader).
     static std::string WideToNarrow(const wchar_t* text, UINT codePage = CP_ACP);
 
