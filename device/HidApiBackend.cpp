@@ -35,19 +35,6 @@ struct HidApiBackend::Device {
     HidIoGate gate;
 };
 
-namespace {
-
-// Runs one hidapi call inside the device's gate; a closing or closed device answers -1.
-template <typename Call>
-int Guarded(hid_device* device, HidIoGate& gate, Call call) {
-    if (!gate.Enter()) return -1;
-    const int result = device != nullptr ? call(device) : -1;
-    gate.Leave();
-    return result;
-}
-
-}  // namespace
-
 HidApiBackend::HidApiBackend() = default;
 
 HidApiBackend::~HidApiBackend() {
@@ -55,6 +42,17 @@ HidApiBackend::~HidApiBackend() {
 }
 
 HidApiBackend::Device* HidApiBackend::ToDevice(HidHandle* handle) { return reinterpret_cast<Device*>(handle); }
+
+// Runs one hidapi call inside the device's gate; a closing or closed device answers -1. The device pointer
+// is read only once inside the gate: Close clears it after the gate has shut.
+template <typename Call>
+int HidApiBackend::Guarded(HidHandle* handle, Call call) {
+    Device* d = ToDevice(handle);
+    if (d == nullptr || !d->gate.Enter()) return -1;
+    const int result = d->device != nullptr ? call(d->device) : -1;
+    d->gate.Leave();
+    return result;
+}
 
 int HidApiBackend::Init() { return hid_init(); }
 
@@ -69,40 +67,32 @@ HidHandle* HidApiBackend::Open(uint16_t vendorId, uint16_t productId, const wcha
 }
 
 int HidApiBackend::GetManufacturerString(HidHandle* dev, wchar_t* text, size_t maxChars) {
-    Device* d = ToDevice(dev);
-    return Guarded(d->device, d->gate, [&](hid_device* h) { return hid_get_manufacturer_string(h, text, maxChars); });
+    return Guarded(dev, [&](hid_device* h) { return hid_get_manufacturer_string(h, text, maxChars); });
 }
 
 int HidApiBackend::GetProductString(HidHandle* dev, wchar_t* text, size_t maxChars) {
-    Device* d = ToDevice(dev);
-    return Guarded(d->device, d->gate, [&](hid_device* h) { return hid_get_product_string(h, text, maxChars); });
+    return Guarded(dev, [&](hid_device* h) { return hid_get_product_string(h, text, maxChars); });
 }
 
 int HidApiBackend::GetSerialNumberString(HidHandle* dev, wchar_t* text, size_t maxChars) {
-    Device* d = ToDevice(dev);
-    return Guarded(d->device, d->gate,
-                   [&](hid_device* h) { return hid_get_serial_number_string(h, text, maxChars); });
+    return Guarded(dev, [&](hid_device* h) { return hid_get_serial_number_string(h, text, maxChars); });
 }
 
 int HidApiBackend::GetIndexedString(HidHandle* dev, int index, wchar_t* text, size_t maxChars) {
-    Device* d = ToDevice(dev);
-    return Guarded(d->device, d->gate,
-                   [&](hid_device* h) { return hid_get_indexed_string(h, index, text, maxChars); });
+    return Guarded(dev, [&](hid_device* h) { return hid_get_indexed_string(h, index, text, maxChars); });
 }
 
 int HidApiBackend::SetNonblocking(HidHandle* dev, int nonblock) {
-    Device* d = ToDevice(dev);
-    return Guarded(d->device, d->gate, [&](hid_device* h) { return hid_set_nonblocking(h, nonblock); });
+    return Guarded(dev, [&](hid_device* h) { return hid_set_nonblocking(h, nonblock); });
 }
 
 int HidApiBackend::Write(HidHandle* dev, const uint8_t* data, size_t length) {
-    Device* d = ToDevice(dev);
-    return Guarded(d->device, d->gate, [&](hid_device* h) { return hid_write(h, data, length); });
+    return Guarded(dev, [&](hid_device* h) { return hid_write(h, data, length); });
 }
 
 int HidApiBackend::ReadTimeout(HidHandle* dev, uint8_t* data, size_t length, int timeoutMs) {
-    Device* d = ToDevice(dev);
-    return Guarded(d->device, d->gate, [&](hid_device* h) {
+    Device* d = ToDevice(dev);  // inside the call Guarded has found it open
+    return Guarded(dev, [&](hid_device* h) {
         // Wait in slices so that a close on another thread is noticed within one slice.
         const DWORD start = GetTickCount();
         for (;;) {

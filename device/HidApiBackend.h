@@ -49,6 +49,8 @@ public:
 private:
     struct Device;
     static Device* ToDevice(HidHandle* handle);
+    template <typename Call>
+    static int Guarded(HidHandle* handle, Call call);
 
     std::mutex mDevicesLock;
     // A closed device's record stays until the backend goes, so a thread that still holds its handle
