@@ -98,6 +98,15 @@ struct DspReplyDecoder {
         return f.ItemsInside(at, itemSize, std::min(first <= last ? last - first + 1 : 0, maxItems));
     }
     void LogRange(const wchar_t* format) { LogPrintW(format, op, f[2], f[3], f[4], f[5]); }
+    // A whole-range reply: its first and last channel at firstAt and firstAt + 1, the values from
+    // firstAt + 2 on, indexed in one record by channel number below kRecordChannels. False (logged) when
+    // the range asks for channels the record holds but none of their values lies inside the frame.
+    struct ChannelSpan {
+        int first = 0;
+        int filled = 0;     // channels first .. first + filled - 1 carry values
+        uint32_t last = 0;  // the last channel the record reports
+    };
+    bool WholeRange(size_t firstAt, size_t itemSize, ChannelSpan& span);
 
     void Decode();
     bool DecodeTableRows();
@@ -436,21 +445,31 @@ Index LastFilled(Index first, Index last, int filled) {
 }
 }  // namespace
 
+bool DspReplyDecoder::WholeRange(size_t firstAt, size_t itemSize, ChannelSpan& span) {
+    const int x = f[firstAt];
+    const int y = f[firstAt + 1];
+    span.first = x;
+    span.filled = ItemsInRange(x, y, firstAt + 2, itemSize, std::max(0, kRecordChannels - x));
+    if (x <= y && x < kRecordChannels && span.filled == 0) {
+        LogPrintW(L"dsp_ack_process: frame too short\n");
+        return false;
+    }
+    span.last = LastFilled<uint32_t>(x, y, x < kRecordChannels ? span.filled : kRecordChannels - x);
+    return true;
+}
+
 void DspReplyDecoder::IndexedBytes(const wchar_t* rangeFormat, const wchar_t* channelFormat) {
     if (!Require(6)) return;
     LogRange(rangeFormat);
-    const int x = f[4];
-    const int fit = ItemsInRange(x, f[5], 6, 1, std::max(0, kRecordChannels - x));
-    if (x <= f[5] && x < kRecordChannels && fit == 0) {
-        LogPrintW(L"dsp_ack_process: frame too short\n");
-        return;
-    }
+    ChannelSpan span;
+    if (!WholeRange(4, 1, span)) return;
     auto* r = NewRecord<DspInputRangeRecord>();
     if (r == nullptr) return;
-    *r = {f[2], f[3], f[4], LastFilled<uint32_t>(x, f[5], x < kRecordChannels ? fit : kRecordChannels - x), {}};
-    for (int i = 0; i < fit; ++i) {
-        r->value[x + i] = f[6 + i];
-        LogPrintW(channelFormat, x + i, r->value[x + i]);
+    *r = {f[2], f[3], f[4], span.last, {}};
+    for (int i = 0; i < span.filled; ++i) {
+        const int c = span.first + i;
+        r->value[c] = f[6 + i];
+        LogPrintW(channelFormat, c, r->value[c]);
     }
     Post(r);
 }
@@ -479,19 +498,16 @@ void DspReplyDecoder::InputMixTrim() {
 void DspReplyDecoder::InputNoise() {
     if (!Require(4)) return;
     LogPrintW(L"INPUT_NOISE OP=0x%x, ch_x=%d, ch_y = %d\n", op, f[2], f[3]);
-    const int x = f[2];
-    const int fit = ItemsInRange(x, f[3], 4, 2, std::max(0, kRecordChannels - x));
-    if (x <= f[3] && x < kRecordChannels && fit == 0) {
-        LogPrintW(L"dsp_ack_process: frame too short\n");
-        return;
-    }
+    ChannelSpan span;
+    if (!WholeRange(2, 2, span)) return;
     auto* r = NewRecord<DspInputNoiseRecord>();
     if (r == nullptr) return;
     r->first = f[2];
-    r->last = LastFilled<uint32_t>(x, f[3], x < kRecordChannels ? fit : kRecordChannels - x);
-    for (int i = 0; i < fit; ++i) {
-        r->level[x + i] = (f[4 + 2 * i] - 100) + f[5 + 2 * i] / 10.0f;
-        LogPrintW(L"[%d]=(%f)\n", x + i, r->level[x + i]);
+    r->last = span.last;
+    for (int i = 0; i < span.filled; ++i) {
+        const int c = span.first + i;
+        r->level[c] = (f[4 + 2 * i] - 100) + f[5 + 2 * i] / 10.0f;
+        LogPrintW(L"[%d]=(%f)\n", c, r->level[c]);
     }
     Post(r, link.mNoiseReplyToMain != 0 ? DeviceLink::kMainWnd : DeviceLink::kNoiseWnd);
 }
@@ -499,18 +515,15 @@ void DspReplyDecoder::InputNoise() {
 void DspReplyDecoder::QFactMode(const wchar_t* format) {
     if (!Require(6)) return;
     LogPrintW(format, op, f[4], f[5]);
-    const int x = f[4];
-    const int fit = ItemsInRange(x, f[5], 6, 1, std::max(0, kRecordChannels - x));
-    if (x <= f[5] && x < kRecordChannels && fit == 0) {
-        LogPrintW(L"dsp_ack_process: frame too short\n");
-        return;
-    }
+    ChannelSpan span;
+    if (!WholeRange(4, 1, span)) return;
     auto* r = NewRecord<DspQFactModeRecord>();
     if (r == nullptr) return;
-    *r = {f[2], f[3], f[4], LastFilled<uint8_t>(f[4], f[5], x < kRecordChannels ? fit : kRecordChannels - x), {}};
-    for (int i = 0; i < fit; ++i) {
-        r->mode[x + i] = f[6 + i];
-        LogPrintW(L"q_fact_mode[%d]=(%d)\n", x + i, r->mode[x + i]);
+    *r = {f[2], f[3], f[4], static_cast<uint8_t>(span.last), {}};
+    for (int i = 0; i < span.filled; ++i) {
+        const int c = span.first + i;
+        r->mode[c] = f[6 + i];
+        LogPrintW(L"q_fact_mode[%d]=(%d)\n", c, r->mode[c]);
     }
     Post(r);
 }
@@ -520,31 +533,27 @@ void DspReplyDecoder::Distort(bool output) {
     LogPrintW(output ? L"DSP_OUTPUT_CH_DISTORT OP=0x%x, source = 0x%x, from ch(%d) to ch_end(%d)\n"
                      : L"DSP_INPUT_CH_DISTORT OP=0x%x, source = 0x%x, from ch(%d) to ch_end(%d)\n",
               op, f[2], f[3], f[4]);
-    const int x = f[3];
-    const int fit = ItemsInRange(x, f[4], 5, 1, std::max(0, kRecordChannels - x));
-    if (x <= f[4] && x < kRecordChannels && fit == 0) {
-        LogPrintW(L"dsp_ack_process: frame too short\n");
-        return;
-    }
-    const uint32_t last = LastFilled<uint32_t>(x, f[4], x < kRecordChannels ? fit : kRecordChannels - x);
+    ChannelSpan span;
+    if (!WholeRange(3, 1, span)) return;
     uint8_t* distort = nullptr;
     void* record = nullptr;
     if (output) {
         auto* r = NewRecord<DspOutputDistortRecord>();
         if (r == nullptr) return;
-        *r = {0, f[2], f[3], last, {}};
+        *r = {0, f[2], f[3], span.last, {}};
         distort = r->distort;
         record = r;
     } else {
         auto* r = NewRecord<DspInputDistortRecord>();
         if (r == nullptr) return;
-        *r = {f[2], f[3], last, {}};
+        *r = {f[2], f[3], span.last, {}};
         distort = r->distort;
         record = r;
     }
-    for (int i = 0; i < fit; ++i) {
-        distort[x + i] = f[5 + i];
-        LogPrintW(L"ch(%d), distort(%d)\n", x + i, distort[x + i]);
+    for (int i = 0; i < span.filled; ++i) {
+        const int c = span.first + i;
+        distort[c] = f[5 + i];
+        LogPrintW(L"ch(%d), distort(%d)\n", c, distort[c]);
     }
     Post(record);
 }
@@ -552,18 +561,15 @@ void DspReplyDecoder::Distort(bool output) {
 void DspReplyDecoder::SpeakerDistance() {
     if (!Require(6)) return;
     LogPrintW(L"DSP_SPK_DIST OP=0x%x, ch_x=%d, ch_y = %d\n", op, f[4], f[5]);
-    const int x = f[4];
-    const int fit = ItemsInRange(x, f[5], 6, 2, std::max(0, kRecordChannels - x));
-    if (x <= f[5] && x < kRecordChannels && fit == 0) {
-        LogPrintW(L"dsp_ack_process: frame too short\n");
-        return;
-    }
+    ChannelSpan span;
+    if (!WholeRange(4, 2, span)) return;
     auto* r = NewRecord<DspSpeakerDistRecord>();
     if (r == nullptr) return;
-    *r = {f[2], f[3], f[4], LastFilled<uint8_t>(f[4], f[5], x < kRecordChannels ? fit : kRecordChannels - x), {}};
-    for (int i = 0; i < fit; ++i) {
-        r->dist[x + i] = f.BE16(6 + 2 * i);
-        LogPrintW(L"q_spk_dist[%d]=(%d/100)\n", x + i, r->dist[x + i]);
+    *r = {f[2], f[3], f[4], static_cast<uint8_t>(span.last), {}};
+    for (int i = 0; i < span.filled; ++i) {
+        const int c = span.first + i;
+        r->dist[c] = f.BE16(6 + 2 * i);
+        LogPrintW(L"q_spk_dist[%d]=(%d/100)\n", c, r->dist[c]);
     }
     Post(r);
 }
