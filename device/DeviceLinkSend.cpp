@@ -11,12 +11,10 @@ constexpr uint32_t kPingIntervalMs = 400;
 
 void LogDspGet(uint8_t sub) {
     const int count = ++gDspGetCount;
-    if (sub == DSP_MIX_TYPE2) {
-        LogPrintW(L"SendCtrlCommand %d, DSP_MIX_TYPE2\n", count);
-    } else if (sub >= kDspCmdNameCount - 1) {
-        LogPrintW(L"SendCtrlCommand %d, %d\n", count, sub);
+    if (const char* name = DspCmdLogName(sub)) {
+        LogPrintW(L"SendCtrlCommand %d, %hs\n", count, name);
     } else {
-        LogPrintW(L"SendCtrlCommand %d, %hs\n", count, DspCmdNames[sub]);
+        LogPrintW(L"SendCtrlCommand %d, %d\n", count, sub);
     }
 }
 

@@ -43,6 +43,9 @@ enum DspSub : uint8_t {
 // Log names of the DSP sub-commands 0..78.
 constexpr int kDspCmdNameCount = 79;
 extern const char* const DspCmdNames[kDspCmdNameCount];
+// The name a DSP sub-command goes by in the log, or null where the log shows its number instead
+// (78 and above, DSP_MIX_TYPE2 excepted).
+const char* DspCmdLogName(uint8_t sub);
 
 // MCU sub-commands (packet type 3).
 enum McuSub : uint8_t {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 
 constexpr int kRecordChannels = 16;  // records indexed by channel hold this many entries
 constexpr int kBridgeEntries = 20;
@@ -161,6 +162,12 @@ struct Compressor2Setting {  // one channel of Compressor_Ctrl2
     int32_t attack;   // ms
     int32_t release;  // ms
 };
+
+// A zero-filled record for a decoder to post; null when memory is short.
+template <typename Record>
+Record* NewRecord() {
+    return static_cast<Record*>(calloc(1, sizeof(Record)));
+}
 
 // True when a reply message carries a heap record in lParam (which its receiver must free).
 bool ReplyCarriesRecord(UINT message, WPARAM wParam, LPARAM lParam);

@@ -21,3 +21,8 @@ const char* const DspCmdNames[] = {
     "DSP_DSP_STATUS", "DSP_CROSS_SOURCE_MIX", "0x48", "DSP_COMPRESSOR_ON_CH", "DSP_COMPRESSOR_SETTING2",
     "DSP_SPK_OHM", "DSP_OUPUT_BRIDGE", "DSP_CROSS_SOURCE_MIX_CS47048", "DSP_NOISE_GATE",
 };
+
+const char* DspCmdLogName(uint8_t sub) {
+    if (sub == DSP_MIX_TYPE2) return "DSP_MIX_TYPE2";
+    return sub < kDspCmdNameCount - 1 ? DspCmdNames[sub] : nullptr;
+}

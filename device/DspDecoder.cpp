@@ -8,16 +8,10 @@
 #include "device/ReplyFrame.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
 std::atomic<int> gDspReplyCount{0};
-
-template <typename Record>
-Record* NewRecord() {
-    return static_cast<Record*>(calloc(1, sizeof(Record)));
-}
 
 void LogNotSupported() { LogPrintW(L"!!! NOT SUPPORT MSG\n"); }
 
@@ -141,10 +135,8 @@ void DeviceLink::dsp_ack_process(const uint8_t* data, size_t dataLength) {
 void DspReplyDecoder::Decode() {
     LogPrintW(L"dsp_ack_process %d, cmd(0x%08x), OP(%02x), ", ++gDspReplyCount, sub, op);
     LogTimestampEnabled = 0;
-    if (sub == DSP_MIX_TYPE2) {
-        LogPrintW(L"DSP_MIX_TYPE2\n");
-    } else if (sub < kDspCmdNameCount - 1) {
-        LogPrintW(L"%hs\n", DspCmdNames[sub]);
+    if (const char* name = DspCmdLogName(sub)) {
+        LogPrintW(L"%hs\n", name);
     } else {
         LogPrintW(L"%d\n", sub);
     }

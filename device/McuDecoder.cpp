@@ -7,15 +7,9 @@
 #include "device/ReplyFrame.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
-
-template <typename Record>
-Record* NewRecord() {
-    return static_cast<Record*>(calloc(1, sizeof(Record)));
-}
 
 void LogNotSupported() { LogPrintW(L"!!! NOT SUPPORT MSG\n"); }
 
