@@ -415,6 +415,8 @@ private:
     // Reads the whole file through mFwFile into a malloc'd block the caller frees: UPG_FILE_VALID,
     // UPG_FILE_OPEN_FAIL, or UPG_FILE_INVALID when it is larger than maxBytes or cannot be read.
     int ReadFirmwareFile(const wchar_t* path, long maxBytes, uint8_t*& bytes, size_t& size);
+    // The MCU and bootloader parsers: the same steps for their target, logged under the parser's name.
+    int ParseMcuImageFile(const wchar_t* path, uint8_t device, const wchar_t* name, const wchar_t* failedIn);
     void FreeFirmwareImages();
     int FailUpgradeStart(int result);
     void ReconnectAfterModeChange();

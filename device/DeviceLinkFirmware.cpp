@@ -139,40 +139,29 @@ int DeviceLink::CopyFileToBuffer(const wchar_t* path) {
 }
 
 int DeviceLink::MCUUpgParsingFile(const wchar_t* path) {
-    LogPrintW(L"MCUUpgParsingFile!\n");
-    upg_device = UPG_DEVICE_MCU;
+    return ParseMcuImageFile(path, UPG_DEVICE_MCU, L"MCUUpgParsingFile", L"MCUUpgParsingFile");
+}
+
+int DeviceLink::MCUUpgBLParsingFile(const wchar_t* path) {
+    return ParseMcuImageFile(path, UPG_DEVICE_BL, L"MCUUpgBLParsingFile", L"CopyFileToBuffer");
+}
+
+int DeviceLink::ParseMcuImageFile(const wchar_t* path, uint8_t device, const wchar_t* name, const wchar_t* failedIn) {
+    LogPrintW(L"%ls!\n", name);
+    upg_device = device;
     mUpgState = UPG_PARSING;
     if (!IsConnected()) {
-        LogPrintW(L"MCUUpgParsingFile return UPG_CONNECT_FAIL!\n");
+        LogPrintW(L"%ls return UPG_CONNECT_FAIL!\n", name);
         mUpgState = UPG_IDLE;  // an idle state lets the application follow plug events again
         return UPG_CONNECT_FAIL;
     }
     const int result = CopyFileToBuffer(path);
     if (result != UPG_FILE_VALID) {
-        LogPrintW(L"MCUUpgParsingFile return as failed in MCUUpgParsingFile!\n");
+        LogPrintW(L"%ls return as failed in %ls!\n", name, failedIn);
         mUpgState = UPG_IDLE;
         return result;
     }
-    LogPrintW(L"MCUUpgParsingFile return  ok!\n");
-    return UPG_FILE_VALID;
-}
-
-int DeviceLink::MCUUpgBLParsingFile(const wchar_t* path) {
-    LogPrintW(L"MCUUpgBLParsingFile!\n");
-    upg_device = UPG_DEVICE_BL;
-    mUpgState = UPG_PARSING;
-    if (!IsConnected()) {
-        LogPrintW(L"MCUUpgBLParsingFile return UPG_CONNECT_FAIL!\n");
-        mUpgState = UPG_IDLE;
-        return UPG_CONNECT_FAIL;
-    }
-    const int result = CopyFileToBuffer(path);
-    if (result != UPG_FILE_VALID) {
-        LogPrintW(L"MCUUpgBLParsingFile return as failed in CopyFileToBuffer!\n");
-        mUpgState = UPG_IDLE;
-        return result;
-    }
-    LogPrintW(L"MCUUpgBLParsingFile return  ok!\n");
+    LogPrintW(L"%ls return  ok!\n", name);
     return UPG_FILE_VALID;
 }
 
