@@ -121,6 +121,16 @@ private:
     std::vector<Posted> mPosts;
 };
 
+// Polls a condition that another thread makes true; the limit only ends a broken run.
+template <typename Condition>
+bool Eventually(Condition condition) {
+    for (int i = 0; i < 20000; ++i) {
+        if (condition()) return true;
+        Sleep(1);
+    }
+    return false;
+}
+
 // Window handles the tests give the five reply slots.
 HWND TestWindow(int slot);
 

@@ -12,15 +12,6 @@
 
 namespace {
 
-template <typename Condition>
-bool Eventually(Condition condition) {
-    for (int i = 0; i < 20000; ++i) {
-        if (condition()) return true;
-        Sleep(1);
-    }
-    return false;
-}
-
 // EQ values as a user types them: decimals with one digit after the point.
 float EqQ(uint32_t band) { return static_cast<float>((5 + band) / 10.0); }
 float EqGain(uint32_t output, uint32_t band) {

@@ -14,16 +14,6 @@
 
 namespace {
 
-// Polls a condition that another thread makes true; the limit only ends a broken run.
-template <typename Condition>
-bool Eventually(Condition condition) {
-    for (int i = 0; i < 20000; ++i) {
-        if (condition()) return true;
-        Sleep(1);
-    }
-    return false;
-}
-
 Bytes Ack(uint8_t sub) { return ReplyBytes(1, {sub, 0xEE, 0x0A}); }
 
 class LinkLifecycle : public ::testing::Test {
