@@ -94,6 +94,14 @@ void AddSectionDb(const double num[3], const double den[3], const double* axis, 
 
 double ClampW(double w) { return std::clamp(w, kMinW, kMaxW); }
 
+// The bandwidth term of a peaking band at w0 (s0, c0 its sine and cosine) with quality q and level a. A cut
+// scales it by its level, so that it is the exact inverse of the boost of the same size.
+double PeakingBandwidthTerm(double w0, double s0, double c0, double q, double a) {
+    double w1 = w0 * (std::sqrt(4.0 * q * q + 1.0) - 1.0) / (2.0 * q);  // lower band edge
+    double k = std::sin(w1) * s0 / (2.0 * (std::cos(w1) - c0));
+    return a < 1.0 ? k * a : k;
+}
+
 int DesignOrder(int order, int type) {
     if (type == 0) order = 2;
     if (type == FilterLinkwitzRiley && order % 2 != 0) order += 1;
@@ -161,9 +169,7 @@ void PeakingBiquad(double fs, double f0, double gainDb, double q, double den[3],
     double a = std::pow(10.0, gainDb / 20.0);
     double w0 = 2.0 * kPi * f0 / fs;
     double s0 = std::sin(w0), c0 = std::cos(w0);
-    double w1 = w0 * (std::sqrt(4.0 * q * q + 1.0) - 1.0) / (2.0 * q);  // lower band edge
-    double k = std::sin(w1) * s0 / (2.0 * (std::cos(w1) - c0));
-    if (a < 1.0) k *= a;  // a cut is the exact inverse of the boost of the same size
+    double k = PeakingBandwidthTerm(w0, s0, c0, q, a);
     double beta = 2.0 * k;
     double d = beta + s0;
     den[0] = 1.0;
@@ -256,9 +262,7 @@ void PeakingParamsFromBandwidth(double gainDb, double f0, double inverseOctaves,
     double a = std::pow(10.0, gainDb / 20.0);
     double w0 = 2.0 * kPi * f0 / CurveSampleRate;
     double s0 = std::sin(w0), c0 = std::cos(w0);
-    double w1 = w0 * (std::sqrt(4.0 * q * q + 1.0) - 1.0) / (2.0 * q);
-    double k = std::sin(w1) * s0 / (2.0 * (std::cos(w1) - c0));
-    if (gainDb < 0.0) k *= a;
+    double k = PeakingBandwidthTerm(w0, s0, c0, q, a);
     out[0] = (2.0 * k - s0) / (2.0 * k + s0);
     out[1] = c0;
     out[2] = a;
