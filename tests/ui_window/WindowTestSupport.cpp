@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include <cwchar>
+
 using namespace SkinUI;
 
 namespace WindowTest {
@@ -40,12 +42,26 @@ void CProbeUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     const bool on = EqualsIgnoreCase(value, L"true");
     if (EqualsIgnoreCase(name, L"tabstop"))
         m_flags = on ? (m_flags | UIFLAG_TABSTOP) : (m_flags & ~UIFLAG_TABSTOP);
-    else if (EqualsIgnoreCase(name, L"clickonup"))
+    else if (EqualsIgnoreCase(name, L"gdicolor")) {
+        const DWORD rgb = wcstoul(value, nullptr, 16);
+        m_gdiColor = RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+    } else if (EqualsIgnoreCase(name, L"clickonup"))
         m_clickOnUp = on;
     else if (EqualsIgnoreCase(name, L"wantcursor"))
         m_flags = on ? (m_flags | UIFLAG_SETCURSOR) : (m_flags & ~UIFLAG_SETCURSOR);
     else
         CControlUI::SetAttribute(name, value);
+}
+
+bool CProbeUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) {
+    ++paints;
+    CControlUI::DoPaint(hdc, paintRect, stopControl);
+    if (m_gdiColor != CLR_INVALID) {
+        HBRUSH brush = CreateSolidBrush(m_gdiColor);
+        FillRect(hdc, &m_rcItem, brush);
+        DeleteObject(brush);
+    }
+    return true;
 }
 
 int CProbeUI::Count(int type) const {
@@ -116,8 +132,8 @@ CControlUI* CTestWindow::CreateControl(const wchar_t* className) {
 }
 
 void CTestWindow::OnClick(TNotifyMessage& msg) {
-    Record(msg);
     WindowImplBase::OnClick(msg);
+    Record(msg);  // last: a recording hook may destroy the window
 }
 
 BOOL CTestWindow::OnDefaultKey(WPARAM key) {
@@ -138,6 +154,7 @@ void CTestWindow::OnWindowDestroyed(HWND hwnd) {
 
 void CTestWindow::Record(TNotifyMessage& msg) {
     notes.push_back({msg.sType.Data(), msg.pSender ? msg.pSender->GetName().Data() : L"", msg.wParam, msg.lParam});
+    if (onNote) onNote(msg);
 }
 
 void CTestWindow::RecordParams(WPARAM wParam, LPARAM lParam) { notes.push_back({L"queued", L"", wParam, lParam}); }

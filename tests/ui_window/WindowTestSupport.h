@@ -8,13 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace WindowTest {
 
-// Element "Probe": records every event it gets and the activations; "tabstop" and "wantcursor" set its
-// control flags.
+// Element "Probe": records every event it gets, the activations and the paints; "tabstop" and
+// "wantcursor" set its control flags; "gdicolor" (RRGGBB) paints it with a plain GDI fill, which leaves
+// alpha 0 as text does.
 class CProbeUI : public SkinUI::CControlUI {
 public:
     const wchar_t* GetClass() const override { return L"ProbeUI"; }
@@ -22,6 +24,7 @@ public:
     bool Activate() override;
     void DoEvent(SkinUI::TUIEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    bool DoPaint(HDC hdc, const RECT& paintRect, SkinUI::CControlUI* stopControl) override;
 
     int Count(int type) const;
     std::vector<int> Types() const;
@@ -30,9 +33,11 @@ public:
 
     std::vector<SkinUI::TUIEvent> events;
     int activations = 0;
+    int paints = 0;
 
 private:
     UINT m_flags = 0;
+    COLORREF m_gdiColor = CLR_INVALID;
     bool m_clickOnUp = false;  // "clickonup": raises "click" when the left button goes up over it
 };
 
@@ -64,6 +69,7 @@ public:
     void ClearNotes() { notes.clear(); }
 
     std::vector<TNote> notes;
+    std::function<void(SkinUI::TNotifyMessage&)> onNote;  // runs for each recorded notification
     int initCount = 0;
     int defaultKeys = 0;
     int closeRequests = 0;

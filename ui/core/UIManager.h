@@ -34,6 +34,7 @@
 namespace SkinUI {
 
 class CControlUI;
+class CDropTargetProxy;
 struct TUIEvent;
 
 struct TFontRecord {
@@ -64,7 +65,8 @@ struct TResourceSet {
 // A control creator exported by a plug-in module as "CreateControl".
 using PluginCreateControl = CControlUI* (*)(const wchar_t* className);
 
-// The manager is also its window's OLE drop target; it accepts no dropped data.
+// The manager is also its window's OLE drop target (OLE holds a forwarding object of its own); it
+// accepts no dropped data.
 class CPaintManagerUI : public CIDropTarget {
 public:
     CPaintManagerUI();
@@ -270,7 +272,7 @@ public:
     ULONG STDMETHODCALLTYPE Release() override;  // never deletes: the manager lives in its window object
     bool OnDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect) override;
     virtual bool HandleDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect);
-    bool IsDropTargetRegistered() const { return m_bDropTargetRegistered; }
+    bool IsDropTargetRegistered() const { return m_pDropTarget != nullptr; }
     void RegisterDropTarget();
     // Ends OLE's hold on the manager; called before the window goes.
     void RevokeDropTarget();
@@ -488,7 +490,9 @@ private:
     bool m_bMouseCapture = false;
     bool m_bDragMode = false;             // a button went down on a drag-enabled control
     HBITMAP m_hDragBitmap = nullptr;
-    bool m_bDropTargetRegistered = false;
+    // What OLE holds for the window: a small object of its own that forwards to this manager until the
+    // manager revokes it, so that a late release by OLE never reaches a manager that is gone.
+    CDropTargetProxy* m_pDropTarget = nullptr;
     CShadowUI m_shadow;
     // ---- painting
     bool m_bOffscreenPaint = true;

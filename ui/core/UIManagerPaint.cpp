@@ -329,16 +329,12 @@ void CPaintManagerUI::SetLayeredWindow(bool layered) {
     if (!m_hWndPaint || layered == m_bLayered) return;
     if (GetWindowLongW(m_hWndPaint, GWL_STYLE) & WS_CHILD) return;
     if (!UpdateLayeredWindowFunction()) return;
-    const LONG exStyle = GetWindowLongW(m_hWndPaint, GWL_EXSTYLE);
-    // A window given a constant opacity through SetLayeredWindowAttributes refuses every per-pixel
-    // update until its layered style is set anew; per-pixel mode applies the opacity itself.
-    SetWindowLongW(m_hWndPaint, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+    // The layered style is set by the next paint, right before the first update of the picture. Taken
+    // off now, it also drops a constant opacity given through SetLayeredWindowAttributes, after which
+    // a window refuses every per-pixel update; per-pixel mode applies the opacity itself.
+    SetWindowLongW(m_hWndPaint, GWL_EXSTYLE, GetWindowLongW(m_hWndPaint, GWL_EXSTYLE) & ~WS_EX_LAYERED);
     m_bLayered = layered;
-    if (layered) {
-        SetWindowLongW(m_hWndPaint, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-    } else if (m_nOpacity != 255) {
-        SetOpacity(m_nOpacity);
-    }
+    if (!layered && m_nOpacity != 255) SetOpacity(m_nOpacity);
     if (m_pRoot) m_pRoot->NeedUpdate();
     m_bUpdateNeeded = true;
     Invalidate();
@@ -427,7 +423,7 @@ void CPaintManagerUI::StartDrag() {
 
 ULONG CPaintManagerUI::AddRef() { return ++m_refCount; }
 
-// The manager is a member of its window object: OLE's references end at RevokeDragDrop, never in a delete.
+// The manager is a member of its window object: a count that reaches 0 never deletes it.
 ULONG CPaintManagerUI::Release() { return m_refCount ? --m_refCount : 0; }
 
 bool CPaintManagerUI::OnDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect) {
@@ -437,16 +433,65 @@ bool CPaintManagerUI::OnDrop(FORMATETC* format, STGMEDIUM* medium, DWORD* effect
 // The application uses no dropped data: nothing is accepted, and whatever arrives is released.
 bool CPaintManagerUI::HandleDrop(FORMATETC*, STGMEDIUM*, DWORD*) { return true; }
 
+// The object registered with OLE for a manager's window. It lives by its own reference count; once the
+// manager lets it go it answers every drag with "no drop".
+class CDropTargetProxy : public IDropTarget {
+public:
+    explicit CDropTargetProxy(CPaintManagerUI* owner) : m_owner(owner) {}
+    virtual ~CDropTargetProxy() = default;
+    void Detach() { m_owner = nullptr; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDropTarget)) return E_NOINTERFACE;
+        *object = static_cast<IDropTarget*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refCount; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        if (m_refCount == 0) return 0;
+        if (--m_refCount) return m_refCount;
+        delete this;
+        return 0;
+    }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override {
+        return m_owner ? m_owner->DragEnter(data, keys, point, effect) : Refuse(effect);
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override {
+        return m_owner ? m_owner->DragOver(keys, point, effect) : Refuse(effect);
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return m_owner ? m_owner->DragLeave() : S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point, DWORD* effect) override {
+        return m_owner ? m_owner->Drop(data, keys, point, effect) : Refuse(effect);
+    }
+
+private:
+    static HRESULT Refuse(DWORD* effect) {
+        if (effect) *effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    CPaintManagerUI* m_owner;
+    ULONG m_refCount = 1;  // the manager's
+};
+
 void CPaintManagerUI::RegisterDropTarget() {
-    if (m_bDropTargetRegistered || !m_hWndPaint) return;
+    if (m_pDropTarget || !m_hWndPaint) return;
     SetTargetWindow(m_hWndPaint);
-    m_bDropTargetRegistered = SUCCEEDED(RegisterDragDrop(m_hWndPaint, this));
+    auto* proxy = new CDropTargetProxy(this);
+    if (SUCCEEDED(RegisterDragDrop(m_hWndPaint, proxy)))
+        m_pDropTarget = proxy;
+    else
+        proxy->Release();
 }
 
 void CPaintManagerUI::RevokeDropTarget() {
-    if (!m_bDropTargetRegistered) return;
-    m_bDropTargetRegistered = false;
+    if (!m_pDropTarget) return;
     if (m_hWndPaint && IsWindow(m_hWndPaint)) RevokeDragDrop(m_hWndPaint);
+    m_pDropTarget->Detach();
+    m_pDropTarget->Release();
+    m_pDropTarget = nullptr;
 }
 
 }  // namespace SkinUI
