@@ -41,9 +41,13 @@ struct McuReplyDecoder {
         link.mUpgState.compare_exchange_strong(expected, to);
     }
 
+    // A chunk's acknowledgement: READY lets the next chunk go, NOT_READY makes the pump read again.
+    void DataAck(const wchar_t* readyLog, const wchar_t* notReadyLog);
+    // An erase or DSP start acknowledgement, which only the started state waits for.
+    void StartedAck(uint32_t to, const wchar_t* readyLog, const wchar_t* notReadyLog);
+
     void Mcu();
     void McuUpgradeStart();
-    void McuUpgradeData();
     void Handshake();
     void Password();
     void Mcu0x41();
@@ -82,7 +86,7 @@ void McuReplyDecoder::Mcu() {
         break;
     case MCU_UPG_DATA:
     case MCU_BL_DATA:
-        McuUpgradeData();
+        DataAck(L"MCU UPG_WAITING_BIN_DATA_ACK: ACK_READY\n\n", L"MCU !!!!! NOT_READY !!!!!!\n\n");
         break;
     case MCU_UPG_FINISH:
     case MCU_BL_FINISH:
@@ -150,14 +154,24 @@ void McuReplyDecoder::McuUpgradeStart() {
     }
 }
 
-void McuReplyDecoder::McuUpgradeData() {
+void McuReplyDecoder::DataAck(const wchar_t* readyLog, const wchar_t* notReadyLog) {
     if (op != OP_ACK || !f.Has(3) || link.mUpgState != UPG_WAITING_BIN_DATA_ACK) return;
     if (f[2] == ACK_READY) {
-        LogPrintW(L"MCU UPG_WAITING_BIN_DATA_ACK: ACK_READY\n\n");
+        LogPrintW(readyLog);
         Advance(UPG_WAITING_BIN_DATA_ACK, UPG_READY_FOR_DATA);
     } else if (f[2] == NOT_READY) {
-        LogPrintW(L"MCU !!!!! NOT_READY !!!!!!\n\n");
+        LogPrintW(notReadyLog);
         link.mUpgIoPhase = 1;
+    }
+}
+
+void McuReplyDecoder::StartedAck(uint32_t to, const wchar_t* readyLog, const wchar_t* notReadyLog) {
+    if (IsAck(ACK_READY) && link.mUpgState == UPG_START) {
+        LogPrintW(readyLog);
+        Advance(UPG_START, to);
+    } else if (IsAck(NOT_READY)) {
+        LogPrintW(notReadyLog);
+        link.mUpgState = UPG_FAILED;
     }
 }
 
@@ -219,32 +233,13 @@ void McuReplyDecoder::Mcu0x41() {
 void McuReplyDecoder::Flash() {
     switch (sub) {
     case FLASH_CHIP_ERASE:
-        if (IsAck(ACK_READY) && link.mUpgState == UPG_START) {
-            LogPrintW(L"FLASH CHIP ERASE: ACK_READY\n\n");
-            Advance(UPG_START, UPG_ERASED);
-        } else if (IsAck(NOT_READY)) {
-            LogPrintW(L"FLASH CHIP ERASE: ACK_NOT_READY\n\n");
-            link.mUpgState = UPG_FAILED;
-        }
+        StartedAck(UPG_ERASED, L"FLASH CHIP ERASE: ACK_READY\n\n", L"FLASH CHIP ERASE: ACK_NOT_READY\n\n");
         break;
     case FLASH_UPG_START:
-        if (IsAck(ACK_READY) && link.mUpgState == UPG_START) {
-            LogPrintW(L"FLASH UPG_START: ACK_READY\n\n");
-            Advance(UPG_START, UPG_READY_FOR_DATA);
-        } else if (IsAck(NOT_READY)) {
-            LogPrintW(L"FLASH UPG_START: ACK_NOT_READY\n\n");
-            link.mUpgState = UPG_FAILED;
-        }
+        StartedAck(UPG_READY_FOR_DATA, L"FLASH UPG_START: ACK_READY\n\n", L"FLASH UPG_START: ACK_NOT_READY\n\n");
         break;
     case FLASH_UPG_DATA:
-        if (op != OP_ACK || !f.Has(3) || link.mUpgState != UPG_WAITING_BIN_DATA_ACK) break;
-        if (f[2] == ACK_READY) {
-            LogPrintW(L"UPG_WAITING_BIN_DATA_ACK: ACK_READY\n\n");
-            Advance(UPG_WAITING_BIN_DATA_ACK, UPG_READY_FOR_DATA);
-        } else if (f[2] == NOT_READY) {
-            LogPrintW(L"!!!!! NOT_READY !!!!!!\n\n");
-            link.mUpgIoPhase = 1;
-        }
+        DataAck(L"UPG_WAITING_BIN_DATA_ACK: ACK_READY\n\n", L"!!!!! NOT_READY !!!!!!\n\n");
         break;
     case FLASH_UPG_FINISH:
         if (IsAck(ACK_READY) && link.mUpgState == UPG_FINISH) LogPrintW(L"UPG_FINISH: ACK_READY\n");
