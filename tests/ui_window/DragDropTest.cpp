@@ -1,7 +1,9 @@
 // OLE drag and drop objects: the drop target's format choice and effect decision, the drop that always
 // answers "none", the drop source, the data object's storage, look-ups and medium copies, the format
-// enumerator, and self-deleting reference counts.
-#include <gtest/gtest.h>
+// enumerator, and self-deleting reference counts. The paint manager as its window's drop target: in
+// place while the window lives, accepting nothing, never deleted by its count, revoked before the window
+// goes.
+#include "WindowTestSupport.h"
 
 #include <cstring>
 #include <string>
@@ -11,13 +13,6 @@
 using namespace SkinUI;
 
 namespace {
-
-class OleSession : public ::testing::Environment {
-public:
-    void SetUp() override { OleInitialize(nullptr); }
-    void TearDown() override { OleUninitialize(); }
-};
-const auto* g_ole = ::testing::AddGlobalTestEnvironment(new OleSession);
 
 FORMATETC Format(CLIPFORMAT format, DWORD tymed, DWORD aspect = DVASPECT_CONTENT) {
     return FORMATETC{format, nullptr, aspect, -1, tymed};
@@ -285,4 +280,66 @@ TEST(ReferenceCounts, AnObjectDeletesItselfWhenTheLastReferenceGoes) {
     EXPECT_FALSE(g_sourceDeleted);
     EXPECT_EQ(0u, source->Release());
     EXPECT_TRUE(g_sourceDeleted);
+}
+
+namespace {
+
+const wchar_t kPlainLayout[] = L"<Window size=\"120,80\"><VerticalLayout bkcolor=\"#FF808080\"/></Window>";
+
+// A data object offering a bitmap, as a drag of a picture would.
+CIDataObject* BitmapData() {
+    auto* data = new CIDataObject(nullptr);
+    data->AddRef();
+    FORMATETC format = Format(CF_BITMAP, TYMED_GDI);
+    STGMEDIUM medium = {};
+    medium.tymed = TYMED_GDI;
+    medium.hBitmap = CreateBitmap(4, 4, 1, 32, nullptr);
+    data->SetData(&format, &medium, TRUE);
+    return data;
+}
+
+}  // namespace
+
+TEST(ManagerDropTarget, InPlaceWhileTheWindowLivesAndAcceptingNothing) {
+    WindowTest::CTestWindow window(kPlainLayout);
+    ASSERT_NE(nullptr, window.Create());
+    CPaintManagerUI& pm = window.pm();
+    HWND hwnd = window.GetHandle();
+    ASSERT_TRUE(pm.IsDropTargetRegistered());
+    auto* other = new RecordingTarget;
+    other->AddRef();
+    EXPECT_EQ(DRAGDROP_E_ALREADYREGISTERED, RegisterDragDrop(hwnd, other));
+
+    for (CIDataObject* data : {TextData("words"), BitmapData()}) {
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        EXPECT_EQ(S_OK, pm.DragEnter(data, 0, POINTL{10, 10}, &effect));
+        EXPECT_EQ(DWORD(DROPEFFECT_NONE), effect);
+        effect = DROPEFFECT_COPY;
+        EXPECT_EQ(S_OK, pm.Drop(data, 0, POINTL{10, 10}, &effect));
+        EXPECT_EQ(DWORD(DROPEFFECT_NONE), effect);
+        data->Release();
+    }
+
+    // Its count never deletes it: it lives inside its window object.
+    pm.AddRef();
+    pm.AddRef();
+    pm.Release();
+    pm.Release();
+    EXPECT_EQ(0u, pm.Release());
+    EXPECT_EQ(hwnd, pm.GetWindowHandle());
+
+    pm.RevokeDropTarget();
+    EXPECT_FALSE(pm.IsDropTargetRegistered());
+    EXPECT_EQ(S_OK, RegisterDragDrop(hwnd, other)) << "revoked: the window takes another target";
+    EXPECT_EQ(S_OK, RevokeDragDrop(hwnd));
+    EXPECT_EQ(0u, other->Release());
+}
+
+TEST(ManagerDropTarget, RevokedWhenTheWindowIsDestroyed) {
+    WindowTest::CTestWindow window(kPlainLayout);
+    ASSERT_NE(nullptr, window.Create());
+    ASSERT_TRUE(window.pm().IsDropTargetRegistered());
+    DestroyWindow(window.GetHandle());
+    EXPECT_FALSE(window.pm().IsDropTargetRegistered());
+    EXPECT_TRUE(window.destroyed);
 }

@@ -1,6 +1,7 @@
 // The colour shadow's picture (soft edge, the part hidden under the window, offsets, sizes out of the
-// usual range), the settings' ranges and copies, and the window shape read from a window region.
-#include <gtest/gtest.h>
+// usual range), the settings' ranges and copies, the window shape read from a window region, and the
+// shadow window following its skin window through moves, resizes, maximising, hiding and disabling.
+#include "WindowTestSupport.h"
 
 #include <vector>
 
@@ -197,4 +198,82 @@ TEST(ShadowShape, ReadFromTheWindowRegion) {
     EXPECT_EQ(5, cut.rows[29].start);
     EXPECT_GE(cut.rows[30].start, cut.rows[30].end);
     DestroyWindow(window);
+}
+
+namespace {
+
+RECT WindowRect(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// Where the shadow of a window at (x, y) of that size goes: size 6, offset (2, 3).
+RECT Expected(int x, int y, int width, int height) { return RECT{x + 2 - 6, y + 3 - 6, x + 2 + width + 6, y + 3 + height + 6}; }
+
+std::string Text(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+}  // namespace
+
+TEST(ShadowWindow, FollowsItsWindow) {
+    WindowTest::CTestWindow window(LR"(<Window size="200,120" showshadow="true" shadowsize="6" shadowsharpness="3"
+        shadowdarkness="120" shadowposition="2,3" shadowcolor="#FF102030" roundcorner="8,8">
+        <VerticalLayout bkcolor="#FFFFFFFF"/></Window>)");
+    ASSERT_NE(nullptr, window.Create(nullptr, 100, 100));
+    HWND hwnd = window.GetHandle();
+    CShadowUI* shadow = window.pm().GetShadowWindow();
+    EXPECT_EQ(6, shadow->GetSize());
+    EXPECT_EQ(0xFF102030u, shadow->GetColor());
+    HWND shade = shadow->GetShadowWindow();
+    ASSERT_NE(nullptr, shade);
+    wchar_t className[32] = {};
+    GetClassNameW(shade, className, 32);
+    EXPECT_STREQ(L"QuillShadowWnd", className);
+    EXPECT_EQ(hwnd, GetWindow(shade, GW_OWNER));
+    EXPECT_TRUE(GetWindowLongW(shade, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_TRUE(IsWindowVisible(shade));
+    EXPECT_EQ(Text(Expected(100, 100, 200, 120)), Text(WindowRect(shade)));
+
+    SetWindowPos(hwnd, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(Text(Expected(300, 250, 200, 120)), Text(WindowRect(shade))) << "moved with the window";
+
+    // Growing waits for the next paint; shrinking recomputes at once.
+    SetWindowPos(hwnd, nullptr, 0, 0, 260, 160, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(Text(Expected(300, 250, 200, 120)), Text(WindowRect(shade)));
+    UpdateWindow(hwnd);
+    EXPECT_EQ(Text(Expected(300, 250, 260, 160)), Text(WindowRect(shade)));
+    SetWindowPos(hwnd, nullptr, 0, 0, 150, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(Text(Expected(300, 250, 150, 100)), Text(WindowRect(shade)));
+
+    ShowWindow(hwnd, SW_MAXIMIZE);
+    EXPECT_FALSE(IsWindowVisible(shade)) << "a maximised window has no shadow";
+    ShowWindow(hwnd, SW_RESTORE);
+    UpdateWindow(hwnd);
+    EXPECT_TRUE(IsWindowVisible(shade));
+    EXPECT_EQ(Text(Expected(300, 250, 150, 100)), Text(WindowRect(shade)));
+
+    ShowWindow(hwnd, SW_HIDE);
+    EXPECT_FALSE(IsWindowVisible(shade));
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    UpdateWindow(hwnd);
+    EXPECT_TRUE(IsWindowVisible(shade));
+
+    shadow->DisableShadow(true);
+    EXPECT_FALSE(IsWindowVisible(shade));
+    SetWindowPos(hwnd, nullptr, 320, 260, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    shadow->DisableShadow(false);
+    EXPECT_TRUE(IsWindowVisible(shade));
+    EXPECT_EQ(Text(Expected(320, 260, 150, 100)), Text(WindowRect(shade))) << "caught up when enabled again";
+
+    DestroyWindow(hwnd);
+    EXPECT_FALSE(IsWindow(shade)) << "gone with its window";
+}
+
+TEST(ShadowWindow, NoShadowUnlessSwitchedOn) {
+    WindowTest::CTestWindow window(LR"(<Window size="100,60" shadowsize="6"><VerticalLayout/></Window>)");
+    ASSERT_NE(nullptr, window.Create());
+    EXPECT_EQ(nullptr, window.pm().GetShadowWindow()->GetShadowWindow());
 }
