@@ -23,3 +23,37 @@ public:
     // Must not return while another thread is inside ReadTimeout on the same handle.
     virtual void Close(HidHandle* dev) = 0;
 };
+
+// Passes every call on to another backend; a decorator that watches or traces the traffic overrides only
+// the calls it is interested in.
+class ForwardingHidBackend : public HidBackend {
+public:
+    explicit ForwardingHidBackend(HidBackend& inner) : mInner(inner) {}
+
+    int Init() override { return mInner.Init(); }
+    HidHandle* Open(uint16_t vendorId, uint16_t productId, const wchar_t* serial) override {
+        return mInner.Open(vendorId, productId, serial);
+    }
+    int GetManufacturerString(HidHandle* dev, wchar_t* text, size_t maxChars) override {
+        return mInner.GetManufacturerString(dev, text, maxChars);
+    }
+    int GetProductString(HidHandle* dev, wchar_t* text, size_t maxChars) override {
+        return mInner.GetProductString(dev, text, maxChars);
+    }
+    int GetSerialNumberString(HidHandle* dev, wchar_t* text, size_t maxChars) override {
+        return mInner.GetSerialNumberString(dev, text, maxChars);
+    }
+    int GetIndexedString(HidHandle* dev, int index, wchar_t* text, size_t maxChars) override {
+        return mInner.GetIndexedString(dev, index, text, maxChars);
+    }
+    int SetNonblocking(HidHandle* dev, int nonblock) override { return mInner.SetNonblocking(dev, nonblock); }
+    int Write(HidHandle* dev, const uint8_t* data, size_t length) override { return mInner.Write(dev, data, length); }
+    int ReadTimeout(HidHandle* dev, uint8_t* data, size_t length, int timeoutMs) override {
+        return mInner.ReadTimeout(dev, data, length, timeoutMs);
+    }
+    const wchar_t* Error(HidHandle* dev) override { return mInner.Error(dev); }
+    void Close(HidHandle* dev) override { mInner.Close(dev); }
+
+protected:
+    HidBackend& mInner;
+};

@@ -28,31 +28,21 @@ private:
 };
 
 // Forwards to the emulator and keeps, in order, every report written and every report read.
-class HidRecorder final : public HidBackend {
+class HidRecorder final : public ForwardingHidBackend {
 public:
     struct Event {
         bool write;
         Bytes bytes;  // a write: the 65-byte report; a read: the 64 bytes returned
     };
-    explicit HidRecorder(HidBackend& inner) : mInner(inner) {}
+    using ForwardingHidBackend::ForwardingHidBackend;
     std::vector<Event> events;
     int opens = 0;
     int closes = 0;
 
-    int Init() override { return mInner.Init(); }
     HidHandle* Open(uint16_t v, uint16_t p, const wchar_t* s) override;
-    int GetManufacturerString(HidHandle* d, wchar_t* t, size_t n) override { return mInner.GetManufacturerString(d, t, n); }
-    int GetProductString(HidHandle* d, wchar_t* t, size_t n) override { return mInner.GetProductString(d, t, n); }
-    int GetSerialNumberString(HidHandle* d, wchar_t* t, size_t n) override { return mInner.GetSerialNumberString(d, t, n); }
-    int GetIndexedString(HidHandle* d, int i, wchar_t* t, size_t n) override { return mInner.GetIndexedString(d, i, t, n); }
-    int SetNonblocking(HidHandle* d, int b) override { return mInner.SetNonblocking(d, b); }
     int Write(HidHandle* d, const uint8_t* data, size_t length) override;
     int ReadTimeout(HidHandle* d, uint8_t* data, size_t length, int t) override;
-    const wchar_t* Error(HidHandle* d) override { return mInner.Error(d); }
     void Close(HidHandle* d) override;
-
-private:
-    HidBackend& mInner;
 };
 
 // One request as the amplifier received it.

@@ -5,27 +5,10 @@
 
 #include <cstdio>
 
-class TracingBackend final : public HidBackend {
+class TracingBackend final : public ForwardingHidBackend {
 public:
-    TracingBackend(HidBackend& inner, FILE* out) : mInner(inner), mOut(out) {}
+    TracingBackend(HidBackend& inner, FILE* out) : ForwardingHidBackend(inner), mOut(out) {}
 
-    int Init() override { return mInner.Init(); }
-    HidHandle* Open(uint16_t vendorId, uint16_t productId, const wchar_t* serial) override {
-        return mInner.Open(vendorId, productId, serial);
-    }
-    int GetManufacturerString(HidHandle* dev, wchar_t* text, size_t n) override {
-        return mInner.GetManufacturerString(dev, text, n);
-    }
-    int GetProductString(HidHandle* dev, wchar_t* text, size_t n) override {
-        return mInner.GetProductString(dev, text, n);
-    }
-    int GetSerialNumberString(HidHandle* dev, wchar_t* text, size_t n) override {
-        return mInner.GetSerialNumberString(dev, text, n);
-    }
-    int GetIndexedString(HidHandle* dev, int index, wchar_t* text, size_t n) override {
-        return mInner.GetIndexedString(dev, index, text, n);
-    }
-    int SetNonblocking(HidHandle* dev, int nonblock) override { return mInner.SetNonblocking(dev, nonblock); }
     int Write(HidHandle* dev, const uint8_t* data, size_t length) override {
         Print("TX", data, length);
         return mInner.Write(dev, data, length);
@@ -35,8 +18,6 @@ public:
         if (result > 0) Print("RX", data, static_cast<size_t>(result));
         return result;
     }
-    const wchar_t* Error(HidHandle* dev) override { return mInner.Error(dev); }
-    void Close(HidHandle* dev) override { mInner.Close(dev); }
 
 private:
     void Print(const char* direction, const uint8_t* data, size_t length) {
@@ -46,6 +27,5 @@ private:
         std::fflush(mOut);
     }
 
-    HidBackend& mInner;
     FILE* mOut;
 };

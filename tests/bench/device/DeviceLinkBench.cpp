@@ -21,9 +21,9 @@ using Clock = std::chrono::steady_clock;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // Forwards to the emulator and notes when each write has gone out.
-class WriteTimer final : public HidBackend {
+class WriteTimer final : public ForwardingHidBackend {
 public:
-    explicit WriteTimer(HidBackend& inner) : mInner(inner) {}
+    using ForwardingHidBackend::ForwardingHidBackend;
 
     Clock::time_point WaitForWrite(int count) {
         std::unique_lock<std::mutex> lock(mLock);
@@ -35,13 +35,6 @@ public:
         return mWrites;
     }
 
-    int Init() override { return mInner.Init(); }
-    HidHandle* Open(uint16_t v, uint16_t p, const wchar_t* s) override { return mInner.Open(v, p, s); }
-    int GetManufacturerString(HidHandle* d, wchar_t* t, size_t n) override { return mInner.GetManufacturerString(d, t, n); }
-    int GetProductString(HidHandle* d, wchar_t* t, size_t n) override { return mInner.GetProductString(d, t, n); }
-    int GetSerialNumberString(HidHandle* d, wchar_t* t, size_t n) override { return mInner.GetSerialNumberString(d, t, n); }
-    int GetIndexedString(HidHandle* d, int i, wchar_t* t, size_t n) override { return mInner.GetIndexedString(d, i, t, n); }
-    int SetNonblocking(HidHandle* d, int b) override { return mInner.SetNonblocking(d, b); }
     int Write(HidHandle* d, const uint8_t* data, size_t length) override {
         const int result = mInner.Write(d, data, length);
         std::lock_guard<std::mutex> lock(mLock);
@@ -50,14 +43,8 @@ public:
         mChanged.notify_all();
         return result;
     }
-    int ReadTimeout(HidHandle* d, uint8_t* data, size_t length, int t) override {
-        return mInner.ReadTimeout(d, data, length, t);
-    }
-    const wchar_t* Error(HidHandle* d) override { return mInner.Error(d); }
-    void Close(HidHandle* d) override { mInner.Close(d); }
 
 private:
-    HidBackend& mInner;
     std::mutex mLock;
     std::condition_variable mChanged;
     int mWrites = 0;
