@@ -58,13 +58,28 @@ bool ProfileFile::SaveWholeProfile(const DspConfig& live, const DspConfig* scene
     return WriteJson(WholeProfileToJson(live, scenes, names), path);
 }
 
-bool ProfileFile::LoadSceneProfile(const wchar_t* path, DspConfig& target) {
+JsonPtr ProfileFile::OpenProfile(const wchar_t* path, Failure parseFailure) {
     std::unique_ptr<char[]> text = ReadFileToBuffer(path);
-    if (!text) return Fail(Failure::Open);
+    if (!text) {
+        Fail(Failure::Open);
+        return nullptr;
+    }
     JsonPtr root(cJSON_Parse(text.get()));
-    if (!root) return Fail(Failure::Open);
+    if (!root) {
+        Fail(parseFailure);
+        return nullptr;
+    }
     ModelCheck model = CheckProfileModel(root.get());
-    if (model != ModelCheck::Ok) return Fail(model == ModelCheck::Mismatch ? Failure::ModelMismatch : Failure::Load);
+    if (model != ModelCheck::Ok) {
+        Fail(model == ModelCheck::Mismatch ? Failure::ModelMismatch : Failure::Load);
+        return nullptr;
+    }
+    return root;
+}
+
+bool ProfileFile::LoadSceneProfile(const wchar_t* path, DspConfig& target) {
+    JsonPtr root = OpenProfile(path, Failure::Open);
+    if (!root) return false;
     auto block = std::make_unique<SceneProfileBlock>();
     if (!ParseSceneProfile(root.get(), *block)) return Fail(Failure::Load);
     ApplyLevels(block->levels, target);
@@ -74,12 +89,8 @@ bool ProfileFile::LoadSceneProfile(const wchar_t* path, DspConfig& target) {
 }
 
 bool ProfileFile::LoadWholeProfile(const wchar_t* path, DspConfig& live, DspConfig* scenes, SceneNameSlot* names) {
-    std::unique_ptr<char[]> text = ReadFileToBuffer(path);
-    if (!text) return Fail(Failure::Open);
-    JsonPtr root(cJSON_Parse(text.get()));
-    if (!root) return Fail(Failure::WholeParse);
-    ModelCheck model = CheckProfileModel(root.get());
-    if (model != ModelCheck::Ok) return Fail(model == ModelCheck::Mismatch ? Failure::ModelMismatch : Failure::Load);
+    JsonPtr root = OpenProfile(path, Failure::WholeParse);
+    if (!root) return false;
     auto block = std::make_unique<WholeProfileBlock>();
     if (!ParseWholeProfile(root.get(), *block)) return Fail(Failure::Load);
     ApplyLevels(block->levels, live);

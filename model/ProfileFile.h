@@ -25,6 +25,9 @@ public:
 private:
     enum class Failure { Open, WholeParse, ModelMismatch, Load };
 
+    // Reads and parses a profile and checks its model; null once the user has been told why it cannot
+    // be loaded. A text that is not JSON counts as parseFailure.
+    JsonPtr OpenProfile(const wchar_t* path, Failure parseFailure);
     bool Fail(Failure failure);
     void Tell(const wchar_t* textKey);
 
