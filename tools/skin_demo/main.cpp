@@ -1,0 +1,51 @@
+// skin_demo: a small window drawn by the UI framework from a skin archive embedded in the program
+// (resource "IDR_ZIPRES" of type "ZIPRES", as the application keeps its own skin).
+//   skin_demo.exe            shows the window until it is closed
+//   skin_demo.exe --check    shows it, compares its first painting with the layout's colours, closes;
+//                            exit code 0 when it painted as laid out
+#include "DemoWindow.h"
+#include "UIManager.h"
+
+#include <ole2.h>
+
+#include <cstdio>
+#include <cwchar>
+
+using namespace SkinUI;
+
+namespace {
+
+bool OpenEmbeddedSkin(HINSTANCE instance) {
+    HRSRC resource = FindResourceW(instance, L"IDR_ZIPRES", L"ZIPRES");
+    HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = resource ? SizeofResource(instance, resource) : 0;
+    if (!bytes || !size) return false;
+    return CPaintManagerUI::OpenResourceArchiveFromMemory(bytes, size, SKIN_DEMO_PASSWORD);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    const bool selfCheck = commandLine && wcsstr(commandLine, L"--check") != nullptr;
+    if (FAILED(OleInitialize(nullptr))) return 1;
+    CPaintManagerUI::SetModuleInstance(instance);
+    CPaintManagerUI::SetResourceSourceKind(4);
+    if (!OpenEmbeddedSkin(instance)) {
+        fwprintf(stderr, L"skin_demo: the embedded skin archive cannot be opened\n");
+        OleUninitialize();
+        return 1;
+    }
+    int exitCode = 1;
+    {
+        SkinDemo::CDemoWindow window(selfCheck);
+        if (window.CreateNativeWindow(nullptr, L"SkinUI demo", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0)) {
+            window.CenterOnOwner();
+            CPaintManagerUI::RunMessageLoop();
+            exitCode = window.GetExitCode();
+        }
+    }
+    CPaintManagerUI::ShutdownShared(true);
+    OleUninitialize();
+    return exitCode;
+}
