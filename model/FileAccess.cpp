@@ -74,6 +74,7 @@ std::unique_ptr<char[]> ReadFileToBuffer(const wchar_t* path) {
 }
 
 bool WriteFileReplacing(const wchar_t* path, const char* data, size_t size) {
+    if (path == nullptr || *path == 0) return false;  // no file chosen: nothing to write to
     // A read-only profile is not to be overwritten, whether or not a rename would be allowed to.
     DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;

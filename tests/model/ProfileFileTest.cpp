@@ -541,6 +541,18 @@ TEST_F(ProfileFileTest, FailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(ExpectedSceneFile(*c), Read(path));
 }
 
+TEST_F(ProfileFileTest, NoPathIsAFailureToTellNotACrash) {
+    ProfileFile file(kOwner);
+    auto c = std::make_unique<DspConfig>();
+    std::vector<DspConfig> scenes(10);
+    file.SaveSceneProfile(*c, nullptr);
+    EXPECT_FALSE(file.SaveWholeProfile(*c, scenes.data(), names_, nullptr));
+    EXPECT_FALSE(file.LoadSceneProfile(nullptr, *c));
+    EXPECT_EQ(std::vector<std::wstring>({L"${profile_create_error}", L"${profile_open_error}"}), messages_);
+    EXPECT_FALSE(WriteFileReplacing(nullptr, "x", 1));
+    EXPECT_EQ(nullptr, ReadFileToBuffer(nullptr));
+}
+
 TEST_F(ProfileFileTest, WidePathsAndFileReading) {
     ProfileFile file(kOwner);
     auto source = std::make_unique<DspConfig>(), target = std::make_unique<DspConfig>();
