@@ -419,6 +419,8 @@ private:
     int ParseMcuImageFile(const wchar_t* path, uint8_t device, const wchar_t* name, const wchar_t* failedIn);
     void FreeFirmwareImages();
     int FailUpgradeStart(int result);
+    // 0 when the acknowledgement moved the upgrade to the state given, else UPG_START_FAIL.
+    int AcknowledgedStart(uint32_t acknowledgedState);
     void ReconnectAfterModeChange();
     void SendNextMcuChunk();
     void SendNextDspChunk();

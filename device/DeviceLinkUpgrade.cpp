@@ -81,32 +81,30 @@ void DeviceLink::MCU_Reboot_Ctrl() {
 
 // A start or erase counts only when its acknowledgement arrived: a silent device must not leave the
 // pump waiting at 0 % for ever.
-int DeviceLink::StartMCUUpg() {
-    MCU_Upg_Start();
-    if (mUpgState != UPG_READY_FOR_DATA) return UPG_START_FAIL;
+int DeviceLink::AcknowledgedStart(uint32_t acknowledgedState) {
+    if (mUpgState != acknowledgedState) return UPG_START_FAIL;
     mUpgIoPhase = 0;
     return 0;
+}
+
+int DeviceLink::StartMCUUpg() {
+    MCU_Upg_Start();
+    return AcknowledgedStart(UPG_READY_FOR_DATA);
 }
 
 int DeviceLink::StartMCUUpgBL() {
     MCU_Upg_Start_BL();
-    if (mUpgState != UPG_READY_FOR_DATA) return UPG_START_FAIL;
-    mUpgIoPhase = 0;
-    return 0;
+    return AcknowledgedStart(UPG_READY_FOR_DATA);
 }
 
 int DeviceLink::StartFlashUpg() {
     Flash_Upg_Start();
-    if (mUpgState != UPG_READY_FOR_DATA) return UPG_START_FAIL;
-    mUpgIoPhase = 0;
-    return 0;
+    return AcknowledgedStart(UPG_READY_FOR_DATA);
 }
 
 int DeviceLink::StartFlashErase() {
     Flash_Chip_Erase();
-    if (mUpgState != UPG_ERASED) return UPG_START_FAIL;
-    mUpgIoPhase = 0;
-    return 0;
+    return AcknowledgedStart(UPG_ERASED);
 }
 
 // ---- Start ----
