@@ -284,6 +284,13 @@ void DeviceLink::ReadChunkAck() {
         mUpgState = UPG_FAILED;
         return;
     }
+    // Held from the state test through the read and its log: another thread's read (a window's poll) may
+    // have taken and decoded the acknowledgement meanwhile, and then there is nothing left to wait for.
+    std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+    if (mUpgState != UPG_WAITING_BIN_DATA_ACK) {
+        mUpgIoPhase = 0;
+        return;
+    }
     LogPrintW(L"begain to read data...\n");
     if (ReadHIDData(mRxBuffer, kReplyWaitMs) == 1) {
         const int count = std::min<int>(mBytesRead, HidPacket::kInputReportSize);

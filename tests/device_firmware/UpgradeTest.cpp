@@ -313,6 +313,20 @@ TEST(Upgrade, SilentAndLateChunkAcknowledgements) {
     }
 }
 
+// A window's poll on another thread may read, and so decode, a chunk's acknowledgement before the pump
+// does; the pump then goes on instead of waiting for an acknowledgement that has already come.
+TEST(Upgrade, ChunkAcknowledgementTakenByAnotherRead) {
+    ConnectedRig rig;
+    const std::wstring path = rig.dir.Write(L"FLASH_UPG.BIN", Wrapper(2, 94, kHead, Pattern(150)));
+    ASSERT_EQ(0, rig.link.UpgradeStart(path.c_str(), 0));
+    EXPECT_EQ(33, rig.link.UpgradeProgress());       // the first chunk goes out
+    rig.amp.AddFault({AmpFault::NoReply, 1, 0x04});  // the poll's own reply never comes
+    rig.link.Get_Mute();                             // its read takes the chunk's acknowledgement
+    EXPECT_EQ(UPG_READY_FOR_DATA, rig.link.mUpgState);
+    EXPECT_EQ((std::vector<int>{33, 66, 100, 101}), Distinct(rig.Pump()));
+    EXPECT_EQ(Pattern(150), rig.Received(AmpFirmwareTarget::DspFlash).image);
+}
+
 // The application's built-in images come from its resources and go through a temporary file; this one
 // is embedded in the test program and written under a name outside the ANSI code page.
 TEST(Upgrade, ImageFromTheResourcesThroughATemporaryFile) {
