@@ -171,6 +171,9 @@ Record* NewRecord() {
 
 // True when a reply message carries a heap record in lParam (which its receiver must free).
 bool ReplyCarriesRecord(UINT message, WPARAM wParam, LPARAM lParam);
+// True for the DSP sub-commands whose WM_DSP_VALUE carries a plain value; the DSP decoder's own table
+// answers, so the two cannot disagree.
+bool DspReplyCarriesValue(WPARAM sub);
 
 static_assert(sizeof(DspFilterRecord) == 32 && sizeof(DspEqRecord) == 24 && sizeof(DspDelayRecord) == 12,
               "record sizes are shared with the receivers");

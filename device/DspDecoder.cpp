@@ -72,6 +72,14 @@ constexpr uint8_t kIrcStatusFailed = 11;
 
 }  // namespace
 
+bool DspReplyCarriesValue(WPARAM sub) {
+    if (sub == DSP_SEL_REMOTE_CH) return true;  // its 16-bit value, decoded outside the table
+    for (const auto& row : kPlainValues) {
+        if (row.sub == sub) return true;
+    }
+    return false;
+}
+
 struct DspReplyDecoder {
     DeviceLink& link;
     const ReplyFrame& f;
