@@ -307,3 +307,31 @@ TEST_F(InputTest, AWindowFilterThatTakesAMoveStillMovesTheMousePosition) {
     Send(WM_MOUSEMOVE, 0, At(120, 30));
     EXPECT_EQ(1, b->Count(UIEVENT_MOUSEMOVE));
 }
+
+TEST_F(InputTest, WindowTimerIdsWrapWithoutTakingOneInUse) {
+    // The 224th timer of a window gets id 0 (17 ... 239, then 0).
+    for (UINT id = 1; id <= 224; ++id) ASSERT_TRUE(a->SetTimer(id, 100000)) << id;
+    Send(WM_TIMER, 0, 0);
+    ASSERT_EQ(1, a->Count(UIEVENT_TIMER));
+    EXPECT_EQ(224u, a->Last(UIEVENT_TIMER)->wParam);
+    window.pm().StopAllControlTimers(a);
+
+    // A long-lived timer holds its id while the counter goes round: a new timer must not take it over.
+    CTestWindow fresh(kThreeProbes);
+    ASSERT_NE(nullptr, fresh.Create());
+    CProbeUI* keeper = fresh.Probe(L"b");
+    CProbeUI* churner = fresh.Probe(L"a");
+    ASSERT_TRUE(keeper->SetTimer(9, 100000));  // window id 17
+    for (int round = 0; round < 239; ++round) {  // ids 18 ... 239, 0 ... 16
+        ASSERT_TRUE(churner->SetTimer(1, 100000));
+        fresh.pm().StopAllControlTimers(churner);
+    }
+    ASSERT_TRUE(churner->SetTimer(1, 100000));  // 17 is in use: it takes 18
+    churner->Clear();
+    keeper->Clear();
+    SendMessageW(fresh.GetHandle(), WM_TIMER, 17, 0);
+    EXPECT_EQ(1, keeper->Count(UIEVENT_TIMER));
+    EXPECT_EQ(0, churner->Count(UIEVENT_TIMER));
+    SendMessageW(fresh.GetHandle(), WM_TIMER, 18, 0);
+    EXPECT_EQ(1, churner->Count(UIEVENT_TIMER));
+}

@@ -263,3 +263,43 @@ TEST(Lifetime, AFilterThatDestroysTheWindowEndsTheWalk) {
     EXPECT_FALSE(CSelfDeletingWindow::alive);
     EXPECT_EQ(0, counter.seen) << "the filters of a destroyed window are not asked";
 }
+
+namespace {
+
+// A native edit that answers the messages its parent reflects back to it.
+class CReflectingEdit : public CWindowWnd {
+public:
+    ~CReflectingEdit() override {
+        if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
+    }
+    int commands = 0;
+    HBRUSH brush = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+
+protected:
+    const wchar_t* GetWndClassName() const override { return L"ReflectingTestEdit"; }
+    const wchar_t* GetBaseWndClassName() const override { return L"EDIT"; }
+    LRESULT HandleWndMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == 0x2000 + WM_COMMAND) ++commands;
+        if (message == 0x2000 + WM_CTLCOLOREDIT) return reinterpret_cast<LRESULT>(brush);
+        if (message == 0x2000 + WM_CTLCOLORSTATIC) return 0;  // "use the default colours"
+        return CWindowWnd::HandleWndMessage(message, wParam, lParam);
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowBaseTest, MessagesOfANativeChildAreReflectedBackToIt) {
+    CReflectingEdit edit;
+    HWND child = edit.CreateNativeWindow(window.GetHandle(), L"", WS_CHILD | WS_VISIBLE, 0, 10, 40, 100, 20);
+    ASSERT_NE(nullptr, child);
+    HDC dc = GetDC(child);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(edit.brush),
+              SendMessageW(window.GetHandle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child)))
+        << "the child's brush is the answer";
+    const LRESULT fallback =
+        SendMessageW(window.GetHandle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
+    EXPECT_NE(0, fallback) << "without a brush from the child the system's default answers";
+    ReleaseDC(child, dc);
+    SendMessageW(window.GetHandle(), WM_COMMAND, MAKEWPARAM(1, EN_CHANGE), reinterpret_cast<LPARAM>(child));
+    EXPECT_EQ(1, edit.commands);
+}
