@@ -16,6 +16,7 @@
 #include <windowsx.h>
 
 #include <cwctype>
+#include <exception>
 
 namespace SkinUI {
 
