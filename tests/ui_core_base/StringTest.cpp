@@ -1,6 +1,7 @@
 #include "UIString.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -136,4 +137,11 @@ TEST(UIString, FormatAnyLengthAndShortFormatCut) {
     EXPECT_EQ(Units(63, L'z'), shortText.Data());
     shortText.FormatShort(L"%d%%", 42);
     EXPECT_EQ(std::wstring(L"42%"), shortText.Data());
+}
+
+TEST(UIString, WideToNarrowInTheAskedCodePage) {
+    EXPECT_EQ(SkinUI::WideToNarrow(L"pass-word", CP_ACP), "pass-word");
+    EXPECT_EQ(SkinUI::WideToNarrow(nullptr, CP_ACP), "");
+    EXPECT_EQ(SkinUI::WideToNarrow(L"", CP_UTF8), "");
+    EXPECT_EQ(SkinUI::WideToNarrow(L"lan/\u00E9t\u00E9.xml", CP_UTF8), "lan/\xC3\xA9t\xC3\xA9.xml");
 }

@@ -1,5 +1,7 @@
 #include "UIArchive.h"
 
+#include "UIString.h"
+
 #include <minizip/unzip.h>
 #include <zlib.h>
 
@@ -173,15 +175,6 @@ std::wstring Utf8ToWide(const std::string& text) {
     std::wstring wide(n > 0 ? n : 0, L'\0');
     if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
     return wide;
-}
-
-std::string WideToUtf8(const wchar_t* text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return std::string();
-    std::string narrow(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &narrow[0], n, nullptr, nullptr);
-    narrow.resize(n - 1);
-    return narrow;
 }
 
 bool NamesEqual(const std::string& a, const std::string& b, bool ignoreCase) {
@@ -680,7 +673,7 @@ ZipResult FindZipItem(ZipHandle* handle, const wchar_t* name, bool ignoreCase, i
     if (check != ZR_OK) return Store(check);
     if (!name) return Store(ZR_ARGS);
     TUnzip& z = *handle->unzip;
-    const std::string wanted = WideToUtf8(name);
+    const std::string wanted = WideToNarrow(name, CP_UTF8);
     int found = -1;
     if (wanted.size() <= MAX_PATH) {
         for (int i = 0; i < z.Count(); ++i) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 namespace SkinUI {
@@ -463,16 +464,6 @@ BOOL CUIRender::AlphaBitBlt(HDC target, int x, int y, int width, int height, HDC
 
 HBITMAP CUIRender::CreateARGB32Bitmap(HDC hdc, int width, int height, BYTE** bits) {
     return CreateDib32(hdc, width, height, false, bits);
-}
-
-std::string CUIRender::WideToNarrow(const wchar_t* text, UINT codePage) {
-    if (!text) return std::string();
-    int n = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return std::string();
-    std::string narrow(n, '\0');
-    WideCharToMultiByte(codePage, 0, text, -1, &narrow[0], n, nullptr, nullptr);
-    narrow.resize(n - 1);
-    return narrow;
 }
 
 }  // namespace SkinUI

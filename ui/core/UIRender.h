@@ -11,8 +11,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace Gdiplus {
 class GpImage;
 }
@@ -89,8 +87,6 @@ public:
                                   DWORD filterColor = 0);
     static HBITMAP GenerateBitmap(CPaintManagerUI* manager, const RECT& rect, CControlUI* stopControl,
                                   DWORD filterColor = 0);
-    // UTF-16 to a narrow code page (passwords for the archive reader).
-    static std::string WideToNarrow(const wchar_t* text, UINT codePage = CP_ACP);
 
     // ---- images (UIImage.cpp)
     // Loads an image by file name (archive, resource folder or the name as a path) or, with a resource

@@ -2,6 +2,8 @@
 
 #include "app/Log.h"
 
+#include <string>
+
 namespace SkinUI {
 
 namespace {
@@ -29,7 +31,10 @@ bool EndsWithSeparator(const CUIString& text) {
     return length > 0 && (text[length - 1] == L'\\' || text[length - 1] == L'/');
 }
 
-const char* PasswordOrNull(const std::vector<char>& password) { return password.size() > 1 ? password.data() : nullptr; }
+// The archive reader takes passwords in the ANSI code page; an empty one means none.
+std::string NarrowPassword(const wchar_t* password) { return WideToNarrow(password, CP_ACP); }
+
+const char* PasswordOrNull(const std::string& password) { return password.empty() ? nullptr : password.c_str(); }
 
 }  // namespace
 
@@ -82,7 +87,7 @@ bool CUIResourceSettings::OpenResourceArchiveFromMemory(const void* data, unsign
     s.archiveName = kMemoryArchiveName;
     s.archiveCached = true;
     s.archivePassword = password;
-    s.archive = OpenZip(data, size, PasswordOrNull(ToAnsi(password)));
+    s.archive = OpenZip(data, size, PasswordOrNull(NarrowPassword(password)));
     if (!s.archive) LogPrintW(L"CUIResourceSettings: cannot open the archive in memory (%u bytes)\n", size);
     return s.archive != nullptr;
 }
@@ -96,7 +101,7 @@ bool CUIResourceSettings::OpenResourceArchiveFile(const wchar_t* name, bool cach
     s.archivePassword = password;
     if (!cache) return true;
     CUIString path = s.resourceFolder + name;
-    s.archive = OpenZip(path.Data(), PasswordOrNull(ToAnsi(password)));
+    s.archive = OpenZip(path.Data(), PasswordOrNull(NarrowPassword(password)));
     if (!s.archive) LogPrintW(L"CUIResourceSettings: cannot open the archive %ls\n", path.Data());
     return s.archive != nullptr;
 }
@@ -115,16 +120,6 @@ ZipHandle* CUIResourceSettings::GetArchiveHandle() { return State().archive; }
 
 const CUIString& CUIResourceSettings::GetArchivePassword() { return State().archivePassword; }
 
-std::vector<char> CUIResourceSettings::ToAnsi(const wchar_t* text) {
-    std::vector<char> out(1, '\0');
-    if (!text || !*text) return out;
-    int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 1) return out;
-    out.assign(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), bytes, nullptr, nullptr);
-    return out;
-}
-
 ArchiveReadResult CUIResourceSettings::ReadArchiveEntry(const wchar_t* name, unsigned maxSize,
                                                         std::vector<BYTE>& out) {
     out.clear();
@@ -135,7 +130,7 @@ ArchiveReadResult CUIResourceSettings::ReadArchiveEntry(const wchar_t* name, uns
     bool openedHere = false;
     if (!archive) {
         CUIString path = s.resourceFolder + s.archiveName;
-        archive = OpenZip(path.Data(), PasswordOrNull(ToAnsi(s.archivePassword.Data())));
+        archive = OpenZip(path.Data(), PasswordOrNull(NarrowPassword(s.archivePassword.Data())));
         if (!archive) return ArchiveReadResult::OpenFailed;
         openedHere = true;
     }

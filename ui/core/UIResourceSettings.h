@@ -62,8 +62,6 @@ public:
     // cached archive or opens and closes the named one with the password. Entries above maxSize bytes
     // are refused.
     static ArchiveReadResult ReadArchiveEntry(const wchar_t* name, unsigned maxSize, std::vector<BYTE>& out);
-    // UTF-16 to the ANSI code page, terminated, as the archive reader takes passwords.
-    static std::vector<char> ToAnsi(const wchar_t* text);
 };
 
 }  // namespace SkinUI

@@ -46,6 +46,16 @@ int CompareIgnoreCase(const wchar_t* a, const wchar_t* b) {
 
 bool EqualsIgnoreCase(const wchar_t* a, const wchar_t* b) { return CompareIgnoreCase(a, b) == 0; }
 
+std::string WideToNarrow(const wchar_t* text, unsigned codePage) {
+    if (!text) return std::string();
+    int n = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string narrow(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, text, -1, &narrow[0], n, nullptr, nullptr);
+    narrow.resize(static_cast<size_t>(n) - 1);
+    return narrow;
+}
+
 CUIString::CUIString() { SetEmpty(); }
 
 CUIString::CUIString(const CUIString& other) {

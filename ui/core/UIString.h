@@ -3,6 +3,7 @@
 // descriptions in one, so short texts (up to 62 units) live in an inline buffer and never touch the heap.
 // Wide text arguments may be null, which reads as the empty text.
 // Format and FormatShort take Microsoft CRT formats: %ls is wide text, %hs narrow text.
+#include <string>
 
 namespace SkinUI {
 
@@ -93,5 +94,8 @@ private:
 // Case-insensitive comparison of two wide texts (null reads as empty), as CUIString::CompareIgnoreCase.
 int CompareIgnoreCase(const wchar_t* a, const wchar_t* b);
 bool EqualsIgnoreCase(const wchar_t* a, const wchar_t* b);
+
+// Wide text in a narrow code page (CP_ACP, CP_UTF8, ...); null reads as empty.
+std::string WideToNarrow(const wchar_t* text, unsigned codePage);
 
 }  // namespace SkinUI
