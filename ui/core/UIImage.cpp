@@ -228,22 +228,14 @@ TImageRecord* CUIRender::DecodeImage(const BYTE* data, size_t size, DWORD mask) 
         stbi_image_free(rgba);
         return nullptr;
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(width) * height * 4;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    BYTE* bits = nullptr;
+    HBITMAP bitmap = CreateARGB32Bitmap(nullptr, width, height, &bits, true);
     if (!bitmap) {
         stbi_image_free(rgba);
         return nullptr;
     }
     bool hasAlpha = false;
-    DWORD* out = static_cast<DWORD*>(bits);
+    DWORD* out = reinterpret_cast<DWORD*>(bits);
     const stbi_uc* in = rgba;
     for (int i = 0; i < width * height; ++i, in += 4) {
         DWORD r = in[0], g = in[1], b = in[2], a = in[3];
@@ -263,7 +255,7 @@ TImageRecord* CUIRender::DecodeImage(const BYTE* data, size_t size, DWORD mask) 
     stbi_image_free(rgba);
     auto* image = new TImageRecord;
     image->bitmap = bitmap;
-    image->currentPixels = static_cast<BYTE*>(bits);
+    image->currentPixels = bits;
     image->width = width;
     image->height = height;
     image->hasAlpha = hasAlpha;

@@ -405,9 +405,7 @@ SIZE CUIRender::GetTextSize(HDC hdc, CPaintManagerUI* manager, const wchar_t* te
 // ---------------------------------------------------------------------------------------------------
 // Bitmaps.
 
-namespace {
-
-HBITMAP CreateDib32(HDC hdc, int width, int height, bool topDown, BYTE** bits) {
+HBITMAP CUIRender::CreateARGB32Bitmap(HDC hdc, int width, int height, BYTE** bits, bool topDown) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -422,8 +420,6 @@ HBITMAP CreateDib32(HDC hdc, int width, int height, bool topDown, BYTE** bits) {
     return bitmap;
 }
 
-}  // namespace
-
 BOOL CUIRender::AlphaBitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy,
                             int sourceWidth, int sourceHeight, BLENDFUNCTION blend) {
     if (width <= 0 || height <= 0) return FALSE;
@@ -431,8 +427,8 @@ BOOL CUIRender::AlphaBitBlt(HDC target, int x, int y, int width, int height, HDC
     if (!memory) return FALSE;
     BYTE* sourceBits = nullptr;
     BYTE* targetBits = nullptr;
-    HBITMAP sourceCopy = CreateDib32(source, width, height, true, &sourceBits);
-    HBITMAP targetCopy = CreateDib32(target, width, height, true, &targetBits);
+    HBITMAP sourceCopy = CreateARGB32Bitmap(source, width, height, &sourceBits, true);
+    HBITMAP targetCopy = CreateARGB32Bitmap(target, width, height, &targetBits, true);
     if (!sourceCopy || !targetCopy) {
         if (sourceCopy) DeleteObject(sourceCopy);
         if (targetCopy) DeleteObject(targetCopy);
@@ -460,10 +456,6 @@ BOOL CUIRender::AlphaBitBlt(HDC target, int x, int y, int width, int height, HDC
     DeleteObject(targetCopy);
     DeleteDC(memory);
     return TRUE;
-}
-
-HBITMAP CUIRender::CreateARGB32Bitmap(HDC hdc, int width, int height, BYTE** bits) {
-    return CreateDib32(hdc, width, height, false, bits);
 }
 
 }  // namespace SkinUI

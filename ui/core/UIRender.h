@@ -78,8 +78,8 @@ public:
     // A software AlphaBlend with the system's arguments and result, for a premultiplied source.
     static BOOL AlphaBitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy,
                             int sourceWidth, int sourceHeight, BLENDFUNCTION blend);
-    // A bottom-up 32-bit DIB section; its pixels through bits.
-    static HBITMAP CreateARGB32Bitmap(HDC hdc, int width, int height, BYTE** bits);
+    // A 32-bit DIB section, bottom-up unless asked otherwise; its pixels through bits (may be null).
+    static HBITMAP CreateARGB32Bitmap(HDC hdc, int width, int height, BYTE** bits, bool topDown = false);
     // A control (or the window's tree up to stopControl) painted as it is over rect, as a new 32-bit
     // bitmap of rect's size owned by the caller; a filter colour with alpha is laid over it. Null on
     // failure. (UIRenderBitmap.cpp)

@@ -9,18 +9,6 @@ namespace SkinUI {
 
 namespace {
 
-HBITMAP CreateBottomUpBitmap(int width, int height, void** bits) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = width * height * 4;
-    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
 // Paints through paint into a canvas as large as rect's right and bottom, then copies rect out.
 template <class PaintFn>
 HBITMAP Render(CPaintManagerUI* manager, const RECT& rect, DWORD filterColor, PaintFn paint) {
@@ -28,11 +16,9 @@ HBITMAP Render(CPaintManagerUI* manager, const RECT& rect, DWORD filterColor, Pa
     const int height = rect.bottom - rect.top;
     if (!manager || width <= 0 || height <= 0 || rect.right <= 0 || rect.bottom <= 0) return nullptr;
     HDC canvasDc = CreateCompatibleDC(manager->GetPaintDeviceContext());
-    void* canvasBits = nullptr;
-    HBITMAP canvas = CreateBottomUpBitmap(rect.right, rect.bottom, &canvasBits);
+    HBITMAP canvas = CUIRender::CreateARGB32Bitmap(nullptr, rect.right, rect.bottom, nullptr);
     HDC resultDc = CreateCompatibleDC(manager->GetPaintDeviceContext());
-    void* resultBits = nullptr;
-    HBITMAP result = CreateBottomUpBitmap(width, height, &resultBits);
+    HBITMAP result = CUIRender::CreateARGB32Bitmap(nullptr, width, height, nullptr);
     if (canvasDc && canvas && resultDc && result) {
         HGDIOBJ oldCanvas = SelectObject(canvasDc, canvas);
         paint(canvasDc);
