@@ -4,6 +4,7 @@
 // stops early), printing, rendering a control into a bitmap, and a DPI change.
 #include "WindowTestSupport.h"
 
+#include "UIContainer.h"
 #include "UIRender.h"
 #include "ui_core_render/TestSupport.h"
 
@@ -89,6 +90,25 @@ TEST(Painting, TheFirstLayoutRaisesWindowInitBeforeAnythingIsDrawn) {
     EXPECT_EQ(2u, window.NotesOf(L"windowsize").size());
     EXPECT_EQ(1u, window.NotesOf(L"windowinit").size());
     EXPECT_EQ(220 - 20, window.Control(L"p")->GetPos().right);
+}
+
+TEST(Painting, EveryControlMarkedOutOfDateIsLaidOutAgain) {
+    CTestWindow window(LR"(<Window size="200,120">
+  <VerticalLayout name="root">
+    <HorizontalLayout name="a" height="40"><Probe name="leaf"/></HorizontalLayout>
+    <HorizontalLayout name="b" height="40"><Probe name="p"/></HorizontalLayout>
+  </VerticalLayout>
+</Window>)");
+    ASSERT_NE(nullptr, window.Create());
+    ASSERT_EQ(0, window.Control(L"p")->GetPos().left);
+    // A plain control marked before a container that is marked after it, the root not at all.
+    window.Control(L"leaf")->NeedUpdate();
+    static_cast<CContainerUI*>(window.Control(L"b"))->SetInset(RECT{10, 0, 0, 0});
+    ASSERT_FALSE(window.Control(L"root")->IsUpdateNeeded());
+    UpdateWindow(window.GetHandle());
+    EXPECT_FALSE(window.Control(L"leaf")->IsUpdateNeeded());
+    EXPECT_FALSE(window.Control(L"b")->IsUpdateNeeded());
+    EXPECT_EQ(10, window.Control(L"p")->GetPos().left);
 }
 
 TEST(Painting, OffscreenBitmapAndWindowShowTheTree) {

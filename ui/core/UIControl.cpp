@@ -319,6 +319,12 @@ CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags
     if ((flags & UIFIND_ENABLED) && !IsEnabled()) return nullptr;
     if ((flags & UIFIND_HITTEST) && (!m_bMouseEnabled || !PtInRect(&m_rcItem, *static_cast<POINT*>(data))))
         return nullptr;
+    if (flags & UIFIND_UPDATETEST) {
+        // An update search collects every out-of-date control in the visitor's list: one found here
+        // must not end it, any more than an out-of-date container does.
+        proc(this, data);
+        return nullptr;
+    }
     return proc(this, data);
 }
 
