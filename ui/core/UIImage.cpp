@@ -123,21 +123,6 @@ void ScanDescription(const wchar_t* text, TImageDrawInfo& info, const CUIDpi* dp
 
 // ---- loading
 
-bool ReadWholeFile(const wchar_t* path, std::vector<BYTE>& out) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD size = GetFileSize(file, nullptr);
-    bool ok = size != INVALID_FILE_SIZE && size > 0 && size <= kMaxImageFileBytes;
-    if (ok) {
-        out.resize(size);
-        DWORD got = 0;
-        ok = ReadFile(file, out.data(), size, &got, nullptr) && got == size;
-    }
-    CloseHandle(file);
-    return ok;
-}
-
 bool ReadResource(const wchar_t* nameOrId, const wchar_t* type, HINSTANCE instance, std::vector<BYTE>& out) {
     HINSTANCE module = instance ? instance : CUIResourceSettings::GetResourceModule();
     HRSRC found = FindResourceW(module, nameOrId, type);
@@ -151,16 +136,8 @@ bool ReadResource(const wchar_t* nameOrId, const wchar_t* type, HINSTANCE instan
     return true;
 }
 
-// A skin file by name: from the archive when one is set, else from the resource folder; then the name
-// itself as a path.
-bool ReadSkinFile(const wchar_t* name, std::vector<BYTE>& out) {
-    if (CUIResourceSettings::GetArchiveName().IsEmpty()) {
-        CUIString path = CUIResourceSettings::GetResourceFolder() + name;
-        if (ReadWholeFile(path.Data(), out)) return true;
-    } else if (CUIResourceSettings::ReadArchiveEntry(name, kMaxImageFileBytes, out) == ArchiveReadResult::Ok) {
-        return true;
-    }
-    return ReadWholeFile(name, out);
+bool ReadSkinImage(const wchar_t* name, std::vector<BYTE>& out) {
+    return CUIResourceSettings::ReadSkinFile(name, kMaxImageFileBytes, out);
 }
 
 }  // namespace
@@ -208,7 +185,7 @@ TImageRecord* CUIRender::LoadImage(const wchar_t* name, const wchar_t* type, DWO
     } else {
         // A language may register its own file for this image.
         const wchar_t* localised = CTextResource::GetInstance()->GetImagePath(name);
-        if (!ReadSkinFile(localised ? localised : name, bytes)) return nullptr;
+        if (!ReadSkinImage(localised ? localised : name, bytes)) return nullptr;
     }
     return DecodeImage(bytes.data(), bytes.size(), mask);
 }
@@ -277,7 +254,7 @@ Gdiplus::GpImage* CUIRender::LoadGdiplusImage(const wchar_t* description) {
     TImageDrawInfo info;
     info.Parse(description, nullptr, static_cast<const CUIDpi*>(nullptr));
     std::vector<BYTE> bytes;
-    if (!ReadSkinFile(info.imageName.Data(), bytes)) return nullptr;
+    if (!ReadSkinImage(info.imageName.Data(), bytes)) return nullptr;
     return LoadGdiplusImage(bytes.data(), bytes.size());
 }
 

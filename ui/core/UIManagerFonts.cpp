@@ -28,29 +28,6 @@ bool Matches(const TFontRecord& font, const wchar_t* face, int size, bool bold, 
            font.underline == underline && font.italic == italic;
 }
 
-// From the archive when one is set, else from the resource folder; then from the path as given.
-bool ReadFontBytes(const wchar_t* path, std::vector<BYTE>& out) {
-    const bool archive = !CUIResourceSettings::GetArchiveName().IsEmpty();
-    if (archive && CUIResourceSettings::ReadArchiveEntry(path, kMaxFontFileBytes, out) == ArchiveReadResult::Ok)
-        return true;
-    CUIString inFolder = archive ? CUIString() : CUIResourceSettings::GetResourceFolder() + path;
-    for (const wchar_t* candidate : {inFolder.Data(), path}) {
-        if (!*candidate) continue;
-        HANDLE file = CreateFileW(candidate, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) continue;
-        DWORD size = GetFileSize(file, nullptr);
-        DWORD got = 0;
-        bool ok = size != INVALID_FILE_SIZE && size > 0 && size <= kMaxFontFileBytes;
-        if (ok) {
-            out.resize(size);
-            ok = ReadFile(file, out.data(), size, &got, nullptr) && got == size;
-        }
-        CloseHandle(file);
-        if (ok) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 TResourceSet& CPaintManagerUI::TargetSet(bool shared) {
@@ -238,7 +215,7 @@ void CPaintManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, b
 bool CPaintManagerUI::LoadFontFile(const wchar_t* path) {
     if (!path || !*path) return false;
     std::vector<BYTE> bytes;
-    if (!ReadFontBytes(path, bytes)) return false;
+    if (!CUIResourceSettings::ReadSkinFile(path, kMaxFontFileBytes, bytes)) return false;
     DWORD installed = 0;
     HANDLE font = AddFontMemResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &installed);
     if (!font) return false;

@@ -36,6 +36,21 @@ std::string NarrowPassword(const wchar_t* password) { return WideToNarrow(passwo
 
 const char* PasswordOrNull(const std::string& password) { return password.empty() ? nullptr : password.c_str(); }
 
+bool ReadWholeFile(const wchar_t* path, unsigned maxSize, std::vector<BYTE>& out) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD size = GetFileSize(file, nullptr);
+    bool ok = size != INVALID_FILE_SIZE && size > 0 && size <= maxSize;
+    if (ok) {
+        out.resize(size);
+        DWORD got = 0;
+        ok = ReadFile(file, out.data(), size, &got, nullptr) && got == size;
+    }
+    CloseHandle(file);
+    return ok;
+}
+
 }  // namespace
 
 void CUIResourceSettings::SetModuleInstance(HINSTANCE instance) { State().moduleInstance = instance; }
@@ -156,6 +171,17 @@ ArchiveReadResult CUIResourceSettings::ReadArchiveEntry(const wchar_t* name, uns
     }
     if (openedHere) CloseZip(archive);
     return result;
+}
+
+bool CUIResourceSettings::ReadSkinFile(const wchar_t* name, unsigned maxSize, std::vector<BYTE>& out) {
+    if (!name || !*name) return false;
+    if (State().archiveName.IsEmpty()) {
+        CUIString path = State().resourceFolder + name;
+        if (ReadWholeFile(path.Data(), maxSize, out)) return true;
+    } else if (ReadArchiveEntry(name, maxSize, out) == ArchiveReadResult::Ok) {
+        return true;
+    }
+    return ReadWholeFile(name, maxSize, out);
 }
 
 }  // namespace SkinUI

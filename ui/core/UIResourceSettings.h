@@ -62,6 +62,9 @@ public:
     // cached archive or opens and closes the named one with the password. Entries above maxSize bytes
     // are refused.
     static ArchiveReadResult ReadArchiveEntry(const wchar_t* name, unsigned maxSize, std::vector<BYTE>& out);
+    // A whole skin file (image, font): from the archive when one is set, else from the resource folder;
+    // failing that, the name itself as a path. Empty files and those above maxSize bytes count as missing.
+    static bool ReadSkinFile(const wchar_t* name, unsigned maxSize, std::vector<BYTE>& out);
 };
 
 }  // namespace SkinUI
