@@ -4,6 +4,8 @@
 // reaching the window's map, and handlers that destroy their own window.
 #include "WindowTestSupport.h"
 
+#include <cstring>
+
 using namespace SkinUI;
 using namespace WindowTest;
 
@@ -262,6 +264,62 @@ TEST(Lifetime, AFilterThatDestroysTheWindowEndsTheWalk) {
     SendMessageW(destroyer.target, WM_APP + 9, 0, 0);
     EXPECT_FALSE(CSelfDeletingWindow::alive);
     EXPECT_EQ(0, counter.seen) << "the filters of a destroyed window are not asked";
+}
+
+namespace {
+
+// The memory of the last window deleted, filled with a pattern and kept, so that a write into the
+// window after its deletion shows.
+struct TQuarantine {
+    unsigned char* block = nullptr;
+    size_t size = 0;
+};
+TQuarantine g_quarantine;
+
+class CQuarantinedWindow : public CSelfDeletingWindow {
+public:
+    using CSelfDeletingWindow::CSelfDeletingWindow;
+    static void operator delete(void* block, size_t size) {
+        memset(block, 0xDD, size);
+        g_quarantine = {static_cast<unsigned char*>(block), size};
+    }
+};
+
+// Focuses "first", lets a "killfocus" handler destroy the window and runs move; true when nothing was
+// written into the deleted window.
+bool WindowUntouchedAfterAFocusHandlerDestroysIt(const std::function<void(HWND)>& move) {
+    auto* window = new CQuarantinedWindow(LR"(<Window size="120,60"><HorizontalLayout>
+        <Probe name="first" tabstop="true"/><Probe name="second" tabstop="true"/></HorizontalLayout></Window>)");
+    CSelfDeletingWindow::alive = true;
+    EXPECT_NE(nullptr, window->Create());
+    HWND hwnd = window->GetHandle();
+    window->Control(L"first")->SetFocus();
+    window->onNote = [hwnd](TNotifyMessage& msg) {
+        if (msg.sType == L"killfocus") DestroyWindow(hwnd);
+    };
+    g_quarantine = {};
+    move(hwnd);
+    EXPECT_FALSE(CSelfDeletingWindow::alive);
+    bool untouched = g_quarantine.block != nullptr;
+    for (size_t i = 0; i < g_quarantine.size; ++i) untouched = untouched && g_quarantine.block[i] == 0xDD;
+    ::operator delete(g_quarantine.block);
+    g_quarantine = {};
+    Pump();
+    return untouched;
+}
+
+}  // namespace
+
+TEST(Lifetime, AFocusHandlerThatDestroysTheWindowOnAClick) {
+    EXPECT_TRUE(WindowUntouchedAfterAFocusHandlerDestroysIt(
+        [](HWND hwnd) { SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(90, 30)); }));
+}
+
+TEST(Lifetime, AFocusHandlerThatDestroysTheWindowOnTab) {
+    EXPECT_TRUE(WindowUntouchedAfterAFocusHandlerDestroysIt([](HWND hwnd) {
+        MSG tab = {hwnd, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        EXPECT_TRUE(CPaintManagerUI::PreTranslateMessage(&tab));
+    }));
 }
 
 namespace {

@@ -415,6 +415,7 @@ private:
     // and the window's DC.
     void ReleaseControlServices();
     void DeliverNotify(TNotifyMessage& msg);
+    bool KillFocus(CControlUI* next);
     UINT NextTimerId();
 
     TResourceSet& TargetSet(bool shared);

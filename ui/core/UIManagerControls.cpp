@@ -228,31 +228,37 @@ void CPaintManagerUI::AddDelayedCleanup(CControlUI* control) {
 // ---------------------------------------------------------------------------------------------------
 // Focus and tab order.
 
+// The old focus gets the kill-focus event and "killfocus"; false when a handler destroyed this manager
+// (a window may close when it loses the focus).
+bool CPaintManagerUI::KillFocus(CControlUI* next) {
+    const CUILifeWatch alive = m_life.Watch();
+    TUIEvent event = MakeEvent(UIEVENT_KILLFOCUS, next);
+    m_pFocus->Event(event);
+    if (!alive) return false;
+    RaiseNotify(m_pFocus, L"killfocus");
+    return static_cast<bool>(alive);
+}
+
 void CPaintManagerUI::FocusControl(CControlUI* control) {
     if (m_hWndPaint && GetFocus() != m_hWndPaint && control != m_pFocus) SetFocus(m_hWndPaint);
     if (control == m_pFocus) return;
     if (m_pFocus) {
-        TUIEvent event = MakeEvent(UIEVENT_KILLFOCUS, control);
-        m_pFocus->Event(event);
-        RaiseNotify(m_pFocus, L"killfocus");
+        if (!KillFocus(control)) return;
         m_pFocus = nullptr;
     }
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_pFocus = control;
+        const CUILifeWatch alive = m_life.Watch();
         TUIEvent event = MakeEvent(UIEVENT_SETFOCUS, control);
         control->Event(event);
-        RaiseNotify(control, L"setfocus");
+        if (alive) RaiseNotify(control, L"setfocus");
     }
 }
 
 void CPaintManagerUI::SetPendingFocus(CControlUI* control) {
     if (m_hWndPaint) SetFocus(m_hWndPaint);
     if (!control) return;
-    if (m_pFocus) {
-        TUIEvent event = MakeEvent(UIEVENT_KILLFOCUS, control);
-        m_pFocus->Event(event);
-        RaiseNotify(m_pFocus, L"killfocus");
-    }
+    if (m_pFocus && !KillFocus(control)) return;
     TFindTabInfo info = {control, nullptr, false, false};
     m_pFocus = m_pRoot ? m_pRoot->FindControl(&FindControlFromTab, &info, kTabSearchFlags) : nullptr;
     m_bFocusNeeded = true;
@@ -277,8 +283,9 @@ bool CPaintManagerUI::MoveTabFocus(bool forward) {
         }
     }
     if (!next) return false;  // no tab stop at all
+    const CUILifeWatch alive = m_life.Watch();
     FocusControl(next);
-    m_bFocusNeeded = false;
+    if (alive) m_bFocusNeeded = false;
     return true;
 }
 
