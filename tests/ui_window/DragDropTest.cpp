@@ -284,6 +284,60 @@ TEST(ReferenceCounts, AnObjectDeletesItselfWhenTheLastReferenceGoes) {
 
 namespace {
 
+// A drag-image service that, like the shell's, deletes the bitmap it was given once it accepted it.
+class COwningImageService : public IDragSourceHelper {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDragSourceHelper)) return E_NOINTERFACE;
+        *object = static_cast<IDragSourceHelper*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE InitializeFromBitmap(SHDRAGIMAGE* image, IDataObject*) override {
+        given = image->hbmpDragImage;
+        givenSize = image->sizeDragImage;
+        if (!accept) return E_FAIL;
+        DeleteObject(image->hbmpDragImage);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE InitializeFromWindow(HWND, POINT*, IDataObject*) override { return E_NOTIMPL; }
+
+    ULONG references = 1;
+    bool accept = true;
+    HBITMAP given = nullptr;
+    SIZE givenSize = {};
+};
+
+}  // namespace
+
+TEST(DragPicture, TheServiceGetsACopyAndTheCallerKeepsItsBitmap) {
+    CIDataObject* data = TextData("picture");
+    HBITMAP picture = CreateBitmap(6, 4, 1, 32, nullptr);
+    COwningImageService service;
+    {
+        CDragSourceHelper helper(&service);
+        EXPECT_EQ(S_OK, helper.InitializeFromBitmap(picture, POINT{3, 2}, RECT{0, 0, 6, 4}, data));
+        EXPECT_NE(picture, service.given);
+        EXPECT_EQ(6, service.givenSize.cx);
+        EXPECT_EQ(4, service.givenSize.cy);
+        BITMAP info = {};
+        EXPECT_NE(0, GetObjectW(picture, sizeof info, &info)) << "the caller's bitmap was deleted by the service";
+
+        service.accept = false;
+        EXPECT_EQ(E_FAIL, helper.InitializeFromBitmap(picture, POINT{3, 2}, RECT{0, 0, 6, 4}, data));
+        EXPECT_EQ(0u, GetObjectType(service.given)) << "a refused copy is deleted";
+        EXPECT_NE(0, GetObjectW(picture, sizeof info, &info));
+    }
+    EXPECT_EQ(1u, service.references);
+    DeleteObject(picture);
+    data->Release();
+}
+
+namespace {
+
 const wchar_t kPlainLayout[] = L"<Window size=\"120,80\"><VerticalLayout bkcolor=\"#FF808080\"/></Window>";
 
 // A data object offering a bitmap, as a drag of a picture would.

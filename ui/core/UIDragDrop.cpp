@@ -365,6 +365,10 @@ CDragSourceHelper::CDragSourceHelper() {
         m_helper = static_cast<IDragSourceHelper*>(helper);
 }
 
+CDragSourceHelper::CDragSourceHelper(IDragSourceHelper* helper) : m_helper(helper) {
+    if (m_helper) m_helper->AddRef();
+}
+
 CDragSourceHelper::~CDragSourceHelper() {
     if (m_helper) m_helper->Release();
 }
@@ -374,14 +378,19 @@ HRESULT CDragSourceHelper::InitializeFromBitmap(HBITMAP bitmap, POINT grab, RECT
     if (!m_helper) return E_FAIL;
     BITMAP info = {};
     GetObjectW(bitmap, sizeof info, &info);
+    // The service owns the bitmap once the call succeeds, and deletes it when the drag ends.
+    auto* copy = static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!copy) return E_FAIL;
     SHDRAGIMAGE image = {};
     image.sizeDragImage.cx = info.bmWidth;
     image.sizeDragImage.cy = info.bmHeight;
     image.ptOffset.x = grab.x - rect.left;
     image.ptOffset.y = grab.y - rect.top;
-    image.hbmpDragImage = bitmap;
+    image.hbmpDragImage = copy;
     image.crColorKey = colorKey;
-    return m_helper->InitializeFromBitmap(&image, data);
+    const HRESULT result = m_helper->InitializeFromBitmap(&image, data);
+    if (FAILED(result)) DeleteObject(copy);
+    return result;
 }
 
 }  // namespace SkinUI

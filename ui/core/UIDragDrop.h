@@ -135,12 +135,14 @@ private:
 class CDragSourceHelper {
 public:
     CDragSourceHelper();
+    // Another drag-image service (it takes its own reference); null gives none.
+    explicit CDragSourceHelper(IDragSourceHelper* helper);
     virtual ~CDragSourceHelper();
     CDragSourceHelper(const CDragSourceHelper&) = delete;
     CDragSourceHelper& operator=(const CDragSourceHelper&) = delete;
 
     // grab: the cursor's place in the picture; rect: the picture's area (its top-left is the origin of
-    // grab). E_FAIL without the service.
+    // grab). The caller keeps its bitmap: the service gets a copy. E_FAIL without the service.
     HRESULT InitializeFromBitmap(HBITMAP bitmap, POINT grab, RECT rect, IDataObject* data,
                                  COLORREF colorKey = GetSysColor(COLOR_WINDOW));
 
