@@ -403,74 +403,37 @@ void CContainerUI::SetScrollStepSize(int size) {
 
 int CContainerUI::GetScrollStepSize() const { return Scaled(m_nScrollStepSize); }
 
-int CContainerUI::DefaultLineStep() const {
-    if (!m_pManager) return kDefaultLineStep;
+int CContainerUI::LineStep(bool vertical) const {
+    if (const int step = GetScrollStepSize()) return step;
+    if (!vertical || !m_pManager) return kDefaultLineStep;
     return kDefaultLineStep + m_pManager->GetDefaultFontRecord()->metrics.tmHeight;
 }
 
-void CContainerUI::LineUp() {
-    const int step = GetScrollStepSize() ? GetScrollStepSize() : DefaultLineStep();
-    SIZE pos = GetScrollPos();
-    pos.cy -= step;
-    SetScrollPos(pos);
-}
-
-void CContainerUI::LineDown() {
-    const int step = GetScrollStepSize() ? GetScrollStepSize() : DefaultLineStep();
-    SIZE pos = GetScrollPos();
-    pos.cy += step;
-    SetScrollPos(pos);
-}
-
-void CContainerUI::LineLeft() {
-    const int step = GetScrollStepSize() ? GetScrollStepSize() : kDefaultLineStep;
-    SIZE pos = GetScrollPos();
-    pos.cx -= step;
-    SetScrollPos(pos);
-}
-
-void CContainerUI::LineRight() {
-    const int step = GetScrollStepSize() ? GetScrollStepSize() : kDefaultLineStep;
-    SIZE pos = GetScrollPos();
-    pos.cx += step;
-    SetScrollPos(pos);
-}
-
-void CContainerUI::PageUp() {
+int CContainerUI::PageStep(bool vertical) const {
     const RECT inset = GetInset();
-    int page = m_rcItem.Height() - inset.top - inset.bottom;
-    if (IsShown(m_pHorizontalScrollBar)) page -= m_pHorizontalScrollBar->GetFixedHeight();
+    if (vertical) {
+        const int page = m_rcItem.Height() - inset.top - inset.bottom;
+        return IsShown(m_pHorizontalScrollBar) ? page - m_pHorizontalScrollBar->GetFixedHeight() : page;
+    }
+    const int page = m_rcItem.Width() - inset.left - inset.right;
+    return IsShown(m_pVerticalScrollBar) ? page - m_pVerticalScrollBar->GetFixedWidth() : page;
+}
+
+void CContainerUI::ScrollBy(int dx, int dy) {
     SIZE pos = GetScrollPos();
-    pos.cy -= page;
+    pos.cx += dx;
+    pos.cy += dy;
     SetScrollPos(pos);
 }
 
-void CContainerUI::PageDown() {
-    const RECT inset = GetInset();
-    int page = m_rcItem.Height() - inset.top - inset.bottom;
-    if (IsShown(m_pHorizontalScrollBar)) page -= m_pHorizontalScrollBar->GetFixedHeight();
-    SIZE pos = GetScrollPos();
-    pos.cy += page;
-    SetScrollPos(pos);
-}
-
-void CContainerUI::PageLeft() {
-    const RECT inset = GetInset();
-    int page = m_rcItem.Width() - inset.left - inset.right;
-    if (IsShown(m_pVerticalScrollBar)) page -= m_pVerticalScrollBar->GetFixedWidth();
-    SIZE pos = GetScrollPos();
-    pos.cx -= page;
-    SetScrollPos(pos);
-}
-
-void CContainerUI::PageRight() {
-    const RECT inset = GetInset();
-    int page = m_rcItem.Width() - inset.left - inset.right;
-    if (IsShown(m_pVerticalScrollBar)) page -= m_pVerticalScrollBar->GetFixedWidth();
-    SIZE pos = GetScrollPos();
-    pos.cx += page;
-    SetScrollPos(pos);
-}
+void CContainerUI::LineUp() { ScrollBy(0, -LineStep(true)); }
+void CContainerUI::LineDown() { ScrollBy(0, LineStep(true)); }
+void CContainerUI::LineLeft() { ScrollBy(-LineStep(false), 0); }
+void CContainerUI::LineRight() { ScrollBy(LineStep(false), 0); }
+void CContainerUI::PageUp() { ScrollBy(0, -PageStep(true)); }
+void CContainerUI::PageDown() { ScrollBy(0, PageStep(true)); }
+void CContainerUI::PageLeft() { ScrollBy(-PageStep(false), 0); }
+void CContainerUI::PageRight() { ScrollBy(PageStep(false), 0); }
 
 void CContainerUI::HomeUp() {
     SIZE pos = GetScrollPos();

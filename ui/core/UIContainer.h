@@ -124,7 +124,12 @@ protected:
     void DisposeChild(CControlUI* control);
     void ApplyScrollBarStyle(CScrollBarUI* bar, const CUIString& style);
     bool ProcessOneScrollBar(CScrollBarUI* bar, bool horizontal, const RECT& rect, int required);
-    int DefaultLineStep() const;
+    // One line: the scroll step size, else 8 plus the default font's height (vertically) or 8.
+    int LineStep(bool vertical) const;
+    // One page: the inner height (width) less the other bar's thickness.
+    int PageStep(bool vertical) const;
+    // Moves the scroll position by the offsets.
+    void ScrollBy(int dx, int dy);
 
     CUIPtrArray m_items;
     CUIRect m_rcInset;
