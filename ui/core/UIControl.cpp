@@ -260,9 +260,9 @@ void CControlUI::NeedUpdate() {
 }
 
 void CControlUI::NeedParentUpdate() {
+    // NeedUpdate invalidates too.
     if (m_pParent) {
         m_pParent->NeedUpdate();
-        m_pParent->Invalidate();
     } else {
         NeedUpdate();
     }
