@@ -1,6 +1,6 @@
 // Paint manager resources: window and shared fonts, images from resources, folders and files, styles,
 // default attribute lists, default colours, the draw-info cache, the hue/saturation/lightness
-// adjustment, option groups and window attributes, font files and the shutdown of the shared set.
+// adjustment, option groups and window attributes, font files, plug-in modules and the shutdown of the shared set.
 #include <gtest/gtest.h>
 
 #include <objidl.h>
@@ -277,4 +277,15 @@ TEST_F(ManagerTest, ShutdownFreesTheSharedSetAndRunsHooks) {
     CPaintManagerUI next;  // the shared set is made again
     EXPECT_NE(next.GetFontHandle(-1), nullptr);
     EXPECT_NE(GetObjectType(next.GetFontHandle(-1)), 0u);
+}
+
+TEST_F(ManagerTest, AModuleWithoutACreatorIsNoPluginAndIsUnloadedAgain) {
+    // A system library this program does not use: loaded only by the attempt.
+    const wchar_t* library = L"dciman32.dll";
+    ASSERT_EQ(GetModuleHandleW(library), nullptr);
+    const int plugins = CPaintManagerUI::GetPlugins().Count();
+    EXPECT_FALSE(CPaintManagerUI::LoadPlugin(library));
+    EXPECT_EQ(CPaintManagerUI::GetPlugins().Count(), plugins);
+    EXPECT_EQ(GetModuleHandleW(library), nullptr);
+    EXPECT_FALSE(CPaintManagerUI::LoadPlugin(L"no-such-plugin.dll"));
 }

@@ -51,7 +51,10 @@ bool CPaintManagerUI::LoadPlugin(const wchar_t* moduleName) {
     HMODULE module = LoadLibraryW(moduleName);
     if (!module) return false;
     void* entry = reinterpret_cast<void*>(GetProcAddress(module, "CreateControl"));
-    if (!entry) return false;
+    if (!entry) {
+        FreeLibrary(module);  // not a plug-in: nothing keeps it loaded
+        return false;
+    }
     CUIPtrArray& plugins = Shared().plugins;  // PluginCreateControl pointers
     if (plugins.IndexOf(entry) < 0) plugins.Add(entry);
     return true;
