@@ -23,6 +23,17 @@ TFontRecord* FontAt(const CUIStringMap& fonts, int index) {
     return static_cast<TFontRecord*>(fonts.Lookup(fonts.KeyAt(index), false));
 }
 
+// The record of a font just made from these values; its metrics are read later.
+void Describe(TFontRecord& font, HFONT handle, const wchar_t* face, int size, bool bold, bool underline, bool italic) {
+    font.handle = handle;
+    font.faceName = face;
+    font.size = size;
+    font.bold = bold;
+    font.underline = underline;
+    font.italic = italic;
+    font.metrics = TEXTMETRICW();
+}
+
 bool Matches(const TFontRecord& font, const wchar_t* face, int size, bool bold, bool underline, bool italic) {
     return font.faceName == (face ? face : L"") && font.size == size && font.bold == bold &&
            font.underline == underline && font.italic == italic;
@@ -84,13 +95,8 @@ HFONT CPaintManagerUI::AddFont(int id, const wchar_t* face, int size, bool bold,
     HFONT handle = CreateScaledFont(face, size, bold, underline, italic);
     if (!handle) return nullptr;
     auto* font = new TFontRecord;
-    font->handle = handle;
-    font->faceName = face;
+    Describe(*font, handle, face, size, bold, underline, italic);
     font->faceName = font->faceName.Prefix(LF_FACESIZE - 1);
-    font->size = size;
-    font->bold = bold;
-    font->underline = underline;
-    font->italic = italic;
     if (m_hDcPaint) FillFontMetrics(*font);
     const CUIString key = FontKey(id);
     CUIStringMap& fonts = TargetSet(shared).fonts;
@@ -202,13 +208,7 @@ void CPaintManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, b
     if (!handle) return;
     TFontRecord& font = shared ? Shared().set.defaultFont : m_resources.defaultFont;
     if (font.handle) DeleteObject(font.handle);
-    font.handle = handle;
-    font.faceName = face;
-    font.size = size;
-    font.bold = bold;
-    font.underline = underline;
-    font.italic = italic;
-    font.metrics = TEXTMETRICW();
+    Describe(font, handle, face, size, bold, underline, italic);
     if (m_hDcPaint) FillFontMetrics(font);
 }
 
@@ -231,12 +231,7 @@ TFontRecord* CPaintManagerUI::GetInlineFont(const wchar_t* face, int size, bool 
     HFONT handle = CreateScaledFont(face, size, bold, underline, italic);
     if (!handle) return nullptr;
     auto font = std::make_unique<TFontRecord>();
-    font->handle = handle;
-    font->faceName = face;
-    font->size = size;
-    font->bold = bold;
-    font->underline = underline;
-    font->italic = italic;
+    Describe(*font, handle, face, size, bold, underline, italic);
     FillFontMetrics(*font);
     m_inlineFonts.push_back(std::move(font));
     return m_inlineFonts.back().get();
