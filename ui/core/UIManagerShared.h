@@ -8,7 +8,6 @@ namespace SkinUI {
 
 struct SharedResources {
     TResourceSet set;                 // the shared resource set
-    bool initialised = false;         // colours and default font set by the first manager
     CUIPtrArray plugins;              // PluginCreateControl
     CUIPtrArray managers;             // managers with an attached window
     std::vector<void (*)(bool)> shutdownHooks;
