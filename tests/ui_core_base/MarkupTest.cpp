@@ -1,7 +1,7 @@
 #include "UIMarkup.h"
 #include "UIResourceSettings.h"
 
-#include "TestFiles.h"
+#include "ui_core_render/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -226,22 +226,25 @@ TEST(UIMarkup, RandomDamageNeverBreaksTheReader) {
 class MarkupFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = BaseTest::MakeTempFolder(L"markup");
+        base = TestSupport::UniqueTempPath(L"markup");
+        ASSERT_TRUE(CreateDirectoryW(base.c_str(), nullptr));
+        folder = base + L"\\";
         CUIResourceSettings::SetResourceFolder(folder.c_str());
     }
     void TearDown() override {
         CUIResourceSettings::OpenResourceArchiveFile(L"", false, nullptr);
         CUIResourceSettings::SetResourceFolder(L"");
-        BaseTest::RemoveFolder(folder);
+        TestSupport::RemoveTree(base);
     }
-    std::wstring folder;
+    std::wstring base;
+    std::wstring folder;  // base with a closing backslash
 };
 
 TEST_F(MarkupFiles, LoadsFromTheResourceFolderWithFileErrors) {
-    ASSERT_TRUE(BaseTest::WriteText(folder + L"ok.xml", "\xEF\xBB\xBF<r t=\"\xC3\xA9\"/>"));
-    ASSERT_TRUE(BaseTest::WriteText(folder + L"empty.xml", ""));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder + L"ok.xml", "\xEF\xBB\xBF<r t=\"\xC3\xA9\"/>"));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder + L"empty.xml", ""));
     std::string big(CUIMarkup::kMaxFileSize + 1, ' ');
-    ASSERT_TRUE(BaseTest::WriteText(folder + L"big.xml", big));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder + L"big.xml", big));
 
     CUIMarkup markup;
     ASSERT_TRUE(markup.LoadFromFile(L"ok.xml")) << W(markup.GetLastErrorMessage());
@@ -256,7 +259,7 @@ TEST_F(MarkupFiles, LoadsFromTheResourceFolderWithFileErrors) {
 }
 
 TEST_F(MarkupFiles, LoadsFromTheEncryptedArchive) {
-    std::vector<BYTE> zip = BaseTest::ResourceBytes(L"IDR_ZIPRES", L"ZIPRES");
+    std::vector<BYTE> zip = TestSupport::LoadResourceBytes(L"IDR_ZIPRES", L"ZIPRES");
     ASSERT_FALSE(zip.empty());
 
     // Held in memory, as the application's skin is.
@@ -276,7 +279,7 @@ TEST_F(MarkupFiles, LoadsFromTheEncryptedArchive) {
     EXPECT_EQ(L"Could not unzip file", W(markup.GetLastErrorMessage()));
 
     // An archive file below the resource folder, opened and closed for each read.
-    ASSERT_TRUE(BaseTest::WriteBytes(folder + L"skin.zip", zip.data(), zip.size()));
+    ASSERT_TRUE(TestSupport::WriteFileBytes(folder + L"skin.zip", zip));
     CUIResourceSettings::OpenResourceArchiveFile(L"skin.zip", false, BASE_SKIN_PASSWORD);
     EXPECT_EQ(nullptr, CUIResourceSettings::GetArchiveHandle());
     ASSERT_TRUE(markup.LoadFromFile(L"lan/lan_ru.xml")) << W(markup.GetLastErrorMessage());

@@ -1,7 +1,7 @@
 #include "UIResourceSettings.h"
 #include "UITextResource.h"
 
-#include "TestFiles.h"
+#include "ui_core_render/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ protected:
     CTextResource& texts() { return *CTextResource::GetInstance(); }
 
     void OpenSkin(const wchar_t* password) {
-        skin = BaseTest::ResourceBytes(L"IDR_ZIPRES", L"ZIPRES");
+        skin = TestSupport::LoadResourceBytes(L"IDR_ZIPRES", L"ZIPRES");
         ASSERT_FALSE(skin.empty());
         ASSERT_TRUE(CUIResourceSettings::OpenResourceArchiveFromMemory(skin.data(),
                                                                        static_cast<unsigned>(skin.size()), password));

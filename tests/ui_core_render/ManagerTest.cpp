@@ -1,6 +1,7 @@
 // Paint manager resources: window and shared fonts, images from resources, folders and files, styles,
 // default attribute lists, default colours, the draw-info cache, the hue/saturation/lightness
-// adjustment, option groups and window attributes, font files, plug-in modules and the shutdown of the shared set.
+// adjustment, option groups and window attributes, font files, plug-in modules and the shutdown of the
+// shared set.
 #include <gtest/gtest.h>
 
 #include <objidl.h>

@@ -1,5 +1,5 @@
 #pragma once
-// Fixtures for the render-side UI core tests: hand-built zip archives (for names, fields and damage that
+// Fixtures for the UI core tests: hand-built zip archives (for names, fields and damage that
 // no zip tool writes), PNG files, buffers that fault on the first byte read past their end, 32-bit DIB
 // canvases, embedded resources and unique temporary paths.
 #include <windows.h>
