@@ -215,19 +215,21 @@ void CContainerUI::Move(SIZE offset, bool needInvalidate) {
 // ---------------------------------------------------------------------------------------------------
 // Geometry.
 
-RECT CContainerUI::GetInnerRect() const {
+RECT CContainerUI::GetInsetRect() const {
     const RECT inset = GetInset();
-    RECT inner = {m_rcItem.left + inset.left, m_rcItem.top + inset.top, m_rcItem.right - inset.right,
-                  m_rcItem.bottom - inset.bottom};
+    return RECT{m_rcItem.left + inset.left, m_rcItem.top + inset.top, m_rcItem.right - inset.right,
+                m_rcItem.bottom - inset.bottom};
+}
+
+RECT CContainerUI::GetInnerRect() const {
+    RECT inner = GetInsetRect();
     if (IsShown(m_pVerticalScrollBar)) inner.right -= m_pVerticalScrollBar->GetFixedWidth();
     if (IsShown(m_pHorizontalScrollBar)) inner.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
     return inner;
 }
 
 RECT CContainerUI::GetScrolledContentRect() const {
-    const RECT inset = GetInset();
-    RECT rect = {m_rcItem.left + inset.left, m_rcItem.top + inset.top, m_rcItem.right - inset.right,
-                 m_rcItem.bottom - inset.bottom};
+    RECT rect = GetInsetRect();
     if (IsShown(m_pVerticalScrollBar)) {
         const int position = m_pVerticalScrollBar->GetScrollPos();
         rect.top -= position;
@@ -262,6 +264,15 @@ void CContainerUI::SetPos(RECT rect, bool needInvalidate) {
         const int height = ClampToMinMax(content.Height(), child->GetMinHeight(), child->GetMaxHeight());
         child->SetPos(RECT{content.left, content.top, content.left + width, content.top + height}, false);
     }
+}
+
+SIZE CContainerUI::FitInto(CControlUI& child, int width, int height) {
+    SIZE size = child.EstimateSize(SIZE{width, height});
+    if (size.cx == 0) size.cx = width;
+    if (size.cy == 0) size.cy = height;
+    size.cx = ClampToMinMax(size.cx, child.GetMinWidth(), child.GetMaxWidth());
+    size.cy = ClampToMinMax(size.cy, child.GetMinHeight(), child.GetMaxHeight());
+    return size;
 }
 
 void CContainerUI::SetFloatPos(int index) {

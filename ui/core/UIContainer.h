@@ -101,6 +101,9 @@ public:
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     bool DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) override;
 
+    // The item rectangle minus the inset and the thickness of the visible bars: where children show.
+    RECT GetInnerRect() const;
+
     // ---- sub-controls by name (hidden and disabled ones included)
     CControlUI* FindSubControl(const wchar_t* name);
     bool SetSubControlText(const wchar_t* name, const wchar_t* text);
@@ -113,11 +116,14 @@ public:
     CUIString GetSubControlUserData(const wchar_t* name);
 
 protected:
-    // The item rectangle minus the inset and the thickness of the visible bars.
-    RECT GetInnerRect() const;
+    // The item rectangle minus the inset.
+    RECT GetInsetRect() const;
     // The item rectangle minus the inset, moved by the scroll positions and extended by the ranges:
     // the whole scrollable content area.
     RECT GetScrolledContentRect() const;
+    // The size a child takes in a box of that size: its estimate, where a side of 0 takes the box's,
+    // clamped to the child's minimum and maximum (so a negative room gives the minimum).
+    static SIZE FitInto(CControlUI& child, int width, int height);
     // Add and AddAt without virtual dispatch, so that a derived Add sees each new child once.
     bool InsertChild(CControlUI* control, int index);
     // Hands a removed child to the delayed clean-up or deletes it, as the destroy flags say.

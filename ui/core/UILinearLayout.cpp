@@ -75,13 +75,9 @@ CrossAlign CrossAlignOf(const CContainerUI& box, bool vertical) {
 }  // namespace
 
 void ArrangeLinear(CContainerUI& box, bool vertical) {
-    const RECT item = box.GetPos();
-    const RECT inset = box.GetInset();
-    RECT rc = {item.left + inset.left, item.top + inset.top, item.right - inset.right, item.bottom - inset.bottom};
+    const RECT rc = box.GetInnerRect();
     CScrollBarUI* verticalBar = box.GetVerticalScrollBar();
     CScrollBarUI* horizontalBar = box.GetHorizontalScrollBar();
-    if (IsShown(verticalBar)) rc.right -= verticalBar->GetFixedWidth();
-    if (IsShown(horizontalBar)) rc.bottom -= horizontalBar->GetFixedHeight();
     if (box.GetCount() == 0) {
         box.ProcessScrollBar(rc, 0, 0);
         return;

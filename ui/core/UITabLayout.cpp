@@ -3,15 +3,7 @@
 #include "UIAttributes.h"
 #include "UIManager.h"
 
-#include <algorithm>
-
 namespace SkinUI {
-
-namespace {
-
-int Clamp(int value, int minimum, int maximum) { return std::min(std::max(value, minimum), maximum); }
-
-}  // namespace
 
 CControlUI* CTabLayoutUI::CreateControl() { return new CTabLayoutUI; }
 
@@ -94,7 +86,7 @@ bool CTabLayoutUI::SelectItem(int index) {
 
 void CTabLayoutUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
-    const RECT inset = GetInset();
+    const RECT area = GetInsetRect();
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* child = GetItemAt(i);
         if (!child->IsVisible()) continue;
@@ -104,15 +96,8 @@ void CTabLayoutUI::SetPos(RECT rect, bool needInvalidate) {
         }
         if (i != m_iCurSel) continue;
         const RECT pad = child->GetPadding();
-        const RECT rc = {m_rcItem.left + inset.left + pad.left, m_rcItem.top + inset.top + pad.top,
-                         m_rcItem.right - inset.right - pad.right, m_rcItem.bottom - inset.bottom - pad.bottom};
-        const int width = rc.right - rc.left;
-        const int height = rc.bottom - rc.top;
-        SIZE size = child->EstimateSize(SIZE{width, height});
-        if (size.cx == 0) size.cx = std::max(width, 0);
-        if (size.cy == 0) size.cy = std::max(height, 0);
-        size.cx = Clamp(size.cx, child->GetMinWidth(), child->GetMaxWidth());
-        size.cy = Clamp(size.cy, child->GetMinHeight(), child->GetMaxHeight());
+        const RECT rc = {area.left + pad.left, area.top + pad.top, area.right - pad.right, area.bottom - pad.bottom};
+        const SIZE size = FitInto(*child, rc.right - rc.left, rc.bottom - rc.top);
         child->SetPos(RECT{rc.left, rc.top, rc.left + size.cx, rc.top + size.cy}, true);
     }
 }

@@ -70,17 +70,13 @@ int CTileLayoutUI::MeasureRowHeight(int firstIndex, int columnWidth) const {
 
 void CTileLayoutUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
-    const RECT inset = GetInset();
-    RECT rc = {m_rcItem.left + inset.left, m_rcItem.top + inset.top, m_rcItem.right - inset.right,
-               m_rcItem.bottom - inset.bottom};
     if (m_items.IsEmpty()) {
-        ProcessScrollBar(rc, 0, 0);
+        ProcessScrollBar(GetInsetRect(), 0, 0);
         return;
     }
+    const RECT rc = GetInnerRect();
     CScrollBarUI* verticalBar = GetVerticalScrollBar();
     CScrollBarUI* horizontalBar = GetHorizontalScrollBar();
-    if (IsShown(verticalBar)) rc.right -= verticalBar->GetFixedWidth();
-    if (IsShown(horizontalBar)) rc.bottom -= horizontalBar->GetFixedHeight();
 
     const int width = rc.right - rc.left;
     const int itemWidth = Scaled(m_szItem.cx);
@@ -113,11 +109,7 @@ void CTileLayoutUI::SetPos(RECT rect, bool needInvalidate) {
                      x + columnWidth - pad.right - (column == m_nColumns - 1 ? 0 : halfPadding), y + rowHeight};
         const int tileWidth = tile.right - tile.left;
         const int tileHeight = tile.bottom - tile.top;
-        SIZE size = child->EstimateSize(SIZE{tileWidth, tileHeight});
-        if (size.cx == 0) size.cx = tileWidth;
-        if (size.cy == 0) size.cy = tileHeight;
-        size.cx = Clamp(size.cx, child->GetMinWidth(), child->GetMaxWidth());
-        size.cy = Clamp(size.cy, child->GetMinHeight(), child->GetMaxHeight());
+        const SIZE size = FitInto(*child, tileWidth, tileHeight);
         const int childLeft = (tile.left + tile.right - size.cx) / 2;
         const int childTop = (tile.top + tile.bottom - size.cy) / 2;
         child->SetPos(RECT{childLeft, childTop, childLeft + size.cx, childTop + size.cy}, true);
