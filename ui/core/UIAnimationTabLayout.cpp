@@ -15,27 +15,13 @@ void* CAnimationTabLayoutUI::GetInterface(const wchar_t* name) {
     return EqualsIgnoreCase(name, L"AnimationTabLayout") ? this : CTabLayoutUI::GetInterface(name);
 }
 
-bool CAnimationTabLayoutUI::SelectItem(int index) {
-    if (index < 0 || index >= GetCount()) return false;
-    if (index == m_iCurSel) return true;
-    const int old = m_iCurSel;
-    m_nPositiveDirection = index < old ? 1 : -1;
-    m_iCurSel = index;
-    for (int i = 0; i < GetCount(); ++i)
-        if (i != index) GetItemAt(i)->SetVisible(false);
-    CControlUI* page = GetItemAt(index);
-    page->SetVisible(true);
-    page->SetFocus();
+void CAnimationTabLayoutUI::ShowSelectedPage(CControlUI* page, int oldIndex) {
+    m_nPositiveDirection = m_iCurSel < oldIndex ? 1 : -1;
     m_pCurrentControl = page;
     m_bControlVisibleFlag = false;
     NeedParentUpdate();
     page->SetVisible(false);  // shown again by the first step of the slide
     AnimationSwitch();
-    if (m_pManager) {
-        m_pManager->MoveTabFocus(true);
-        m_pManager->RaiseNotify(this, L"tabselect", static_cast<WPARAM>(index), old);
-    }
-    return true;
 }
 
 void CAnimationTabLayoutUI::AnimationSwitch() {

@@ -15,8 +15,6 @@ public:
 
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* name) override;
-    using CTabLayoutUI::SelectItem;
-    bool SelectItem(int index) override;
     void DoEvent(TUIEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
@@ -28,6 +26,8 @@ public:
     int GetDirection() const { return m_nPositiveDirection; }
 
 protected:
+    // The page slides in from the side it comes from instead of showing at once.
+    void ShowSelectedPage(CControlUI* page, int oldIndex) override;
     // Starts the slide from one page width (less 52 pixels) on the side the page comes from.
     void AnimationSwitch();
 

@@ -75,13 +75,17 @@ bool CTabLayoutUI::SelectItem(int index) {
     CControlUI* page = GetItemAt(index);
     page->SetVisible(true);
     page->SetFocus();
-    SetPos(m_rcItem, true);
-    NeedParentUpdate();
+    ShowSelectedPage(page, old);
     if (m_pManager) {
         m_pManager->MoveTabFocus(true);
         m_pManager->RaiseNotify(this, L"tabselect", static_cast<WPARAM>(index), old);
     }
     return true;
+}
+
+void CTabLayoutUI::ShowSelectedPage(CControlUI* /*page*/, int /*oldIndex*/) {
+    SetPos(m_rcItem, true);
+    NeedParentUpdate();
 }
 
 void CTabLayoutUI::SetPos(RECT rect, bool needInvalidate) {

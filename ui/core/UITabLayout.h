@@ -25,6 +25,8 @@ public:
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
 protected:
+    // The newly selected page, shown and focused, takes its place.
+    virtual void ShowSelectedPage(CControlUI* page, int oldIndex);
     // After an add: the first visible page becomes the selection, every other page is hidden.
     void TakeNewPage(CControlUI* control, int index);
 
