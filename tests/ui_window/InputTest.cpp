@@ -3,6 +3,8 @@
 // shortcuts through the loop's pre-translation; control timers; tooltips; window message filters.
 #include "WindowTestSupport.h"
 
+#include "UIContainer.h"
+
 #include <commctrl.h>
 
 using namespace SkinUI;
@@ -86,6 +88,39 @@ TEST_F(InputTest, HoverPressCaptureAndRelease) {
     Send(WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
     EXPECT_EQ((std::vector<int>{UIEVENT_MOUSELEAVE}), c->Types());
     EXPECT_EQ(nullptr, window.pm().GetHoverControl());
+}
+
+namespace {
+
+CContainerUI* g_removeFrom = nullptr;
+CControlUI* g_removeOnLeave = nullptr;
+
+// OnEvent subscriber: the first mouse leave removes (and so deletes) another control.
+bool RemoveAnotherOnLeave(void* param) {
+    if (static_cast<TUIEvent*>(param)->Type == UIEVENT_MOUSELEAVE && g_removeOnLeave) {
+        g_removeFrom->Remove(g_removeOnLeave);
+        g_removeOnLeave = nullptr;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST_F(InputTest, AControlDeletedByAnEarlierMouseLeaveGetsNoLeaveItself) {
+    auto* root = static_cast<CContainerUI*>(window.Control(L"root"));
+    root->SetDelayedDestroy(false);
+    window.pm().AddMouseLeaveNeeded(a);
+    window.pm().AddMouseLeaveNeeded(b);
+    a->OnEvent += MakeDelegate(&RemoveAnotherOnLeave);
+    g_removeFrom = root;
+    g_removeOnLeave = b;
+    Send(WM_MOUSEMOVE, 0, At(250, 50));
+    Send(WM_MOUSEMOVE, 0, At(50, 50));  // c is left: the controls that want every leave hear it first
+    EXPECT_EQ(nullptr, g_removeOnLeave);
+    EXPECT_EQ(2, root->GetCount());
+    EXPECT_EQ(1, a->Count(UIEVENT_MOUSELEAVE));
+    EXPECT_EQ(1, c->Count(UIEVENT_MOUSELEAVE));
+    EXPECT_EQ(a, window.pm().GetHoverControl());
 }
 
 TEST_F(InputTest, DoubleClickCapturesWithoutMovingTheFocus) {

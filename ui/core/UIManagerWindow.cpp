@@ -401,7 +401,9 @@ bool CPaintManagerUI::OnMouseMove(CControlUI* control, POINT point, POINT previo
             const CUIPtrArray leaveNeeded(m_aNeedMouseLeaveNeeded);
             const TUIEvent leave = MakeEvent(UIEVENT_MOUSELEAVE, oldHover, point, keys, wParam, lParam);
             for (int i = 0; i < leaveNeeded.Count(); ++i) {
-                if (!SendEvent(static_cast<CControlUI*>(leaveNeeded[i]), leave)) return true;
+                auto* listener = static_cast<CControlUI*>(leaveNeeded[i]);
+                if (m_aNeedMouseLeaveNeeded.IndexOf(listener) < 0) continue;  // forgotten by an earlier one
+                if (!SendEvent(listener, leave)) return true;
             }
             if (m_pEventHover == oldHover && !SendEvent(oldHover, leave)) return true;
             m_pEventHover = nullptr;
