@@ -6,6 +6,7 @@
 
 #include "UIContainer.h"
 #include "UIRender.h"
+#include "UIScrollBar.h"
 #include "ui_core_render/TestSupport.h"
 
 using namespace SkinUI;
@@ -265,6 +266,43 @@ TEST(Painting, AControlRenderedIntoABitmap) {
     EXPECT_EQ(0x00FF00u, BitmapPixel(bitmap, 25, 25) & 0xFFFFFF);
     DeleteObject(bitmap);
     EXPECT_EQ(nullptr, CUIRender::GenerateBitmap(&window.pm(), probe, RECT{10, 10, 10, 40}));
+}
+
+TEST(Painting, ScrollBarPartImagesFollowTheirPartsWithoutACacheEntryEach) {
+    ImageFolder folder;
+    folder.Write(L"img\\thumb.png", 4, 4, 0xFF0000FF);  // red
+    CTestWindow window(LR"(<Window size="120,100">
+      <VerticalLayout name="root" vscrollbar="true" bkcolor="#FFFFFFFF">
+        <Control height="150"/><Control height="150"/>
+      </VerticalLayout></Window>)");
+    ASSERT_NE(nullptr, window.Create());
+    CPaintManagerUI& pm = window.pm();
+    CScrollBarUI* bar = static_cast<CContainerUI*>(window.Control(L"root"))->GetVerticalScrollBar();
+    ASSERT_TRUE(bar && bar->IsVisible());
+    const wchar_t* thumbImage = L"file='img/thumb.png'";
+    bar->SetThumbImage(CScrollBarUI::kNormal, thumbImage);
+    for (int position : {0, 120}) {
+        static_cast<CContainerUI*>(window.Control(L"root"))->SetScrollPos(SIZE{0, position});
+        UpdateWindow(window.GetHandle());
+        const RECT thumb = bar->GetThumbRect();
+        ASSERT_FALSE(IsRectEmpty(&thumb));
+        EXPECT_EQ(0xFF0000u, OffscreenPixel(pm, (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2) & 0xFFFFFF)
+            << "at " << position;
+        EXPECT_EQ(0xFF0000u, OffscreenPixel(pm, thumb.left, thumb.top) & 0xFFFFFF);
+        EXPECT_NE(0xFF0000u, OffscreenPixel(pm, thumb.left, thumb.top - 1) & 0xFFFFFF);
+    }
+    // No description with the thumb's place as its "dest" was cached: asked for now, at another scale,
+    // one is made afresh at that scale.
+    const RECT thumb = bar->GetThumbRect();
+    const RECT item = bar->GetPos();
+    CUIString modify;
+    modify.Format(L"dest='%d,%d,%d,%d'", thumb.left - item.left, thumb.top - item.top, thumb.right - item.left,
+                  thumb.bottom - item.top);
+    pm.GetDpiScaler()->SetScale(192);
+    const TImageDrawInfo* info = pm.GetImageDrawInfo(thumbImage, modify.Data());
+    ASSERT_NE(nullptr, info);
+    EXPECT_EQ(2 * (thumb.right - item.left), info->dest.right);
+    pm.GetDpiScaler()->SetScale(96);
 }
 
 TEST(Dpi, AChangeResizesTheWindowAndItsAssets) {

@@ -481,22 +481,23 @@ void CScrollBarUI::PaintPart(HDC hdc, UINT& state, const CUIString* images, cons
     } else {
         state |= UISTATE_DISABLED;
     }
-    const wchar_t* modify = nullptr;
-    if (part) {
-        // The image engine scales "dest" by the DPI: give it the part in layout units.
-        const int percent = m_pManager ? m_pManager->GetDpiScaler()->GetScale() : 100;
-        m_sImageModify.Format(L"dest='%d,%d,%d,%d'", (part->left - m_rcItem.left) * 100 / percent,
-                              (part->top - m_rcItem.top) * 100 / percent, (part->right - m_rcItem.left) * 100 / percent,
-                              (part->bottom - m_rcItem.top) * 100 / percent);
-        modify = m_sImageModify.Data();
-    }
     const CUIString* special = (state & UISTATE_DISABLED) ? &images[kDisabled]
                                : (state & UISTATE_PUSHED) ? &images[kPushed]
                                : (state & UISTATE_HOT)    ? &images[kHot]
                                                           : nullptr;
-    if (special && !special->IsEmpty() && DrawImage(hdc, special->Data(), modify)) return;
-    if (!images[kNormal].IsEmpty() && DrawImage(hdc, images[kNormal].Data(), modify)) return;
+    if (special && !special->IsEmpty() && DrawPartImage(hdc, *special, part)) return;
+    if (!images[kNormal].IsEmpty() && DrawPartImage(hdc, images[kNormal], part)) return;
     if (outlineFallback && part) CUIRender::DrawRect(hdc, *part, 2, kPartOutlineColor);
+}
+
+// The description is drawn over the part, whatever "dest" it names. Parts move with the position: a
+// description with the part as its "dest" would be a new entry of the window's cache at every position.
+bool CScrollBarUI::DrawPartImage(HDC hdc, const CUIString& image, const RECT* part) {
+    if (!part) return DrawImage(hdc, image.Data());
+    const TImageDrawInfo* info = m_pManager ? m_pManager->GetImageDrawInfo(image.Data()) : nullptr;
+    return info && CUIRender::DrawImage(hdc, m_pManager, m_rcItem, m_rcPaint, info->imageName.Data(),
+                                        info->resourceType.Data(), *part, info->source, info->corner, info->mask,
+                                        info->fade, info->hole, info->tiledX, info->tiledY, m_instance);
 }
 
 void CScrollBarUI::PaintRail(HDC hdc) {

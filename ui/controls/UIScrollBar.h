@@ -82,6 +82,8 @@ private:
     void RaiseScroll();
 
     void PaintPart(HDC hdc, UINT& state, const CUIString* images, const RECT* part, bool outlineFallback);
+    // An image over one part (null: the whole bar).
+    bool DrawPartImage(HDC hdc, const CUIString& image, const RECT* part);
     void PaintRail(HDC hdc);
 
     bool m_bHorizontal = false;
@@ -106,7 +108,6 @@ private:
     UINT m_uThumbState = 0;
     CUIString m_sThumbImages[kStateCount];
     CUIString m_sRailImages[kStateCount];
-    CUIString m_sImageModify;
 };
 
 }  // namespace SkinUI
