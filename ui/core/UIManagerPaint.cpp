@@ -136,21 +136,15 @@ bool CPaintManagerUI::LayoutBeforePaint(const RECT& client, const CUILifeWatch& 
         FreeOffscreen();
         m_pRoot->SetPos(m_bLayered ? LayeredRootRect(client) : client, true);
     } else {
-        // Only what is marked out of date is laid out again, each at its present place.
+        // Only what is marked out of date is laid out again, each at its present place (for a floating
+        // control that is its place relative to the parent, too).
         m_aFoundControls.Clear();
         m_pRoot->FindControl(&CPaintManagerUI::FindControlFromUpdate, this,
                              UIFIND_VISIBLE | UIFIND_ME_FIRST | UIFIND_UPDATETEST);
         const CUIPtrArray marked(m_aFoundControls);
         for (int i = 0; i < marked.Count() && alive; ++i) {
             auto* control = static_cast<CControlUI*>(marked[i]);
-            if (control->IsFloat()) {
-                RECT relative = control->GetRelativePos();
-                CControlUI* parent = control->GetParent();
-                if (parent) OffsetRect(&relative, parent->GetPos().left, parent->GetPos().top);
-                control->SetPos(relative, true);
-            } else {
-                control->SetPos(control->GetPos(), true);
-            }
+            control->SetPos(control->GetPos(), true);
         }
     }
     return true;
