@@ -96,7 +96,8 @@ void CPaintManagerUI::OnPaint() {
         SetRectEmpty(&m_rcLayeredUpdate);
     }
     if (m_bOffscreenPaint && !m_hbmpOffscreen) {
-        m_hDcOffscreen = CreateCompatibleDC(m_hDcPaint);
+        // A DC from a paint whose bitmap could not be made is used again, not made anew.
+        if (!m_hDcOffscreen) m_hDcOffscreen = CreateCompatibleDC(m_hDcPaint);
         m_hbmpOffscreen = CreateTopDownBitmap(m_hDcPaint, client.right, client.bottom, &m_pOffscreenBits);
         m_szOffscreen = {client.right, client.bottom};
     }
