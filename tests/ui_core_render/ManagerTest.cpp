@@ -281,8 +281,8 @@ TEST_F(ManagerTest, ShutdownFreesTheSharedSetAndRunsHooks) {
 }
 
 TEST_F(ManagerTest, AModuleWithoutACreatorIsNoPluginAndIsUnloadedAgain) {
-    // A system library this program does not use: loaded only by the attempt.
-    const wchar_t* library = L"dciman32.dll";
+    // A module built for this test beside the program: loaded only by the attempt.
+    const wchar_t* library = L"ui_test_not_a_plugin.dll";
     ASSERT_EQ(GetModuleHandleW(library), nullptr);
     const int plugins = CPaintManagerUI::GetPlugins().Count();
     EXPECT_FALSE(CPaintManagerUI::LoadPlugin(library));
