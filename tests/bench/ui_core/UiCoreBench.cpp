@@ -3,6 +3,8 @@
 // line of formatted text. Run under Wine: ui_core_bench.exe [iterations]
 #include <windows.h>
 
+#include "bench/BenchClock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -17,22 +19,11 @@ using namespace SkinUI;
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
-}
-
 void Report(const char* what, int iterations, const std::function<void()>& work) {
     work();  // warm up: first-use costs (GDI+, fonts) are not what is measured
-    const double start = Now();
+    const double start = BenchSeconds();
     for (int i = 0; i < iterations; ++i) work();
-    const double seconds = Now() - start;
+    const double seconds = BenchSeconds() - start;
     printf("%-44s %6d runs  %10.3f ms total  %10.2f us each\n", what, iterations, seconds * 1e3,
            seconds * 1e6 / iterations);
 }

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "bench/BenchClock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -41,20 +43,7 @@ std::wstring MakeLayout() {
     return xml + L"</VerticalLayout></Window>";
 }
 
-double Milliseconds(LARGE_INTEGER start, LARGE_INTEGER end) {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
+double Milliseconds(double start, double end) { return 1000.0 * (end - start); }
 
 void Report(const char* what, std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
@@ -76,15 +65,15 @@ int main(int argc, char** argv) {
     int controls = 0;
     for (int run = 0; run < runs; ++run) {
         CPaintManagerUI manager;
-        LARGE_INTEGER t0 = Now();
+        double t0 = BenchSeconds();
         CUIBuilder builder;
         CControlUI* root = builder.Create(xml.c_str(), nullptr, nullptr, &manager);
         manager.AttachRoot(root);
-        LARGE_INTEGER t1 = Now();
+        double t1 = BenchSeconds();
         root->SetPos(RECT{0, 0, 1230, 650});
-        LARGE_INTEGER t2 = Now();
+        double t2 = BenchSeconds();
         root->SetPos(RECT{0, 0, 1600, 900});
-        LARGE_INTEGER t3 = Now();
+        double t3 = BenchSeconds();
         build.push_back(Milliseconds(t0, t1));
         layout.push_back(Milliseconds(t1, t2));
         relayout.push_back(Milliseconds(t2, t3));

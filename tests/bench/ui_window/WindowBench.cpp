@@ -2,6 +2,8 @@
 // painting it for the first time (together, as a user waits for them), then a full repaint, off-screen
 // and layered. Run under Wine and Xvfb: ui_window_bench.exe [windows] [repaints]
 #include <windows.h>
+
+#include "bench/BenchClock.h"
 #include <ole2.h>
 
 #include <algorithm>
@@ -16,17 +18,6 @@
 using namespace SkinUI;
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
-}
 
 // A window of rows of cells: each cell a container with a coloured, bordered, rounded child and a
 // gradient strip; rows alternate layouts. With layered it is a per-pixel-alpha window.
@@ -104,22 +95,22 @@ void Measure(const char* name, bool layered, int windows, int repaints) {
     for (int w = 0; w < windows + 1; ++w) {
         CBenchWindow window(layout);
         Pump();  // the previous window's last messages
-        const double start = Now();
+        const double start = BenchSeconds();
         HWND hwnd = window.CreateNativeWindow(nullptr, L"bench", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 0, 0);
         if (!hwnd) {
             printf("%s: the window was not created\n", name);
             return;
         }
         UpdateWindow(hwnd);  // layout and first paint
-        const double created = Now() - start;
+        const double created = BenchSeconds() - start;
         Pump();
         if (w == 0) continue;  // warm-up: first-use costs of the process (GDI+, fonts, classes)
         creation.push_back(created * 1e3);
         for (int i = 0; i < repaints; ++i) {
-            const double before = Now();
+            const double before = BenchSeconds();
             InvalidateRect(hwnd, nullptr, FALSE);
             UpdateWindow(hwnd);
-            repaint.push_back((Now() - before) * 1e3);
+            repaint.push_back((BenchSeconds() - before) * 1e3);
         }
     }
     char label[96];
