@@ -1,0 +1,9 @@
+#pragma once
+// The standard controls register their classes with the control factory here. A program that builds
+// layouts naming them calls RegisterControlClasses once before its first window.
+
+namespace SkinUI {
+
+void RegisterControlClasses();
+
+}  // namespace SkinUI
