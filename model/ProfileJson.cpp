@@ -224,7 +224,7 @@ bool ReadMixLevels(const cJSON* array, RecordBlock& block) {
 bool ParseFilter(const cJSON* object, CrossoverFilter& filter) {
     return ReadIntIn(Member(object, "fs"), MinFreq, MaxFreq, filter.fs) &&
            ReadIntIn(Member(object, "type"), FilterButterworth, FilterBessel, filter.type) &&
-           ReadIntIn(Member(object, "slope"), 0, 8, filter.slope) && ReadInt(Member(object, "bypass"), filter.bypass);
+           ReadIntIn(Member(object, "slope"), 0, MaxFilterOrder, filter.slope) && ReadInt(Member(object, "bypass"), filter.bypass);
 }
 
 bool ParseCrossover(const cJSON* object, Crossover& crossover) {

@@ -349,6 +349,51 @@ TEST_F(ProfileFileTest, SceneProfileRoundTripRestoresEveryFieldItHolds) {
     EXPECT_EQ(std::vector<std::wstring>({L"scene.spf"}), Files());  // no temporary file left
 }
 
+// Whatever a caller hands the crossover setters, what they keep must load back: a profile saved "OK" that
+// the loader then refuses makes the whole file unreadable.
+TEST_F(ProfileFileTest, EverythingTheCrossoverSettersKeepLoadsBack) {
+    std::vector<int32_t> values;
+    for (int32_t v = -40; v <= 40; ++v) values.push_back(v);
+    for (int32_t v = 19980; v <= 20020; ++v) values.push_back(v);
+    for (int64_t v = INT32_MIN; v < INT32_MAX; v += 4294967295LL / 97) values.push_back(int32_t(v));
+    values.push_back(INT32_MAX);
+    using Setter = void (Crossover::*)(int32_t);
+    const std::pair<const char*, Setter> setters[] = {
+        {"SetHpFreq", &Crossover::SetHpFreq},     {"SetLpFreq", &Crossover::SetLpFreq},
+        {"SetHpType", &Crossover::SetHpType},     {"SetLpType", &Crossover::SetLpType},
+        {"SetHpSlope", &Crossover::SetHpSlope},   {"SetLpSlope", &Crossover::SetLpSlope},
+        {"SetHpBypass", &Crossover::SetHpBypass}, {"SetLpBypass", &Crossover::SetLpBypass},
+    };
+    for (const auto& [name, setter] : setters) {
+        for (size_t first = 0; first < values.size(); first += OutputCount) {
+            auto source = std::make_unique<DspConfig>();
+            for (size_t n = 0; n < OutputCount && first + n < values.size(); ++n)
+                (source->channels[n].crossover.*setter)(values[first + n]);
+            JsonPtr root(cJSON_Parse(SceneText(*source).c_str()));
+            auto block = std::make_unique<SceneProfileBlock>();
+            ASSERT_TRUE(ParseSceneProfile(root.get(), *block)) << name << " from value " << values[first];
+            for (int n = 0; n < OutputCount; ++n) {
+                const Crossover& kept = source->channels[n].crossover;
+                const Crossover& loaded = block->record.channels[n].crossover;
+                ASSERT_EQ(FilterText(kept.hp) + FilterText(kept.lp), FilterText(loaded.hp) + FilterText(loaded.lp))
+                    << name << " output " << n;
+            }
+        }
+    }
+
+    // Through the files as the application writes and reads them.
+    auto source = std::make_unique<DspConfig>(), target = std::make_unique<DspConfig>();
+    for (ChannelConfig& channel : source->channels) {
+        channel.crossover.SetHpSlope(INT32_MAX);
+        channel.crossover.SetLpFreq(INT32_MIN);
+        channel.crossover.SetHpType(-7);
+    }
+    ProfileFile file(kOwner);
+    file.SaveSceneProfile(*source, Path(L"extremes.spf").c_str());
+    ASSERT_TRUE(file.LoadSceneProfile(Path(L"extremes.spf").c_str(), *target));
+    EXPECT_EQ(SceneText(*source), SceneText(*target));
+}
+
 TEST_F(ProfileFileTest, SceneProfileIsOneLineInTheFixedKeyOrder) {
     auto c = std::make_unique<DspConfig>();
     c->mainVolume = 20;
