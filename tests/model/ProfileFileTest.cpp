@@ -473,6 +473,51 @@ TEST_F(ProfileFileTest, KeysAreFoundWhateverTheirLetterCase) {
     EXPECT_EQ(SceneText(*source), SceneText(*target));
 }
 
+TEST_F(ProfileFileTest, ARefusedFileNamesTheFirstValueRefusedAndWhy) {
+    struct WhyCase {
+        bool whole;
+        Edit edit;
+        const char* why;
+    };
+    const WhyCase cases[] = {
+        {false, [](cJSON* r) { Set(At(At(At(At(r, "channels"), 3), "crossover"), "lp"), "slope", cJSON_CreateNumber(9)); },
+         "channels[3].crossover.lp.slope: 9 is outside 0..8"},
+        {false, [](cJSON* r) { Set(Band(r, 1, 3), "freq", cJSON_CreateNumber(70000)); },
+         "channels[1].eqArray[3].freq: 70000 is outside 0..65535"},
+        {false, [](cJSON* r) { cJSON_ReplaceItemInArray(At(r, "outputs"), 4, cJSON_CreateNumber(99)); },
+         "outputs[4]: 99 is outside 0..24"},
+        {false, [](cJSON* r) { cJSON_DeleteItemFromArray(At(r, "channels"), 9); }, "channels: 9 items where 10 belong"},
+        {false, [](cJSON* r) { EditChannel(r, 6, "gain", cJSON_CreateString("-3")); },
+         "channels[6].gain: not a finite number a float can hold"},
+        {false, [](cJSON* r) { cJSON_DeleteItemFromObject(r, "inMixPhase"); }, "inMixPhase: missing"},
+        {false, [](cJSON* r) { Set(r, "model", cJSON_CreateNumber(95)); }, "model: 95, not 94"},
+        {false, [](cJSON* r) { Set(r, "inputs", cJSON_CreateObject()); }, "inputs: not an array"},
+        {true, [](cJSON* r) { cJSON_ReplaceItemInArray(At(r, "sceneName"), 3, cJSON_CreateNumber(3)); },
+         "sceneName[3]: not a string"},
+        {true, [](cJSON* r) { Set(At(At(At(At(r, "sceneArray"), 9), "channels"), 9), "eqSize", cJSON_CreateNumber(99)); },
+         "sceneArray[9].channels[9].eqSize: 99 is outside 0..11"},
+        {true, [](cJSON* r) { cJSON_ReplaceItemInArray(At(At(r, "currentProfile"), "linkOutputs"), 2, cJSON_CreateNumber(10)); },
+         "currentProfile.linkOutputs[2]: 10 is outside -1..9"},
+    };
+    ProfileFile file(kOwner);
+    auto live = std::make_unique<DspConfig>();
+    std::vector<DspConfig> scenes(10);
+    SceneNameSlot names[10];
+    for (const WhyCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::wstring path = SavedAndEdited(c.whole, c.edit);
+        EXPECT_FALSE(c.whole ? file.LoadWholeProfile(path.c_str(), *live, scenes.data(), names)
+                             : file.LoadSceneProfile(path.c_str(), *live));
+        EXPECT_EQ(c.why, ProfileFailure());
+    }
+    Write(Path(L"raw"), "{\"model\":94,");
+    EXPECT_FALSE(file.LoadSceneProfile(Path(L"raw").c_str(), *live));
+    EXPECT_EQ("not JSON (from byte 12)", ProfileFailure());
+    file.SaveSceneProfile(*live, Path(L"good.spf").c_str());
+    EXPECT_TRUE(file.LoadSceneProfile(Path(L"good.spf").c_str(), *live));
+    EXPECT_EQ("", ProfileFailure());
+}
+
 TEST_F(ProfileFileTest, EveryFailureTellsWhyAndChangesNothing) {
     ProfileFile file(kOwner);
     auto live = std::make_unique<DspConfig>();
@@ -494,6 +539,7 @@ TEST_F(ProfileFileTest, EveryFailureTellsWhyAndChangesNothing) {
         bool loaded = c.whole ? file.LoadWholeProfile(path.c_str(), *live, scenes.data(), names)
                               : file.LoadSceneProfile(path.c_str(), *live);
         EXPECT_FALSE(loaded);
+        EXPECT_FALSE(ProfileFailure().empty()) << "a refused file says why";
         EXPECT_EQ(std::vector<std::wstring>({c.message}), messages_);
         EXPECT_EQ(c.log, log_.Text().substr(logBefore));
         EXPECT_TRUE(before == Bytes(live.get(), sizeof(DspConfig)));
