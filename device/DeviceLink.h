@@ -368,8 +368,8 @@ private:
     enum class Outcome { Sent, Failed, Queued, QueueFailed, Dropped, Refused };
     Outcome Submit(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, bool sync);
     // One request and the read of its reply (no read when waitMs is 0), atomic against other threads;
-    // on the UI thread a request with a reply is handed to the worker. False when the payload was
-    // refused, the write failed or no reply came.
+    // on the UI thread a request with a reply is handed to the worker (true once queued). False when
+    // the payload was refused, the write failed or no reply came.
     bool Exchange(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, int waitMs);
     // The exchange on this thread: stale input drained, the request written and, only when that
     // succeeded, its reply read. True when a report came back.
@@ -415,7 +415,7 @@ private:
     Thread* mCmdThread = nullptr;
 
     std::atomic<HidHandle*> mHidHandle{nullptr};
-    std::mutex mOpenLock;                 // one open or close at a time
+    std::mutex mOpenLock;                // one open or close at a time
     std::recursive_mutex mExchangeLock;  // one send and its read; also guards ring and parser
     std::atomic<bool> mLinkFailed{false};
     std::atomic<DWORD> mUiThread{0};
