@@ -10,6 +10,13 @@
 std::atomic<uint8_t> LogTimestampEnabled{1};
 
 namespace {
+thread_local int tUnstampedDepth = 0;
+}  // namespace
+
+LogUnstampedScope::LogUnstampedScope() { ++tUnstampedDepth; }
+LogUnstampedScope::~LogUnstampedScope() { --tUnstampedDepth; }
+
+namespace {
 
 constexpr int kMessageChars = 1024;
 constexpr int kLinesPerFlush = 10;
@@ -107,7 +114,7 @@ int WriteLogLine(WriteLine writeLine) {
         return 0;
     }
     Acquire();
-    int n = writeLine(LogTimestampEnabled != 0);
+    int n = writeLine(LogTimestampEnabled != 0 && tUnstampedDepth == 0);
     Release();
     return n;
 }

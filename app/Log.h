@@ -7,6 +7,16 @@
 
 extern std::atomic<uint8_t> LogTimestampEnabled;
 
+// Leaves the time stamp off for the lines this thread writes while the scope lives (a hex dump written
+// piece by piece); other threads' lines keep theirs. Scopes nest.
+class LogUnstampedScope {
+public:
+    LogUnstampedScope();
+    ~LogUnstampedScope();
+    LogUnstampedScope(const LogUnstampedScope&) = delete;
+    LogUnstampedScope& operator=(const LogUnstampedScope&) = delete;
+};
+
 // Opens a console window, switches the console locale to code page 936 and opens the log file.
 int InitConsoleWindow(const wchar_t* path);
 // Opens (emptying) or closes only the log file; the console is not touched.

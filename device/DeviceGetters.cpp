@@ -404,10 +404,12 @@ void DeviceLink::GetValidScene() { Request(CMD_FLASH, FLASH_SCENE_VALID, OP_GET,
 
 bool DeviceLink::Hand_Connect() {
     LogPrintW(L"Hand_Connect\n");
-    // Counted under the exchange lock, so only this call's own reply can move the counter.
+    // Counted under the exchange lock, after the stale input is gone, so only this call's own reply can
+    // move the counter. Always exchanged on the caller's thread: the caller needs the answer.
     std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+    DrainStaleInput();
     const uint32_t before = mHandshakeReplies;
-    Request(CMD_MCU, MCU_HANDSHAKE, OP_SET, {});
+    ExchangeHere(CMD_MCU, MCU_HANDSHAKE, OP_SET, nullptr, 0, kReplyWaitMs);
     return mHandshakeReplies != before;
 }
 

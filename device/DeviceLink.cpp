@@ -6,6 +6,7 @@
 #include "device/Payload.h"
 #include "device/Thread.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -61,9 +62,14 @@ void DeviceLink::SetDeviceProfile(uint8_t modelId, uint32_t outputs, uint32_t in
     mNoiseReplyToMain = noiseReplyToMain;
 }
 
-void DeviceLink::SetMainHwnd(HWND hwnd) { mReplyWnd[kMainWnd] = hwnd; }
+void DeviceLink::SetMainHwnd(HWND hwnd) {
+    mReplyWnd[kMainWnd] = hwnd;
+    if (const DWORD thread = hwnd != nullptr ? GetWindowThreadProcessId(hwnd, nullptr) : 0) mUiThread = thread;
+}
 
 void DeviceLink::OpenHIDDevice() {
+    // A plug event and an upgrade's reconnect may ask at the same moment: the second finds it open.
+    std::lock_guard<std::mutex> opening(mOpenLock);
     if (IsConnected()) return;  // reopening would leak the open handle
     if (mHid->Init() != 0) return;
     HidHandle* handle = mHid->Open(kVendorId, kProductId, nullptr);
@@ -105,10 +111,12 @@ void DeviceLink::OpenHIDDevice() {
         std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
         ResetReceiveState();
     }
+    mLinkFailed = false;
     mHidHandle = handle;
 }
 
 void DeviceLink::CloseHIDDevice(bool notify) {
+    std::lock_guard<std::mutex> closing(mOpenLock);
     if (!IsConnected()) return;
     if (notify) PC_Connect(0);
     HidHandle* handle = mHidHandle.exchange(nullptr);
@@ -160,29 +168,56 @@ bool DeviceLink::Exchange(uint8_t cmd, uint8_t sub, uint8_t optype, const Payloa
     if (!PayloadFits(cmd, sub, payload)) return false;
     if (waitMs <= 0) {
         // Nothing will be read, so another thread's exchange need not be waited for.
-        SendCtrlCommand(cmd, sub, optype, payload.Data(), payload.Size());
-        return true;
+        return SendCtrlCommand(cmd, sub, optype, payload.Data(), payload.Size());
     }
-    std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
-    SendCtrlCommand(cmd, sub, optype, payload.Data(), payload.Size());
-    ReadHIDData(mRxBuffer, waitMs);
-    return true;
+    if (OnUiThread()) return CarryThroughWorker(cmd, sub, optype, payload, waitMs);
+    return ExchangeHere(cmd, sub, optype, payload.Data(), payload.Size(), waitMs);
 }
 
-DeviceLink::Outcome DeviceLink::Submit(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, bool sync) {
-    if (sync) return Exchange(cmd, sub, optype, payload, kReplyWaitMs) ? Outcome::Sent : Outcome::Refused;
-    if (!PayloadFits(cmd, sub, payload)) return Outcome::Refused;
-    if (!mQueueEnabled) return Outcome::Dropped;
+bool DeviceLink::ExchangeHere(uint8_t cmd, uint8_t sub, uint8_t optype, const uint8_t* data, uint8_t len,
+                              int waitMs) {
+    std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+    DrainStaleInput();
+    if (!SendCtrlCommand(cmd, sub, optype, data, len)) {
+        // Nothing went out, so no reply can come: waiting for one would only stall the caller.
+        LogPrintW(L"cmd 0x%02x sub 0x%02x not sent, no reply awaited\n", cmd, sub);
+        return false;
+    }
+    return ReadHIDData(mRxBuffer, waitMs) == 1;
+}
+
+bool DeviceLink::OnUiThread() const {
+    const DWORD ui = mUiThread.load();
+    return ui != 0 && ui == GetCurrentThreadId();
+}
+
+// The UI thread must not wait behind another thread's exchange, nor for the device's reply; the worker
+// sends the same frame in its turn and the reply is posted as usual. Sent whether or not the queue is on,
+// as a synchronous call is.
+bool DeviceLink::CarryThroughWorker(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, int waitMs) {
+    LogPrintW(L"cmd 0x%02x sub 0x%02x from the UI thread goes through the worker\n", cmd, sub);
+    return EnqueueItem(cmd, sub, optype, payload, waitMs);
+}
+
+bool DeviceLink::EnqueueItem(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, int waitMs) {
     McuCmd item;
     item.mcmd = cmd;
     item.subcmd = sub;
     item.optype = optype;
     std::copy(payload.Data(), payload.Data() + payload.Size(), item.cmd_data.begin());
     item.len = payload.Size();
+    item.waitMs = waitMs;
     ++mPendingCmds;
-    if (mCmdQueue.Enqueue(item)) return Outcome::Queued;
+    if (mCmdQueue.Enqueue(item)) return true;
     --mPendingCmds;
-    return Outcome::QueueFailed;
+    return false;
+}
+
+DeviceLink::Outcome DeviceLink::Submit(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, bool sync) {
+    if (!PayloadFits(cmd, sub, payload)) return Outcome::Refused;
+    if (sync) return Exchange(cmd, sub, optype, payload, kReplyWaitMs) ? Outcome::Sent : Outcome::Failed;
+    if (!mQueueEnabled) return Outcome::Dropped;
+    return EnqueueItem(cmd, sub, optype, payload, kReplyWaitMs) ? Outcome::Queued : Outcome::QueueFailed;
 }
 
 // ---- Send queue worker ----
@@ -195,11 +230,7 @@ void DeviceLink::RunCmdWorker() {
     while (mRunning) {
         if (!mCmdQueue.WaitDequeue(cmd, kIdlePollMs)) continue;
         LogQueuedCmd(cmd);
-        {
-            std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
-            SendCtrlCommand(cmd.mcmd, cmd.subcmd, cmd.optype, cmd.cmd_data.data(), static_cast<uint8_t>(cmd.len));
-            ReadHIDData(mRxBuffer, kReplyWaitMs);
-        }
+        ExchangeHere(cmd.mcmd, cmd.subcmd, cmd.optype, cmd.cmd_data.data(), static_cast<uint8_t>(cmd.len), cmd.waitMs);
         --mPendingCmds;
     }
     // Whatever is still queued is dropped unsent.
@@ -214,8 +245,7 @@ void DeviceLink::LogQueuedCmd(const McuCmd& cmd) {
     const unsigned len = cmd.len & 0xFF;
     LogPrintW(L"get mcmd 0x%02x subcmd 0x%02x optype 0x%02x len 0x%02x cmd_data:", cmd.mcmd, cmd.subcmd, cmd.optype,
               len);
-    LogTimestampEnabled = 0;
+    LogUnstampedScope unstamped;
     for (unsigned i = 0; i < len && i < cmd.cmd_data.size(); ++i) LogPrintW(L" 0x%02x", cmd.cmd_data[i]);
     LogPrintW(L"\n");
-    LogTimestampEnabled = 1;
 }

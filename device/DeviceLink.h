@@ -7,7 +7,11 @@
 // Threads: builders run on their caller's thread, queued commands on the link's worker. One
 // request-and-reply exchange (a send and the read that follows it) holds the exchange lock, so a
 // thread always reads the reply to its own request; the flags are atomic and the queue takes several
-// producers.
+// producers. The UI thread never waits for the device: its synchronous calls that read a reply are
+// carried out by the worker, in order, and their replies arrive as posted messages like any other.
+//
+// A write or read that fails (rather than times out) means the device has gone: the link is marked
+// failed and every later request fails at once, without touching the device, until it is opened again.
 #include "device/DeviceClock.h"
 #include "device/DeviceProtocol.h"
 #include "device/DeviceRecords.h"
@@ -57,10 +61,16 @@ public:
     // ---- Link object ----
     void SetDeviceProfile(uint8_t pc_model_id, uint32_t outputs, uint32_t inputs, uint32_t wideTrim,
                           uint8_t noiseReplyToMain);
+    // Also takes the window's thread as the UI thread.
     void SetMainHwnd(HWND hwnd);
+    // The thread whose synchronous requests are handed to the worker instead of waiting; 0 for none.
+    void SetUiThread(DWORD threadId) { mUiThread = threadId; }
+    // Opening is one step however many threads ask at once.
     void OpenHIDDevice();
     void CloseHIDDevice(bool notify);
     bool IsConnected() const { return mHidHandle.load() != nullptr; }
+    // True once a write or read found the device gone; cleared when it is opened again.
+    bool IsLinkFailed() const { return mLinkFailed.load(); }
     void EnableCmdQueue() { mQueueEnabled = 1; }
     void DisableCmdQueue() { mQueueEnabled = 0; }
     bool IsUpgFlash() const { return upg_device == 1; }
@@ -355,11 +365,18 @@ private:
     void Construct(const DeviceLinkSeams& seams);
 
     // A setter's last step: send and read now, queue, or drop.
-    enum class Outcome { Sent, Queued, QueueFailed, Dropped, Refused };
+    enum class Outcome { Sent, Failed, Queued, QueueFailed, Dropped, Refused };
     Outcome Submit(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, bool sync);
     // One request and the read of its reply (no read when waitMs is 0), atomic against other threads;
-    // false when the payload was refused.
+    // on the UI thread a request with a reply is handed to the worker (true once queued). False when
+    // the payload was refused, the write failed or no reply came.
     bool Exchange(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, int waitMs);
+    // The exchange on this thread: stale input drained, the request written and, only when that
+    // succeeded, its reply read. True when a report came back.
+    bool ExchangeHere(uint8_t cmd, uint8_t sub, uint8_t optype, const uint8_t* data, uint8_t len, int waitMs);
+    bool OnUiThread() const;
+    bool CarryThroughWorker(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, int waitMs);
+    bool EnqueueItem(uint8_t cmd, uint8_t sub, uint8_t optype, const Payload& payload, int waitMs);
     bool PayloadFits(uint8_t cmd, uint8_t sub, const Payload& payload);
     // A getter or immediate setter: the bytes given, sent at once, then the reply read.
     void Request(uint8_t cmd, uint8_t sub, uint8_t optype, std::initializer_list<uint8_t> bytes,
@@ -377,6 +394,12 @@ private:
     // Ring and parser.
     bool RingEmpty() const { return mRingRead == mRingWrite; }
     void ResetReceiveState();
+    // Pushes the mBytesRead bytes of one report through the ring and the parser; 1, or 0 when the
+    // device closed meanwhile.
+    uint32_t TakeReport(const uint8_t* buffer);
+    // Decodes (and logs) input that is already waiting, so that it is not taken as the next reply.
+    void DrainStaleInput();
+    void MarkLinkFailed(const wchar_t* what);
 
     // Posts a reply; a record whose post fails is freed here, since no receiver will.
     void PostValue(int slot, UINT message, WPARAM wParam, LPARAM value);
@@ -392,7 +415,11 @@ private:
     Thread* mCmdThread = nullptr;
 
     std::atomic<HidHandle*> mHidHandle{nullptr};
+    std::mutex mOpenLock;                // one open or close at a time
     std::recursive_mutex mExchangeLock;  // one send and its read; also guards ring and parser
+    std::atomic<bool> mLinkFailed{false};
+    std::atomic<DWORD> mUiThread{0};
+    static constexpr int kMaxStaleReports = 16;  // a device that never stops talking cannot hold a send
 
     uint32_t mRingWrite = 0;
     uint32_t mRingRead = 0;

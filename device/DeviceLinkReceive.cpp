@@ -4,6 +4,8 @@
 
 #include "Log.h"
 
+#include <algorithm>
+
 namespace {
 constexpr uint8_t kStateIdle = 0;
 constexpr uint8_t kStateSync = 1;
@@ -18,49 +20,77 @@ uint32_t DeviceLink::ReadHIDData(uint8_t* buffer, int timeoutMs) {
     std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
     const uint32_t start = mClock->NowMs();
     LogPrintW(L"ReadHIDData timestart = %ld\n", static_cast<long>(start));
-    for (;;) {
-        HidHandle* handle = mHidHandle.load();
-        if (handle == nullptr) {
-            LogPrintW(L"mHidHandle is NULL\n");
-            mReadFailed = true;
-            mBytesRead = 0;
-            WRITE_ROPRT = 0;
-            return 0;
-        }
-        mBytesRead = mHid->ReadTimeout(handle, buffer, HidPacket::kInputReportSize, timeoutMs);
-        if (ElapsedMs(*mClock, start) > static_cast<uint32_t>(timeoutMs)) break;
-        if (mBytesRead >= 0 || !IsConnected()) break;
-        mClock->SleepMs(1);  // a failing device answers at once: retry without spinning the processor
-    }
-    LogPrintW(L"ReadHIDData done timeend-timestart = %ld\n", static_cast<long>(ElapsedMs(*mClock, start)));
-    LogPrintW(L"ReadHIDData NumberOfBytesRead = %d\n", mBytesRead.load());
-    mReadFailed = mBytesRead < 0;
-    if (mBytesRead < 1) {
+    HidHandle* handle = mHidHandle.load();
+    if (mLinkFailed) {
+        LogPrintW(L"ReadHIDData: link failed, nothing read\n");
+        mReadFailed = true;
         mBytesRead = 0;
         return 0;
     }
-
-    const int count = mBytesRead > static_cast<int>(HidPacket::kInputReportSize)
-                          ? static_cast<int>(HidPacket::kInputReportSize)
-                          : mBytesRead.load();
-    LogPrintW(L"read data: ");
-    LogTimestampEnabled = 0;
-    for (int i = 0; i < count; ++i) {
-        if (!IsConnected()) {
-            LogTimestampEnabled = 1;
-            LogPrintW(L"mHidHandle is NULL\n");
-            mReadFailed = true;
-            mBytesRead = 0;
-            WRITE_ROPRT = 0;
-            return 0;
-        }
-        RingPush(buffer[i]);
-        LogPrintW(L"%02x ", buffer[i]);
+    if (handle == nullptr) {
+        LogPrintW(L"mHidHandle is NULL\n");
+        mReadFailed = true;
+        mBytesRead = 0;
+        WRITE_ROPRT = 0;
+        return 0;
     }
-    LogPrintW(L"\n");
-    LogTimestampEnabled = 1;
+    mBytesRead = mHid->ReadTimeout(handle, buffer, HidPacket::kInputReportSize, timeoutMs);
+    LogPrintW(L"ReadHIDData done timeend-timestart = %ld\n", static_cast<long>(ElapsedMs(*mClock, start)));
+    LogPrintW(L"ReadHIDData NumberOfBytesRead = %d\n", mBytesRead.load());
+    mReadFailed = mBytesRead < 0;
+    if (mReadFailed) {
+        // A read fails at once only when the device is gone: asking again would only spend the reply time.
+        MarkLinkFailed(L"read");
+        mBytesRead = 0;
+        return 0;
+    }
+    if (mBytesRead == 0) return 0;
+    return TakeReport(buffer);
+}
+
+uint32_t DeviceLink::TakeReport(const uint8_t* buffer) {
+    const int count = std::min<int>(mBytesRead.load(), HidPacket::kInputReportSize);
+    LogPrintW(L"read data: ");
+    {
+        LogUnstampedScope unstamped;
+        for (int i = 0; i < count; ++i) {
+            if (!IsConnected()) {
+                LogPrintW(L"mHidHandle is NULL\n");
+                mReadFailed = true;
+                mBytesRead = 0;
+                WRITE_ROPRT = 0;
+                return 0;
+            }
+            RingPush(buffer[i]);
+            LogPrintW(L"%02x ", buffer[i]);
+        }
+        LogPrintW(L"\n");
+    }
     RingDrain();
     return 1;
+}
+
+void DeviceLink::DrainStaleInput() {
+    std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+    for (int reports = 0; reports < kMaxStaleReports && !mLinkFailed; ++reports) {
+        HidHandle* handle = mHidHandle.load();
+        if (handle == nullptr) return;
+        const int count = mHid->ReadTimeout(handle, mRxBuffer, HidPacket::kInputReportSize, 0);
+        if (count == 0) return;
+        if (count < 0) {
+            MarkLinkFailed(L"read");
+            return;
+        }
+        // What came after its own exchange ended is still a valid reply: decode it now, so that the
+        // next request reads its own reply and not this one.
+        LogPrintW(L"stale input drained before send: %d bytes\n", count);
+        mBytesRead = count;
+        TakeReport(mRxBuffer);
+    }
+}
+
+void DeviceLink::MarkLinkFailed(const wchar_t* what) {
+    if (!mLinkFailed.exchange(true)) LogPrintW(L"device %ls failed: link marked failed\n", what);
 }
 
 void DeviceLink::RingPush(uint8_t byte) {

@@ -20,10 +20,9 @@ void LogDspGet(uint8_t sub) {
 
 void LogFrame(const uint8_t* frame) {
     LogPrintW(L"begain to write data to devices:\n");
-    LogTimestampEnabled = 0;
+    LogUnstampedScope unstamped;
     for (size_t i = 0; i < HidPacket::kRequestReportSize; ++i) LogPrintW(L"%02x ", frame[i]);
     LogPrintW(L"\n");
-    LogTimestampEnabled = 1;
 }
 }  // namespace
 
@@ -33,6 +32,10 @@ bool DeviceLink::SendCtrlCommand(uint8_t cmd, uint8_t sub, uint8_t optype, const
     LogPrintW(L"SendCtrlCommand timestart = %ld\n", static_cast<long>(start));
     if (!IsConnected()) {
         WRITE_ROPRT = 0;
+        return false;
+    }
+    if (mLinkFailed) {
+        LogPrintW(L"SendCtrlCommand: link failed, not sent\n");
         return false;
     }
 
@@ -73,6 +76,7 @@ bool DeviceLink::SendCtrlCommand(uint8_t cmd, uint8_t sub, uint8_t optype, const
         LogPrintW(L"Write HidDeviceObject = %d errot = %ls\n", static_cast<int>(reinterpret_cast<intptr_t>(handle)),
                   mHid->Error(handle));
         WRITE_ROPRT = 0;
+        MarkLinkFailed(L"write");
         return false;
     }
     LogPrintW(L"write data ok! HidDeviceObject = %d\n", static_cast<int>(reinterpret_cast<intptr_t>(handle)));

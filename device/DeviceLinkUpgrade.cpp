@@ -296,10 +296,11 @@ void DeviceLink::ReadChunkAck() {
         const int count = std::min<int>(mBytesRead, HidPacket::kInputReportSize);
         LogPrintW(L"has send out %d dtata... \n", count);
         LogPrintW(L"data return from devices is:\n");
-        LogTimestampEnabled = 0;
-        for (int i = 0; i < count; ++i) LogPrintW(L"%02X ", mRxBuffer[i]);
-        LogPrintW(L"\n");
-        LogTimestampEnabled = 1;
+        {
+            LogUnstampedScope unstamped;
+            for (int i = 0; i < count; ++i) LogPrintW(L"%02X ", mRxBuffer[i]);
+            LogPrintW(L"\n");
+        }
         mSilentAckReads = 0;
         mUpgIoPhase = mUpgState == UPG_WAITING_BIN_DATA_ACK ? 2 : 0;
         return;

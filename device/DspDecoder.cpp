@@ -142,13 +142,14 @@ void DeviceLink::dsp_ack_process(const uint8_t* data, size_t dataLength) {
 
 void DspReplyDecoder::Decode() {
     LogPrintW(L"dsp_ack_process %d, cmd(0x%08x), OP(%02x), ", ++gDspReplyCount, sub, op);
-    LogTimestampEnabled = 0;
-    if (const char* name = DspCmdLogName(sub)) {
-        LogPrintW(L"%hs\n", name);
-    } else {
-        LogPrintW(L"%d\n", sub);
+    {
+        LogUnstampedScope unstamped;
+        if (const char* name = DspCmdLogName(sub)) {
+            LogPrintW(L"%hs\n", name);
+        } else {
+            LogPrintW(L"%d\n", sub);
+        }
     }
-    LogTimestampEnabled = 1;
 
     if (op == OP_ACK) {
         if (sub == DSP_VOLUME) LogPrintW(L"DSP_VOLUME OP_ACK\n");

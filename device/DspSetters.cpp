@@ -210,6 +210,13 @@ void DeviceLink::EQ_Ctrl(uint8_t scene, uint8_t source, uint8_t ch, uint8_t band
 void DeviceLink::Delay_Ctrl(uint8_t scene, uint8_t source, uint8_t ch_x, uint8_t ch_y, const float* delay, bool sync) {
     const int count = RangeCount(ch_x, ch_y);
     if (!ItemsFit(delay, count, kRangeHeader, 3, kDelayBlock, DSP_DELAY_CH)) return;
+    for (int i = 0; i < count; ++i) {
+        // A whole byte of milliseconds cannot carry the value: sending it would set another delay.
+        if (!DelayEncodable(delay[i])) {
+            LogPrintW(L"Delay_Ctrl: channel(%d), delay(%.3f) outside 0..256 ms, not sent\n", ch_x + i, delay[i]);
+            return;
+        }
+    }
     Payload p = RangeHeader(kDelayBlock, scene, source, ch_x, ch_y);
     for (int i = 0; i < count; ++i) {
         const DelayBytes bytes = EncodeDelay(delay[i]);
@@ -318,13 +325,14 @@ void DeviceLink::PEQ_Reset_Ctrl(uint8_t scene, uint8_t source, uint8_t count, co
     Payload p(kRangeBlock);
     p.U8(scene).U8(source).U8(count);
     LogPrintW(L"PEQ_Reset_Ctrl: scene(%d), ch_count(%d), ", scene, count);
-    LogTimestampEnabled = 0;
-    for (int i = 0; i < count; ++i) {
-        p.U8(ch[i]);
-        LogPrintW(L"ch(%d), ", ch[i]);
+    {
+        LogUnstampedScope unstamped;
+        for (int i = 0; i < count; ++i) {
+            p.U8(ch[i]);
+            LogPrintW(L"ch(%d), ", ch[i]);
+        }
+        LogPrintW(L"\n");
     }
-    LogPrintW(L"\n");
-    LogTimestampEnabled = 1;
     Submit(CMD_DSP, DSP_EQ_RESET, OP_SET, p, sync);
 }
 
@@ -487,13 +495,14 @@ void DeviceLink::Input_Mix_Trim_Ctrl(uint8_t scene, uint8_t source, uint8_t in_c
     p.U8(scene).U8(source).U8(in_ch).U8(out_x).U8(out_y);
     LogPrintW(L"Input_Mix_Trim_Ctrl: scene(%d), source(%d), in_channel(%d),out_channel(%d to %d), ", scene, source,
               in_ch, out_x, out_y);
-    LogTimestampEnabled = 0;
-    for (int i = 0; i < count; ++i) {
-        p.U8(trim[i]);
-        LogPrintW(L"out_ch(%d)=trim(%d), ", out_x + i, trim[i]);
+    {
+        LogUnstampedScope unstamped;
+        for (int i = 0; i < count; ++i) {
+            p.U8(trim[i]);
+            LogPrintW(L"out_ch(%d)=trim(%d), ", out_x + i, trim[i]);
+        }
+        LogPrintW(L"\n");
     }
-    LogPrintW(L"\n");
-    LogTimestampEnabled = 1;
     Submit(CMD_DSP, DSP_INPUT_MIX_CH_TRIM, OP_SET, p, sync);
 }
 

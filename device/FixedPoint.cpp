@@ -29,11 +29,13 @@ FixedBytes LowByteFraction(float value, int32_t scale) {
     return out;
 }
 
+bool DelayEncodable(float ms) { return ms >= 0.0f && ms < kMaxEncodableDelayMs; }
+
 DelayBytes EncodeDelay(float ms) {
     const int32_t us = TruncScaled(ms, 1000);
     DelayBytes out;
     out.ms = static_cast<uint8_t>(us / 1000);
-    out.us = static_cast<uint16_t>(static_cast<uint16_t>(us) % 1000);
+    out.us = static_cast<uint16_t>(us % 1000);
     return out;
 }
 

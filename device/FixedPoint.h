@@ -28,6 +28,10 @@ struct DelayBytes {
     uint8_t ms = 0;
     uint16_t us = 0;
 };
+// The whole milliseconds travel in one byte: 0 up to (not including) 256 ms.
+constexpr float kMaxEncodableDelayMs = 256.0f;
+bool DelayEncodable(float ms);
+// Only for values DelayEncodable accepts.
 DelayBytes EncodeDelay(float ms);
 
 // Output trim: the whole part, and with two-byte trims the hundredths.

@@ -17,6 +17,7 @@ struct McuCmd {
     uint8_t optype = 0;   // OP_SET or OP_GET
     std::array<uint8_t, HidPacket::kMaxRequestPayload> cmd_data{};  // held by value: nothing to free
     uint32_t len = 0;     // payload bytes; only the low byte counts
+    int waitMs = 10000;   // how long the worker waits for the reply
 };
 
 class McuCmdQueue {

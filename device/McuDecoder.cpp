@@ -15,10 +15,9 @@ void LogNotSupported() { LogPrintW(L"!!! NOT SUPPORT MSG\n"); }
 
 // Logs bytes as characters on the current line.
 void LogChars(const uint8_t* bytes, size_t count) {
-    LogTimestampEnabled = 0;
+    LogUnstampedScope unstamped;
     for (size_t i = 0; i < count; ++i) LogPrintW(L"%c", bytes[i]);
     LogPrintW(L"\n");
-    LogTimestampEnabled = 1;
 }
 
 }  // namespace
@@ -143,14 +142,16 @@ void McuReplyDecoder::Mcu() {
     }
 }
 
+// Only the started state waits for it: a stray one leaves an idle link idle, and a late one in the middle
+// of the transfer must not stand in for a chunk's acknowledgement.
 void McuReplyDecoder::McuUpgradeStart() {
     if (op != OP_ACK || !Require(3)) return;
     if (f[2] == ACK_READY) {
         LogPrintW(L"MCU_UPG_START: ACK_READY\n\n");
-        link.mUpgState = UPG_READY_FOR_DATA;
+        Advance(UPG_START, UPG_READY_FOR_DATA);
     } else {
         LogPrintW(L"MCU_UPG_START: ACK_NOT_READY\n\n");
-        link.mUpgState = UPG_FAILED;
+        Advance(UPG_START, UPG_FAILED);
     }
 }
 
@@ -171,7 +172,7 @@ void McuReplyDecoder::StartedAck(uint32_t to, const wchar_t* readyLog, const wch
         Advance(UPG_START, to);
     } else if (IsAck(NOT_READY)) {
         LogPrintW(notReadyLog);
-        link.mUpgState = UPG_FAILED;
+        Advance(UPG_START, UPG_FAILED);
     }
 }
 
@@ -278,6 +279,11 @@ void McuReplyDecoder::Flash() {
 
 void McuReplyDecoder::SceneName() {
     if (!Require(3 + kNameBytes)) return;
+    // Scenes are numbered from 1; a name for "scene 0" has no slot to go to.
+    if (f[2] == 0) {
+        LogPrintW(L"scene name for scene 0 dropped\n");
+        return;
+    }
     auto* r = NewRecord<SceneNameRecord>();
     if (r == nullptr) return;
     r->index = static_cast<uint32_t>(f[2] - 1);
@@ -287,12 +293,13 @@ void McuReplyDecoder::SceneName() {
         erased = erased && (r->name[i] & 1) != 0;
     }
     LogPrintW(L"scene_name->index(%d), name -->> ", static_cast<int>(r->index));
-    LogTimestampEnabled = 0;
-    for (int i = 0; i < kNameBytes; ++i) LogPrintW(L"0x%02x, ", r->name[i]);
-    LogPrintW(L"\n m_payload: ");
-    for (int i = 0; i < kNameBytes; ++i) LogPrintW(L"0x%02x, ", r->name[i]);
-    LogPrintW(L"\n");
-    LogTimestampEnabled = 1;
+    {
+        LogUnstampedScope unstamped;
+        for (int i = 0; i < kNameBytes; ++i) LogPrintW(L"0x%02x, ", r->name[i]);
+        LogPrintW(L"\n m_payload: ");
+        for (int i = 0; i < kNameBytes; ++i) LogPrintW(L"0x%02x, ", r->name[i]);
+        LogPrintW(L"\n");
+    }
     if (erased) std::memset(r->name, 0, sizeof r->name);
     link.PostRecord(DeviceLink::kMainWnd, WM_FLASH_VALUE, FLASH_SCENE_NAME, r);
 }

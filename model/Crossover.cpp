@@ -32,6 +32,9 @@ int32_t ClampFreq(int32_t freq) { return std::clamp<int32_t>(freq, 20, 20000); }
 
 int32_t CheckedType(int32_t type) { return type >= FilterButterworth && type <= FilterBessel ? type : 1; }
 
+// Above the highest order the profile reader would refuse the whole file.
+int32_t ClampSlope(int32_t slope) { return std::clamp<int32_t>(slope, 0, MaxFilterOrder); }
+
 }  // namespace
 
 Crossover::Crossover(int32_t hpFs, int32_t hpType, int32_t hpSlope, int32_t lpFs, int32_t lpType, int32_t lpSlope)
@@ -48,11 +51,11 @@ void Crossover::SetHpType(int32_t type) { hp.type = CheckedType(type); }
 void Crossover::SetLpType(int32_t type) { lp.type = CheckedType(type); }
 
 void Crossover::SetHpSlope(int32_t slope) {
-    hp.slope = std::max(slope, 0);
+    hp.slope = ClampSlope(slope);
     hp.bypass = hp.slope == 0;
 }
 
 void Crossover::SetLpSlope(int32_t slope) {
-    lp.slope = std::max(slope, 0);
+    lp.slope = ClampSlope(slope);
     lp.bypass = lp.slope == 0;
 }

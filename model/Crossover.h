@@ -13,6 +13,9 @@ constexpr int32_t FilterButterworth = 1;
 constexpr int32_t FilterLinkwitzRiley = 2;
 constexpr int32_t FilterBessel = 3;
 
+// Highest filter order of a crossover side; 0 switches the side off. The profile reader takes the same range.
+constexpr int32_t MaxFilterOrder = 8;
+
 // Field order and layout are shared with the curve control's band table.
 struct EqBand {
     float gain = 0.0f;    // dB
@@ -27,7 +30,7 @@ struct EqBand {
 struct CrossoverFilter {
     int32_t fs = 20;    // corner frequency, Hz
     int32_t type = FilterButterworth;
-    int32_t slope = 0;  // order 0..8, 0 = side off
+    int32_t slope = 0;  // order 0..MaxFilterOrder, 0 = side off
     int32_t bypass = 1;  // follows (slope == 0)
 
     CrossoverFilter() = default;
@@ -55,7 +58,8 @@ struct Crossover {
     int32_t GetLpSlope() const { return lp.slope; }
     int32_t GetLpBypass() const { return lp.bypass; }
 
-    // Frequencies are held to 20..20000 Hz (nearest bound), types to 1..3 (else 1), slopes to >= 0.
+    // Frequencies are held to 20..20000 Hz (nearest bound), types to 1..3 (else 1), slopes to
+    // 0..MaxFilterOrder (nearest bound): every value kept is one a profile file can carry back.
     void SetHpFreq(int32_t freq);
     void SetLpFreq(int32_t freq);
     void SetHpType(int32_t type);

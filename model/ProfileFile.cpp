@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include <cjson/cJSON.h>
 
@@ -59,13 +60,18 @@ bool ProfileFile::SaveWholeProfile(const DspConfig& live, const DspConfig* scene
 }
 
 JsonPtr ProfileFile::OpenProfile(const wchar_t* path, Failure parseFailure) {
+    ClearProfileFailure();
     std::unique_ptr<char[]> text = ReadFileToBuffer(path);
     if (!text) {
+        NoteProfileFailure("the file cannot be read whole (missing, unreadable or over 8 MB)");
         Fail(Failure::Open);
         return nullptr;
     }
     JsonPtr root(cJSON_Parse(text.get()));
     if (!root) {
+        const char* error = cJSON_GetErrorPtr();
+        const long at = error != nullptr && error >= text.get() ? long(error - text.get()) : 0;
+        NoteProfileFailure("not JSON (from byte " + std::to_string(at) + ")");
         Fail(parseFailure);
         return nullptr;
     }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include <cjson/cJSON.h>
 
@@ -155,65 +157,116 @@ JsonPtr WholeProfileToJson(const DspConfig& live, const DspConfig* scenes, const
 
 namespace {
 
+// Why the last read refused its file, kept per thread: the first value refused, by its key path, and
+// what was wrong with it. The path is built while the parser walks into objects and arrays.
+thread_local std::string tFailure;
+thread_local std::vector<std::string> tPath;
+
+class Where {
+public:
+    explicit Where(std::string part) { tPath.push_back(std::move(part)); }
+    ~Where() { tPath.pop_back(); }
+    Where(const Where&) = delete;
+    Where& operator=(const Where&) = delete;
+};
+
+std::string Indexed(const std::string& name, int index) { return name + "[" + std::to_string(index) + "]"; }
+
+bool Refuse(const std::string& what, const std::string& why) {
+    if (!tFailure.empty()) return false;
+    for (const std::string& part : tPath) tFailure += part + ".";
+    tFailure += what + ": " + why;
+    return false;
+}
+
+std::string NumberText(double value) {
+    char text[40];
+    snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
 const cJSON* Member(const cJSON* object, const char* key) {
     return cJSON_IsObject(object) ? cJSON_GetObjectItem(object, key) : nullptr;
 }
 
 // Numbers must be finite: 1e999 parses as infinity and must never reach the amplifier.
-bool ReadInt(const cJSON* item, int32_t& out) {
-    if (!cJSON_IsNumber(item) || !std::isfinite(item->valuedouble)) return false;
-    double whole = std::trunc(item->valuedouble);
-    if (whole < INT32_MIN || whole > INT32_MAX) return false;
+bool IntValue(const cJSON* item, const std::string& what, int32_t low, int32_t high, int32_t& out) {
+    if (item == nullptr) return Refuse(what, "missing");
+    if (!cJSON_IsNumber(item) || !std::isfinite(item->valuedouble)) return Refuse(what, "not a finite number");
+    const double whole = std::trunc(item->valuedouble);
+    if (whole < low || whole > high)
+        return Refuse(what, NumberText(item->valuedouble) + " is outside " + std::to_string(low) + ".." +
+                                std::to_string(high));
     out = int32_t(whole);
     return true;
 }
 
-bool ReadIntIn(const cJSON* item, int32_t low, int32_t high, int32_t& out) {
-    int32_t value;
-    if (!ReadInt(item, value) || value < low || value > high) return false;
-    out = value;
-    return true;
+bool IntAt(const cJSON* object, const char* key, int32_t low, int32_t high, int32_t& out) {
+    return IntValue(Member(object, key), key, low, high, out);
 }
 
-bool ReadFloat(const cJSON* item, float& out) {
+bool IntAt(const cJSON* object, const char* key, int32_t& out) {
+    return IntAt(object, key, INT32_MIN, INT32_MAX, out);
+}
+
+bool FloatAt(const cJSON* object, const char* key, float& out) {
+    const cJSON* item = Member(object, key);
+    if (item == nullptr) return Refuse(key, "missing");
     if (!cJSON_IsNumber(item) || !std::isfinite(item->valuedouble) || std::fabs(item->valuedouble) > FLT_MAX)
-        return false;
+        return Refuse(key, "not a finite number a float can hold");
     out = float(item->valuedouble);
     return true;
 }
 
 int ArraySize(const cJSON* array) { return cJSON_IsArray(array) ? cJSON_GetArraySize(array) : -1; }
 
-bool ReadIntsIn(const cJSON* array, int32_t* out, int count, int32_t low, int32_t high) {
-    if (ArraySize(array) != count) return false;
+bool HasItems(const cJSON* array, const std::string& what, int count) {
+    const int size = ArraySize(array);
+    if (size == count) return true;
+    if (size < 0) return Refuse(what, array == nullptr ? "missing" : "not an array");
+    return Refuse(what, std::to_string(size) + " items where " + std::to_string(count) + " belong");
+}
+
+bool IsObject(const cJSON* object, const std::string& what) {
+    if (cJSON_IsObject(object)) return true;
+    return Refuse(what, object == nullptr ? "missing" : "not an object");
+}
+
+bool ReadIntsIn(const cJSON* array, const std::string& what, int32_t* out, int count, int32_t low, int32_t high) {
+    if (!HasItems(array, what, count)) return false;
     const cJSON* item = nullptr;
     int i = 0;
     cJSON_ArrayForEach(item, array) {
-        if (!ReadIntIn(item, low, high, out[i++])) return false;
+        if (!IntValue(item, Indexed(what, i), low, high, out[i])) return false;
+        ++i;
     }
     return true;
 }
 
-bool ReadInts(const cJSON* array, int32_t* out, int count) {
-    return ReadIntsIn(array, out, count, INT32_MIN, INT32_MAX);
+bool ReadInts(const cJSON* array, const std::string& what, int32_t* out, int count) {
+    return ReadIntsIn(array, what, out, count, INT32_MIN, INT32_MAX);
 }
 
-bool ReadGrid(const cJSON* array, int32_t* out, int rows, int cols) {
-    if (ArraySize(array) != rows) return false;
+bool ReadGrid(const cJSON* array, const std::string& what, int32_t* out, int rows, int cols) {
+    if (!HasItems(array, what, rows)) return false;
     const cJSON* row = nullptr;
     int r = 0;
     cJSON_ArrayForEach(row, array) {
-        if (!ReadInts(row, out + cols * r++, cols)) return false;
+        if (!ReadInts(row, Indexed(what, r), out + cols * r, cols)) return false;
+        ++r;
     }
     return true;
 }
 
-bool ReadMixLevels(const cJSON* array, RecordBlock& block) {
-    if (ArraySize(array) != SourceCount) return false;
+bool ReadMixLevels(const cJSON* object, RecordBlock& block) {
+    const char* key = "inputMixVolume";
+    const cJSON* array = Member(object, key);
+    if (!HasItems(array, key, SourceCount)) return false;
     const cJSON* source = nullptr;
     int s = 0;
     cJSON_ArrayForEach(source, array) {
-        if (!ReadGrid(source, &block.inputMixVolume[s][0][0], ProfileInputChannels, OutputCount)) return false;
+        if (!ReadGrid(source, Indexed(key, s), &block.inputMixVolume[s][0][0], ProfileInputChannels, OutputCount))
+            return false;
         for (auto& row : block.inputMixVolume[s])
             for (int32_t& level : row) level = std::clamp(level, 0, 100);  // the amplifier takes 0..100
         ++s;
@@ -221,22 +274,30 @@ bool ReadMixLevels(const cJSON* array, RecordBlock& block) {
     return true;
 }
 
-bool ParseFilter(const cJSON* object, CrossoverFilter& filter) {
-    return ReadIntIn(Member(object, "fs"), MinFreq, MaxFreq, filter.fs) &&
-           ReadIntIn(Member(object, "type"), FilterButterworth, FilterBessel, filter.type) &&
-           ReadIntIn(Member(object, "slope"), 0, 8, filter.slope) && ReadInt(Member(object, "bypass"), filter.bypass);
+bool ParseFilter(const cJSON* crossover, const char* side, CrossoverFilter& filter) {
+    const cJSON* object = Member(crossover, side);
+    if (!IsObject(object, side)) return false;
+    Where where(side);
+    return IntAt(object, "fs", MinFreq, MaxFreq, filter.fs) &&
+           IntAt(object, "type", FilterButterworth, FilterBessel, filter.type) &&
+           IntAt(object, "slope", 0, MaxFilterOrder, filter.slope) && IntAt(object, "bypass", filter.bypass);
 }
 
-bool ParseCrossover(const cJSON* object, Crossover& crossover) {
-    return ReadIntIn(Member(object, "bpType"), 0, 3, crossover.bpType) &&
-           ParseFilter(Member(object, "hp"), crossover.hp) && ParseFilter(Member(object, "lp"), crossover.lp);
+bool ParseCrossover(const cJSON* channel, Crossover& crossover) {
+    const cJSON* object = Member(channel, "crossover");
+    if (!IsObject(object, "crossover")) return false;
+    Where where("crossover");
+    return IntAt(object, "bpType", 0, 3, crossover.bpType) && ParseFilter(object, "hp", crossover.hp) &&
+           ParseFilter(object, "lp", crossover.lp);
 }
 
-bool ParseBand(const cJSON* object, EqBand& band) {
+bool ParseBand(const cJSON* object, int index, EqBand& band) {
+    const std::string name = Indexed("eqArray", index);
+    if (!IsObject(object, name)) return false;
+    Where where(name);
     int32_t enable = 0;
-    if (!ReadIntIn(Member(object, "freq"), 0, MaxWireBandFreq, band.freq) ||
-        !ReadFloat(Member(object, "eqFactor"), band.factor) ||
-        !ReadFloat(Member(object, "eqGain"), band.gain) || !ReadInt(Member(object, "enable"), enable))
+    if (!IntAt(object, "freq", 0, MaxWireBandFreq, band.freq) || !FloatAt(object, "eqFactor", band.factor) ||
+        !FloatAt(object, "eqGain", band.gain) || !IntAt(object, "enable", enable))
         return false;
     band.enable = enable != 0;
     return true;
@@ -244,50 +305,51 @@ bool ParseBand(const cJSON* object, EqBand& band) {
 
 bool ParseChannel(const cJSON* object, int output, ChannelBlock& channel) {
     int32_t bypass = 0;
-    if (!ReadIntIn(Member(object, "eqSize"), 0, BandCountOfOutput(output), channel.eqSize) ||
-        !ReadFloat(Member(object, "gain"), channel.gain) || !ReadInt(Member(object, "mute"), channel.mute) ||
-        !ReadFloat(Member(object, "delay"), channel.delay) || !ReadInt(Member(object, "phase"), channel.phase) ||
-        !ReadInt(Member(object, "bypass"), bypass) || !ParseCrossover(Member(object, "crossover"), channel.crossover))
+    if (!IntAt(object, "eqSize", 0, BandCountOfOutput(output), channel.eqSize) ||
+        !FloatAt(object, "gain", channel.gain) || !IntAt(object, "mute", channel.mute) ||
+        !FloatAt(object, "delay", channel.delay) || !IntAt(object, "phase", channel.phase) ||
+        !IntAt(object, "bypass", bypass) || !ParseCrossover(object, channel.crossover))
         return false;
     channel.delay = std::clamp(channel.delay, 0.0f, MaxDelayMs);
     channel.bypass = uint8_t(bypass);
     const cJSON* eqArray = Member(object, "eqArray");
-    if (ArraySize(eqArray) != channel.eqSize) return false;
+    if (!HasItems(eqArray, "eqArray", channel.eqSize)) return false;
     const cJSON* band = nullptr;
     int k = 0;
     cJSON_ArrayForEach(band, eqArray) {
-        if (!ParseBand(band, channel.bands[k++])) return false;
+        if (!ParseBand(band, k, channel.bands[k])) return false;
+        ++k;
     }
     return true;
 }
 
 bool ParseLevels(const cJSON* root, LevelsBlock& levels) {
-    return ReadInt(Member(root, "mainVolume"), levels.mainVolume) && ReadInt(Member(root, "acc"), levels.acc) &&
-           ReadInt(Member(root, "subVolume"), levels.subVolume) &&
-           ReadInt(Member(root, "mainVolumeMute"), levels.mainVolumeMute);
+    return IntAt(root, "mainVolume", levels.mainVolume) && IntAt(root, "acc", levels.acc) &&
+           IntAt(root, "subVolume", levels.subVolume) && IntAt(root, "mainVolumeMute", levels.mainVolumeMute);
 }
 
 // Speaker positions, link partners and the shown output index tables later, so they must be in range.
 bool ParseRecord(const cJSON* object, bool withPhase, RecordBlock& block) {
-    return ReadGrid(Member(object, "inputs"), &block.inputs[0][0], SourceCount, OutputCount) &&
-           ReadMixLevels(Member(object, "inputMixVolume"), block) &&
-           ReadIntsIn(Member(object, "outputs"), block.outputs, OutputCount, 0, OutputTypeCount - 1) &&
-           ReadIntsIn(Member(object, "linkOutputs"), block.linkOutputs, OutputCount, -1, OutputCount - 1) &&
-           ReadInts(Member(object, "showOutChEqualizer"), block.showOutChEqualizer, OutputCount) &&
-           ReadIntIn(Member(object, "currOutChannel"), 0, OutputCount - 1, block.currOutChannel) &&
-           ReadInt(Member(object, "linkMode"), block.linkMode) && ReadInt(Member(object, "lockMode"), block.lockMode) &&
-           (!withPhase ||
-            ReadGrid(Member(object, "inMixPhase"), &block.inMixPhase[0][0], SourceCount, ProfileInputChannels)) &&
+    return ReadGrid(Member(object, "inputs"), "inputs", &block.inputs[0][0], SourceCount, OutputCount) &&
+           ReadMixLevels(object, block) &&
+           ReadIntsIn(Member(object, "outputs"), "outputs", block.outputs, OutputCount, 0, OutputTypeCount - 1) &&
+           ReadIntsIn(Member(object, "linkOutputs"), "linkOutputs", block.linkOutputs, OutputCount, -1,
+                      OutputCount - 1) &&
+           ReadInts(Member(object, "showOutChEqualizer"), "showOutChEqualizer", block.showOutChEqualizer, OutputCount) &&
+           IntAt(object, "currOutChannel", 0, OutputCount - 1, block.currOutChannel) &&
+           IntAt(object, "linkMode", block.linkMode) && IntAt(object, "lockMode", block.lockMode) &&
+           (!withPhase || ReadGrid(Member(object, "inMixPhase"), "inMixPhase", &block.inMixPhase[0][0], SourceCount,
+                                   ProfileInputChannels)) &&
            ParseChannels(Member(object, "channels"), block);
 }
 
 // The decoder's failure only means the name was longer than its slot: the part that fits is kept.
 bool ParseSceneNames(const cJSON* array, WholeProfileBlock& block) {
-    if (ArraySize(array) != ProfileSceneCount) return false;
+    if (!HasItems(array, "sceneName", ProfileSceneCount)) return false;
     const cJSON* name = nullptr;
     int i = 0;
     cJSON_ArrayForEach(name, array) {
-        if (!cJSON_IsString(name)) return false;
+        if (!cJSON_IsString(name)) return Refuse(Indexed("sceneName", i), "not a string");
         size_t size = SceneNameBytes;
         Base64Decode(name->valuestring, block.sceneNames[i++], &size);
     }
@@ -295,10 +357,13 @@ bool ParseSceneNames(const cJSON* array, WholeProfileBlock& block) {
 }
 
 bool ParseSceneArray(const cJSON* array, WholeProfileBlock& block) {
-    if (ArraySize(array) != ProfileSceneCount) return false;
+    if (!HasItems(array, "sceneArray", ProfileSceneCount)) return false;
     const cJSON* entry = nullptr;
     int i = 0;
     cJSON_ArrayForEach(entry, array) {
+        const std::string name = Indexed("sceneArray", i);
+        if (!IsObject(entry, name)) return false;
+        Where where(name);
         if (!ParseRecord(entry, false, block.scenes[i++])) return false;
     }
     return true;
@@ -306,36 +371,59 @@ bool ParseSceneArray(const cJSON* array, WholeProfileBlock& block) {
 
 }  // namespace
 
+void ClearProfileFailure() { tFailure.clear(); }
+
+void NoteProfileFailure(const std::string& why) {
+    if (tFailure.empty()) tFailure = why;
+}
+
+const std::string& ProfileFailure() { return tFailure; }
+
 ModelCheck CheckProfileModel(const cJSON* root) {
-    int32_t model = 0;
-    if (!ReadInt(Member(root, "model"), model)) return ModelCheck::NotANumber;
-    return model == ProfileModel ? ModelCheck::Ok : ModelCheck::Mismatch;
+    const cJSON* model = Member(root, "model");
+    const double whole = cJSON_IsNumber(model) ? std::trunc(model->valuedouble) : 0.0;
+    if (!cJSON_IsNumber(model) || !std::isfinite(whole) || whole < INT32_MIN || whole > INT32_MAX) {
+        Refuse("model", model == nullptr ? "missing" : "not a number");
+        return ModelCheck::NotANumber;
+    }
+    if (int32_t(whole) == ProfileModel) return ModelCheck::Ok;
+    Refuse("model", NumberText(model->valuedouble) + ", not " + std::to_string(ProfileModel));
+    return ModelCheck::Mismatch;
 }
 
 bool ReadIntMatrix(const cJSON* object, const char* key, int32_t* out, int rows, int cols) {
-    return ReadGrid(Member(object, key), out, rows, cols);
+    return ReadGrid(Member(object, key), key, out, rows, cols);
 }
 
 bool ParseChannels(const cJSON* channels, RecordBlock& block) {
-    if (ArraySize(channels) != OutputCount) return false;
+    if (!HasItems(channels, "channels", OutputCount)) return false;
     const cJSON* channel = nullptr;
     int n = 0;
     cJSON_ArrayForEach(channel, channels) {
-        if (!cJSON_IsObject(channel) || !ParseChannel(channel, n, block.channels[n])) return false;
+        const std::string name = Indexed("channels", n);
+        if (!IsObject(channel, name)) return false;
+        Where where(name);
+        if (!ParseChannel(channel, n, block.channels[n])) return false;
         ++n;
     }
     return true;
 }
 
 bool ParseSceneProfile(const cJSON* root, SceneProfileBlock& block) {
+    ClearProfileFailure();
     return ParseLevels(root, block.levels) && ParseRecord(root, true, block.record);
 }
 
 bool ParseWholeProfile(const cJSON* root, WholeProfileBlock& block) {
+    ClearProfileFailure();
     const cJSON* current = Member(root, "currentProfile");
-    return ParseLevels(root, block.levels) && ParseSceneNames(Member(root, "sceneName"), block) &&
-           cJSON_IsObject(current) && ParseRecord(current, true, block.live) &&
-           ParseSceneArray(Member(root, "sceneArray"), block);
+    if (!ParseLevels(root, block.levels) || !ParseSceneNames(Member(root, "sceneName"), block)) return false;
+    if (!IsObject(current, "currentProfile")) return false;
+    {
+        Where where("currentProfile");
+        if (!ParseRecord(current, true, block.live)) return false;
+    }
+    return ParseSceneArray(Member(root, "sceneArray"), block);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // checked whole, so a record is only written once the whole file is known to be good.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "model/DspConfig.h"
 
@@ -81,6 +82,11 @@ JsonPtr SceneProfileToJson(const DspConfig& record);
 JsonPtr WholeProfileToJson(const DspConfig& live, const DspConfig* scenes, const SceneNameSlot* names);
 
 // Reading. Keys are found whatever their letter case; every failure is a load error.
+// Why the last read on this thread refused its file: the key path of the first value refused and what
+// was wrong with it ("channels[3].crossover.hp.slope: 9 is outside 0..8"); empty when nothing was.
+void ClearProfileFailure();
+void NoteProfileFailure(const std::string& why);  // kept only when no reason is noted yet
+const std::string& ProfileFailure();
 enum class ModelCheck { Ok, NotANumber, Mismatch };
 ModelCheck CheckProfileModel(const cJSON* root);
 bool ReadIntMatrix(const cJSON* object, const char* key, int32_t* out, int rows, int cols);

@@ -4,6 +4,7 @@
 # its arguments pass through (for example --emulator to talk to the built-in amplifier emulator).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$root/scripts/locale.sh"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 build="${VELMOR_BUILD_DIR:-$root/build}"

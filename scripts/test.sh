@@ -3,6 +3,7 @@
 # Extra arguments go to ctest (for example -R device).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$root/scripts/locale.sh"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 build="${VELMOR_BUILD_DIR:-$root/build}"

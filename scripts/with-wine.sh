@@ -4,6 +4,7 @@
 # a server started without a display cannot create windows later.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$root/scripts/locale.sh"
 export WINEPREFIX="${VELMOR_WINEPREFIX:-$root/.wine}"
 export WINEARCH=win32
 export WINEDEBUG="${WINEDEBUG:--all}"

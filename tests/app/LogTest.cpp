@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <condition_variable>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <regex>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -56,6 +59,42 @@ TEST_F(LogTest, StampedAndUnstampedLinesMixNarrowAndWide) {
     LogCloseFile();
     std::string text = ReadAll(path);
     std::regex expected(R"(\[\d\d:\d\d:\d\d\.\d\d\d\] a=42%\nab \n)");
+    EXPECT_TRUE(std::regex_match(text, expected)) << text;
+}
+
+TEST_F(LogTest, AnUnstampedDumpOnOneThreadLeavesOtherThreadsStamped) {
+    ASSERT_TRUE(LogOpenFile(path));
+    std::mutex lock;
+    std::condition_variable changed;
+    int step = 0;
+    auto waitFor = [&](int wanted) {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [&] { return step >= wanted; });
+    };
+    auto advance = [&] {
+        std::lock_guard<std::mutex> guard(lock);
+        ++step;
+        changed.notify_all();
+    };
+    std::thread dumper([&] {
+        LogPrintA("dump: ");
+        {
+            LogUnstampedScope unstamped;
+            LogPrintA("aa ");
+            advance();  // another thread writes its line while this dump is half done
+            waitFor(2);
+            LogPrintA("bb\n");
+        }
+        LogPrintA("after\n");
+    });
+    waitFor(1);
+    LogPrintA("other\n");
+    advance();
+    dumper.join();
+    LogCloseFile();
+    const std::string text = ReadAll(path);
+    const std::string stamp = R"(\[\d\d:\d\d:\d\d\.\d\d\d\] )";
+    std::regex expected(stamp + "dump: aa " + stamp + "other\nbb\n" + stamp + "after\n");
     EXPECT_TRUE(std::regex_match(text, expected)) << text;
 }
 

@@ -41,6 +41,7 @@ struct FrameCase {
 };
 
 const float kDelay25[] = {2.5f};
+const float kLongDelays[] = {70.0f, 255.999f};
 const float kTrims[] = {6.0f, 0.0f, -5.0f};
 const uint8_t kOnOff[] = {1, 0, 1};
 const int32_t kMasks[] = {0x0301, 0x0004};
@@ -75,6 +76,8 @@ std::vector<FrameCase> SetterCases() {
          0x06, SET, {0, 0, 1, 5, 0x03, 0xE8, 0xFD, 0x01, 0x12, 0x00}, W},
         {"Delay_Ctrl example", [](DeviceLink& l) { l.Delay_Ctrl(0, 0, 0, 0, kDelay25, true); }, D, 0x07, SET,
          {0, 0, 0, 0, 0x02, 0x01, 0xF4}, W},
+        {"Delay_Ctrl beyond 16 bits of microseconds", [](DeviceLink& l) { l.Delay_Ctrl(0, 0, 0, 1, kLongDelays, true); },
+         D, 0x07, SET, {0, 0, 0, 1, 70, 0x00, 0x00, 0xFF, 0x03, 0xE7}, W},
         {"Delay_Ctrl inverted range", [](DeviceLink& l) { l.Delay_Ctrl(0, 0, 3, 1, kDelay25, true); }, D, 0x07, SET,
          {0, 0, 3, 1}, W},
         {"Trim_Ctrl one byte", [](DeviceLink& l) { l.Trim_Ctrl(0, 0, 2, 4, kTrims, true); }, D, 0x08, SET,
@@ -298,12 +301,12 @@ protected:
     void Check(const FrameCase& c) {
         SCOPED_TRACE(c.name);
         const size_t writesBefore = f.hid.Writes().size();
-        const size_t readsBefore = f.hid.ReadTimeouts().size();
+        const size_t readsBefore = f.hid.ReplyWaits().size();
         c.call(f.link);
         const auto writes = f.hid.Writes();
         ASSERT_EQ(writesBefore + 1, writes.size());
         EXPECT_EQ(ExpectedReport(c.cmd, c.sub, c.optype, c.payload), writes.back().report);
-        const auto reads = f.hid.ReadTimeouts();
+        const auto reads = f.hid.ReplyWaits();
         if (c.wait == kNoRead) {
             EXPECT_EQ(readsBefore, reads.size());
         } else {
@@ -362,6 +365,11 @@ TEST_F(CommandFrames, OversizedRequestsAreRefusedWithoutWriting) {
 
     f.link.Delay_Ctrl(0, 0, 0, 16, delays, true);
     f.link.Delay_Ctrl(0, 0, 0, 255, nullptr, true);
+    // Delays one byte of whole milliseconds cannot carry are refused, not sent as another delay.
+    for (float unsendable : {256.0f, 300.0f, -0.001f, std::nanf(""), INFINITY}) {
+        const float pair[2] = {1.0f, unsendable};
+        f.link.Delay_Ctrl(0, 0, 0, 1, pair, true);
+    }
     const char name[40] = "0123456789012345678901234567890123456";
     f.link.SetSceneName(1, name, 29);
     f.link.SetPWD(name, 30, name, 10);
@@ -378,12 +386,16 @@ TEST_F(CommandFrames, OversizedRequestsAreRefusedWithoutWriting) {
 // ---- Fixed-point encodings ----
 
 TEST(FixedPointEncoding, EveryMicrosecondOfTheDelayRangeSurvivesTheFloat) {
-    for (int us = 0; us <= 15000; ++us) {
+    for (int us = 0; us < 256000; ++us) {  // all the whole-millisecond byte can carry
         const float ms = static_cast<float>(us / 1000.0);
         const DelayBytes bytes = EncodeDelay(ms);
         ASSERT_EQ(us / 1000, bytes.ms) << us;
         ASSERT_EQ(us % 1000, bytes.us) << us;
+        ASSERT_TRUE(DelayEncodable(ms)) << us;
     }
+    EXPECT_FALSE(DelayEncodable(256.0f));
+    EXPECT_FALSE(DelayEncodable(-0.001f));
+    EXPECT_FALSE(DelayEncodable(std::nanf("")));
 }
 
 TEST(FixedPointEncoding, EveryTenthOfGainAndQSurvivesTheFloat) {

@@ -48,8 +48,17 @@ std::vector<int> ScriptedHid::ReadTimeouts() {
     return mReadTimeouts;
 }
 
+std::vector<int> ScriptedHid::ReplyWaits() {
+    std::vector<int> waits;
+    for (int timeout : ReadTimeouts()) {
+        if (timeout != 0) waits.push_back(timeout);
+    }
+    return waits;
+}
+
 HidHandle* ScriptedHid::Open(uint16_t vendorId, uint16_t productId, const wchar_t* serial) {
     if (!openSucceeds || vendorId != 0x0483 || productId != 0x5750 || serial != nullptr) return nullptr;
+    if (onOpen) onOpen();
     std::lock_guard<std::mutex> lock(mLock);
     ++opens;
     mOpen = true;
@@ -77,9 +86,12 @@ int ScriptedHid::ReadTimeout(HidHandle* dev, uint8_t* data, size_t length, int t
     ++reads;
     std::unique_lock<std::mutex> lock(mLock);
     mReadTimeouts.push_back(timeoutMs);
-    if (!mOpen || dev == nullptr) return -1;
+    if (!mOpen || dev == nullptr || failReads) return -1;
     ++mReadersInside;
-    if (mBlockingReads) mChanged.wait(lock, [this] { return !mInput.empty() || !mOpen || !mBlockingReads; });
+    // A read with no time-out only looks at what is already there.
+    if (mBlockingReads && timeoutMs != 0) {
+        mChanged.wait(lock, [this] { return !mInput.empty() || !mOpen || !mBlockingReads; });
+    }
     int result = 0;
     if (!mOpen) {
         result = -1;

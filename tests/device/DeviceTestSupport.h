@@ -52,7 +52,9 @@ public:
     bool openSucceeds = true;
     int failingStrings = 0;       // the first n of the four device strings fail
     bool failWrites = false;
-    // Reads without queued input wait until input arrives or the device closes.
+    std::atomic<bool> failReads{false};  // every read fails at once, as on a device that has gone
+    std::function<void()> onOpen;        // runs inside each Open, before the device is opened
+    // Reads (with a time-out) without queued input wait until input arrives or the device closes.
     void SetBlockingReads(bool blocking);
     std::function<void(const Written&)> onWrite;  // e.g. queue the reply to a request
 
@@ -62,6 +64,8 @@ public:
     // What happened.
     std::vector<Written> Writes();
     std::vector<int> ReadTimeouts();
+    // The time-outs of the reads that waited for a reply (the polls for stale input before a send have 0).
+    std::vector<int> ReplyWaits();
     int ReadsInProgress() { return mReadersInside.load(); }
     int closes = 0;
     int opens = 0;

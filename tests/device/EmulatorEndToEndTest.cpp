@@ -1,13 +1,17 @@
 // The link against the emulated amplifier: handshake, a whole configuration set through the setters (via
-// the queue) and read back through the getters, scenes, and the emulator's fault switches as the link
-// sees them.
+// the queue) and read back through the getters, scenes, the emulator's fault switches as the link sees
+// them, and an unplug at every stage of the read that follows a connect.
 #include "device/DeviceMessages.h"
 #include "device/DeviceTestSupport.h"
 #include "emulator/AmpEmulator.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <map>
 
 namespace {
@@ -18,12 +22,27 @@ float EqGain(uint32_t output, uint32_t band) {
     return static_cast<float>((-93 + 7 * static_cast<int>(band) + 10 * static_cast<int>(output)) / 10.0);
 }
 
+// Runs a test's step just before the next report reaches the emulator (once).
+class WireTap final : public ForwardingHidBackend {
+public:
+    using ForwardingHidBackend::ForwardingHidBackend;
+    std::function<void()> beforeNextWrite;
+
+    int Write(HidHandle* dev, const uint8_t* data, size_t length) override {
+        std::function<void()> step;
+        step.swap(beforeNextWrite);
+        if (step) step();
+        return mInner.Write(dev, data, length);
+    }
+};
+
 class EmulatedLink : public ::testing::Test {
 protected:
     FakeClock clock;
     AmpEmulator amp;
+    WireTap wire{amp};
     CapturingPoster poster;
-    DeviceLink link{DeviceLinkSeams{&amp, &clock, &poster}};
+    DeviceLink link{DeviceLinkSeams{&wire, &clock, &poster}};
 
     void SetUp() override {
         link.SetDeviceProfile(94, 10, 10, 0, 0);
@@ -355,7 +374,7 @@ TEST_F(EmulatedLink, LostCorruptAndOversizedRepliesCostOnlyThemselves) {
 
 TEST_F(EmulatedLink, SplitLateAndExtraFramesAreDecodedOnceEach) {
     // A frame that runs to the end of one report and on into the next completes on the second read.
-    amp.Inject(Bytes(60, 0x00), AmpInject::BeforeNextReply);
+    wire.beforeNextWrite = [&] { amp.Inject(Bytes(60, 0x00), AmpInject::BeforeNextReply); };
     amp.AddFault({AmpFault::Split, 1, 0x04, -1, 0, 1, 4});
     link.Get_Mute();
     EXPECT_TRUE(poster.Of(WM_DSP_VALUE, 4).empty()) << "half a frame decodes nothing yet";
@@ -374,16 +393,24 @@ TEST_F(EmulatedLink, SplitLateAndExtraFramesAreDecodedOnceEach) {
     EXPECT_EQ(1u, poster.Of(WM_DSP_VALUE, 1).size());
     EXPECT_EQ(1u, poster.Of(WM_DSP_VALUE, 78).size());
 
-    // A late reply is decoded by the next read, whichever request that read follows.
+    // A late reply is decoded (before the next request goes out) and shifts nothing: each later request
+    // still reads its own reply within its own call.
     poster.Clear();
     amp.AddFault({AmpFault::Late, 1, 0x03});
     link.Get_Subwoofer_Volume();
     EXPECT_TRUE(poster.Of(WM_DSP_VALUE, 3).empty());
+    EXPECT_EQ(1, amp.PendingReports());
     link.Get_Mute();
-    EXPECT_EQ(1u, poster.Of(WM_DSP_VALUE, 3).size());
-    uint8_t buffer[65];
-    for (int i = 0; i < 4 && amp.PendingReports() > 0; ++i) link.ReadHIDData(buffer, 10000);
-    EXPECT_EQ(1u, poster.Of(WM_DSP_VALUE, 4).size());
+    EXPECT_EQ(0, amp.PendingReports()) << "the mute reply was read by its own call";
+    const auto posts = poster.Posts();
+    ASSERT_EQ(2u, posts.size());
+    EXPECT_EQ(3u, posts[0].wParam) << "the late reply first";
+    EXPECT_EQ(4u, posts[1].wParam);
+    link.Get_Source();
+    link.Get_Noise_Gate();
+    EXPECT_EQ(1u, poster.Of(WM_DSP_VALUE, 1).size());
+    EXPECT_EQ(1u, poster.Of(WM_DSP_VALUE, 78).size());
+    EXPECT_EQ(0, amp.PendingReports());
 
     // The amplifier's own news rides in the report of a reply: two frames, both decoded.
     poster.Clear();
@@ -403,17 +430,121 @@ TEST_F(EmulatedLink, DeviceStringsUnplugAndReplug) {
     EXPECT_TRUE(link.IsConnected());
 
     amp.Unplug();
-    link.Get_Mute();  // the write and the read fail at once; the link stays usable
-    EXPECT_TRUE(poster.Of(WM_DSP_VALUE, 4).empty());
+    const uint32_t unpluggedAt = clock.NowMs();
+    link.Get_Mute();
+    link.Get_Source();
+    EXPECT_LT(clock.NowMs() - unpluggedAt, 10u) << "both requests failed at once, without waiting out a reply";
+    EXPECT_TRUE(poster.Posts().empty());
+    EXPECT_TRUE(link.IsLinkFailed());
     link.CloseHIDDevice(true);
     link.OpenHIDDevice();
     EXPECT_FALSE(link.IsConnected());
     amp.Replug();
     link.OpenHIDDevice();
     ASSERT_TRUE(link.IsConnected());
+    EXPECT_FALSE(link.IsLinkFailed()) << "the new handle starts afresh";
     link.Get_Mute();
     EXPECT_EQ(1u, poster.Of(WM_DSP_VALUE, 4).size());
     EXPECT_EQ(0, amp.Counters().closedHandleUses);
+}
+
+}  // namespace
+
+namespace {
+
+// The whole-configuration read that follows a connect, request by request in the tuning controller's
+// order; false when the handshake failed, where the controller stops.
+bool ReadAll(DeviceLink& link) {
+    link.PC_Connect(1);
+    if (!link.Hand_Connect()) return false;
+    link.Get_Source();
+    link.Get_Main_Volume();
+    link.Get_Acc();
+    link.Get_Subwoofer_Volume();
+    link.Get_Mute();
+    link.Get_Amp_Mute();
+    link.Get_Rem_Out();
+    link.Get_Spk_Ohm();
+    link.Get_Noise_Gate();
+    link.Get_Speaker_Config();
+    link.GetValidScene();
+    link.Get_Delay(0, 0, 0, 9);
+    link.Get_CH_Type(0, 0, 0, 9);
+    link.Get_Ch_Solo(0, 0, 0, 9);
+    link.Get_CH_Link(0);
+    link.Get_CH_Lock(0);
+    for (uint8_t first : {0, 4, 8}) link.Get_Filter(0, 0, first, static_cast<uint8_t>(first + 3));
+    link.Get_PEQ_Bypass(0, 0, 0, 9);
+    for (uint8_t output = 0; output < 10; ++output) {
+        const int bands = output < 4 ? 21 : 11;
+        for (int first = 0; first < bands; first += 8) {
+            link.Get_EQ(0, 0, output, static_cast<uint8_t>(first), static_cast<uint8_t>(std::min(first + 7, bands - 1)));
+        }
+    }
+    link.Get_Trim(0, 0, 0, 9);
+    link.Get_Mute_Ch(0, 0, 0, 9);
+    link.Get_Phase(0, 0, 0, 9);
+    for (uint8_t source = 0; source < 9; ++source) link.Get_Mix_Ch(0, source, 0, 9);
+    for (uint8_t source = 0; source < 9; ++source) {
+        for (uint8_t input = 0; input < 2; ++input) link.Get_Input_Mix_CH_Trim(0, source, input, 0, 9);
+    }
+    for (uint8_t source = 0; source < 9; ++source) {
+        for (uint8_t k = 0; k < 2; ++k) link.Get_Cross_Source_Mix_CS47048(0, source, k);
+    }
+    for (uint8_t id = 1; id <= 10; ++id) link.Get_SceneName(id);
+    link.Get_Ouput_Bridge(0, 0, 5);
+    return true;
+}
+
+// Counts the reports the link hands to the device.
+class WriteCounter final : public ForwardingHidBackend {
+public:
+    using ForwardingHidBackend::ForwardingHidBackend;
+    std::atomic<int> writes{0};
+    int Write(HidHandle* dev, const uint8_t* data, size_t length) override {
+        ++writes;
+        return mInner.Write(dev, data, length);
+    }
+};
+
+// Real time throughout: the emulator's reads wait for their reply and the link runs on the system clock,
+// so a stall shows as time actually spent.
+TEST(UnplugDuringReadAll, EveryStageEndsPromptlyAndLeavesTheLinkFailed) {
+    int requests = 0;
+    {
+        AmpEmulator amp;
+        CapturingPoster poster;
+        DeviceLink link(DeviceLinkSeams{&amp, nullptr, &poster});
+        link.OpenHIDDevice();
+        ASSERT_TRUE(ReadAll(link));
+        requests = amp.Counters().requests;
+        EXPECT_FALSE(link.IsLinkFailed());
+    }
+    ASSERT_GT(requests, 100);
+
+    constexpr long long kPromptMs = 1000;  // an undisturbed read-all takes a few ms
+    for (int stage = 0; stage < requests; ++stage) {
+        SCOPED_TRACE(testing::Message() << "unplugged on request " << stage);
+        AmpEmulator amp;
+        amp.SetRealTime(true);
+        WriteCounter wire(amp);
+        CapturingPoster poster;
+        DeviceLink link(DeviceLinkSeams{&wire, nullptr, &poster});
+        link.SetDeviceProfile(94, 10, 10, 0, 0);
+        link.mReplyWnd[DeviceLink::kMainWnd] = TestWindow(0);
+        link.OpenHIDDevice();
+        ASSERT_TRUE(link.IsConnected());
+        amp.AddFault({AmpFault::Vanish, 0, -1, -1, stage, 1});
+
+        const auto start = std::chrono::steady_clock::now();
+        const bool handshake = ReadAll(link);
+        const auto tookMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        ASSERT_LT(tookMs, kPromptMs) << "the rest of the read-all waited for a device that had gone";
+        EXPECT_EQ(stage >= 2, handshake) << "the handshake fails when the device goes before answering it";
+        EXPECT_TRUE(link.IsLinkFailed());
+        EXPECT_EQ(stage + 1, wire.writes.load()) << "nothing is written once the device is known gone";
+    }
 }
 
 }  // namespace

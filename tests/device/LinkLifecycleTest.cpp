@@ -5,7 +5,9 @@
 #include "device/HidApiBackend.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -98,7 +100,7 @@ TEST_F(LinkLifecycle, QueueStartsOffAndDropsAsyncCommandsUntilEnabled) {
     link->Mute_Ctrl(3, false);
     ASSERT_TRUE(Eventually([&] { return link->IsCmdQueueIdle(); }));
     EXPECT_EQ((std::vector<uint8_t>{2, 3}), MutesWritten());
-    EXPECT_EQ(10000, hid.ReadTimeouts().back()) << "the worker reads the reply to each item";
+    EXPECT_EQ(10000, hid.ReplyWaits().back()) << "the worker reads the reply to each item";
 }
 
 TEST_F(LinkLifecycle, ItemsQueuedBeforeDisableAreStillSentAndTheQueueGrows) {
@@ -128,9 +130,138 @@ TEST_F(LinkLifecycle, DestroyingTheLinkSendsNothingStillQueued) {
     EXPECT_EQ((std::vector<uint8_t>{1}), MutesWritten());
 }
 
-TEST_F(LinkLifecycle, ConstructAndDestroyAtOnceNeverHangs) {
-    for (int i = 0; i < 100; ++i) NewLink();
-    SUCCEED();
+// Threads of this process now alive.
+int ProcessThreadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+TEST_F(LinkLifecycle, ConstructAndDestroyAtOnceEndsEveryWorker) {
+    const int threadsBefore = ProcessThreadCount();
+    ASSERT_GT(threadsBefore, 0);
+    // On a thread of its own, so that a destructor that hangs fails the test instead of stopping the run.
+    std::atomic<int> destroyed{0};
+    std::thread churn([&] {
+        for (int i = 0; i < 100; ++i) {
+            NewLink();
+            ++destroyed;
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (destroyed < 100 && std::chrono::steady_clock::now() < deadline) Sleep(1);
+    ASSERT_EQ(100, destroyed.load()) << "a link destroyed at once hung in its destructor";
+    churn.join();
+    EXPECT_EQ(threadsBefore, ProcessThreadCount()) << "every worker thread ended with its link";
+}
+
+TEST_F(LinkLifecycle, AFailedWriteSkipsItsReadAndAFailedReadIsNotRetried) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    hid.failWrites = true;
+    uint32_t start = clock.NowMs();
+    link->Get_Main_Volume();
+    EXPECT_TRUE(hid.ReplyWaits().empty()) << "a request that never went out has no reply to wait for";
+    EXPECT_LT(clock.NowMs() - start, 10u);
+    EXPECT_TRUE(link->IsLinkFailed());
+
+    // Once failed, requests and queued items do not touch the device at all.
+    const int readsBefore = hid.reads;
+    hid.failWrites = false;
+    link->Get_Mute();
+    link->Mute_Ctrl(1, true);
+    link->EnableCmdQueue();
+    for (int i = 0; i < 50; ++i) link->Mute_Ctrl(1, false);
+    ASSERT_TRUE(Eventually([&] { return link->IsCmdQueueIdle(); }));
+    EXPECT_EQ(readsBefore, hid.reads.load());
+    EXPECT_TRUE(MutesWritten().empty());
+    EXPECT_LT(clock.NowMs() - start, 10u);
+
+    // Opening again clears the failure; a read that fails ends at once, after one try.
+    link->CloseHIDDevice(true);
+    link->OpenHIDDevice();
+    EXPECT_FALSE(link->IsLinkFailed());
+    hid.onWrite = [&](const ScriptedHid::Written&) { hid.failReads = true; };  // gone right after the request
+    start = clock.NowMs();
+    link->Get_Main_Volume();
+    EXPECT_EQ((std::vector<int>{10000}), hid.ReplyWaits());
+    EXPECT_LT(clock.NowMs() - start, 10u) << "no retries until the reply time is spent";
+    EXPECT_TRUE(link->IsLinkFailed());
+    EXPECT_TRUE(poster.Posts().empty());
+}
+
+TEST_F(LinkLifecycle, OpeningFromTwoThreadsAtOnceOpensTheDeviceOnce) {
+    auto link = NewLink();
+    std::atomic<int> inside{0};
+    hid.onOpen = [&] {
+        ++inside;
+        // Give a second opener every chance to arrive while this one is still opening.
+        for (int i = 0; i < 300 && inside < 2; ++i) Sleep(1);
+    };
+    std::thread plugEvent([&] { link->OpenHIDDevice(); });
+    std::thread upgradeReconnect([&] { link->OpenHIDDevice(); });
+    plugEvent.join();
+    upgradeReconnect.join();
+    EXPECT_TRUE(link->IsConnected());
+    EXPECT_EQ(1, inside.load());
+    EXPECT_EQ(1, hid.opens);
+    link.reset();
+    EXPECT_EQ(1, hid.closes) << "no handle was left open behind the link's back";
+}
+
+TEST_F(LinkLifecycle, TheUiThreadNeverWaitsForTheDevice) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    link->SetUiThread(GetCurrentThreadId());
+    int written = 0;  // the first request stays unanswered; the others are answered at once
+    hid.onWrite = [&](const ScriptedHid::Written& w) {
+        if (++written == 1) return;
+        hid.QueueInput(w.sub() == 0x02 ? ReplyBytes(1, {0x02, 0xDD, 33}) : Ack(w.sub()));
+    };
+    hid.SetBlockingReads(true);  // the worker's exchange waits in its read until the test lets it go
+    link->EnableCmdQueue();
+    link->Mute_Ctrl(1, false);
+    ASSERT_TRUE(Eventually([&] { return hid.ReadsInProgress() == 1; }));
+    link->DisableCmdQueue();  // synchronous calls go out whether or not the queue is on
+
+    // Lets the worker go after a while even if the calls below block, so a fault fails instead of hanging.
+    std::atomic<bool> released{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 2000 && !released; ++i) Sleep(1);
+        hid.SetBlockingReads(false);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    link->Get_Main_Volume();
+    link->Factory_Preset_Ctrl(2);
+    link->Mute_Ctrl(3, true);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    const auto writtenMeanwhile = hid.Writes().size();
+    released = true;
+    watchdog.join();
+    EXPECT_LT(waited, std::chrono::milliseconds(200)) << "the UI thread waited behind the worker's exchange";
+    EXPECT_EQ(1u, writtenMeanwhile);
+
+    // The worker sends them in their order, each with its own reply wait, and reads their replies.
+    ASSERT_TRUE(Eventually([&] { return link->IsCmdQueueIdle(); }));
+    const auto writes = hid.Writes();
+    ASSERT_EQ(4u, writes.size());
+    EXPECT_EQ((Bytes{0x04, 0x02, 0x39, 0x04}), (Bytes{writes[0].sub(), writes[1].sub(), writes[2].sub(),
+                                                     writes[3].sub()}));
+    EXPECT_EQ(0x66, writes[1].optype());
+    EXPECT_EQ((Bytes{3}), writes[3].payload());
+    const auto waits = hid.ReplyWaits();
+    EXPECT_EQ((std::vector<int>{10000, 10000, 1000, 10000}), std::vector<int>(waits.end() - 4, waits.end()));
+    const auto volumes = poster.Of(WM_DSP_VALUE, 2);
+    ASSERT_EQ(1u, volumes.size());
+    EXPECT_EQ(33, volumes[0].lParam);
+    EXPECT_NE(GetCurrentThreadId(), volumes[0].thread);
 }
 
 TEST_F(LinkLifecycle, SeveralProducersLoseAndDuplicateNothing) {
@@ -274,13 +405,22 @@ TEST_F(LinkLifecycle, ASyncCallWaitsForTheWorkersExchangeToEnd) {
 TEST_F(LinkLifecycle, HandConnectSucceedsOnlyOnAHandshakeDecodedDuringTheCall) {
     auto link = NewLink();
     link->OpenHIDDevice();
+    link->SetUiThread(GetCurrentThreadId());  // the answer is wanted, so it is never handed to the worker
+    Bytes answer;  // what the amplifier answers the handshake request with
+    hid.onWrite = [&](const ScriptedHid::Written& w) {
+        if (w.sub() == 0x08 && !answer.empty()) hid.QueueInput(answer);
+    };
     EXPECT_FALSE(link->Hand_Connect()) << "silence";
-    hid.QueueReply(1, {0x04, 0xDD, 0x01});
-    EXPECT_FALSE(link->Hand_Connect()) << "a stale report is not a handshake";
+    answer = ReplyBytes(1, {0x04, 0xDD, 0x01});
+    EXPECT_FALSE(link->Hand_Connect()) << "another reply is not a handshake";
+    answer.clear();
     hid.QueueReply(3, {0x08, 0xDD, 0x00, 94, 1, 19});
+    EXPECT_FALSE(link->Hand_Connect()) << "a handshake that was waiting before the request does not answer it";
+    EXPECT_EQ(1, link->mHandshakeOk) << "though it is decoded";
+    answer = ReplyBytes(3, {0x08, 0xDD, 0x00, 94, 1, 19});
     EXPECT_TRUE(link->Hand_Connect());
     EXPECT_EQ(1, link->mHandshakeOk);
-    hid.QueueReply(3, {0x93, 0xDD});
+    answer = ReplyBytes(3, {0x93, 0xDD});
     EXPECT_TRUE(link->Hand_Connect()) << "the upgrade mode answers with a ping reply";
     EXPECT_EQ(0, link->mHandshakeOk);
 }

@@ -120,7 +120,7 @@ TEST_F(ReceivePath, RandomStreamsThroughTheWrappingRingDecodeEveryFrameInOrder) 
 
 TEST_F(ReceivePath, ReadsWithoutInputOrDeviceReturnZero) {
     EXPECT_EQ(0u, f.link.ReadHIDData(buffer, 500));
-    EXPECT_EQ(500, f.hid.ReadTimeouts().back());
+    EXPECT_EQ(500, f.hid.ReplyWaits().back());
     f.link.CloseHIDDevice(false);
     const int readsBefore = f.hid.reads;
     EXPECT_EQ(0u, f.link.ReadHIDData(buffer, 10000));

@@ -171,7 +171,12 @@ TEST_F(ReplyDecoders, HandshakeSetsIdentityAndAbnormalStateLeavesItAlone) {
     EXPECT_EQ(500, f.poster.Of(WM_KTV_VALUE, 5)[0].lParam);
 }
 
-TEST_F(ReplyDecoders, ErasedSceneNamesReadEmpty) {
+TEST_F(ReplyDecoders, ErasedSceneNamesReadEmptyAndSceneZeroHasNoName) {
+    Bytes sceneZero{0x0B, 0xDD, 0x00};
+    sceneZero.resize(19, 'Z');
+    Flash(sceneZero);
+    EXPECT_TRUE(f.poster.Of(WM_FLASH_VALUE, 11).empty()) << "scenes count from 1: no slot before the first";
+
     Bytes erased{0x0B, 0xDD, 0x03};
     erased.resize(19, 0xFF);
     Flash(erased);
@@ -211,7 +216,42 @@ TEST_F(ReplyDecoders, UpgradeAcknowledgementsMoveOnlyFromTheStateTheyAnswer) {
     Flash({0x03, 0xEE, 0x0A});
     EXPECT_EQ(UPG_ERASED, f.link.mUpgState) << "flash start is acknowledged only in the started state";
     Mcu({0x02, 0xEE, 0x60});
-    EXPECT_EQ(UPG_FAILED, f.link.mUpgState);
+    Flash({0x02, 0xEE, 0x60});
+    Flash({0x03, 0xEE, 0x60});
+    EXPECT_EQ(UPG_ERASED, f.link.mUpgState) << "a refusal answers only the started state";
+
+    // Start acknowledgements that come late or stray.
+    struct StartAckCase {
+        uint32_t state;
+        bool mcu;
+        uint8_t status;
+        uint32_t after;
+    };
+    const StartAckCase cases[] = {
+        {UPG_IDLE, true, 0x0A, UPG_IDLE},
+        {UPG_IDLE, true, 0x60, UPG_IDLE},
+        {UPG_IDLE, false, 0x0A, UPG_IDLE},
+        {UPG_WAITING_BIN_DATA_ACK, true, 0x0A, UPG_WAITING_BIN_DATA_ACK},
+        {UPG_WAITING_BIN_DATA_ACK, false, 0x0A, UPG_WAITING_BIN_DATA_ACK},
+        {UPG_WAITING_BIN_DATA_ACK, true, 0x60, UPG_WAITING_BIN_DATA_ACK},
+        {UPG_FINISH, true, 0x60, UPG_FINISH},
+        {UPG_START, true, 0x0A, UPG_READY_FOR_DATA},
+        {UPG_START, true, 0x60, UPG_FAILED},
+        {UPG_START, false, 0x0A, UPG_READY_FOR_DATA},
+        {UPG_START, false, 0x60, UPG_FAILED},
+    };
+    for (const StartAckCase& c : cases) {
+        f.link.mUpgState = c.state;
+        if (c.mcu) {
+            Mcu({0x02, 0xEE, c.status});
+            Mcu({0xA1, 0xEE, c.status});  // the bootloader's start, acknowledged the same way
+        } else {
+            Flash({0x03, 0xEE, c.status});
+        }
+        EXPECT_EQ(c.after, f.link.mUpgState) << "state " << c.state << (c.mcu ? " mcu" : " flash") << " status "
+                                             << int(c.status);
+    }
+    f.link.mUpgState = UPG_IDLE;
     Mcu({0x0C, 0xDD, 0x07});
     EXPECT_EQ(7, f.link.mBootloaderVersion);
 }

@@ -4,12 +4,14 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <thread>
 
 namespace {
 
 constexpr uint16_t kVendorId = 0x0483;
 constexpr uint16_t kProductId = 0x5750;
 constexpr auto kUsbInterval = std::chrono::milliseconds(1);
+constexpr auto kTimedWaitLateness = std::chrono::milliseconds(3);  // how late a timed wait may wake
 
 }  // namespace
 
@@ -59,13 +61,22 @@ AmpEmulator::Handle* AmpEmulator::LiveHandle(HidHandle* dev) {
     return Alive(h) ? h : nullptr;
 }
 
-// Waits for a moment on the steady clock; false when the handle died meanwhile.
+// Waits for a moment on the steady clock; false when the handle died meanwhile. A timed wait wakes a
+// millisecond or more late under Wine, which would double a 1 ms bus interval, so the condition is
+// waited on only until shortly before the moment, and the rest is yielded away with the lock released.
 bool AmpEmulator::WaitUntil(std::unique_lock<std::mutex>& lock, Clock::time_point when, const Handle* h) {
-    while (Clock::now() < when) {
+    for (;;) {
         if (!Alive(h)) return false;
-        mChanged.wait_until(lock, when);
+        const Clock::time_point now = Clock::now();
+        if (now >= when) return true;
+        if (when - now > kTimedWaitLateness) {
+            mChanged.wait_until(lock, when - kTimedWaitLateness);
+        } else {
+            lock.unlock();
+            std::this_thread::yield();
+            lock.lock();
+        }
     }
-    return Alive(h);
 }
 
 // ---- HidBackend ----------------------------------------------------------------------------------

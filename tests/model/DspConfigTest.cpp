@@ -212,6 +212,11 @@ TEST(CrossoverSetters, ClampTypesSlopesAndFrequencies) {
     EXPECT_EQ(1, xo.hp.bypass);
     xo.SetHpSlope(4);
     EXPECT_EQ(0, xo.hp.bypass);
+    xo.SetLpSlope(9);  // above the highest order a profile can carry
+    EXPECT_EQ(MaxFilterOrder, xo.lp.slope);
+    xo.SetLpSlope(INT32_MAX);
+    EXPECT_EQ(MaxFilterOrder, xo.lp.slope);
+    EXPECT_EQ(0, xo.lp.bypass);
     EXPECT_EQ(0, xo.bpType);  // only the value constructor computes it
     xo.SetLpFreq(19);
     EXPECT_EQ(20, xo.lp.fs);

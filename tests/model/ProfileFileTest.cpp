@@ -349,6 +349,51 @@ TEST_F(ProfileFileTest, SceneProfileRoundTripRestoresEveryFieldItHolds) {
     EXPECT_EQ(std::vector<std::wstring>({L"scene.spf"}), Files());  // no temporary file left
 }
 
+// Whatever a caller hands the crossover setters, what they keep must load back: a profile saved "OK" that
+// the loader then refuses makes the whole file unreadable.
+TEST_F(ProfileFileTest, EverythingTheCrossoverSettersKeepLoadsBack) {
+    std::vector<int32_t> values;
+    for (int32_t v = -40; v <= 40; ++v) values.push_back(v);
+    for (int32_t v = 19980; v <= 20020; ++v) values.push_back(v);
+    for (int64_t v = INT32_MIN; v < INT32_MAX; v += 4294967295LL / 97) values.push_back(int32_t(v));
+    values.push_back(INT32_MAX);
+    using Setter = void (Crossover::*)(int32_t);
+    const std::pair<const char*, Setter> setters[] = {
+        {"SetHpFreq", &Crossover::SetHpFreq},     {"SetLpFreq", &Crossover::SetLpFreq},
+        {"SetHpType", &Crossover::SetHpType},     {"SetLpType", &Crossover::SetLpType},
+        {"SetHpSlope", &Crossover::SetHpSlope},   {"SetLpSlope", &Crossover::SetLpSlope},
+        {"SetHpBypass", &Crossover::SetHpBypass}, {"SetLpBypass", &Crossover::SetLpBypass},
+    };
+    for (const auto& [name, setter] : setters) {
+        for (size_t first = 0; first < values.size(); first += OutputCount) {
+            auto source = std::make_unique<DspConfig>();
+            for (size_t n = 0; n < OutputCount && first + n < values.size(); ++n)
+                (source->channels[n].crossover.*setter)(values[first + n]);
+            JsonPtr root(cJSON_Parse(SceneText(*source).c_str()));
+            auto block = std::make_unique<SceneProfileBlock>();
+            ASSERT_TRUE(ParseSceneProfile(root.get(), *block)) << name << " from value " << values[first];
+            for (int n = 0; n < OutputCount; ++n) {
+                const Crossover& kept = source->channels[n].crossover;
+                const Crossover& loaded = block->record.channels[n].crossover;
+                ASSERT_EQ(FilterText(kept.hp) + FilterText(kept.lp), FilterText(loaded.hp) + FilterText(loaded.lp))
+                    << name << " output " << n;
+            }
+        }
+    }
+
+    // Through the files as the application writes and reads them.
+    auto source = std::make_unique<DspConfig>(), target = std::make_unique<DspConfig>();
+    for (ChannelConfig& channel : source->channels) {
+        channel.crossover.SetHpSlope(INT32_MAX);
+        channel.crossover.SetLpFreq(INT32_MIN);
+        channel.crossover.SetHpType(-7);
+    }
+    ProfileFile file(kOwner);
+    file.SaveSceneProfile(*source, Path(L"extremes.spf").c_str());
+    ASSERT_TRUE(file.LoadSceneProfile(Path(L"extremes.spf").c_str(), *target));
+    EXPECT_EQ(SceneText(*source), SceneText(*target));
+}
+
 TEST_F(ProfileFileTest, SceneProfileIsOneLineInTheFixedKeyOrder) {
     auto c = std::make_unique<DspConfig>();
     c->mainVolume = 20;
@@ -428,6 +473,51 @@ TEST_F(ProfileFileTest, KeysAreFoundWhateverTheirLetterCase) {
     EXPECT_EQ(SceneText(*source), SceneText(*target));
 }
 
+TEST_F(ProfileFileTest, ARefusedFileNamesTheFirstValueRefusedAndWhy) {
+    struct WhyCase {
+        bool whole;
+        Edit edit;
+        const char* why;
+    };
+    const WhyCase cases[] = {
+        {false, [](cJSON* r) { Set(At(At(At(At(r, "channels"), 3), "crossover"), "lp"), "slope", cJSON_CreateNumber(9)); },
+         "channels[3].crossover.lp.slope: 9 is outside 0..8"},
+        {false, [](cJSON* r) { Set(Band(r, 1, 3), "freq", cJSON_CreateNumber(70000)); },
+         "channels[1].eqArray[3].freq: 70000 is outside 0..65535"},
+        {false, [](cJSON* r) { cJSON_ReplaceItemInArray(At(r, "outputs"), 4, cJSON_CreateNumber(99)); },
+         "outputs[4]: 99 is outside 0..24"},
+        {false, [](cJSON* r) { cJSON_DeleteItemFromArray(At(r, "channels"), 9); }, "channels: 9 items where 10 belong"},
+        {false, [](cJSON* r) { EditChannel(r, 6, "gain", cJSON_CreateString("-3")); },
+         "channels[6].gain: not a finite number a float can hold"},
+        {false, [](cJSON* r) { cJSON_DeleteItemFromObject(r, "inMixPhase"); }, "inMixPhase: missing"},
+        {false, [](cJSON* r) { Set(r, "model", cJSON_CreateNumber(95)); }, "model: 95, not 94"},
+        {false, [](cJSON* r) { Set(r, "inputs", cJSON_CreateObject()); }, "inputs: not an array"},
+        {true, [](cJSON* r) { cJSON_ReplaceItemInArray(At(r, "sceneName"), 3, cJSON_CreateNumber(3)); },
+         "sceneName[3]: not a string"},
+        {true, [](cJSON* r) { Set(At(At(At(At(r, "sceneArray"), 9), "channels"), 9), "eqSize", cJSON_CreateNumber(99)); },
+         "sceneArray[9].channels[9].eqSize: 99 is outside 0..11"},
+        {true, [](cJSON* r) { cJSON_ReplaceItemInArray(At(At(r, "currentProfile"), "linkOutputs"), 2, cJSON_CreateNumber(10)); },
+         "currentProfile.linkOutputs[2]: 10 is outside -1..9"},
+    };
+    ProfileFile file(kOwner);
+    auto live = std::make_unique<DspConfig>();
+    std::vector<DspConfig> scenes(10);
+    SceneNameSlot names[10];
+    for (const WhyCase& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::wstring path = SavedAndEdited(c.whole, c.edit);
+        EXPECT_FALSE(c.whole ? file.LoadWholeProfile(path.c_str(), *live, scenes.data(), names)
+                             : file.LoadSceneProfile(path.c_str(), *live));
+        EXPECT_EQ(c.why, ProfileFailure());
+    }
+    Write(Path(L"raw"), "{\"model\":94,");
+    EXPECT_FALSE(file.LoadSceneProfile(Path(L"raw").c_str(), *live));
+    EXPECT_EQ("not JSON (from byte 12)", ProfileFailure());
+    file.SaveSceneProfile(*live, Path(L"good.spf").c_str());
+    EXPECT_TRUE(file.LoadSceneProfile(Path(L"good.spf").c_str(), *live));
+    EXPECT_EQ("", ProfileFailure());
+}
+
 TEST_F(ProfileFileTest, EveryFailureTellsWhyAndChangesNothing) {
     ProfileFile file(kOwner);
     auto live = std::make_unique<DspConfig>();
@@ -449,6 +539,7 @@ TEST_F(ProfileFileTest, EveryFailureTellsWhyAndChangesNothing) {
         bool loaded = c.whole ? file.LoadWholeProfile(path.c_str(), *live, scenes.data(), names)
                               : file.LoadSceneProfile(path.c_str(), *live);
         EXPECT_FALSE(loaded);
+        EXPECT_FALSE(ProfileFailure().empty()) << "a refused file says why";
         EXPECT_EQ(std::vector<std::wstring>({c.message}), messages_);
         EXPECT_EQ(c.log, log_.Text().substr(logBefore));
         EXPECT_TRUE(before == Bytes(live.get(), sizeof(DspConfig)));
