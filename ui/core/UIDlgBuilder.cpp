@@ -9,6 +9,7 @@
 
 #include <cwchar>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 #include <vector>
@@ -184,6 +185,33 @@ int ChildCount(CControlUI* parent) {
     return container ? container->GetCount() : 0;
 }
 
+// The outermost builder is the boundary of a build: a failure anywhere below it (a limit, or an
+// allocation or other exception) becomes a null result with the reason in error and nothing of the
+// build left behind. The builders of included layouts pass an exception on to it.
+CControlUI* GuardedBuild(CUIString& error, CControlUI* parent, const std::function<CControlUI*()>& build) {
+    error.Clear();
+    const BuildBudget budget;
+    const int childrenBefore = ChildCount(parent);
+    CControlUI* root = nullptr;
+    try {
+        root = build();
+    } catch (const std::bad_alloc&) {
+        if (!budget.IsOwner()) throw;
+        BuildBudget::Fail(L"out of memory while building the layout");
+    } catch (const std::exception& e) {
+        if (!budget.IsOwner()) throw;
+        CUIString why;
+        why.Format(L"the layout build failed: %hs", e.what());
+        BuildBudget::Fail(why);
+    }
+    if (!budget.IsOwner() || !BuildBudget::Failed()) return root;
+    error = budget.Error();
+    LogPrintW(L"CUIBuilder::Create: %ls\n", error.Data());
+    if (!parent) delete root;
+    RemoveAddedChildren(parent, childrenBefore);
+    return nullptr;
+}
+
 // ---- attaching a new control to its parent
 
 enum class Attach { Done, Refused, NoContainer };
@@ -195,40 +223,19 @@ CUIBuilder::CUIBuilder() { RegisterCoreControlClasses(); }
 // ---------------------------------------------------------------------------------------------------
 // Loading.
 
-// The outermost builder is the boundary of a build: it turns a failure anywhere below it (a limit, or
-// an allocation or other exception) into a null result with nothing of the build left behind. Inner
-// builders (of included layouts) pass an exception on to it.
 CControlUI* CUIBuilder::Create(const wchar_t* layout, const wchar_t* resourceType, IDialogBuilderCallback* callback,
                                CPaintManagerUI* manager, CControlUI* parent) {
     if (!layout) return nullptr;
-    m_sError.Clear();
     const LayoutInProgress inProgress(LayoutKey(layout));
-    const BuildBudget budget;
-    const int childrenBefore = ChildCount(parent);
-    CControlUI* root = nullptr;
-    try {
+    CControlUI* root = GuardedBuild(m_sError, parent, [&]() -> CControlUI* {
         if (!LoadLayout(layout, resourceType)) {
             LogPrintW(L"CUIBuilder::Create: layout not loaded: %ls %ls\n", GetLastErrorMessage(), GetLastErrorLocation());
-            m_xml.Release();
             return nullptr;
         }
-        root = Build(callback, manager, parent);
-    } catch (const std::bad_alloc&) {
-        if (!budget.IsOwner()) throw;
-        BuildBudget::Fail(L"out of memory while building the layout");
-    } catch (const std::exception& e) {
-        if (!budget.IsOwner()) throw;
-        CUIString why;
-        why.Format(L"the layout build failed: %hs", e.what());
-        BuildBudget::Fail(why);
-    }
+        return Build(callback, manager, parent);
+    });
     m_xml.Release();
-    if (!budget.IsOwner() || !BuildBudget::Failed()) return root;
-    m_sError = budget.Error();
-    LogPrintW(L"CUIBuilder::Create: %ls\n", m_sError.Data());
-    if (!parent) delete root;
-    RemoveAddedChildren(parent, childrenBefore);
-    return nullptr;
+    return root;
 }
 
 bool CUIBuilder::LoadLayout(const wchar_t* layout, const wchar_t* resourceType) {
@@ -253,27 +260,7 @@ bool CUIBuilder::LoadResourceLayout(const wchar_t* id, const wchar_t* resourceTy
 }
 
 CControlUI* CUIBuilder::Create(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent) {
-    m_sError.Clear();
-    const BuildBudget budget;
-    const int childrenBefore = ChildCount(parent);
-    CControlUI* root = nullptr;
-    try {
-        root = Build(callback, manager, parent);
-    } catch (const std::bad_alloc&) {
-        if (!budget.IsOwner()) throw;
-        BuildBudget::Fail(L"out of memory while building the layout");
-    } catch (const std::exception& e) {
-        if (!budget.IsOwner()) throw;
-        CUIString why;
-        why.Format(L"the layout build failed: %hs", e.what());
-        BuildBudget::Fail(why);
-    }
-    if (!budget.IsOwner() || !BuildBudget::Failed()) return root;
-    m_sError = budget.Error();
-    LogPrintW(L"CUIBuilder::Create: %ls\n", m_sError.Data());
-    if (!parent) delete root;
-    RemoveAddedChildren(parent, childrenBefore);
-    return nullptr;
+    return GuardedBuild(m_sError, parent, [&] { return Build(callback, manager, parent); });
 }
 
 CControlUI* CUIBuilder::Build(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent) {
