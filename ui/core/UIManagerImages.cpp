@@ -18,7 +18,7 @@ TImageRecord* ImageAt(const CUIStringMap& images, int index) {
 }
 
 constexpr int kMinDpiSuffix = 25;
-constexpr int kMaxDpiSuffix = 1000;
+constexpr int kMaxDpiSuffix = 400;
 
 // "dir/a.b@150.png" -> "dir/a.b.png" and 150; false when the file name carries no scale before its
 // extension.
@@ -36,6 +36,13 @@ bool SplitDpiSuffix(const wchar_t* name, CUIString& plain, int& percent) {
     const CUIString whole(name);
     plain = whole.Prefix(static_cast<int>(digits - 1 - name)) + whole.Substring(static_cast<int>(dot - name));
     return true;
+}
+
+// Where the centre of a destination pixel falls in the source, in pixels with 8 fraction bits, measured
+// from the centre of the first source pixel (never before it).
+int SourcePosition(int destination, int sourceSize, int destinationSize) {
+    const long long centre = (2LL * destination + 1) * sourceSize * 128 / destinationSize;
+    return std::max(0, static_cast<int>(centre) - 128);
 }
 
 // One channel of a premultiplied pixel (shift 0, 8, 16, 24) interpolated between four neighbours with
@@ -59,13 +66,12 @@ TImageRecord* ScaleImage(const TImageRecord& source, int percent) {
     const auto* in = reinterpret_cast<const DWORD*>(source.currentPixels);
     auto* out = reinterpret_cast<DWORD*>(bits);
     for (int y = 0; y < height; ++y) {
-        // Pixel centres map onto pixel centres; 8 fraction bits.
-        const int sy = std::max(0, static_cast<int>((static_cast<long long>(2 * y + 1) * source.height * 128) / height) - 128);
+        const int sy = SourcePosition(y, source.height, height);
         const int y0 = std::min(sy >> 8, source.height - 1);
         const int y1 = std::min(y0 + 1, source.height - 1);
         const DWORD fy = static_cast<DWORD>(sy & 0xFF);
         for (int x = 0; x < width; ++x) {
-            const int sx = std::max(0, static_cast<int>((static_cast<long long>(2 * x + 1) * source.width * 128) / width) - 128);
+            const int sx = SourcePosition(x, source.width, width);
             const int x0 = std::min(sx >> 8, source.width - 1);
             const int x1 = std::min(x0 + 1, source.width - 1);
             const DWORD fx = static_cast<DWORD>(sx & 0xFF);
