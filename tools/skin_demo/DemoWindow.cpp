@@ -12,7 +12,7 @@ namespace SkinDemo {
 namespace {
 
 constexpr UINT kSelfCheckMessage = WM_APP + 40;
-constexpr UINT_PTR kWatchdogTimer = 4000;  // far above the ids the paint manager gives its controls
+constexpr UINT_PTR kWatchdogTimer = 4000;  // below the ids the paint manager keeps for its controls
 constexpr UINT kWatchdogMilliseconds = 20000;
 
 struct TPixelCheck {
