@@ -5,5 +5,7 @@
 namespace SkinUI {
 
 void RegisterControlClasses();
+// The registrar of each control family, called by RegisterControlClasses.
+void RegisterPlatformControlClasses();
 
 }  // namespace SkinUI
