@@ -3,6 +3,7 @@
 #include "UIActiveX.h"
 #include "UIControlFactory.h"
 #include "UIControls.h"
+#include "UIRichEdit.h"
 
 namespace SkinUI {
 
@@ -11,6 +12,7 @@ namespace {
 void RegisterPlatformClasses(CControlFactory& factory) {
     static const TControlClass kClasses[] = {
         {L"CActiveXUI", &CActiveXUI::CreateControl},
+        {L"CRichEditUI", &CRichEditUI::CreateControl},
     };
     factory.RegistControls(kClasses, sizeof(kClasses) / sizeof(kClasses[0]));
 }
