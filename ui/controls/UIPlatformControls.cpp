@@ -3,7 +3,9 @@
 #include "UIActiveX.h"
 #include "UIControlFactory.h"
 #include "UIControls.h"
+#include "UIFlash.h"
 #include "UIRichEdit.h"
+#include "UIWebBrowser.h"
 
 namespace SkinUI {
 
@@ -13,6 +15,8 @@ void RegisterPlatformClasses(CControlFactory& factory) {
     static const TControlClass kClasses[] = {
         {L"CActiveXUI", &CActiveXUI::CreateControl},
         {L"CRichEditUI", &CRichEditUI::CreateControl},
+        {L"CWebBrowserUI", &CWebBrowserUI::CreateControl},
+        {L"CFlashUI", &CFlashUI::CreateControl},
     };
     factory.RegistControls(kClasses, sizeof(kClasses) / sizeof(kClasses[0]));
 }
