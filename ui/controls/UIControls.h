@@ -6,4 +6,7 @@ namespace SkinUI {
 
 void RegisterControlClasses();
 
+// One registrar per family group.
+void RegisterStandardControlClasses();  // label, button, option, check box, progress, slider, edit, combo
+
 }  // namespace SkinUI
