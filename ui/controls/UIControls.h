@@ -6,4 +6,7 @@ namespace SkinUI {
 
 void RegisterControlClasses();
 
+// One registrar per control family, called by RegisterControlClasses.
+void RegisterListControlClasses();
+
 }  // namespace SkinUI
