@@ -7,6 +7,7 @@ namespace SkinUI {
 // Each control family adds its own registrar (one line each) so the families stay independent.
 void RegisterControlClasses() {
     RegisterStandardControlClasses();
+    RegisterListControlClasses();
 }
 
 }  // namespace SkinUI
