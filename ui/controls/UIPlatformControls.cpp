@@ -3,7 +3,11 @@
 #include "UIActiveX.h"
 #include "UIControlFactory.h"
 #include "UIControls.h"
+#include "UIDateTime.h"
 #include "UIFlash.h"
+#include "UIHotKey.h"
+#include "UIIPAddress.h"
+#include "UIIPAddressEx.h"
 #include "UIRichEdit.h"
 #include "UIWebBrowser.h"
 
@@ -17,6 +21,10 @@ void RegisterPlatformClasses(CControlFactory& factory) {
         {L"CRichEditUI", &CRichEditUI::CreateControl},
         {L"CWebBrowserUI", &CWebBrowserUI::CreateControl},
         {L"CFlashUI", &CFlashUI::CreateControl},
+        {L"CHotKeyUI", &CHotKeyUI::CreateControl},
+        {L"CDateTimeUI", &CDateTimeUI::CreateControl},
+        {L"CIPAddressUI", &CIPAddressUI::CreateControl},
+        {L"CIPAddressExUI", &CIPAddressExUI::CreateControl},
     };
     factory.RegistControls(kClasses, sizeof(kClasses) / sizeof(kClasses[0]));
 }
