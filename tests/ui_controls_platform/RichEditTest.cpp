@@ -189,8 +189,10 @@ TEST_F(RichEditTest, HostAnswersOnlyItsOwnInterfacesAndKeepsTimersApart) {
     struct {
         const IID* iid;
         HRESULT expected;
-    } const queries[] = {
-        {&IID_IUnknown, S_OK}, {&kIidTextHost, S_OK}, {&IID_IDispatch, E_NOINTERFACE}, {&kIidTextServices, E_NOINTERFACE}};
+    } const queries[] = {{&IID_IUnknown, S_OK},
+                         {&kIidTextHost, S_OK},
+                         {&IID_IDispatch, E_NOINTERFACE},
+                         {&kIidTextServices, E_NOINTERFACE}};
     for (const auto& q : queries) {
         const ULONG held = host->AddRef() - 1;
         host->Release();

@@ -475,8 +475,9 @@ LONG CRichEditUI::NaturalTextHeight() const {
     SIZEL extent = {-1, -1};
     LONG width = client.right - client.left;
     LONG height = 0;
-    m_pTwh->GetTextServices()->TxGetNaturalSize(DVASPECT_CONTENT, m_pManager ? m_pManager->GetPaintDeviceContext() : nullptr,
-                                                nullptr, nullptr, TXTNS_FITTOCONTENT, &extent, &width, &height);
+    m_pTwh->GetTextServices()->TxGetNaturalSize(DVASPECT_CONTENT,
+                                                m_pManager ? m_pManager->GetPaintDeviceContext() : nullptr, nullptr,
+                                                nullptr, TXTNS_FITTOCONTENT, &extent, &width, &height);
     return height;
 }
 
@@ -485,7 +486,8 @@ void CRichEditUI::SetPos(RECT rect, bool needInvalidate) {
     const RECT outer = GetInsetRect();
     auto innerRect = [this, &outer] {
         RECT inner = outer;
-        if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible()) inner.right -= m_pVerticalScrollBar->GetFixedWidth();
+        if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible())
+            inner.right -= m_pVerticalScrollBar->GetFixedWidth();
         if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
             inner.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
         return inner;
