@@ -256,7 +256,9 @@ TEST_F(RichEditTest, ReadOnlyFalseDoesNotClearAnEarlierReadOnly) {
         EXPECT_EQ(s.bits, box.GetWinStyle() & s.bits) << std::string(s.name, s.name + wcslen(s.name));
     }
     CRichEditUI single;
+    EXPECT_TRUE(single.IsMultiLine());
     single.SetAttribute(L"MultiLine", L"false");
+    EXPECT_FALSE(single.IsMultiLine());
     EXPECT_EQ(0u, single.GetWinStyle() & ES_MULTILINE);
 }
 
