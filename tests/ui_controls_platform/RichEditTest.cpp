@@ -274,6 +274,16 @@ TEST_F(RichEditTest, VerticalBarShowsOnlyWhenTheTextDoesNotFit) {
     UpdateWindow(window->GetHandle());
     Pump();
     EXPECT_TRUE(edit->GetVerticalScrollBar()->IsVisible());
+    // The engine scrolls and the bar follows it.
+    EXPECT_EQ(0, edit->GetVerticalScrollBar()->GetScrollPos());
+    edit->LineDown();
+    EXPECT_GT(edit->GetVerticalScrollBar()->GetScrollPos(), 0);
+    edit->HomeUp();
+    EXPECT_EQ(0, edit->GetVerticalScrollBar()->GetScrollPos());
+    EXPECT_EQ(0, edit->SendEngineMessage(EM_GETFIRSTVISIBLELINE, 0, 0));
+    // Dragging the bar scrolls the text.
+    edit->SetScrollPos({0, 40});
+    EXPECT_GT(edit->SendEngineMessage(EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
 TEST_F(RichEditTest, EmptyUnfocusedBoxShowsItsTip) {
