@@ -146,6 +146,19 @@ TEST_F(RichEditTest, ReturnKeyFollowsTheWantFlags) {
     }
 }
 
+TEST_F(RichEditTest, TabGoesIntoTheTextOnlyWithWantTab) {
+    for (const bool wantTab : {true, false}) {
+        CRichEditUI* edit = Open(wantTab ? L"" : L"wanttab=\"false\"");
+        ASSERT_TRUE(edit->HasEngine());
+        Focus(edit);
+        MSG tab = {window->GetHandle(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
+        const bool consumed = CPaintManagerUI::PreTranslateMessage(&tab);
+        EXPECT_EQ(!wantTab, consumed) << "wanttab " << wantTab;
+        if (!consumed) Key(VK_TAB, L'\t');
+        EXPECT_EQ(wantTab ? 1u : 0u, Normalised(edit->GetText()).size()) << "wanttab " << wantTab;
+    }
+}
+
 TEST_F(RichEditTest, SettingTextFromTheChangeHandlerDoesNotLoop) {
     CRichEditUI* edit = Open(L"");
     ASSERT_TRUE(edit->HasEngine());
