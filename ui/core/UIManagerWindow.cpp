@@ -635,8 +635,8 @@ bool CPaintManagerUI::HandleLoopMessage(UINT message, WPARAM wParam, LPARAM lPar
         if (wParam != VK_TAB) return false;
         CControlUI* focus = m_pFocus;
         if (focus && focus->IsVisible() && focus->IsEnabled() &&
-            ((ClassContains(focus, L"RichEditUI") && focus->IsWantTab()) || ClassContains(focus, L"WkeWebkitUI")))
-            return false;  // the control takes the Tab key itself
+            (focus->IsWantTab() || ClassContains(focus, L"WkeWebkitUI")))
+            return false;  // the control takes the Tab key itself (a rich edit's class text is "RichEdit")
         MoveTabFocus(GetKeyState(VK_SHIFT) >= 0);
         return true;
     }
