@@ -193,10 +193,10 @@ def amplifier_panel():
               normalimage=img("mute_off", dest="4,3,20,19"), hotimage=img("mute_hot", dest="4,3,20,19"),
               selectedimage=img("mute_on", dest="4,3,20,19"), tooltip="${mute}"),
           height=22, childpadding=6),
-        H(switch("btn_amp_onoff", "${amp_on}"), switch("btn_rem_out1_onoff", "${rem_out1_on}"),
-          switch("btn_rem_out2_onoff", "${rem_out2_on}"), height=22, childpadding=6),
-        H(switch("btn_2ohm_spk", "${btn_4ohm_spk}"), switch("btn_noise_gate", "${btn_noise_gate_off}"),
+        H(switch("btn_amp_onoff", "${amp_on}"), switch("btn_noise_gate", "${btn_noise_gate_off}"),
           height=22, childpadding=6),
+        H(switch("btn_rem_out1_onoff", "${rem_out1_on}"), switch("btn_rem_out2_onoff", "${rem_out2_on}"),
+          switch("btn_2ohm_spk", "${btn_4ohm_spk}"), height=22, childpadding=6),
         name="amplifier_panel", height=115, bkcolor=PANEL, bordersize=1, bordercolor=BORDER, borderround="4,4",
         inset="8,6,8,6", childpadding=5)
 
@@ -276,6 +276,10 @@ FILTER_TYPES = [("type_bw", "${filter_butterworth}"), ("type_lr", "${filter_link
                 ("type_bessel", "${filter_bessel}")]
 
 
+def filter_types(prefix):
+    return [(f"{prefix}_{name}", text) for name, text in FILTER_TYPES]
+
+
 def slopes(prefix):
     return [(f"{prefix}_slope_{i}", "${slope_off}" if i == 0 else f"{6 * i} dB") for i in range(9)]
 
@@ -283,14 +287,14 @@ def slopes(prefix):
 def eq_tools():
     def filter_group(kind, label):
         return [Lbl(text=label, width=30, font=4, textcolor=SECONDARY, align="right"),
-                combo(f"{kind}_type", 112, FILTER_TYPES),
-                combo(f"{kind}_slop", 72, slopes(kind), selected=0 if kind == "hp" else 0),
-                Edt(name=f"{kind}_freq", width=64, text="20Hz" if kind == "hp" else "20000Hz")]
+                combo(f"{kind}_type", 104, filter_types(kind)),
+                combo(f"{kind}_slop", 68, slopes(kind)),
+                Edt(name=f"{kind}_freq", width=62, text="20Hz" if kind == "hp" else "20000Hz")]
     return H(
         Lbl(name="label_channel_name", text="CH1", width=44, font=2, textcolor=ACCENT),
         SBtn(name="btn_arg_eq", text="${geq_mode}", width=60),
-        Btn(name="btn_bypass", text="${bypass_eq}", width=96),
-        Btn(name="btn_reset_eq", text="${reset_eq}", width=96),
+        Btn(name="btn_bypass", text="${bypass_eq}", width=88),
+        Btn(name="btn_reset_eq", text="${reset_eq}", width=84),
         gap(),
         *filter_group("hp", "${high_pass}"),
         gap(8),
@@ -372,7 +376,7 @@ def output_column(n):
           height=20, childpadding=4),
         Opt(name=f"ch_phase_{n}", userdata=n, text="${positive_phase}", height=20, font=1,
             selectedbkcolor="#FF3A2F14", selectedtextcolor=ACCENT),
-        H(Lbl(name=f"delay_lable_{n}", text="${delay}", font=1),
+        H(Lbl(name=f"delay_lable_{n}", text="", bkimage=img("delay", dest="0,2,16,18"), tooltip="${delay}"),
           Sld(name=f"slider_ch_delay_{n}", userdata=n, min=0, max=15000, value=0, step=21, padding="0,2,0,2",
               visible="false"),
           Edt(name=f"edit_ch_delay_{n}", userdata=n, width=62, height=20, font=1, text="0.000 ms",

@@ -81,6 +81,10 @@ void CSkinViewWindow::Set(const wchar_t* name, const wchar_t* attribute, const w
 // every kind of state shows.
 void CSkinViewWindow::ApplyDemoState() {
     wchar_t name[64], text[64];
+    if (_wcsicmp(m_options.layout.c_str(), L"XML_MSG") == 0) {
+        Set(L"MessageText", L"text", L"${factory_default_tips}");
+        return;
+    }
     if (!IsMainLayout()) return;
     Set(L"btnConnect", L"text", L"${btn_connected}");
     Set(L"btnConnect", L"selected", L"true");

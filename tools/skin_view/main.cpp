@@ -3,7 +3,7 @@
 // LAYOUT is a layout id of the skin's resource table (default XML_MAIN). --dpi applies a DPI (96 = 100 %);
 // --plain shows the layout as built, without the demonstration values; --shot saves the client area
 // after the first painting and closes. The exit code is 0 when the window opened (and, with --shot,
-// the picture was saved and shows more than a handful of colours).
+// the picture was saved, shows more than a handful of colours and, for the main window, has its size).
 #include "SkinViewWindow.h"
 #include "UIControls.h"
 
@@ -75,6 +75,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                 fwprintf(stdout, L"shot %ls: %dx%d, %d colours\n", options.shotPath.c_str(), shot.width, shot.height,
                          shot.colours);
                 exitCode = shot.saved && shot.colours >= 16 ? 0 : 1;
+                // The main window opens at 1230 x 650 and follows the DPI.
+                const int percent = MulDiv(options.dpi, 100, 96);
+                if (window.IsMainLayout() &&
+                    (shot.width != MulDiv(1230, percent, 100) || shot.height != MulDiv(650, percent, 100))) {
+                    fwprintf(stderr, L"skin_view: the main window is not 1230 x 650 at %d %%\n", percent);
+                    exitCode = 1;
+                }
             }
             for (const std::wstring& element : window.Factory().Unknown())
                 fwprintf(stdout, L"stand-in for unknown element %ls\n", element.c_str());
