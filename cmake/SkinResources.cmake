@@ -10,15 +10,15 @@
 #
 #   velmor_embed_skin(<target>)
 #     Embeds the archive into <target>, makes <target> depend on it and defines VELMOR_SKIN_PASSWORD.
-# Included by every directory that embeds the skin: variables belong to the including directory, so the
-# file sets them each time (no include guard).
+# The values are internal cache entries, so every directory sees them, also one that only calls the
+# function after another directory included this file.
 include(${CMAKE_CURRENT_LIST_DIR}/SkinArchive.cmake)
 
-set(VELMOR_SKIN_PASSWORD "quiet-amber-needle")
-set(VELMOR_SKIN_ARCHIVE "${CMAKE_BINARY_DIR}/resources/velmor_skin.zip")
-set(VELMOR_SKIN_TARGET velmor_skin)
+set(VELMOR_SKIN_PASSWORD "quiet-amber-needle" CACHE INTERNAL "Password of the skin archive")
+set(VELMOR_SKIN_ARCHIVE "${CMAKE_BINARY_DIR}/resources/velmor_skin.zip" CACHE INTERNAL "The packed skin")
+set(VELMOR_SKIN_TARGET velmor_skin CACHE INTERNAL "Target that packs the skin")
 # The automatic DPI choice gives 77, 96, 120, 144, 192 or 288 DPI: 80, 100, 125, 150, 200 and 300 %.
-set(VELMOR_SKIN_SCALES 80 125 150 200 300)
+set(VELMOR_SKIN_SCALES 80 125 150 200 300 CACHE INTERNAL "Image scales besides 100 %")
 
 function(velmor_embed_skin target)
   velmor_embed_archive(${target} ARCHIVE "${VELMOR_SKIN_ARCHIVE}" DEPENDS ${VELMOR_SKIN_TARGET})

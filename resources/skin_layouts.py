@@ -88,7 +88,7 @@ def theme():
         "Button": button,
         "Option": dict(button, selectedbkcolor=ACCENT, selectedtextcolor=ON_ACCENT, hottextcolor=TEXT),
         "SButton": dict(button, selectedbkcolor=ACCENT, selectedtextcolor=ON_ACCENT),
-        "CheckBox": dict(height=20, textcolor=TEXT, disabledtextcolor=DISABLED, textpadding="20,0,0,0",
+        "CheckBox": dict(height=20, align="left", textcolor=TEXT, disabledtextcolor=DISABLED, textpadding="20,0,0,0",
                          normalimage=img("check_off", dest="0,3,14,17"),
                          hotimage=img("check_off_hot", dest="0,3,14,17"),
                          disabledimage=img("check_disabled", dest="0,3,14,17"),
@@ -113,6 +113,14 @@ def theme():
     for name, value in defaults.items():
         nodes.append(Node("Default", name=name, value=alist(**value)))
     return nodes
+
+
+# An option drawn as a check box (its group makes the choices exclusive).
+CHECK_LOOK = dict(bkcolor="#00000000", hotbkcolor="#00000000", pushedbkcolor="#00000000", bordersize=0,
+                  selectedbkcolor="#00000000", selectedtextcolor=TEXT, textcolor=TEXT, textpadding="22,0,0,0",
+                  align="left", normalimage=img("check_off", dest="0,5,14,19"),
+                  hotimage=img("check_off_hot", dest="0,5,14,19"), selectedimage=img("check_on", dest="0,5,14,19"),
+                  selectedhotimage=img("check_on_hot", dest="0,5,14,19"))
 
 
 def window(root, **kw):
@@ -438,6 +446,126 @@ def loading_layout():
     return window(root, size="260,140", roundcorner="6,6")
 
 
+def dialog(name_title, title, body, buttons, size, **kw):
+    """A dialog: caption with title and close button, a body, a row of buttons on the right."""
+    root = V(dialog_caption(name_title, title), body,
+             H(gap(), *buttons, height=52, inset="20,8,20,16", childpadding=8),
+             name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER, **kw)
+    return window(root, size=size, caption="0,0,0,40", roundcorner="6,6")
+
+
+def scene_layout():
+    rows = []
+    for i in range(10):
+        rows.append(Node("ListContainerElement",
+                         H(Lbl(text=str(i + 1), width=56, align="center", textcolor=SECONDARY),
+                           Lbl(name="value", text="", textcolor=TEXT, endellipsis="true"),
+                           bkcolor="#D91D2127"),
+                         name=f"listitem{i + 1}", height=30, inset="4,0,0,0"))
+    header = Node("ListHeader",
+                  Node("ListHeaderItem", text="${scene_no}", width=60, textcolor=SECONDARY, font=1,
+                       textpadding="4,0,0,0", align="center"),
+                  Node("ListHeaderItem", text="${scene_name}", width=320, textcolor=SECONDARY, font=1,
+                       textpadding="4,0,0,0"),
+                  name="list_header", height=25, bkcolor=RAISED, bordersize="0,0,0,1", bordercolor=BORDER)
+    listview = Node("List", header, *rows, name="listview", bkcolor=PLOT, bordersize=1, bordercolor=BORDER,
+                    itemhotbkcolor=HOVER, itemselectedbkcolor=HOVER, itemtextcolor=TEXT, itemselectedtextcolor=TEXT,
+                    itemhottextcolor=TEXT, itemlinecolor=BORDER, vscrollbar="false")
+    body = V(listview, Lbl(name="MessageText", text="", visible="false"), inset="16,12,16,0")
+    return dialog("MessageTitle", "${load_scene}", body,
+                  [secondary("cancel_btn", "${exit}"), primary("confirm_btn", "${load}")], "440,470")
+
+
+def name_layout():
+    body = V(Lbl(name="MessageText", text="${scene_name_prompt}", height=22, textcolor=TEXT),
+             Edt(name="name_edt", maxchar=7, height=26, align="left", textpadding="6,3,6,3"),
+             inset="20,14,20,0", childpadding=8)
+    return dialog("MessageTitle", "${scene_name_title}", body,
+                  [secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
+                   primary("confirm_btn", "${confirm}")], "380,190")
+
+
+def checkbox_msg_layout():
+    body = V(Lbl(name="MessageText", text="${link_tips}", textcolor=TEXT, wordbreak="true", height=40),
+             Opt(name="check_box_0", text="${copy_left_to_right}", group="copy_side", height=24, font=0,
+                 **CHECK_LOOK),
+             Opt(name="check_box_1", text="${copy_right_to_left}", group="copy_side", height=24, font=0,
+                 **CHECK_LOOK),
+             inset="20,16,20,0", childpadding=6)
+    return dialog("MessageTitle", "${tips}", body,
+                  [secondary("cancel_btn", "${cancel}"), primary("confirm_btn", "${confirm}")], "440,240")
+
+
+def about_layout():
+    body = V(H(Ctl(width=22, height=22, bkimage=img("logo")),
+               Lbl(name="company_title", text="VR ZOD Evoda", visible="false"),
+               Lbl(text="VR ZOD Evoda", font=3, textcolor=TEXT, padding="10,0,0,0"), height=24),
+             Lbl(name="fw_version", text="KTR3.500DSP", textcolor=TEXT, height=22),
+             Lbl(name="soft_version", text="${soft_version}", height=22),
+             Lbl(name="inner_fw_version", text="${inner_fw_version}", height=22),
+             inset="24,18,24,0", childpadding=6)
+    return dialog("MessageTitle", "${about_title}", body, [primary("confirm_btn", "${confirm}")], "420,250")
+
+
+def progress(name):
+    return Node("Progress", name=name, height=8, min=0, max=100, value=0, bkcolor=PLOT, forecolor=ACCENT,
+                borderround="4,4")
+
+
+def update_fw_layout():
+    body = V(Lbl(text="${firmware_file}", height=20, font=1),
+             H(Edt(name="file_path_edt", readonly="true", align="left", height=26, textpadding="6,3,6,3",
+                   tipvalue="${choose_firmware_file}", tipvaluecolor=DISABLED),
+               Btn(name="file_btn", text="${browse}", width=96, height=26), height=26, childpadding=8),
+             progress("progress"),
+             Lbl(name="update_tips", text="", textcolor=TEXT, height=22),
+             inset="20,14,20,0", childpadding=8)
+    return dialog("MessageTitle", "${update_fw_title}", body,
+                  [secondary("cancel_btn", "${cancel}"), primary("update_btn", "${start_update}")], "560,250")
+
+
+def force_update_layout():
+    def stage(label, name, file):
+        return V(H(Lbl(text=label, width=110, font=4), Lbl(name=file, text="", font=1, endellipsis="true"),
+                   height=20),
+                 progress(name), height=34, childpadding=6)
+    body = V(Lbl(text="${force_update_text}", textcolor=TEXT, wordbreak="true", height=36),
+             stage("${mcu_firmware}", "mcu_progress", "mcu_file"),
+             stage("${dsp_firmware}", "flash_progress", "flash_file"),
+             Chk(name="check_box_facotry", text="${factory_after_update}", height=22),
+             Lbl(name="update_tips", text="", textcolor=ACCENT, height=22),
+             inset="20,14,20,0", childpadding=10)
+    return dialog("MessageTitle", "${force_update_title}", body,
+                  [secondary("cancel_btn", "${cancel}"), primary("update_btn", "${start_update}")], "580,320")
+
+
+def mem_layout():
+    def row(label, name):
+        return H(Lbl(text=label, width=80), Edt(name=name, align="left", height=26, textpadding="6,3,6,3",
+                                                text="0x00000000"), height=26, childpadding=8)
+    body = V(row("${address}", "addr_edit"), row("${data}", "data_edit"), inset="20,16,20,0", childpadding=10)
+    return dialog("MessageTitle", "${mem_title}", body,
+                  [secondary("read_btn", "${read}"), primary("write_btn", "${write}")], "380,200")
+
+
+def poweroff_layout():
+    body = V(H(Sld(name="slider_poweroff_delay", min=0, max=1000, value=0, step=10, padding="0,5,0,5"),
+               Edt(name="value_edt", width=80, text="0 ms"), height=26, childpadding=10),
+             inset="20,22,20,0")
+    return dialog("MessageTitle", "${poweroff_title}", body,
+                  [secondary("cancel_btn", "${cancel}"), primary("confirm_btn", "${confirm}")], "400,170")
+
+
+def link_select_layout():
+    sides = H(Opt(name="check_box_left", text="${copy_left_to_right}", group="link_side", selected="true"),
+              Opt(name="check_box_right", text="${copy_right_to_left}", group="link_side"),
+              height=26, childpadding=8)
+    pairs = [Chk(name=f"check_box_{c}", text=f"CH{2 * c + 1} -> CH{2 * c + 2}", height=22) for c in range(4)]
+    body = V(sides, *pairs, inset="20,14,20,0", childpadding=6)
+    return dialog("MessageTitle", "${link_select_title}", body,
+                  [secondary("cancel_btn", "${cancel}"), primary("confirm_btn", "${confirm}")], "420,290")
+
+
 # ---------------------------------------------------------------------------------------------------
 # Menus: the popups of the main page's menu buttons.
 
@@ -531,7 +659,11 @@ def advance_menu():
 # ---------------------------------------------------------------------------------------------------
 
 def resource_table():
-    layouts = [("XML_MAIN", "main.xml"), ("XML_MSG", "msg.xml"), ("XML_LOADING", "loading.xml")]
+    layouts = [("XML_MAIN", "main.xml"), ("XML_MSG", "msg.xml"), ("XML_LOADING", "loading.xml"),
+               ("XML_SENCE_PROFILE", "sence_profile.xml"), ("XML_MSG_NAME", "msg_name.xml"),
+               ("XML_CHECKBOX_MSG", "checkbox_msg.xml"), ("XML_ABOUT", "about.xml"), ("XML_UPDATE_FW", "update_fw.xml"),
+               ("XML_FORCE_UPDATE", "force_update.xml"), ("XML_MEM_WR", "mem_wr.xml"),
+               ("XML_POWEROFF_DELAY", "poweroff_delay.xml"), ("XML_LINK_SEL", "link_sel.xml")]
     # Images the code names without their folder, registered at every scale the loader asks for.
     images = ["right", "on", "off"]
     suffixes = [""] + [f"@{s}" for s in SCALES]
@@ -547,6 +679,15 @@ def main():
     write("channel_settings_6in_mixer.xml", channel_layout())
     write("msg.xml", msg_layout())
     write("loading.xml", loading_layout())
+    write("sence_profile.xml", scene_layout())
+    write("msg_name.xml", name_layout())
+    write("checkbox_msg.xml", checkbox_msg_layout())
+    write("about.xml", about_layout())
+    write("update_fw.xml", update_fw_layout())
+    write("force_update.xml", force_update_layout())
+    write("mem_wr.xml", mem_layout())
+    write("poweroff_delay.xml", poweroff_layout())
+    write("link_sel.xml", link_select_layout())
     write("output_menu.xml", output_menu())
     write("option_menu.xml", option_menu())
     write("scene_menu.xml", scene_menu())

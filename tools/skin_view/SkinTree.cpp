@@ -2,6 +2,8 @@
 
 #include "UIContainer.h"
 #include "UIControlFactory.h"
+#include "UIList.h"
+#include "UIListHeader.h"
 #include "UITextResource.h"
 
 namespace SkinView {
@@ -64,17 +66,38 @@ bool AttachChannelSettings(CPaintManagerUI& manager, IDialogBuilderCallback* cal
     return container->Add(channels);
 }
 
+namespace {
+
+CControlUI* Collect(CControlUI* control, void* found) {
+    static_cast<std::vector<CControlUI*>*>(found)->push_back(control);
+    return nullptr;  // go on through the whole tree
+}
+
+}  // namespace
+
+// The container items of every container, what the framework's own walk reaches besides, and each list's
+// header (no item of its list).
 std::vector<CControlUI*> AllControls(CControlUI* root) {
     std::vector<CControlUI*> found;
+    std::set<CControlUI*> seen;
     std::vector<CControlUI*> pending;
     if (root) pending.push_back(root);
     while (!pending.empty()) {
         CControlUI* control = pending.back();
         pending.pop_back();
+        if (!seen.insert(control).second) continue;
         found.push_back(control);
-        auto* container = static_cast<IContainerUI*>(control->GetInterface(L"IContainer"));
-        if (!container) continue;
-        for (int i = container->GetCount() - 1; i >= 0; --i) pending.push_back(container->GetItemAt(i));
+        std::vector<CControlUI*> reached;
+        control->FindControl(&Collect, &reached, UIFIND_ALL | UIFIND_ME_FIRST);
+        if (auto* container = static_cast<IContainerUI*>(control->GetInterface(L"IContainer"))) {
+            for (int i = 0; i < container->GetCount(); ++i) reached.push_back(container->GetItemAt(i));
+        }
+        if (auto* list = static_cast<IListUI*>(control->GetInterface(L"IList"))) {
+            if (list->GetHeader()) reached.push_back(list->GetHeader());
+        }
+        for (CControlUI* next : reached) {
+            if (!seen.count(next)) pending.push_back(next);
+        }
     }
     return found;
 }
