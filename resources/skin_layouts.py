@@ -566,6 +566,95 @@ def link_select_layout():
                   [secondary("cancel_btn", "${cancel}"), primary("confirm_btn", "${confirm}")], "420,290")
 
 
+def tool_caption(title, minimise=True):
+    return H(Lbl(text=title, font=2, textcolor=TEXT, endellipsis="true"),
+             caption_button("minbtn", "icon_min", HOVER) if minimise else None,
+             caption_button("closebtn", "icon_close", DANGER),
+             height=40, inset="16,0,0,0", bordersize="0,0,0,1", bordercolor=BORDER)
+
+
+def tool_window(title, body, buttons, size, minimise=True):
+    root = V(tool_caption(title, minimise), body,
+             H(gap(), *buttons, height=52, inset="16,8,16,16", childpadding=8) if buttons else None,
+             name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
+    return window(root, size=size, caption="0,0,0,40")
+
+
+def section(text):
+    return Lbl(text=text, height=20, font=4, textcolor=SECONDARY)
+
+
+def auto_cal_layout():
+    distances = [Lbl(name=f"ch_{c}: ", text="", visible="false", width=64, font=1, textcolor=SECONDARY)
+                 for c in range(10)]
+    channels = [H(Chk(name=f"ch_checkbox_{2 * r}", userdata=2 * r, text=f"CH{2 * r + 1}", selected="true"),
+                  Chk(name=f"ch_checkbox_{2 * r + 1}", userdata=2 * r + 1, text=f"CH{2 * r + 2}", selected="true"),
+                  height=20, childpadding=8) for r in range(5)]
+    effects = []
+    for row in range(3):
+        effects.append(H(*[Opt(name=f"audio_effect_{3 * row + i}", text="${audio_effect_%d}" % (3 * row + i + 1),
+                               group="audio_effect", height=24, font=1,
+                               selected="true" if row == 0 and i == 0 else None) for i in range(3)],
+                         height=24, childpadding=4))
+    left = V(Node("CurveAc", name="equalizer_ac", bkcolor=PLOT, bordersize=1, bordercolor=BORDER),
+             H(*distances, height=18, childpadding=4),
+             Lbl(name="tips", text="", textcolor=TEXT, height=22),
+             progress("progress"),
+             childpadding=8)
+    right = V(section("${irc_channels}"), *channels,
+              section("${irc_display}"),
+              H(Chk(name="display_eq", text="${irc_show_eq}", selected="true"),
+                Chk(name="display_spk", text="${irc_show_spectrum}", selected="true"), height=20, childpadding=8),
+              section("${irc_modules}"),
+              H(Chk(name="irc_eq", text="EQ", selected="true"), Chk(name="irc_delay", text="${delay}", selected="true"),
+                Chk(name="irc_phase", text="${irc_phase}", selected="true"), height=20, childpadding=6),
+              section("${irc_effect}"), *effects,
+              gap(),
+              Btn(name="start_auto_cal", text="${start_irc}", height=30, bkcolor=ACCENT, hotbkcolor=ACCENT_HOT,
+                  textcolor=ON_ACCENT, bordercolor=ACCENT, focusbordercolor=TEXT, font=4),
+              H(Btn(name="irc_save_data", text="${irc_save}"), Btn(name="irc_cancel_data", text="${irc_discard}"),
+                height=24, childpadding=8),
+              width=270, bkcolor=RAISED, borderround="4,4", inset="12,10,12,12", childpadding=6)
+    body = H(left, right, inset="16,12,16,16", childpadding=12)
+    return tool_window("${auto_cal_title}", body, None, "1000,600")
+
+
+def compressors_layout():
+    columns = []
+    for c in range(10):
+        def value(label, kind, lo, hi, step, text):
+            return [Lbl(text=label, height=18, font=1),
+                    Sld(name=f"slider_{kind}_{c}", userdata=c, min=lo, max=hi, value=lo, step=step),
+                    Edt(name=f"edit_{kind}_{c}", userdata=c, height=20, font=1, text=text, textpadding="2,1,2,1")]
+        columns.append(V(
+            Lbl(text=f"CH{c + 1}", height=22, font=4, textcolor=TEXT, align="center"),
+            Chk(name=f"box_enable_{c}", userdata=c, text="${compressor_on}", font=1),
+            *value("${threshold}", "threshold", 0, 1000, 10, "64.0dB"),
+            *value("${attack}", "attack_time", 0, 1000, 10, "1000ms"),
+            *value("${release}", "release_time", 0, 30000, 100, "30000ms"),
+            name=f"column_{c}", bkcolor=STRIP, inset="6,6,6,8", childpadding=5, borderround="3,3"))
+    body = H(*columns, inset="16,14,16,0", childpadding=6)
+    return tool_window("${compressors_title}", body,
+                       [secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
+                        primary("confirm_btn", "${confirm}")], "1000,380")
+
+
+def noise_threshold_layout():
+    groups = []
+    for i in range(8):
+        groups.append(V(Lbl(name=f"noise_{i}", text=" -100.0", height=18, font=1, align="center", textcolor=TEXT),
+                        H(gap(), Node("Progress", name=f"progress_{i}", width=12, height=0, hor="false", min=-100, max=0,
+                                      value=-100, bkcolor=PLOT, forecolor=CONNECTED, borderround="3,3"), gap()),
+                        Lbl(name=f"in_{i}", text="${input_%d}" % (i + 1), height=18, font=1, align="center"),
+                        name=f"prg_group_{i}", width=50, childpadding=4))
+    body = V(H(Lbl(text="${noise_threshold_value}", width=150), Edt(name="value_edt", width=90, text="-50dBu"),
+               gap(), height=24, childpadding=8),
+             H(*groups, gap()),
+             inset="16,14,16,0", childpadding=12)
+    return tool_window("${noise_threshold_title}", body,
+                       [secondary("cancel_btn", "${cancel}"), primary("confirm_btn", "${confirm}")], "420,360")
+
+
 # ---------------------------------------------------------------------------------------------------
 # Menus: the popups of the main page's menu buttons.
 
@@ -663,7 +752,9 @@ def resource_table():
                ("XML_SENCE_PROFILE", "sence_profile.xml"), ("XML_MSG_NAME", "msg_name.xml"),
                ("XML_CHECKBOX_MSG", "checkbox_msg.xml"), ("XML_ABOUT", "about.xml"), ("XML_UPDATE_FW", "update_fw.xml"),
                ("XML_FORCE_UPDATE", "force_update.xml"), ("XML_MEM_WR", "mem_wr.xml"),
-               ("XML_POWEROFF_DELAY", "poweroff_delay.xml"), ("XML_LINK_SEL", "link_sel.xml")]
+               ("XML_POWEROFF_DELAY", "poweroff_delay.xml"), ("XML_LINK_SEL", "link_sel.xml"),
+               ("XML_AUTO_CAL", "auto_cal.xml"), ("XML_COMPRESSORS_ON", "compressors_on.xml"),
+               ("XML_NOISE_THRESHOLD", "noise_threshold.xml")]
     # Images the code names without their folder, registered at every scale the loader asks for.
     images = ["right", "on", "off"]
     suffixes = [""] + [f"@{s}" for s in SCALES]
@@ -688,6 +779,9 @@ def main():
     write("mem_wr.xml", mem_layout())
     write("poweroff_delay.xml", poweroff_layout())
     write("link_sel.xml", link_select_layout())
+    write("auto_cal.xml", auto_cal_layout())
+    write("compressors_on.xml", compressors_layout())
+    write("noise_threshold.xml", noise_threshold_layout())
     write("output_menu.xml", output_menu())
     write("option_menu.xml", option_menu())
     write("scene_menu.xml", scene_menu())

@@ -95,6 +95,18 @@ const std::vector<TNamePattern> kLinkSelectNames = {{L"check_box_%d", 0, 3}, {L"
                                                     {L"check_box_right"}, {L"confirm_btn"}, {L"cancel_btn"},
                                                     {L"closebtn"}};
 
+const std::vector<TNamePattern> kAutoCalNames = {
+    {L"closebtn"}, {L"equalizer_ac"}, {L"tips"}, {L"progress"}, {L"display_spk"}, {L"display_eq"},
+    {L"start_auto_cal"}, {L"ch_checkbox_%d", 0, 9}, {L"audio_effect_%d", 0, 8}, {L"irc_eq"}, {L"irc_delay"},
+    {L"irc_phase"}, {L"irc_save_data"}, {L"irc_cancel_data"}, {L"ch_%d: ", 0, 9}};
+const std::vector<TNamePattern> kCompressorsNames = {
+    {L"closebtn"}, {L"column_%d", 0, 9}, {L"box_enable_%d", 0, 9}, {L"slider_threshold_%d", 0, 9},
+    {L"slider_attack_time_%d", 0, 9}, {L"slider_release_time_%d", 0, 9}, {L"edit_threshold_%d", 0, 9},
+    {L"edit_attack_time_%d", 0, 9}, {L"edit_release_time_%d", 0, 9}, {L"confirm_btn"}, {L"cancel_btn"}};
+const std::vector<TNamePattern> kNoiseNames = {{L"closebtn"}, {L"value_edt"}, {L"progress_%d", 0, 7},
+                                               {L"in_%d", 0, 7}, {L"noise_%d", 0, 7}, {L"prg_group_%d", 0, 7},
+                                               {L"confirm_btn"}, {L"cancel_btn"}};
+
 const std::vector<TNamePattern> kOutputMenuNames = {
     {L"output_item_empty"}, {L"output_menu_front"}, {L"output_menu_front_left"}, {L"output_menu_front_right"},
     {L"output_menu_rear"}, {L"output_menu_rear_left"}, {L"output_menu_rear_right"}, {L"output_menu_center"},
@@ -133,6 +145,8 @@ const TLayoutCase kLayouts[] = {
     {L"XML_ABOUT", &kAboutNames},       {L"XML_UPDATE_FW", &kUpdateNames},
     {L"XML_FORCE_UPDATE", &kForceUpdateNames}, {L"XML_MEM_WR", &kMemoryNames},
     {L"XML_POWEROFF_DELAY", &kPowerOffNames}, {L"XML_LINK_SEL", &kLinkSelectNames},
+    {L"XML_AUTO_CAL", &kAutoCalNames}, {L"XML_COMPRESSORS_ON", &kCompressorsNames},
+    {L"XML_NOISE_THRESHOLD", &kNoiseNames},
     {L"xml/output_menu.xml", &kOutputMenuNames},
     {L"xml/option_menu.xml", &kOptionMenuNames}, {L"xml/scene_menu.xml", &kSceneMenuNames},
     {L"xml/advance_menu.xml", &kAdvanceMenuNames},
@@ -155,7 +169,11 @@ const std::map<std::wstring, const wchar_t*> kKinds = {
     {L"listview", L"List"}, {L"listitem", L"ListItem"}, {L"name_edt", L"Edit"}, {L"file_path_edt", L"Edit"},
     {L"addr_edit", L"Edit"}, {L"data_edit", L"Edit"}, {L"value_edt", L"Edit"}, {L"check_box_", L"Option"},
     {L"progress", L"Progress"}, {L"mcu_progress", L"Progress"}, {L"flash_progress", L"Progress"},
-    {L"update_tips", L"Label"}, {L"mcu_file", L"Label"}, {L"flash_file", L"Label"}};
+    {L"update_tips", L"Label"}, {L"mcu_file", L"Label"}, {L"flash_file", L"Label"}, {L"tips", L"Label"},
+    {L"ch_checkbox_", L"Option"}, {L"audio_effect_", L"Option"}, {L"display_", L"Option"}, {L"irc_", L"Option"},
+    {L"irc_save_data", L"Button"}, {L"irc_cancel_data", L"Button"}, {L"start_auto_cal", L"Button"},
+    {L"box_enable_", L"Option"}, {L"progress_", L"Progress"}, {L"in_", L"Label"},
+    {L"noise_", L"Label"}};
 
 class SkinLayoutTest : public ::testing::TestWithParam<TLayoutCase> {};
 
