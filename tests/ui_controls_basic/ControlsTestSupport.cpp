@@ -55,6 +55,26 @@ HWND CControlWindow::Open(int dpi, int x, int y) {
     return hwnd;
 }
 
+void CControlWindow::Activate() {
+    SetForegroundWindow(GetHandle());
+    SetActiveWindow(GetHandle());
+    SetFocus(GetHandle());
+    // The system's answers to the activation arrive as messages.
+    for (int i = 0; i < 5; ++i) {
+        Pump();
+        Sleep(10);
+    }
+    // The window's first focus move (to its first tab stop) is done, and undone: no control has the focus.
+    for (int i = 0; i < 10 && pm().IsFocusNeeded(); ++i) {
+        InvalidateRect(GetHandle(), nullptr, FALSE);
+        UpdateWindow(GetHandle());
+        Pump();
+    }
+    pm().FocusControl(nullptr);
+    Pump();
+    recorder.Clear();
+}
+
 POINT CControlWindow::Centre(const wchar_t* name) {
     const RECT& pos = Control(name)->GetPos();
     return POINT{(pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2};

@@ -30,6 +30,8 @@ class CControlWindow : public WindowTest::CTestWindow {
 public:
     explicit CControlWindow(std::wstring layout) : CTestWindow(std::move(layout)) {}
     HWND Open(int dpi = 96, int x = 40, int y = 40);
+    // Makes the window the active one with the keyboard focus, as a user's window is.
+    void Activate();
     template <class T>
     T* Get(const wchar_t* name) {
         return dynamic_cast<T*>(Control(name));
