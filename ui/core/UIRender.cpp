@@ -2,6 +2,7 @@
 
 #include "UIImage.h"
 #include "UIManager.h"
+#include "UIRenderSurface.h"
 
 #include <objidl.h>
 #include <gdiplus.h>
@@ -178,6 +179,10 @@ void CUIRender::CheckAlphaColor(DWORD& color) {
 
 void CUIRender::DrawColor(HDC hdc, const RECT& rect, DWORD color) {
     if (color <= 0x00FFFFFF) return;
+    if (Alpha(color) == 0xFF) {
+        FillOpaqueRects(hdc, &rect, 1, color);
+        return;
+    }
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
     GpSolidFill* brush = nullptr;

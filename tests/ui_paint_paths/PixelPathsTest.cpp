@@ -1,0 +1,165 @@
+// Fast painting paths against the reference drawing they replace: the same calls are drawn once through
+// the fast path and once through the general GDI+ (or AlphaBlend) calls, on equal canvases, and every
+// byte of every pixel, alpha included, must agree.
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "UIManager.h"
+#include "UIRender.h"
+
+using namespace SkinUI;
+using namespace Gdiplus;
+
+namespace {
+
+// A 32-bit DIB section selected into a memory DC, top-down or bottom-up.
+class Surface {
+public:
+    Surface(int width, int height, DWORD fill, bool bottomUp = false) : width_(width), height_(height) {
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, bottomUp ? height : -height, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        old_ = SelectObject(dc_, bitmap_);
+        bits_ = static_cast<DWORD*>(bits);
+        bottomUp_ = bottomUp;
+        Fill(fill);
+    }
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+    ~Surface() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC dc() const { return dc_; }
+    DWORD At(int x, int y) const {
+        GdiFlush();
+        return bits_[static_cast<size_t>(bottomUp_ ? height_ - 1 - y : y) * width_ + x];
+    }
+    void Fill(DWORD argb) {
+        GdiFlush();
+        for (int i = 0; i < width_ * height_; ++i) bits_[i] = argb;
+    }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    DWORD* bits_ = nullptr;
+    int width_, height_;
+    bool bottomUp_ = false;
+};
+
+// "" when both surfaces hold the same bytes; else where and what differs first, and how many differ.
+std::string Compare(const Surface& actual, const Surface& expected) {
+    int differing = 0;
+    char first[96] = "";
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            if (actual.At(x, y) != expected.At(x, y) && differing++ == 0)
+                snprintf(first, sizeof first, "(%d, %d): %08lX instead of %08lX", x, y,
+                         static_cast<unsigned long>(actual.At(x, y)), static_cast<unsigned long>(expected.At(x, y)));
+    return differing ? std::string(first) + ", " + std::to_string(differing) + " pixels differ" : std::string();
+}
+
+// ---- the reference drawing: GDI+ on the target DC, as the general path does it
+
+void ReferenceFill(HDC dc, const RECT& r, DWORD color) {
+    GpGraphics* graphics = nullptr;
+    ASSERT_EQ(DllExports::GdipCreateFromHDC(dc, &graphics), Ok);
+    GpSolidFill* brush = nullptr;
+    DllExports::GdipCreateSolidFill(color, &brush);
+    DllExports::GdipFillRectangleI(graphics, brush, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    DllExports::GdipDeleteBrush(brush);
+    DllExports::GdipDeleteGraphics(graphics);
+}
+
+// Clips a DC to two separate rectangles, or to a rounded rectangle; none leaves it unclipped.
+enum class ClipKind { None, TwoPieces, Round };
+
+void ApplyClip(HDC dc, ClipKind kind) {
+    HRGN region = nullptr;
+    if (kind == ClipKind::TwoPieces) {
+        region = CreateRectRgn(0, 0, 14, 40);
+        HRGN second = CreateRectRgn(22, 5, 40, 30);
+        CombineRgn(region, region, second, RGN_OR);
+        DeleteObject(second);
+    } else if (kind == ClipKind::Round) {
+        region = CreateRoundRectRgn(3, 3, 37, 33, 12, 12);
+    }
+    SelectClipRgn(dc, region);
+    if (region) DeleteObject(region);
+}
+
+class PixelPaths : public ::testing::Test {
+protected:
+    CPaintManagerUI manager;  // starts GDI+
+};
+
+}  // namespace
+
+// Opaque fills write the DIB's pixels themselves: colour and alpha as GDI+ leaves them, on every
+// background, under every clip, under a window origin, on bottom-up bitmaps and partly off the canvas.
+TEST_F(PixelPaths, OpaqueFillMatchesGdiplus) {
+    const DWORD backgrounds[] = {0x00000000, 0xFF112233, 0x80402010};
+    const RECT rects[] = {{4, 4, 30, 20}, {-5, -3, 8, 50}, {10, 10, 10, 20}, {35, 25, 60, 45}, {0, 0, 40, 40}};
+    const DWORD colors[] = {0xFF337AB7, 0xFF000000, 0xFFFFFFFF};
+    for (bool bottomUp : {false, true})
+        for (ClipKind clip : {ClipKind::None, ClipKind::TwoPieces, ClipKind::Round})
+            for (int origin : {0, 7})
+                for (DWORD background : backgrounds) {
+                    Surface fast(40, 40, background, bottomUp), reference(40, 40, background, bottomUp);
+                    for (Surface* s : {&fast, &reference}) {
+                        ApplyClip(s->dc(), clip);
+                        SetWindowOrgEx(s->dc(), origin, -origin, nullptr);
+                    }
+                    for (size_t i = 0; i < sizeof rects / sizeof rects[0]; ++i) {
+                        const DWORD color = colors[i % 3];
+                        CUIRender::DrawColor(fast.dc(), rects[i], color);
+                        ReferenceFill(reference.dc(), rects[i], color);
+                    }
+                    EXPECT_EQ(Compare(fast, reference), "")
+                        << "bottom-up " << bottomUp << " clip " << static_cast<int>(clip) << " origin " << origin
+                        << " background " << std::hex << background;
+                }
+}
+
+// The alpha byte of an opaque fill is what later blends rely on: a translucent fill over it mixes with
+// its colour instead of treating the pixel as empty.
+TEST_F(PixelPaths, TranslucentFillOverOpaqueFillBlendsWithIt) {
+    Surface fast(20, 20, 0), reference(20, 20, 0);
+    CUIRender::DrawColor(fast.dc(), {0, 0, 20, 20}, 0xFF204060);
+    ReferenceFill(reference.dc(), {0, 0, 20, 20}, 0xFF204060);
+    CUIRender::DrawColor(fast.dc(), {5, 5, 15, 15}, 0x80FFFFFF);
+    ReferenceFill(reference.dc(), {5, 5, 15, 15}, 0x80FFFFFF);
+    EXPECT_EQ(Compare(fast, reference), "");
+    EXPECT_EQ(fast.At(10, 10) >> 24, 0xFFu);
+    EXPECT_GT(fast.At(10, 10) & 0xFF, 0xA0u);  // white over blue 0x60, not white over nothing
+}
+
+// A target without 32-bit pixels (a device bitmap) is filled through GDI.
+TEST_F(PixelPaths, OpaqueFillOnDeviceBitmap) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 20, 20);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, 20, 20, BLACKNESS);
+    CUIRender::DrawColor(dc, {5, 5, 10, 10}, 0xFF00FF00);
+    EXPECT_EQ(GetPixel(dc, 7, 7), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 4, 7), RGB(0, 0, 0));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
