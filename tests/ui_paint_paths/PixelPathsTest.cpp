@@ -163,3 +163,64 @@ TEST_F(PixelPaths, OpaqueFillOnDeviceBitmap) {
     DeleteObject(bitmap);
     DeleteDC(dc);
 }
+
+namespace {
+
+void ReferenceRect(HDC dc, const RECT& r, int size, DWORD color) {
+    GpGraphics* graphics = nullptr;
+    ASSERT_EQ(DllExports::GdipCreateFromHDC(dc, &graphics), Ok);
+    GpPen* pen = nullptr;
+    DllExports::GdipCreatePen1(color, static_cast<REAL>(size), UnitWorld, &pen);
+    DllExports::GdipSetPenMode(pen, PenAlignmentInset);
+    DllExports::GdipDrawRectangleI(graphics, pen, r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1);
+    DllExports::GdipDeletePen(pen);
+    DllExports::GdipDeleteGraphics(graphics);
+}
+
+}  // namespace
+
+// One-pixel square borders match GDI+ exactly, alpha included, under clips and an origin.
+TEST_F(PixelPaths, SquareBorderMatchesGdiplus) {
+    const RECT rects[] = {{2, 2, 30, 20}, {10, 5, 38, 39}, {-4, 8, 12, 16}, {20, 20, 23, 23}, {5, 30, 7, 45}};
+    for (ClipKind clip : {ClipKind::None, ClipKind::TwoPieces, ClipKind::Round})
+        for (int origin : {0, 5})
+            for (DWORD background : {0x00000000u, 0xFF112233u}) {
+                Surface fast(40, 40, background), reference(40, 40, background);
+                for (Surface* s : {&fast, &reference}) {
+                    ApplyClip(s->dc(), clip);
+                    SetWindowOrgEx(s->dc(), -origin, origin, nullptr);
+                }
+                for (const RECT& r : rects) {
+                    CUIRender::DrawRect(fast.dc(), r, 1, 0xFF445566);
+                    ReferenceRect(reference.dc(), r, 1, 0xFF445566);
+                }
+                EXPECT_EQ(Compare(fast, reference), "")
+                    << "clip " << static_cast<int>(clip) << " origin " << origin << " background " << std::hex << background;
+            }
+}
+
+// Wider borders lie inside the rectangle, as an inset pen draws them on Windows (Wine's GDI+ centres
+// the pen on the outline instead, half outside the control): each side is exactly size pixels thick.
+TEST_F(PixelPaths, WideSquareBorderLiesInside) {
+    for (int size : {2, 3, 10}) {
+        Surface canvas(40, 40, 0xFF000000);
+        const RECT r = {5, 6, 35, 30};
+        CUIRender::DrawRect(canvas.dc(), r, size, 0xFF00FF00);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                const bool band = inside && (x < r.left + size || x >= r.right - size || y < r.top + size ||
+                                             y >= r.bottom - size);
+                ASSERT_EQ(canvas.At(x, y), band ? 0xFF00FF00u : 0xFF000000u) << size << " at " << x << "," << y;
+            }
+    }
+}
+
+// Translucent borders still go through GDI+ and blend.
+TEST_F(PixelPaths, TranslucentSquareBorderMatchesGdiplus) {
+    Surface fast(30, 30, 0xFF112233), reference(30, 30, 0xFF112233);
+    CUIRender::DrawRect(fast.dc(), {3, 3, 27, 20}, 1, 0x80FFFFFF);
+    ReferenceRect(reference.dc(), {3, 3, 27, 20}, 1, 0x80FFFFFF);
+    EXPECT_EQ(Compare(fast, reference), "");
+    EXPECT_NE(fast.At(3, 10), 0xFF112233u);
+}

@@ -248,8 +248,32 @@ void CUIRender::DrawLine(HDC hdc, const RECT& rect, int size, DWORD color, int s
     DeleteObject(pen);
 }
 
+namespace {
+
+// The four sides of a square border of the given width, inside rect; a border as wide as half the
+// rectangle fills it.
+int BorderSides(const RECT& r, int size, RECT sides[4]) {
+    if (2 * size >= r.right - r.left || 2 * size >= r.bottom - r.top) {
+        sides[0] = r;
+        return 1;
+    }
+    sides[0] = {r.left, r.top, r.right, r.top + size};
+    sides[1] = {r.left, r.bottom - size, r.right, r.bottom};
+    sides[2] = {r.left, r.top + size, r.left + size, r.bottom - size};
+    sides[3] = {r.right - size, r.top + size, r.right, r.bottom - size};
+    return 4;
+}
+
+}  // namespace
+
+// An opaque border is four fills: the pen lies inside the rectangle, as an inset GDI+ pen does.
 void CUIRender::DrawRect(HDC hdc, const RECT& rect, int size, DWORD color, int style) {
     (void)style;
+    if (Alpha(color) == 0xFF && size > 0) {
+        RECT sides[4];
+        FillOpaqueRects(hdc, sides, BorderSides(rect, size, sides), color);
+        return;
+    }
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
     GpPen* pen = nullptr;
