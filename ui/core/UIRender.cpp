@@ -8,6 +8,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -294,10 +295,16 @@ void CUIRender::DrawRoundRect(HDC hdc, const RECT& rect, int size, int width, in
                        static_cast<float>(width), color, static_cast<float>(size), false, 0);
 }
 
+// The rounded path is drawn on the kept scratch bitmap, over just the shape's bounds, and blended onto
+// the target: GDI+ on the target DC would make a surface of its own for every call.
 void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float height, float arcSize,
                                    DWORD penColor, float penWidth, bool fill, DWORD fillColor) {
-    GpGraphics* graphics = nullptr;
-    if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
+    // The shape's bounds with room for the pen's half width and anti-aliased edge pixels.
+    const float reach = std::max(penWidth, 1.0f) / 2 + 2;
+    const int left = static_cast<int>(std::floor(x - reach)), top = static_cast<int>(std::floor(y - reach));
+    const int right = static_cast<int>(std::ceil(x + width + reach)), bottom = static_cast<int>(std::ceil(y + height + reach));
+    GpGraphics* graphics = CUIScratchSurface::Begin(left, top, right - left, bottom - top);
+    if (!graphics) return;
     DllExports::GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
     const float r = arcSize / 2, d = 2 * r;
     GpPath* path = nullptr;
@@ -321,7 +328,7 @@ void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float
     }
     DllExports::GdipDeletePen(pen);
     DllExports::GdipDeletePath(path);
-    DllExports::GdipDeleteGraphics(graphics);
+    CUIScratchSurface::End(hdc, graphics);
 }
 
 // ---------------------------------------------------------------------------------------------------
