@@ -295,18 +295,26 @@ void CUIRender::DrawRoundRect(HDC hdc, const RECT& rect, int size, int width, in
                        static_cast<float>(width), color, static_cast<float>(size), false, 0);
 }
 
-// The rounded path is drawn on the kept scratch bitmap, over just the shape's bounds, and blended onto
-// the target: GDI+ on the target DC would make a surface of its own for every call.
-void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float height, float arcSize,
-                                   DWORD penColor, float penWidth, bool fill, DWORD fillColor) {
-    // The shape's bounds with room for the pen's half width and anti-aliased edge pixels.
-    const float reach = std::max(penWidth, 1.0f) / 2 + 2;
-    const int left = static_cast<int>(std::floor(x - reach)), top = static_cast<int>(std::floor(y - reach));
-    const int right = static_cast<int>(std::ceil(x + width + reach)), bottom = static_cast<int>(std::ceil(y + height + reach));
-    GpGraphics* graphics = CUIScratchSurface::Begin(left, top, right - left, bottom - top);
-    if (!graphics) return;
+namespace {
+
+// A rounded rectangle as drawn: everything that decides its pixels, its place as the offset from the
+// whole-pixel corner of its picture.
+struct TRoundShape {
+    float offsetX, offsetY, width, height, arcSize, penWidth;
+    DWORD penColor, fillColor;
+    bool fill;
+
+    bool operator==(const TRoundShape& o) const {
+        return offsetX == o.offsetX && offsetY == o.offsetY && width == o.width && height == o.height &&
+               arcSize == o.arcSize && penWidth == o.penWidth && penColor == o.penColor && fillColor == o.fillColor &&
+               fill == o.fill;
+    }
+};
+
+void DrawRoundPath(GpGraphics* graphics, const TRoundShape& shape) {
     DllExports::GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
-    const float r = arcSize / 2, d = 2 * r;
+    const float x = shape.offsetX, y = shape.offsetY, width = shape.width, height = shape.height;
+    const float r = shape.arcSize / 2, d = 2 * r;
     GpPath* path = nullptr;
     DllExports::GdipCreatePath(FillModeAlternate, &path);
     DllExports::GdipAddPathLine(path, x + r, y, x + width - r, y);
@@ -318,17 +326,67 @@ void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float
     DllExports::GdipAddPathLine(path, x, y + height - r, x, y + r);
     DllExports::GdipAddPathArc(path, x, y, d, d, 180, 90);
     GpPen* pen = nullptr;
-    DllExports::GdipCreatePen1(penColor, penWidth, UnitWorld, &pen);
+    DllExports::GdipCreatePen1(shape.penColor, shape.penWidth, UnitWorld, &pen);
     DllExports::GdipDrawPath(graphics, pen, path);
-    if (fill) {
+    if (shape.fill) {
         GpSolidFill* brush = nullptr;
-        DllExports::GdipCreateSolidFill(Alpha(fillColor) ? fillColor : penColor, &brush);
+        DllExports::GdipCreateSolidFill(Alpha(shape.fillColor) ? shape.fillColor : shape.penColor, &brush);
         DllExports::GdipFillPath(graphics, brush, path);
         DllExports::GdipDeleteBrush(brush);
     }
     DllExports::GdipDeletePen(pen);
     DllExports::GdipDeletePath(path);
-    CUIScratchSurface::End(hdc, graphics);
+}
+
+// The pictures of the rounded shapes drawn last: a window's rounded controls mostly share a few sizes
+// and colours, and each picture is drawn by GDI+ only once.
+const TShapePicture* RoundShapePicture(const TRoundShape& shape, int pictureWidth, int pictureHeight) {
+    struct TEntry {
+        TRoundShape shape;
+        TShapePicture picture;
+    };
+    static std::vector<TEntry> entries;
+    static size_t next = 0;
+    const size_t kEntries = 32;
+    for (const TEntry& entry : entries)
+        if (entry.shape == shape) return &entry.picture;
+    GpGraphics* graphics = CUIScratchSurface::Begin(0, 0, pictureWidth, pictureHeight);
+    if (!graphics) return nullptr;
+    DrawRoundPath(graphics, shape);
+    TShapePicture picture;
+    CUIScratchSurface::End(graphics, picture);
+    if (picture.pixels.empty()) return nullptr;
+    if (static_cast<size_t>(pictureWidth) * pictureHeight > 256 * 256) {
+        // Too large to keep: used once from a single slot.
+        static TShapePicture large;
+        large = std::move(picture);
+        return &large;
+    }
+    if (entries.size() < kEntries) {
+        entries.push_back({shape, std::move(picture)});
+        return &entries.back().picture;
+    }
+    TEntry& slot = entries[next];
+    next = (next + 1) % kEntries;
+    slot = {shape, std::move(picture)};
+    return &slot.picture;
+}
+
+}  // namespace
+
+// The rounded path is drawn by GDI+ on a scratch bitmap over just the shape's bounds, kept for shapes
+// drawn alike, and blended onto the target: GDI+ on the target DC makes a surface of its own per call.
+void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float height, float arcSize,
+                                   DWORD penColor, float penWidth, bool fill, DWORD fillColor) {
+    if (!hdc || !(width >= 0) || !(height >= 0) || width > 16384 || height > 16384) return;
+    // The picture's whole-pixel corner, with room for the pen's half width and anti-aliased edges.
+    const float reach = std::max(penWidth, 1.0f) / 2 + 2;
+    const int left = static_cast<int>(std::floor(x - reach)), top = static_cast<int>(std::floor(y - reach));
+    const int right = static_cast<int>(std::ceil(x + width + reach)), bottom = static_cast<int>(std::ceil(y + height + reach));
+    const TRoundShape shape = {x - left, y - top, width, height, arcSize, penWidth, penColor,
+                               fill ? fillColor : 0, fill};
+    const TShapePicture* picture = RoundShapePicture(shape, right - left, bottom - top);
+    if (picture) CUIScratchSurface::Blend(hdc, left, top, *picture);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "UIRenderSurface.h"
 
+#include "UIManager.h"
+
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -104,35 +106,81 @@ void FillWithGdi(HDC hdc, const RECT* rects, int count, DWORD color) {
     DeleteObject(brush);
 }
 
+// A DC whose pixels can be written directly: its DIB, its clip and its row order. Not usable (GDI must
+// draw) for other targets; empty when nothing is visible.
+struct TDirectTarget {
+    bool usable = false;
+    TDibPixels dib;
+    std::vector<RECT> clip;
+
+    // The device rectangles of a logical rectangle that lie within the clip.
+    template <class Fn>
+    void ForEachVisible(HDC hdc, const RECT& logical, Fn fn) const {
+        POINT corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
+        LPtoDP(hdc, corners, 2);
+        const RECT device = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+        for (const RECT& piece : clip) {
+            RECT part;
+            if (IntersectRect(&part, &device, &piece)) fn(part, device);
+        }
+    }
+};
+
+TDirectTarget DirectTarget(HDC hdc) {
+    TDirectTarget target;
+    if (!DibPixels(hdc, target.dib)) return target;
+    target.clip = ClipRects(hdc, target.dib);
+    GdiFlush();  // GDI drawing still queued must land before the pixels are read or written
+    target.usable = target.clip.empty() || FindRowOrder(hdc, target.dib, target.clip);
+    return target;
+}
+
+// Source-over of a premultiplied pixel, rounded as the system's AlphaBlend rounds.
+inline DWORD BlendPixel(DWORD destination, DWORD source) {
+    const DWORD keep = 255 - (source >> 24);
+    DWORD result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const DWORD value = ((source >> shift) & 0xFF) + (((destination >> shift) & 0xFF) * keep + 127) / 255;
+        result |= std::min<DWORD>(value, 255) << shift;
+    }
+    return result;
+}
+
 }  // namespace
 
 void FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color) {
     if (!hdc || !rects || count <= 0) return;
-    TDibPixels dib;
-    if (!DibPixels(hdc, dib)) {
+    const TDirectTarget target = DirectTarget(hdc);
+    if (!target.usable) {
         FillWithGdi(hdc, rects, count, color);
         return;
     }
-    const std::vector<RECT> clip = ClipRects(hdc, dib);
-    if (clip.empty()) return;
-    GdiFlush();  // GDI drawing still queued must land before the pixels are read or written
-    if (!FindRowOrder(hdc, dib, clip)) {
-        FillWithGdi(hdc, rects, count, color);
-        return;
-    }
-    const RECT bounds = {0, 0, dib.width, dib.height};
     const DWORD pixel = 0xFF000000 | (color & 0x00FFFFFF);
-    for (int i = 0; i < count; ++i) {
-        POINT corners[2] = {{rects[i].left, rects[i].top}, {rects[i].right, rects[i].bottom}};
-        LPtoDP(hdc, corners, 2);
-        RECT device = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-        if (!IntersectRect(&device, &device, &bounds)) continue;
-        for (const RECT& piece : clip) {
-            RECT part;
-            if (IntersectRect(&part, &device, &piece)) FillDeviceRect(dib, part, pixel);
-        }
-    }
+    for (int i = 0; i < count; ++i)
+        target.ForEachVisible(hdc, rects[i], [&](const RECT& part, const RECT&) { FillDeviceRect(target.dib, part, pixel); });
 }
+
+namespace {
+
+// Blends a premultiplied top-down picture onto a 32-bit DIB target at the logical point (x, y); empty
+// pixels are skipped. False for another kind of target.
+bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width, int height) {
+    const TDirectTarget target = DirectTarget(hdc);
+    if (!target.usable) return false;
+    target.ForEachVisible(hdc, RECT{x, y, x + width, y + height}, [&](const RECT& part, const RECT& device) {
+        for (int row = part.top; row < part.bottom; ++row) {
+            const DWORD* from = pixels + static_cast<size_t>(row - device.top) * stride - device.left;
+            DWORD* to = target.dib.Row(row);
+            for (int column = part.left; column < part.right; ++column) {
+                const DWORD s = from[column];
+                if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
+            }
+        }
+    });
+    return true;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------------
 // Scratch surface.
@@ -147,12 +195,22 @@ struct TScratch {
     int width = 0, height = 0;  // of the bitmap
     // The shape being drawn.
     GpBitmap* image = nullptr;
-    int x = 0, y = 0, areaWidth = 0, areaHeight = 0;
+    int areaWidth = 0, areaHeight = 0;
 };
 
 TScratch& Scratch() {
     static TScratch scratch;
     return scratch;
+}
+
+bool& ShutdownHookSet() {
+    static bool set = false;
+    return set;
+}
+
+void ReleaseAtShutdown(bool) {
+    ShutdownHookSet() = false;  // the shut-down forgets its hooks
+    CUIScratchSurface::Release();
 }
 
 }  // namespace
@@ -173,6 +231,10 @@ bool CUIScratchSurface::Reserve(int width, int height) {
     }
     s.oldBitmap = SelectObject(s.dc, s.bitmap);
     s.pixels = static_cast<DWORD*>(bits);
+    if (!ShutdownHookSet()) {
+        CPaintManagerUI::AddShutdownHook(&ReleaseAtShutdown);
+        ShutdownHookSet() = true;
+    }
     s.width = newWidth;
     s.height = newHeight;
     return true;
@@ -191,10 +253,12 @@ GpGraphics* CUIScratchSurface::Begin(int x, int y, int width, int height) {
     if (s.image || width <= 0 || height <= 0 || !Reserve(width, height)) return nullptr;
     GdiFlush();
     for (int row = 0; row < height; ++row) memset(s.pixels + static_cast<size_t>(row) * s.width, 0, width * 4u);
-    // GDI+ draws straight into the DIB's memory, premultiplied as AlphaBlend wants it.
+    // GDI+ draws straight into the DIB's memory, premultiplied.
     if (DllExports::GdipCreateBitmapFromScan0(s.width, s.height, s.width * 4, PixelFormat32bppPARGB,
-                                              reinterpret_cast<BYTE*>(s.pixels), &s.image) != Ok)
+                                              reinterpret_cast<BYTE*>(s.pixels), &s.image) != Ok) {
+        s.image = nullptr;
         return nullptr;
+    }
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipGetImageGraphicsContext(s.image, &graphics) != Ok) {
         DllExports::GdipDisposeImage(s.image);
@@ -202,21 +266,38 @@ GpGraphics* CUIScratchSurface::Begin(int x, int y, int width, int height) {
         return nullptr;
     }
     DllExports::GdipTranslateWorldTransform(graphics, static_cast<REAL>(-x), static_cast<REAL>(-y), MatrixOrderPrepend);
-    s.x = x;
-    s.y = y;
     s.areaWidth = width;
     s.areaHeight = height;
     return graphics;
 }
 
-void CUIScratchSurface::End(HDC target, GpGraphics* graphics) {
+void CUIScratchSurface::End(GpGraphics* graphics, TShapePicture& picture) {
     TScratch& s = Scratch();
+    picture = TShapePicture();
     if (!graphics || !s.image) return;
     DllExports::GdipDeleteGraphics(graphics);
     DllExports::GdipDisposeImage(s.image);
     s.image = nullptr;
+    picture.width = s.areaWidth;
+    picture.height = s.areaHeight;
+    picture.pixels.resize(static_cast<size_t>(s.areaWidth) * s.areaHeight);
+    for (int row = 0; row < s.areaHeight; ++row)
+        memcpy(&picture.pixels[static_cast<size_t>(row) * s.areaWidth], s.pixels + static_cast<size_t>(row) * s.width,
+               s.areaWidth * 4u);
+}
+
+void CUIScratchSurface::Blend(HDC target, int x, int y, const TShapePicture& picture) {
+    if (!target || picture.width <= 0 || picture.height <= 0) return;
+    if (BlendOnto(target, x, y, picture.pixels.data(), picture.width, picture.width, picture.height)) return;
+    // Another kind of target: through the system's blend, from the scratch bitmap.
+    TScratch& s = Scratch();
+    if (s.image || !Reserve(picture.width, picture.height)) return;
+    GdiFlush();
+    for (int row = 0; row < picture.height; ++row)
+        memcpy(s.pixels + static_cast<size_t>(row) * s.width, &picture.pixels[static_cast<size_t>(row) * picture.width],
+               picture.width * 4u);
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(target, s.x, s.y, s.areaWidth, s.areaHeight, s.dc, 0, 0, s.areaWidth, s.areaHeight, blend);
+    AlphaBlend(target, x, y, picture.width, picture.height, s.dc, 0, 0, picture.width, picture.height, blend);
 }
 
 }  // namespace SkinUI

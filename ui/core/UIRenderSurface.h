@@ -11,6 +11,8 @@
 // instead of GDI+ making a surface over the whole target for each call.
 #include <windows.h>
 
+#include <vector>
+
 namespace Gdiplus {
 class GpGraphics;
 }
@@ -20,15 +22,25 @@ namespace SkinUI {
 // Fills each rectangle (logical units of hdc) with the opaque colour 0xFFRRGGBB; alpha becomes 0xFF.
 void FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color);
 
+// The premultiplied pixels of one drawn shape, top-down, kept to be blended again.
+struct TShapePicture {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;
+};
+
 // A premultiplied 32-bit scratch bitmap, kept between calls and grown when needed, on which GDI+ draws
 // one shape at a time. Begin clears the area (0, 0, width, height) and returns a GDI+ graphics over it,
-// translated so that the logical point (x, y) of the target lands on (0, 0); End deletes that graphics
-// and blends the area onto the target at (x, y). UI thread only; one shape at a time.
+// translated so that the point (x, y) lands on (0, 0); End deletes that graphics and hands back the
+// area's pixels. UI thread only; one shape at a time.
 class CUIScratchSurface {
 public:
     static Gdiplus::GpGraphics* Begin(int x, int y, int width, int height);
-    static void End(HDC target, Gdiplus::GpGraphics* graphics);
-    static void Release();  // frees the kept bitmap
+    static void End(Gdiplus::GpGraphics* graphics, TShapePicture& picture);
+    // Blends the picture onto the target with its top-left at the logical point (x, y), within the
+    // target's clip; on 32-bit DIBs directly, elsewhere through AlphaBlend.
+    static void Blend(HDC target, int x, int y, const TShapePicture& picture);
+    static void Release();  // frees the kept bitmap (also at the shared shut-down)
 
 private:
     static bool Reserve(int width, int height);
