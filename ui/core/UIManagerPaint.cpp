@@ -11,6 +11,7 @@
 #include "Log.h"
 
 #include <cstring>
+#include <vector>
 
 namespace SkinUI {
 
@@ -46,6 +47,25 @@ RECT ClampTo(RECT rect, const RECT& bounds) {
     return rect;
 }
 
+// A few separate rectangles (two controls far apart) are painted each on its own rather than the box
+// around them; many small ones are painted as their box.
+const DWORD kMaxPaintParts = 8;
+
+// The region's rectangles, disjoint; the bounding box alone when the region has many or cannot be read.
+std::vector<RECT> PaintParts(HRGN region, const RECT& bounds) {
+    std::vector<RECT> parts;
+    const DWORD size = region ? GetRegionData(region, 0, nullptr) : 0;
+    std::vector<BYTE> buffer(size);
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    if (size && GetRegionData(region, size, data) == size && data->rdh.nCount <= kMaxPaintParts) {
+        const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
+        for (DWORD i = 0; i < data->rdh.nCount; ++i)
+            if (!IsRectEmpty(&rects[i])) parts.push_back(rects[i]);
+    }
+    if (parts.empty()) parts.push_back(bounds);
+    return parts;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -64,6 +84,17 @@ void CPaintManagerUI::OnPaint() {
     GetClientRect(m_hWndPaint, &client);
     RECT paint = {};
     if (!GetUpdateRect(m_hWndPaint, &paint, FALSE)) return;
+    HRGN updateRegion = CreateRectRgn(0, 0, 0, 0);
+    if (updateRegion && GetUpdateRgn(m_hWndPaint, updateRegion, FALSE) == ERROR) {
+        DeleteObject(updateRegion);
+        updateRegion = nullptr;
+    }
+    struct TRegionGuard {
+        HRGN& region;
+        ~TRegionGuard() {
+            if (region) DeleteObject(region);
+        }
+    } regionGuard{updateRegion};
     if (m_bFocusNeeded) {
         MoveTabFocus(true);
         if (!alive) return;
@@ -93,8 +124,19 @@ void CPaintManagerUI::OnPaint() {
         m_bOffscreenPaint = true;
         UnionRect(&paint, &paint, &m_rcLayeredUpdate);
         paint = ClampTo(paint, client);
+        if (updateRegion && !IsRectEmpty(&m_rcLayeredUpdate)) {
+            HRGN layered = CreateRectRgnIndirect(&m_rcLayeredUpdate);
+            CombineRgn(updateRegion, updateRegion, layered, RGN_OR);
+            DeleteObject(layered);
+        }
         SetRectEmpty(&m_rcLayeredUpdate);
     }
+    if (updateRegion) {
+        HRGN clientRegion = CreateRectRgnIndirect(&client);
+        CombineRgn(updateRegion, updateRegion, clientRegion, RGN_AND);
+        DeleteObject(clientRegion);
+    }
+    const std::vector<RECT> parts = PaintParts(updateRegion, paint);
     if (m_bOffscreenPaint && !m_hbmpOffscreen) {
         // A DC from a paint whose bitmap could not be made is used again, not made anew.
         if (!m_hDcOffscreen) m_hDcOffscreen = CreateCompatibleDC(m_hDcPaint);
@@ -105,13 +147,13 @@ void CPaintManagerUI::OnPaint() {
     PAINTSTRUCT ps = {};
     HDC windowDc = BeginPaint(m_hWndPaint, &ps);
     if (m_bOffscreenPaint && m_hbmpOffscreen && m_hDcOffscreen)
-        PaintOffscreen(windowDc, paint, client);
+        PaintOffscreen(windowDc, parts, client);
     else
-        PaintDirect(windowDc, paint);
+        PaintDirect(windowDc, parts);
     if (m_bShowUpdateRect && !m_bLayered) {
         HGDIOBJ oldPen = SelectObject(windowDc, Shared().updatePen);
         HGDIOBJ oldBrush = SelectObject(windowDc, GetStockObject(NULL_BRUSH));
-        Rectangle(windowDc, paint.left, paint.top, paint.right, paint.bottom);
+        for (const RECT& part : parts) Rectangle(windowDc, part.left, part.top, part.right, part.bottom);
         SelectObject(windowDc, oldBrush);
         SelectObject(windowDc, oldPen);
     }
@@ -160,10 +202,13 @@ RECT CPaintManagerUI::LayeredRootRect(const RECT& client) {
     return rect;
 }
 
-void CPaintManagerUI::PaintDirect(HDC dc, const RECT& paint) {
+void CPaintManagerUI::PaintDirect(HDC dc, const std::vector<RECT>& parts) {
     const int saved = SaveDC(dc);
-    m_pRoot->Paint(dc, paint, nullptr);
-    PaintPostPaintControls(dc, paint);
+    for (const RECT& part : parts) {
+        if (!m_pRoot) break;
+        m_pRoot->Paint(dc, part, nullptr);
+        PaintPostPaintControls(dc, part);
+    }
     RestoreDC(dc, saved);
 }
 
@@ -175,17 +220,20 @@ void CPaintManagerUI::PaintPostPaintControls(HDC dc, const RECT& paint) {
     }
 }
 
-void CPaintManagerUI::PaintOffscreen(HDC windowDc, const RECT& paint, const RECT& client) {
+void CPaintManagerUI::PaintOffscreen(HDC windowDc, const std::vector<RECT>& parts, const RECT& client) {
     HGDIOBJ old = SelectObject(m_hDcOffscreen, m_hbmpOffscreen);
     const int saved = SaveDC(m_hDcOffscreen);
-    if (m_bLayered) ClearPixels(paint);
-    m_pRoot->Paint(m_hDcOffscreen, paint, nullptr);
-    if (m_bLayered) PrintNativeChildren(paint);
-    PaintPostPaintControls(m_hDcOffscreen, paint);
+    for (const RECT& part : parts) {
+        if (!m_pRoot) break;
+        if (m_bLayered) ClearPixels(part);
+        m_pRoot->Paint(m_hDcOffscreen, part, nullptr);
+        if (m_bLayered) PrintNativeChildren(part);
+        PaintPostPaintControls(m_hDcOffscreen, part);
+    }
     RestoreDC(m_hDcOffscreen, saved);
     if (m_bLayered) {
         GdiFlush();
-        ApplyLayeredAlpha(paint, client);
+        for (const RECT& part : parts) ApplyLayeredAlpha(part, client);
         RECT window = {};
         GetWindowRect(m_hWndPaint, &window);
         POINT position = {window.left, window.top};
@@ -196,8 +244,9 @@ void CPaintManagerUI::PaintOffscreen(HDC windowDc, const RECT& paint, const RECT
         m_bLastLayeredUpdateOk = update && update(m_hWndPaint, m_hDcPaint, &position, &size, m_hDcOffscreen,
                                                   &source, 0, &blend, ULW_ALPHA);
     } else {
-        BitBlt(windowDc, paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top, m_hDcOffscreen,
-               paint.left, paint.top, SRCCOPY);
+        for (const RECT& part : parts)
+            BitBlt(windowDc, part.left, part.top, part.right - part.left, part.bottom - part.top, m_hDcOffscreen,
+                   part.left, part.top, SRCCOPY);
     }
     SelectObject(m_hDcOffscreen, old);
 }
