@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "UIImage.h"
 #include "UIManager.h"
 #include "UIRender.h"
 
@@ -347,4 +348,152 @@ TEST_F(PixelPaths, WideRoundBorderAgreesButForWineStrays) {
         }
     EXPECT_GT(inked, 100);
     EXPECT_LE(differing, 16);  // 10 on Wine today, of some 250 border pixels
+}
+
+namespace {
+
+// A premultiplied top-down image whose nine parts (corners of 3, edges, middle) each hold one kind of
+// pixel: opaque, half transparent or empty, chosen per part by kinds (9 letters 'o', 'h', 'e', row by
+// row); opaque pixels vary so that stretching shows.
+class NineImage {
+public:
+    explicit NineImage(const char* kinds, int size = 10) : size_(size) {
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        auto* pixels = static_cast<DWORD*>(bits);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const int col = x < 3 ? 0 : x < size - 3 ? 1 : 2, row = y < 3 ? 0 : y < size - 3 ? 1 : 2;
+                const char kind = kinds[row * 3 + col];
+                const DWORD shade = static_cast<DWORD>((x * 23 + y * 41) & 0xFF);
+                pixels[y * size + x] = kind == 'o'   ? 0xFF000000 | shade << 16 | (255 - shade) << 8 | 0x40
+                                       : kind == 'h' ? 0x80000000 | (shade / 2) << 8 | 0x30
+                                                     : 0;
+            }
+    }
+    ~NineImage() { DeleteObject(bitmap_); }
+    HBITMAP bitmap() const { return bitmap_; }
+    int size() const { return size_; }
+
+private:
+    HBITMAP bitmap_;
+    int size_;
+};
+
+// The general nine-grid blit: every part blended with AlphaBlend on the translucent path, copied or
+// stretched with halftone on the opaque one.
+void ReferenceNineGrid(HDC hdc, HBITMAP bitmap, const RECT& rc, const RECT& paint, const RECT& src, const RECT& c,
+                       bool alpha, BYTE fade, bool hole, bool tiledX, bool tiledY) {
+    HDC memory = CreateCompatibleDC(hdc);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const int oldMode = SetStretchBltMode(hdc, HALFTONE);
+    SetBrushOrgEx(hdc, 0, 0, nullptr);
+    const bool translucent = alpha || fade < 255;
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
+    auto part = [&](const RECT& d, const RECT& s) {
+        const int dw = d.right - d.left, dh = d.bottom - d.top, sw = s.right - s.left, sh = s.bottom - s.top;
+        RECT hit;
+        if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || !IntersectRect(&hit, &d, &paint)) return;
+        if (translucent)
+            AlphaBlend(hdc, d.left, d.top, dw, dh, memory, s.left, s.top, sw, sh, blend);
+        else if (dw == sw && dh == sh)
+            BitBlt(hdc, d.left, d.top, dw, dh, memory, s.left, s.top, SRCCOPY);
+        else
+            StretchBlt(hdc, d.left, d.top, dw, dh, memory, s.left, s.top, sw, sh, SRCCOPY);
+    };
+    if (!hole) {
+        const RECT middle = {rc.left + c.left, rc.top + c.top, rc.right - c.right, rc.bottom - c.bottom};
+        const RECT source = {src.left + c.left, src.top + c.top, src.right - c.right, src.bottom - c.bottom};
+        const int tw = source.right - source.left, th = source.bottom - source.top;
+        const int countX = tiledX ? (middle.right - middle.left + tw - 1) / tw : 1;
+        const int countY = tiledY ? (middle.bottom - middle.top + th - 1) / th : 1;
+        for (int j = 0; j < countY; ++j)
+            for (int i = 0; i < countX; ++i) {
+                RECT d = middle, s = source;
+                if (tiledX) {
+                    d.left = middle.left + i * tw;
+                    d.right = std::min<LONG>(d.left + tw, middle.right);
+                    s.right = s.left + d.right - d.left;
+                }
+                if (tiledY) {
+                    d.top = middle.top + j * th;
+                    d.bottom = std::min<LONG>(d.top + th, middle.bottom);
+                    s.bottom = s.top + d.bottom - d.top;
+                }
+                part(d, s);
+            }
+    }
+    const LONG dx[4] = {rc.left, rc.left + c.left, rc.right - c.right, rc.right};
+    const LONG dy[4] = {rc.top, rc.top + c.top, rc.bottom - c.bottom, rc.bottom};
+    const LONG sx[4] = {src.left, src.left + c.left, src.right - c.right, src.right};
+    const LONG sy[4] = {src.top, src.top + c.top, src.bottom - c.bottom, src.bottom};
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col)
+            if (row != 1 || col != 1) part({dx[col], dy[row], dx[col + 1], dy[row + 1]}, {sx[col], sy[row], sx[col + 1], sy[row + 1]});
+    SetStretchBltMode(hdc, oldMode);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
+}  // namespace
+
+// Nine-grid images: opaque parts are copied (stretched pixel by pixel as AlphaBlend stretches) and empty
+// parts skipped instead of blended, with the kept source DC; the pixels are those of blending every part.
+TEST_F(PixelPaths, NineGridMatchesBlendingEveryPart) {
+    struct Case {
+        const char* kinds;
+        RECT dest, corners;
+        bool alpha;
+        BYTE fade;
+        bool hole, tiledX, tiledY;
+    };
+    const RECT none = {0, 0, 0, 0}, three = {3, 3, 3, 3};
+    const Case cases[] = {
+        {"ooooooooo", {2, 2, 30, 30}, three, true, 255, false, false, false},   // an opaque image in a layered window
+        {"hohoeohoh", {2, 2, 38, 25}, three, true, 255, false, false, false},   // rounded panel: mixed corners
+        {"eeeeoeeee", {0, 5, 40, 35}, three, true, 255, false, false, false},   // only the middle
+        {"hhhhhhhhh", {4, 4, 36, 36}, three, true, 255, false, false, false},   // all translucent
+        {"ooooooooo", {1, 1, 39, 39}, three, true, 200, false, false, false},   // faded: blended
+        {"ohoheoooo", {3, 3, 37, 33}, three, true, 255, true, false, false},    // hole
+        {"ooooooooo", {2, 2, 38, 38}, three, true, 255, false, true, true},     // tiled both ways
+        {"ooooooooo", {2, 2, 38, 38}, three, true, 255, false, true, false},    // tiled along x
+        {"oooohoooo", {0, 0, 40, 40}, three, true, 255, false, false, true},    // tiled along y
+        {"ooooooooo", {5, 5, 15, 15}, none, true, 255, false, false, false},    // unstretched, no corners
+        {"ooooooooo", {5, 5, 35, 20}, none, true, 255, false, false, false},    // stretched, no corners
+        {"ooooooooo", {2, 2, 30, 30}, three, false, 255, false, false, false},  // the opaque path
+    };
+    for (const Case& c : cases)
+        for (ClipKind clip : {ClipKind::None, ClipKind::Round})
+            for (const RECT& paint : {RECT{0, 0, 40, 40}, RECT{10, 0, 25, 40}}) {
+                NineImage image(c.kinds);
+                Surface fast(40, 40, 0xFF112233), reference(40, 40, 0xFF112233);
+                ApplyClip(fast.dc(), clip);
+                ApplyClip(reference.dc(), clip);
+                const RECT source = {0, 0, image.size(), image.size()};
+                CUIRender::DrawImage(fast.dc(), image.bitmap(), c.dest, paint, source, c.corners, c.alpha, c.fade,
+                                     c.hole, c.tiledX, c.tiledY);
+                ReferenceNineGrid(reference.dc(), image.bitmap(), c.dest, paint, source, c.corners, c.alpha, c.fade,
+                                  c.hole, c.tiledX, c.tiledY);
+                EXPECT_EQ(Compare(fast, reference), "")
+                    << c.kinds << " clip " << static_cast<int>(clip) << " paint " << paint.left;
+            }
+}
+
+// An image drawn through the manager into a layered window's picture, and a bitmap whose rows run
+// bottom-up, take the same pixels as blending.
+TEST_F(PixelPaths, NineGridOfBottomUpBitmap) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 8, 8, 1, 32, BI_RGB};  // bottom-up
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    auto* pixels = static_cast<DWORD*>(bits);
+    for (int i = 0; i < 64; ++i) pixels[i] = i < 32 ? 0xFF0000FF + (static_cast<DWORD>(i) << 10) : 0x40200000;
+    Surface fast(30, 30, 0xFF808080), reference(30, 30, 0xFF808080);
+    const RECT dest = {1, 1, 29, 29}, paint = {0, 0, 30, 30}, source = {0, 0, 8, 8}, corners = {2, 2, 2, 2};
+    CUIRender::DrawImage(fast.dc(), bitmap, dest, paint, source, corners, true);
+    ReferenceNineGrid(reference.dc(), bitmap, dest, paint, source, corners, true, 255, false, false, false);
+    EXPECT_EQ(Compare(fast, reference), "");
+    DeleteObject(bitmap);
 }
