@@ -497,3 +497,101 @@ TEST_F(PixelPaths, NineGridOfBottomUpBitmap) {
     EXPECT_EQ(Compare(fast, reference), "");
     DeleteObject(bitmap);
 }
+
+namespace {
+
+// Text as GDI+ draws it on the target with a font and format made for the call.
+void ReferenceText(HDC hdc, HFONT font, RECT& rect, const wchar_t* text, DWORD color, UINT style) {
+    HGDIOBJ old = SelectObject(hdc, font);
+    GpGraphics* graphics = nullptr;
+    ASSERT_EQ(DllExports::GdipCreateFromHDC(hdc, &graphics), Ok);
+    LOGFONTW logFont = {};
+    GetObjectW(font, sizeof logFont, &logFont);
+    GpFont* gpFont = nullptr;
+    DllExports::GdipCreateFontFromLogfontW(hdc, &logFont, &gpFont);
+    DllExports::GdipSetTextRenderingHint(graphics, TextRenderingHintSystemDefault);
+    DllExports::GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
+    DllExports::GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
+    GpStringFormat *typographic = nullptr, *format = nullptr;
+    DllExports::GdipStringFormatGetGenericTypographic(&typographic);
+    DllExports::GdipCloneStringFormat(typographic, &format);
+    if (style & DT_END_ELLIPSIS) DllExports::GdipSetStringFormatTrimming(format, StringTrimmingEllipsisCharacter);
+    DllExports::GdipSetStringFormatFlags(format, ((style & DT_NOCLIP) ? StringFormatFlagsNoClip : 0) |
+                                                     ((style & DT_SINGLELINE) ? StringFormatFlagsNoWrap : 0));
+    DllExports::GdipSetStringFormatAlign(format, (style & DT_CENTER)  ? StringAlignmentCenter
+                                                 : (style & DT_RIGHT) ? StringAlignmentFar
+                                                                      : StringAlignmentNear);
+    DllExports::GdipSetStringFormatLineAlign(format, (style & DT_VCENTER)  ? StringAlignmentCenter
+                                                     : (style & DT_BOTTOM) ? StringAlignmentFar
+                                                                           : StringAlignmentNear);
+    RectF layout(static_cast<REAL>(rect.left), static_cast<REAL>(rect.top), static_cast<REAL>(rect.right - rect.left),
+                 static_cast<REAL>(rect.bottom - rect.top));
+    if (style & DT_CALCRECT) {
+        RectF bounds;
+        DllExports::GdipMeasureString(graphics, text, -1, gpFont, &layout, format, &bounds, nullptr, nullptr);
+        rect.right = rect.left + static_cast<LONG>(bounds.Width) + 1;
+        rect.bottom = rect.top + static_cast<LONG>(bounds.Height) + 1;
+    } else {
+        GpSolidFill* brush = nullptr;
+        DllExports::GdipCreateSolidFill(0xFE000000 | (color & 0xFFFFFF), &brush);
+        DllExports::GdipDrawString(graphics, text, -1, gpFont, &layout, format, brush);
+        DllExports::GdipDeleteBrush(brush);
+    }
+    DllExports::GdipDeleteStringFormat(format);
+    DllExports::GdipDeleteStringFormat(typographic);
+    DllExports::GdipDeleteFont(gpFont);
+    DllExports::GdipDeleteGraphics(graphics);
+    SelectObject(hdc, old);
+}
+
+// Draws a few texts in turn with two fonts and several styles, through the render engine (GDI+ text on,
+// as in a layered window) and through the reference; both canvases must agree after each.
+void CompareTexts(CPaintManagerUI& manager) {
+    struct Text {
+        int font;
+        RECT rect;
+        const wchar_t* text;
+        DWORD color;
+        UINT style;
+    };
+    const Text texts[] = {
+        {1, {2, 2, 118, 22}, L"Output 1 gain", 0xFF202020, DT_SINGLELINE | DT_VCENTER},
+        {2, {2, 24, 118, 50}, L"Front left", 0xFFCC3366, DT_SINGLELINE | DT_CENTER | DT_VCENTER},
+        {1, {2, 52, 60, 78}, L"A long label that ends early", 0xFF0000FF, DT_SINGLELINE | DT_END_ELLIPSIS},
+        {2, {2, 80, 118, 118}, L"Two words\nand more", 0xFF008000, DT_RIGHT | DT_BOTTOM},
+        {1, {60, 52, 118, 78}, L"again", 0xFF202020, DT_SINGLELINE | DT_VCENTER},
+    };
+    Surface fast(120, 120, 0xFFF0F0F0), reference(120, 120, 0xFFF0F0F0);
+    for (const Text& t : texts) {
+        RECT a = t.rect, b = t.rect;
+        CUIRender::DrawText(fast.dc(), &manager, a, t.text, t.color, t.font, t.style);
+        ReferenceText(reference.dc(), manager.GetFontHandle(t.font), b, t.text, t.color, t.style);
+        ASSERT_EQ(Compare(fast, reference), "") << t.font << " " << static_cast<const void*>(t.text);
+        RECT measured = t.rect, expected = t.rect;
+        CUIRender::DrawText(fast.dc(), &manager, measured, t.text, t.color, t.font, t.style | DT_CALCRECT);
+        ReferenceText(reference.dc(), manager.GetFontHandle(t.font), expected, t.text, t.color, t.style | DT_CALCRECT);
+        EXPECT_EQ(measured.right, expected.right);
+        EXPECT_EQ(measured.bottom, expected.bottom);
+    }
+    int inked = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 120; ++x) inked += fast.At(x, y) != 0xFFF0F0F0u;
+    EXPECT_GT(inked, 200);
+}
+
+}  // namespace
+
+// Text of layered windows goes through GDI+ with kept fonts and formats: the pixels and measures of a
+// font and format made per call, for each font and style in turn, and again after the shared shut-down
+// has let the kept ones go.
+TEST(PixelPathsText, LayeredTextMatchesFreshFontsAndFormats) {
+    for (int round = 0; round < 2; ++round) {
+        CPaintManagerUI manager;
+        manager.AddFont(1, L"Tahoma", 13, false, false, false);
+        manager.AddFont(2, L"Tahoma", 17, true, false, true);
+        manager.SetUseGdiplusText(true);
+        CompareTexts(manager);
+        manager.SetUseGdiplusText(false);
+        CPaintManagerUI::ShutdownShared(false);
+    }
+}

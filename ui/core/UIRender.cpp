@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -405,40 +406,118 @@ bool CharacterCode(const wchar_t* text, wchar_t* code) {
     return true;
 }
 
+// GDI+ fonts and string formats for text in layered windows, made once and kept: making a GDI+ font
+// costs more than a short string takes to draw. The cache holds its own GDI+ start-up, so its objects
+// outlive the paint managers that come and go, and lets both go at the shared shut-down.
+class CGdiplusTextCache {
+public:
+    static CGdiplusTextCache& Get() {
+        static CGdiplusTextCache cache;
+        return cache;
+    }
+
+    GpFont* Font(HDC hdc, const LOGFONTW& logFont) {
+        if (!Start()) return nullptr;
+        const int dpi = GetDeviceCaps(hdc, LOGPIXELSY);
+        for (const TFont& font : m_fonts)
+            if (font.dpi == dpi && memcmp(&font.logFont, &logFont, sizeof logFont) == 0) return font.font;
+        GpFont* made = nullptr;
+        if (DllExports::GdipCreateFontFromLogfontW(hdc, &logFont, &made) != Ok || !made) return nullptr;
+        if (m_fonts.size() < kFonts) {
+            m_fonts.push_back({logFont, dpi, made});
+        } else {
+            TFont& slot = m_fonts[m_nextFont];
+            m_nextFont = (m_nextFont + 1) % kFonts;
+            DllExports::GdipDeleteFont(slot.font);
+            slot = {logFont, dpi, made};
+        }
+        return made;
+    }
+
+    // The format for the DT_* flags that shape it: trimming, clipping, wrapping and both alignments.
+    GpStringFormat* Format(UINT style) {
+        if (!Start()) return nullptr;
+        const UINT key = style & (DT_END_ELLIPSIS | DT_NOCLIP | DT_SINGLELINE | DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM);
+        for (const auto& format : m_formats)
+            if (format.first == key) return format.second;
+        GpStringFormat* typographic = nullptr;
+        GpStringFormat* format = nullptr;
+        DllExports::GdipStringFormatGetGenericTypographic(&typographic);
+        DllExports::GdipCloneStringFormat(typographic, &format);
+        if (typographic) DllExports::GdipDeleteStringFormat(typographic);
+        if (!format) return nullptr;
+        if (key & DT_END_ELLIPSIS) DllExports::GdipSetStringFormatTrimming(format, StringTrimmingEllipsisCharacter);
+        INT flags = 0;
+        if (key & DT_NOCLIP) flags |= StringFormatFlagsNoClip;
+        if (key & DT_SINGLELINE) flags |= StringFormatFlagsNoWrap;
+        DllExports::GdipSetStringFormatFlags(format, flags);
+        DllExports::GdipSetStringFormatAlign(format, (key & DT_CENTER)  ? StringAlignmentCenter
+                                                     : (key & DT_RIGHT) ? StringAlignmentFar
+                                                                        : StringAlignmentNear);
+        DllExports::GdipSetStringFormatLineAlign(format, (key & DT_VCENTER)  ? StringAlignmentCenter
+                                                         : (key & DT_BOTTOM) ? StringAlignmentFar
+                                                                             : StringAlignmentNear);
+        m_formats.push_back({key, format});  // at most 2^7 combinations
+        return format;
+    }
+
+private:
+    struct TFont {
+        LOGFONTW logFont;
+        int dpi;
+        GpFont* font;
+    };
+    static const size_t kFonts = 16;
+
+    bool Start() {
+        if (m_token) return true;
+        GdiplusStartupInput input;
+        if (GdiplusStartup(&m_token, &input, nullptr) != Ok) {
+            m_token = 0;
+            return false;
+        }
+        CPaintManagerUI::AddShutdownHook(&ReleaseAtShutdown);  // the shut-down forgets its hooks: again each start
+        return true;
+    }
+
+    static void ReleaseAtShutdown(bool) { Get().Release(); }
+
+    void Release() {
+        for (TFont& font : m_fonts) DllExports::GdipDeleteFont(font.font);
+        for (auto& format : m_formats) DllExports::GdipDeleteStringFormat(format.second);
+        m_fonts.clear();
+        m_formats.clear();
+        m_nextFont = 0;
+        if (m_token) GdiplusShutdown(m_token);
+        m_token = 0;
+    }
+
+    ULONG_PTR m_token = 0;
+    std::vector<TFont> m_fonts;
+    size_t m_nextFont = 0;
+    std::vector<std::pair<UINT, GpStringFormat*>> m_formats;
+};
+
 void DrawTextGdiplus(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_t* text, DWORD color, HFONT font,
                      UINT style) {
+    CGdiplusTextCache& cache = CGdiplusTextCache::Get();
+    GpStringFormat* format = cache.Format(style);
+    if (!format) return;
     HGDIOBJ oldFont = SelectObject(hdc, font);
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) {
         SelectObject(hdc, oldFont);
         return;
     }
-    GpFont* gpFont = nullptr;
     LOGFONTW logFont = {};
-    if (!GetObjectW(font, sizeof logFont, &logFont) ||
-        DllExports::GdipCreateFontFromLogfontW(hdc, &logFont, &gpFont) != Ok)
-        DllExports::GdipCreateFontFromDC(hdc, &gpFont);
+    GpFont* gpFont = GetObjectW(font, sizeof logFont, &logFont) ? cache.Font(hdc, logFont) : nullptr;
+    GpFont* ownFont = nullptr;  // the DC's font, when the cache has none
+    if (!gpFont && DllExports::GdipCreateFontFromDC(hdc, &ownFont) == Ok) gpFont = ownFont;
     const int hint = manager->GetGdiplusTextRenderingHint();
     DllExports::GdipSetTextRenderingHint(graphics,
                                          static_cast<TextRenderingHint>(hint >= 1 && hint <= 5 ? hint : 0));
     DllExports::GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
     DllExports::GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
-
-    GpStringFormat* typographic = nullptr;
-    GpStringFormat* format = nullptr;
-    DllExports::GdipStringFormatGetGenericTypographic(&typographic);
-    DllExports::GdipCloneStringFormat(typographic, &format);
-    if (style & DT_END_ELLIPSIS) DllExports::GdipSetStringFormatTrimming(format, StringTrimmingEllipsisCharacter);
-    INT flags = 0;
-    if (style & DT_NOCLIP) flags |= StringFormatFlagsNoClip;
-    if (style & DT_SINGLELINE) flags |= StringFormatFlagsNoWrap;
-    DllExports::GdipSetStringFormatFlags(format, flags);
-    DllExports::GdipSetStringFormatAlign(format, (style & DT_CENTER)  ? StringAlignmentCenter
-                                                 : (style & DT_RIGHT) ? StringAlignmentFar
-                                                                      : StringAlignmentNear);
-    DllExports::GdipSetStringFormatLineAlign(format, (style & DT_VCENTER)  ? StringAlignmentCenter
-                                                     : (style & DT_BOTTOM) ? StringAlignmentFar
-                                                                           : StringAlignmentNear);
     RectF layout(static_cast<REAL>(rect.left), static_cast<REAL>(rect.top), static_cast<REAL>(rect.right - rect.left),
                  static_cast<REAL>(rect.bottom - rect.top));
     if (style & DT_CALCRECT) {
@@ -452,9 +531,7 @@ void DrawTextGdiplus(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_
         DllExports::GdipDrawString(graphics, text, -1, gpFont, &layout, format, brush);
         DllExports::GdipDeleteBrush(brush);
     }
-    DllExports::GdipDeleteStringFormat(format);
-    DllExports::GdipDeleteStringFormat(typographic);
-    if (gpFont) DllExports::GdipDeleteFont(gpFont);
+    if (ownFont) DllExports::GdipDeleteFont(ownFont);
     DllExports::GdipDeleteGraphics(graphics);
     SelectObject(hdc, oldFont);
 }
