@@ -148,6 +148,20 @@ TEST_F(PixelPaths, TranslucentFillOverOpaqueFillBlendsWithIt) {
     EXPECT_GT(fast.At(10, 10) & 0xFF, 0xA0u);  // white over blue 0x60, not white over nothing
 }
 
+// A scaled DC is left to GDI+, which knows the transform and keeps the alpha.
+TEST_F(PixelPaths, OpaqueFillUnderAWorldTransform) {
+    Surface fast(40, 40, 0), reference(40, 40, 0);
+    const XFORM scale = {2, 0, 0, 2, 3, 1};
+    for (Surface* s : {&fast, &reference}) {
+        SetGraphicsMode(s->dc(), GM_ADVANCED);
+        SetWorldTransform(s->dc(), &scale);
+    }
+    CUIRender::DrawColor(fast.dc(), {2, 2, 10, 8}, 0xFF336699);
+    ReferenceFill(reference.dc(), {2, 2, 10, 8}, 0xFF336699);
+    EXPECT_EQ(Compare(fast, reference), "");
+    EXPECT_EQ(fast.At(15, 10), 0xFF336699u);
+}
+
 // A target without 32-bit pixels (a device bitmap) is filled through GDI.
 TEST_F(PixelPaths, OpaqueFillOnDeviceBitmap) {
     HDC screen = GetDC(nullptr);

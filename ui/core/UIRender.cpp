@@ -181,10 +181,7 @@ void CUIRender::CheckAlphaColor(DWORD& color) {
 
 void CUIRender::DrawColor(HDC hdc, const RECT& rect, DWORD color) {
     if (color <= 0x00FFFFFF) return;
-    if (Alpha(color) == 0xFF) {
-        FillOpaqueRects(hdc, &rect, 1, color);
-        return;
-    }
+    if (Alpha(color) == 0xFF && FillOpaqueRects(hdc, &rect, 1, color)) return;
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
     GpSolidFill* brush = nullptr;
@@ -271,11 +268,8 @@ int BorderSides(const RECT& r, int size, RECT sides[4]) {
 // An opaque border is four fills: the pen lies inside the rectangle, as an inset GDI+ pen does.
 void CUIRender::DrawRect(HDC hdc, const RECT& rect, int size, DWORD color, int style) {
     (void)style;
-    if (Alpha(color) == 0xFF && size > 0) {
-        RECT sides[4];
-        FillOpaqueRects(hdc, sides, BorderSides(rect, size, sides), color);
-        return;
-    }
+    RECT sides[4];
+    if (Alpha(color) == 0xFF && size > 0 && FillOpaqueRects(hdc, sides, BorderSides(rect, size, sides), color)) return;
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
     GpPen* pen = nullptr;

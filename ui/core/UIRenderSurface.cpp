@@ -146,18 +146,28 @@ inline DWORD BlendPixel(DWORD destination, DWORD source) {
     return result;
 }
 
+// A memory DC holding a 32-bit DIB, whose alpha byte GDI would not set.
+bool HasAlphaPixels(HDC hdc) {
+    if (GetObjectType(hdc) != OBJ_MEMDC) return false;
+    DIBSECTION dib = {};
+    HGDIOBJ bitmap = GetCurrentObject(hdc, OBJ_BITMAP);
+    return bitmap && GetObjectW(bitmap, sizeof dib, &dib) == sizeof dib && dib.dsBmih.biBitCount == 32;
+}
+
 }  // namespace
 
-void FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color) {
-    if (!hdc || !rects || count <= 0) return;
+bool FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color) {
+    if (!hdc || !rects || count <= 0) return true;
     const TDirectTarget target = DirectTarget(hdc);
     if (!target.usable) {
+        if (HasAlphaPixels(hdc)) return false;
         FillWithGdi(hdc, rects, count, color);
-        return;
+        return true;
     }
     const DWORD pixel = 0xFF000000 | (color & 0x00FFFFFF);
     for (int i = 0; i < count; ++i)
         target.ForEachVisible(hdc, rects[i], [&](const RECT& part, const RECT&) { FillDeviceRect(target.dib, part, pixel); });
+    return true;
 }
 
 namespace {

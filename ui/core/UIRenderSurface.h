@@ -20,7 +20,8 @@ class GpGraphics;
 namespace SkinUI {
 
 // Fills each rectangle (logical units of hdc) with the opaque colour 0xFFRRGGBB; alpha becomes 0xFF.
-void FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color);
+// False, having drawn nothing, for a 32-bit DIB it cannot write (a scaled or transformed DC): GDI+ must.
+bool FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color);
 
 // The premultiplied pixels of one drawn shape, top-down, kept to be blended again.
 struct TShapePicture {
