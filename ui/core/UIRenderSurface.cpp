@@ -44,27 +44,27 @@ bool DibPixels(HDC hdc, TDibPixels& out) {
     return out.width > 0 && out.height > 0;
 }
 
-// The DC's clip as device rectangles within the bitmap; the whole bitmap when it has no clip region.
-std::vector<RECT> ClipRects(HDC hdc, const TDibPixels& dib) {
-    std::vector<RECT> rects;
+// The DC's clip as device rectangles within the bitmap (the whole bitmap when it has no clip region);
+// false when the region cannot be read.
+bool ClipRects(HDC hdc, const TDibPixels& dib, std::vector<RECT>& rects) {
     const RECT bounds = {0, 0, dib.width, dib.height};
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    if (region && GetClipRgn(hdc, region) == 1) {
+    if (!region) return false;
+    bool ok = true;
+    if (GetClipRgn(hdc, region) == 1) {
         const DWORD size = GetRegionData(region, 0, nullptr);
         std::vector<BYTE> buffer(size);
         auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-        if (size && GetRegionData(region, size, data) == size) {
-            const RECT* first = reinterpret_cast<const RECT*>(data->Buffer);
-            for (DWORD i = 0; i < data->rdh.nCount; ++i) {
-                RECT piece;
-                if (IntersectRect(&piece, &first[i], &bounds)) rects.push_back(piece);
-            }
+        ok = size && GetRegionData(region, size, data) == size;
+        for (DWORD i = 0; ok && i < data->rdh.nCount; ++i) {
+            RECT piece;
+            if (IntersectRect(&piece, &reinterpret_cast<const RECT*>(data->Buffer)[i], &bounds)) rects.push_back(piece);
         }
     } else {
         rects.push_back(bounds);
     }
-    if (region) DeleteObject(region);
-    return rects;
+    DeleteObject(region);
+    return ok;
 }
 
 // Settles dib.bottomUp by reading one pixel inside the clip through GDI and comparing it with the two
@@ -128,8 +128,7 @@ struct TDirectTarget {
 
 TDirectTarget DirectTarget(HDC hdc) {
     TDirectTarget target;
-    if (!DibPixels(hdc, target.dib)) return target;
-    target.clip = ClipRects(hdc, target.dib);
+    if (!DibPixels(hdc, target.dib) || !ClipRects(hdc, target.dib, target.clip)) return target;
     GdiFlush();  // GDI drawing still queued must land before the pixels are read or written
     target.usable = target.clip.empty() || FindRowOrder(hdc, target.dib, target.clip);
     return target;
