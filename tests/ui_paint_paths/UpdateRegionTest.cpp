@@ -31,6 +31,17 @@ void MarkOffscreen(CPaintManagerUI& pm) {
     for (int i = 0; i < size.cx * size.cy; ++i) pixels[i] = kMarker;
 }
 
+// A pixel of the screen where the window's client point lies (0x00RRGGBB): what a layered window
+// shows cannot be read from the window's own DC.
+DWORD ScreenPixel(HWND hwnd, int x, int y) {
+    POINT point = {x, y};
+    ClientToScreen(hwnd, &point);
+    HDC screen = GetDC(nullptr);
+    const COLORREF color = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+}
+
 void Repaint(HWND hwnd, const std::vector<RECT>& rects) {
     for (const RECT& rect : rects) InvalidateRect(hwnd, &rect, FALSE);
     UpdateWindow(hwnd);
@@ -99,4 +110,31 @@ TEST(UpdateRegion, ALayeredWindowPaintsEachPieceToo) {
     EXPECT_EQ(0xFF336699u, OffscreenPixel(pm, 180, 100));
     EXPECT_EQ(kMarker, OffscreenPixel(pm, 100, 60));
     EXPECT_TRUE(pm.IsLastLayeredUpdateOk());
+}
+
+// A layered window hands only the changed box to the system after a good update; what it shows is
+// the whole new picture all the same, and the rest stays as it was.
+TEST(UpdateRegion, ALayeredWindowShowsAPartialUpdate) {
+    CTestWindow window(LR"(<Window size="200,120" layered="true">
+      <VerticalLayout bkcolor="#FF336699">
+        <Control name="first" height="30" width="30" bkcolor="#FF00FF00"/>
+      </VerticalLayout></Window>)");
+    HWND hwnd = window.Create(nullptr, 40, 40, WS_POPUP | WS_VISIBLE);
+    ASSERT_NE(nullptr, hwnd);
+    Pump();
+    UpdateWindow(hwnd);
+    ASSERT_TRUE(window.pm().IsLastLayeredUpdateOk());
+    EXPECT_EQ(0x00FF00u, ScreenPixel(hwnd, 10, 10));
+    window.Control(L"first")->SetBkColor(0xFFFF0000);
+    UpdateWindow(hwnd);
+    EXPECT_TRUE(window.pm().IsLastLayeredUpdateOk());
+    EXPECT_EQ(0xFF0000u, ScreenPixel(hwnd, 10, 10));
+    EXPECT_EQ(0x336699u, ScreenPixel(hwnd, 100, 60));
+    // Moved, then partly repainted: the picture follows the window.
+    SetWindowPos(hwnd, nullptr, 60, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    window.Control(L"first")->SetBkColor(0xFF0000FF);
+    UpdateWindow(hwnd);
+    EXPECT_TRUE(window.pm().IsLastLayeredUpdateOk());
+    EXPECT_EQ(0x0000FFu, ScreenPixel(hwnd, 10, 10));
+    EXPECT_EQ(0x336699u, ScreenPixel(hwnd, 150, 100));
 }

@@ -26,6 +26,15 @@ UpdateLayeredWindowFn UpdateLayeredWindowFunction() {
     return function;
 }
 
+using UpdateLayeredWindowIndirectFn = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+
+// The form of the update that takes a changed rectangle; null on systems without it.
+UpdateLayeredWindowIndirectFn UpdateLayeredWindowIndirectFunction() {
+    static const auto function = reinterpret_cast<UpdateLayeredWindowIndirectFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"User32.dll"), "UpdateLayeredWindowIndirect")));
+    return function;
+}
+
 // A 32-bit top-down DIB section of the given size; its pixels through bits.
 HBITMAP CreateTopDownBitmap(HDC dc, int width, int height, DWORD** bits) {
     BITMAPINFO info = {};
@@ -240,9 +249,20 @@ void CPaintManagerUI::PaintOffscreen(HDC windowDc, const std::vector<RECT>& part
         SIZE size = {client.right - client.left, client.bottom - client.top};
         POINT source = {0, 0};
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, m_nOpacity, AC_SRC_ALPHA};
+        // After a good update of the same picture, only the changed box is handed over (the system
+        // copies less); whatever fails is done again whole.
+        RECT dirty = parts.front();
+        for (const RECT& part : parts) UnionRect(&dirty, &dirty, &part);
+        UpdateLayeredWindowIndirectFn updatePart = UpdateLayeredWindowIndirectFunction();
+        bool done = false;
+        if (updatePart && m_bLastLayeredUpdateOk && !m_bLayeredChanged && !EqualRect(&dirty, &client)) {
+            const UPDATELAYEREDWINDOWINFO info = {sizeof info, m_hDcPaint, &position, &size, m_hDcOffscreen,
+                                                  &source, 0, &blend, ULW_ALPHA, &dirty};
+            done = updatePart(m_hWndPaint, &info) != FALSE;
+        }
         UpdateLayeredWindowFn update = UpdateLayeredWindowFunction();
-        m_bLastLayeredUpdateOk = update && update(m_hWndPaint, m_hDcPaint, &position, &size, m_hDcOffscreen,
-                                                  &source, 0, &blend, ULW_ALPHA);
+        m_bLastLayeredUpdateOk = done || (update && update(m_hWndPaint, m_hDcPaint, &position, &size, m_hDcOffscreen,
+                                                           &source, 0, &blend, ULW_ALPHA));
     } else {
         for (const RECT& part : parts)
             BitBlt(windowDc, part.left, part.top, part.right - part.left, part.bottom - part.top, m_hDcOffscreen,

@@ -118,7 +118,15 @@ LRESULT CALLBACK FloorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         POINT position = {window.left, window.top}, origin = {0, 0};
         SIZE size = {window.right - window.left, window.bottom - window.top};
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        UpdateLayeredWindow(hwnd, dc, &position, &size, picture->dc, &origin, 0, &blend, ULW_ALPHA);
+        // The whole picture as the paint manager's full update does; only the changed part after that.
+        const RECT whole = {0, 0, size.cx, size.cy};
+        if (EqualRect(&ps.rcPaint, &whole)) {
+            UpdateLayeredWindow(hwnd, dc, &position, &size, picture->dc, &origin, 0, &blend, ULW_ALPHA);
+        } else {
+            const UPDATELAYEREDWINDOWINFO info = {sizeof info, dc, &position, &size, picture->dc, &origin, 0, &blend,
+                                                  ULW_ALPHA, &ps.rcPaint};
+            UpdateLayeredWindowIndirect(hwnd, &info);
+        }
     } else {
         BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                ps.rcPaint.bottom - ps.rcPaint.top, picture->dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
