@@ -11,6 +11,7 @@
 #include "Log.h"
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace SkinUI {
@@ -60,16 +61,37 @@ RECT ClampTo(RECT rect, const RECT& bounds) {
 // around them; many small ones are painted as their box.
 const DWORD kMaxPaintParts = 8;
 
-// The region's rectangles, disjoint; the bounding box alone when the region has many or cannot be read.
-std::vector<RECT> PaintParts(HRGN region, const RECT& bounds) {
+struct TRegionDeleter {
+    void operator()(HRGN__* region) const { DeleteObject(region); }
+};
+using TRegion = std::unique_ptr<HRGN__, TRegionDeleter>;
+
+// The window's update region as it is now; null when it cannot be read.
+TRegion ReadUpdateRegion(HWND hwnd) {
+    TRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (region && GetUpdateRgn(hwnd, region.get(), FALSE) == ERROR) region.reset();
+    return region;
+}
+
+// The rectangles to paint: the region's, with extra added, within the client, disjoint; the bounding
+// box alone when there are many or the region is missing.
+std::vector<RECT> PaintParts(HRGN region, const RECT& extra, const RECT& client, const RECT& bounds) {
     std::vector<RECT> parts;
-    const DWORD size = region ? GetRegionData(region, 0, nullptr) : 0;
-    std::vector<BYTE> buffer(size);
-    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-    if (size && GetRegionData(region, size, data) == size && data->rdh.nCount <= kMaxPaintParts) {
-        const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
-        for (DWORD i = 0; i < data->rdh.nCount; ++i)
-            if (!IsRectEmpty(&rects[i])) parts.push_back(rects[i]);
+    if (region) {
+        if (!IsRectEmpty(&extra)) {
+            TRegion added(CreateRectRgnIndirect(&extra));
+            CombineRgn(region, region, added.get(), RGN_OR);
+        }
+        TRegion within(CreateRectRgnIndirect(&client));
+        CombineRgn(region, region, within.get(), RGN_AND);
+        const DWORD size = GetRegionData(region, 0, nullptr);
+        std::vector<BYTE> buffer(size);
+        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+        if (size && GetRegionData(region, size, data) == size && data->rdh.nCount <= kMaxPaintParts) {
+            const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
+            for (DWORD i = 0; i < data->rdh.nCount; ++i)
+                if (!IsRectEmpty(&rects[i])) parts.push_back(rects[i]);
+        }
     }
     if (parts.empty()) parts.push_back(bounds);
     return parts;
@@ -93,17 +115,7 @@ void CPaintManagerUI::OnPaint() {
     GetClientRect(m_hWndPaint, &client);
     RECT paint = {};
     if (!GetUpdateRect(m_hWndPaint, &paint, FALSE)) return;
-    HRGN updateRegion = CreateRectRgn(0, 0, 0, 0);
-    if (updateRegion && GetUpdateRgn(m_hWndPaint, updateRegion, FALSE) == ERROR) {
-        DeleteObject(updateRegion);
-        updateRegion = nullptr;
-    }
-    struct TRegionGuard {
-        HRGN& region;
-        ~TRegionGuard() {
-            if (region) DeleteObject(region);
-        }
-    } regionGuard{updateRegion};
+    TRegion updateRegion = ReadUpdateRegion(m_hWndPaint);
     if (m_bFocusNeeded) {
         MoveTabFocus(true);
         if (!alive) return;
@@ -133,19 +145,9 @@ void CPaintManagerUI::OnPaint() {
         m_bOffscreenPaint = true;
         UnionRect(&paint, &paint, &m_rcLayeredUpdate);
         paint = ClampTo(paint, client);
-        if (updateRegion && !IsRectEmpty(&m_rcLayeredUpdate)) {
-            HRGN layered = CreateRectRgnIndirect(&m_rcLayeredUpdate);
-            CombineRgn(updateRegion, updateRegion, layered, RGN_OR);
-            DeleteObject(layered);
-        }
-        SetRectEmpty(&m_rcLayeredUpdate);
     }
-    if (updateRegion) {
-        HRGN clientRegion = CreateRectRgnIndirect(&client);
-        CombineRgn(updateRegion, updateRegion, clientRegion, RGN_AND);
-        DeleteObject(clientRegion);
-    }
-    const std::vector<RECT> parts = PaintParts(updateRegion, paint);
+    const std::vector<RECT> parts = PaintParts(updateRegion.get(), m_bLayered ? m_rcLayeredUpdate : RECT{}, client, paint);
+    if (m_bLayered) SetRectEmpty(&m_rcLayeredUpdate);
     if (m_bOffscreenPaint && !m_hbmpOffscreen) {
         // A DC from a paint whose bitmap could not be made is used again, not made anew.
         if (!m_hDcOffscreen) m_hDcOffscreen = CreateCompatibleDC(m_hDcPaint);
