@@ -609,3 +609,15 @@ TEST(PixelPathsText, LayeredTextMatchesFreshFontsAndFormats) {
         CPaintManagerUI::ShutdownShared(false);
     }
 }
+
+// A shape too large for a picture is drawn by GDI+ on the target, as before.
+TEST_F(PixelPaths, HugeRoundBorderDrawnInPlace) {
+    Surface fast(2100, 2100, 0xFF112233), reference(2100, 2100, 0xFF112233);
+    CUIRender::DrawRoundRect(fast.dc(), {5, 5, 2095, 2095}, 2, 40, 40, 0xFFFFFFFF);
+    ReferenceRoundRectangle(reference.dc(), 5, 5, 2089, 2089, 40, 0xFFFFFFFF, 2, false, 0);
+    for (const POINT& corner : {POINT{0, 0}, POINT{2060, 2060}, POINT{0, 2060}})
+        for (int y = corner.y; y < corner.y + 40; ++y)
+            for (int x = corner.x; x < corner.x + 40; ++x)
+                ASSERT_EQ(fast.At(x, y), reference.At(x, y)) << x << "," << y;
+    EXPECT_EQ(fast.At(1000, 5), 0xFFFFFFFFu);
+}

@@ -334,38 +334,42 @@ void DrawRoundPath(GpGraphics* graphics, const TRoundShape& shape) {
 }
 
 // The pictures of the rounded shapes drawn last: a window's rounded controls mostly share a few sizes
-// and colours, and each picture is drawn by GDI+ only once.
-const TShapePicture* RoundShapePicture(const TRoundShape& shape, int pictureWidth, int pictureHeight) {
+// and colours, and each picture is drawn by GDI+ only once. Small pictures only (2 MB at most).
+class CRoundShapePictures {
+public:
+    static const TShapePicture* Find(const TRoundShape& shape) {
+        for (const TEntry& entry : Entries())
+            if (entry.shape == shape) return &entry.picture;
+        return nullptr;
+    }
+    static void Keep(const TRoundShape& shape, TShapePicture&& picture) {
+        if (picture.pixels.size() > kMaxPixels) return;
+        std::vector<TEntry>& entries = Entries();
+        static size_t next = 0;
+        if (entries.size() < kEntries) {
+            entries.push_back({shape, std::move(picture)});
+        } else {
+            entries[next] = {shape, std::move(picture)};
+            next = (next + 1) % kEntries;
+        }
+    }
+
+private:
     struct TEntry {
         TRoundShape shape;
         TShapePicture picture;
     };
-    static std::vector<TEntry> entries;
-    static size_t next = 0;
-    const size_t kEntries = 32;
-    for (const TEntry& entry : entries)
-        if (entry.shape == shape) return &entry.picture;
-    GpGraphics* graphics = CUIScratchSurface::Begin(0, 0, pictureWidth, pictureHeight);
-    if (!graphics) return nullptr;
-    DrawRoundPath(graphics, shape);
-    TShapePicture picture;
-    CUIScratchSurface::End(graphics, picture);
-    if (picture.pixels.empty()) return nullptr;
-    if (static_cast<size_t>(pictureWidth) * pictureHeight > 256 * 256) {
-        // Too large to keep: used once from a single slot.
-        static TShapePicture large;
-        large = std::move(picture);
-        return &large;
+    static const size_t kEntries = 16;
+    static const size_t kMaxPixels = 32 * 1024;
+
+    static std::vector<TEntry>& Entries() {
+        static std::vector<TEntry> entries;
+        return entries;
     }
-    if (entries.size() < kEntries) {
-        entries.push_back({shape, std::move(picture)});
-        return &entries.back().picture;
-    }
-    TEntry& slot = entries[next];
-    next = (next + 1) % kEntries;
-    slot = {shape, std::move(picture)};
-    return &slot.picture;
-}
+};
+
+// Shapes larger than this are drawn by GDI+ on the target itself rather than through a picture.
+const long long kMaxPicturePixels = 4 * 1024 * 1024;
 
 }  // namespace
 
@@ -373,15 +377,34 @@ const TShapePicture* RoundShapePicture(const TRoundShape& shape, int pictureWidt
 // drawn alike, and blended onto the target: GDI+ on the target DC makes a surface of its own per call.
 void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float height, float arcSize,
                                    DWORD penColor, float penWidth, bool fill, DWORD fillColor) {
-    if (!hdc || !(width >= 0) || !(height >= 0) || width > 16384 || height > 16384) return;
+    if (!hdc || !(width >= 0) || !(height >= 0) || !(penWidth >= 0) || width > 1e6f || height > 1e6f || penWidth > 1e6f)
+        return;
     // The picture's whole-pixel corner, with room for the pen's half width and anti-aliased edges.
     const float reach = std::max(penWidth, 1.0f) / 2 + 2;
     const int left = static_cast<int>(std::floor(x - reach)), top = static_cast<int>(std::floor(y - reach));
     const int right = static_cast<int>(std::ceil(x + width + reach)), bottom = static_cast<int>(std::ceil(y + height + reach));
-    const TRoundShape shape = {x - left, y - top, width, height, arcSize, penWidth, penColor,
-                               fill ? fillColor : 0, fill};
-    const TShapePicture* picture = RoundShapePicture(shape, right - left, bottom - top);
-    if (picture) CUIScratchSurface::Blend(hdc, left, top, *picture);
+    const TRoundShape shape = {x - left, y - top, width, height, arcSize, penWidth, penColor, fill ? fillColor : 0, fill};
+    if (static_cast<long long>(right - left) * (bottom - top) > kMaxPicturePixels) {
+        GpGraphics* graphics = nullptr;
+        if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
+        TRoundShape placed = shape;
+        placed.offsetX = x;
+        placed.offsetY = y;
+        DrawRoundPath(graphics, placed);
+        DllExports::GdipDeleteGraphics(graphics);
+        return;
+    }
+    if (const TShapePicture* kept = CRoundShapePictures::Find(shape)) {
+        CUIScratchSurface::Blend(hdc, left, top, *kept);
+        return;
+    }
+    GpGraphics* graphics = CUIScratchSurface::Begin(0, 0, right - left, bottom - top);
+    if (!graphics) return;
+    DrawRoundPath(graphics, shape);
+    TShapePicture picture;
+    CUIScratchSurface::End(graphics, picture);
+    CUIScratchSurface::Blend(hdc, left, top, picture);
+    CRoundShapePictures::Keep(shape, std::move(picture));
 }
 
 // ---------------------------------------------------------------------------------------------------
