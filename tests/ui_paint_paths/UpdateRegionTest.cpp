@@ -42,6 +42,18 @@ DWORD ScreenPixel(HWND hwnd, int x, int y) {
     return GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
 }
 
+// The screen shows a layered window's picture a little later than the update (the display is updated
+// in the background): waits up to two seconds for the expected colour and returns what it saw last.
+DWORD ScreenPixelOnceShown(HWND hwnd, int x, int y, DWORD expected) {
+    DWORD seen = ScreenPixel(hwnd, x, y);
+    for (int i = 0; i < 200 && seen != expected; ++i) {
+        Sleep(10);
+        Pump();
+        seen = ScreenPixel(hwnd, x, y);
+    }
+    return seen;
+}
+
 void Repaint(HWND hwnd, const std::vector<RECT>& rects) {
     for (const RECT& rect : rects) InvalidateRect(hwnd, &rect, FALSE);
     UpdateWindow(hwnd);
@@ -119,22 +131,24 @@ TEST(UpdateRegion, ALayeredWindowShowsAPartialUpdate) {
       <VerticalLayout bkcolor="#FF336699">
         <Control name="first" height="30" width="30" bkcolor="#FF00FF00"/>
       </VerticalLayout></Window>)");
-    HWND hwnd = window.Create(nullptr, 40, 40, WS_POPUP | WS_VISIBLE);
+    // Far from where the other window tests put theirs (they may run at the same time), and on top.
+    HWND hwnd = window.Create(nullptr, 1500, 820, WS_POPUP | WS_VISIBLE);
     ASSERT_NE(nullptr, hwnd);
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Pump();
     UpdateWindow(hwnd);
     ASSERT_TRUE(window.pm().IsLastLayeredUpdateOk());
-    EXPECT_EQ(0x00FF00u, ScreenPixel(hwnd, 10, 10));
+    EXPECT_EQ(0x00FF00u, ScreenPixelOnceShown(hwnd, 10, 10, 0x00FF00u));
     window.Control(L"first")->SetBkColor(0xFFFF0000);
     UpdateWindow(hwnd);
     EXPECT_TRUE(window.pm().IsLastLayeredUpdateOk());
-    EXPECT_EQ(0xFF0000u, ScreenPixel(hwnd, 10, 10));
-    EXPECT_EQ(0x336699u, ScreenPixel(hwnd, 100, 60));
+    EXPECT_EQ(0xFF0000u, ScreenPixelOnceShown(hwnd, 10, 10, 0xFF0000u));
+    EXPECT_EQ(0x336699u, ScreenPixelOnceShown(hwnd, 100, 60, 0x336699u));
     // Moved, then partly repainted: the picture follows the window.
-    SetWindowPos(hwnd, nullptr, 60, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, 1560, 860, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     window.Control(L"first")->SetBkColor(0xFF0000FF);
     UpdateWindow(hwnd);
     EXPECT_TRUE(window.pm().IsLastLayeredUpdateOk());
-    EXPECT_EQ(0x0000FFu, ScreenPixel(hwnd, 10, 10));
-    EXPECT_EQ(0x336699u, ScreenPixel(hwnd, 150, 100));
+    EXPECT_EQ(0x0000FFu, ScreenPixelOnceShown(hwnd, 10, 10, 0x0000FFu));
+    EXPECT_EQ(0x336699u, ScreenPixelOnceShown(hwnd, 150, 100, 0x336699u));
 }
