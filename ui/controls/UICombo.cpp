@@ -144,7 +144,9 @@ bool CComboUI::Remove(CControlUI* control) {
 }
 
 bool CComboUI::RemoveAt(int index) {
-    if (!CContainerUI::RemoveAt(index)) return false;
+    // The container's RemoveAt goes through the virtual Remove: its own Remove is called directly.
+    CControlUI* control = GetItemAt(index);
+    if (!control || !CContainerUI::Remove(control)) return false;
     RenumberFrom(index);
     if (index == m_iCurSel) {
         m_iCurSel = -1;
