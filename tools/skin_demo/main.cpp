@@ -1,9 +1,11 @@
 // skin_demo: a small window drawn by the UI framework from a skin archive embedded in the program
 // (resource "IDR_ZIPRES" of type "ZIPRES", as the application keeps its own skin).
 //   skin_demo.exe            shows the window until it is closed
-//   skin_demo.exe --check    shows it, compares its first painting with the layout's colours, closes;
-//                            exit code 0 when it painted as laid out
+//   skin_demo.exe --check    shows it, compares its first painting, the controls page and an open combo
+//                            with the layouts' colours, closes; exit code 0 when it painted as laid out
+//   skin_demo.exe --controls shows the controls page with its combo open
 #include "DemoWindow.h"
+#include "UIControls.h"
 #include "UIManager.h"
 
 #include <ole2.h>
@@ -28,8 +30,10 @@ bool OpenEmbeddedSkin(HINSTANCE instance) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const bool selfCheck = commandLine && wcsstr(commandLine, L"--check") != nullptr;
+    const bool controlsPage = commandLine && wcsstr(commandLine, L"--controls") != nullptr;
     if (FAILED(OleInitialize(nullptr))) return 1;
     CPaintManagerUI::SetModuleInstance(instance);
+    RegisterControlClasses();
     CPaintManagerUI::SetResourceSourceKind(4);
     if (!OpenEmbeddedSkin(instance)) {
         fwprintf(stderr, L"skin_demo: the embedded skin archive cannot be opened\n");
@@ -38,7 +42,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     }
     int exitCode = 1;
     {
-        SkinDemo::CDemoWindow window(selfCheck);
+        SkinDemo::CDemoWindow window(selfCheck, controlsPage);
         if (window.CreateNativeWindow(nullptr, L"SkinUI demo", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0)) {
             window.CenterOnOwner();
             CPaintManagerUI::RunMessageLoop();
