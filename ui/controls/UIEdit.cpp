@@ -437,7 +437,8 @@ HBRUSH CEditWnd::ColorBrush(HDC hdc) {
     const DWORD back = m_pOwner->GetNativeEditBkColor();
     if (back == 0xFFFFFFFF) return nullptr;
     SetBkMode(hdc, TRANSPARENT);
-    DWORD text = m_pOwner->GetTextColor();
+    // "nativetextcolor" when the skin gives one, else the field's own text colour.
+    DWORD text = m_pOwner->GetNativeEditTextColor() != 0 ? m_pOwner->GetNativeEditTextColor() : m_pOwner->GetTextColor();
     if (text == 0 && m_pOwner->GetManager()) text = m_pOwner->GetManager()->GetDefaultTextColor();
     ::SetTextColor(hdc, ToColorRef(text));
     if ((back >> 24) < 0xFF) {
