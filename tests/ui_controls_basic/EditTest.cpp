@@ -240,10 +240,15 @@ TEST(Edit, ATranslucentNativeBackgroundShowsTheWindowAndLeaksNothing) {
     const HBRUSH first = reinterpret_cast<HBRUSH>(SendMessageW(window.GetHandle(), WM_CTLCOLOREDIT,
                                                                reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(native)));
     EXPECT_NE(nullptr, first);
-    const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     for (int i = 0; i < 50; ++i)
         SendMessageW(window.GetHandle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(native));
-    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 1);
+    EXPECT_EQ(0u, GetObjectType(first)) << "each new brush replaces the last one";
+    // The picture behind a pattern brush goes with the brush's making.
+    HBITMAP picture = CreateCompatibleBitmap(dc, 8, 8);
+    HBRUSH brush = PatternBrushFrom(picture);
+    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(brush));
+    EXPECT_EQ(0u, GetObjectType(picture));
+    DeleteObject(brush);
     ReleaseDC(native, dc);
     // Painted under the native control, the window's own colour shows in the brush.
     RedrawWindow(native, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

@@ -323,6 +323,13 @@ void CEditUI::PaintText(HDC hdc) {
 // ---------------------------------------------------------------------------------------------------
 // The native window.
 
+HBRUSH PatternBrushFrom(HBITMAP picture) {
+    if (!picture) return nullptr;
+    HBRUSH brush = CreatePatternBrush(picture);
+    DeleteObject(picture);
+    return brush;
+}
+
 CEditWnd::~CEditWnd() {
     if (m_hBkBrush) DeleteObject(m_hBkBrush);
 }
@@ -446,11 +453,7 @@ HBRUSH CEditWnd::ColorBrush(HDC hdc) {
         if (m_hBkBrush) DeleteObject(m_hBkBrush);
         m_hBkBrush = nullptr;
         RECT rect = ComputeEditRect(*m_pOwner);
-        HBITMAP picture = CUIRender::GenerateBitmap(m_pOwner->GetManager(), rect, m_pOwner);
-        if (picture) {
-            m_hBkBrush = CreatePatternBrush(picture);
-            DeleteObject(picture);  // the brush keeps its own copy
-        }
+        m_hBkBrush = PatternBrushFrom(CUIRender::GenerateBitmap(m_pOwner->GetManager(), rect, m_pOwner));
         return m_hBkBrush;
     }
     if (!m_hBkBrush) m_hBkBrush = CreateSolidBrush(ToColorRef(back));
