@@ -68,6 +68,8 @@ TEST(Combo, ThePopupOpensUnderTheComboSizedByItsItemsAtEveryDpi) {
             PaintPopup(*combo);
             CPaintManagerUI& popupManager = combo->GetDropWindow()->GetPaintManager();
             EXPECT_EQ(&popupManager, window.Control(L"i0")->GetManager());
+            EXPECT_EQ(window.pm().GetFontRecord(-1)->metrics.tmHeight, popupManager.GetFontRecord(-1)->metrics.tmHeight)
+                << p << " %: the popup's text is scaled as the window's";
             EXPECT_EQ(items > 7, combo->GetDropWindow()->GetLayout()->GetVerticalScrollBar()->IsVisible());
             // Focus elsewhere closes it and the items come home.
             SetFocus(window.GetHandle());
@@ -144,6 +146,18 @@ TEST(Combo, KeysInThePopupMoveTheSelectionAndEscapeRestoresIt) {
     Pump();
     EXPECT_FALSE(IsWindow(popup));
     EXPECT_EQ(4, combo->GetCurSel());
+
+    // Keys on the closed, focused combo.
+    combo->SetFocus();
+    window.Key(VK_HOME);
+    EXPECT_EQ(0, combo->GetCurSel());
+    window.Key(VK_DOWN);
+    EXPECT_EQ(1, combo->GetCurSel());
+    window.Key(VK_END);
+    EXPECT_EQ(4, combo->GetCurSel());
+    window.Key(VK_UP);
+    EXPECT_EQ(3, combo->GetCurSel());
+    EXPECT_EQ(nullptr, combo->GetDropWindow());
 
     // "predropdown" every time, "dropdown" only when it opens.
     window.recorder.Clear();
@@ -303,4 +317,25 @@ TEST(Combo, AComboDeletedWhileOpenTakesItsPopupAlong) {
     DestroyWindow(closing.GetHandle());
     Pump();
     EXPECT_TRUE(closing.destroyed);
+}
+
+TEST(Combo, AnItemSelectHandlerMayDeleteTheOpenCombo) {
+    CControlWindow window(ComboLayout(5));
+    ASSERT_NE(nullptr, window.Open());
+    window.Activate();
+    auto* combo = window.Get<CComboUI>(L"c");
+    auto* parent = static_cast<CContainerUI*>(combo->GetParent()->GetInterface(L"Container"));
+    parent->SetDelayedDestroy(false);
+    window.Click(window.Centre(L"c"));
+    HWND popup = Popup(*combo);
+    ASSERT_NE(nullptr, popup);
+    PaintPopup(*combo);
+    window.recorder.after = [&](TNotifyMessage& msg) {
+        if (msg.sType == L"itemselect") parent->Remove(msg.pSender);
+    };
+    SendMessageW(popup, WM_KEYDOWN, VK_DOWN, 1);
+    Pump();
+    EXPECT_FALSE(IsWindow(popup));
+    EXPECT_EQ(nullptr, window.pm().FindControlByName(L"c"));
+    EXPECT_EQ(1u, window.recorder.Of(L"itemselect").size());
 }

@@ -284,3 +284,30 @@ TEST(Edit, AFieldDeletedWhileEditingTakesItsNativeWindowAlong) {
     Pump();
     EXPECT_FALSE(IsWindow(second));
 }
+
+TEST(Edit, InALayeredWindowTheNativeEditIsAPopupOverTheField) {
+    CControlWindow window(LR"(<Window size="300,100" layered="true"><VerticalLayout bkcolor="#FFFFFFFF" inset="10,10,10,10">
+  <Edit name="e" width="100" height="24" text="layered"/>
+  <Edit name="next" width="100" height="24"/>
+  <Control/>
+</VerticalLayout></Window>)");
+    ASSERT_NE(nullptr, window.Open());
+    window.Activate();
+    auto* edit = window.Get<CEditUI>(L"e");
+    edit->SetFocus();
+    Pump();
+    HWND native = edit->GetNativeWindow();
+    ASSERT_NE(nullptr, native);
+    EXPECT_TRUE(GetWindowLongW(native, GWL_STYLE) & WS_POPUP);
+    RECT window_ = {}, placed = {};
+    GetWindowRect(window.GetHandle(), &window_);
+    GetWindowRect(native, &placed);
+    EXPECT_EQ(window_.left + 10 + 4, placed.left);
+    Type(native, L"!");
+    EXPECT_EQ(L"layered!", std::wstring(edit->GetText().Data()));
+    // Tab moves on through the window's tab order.
+    SendMessageW(native, WM_KEYDOWN, VK_TAB, 1);
+    Pump();
+    EXPECT_FALSE(IsWindow(native));
+    EXPECT_EQ(window.Control(L"next"), window.pm().GetFocusedControl());
+}
