@@ -311,3 +311,18 @@ TEST(Edit, InALayeredWindowTheNativeEditIsAPopupOverTheField) {
     EXPECT_FALSE(IsWindow(native));
     EXPECT_EQ(window.Control(L"next"), window.pm().GetFocusedControl());
 }
+
+TEST(Edit, AFieldOnAHiddenPageIsNoTabStop) {
+    CControlWindow window(LR"(<Window size="300,100"><TabLayout name="pages">
+  <VerticalLayout><Edit name="shown" width="100" height="24"/><Control/></VerticalLayout>
+  <VerticalLayout><Edit name="hidden" width="100" height="24"/><Control/></VerticalLayout>
+</TabLayout></Window>)");
+    ASSERT_NE(nullptr, window.Open());
+    window.Activate();
+    EXPECT_FALSE(window.Control(L"hidden")->IsVisible());
+    for (int i = 0; i < 3; ++i) {
+        window.pm().MoveTabFocus(true);
+        Pump();
+        EXPECT_EQ(window.Control(L"shown"), window.pm().GetFocusedControl());
+    }
+}

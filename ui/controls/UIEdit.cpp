@@ -82,7 +82,9 @@ void CEditUI::SetVisible(bool visible) {
     if (!IsVisible() && m_pWindow && m_pManager) m_pManager->FocusControl(nullptr);
 }
 
+// The base keeps the flag too: a field on a hidden page must be no tab stop and no hit.
 void CEditUI::SetInternVisible(bool visible) {
+    CLabelUI::SetInternVisible(visible);
     if (!visible && m_pWindow && m_pManager) m_pManager->FocusControl(nullptr);
 }
 
