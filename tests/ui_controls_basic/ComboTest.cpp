@@ -269,6 +269,27 @@ TEST(Combo, AttributesOfTheComboAndItsItems) {
     }
 }
 
+TEST(Combo, TheDropBoxListMayNameTheWindowsStyles) {
+    std::wstring xml = ComboLayout(12, L"dropbox=\"box\"");
+    xml.insert(xml.find(L"<VerticalLayout"), L"<Style name=\"bar\" value=\"width=&quot;8&quot; showbutton1=&quot;false&quot;\"/>"
+                                              L"<Style name=\"box\" value=\"vscrollbarstyle=&quot;bar&quot; bkcolor=&quot;#FF102030&quot;\"/>");
+    for (const TDpi& dpi : kDpis) {
+        CControlWindow window(xml);
+        ASSERT_NE(nullptr, window.Open(dpi.dpi));
+        window.Activate();
+        auto* combo = window.Get<CComboUI>(L"c");
+        window.Click(window.Centre(L"c"));
+        ASSERT_NE(nullptr, Popup(*combo));
+        PaintPopup(*combo);
+        CVerticalLayoutUI* layout = combo->GetDropWindow()->GetLayout();
+        EXPECT_EQ(0xFF102030u, layout->GetBkColor());
+        EXPECT_EQ(Scaled(8, dpi.percent), layout->GetVerticalScrollBar()->GetFixedWidth()) << dpi.percent;
+        EXPECT_FALSE(layout->GetVerticalScrollBar()->GetShowButton1());
+        SetFocus(window.GetHandle());
+        Pump();
+    }
+}
+
 TEST(Combo, PlacedAboveWhenTheWorkAreaEndsBelow) {
     const RECT work = {0, 0, 1920, 1040};
     RECT placed = CComboWnd::PlacePopup(RECT{100, 900, 220, 924}, 120, 150, work);

@@ -5,6 +5,7 @@
 #include "UIManager.h"
 #include "UIRender.h"
 #include "UIScrollBar.h"
+#include "UIStringMap.h"
 
 #include <algorithm>
 
@@ -524,6 +525,12 @@ void CComboWnd::OnCreate() {
     m_pLayout->SetBorderSize(1);
     m_pLayout->SetAutoDestroy(false);  // the items stay the combo's
     m_pLayout->EnableScrollBar(true, false);
+    // The drop box list may name styles of the combo's window, as any attribute list there may.
+    const CUIStringMap& styles = ownerManager->GetStyles(false);
+    for (int i = 0; i < styles.Count(); ++i) {
+        if (const auto* style = static_cast<const CUIString*>(styles.Lookup(styles.KeyAt(i), false)))
+            m_pm.AddStyle(styles.KeyAt(i), style->Data());
+    }
     m_pLayout->ApplyAttributeList(m_pOwner->GetDropBoxAttributeList().Data());
     for (int i = 0; i < m_pOwner->GetCount(); ++i) m_pLayout->Add(m_pOwner->GetItemAt(i));
     ownerManager->GetShadowWindow()->CopyShadow(m_pm.GetShadowWindow());
