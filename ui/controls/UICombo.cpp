@@ -200,6 +200,7 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
     m_iCurSel = index;
     const CUILifeWatch alive = m_life.Watch();
     if (m_pWindow || takeFocus) GetItemAt(index)->SetFocus();
+    if (!alive) return true;  // a focus handler deleted the combo
     chosen->Select(true);
     if (alive && m_pManager) m_pManager->RaiseNotify(this, L"itemselect", static_cast<WPARAM>(m_iCurSel), old);
     if (alive) Invalidate();
