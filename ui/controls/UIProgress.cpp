@@ -70,7 +70,8 @@ int TBarGeometry::ValueAtThumbEdge(SIZE thumb, int position) const {
         travelled = static_cast<long long>(item.bottom) - thumb.cy - position;
     }
     travelled = std::max(0LL, std::min<long long>(travelled, track));
-    return minimum + RoundedQuotient(travelled * Range(), track);
+    const int value = minimum + RoundedQuotient(travelled * Range(), track);
+    return std::min(value, std::max(minimum, maximum));  // an empty range keeps its only value
 }
 
 CUIString PercentText(int value, int minimum, int maximum) {
@@ -288,13 +289,13 @@ void CSliderUI::OnButtonUp(const TUIEvent& event) {
     if (dragged) {
         // The drag ends where the thumb is; the change of the whole drag is reported once.
         const int value = DragValue(event.ptMouse);
-        m_nValue = value;
-        UpdateText();
         if (value != m_nPressValue) {
             ChangeValue(value, L"valuechanged");
-        } else {
-            Invalidate();
+            return;
         }
+        m_nValue = value;
+        UpdateText();
+        Invalidate();
         return;
     }
     if (!trackPress) return;
