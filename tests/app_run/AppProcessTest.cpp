@@ -16,13 +16,14 @@ struct Process {
     DWORD id = 0;
 };
 
-Process Start() {
+Process Start(const wchar_t* currentDirectory = nullptr) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     std::wstring commandLine = L"\"" + gProgram + L"\"";
     Process process;
-    if (CreateProcessW(gProgram.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (CreateProcessW(gProgram.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, currentDirectory,
+                       &startup, &info)) {
         CloseHandle(info.hThread);
         process.handle = info.hProcess;
         process.id = info.dwProcessId;
@@ -78,7 +79,66 @@ void Finish(Process& process) {
     process.handle = nullptr;
 }
 
+std::wstring FreshFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    DeleteFileW((folder + L"\\save.log").c_str());
+    DeleteFileW((folder + L"\\savelog.ini").c_str());
+    return folder;
+}
+
+std::wstring ReadUtf16(const std::wstring& path, bool* exists) {
+    std::wstring text;
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    *exists = file != nullptr;
+    if (!file) return text;
+    wchar_t unit;
+    while (fread(&unit, sizeof(unit), 1, file) == 1) text.push_back(unit);
+    fclose(file);
+    return text;
+}
+
+void RunAndClose(const std::wstring& folder) {
+    Process process = Start(folder.c_str());
+    ASSERT_NE(process.handle, nullptr);
+    HWND window = WaitForWindow(L"MainWnd", process.id);
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(Exited(process, 10000, &code));
+    EXPECT_EQ(code, 0u);
+    Finish(process);
+}
+
 }  // namespace
+
+TEST(AppProcess, LogOnlyWithItsMarkerFileAndStartsWithItsHeader) {
+    const std::wstring quiet = FreshFolder(L"app_run_quiet");
+    RunAndClose(quiet);
+    bool exists = true;
+    ReadUtf16(quiet + L"\\save.log", &exists);
+    EXPECT_FALSE(exists) << "a log without its marker file";
+
+    const std::wstring logged = FreshFolder(L"app_run_logged");
+    FILE* marker = _wfopen((logged + L"\\savelog.ini").c_str(), L"w");
+    ASSERT_NE(marker, nullptr);
+    fclose(marker);
+    RunAndClose(logged);
+    const std::wstring log = ReadUtf16(logged + L"\\save.log", &exists);
+    ASSERT_TRUE(exists);
+    const size_t model = log.find(L"MODEL_NAME: KTR3.500DSP\n");
+    const size_t id = log.find(L"MODEL_ID: 94\n");
+    const size_t version = log.find(L"VERSION: v6.7.99\n");
+    const size_t inner = log.find(L"INNER_FW: 1, 19\n");
+    ASSERT_NE(model, std::wstring::npos) << "no header";
+    EXPECT_LT(model, id);
+    EXPECT_LT(id, version);
+    EXPECT_LT(version, inner);
+    EXPECT_NE(inner, std::wstring::npos);
+    EXPECT_NE(log.find(L"DPI "), std::wstring::npos);  // the automatic DPI choice is logged after the header
+}
 
 TEST(AppProcess, SecondInstanceShowsItsMessageAndLeaves) {
     Process first = Start();

@@ -127,6 +127,7 @@ TEST(MainWindow, StartsUpInOrderAndShutsDownCleanly) {
     EXPECT_FALSE(window->IsSecondInstance());
     EXPECT_TRUE(window->Controller().Device().IsConnected());
     EXPECT_EQ(hid.opens.load(), 1);
+    EXPECT_NE(window->DeviceNotification(), nullptr);  // registered for HID plug events
     CSButtonUI* connect = window->Controller().ConnectButton();
     ASSERT_NE(connect, nullptr);
     EXPECT_EQ(connect->GetText().Data(), Text(L"${btn_connecting}"));
