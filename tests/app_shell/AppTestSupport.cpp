@@ -11,13 +11,21 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <map>
+#include <vector>
 
 using namespace SkinUI;
 
 namespace AppTest {
 
 namespace {
+
+std::string WideToUtf8(const wchar_t* text) {
+    char buffer[512] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof(buffer) - 1, nullptr, nullptr);
+    return buffer;
+}
 
 std::map<UINT_PTR, std::function<void()>>& Pending() {
     static std::map<UINT_PTR, std::function<void()>> pending;
@@ -37,6 +45,22 @@ void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
 
 void IgnoreLayoutFailure(const wchar_t* layout) { ADD_FAILURE() << "layout not built"; }
 
+// A box that no test answers would block the run for good: one still open after two ticks of the
+// watchdog is reported and closed.
+std::vector<CMsgWnd*> gBoxesAtLastTick;
+
+void CALLBACK WatchOpenBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    const std::vector<CMsgWnd*> open = CMsgWnd::OpenBoxes();
+    for (CMsgWnd* box : open) {
+        if (std::find(gBoxesAtLastTick.begin(), gBoxesAtLastTick.end(), box) == gBoxesAtLastTick.end()) continue;
+        CControlUI* text = box->GetPaintManager()->FindControlByName(L"MessageText");
+        ADD_FAILURE() << "a message box stayed open: " << (text ? WideToUtf8(text->GetText().Data()) : std::string());
+        CMsgWnd::CloseAll();
+        break;
+    }
+    gBoxesAtLastTick = CMsgWnd::OpenBoxes();
+}
+
 class ShellEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -45,6 +69,7 @@ public:
         WindowImplBase::SetLayoutFailureHandler(&IgnoreLayoutFailure);
         RegisterControlClasses();
         ASSERT_TRUE(InitSkinResource(TEST_SKIN_PASSWORD));
+        SetTimer(nullptr, 0, 5000, WatchOpenBoxes);
     }
     void TearDown() override {
         CPaintManagerUI::ShutdownShared(true);

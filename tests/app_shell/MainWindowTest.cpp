@@ -127,6 +127,7 @@ TEST(MainWindow, StartsUpInOrderAndShutsDownCleanly) {
     EXPECT_FALSE(window->IsSecondInstance());
     EXPECT_TRUE(window->Controller().Device().IsConnected());
     EXPECT_EQ(hid.opens.load(), 1);
+    EXPECT_NE(window->DeviceNotification(), nullptr);  // registered for HID plug events
     CSButtonUI* connect = window->Controller().ConnectButton();
     ASSERT_NE(connect, nullptr);
     EXPECT_EQ(connect->GetText().Data(), Text(L"${btn_connecting}"));
@@ -190,10 +191,12 @@ TEST(MainWindow, StartsUpInOrderAndShutsDownCleanly) {
 
     // Shut-down: the amplifier is told the PC leaves, the loop is asked to end, the mutex is released,
     // and the window object leaves the skin-change observer.
+    // A box still open at that moment is answered "no".
     const int writesBeforeClose = hid.writes.load();
-    PostMessageW(handle, WM_CLOSE, 0, 0);
+    RunLater(60, [&] { PostMessageW(handle, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(ShowMsgWndButtons(handle, L"${tips}", L"open while closing", captions, 2), 0);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(handle); }));
-    EXPECT_TRUE(QuitSeen());
+    EXPECT_TRUE(PumpUntil([] { return QuitSeen(); }, 2000));  // the loop is asked to end
     EXPECT_FALSE(window->Controller().Device().IsConnected());
     EXPECT_GT(hid.writes.load(), writesBeforeClose);
     EXPECT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, kMutexName), nullptr);

@@ -165,7 +165,7 @@ const std::map<std::wstring, const wchar_t*> kKinds = {
     {L"main_mute", L"Option"}, {L"option_ch_in", L"Option"}, {L"ch_output_btn_", L"Button"},
     {L"delay_lable_", L"Label"}, {L"label_channel_name", L"Label"}, {L"MessageText", L"Label"},
     {L"confirm_btn", L"Button"}, {L"cancel_btn", L"Button"}, {L"third_btn", L"Button"}, {L"closebtn", L"Button"},
-    {L"minbtn", L"Button"}, {L"btn_", L"Button"}, {L"pt_enable_", L"Button"}, {L"ch_bridge_", L"Button"},
+    {L"minbtn", L"Button"}, {L"btn_", L"Button"}, {L"btn_input_source", L"Combo"}, {L"btn_channel_select", L"Combo"}, {L"pt_enable_", L"Button"}, {L"ch_bridge_", L"Button"},
     {L"listview", L"List"}, {L"listitem", L"ListItem"}, {L"name_edt", L"Edit"}, {L"file_path_edt", L"Edit"},
     {L"addr_edit", L"Edit"}, {L"data_edit", L"Edit"}, {L"value_edt", L"Edit"}, {L"check_box_", L"Option"},
     {L"progress", L"Progress"}, {L"mcu_progress", L"Progress"}, {L"flash_progress", L"Progress"},

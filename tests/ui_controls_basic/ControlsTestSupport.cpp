@@ -42,6 +42,13 @@ std::vector<std::wstring> CRecorder::Types() const {
     return types;
 }
 
+CControlWindow::CControlWindow(std::wstring layout) : CTestWindow(std::move(layout)) {
+    GetCursorPos(&m_savedCursor);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);  // off every window
+}
+
+CControlWindow::~CControlWindow() { SetCursorPos(m_savedCursor.x, m_savedCursor.y); }
+
 HWND CControlWindow::Open(int dpi, int x, int y) {
     HWND hwnd = Create(nullptr, x, y);
     if (!hwnd) return nullptr;
@@ -84,7 +91,13 @@ LRESULT CControlWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
     return SendMessageW(GetHandle(), message, wParam, lParam);
 }
 
-void CControlWindow::MoveTo(POINT point) { Send(WM_MOUSEMOVE, 0, At(point.x, point.y)); }
+void CControlWindow::MoveTo(POINT point) {
+    // The real cursor goes there too, so that the system's mouse-leave tracking agrees.
+    POINT screen = point;
+    ClientToScreen(GetHandle(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    Send(WM_MOUSEMOVE, 0, At(point.x, point.y));
+}
 
 void CControlWindow::Press(POINT point) {
     MoveTo(point);

@@ -240,10 +240,15 @@ TEST(Edit, ATranslucentNativeBackgroundShowsTheWindowAndLeaksNothing) {
     const HBRUSH first = reinterpret_cast<HBRUSH>(SendMessageW(window.GetHandle(), WM_CTLCOLOREDIT,
                                                                reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(native)));
     EXPECT_NE(nullptr, first);
-    const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     for (int i = 0; i < 50; ++i)
         SendMessageW(window.GetHandle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(native));
-    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 1);
+    EXPECT_EQ(0u, GetObjectType(first)) << "each new brush replaces the last one";
+    // The picture behind a pattern brush goes with the brush's making.
+    HBITMAP picture = CreateCompatibleBitmap(dc, 8, 8);
+    HBRUSH brush = PatternBrushFrom(picture);
+    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(brush));
+    EXPECT_EQ(0u, GetObjectType(picture));
+    DeleteObject(brush);
     ReleaseDC(native, dc);
     // Painted under the native control, the window's own colour shows in the brush.
     RedrawWindow(native, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -278,4 +283,46 @@ TEST(Edit, AFieldDeletedWhileEditingTakesItsNativeWindowAlong) {
     container->Remove(digits);
     Pump();
     EXPECT_FALSE(IsWindow(second));
+}
+
+TEST(Edit, InALayeredWindowTheNativeEditIsAPopupOverTheField) {
+    CControlWindow window(LR"(<Window size="300,100" layered="true"><VerticalLayout bkcolor="#FFFFFFFF" inset="10,10,10,10">
+  <Edit name="e" width="100" height="24" text="layered"/>
+  <Edit name="next" width="100" height="24"/>
+  <Control/>
+</VerticalLayout></Window>)");
+    ASSERT_NE(nullptr, window.Open());
+    window.Activate();
+    auto* edit = window.Get<CEditUI>(L"e");
+    edit->SetFocus();
+    Pump();
+    HWND native = edit->GetNativeWindow();
+    ASSERT_NE(nullptr, native);
+    EXPECT_TRUE(GetWindowLongW(native, GWL_STYLE) & WS_POPUP);
+    RECT window_ = {}, placed = {};
+    GetWindowRect(window.GetHandle(), &window_);
+    GetWindowRect(native, &placed);
+    EXPECT_EQ(window_.left + 10 + 4, placed.left);
+    Type(native, L"!");
+    EXPECT_EQ(L"layered!", std::wstring(edit->GetText().Data()));
+    // Tab moves on through the window's tab order.
+    SendMessageW(native, WM_KEYDOWN, VK_TAB, 1);
+    Pump();
+    EXPECT_FALSE(IsWindow(native));
+    EXPECT_EQ(window.Control(L"next"), window.pm().GetFocusedControl());
+}
+
+TEST(Edit, AFieldOnAHiddenPageIsNoTabStop) {
+    CControlWindow window(LR"(<Window size="300,100"><TabLayout name="pages">
+  <VerticalLayout><Edit name="shown" width="100" height="24"/><Control/></VerticalLayout>
+  <VerticalLayout><Edit name="hidden" width="100" height="24"/><Control/></VerticalLayout>
+</TabLayout></Window>)");
+    ASSERT_NE(nullptr, window.Open());
+    window.Activate();
+    EXPECT_FALSE(window.Control(L"hidden")->IsVisible());
+    for (int i = 0; i < 3; ++i) {
+        window.pm().MoveTabFocus(true);
+        Pump();
+        EXPECT_EQ(window.Control(L"shown"), window.pm().GetFocusedControl());
+    }
 }

@@ -611,3 +611,61 @@ TEST(ListText, ColumnTextsCallbackAndLinks) {
     list->SetTextCallback(nullptr);
     window.pm().RemoveNotifyListener(&recorder);
 }
+
+TEST(ListHeaderAttributes, EveryAttributeOfAHeaderItem) {
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* value;
+        std::function<bool(const CListHeaderItemUI&)> check;
+    };
+    const std::vector<Case> cases = {
+        {L"dragable", L"false", [](auto& i) { return !i.IsDragable(); }},
+        {L"sepwidth", L"-6", [](auto& i) { return i.GetSepWidth() == -6; }},
+        {L"align", L"left", [](auto& i) { return (i.GetTextStyle() & (DT_CENTER | DT_RIGHT)) == 0; }},
+        {L"align", L"right", [](auto& i) { return (i.GetTextStyle() & (DT_CENTER | DT_RIGHT)) == DT_RIGHT; }},
+        {L"endellipsis", L"true", [](auto& i) { return (i.GetTextStyle() & DT_END_ELLIPSIS) != 0; }},
+        {L"font", L"2", [](auto& i) { return i.GetFont() == 2; }},
+        {L"textcolor", L"#FF123456", [](auto& i) { return i.GetTextColor() == 0xFF123456; }},
+        {L"textpadding", L"5,6,7,8", [](auto& i) {
+             const RECT p = i.GetTextPadding();
+             return p.left == 5 && p.top == 6 && p.right == 7 && p.bottom == 8;
+         }},
+        {L"showhtml", L"TRUE", [](auto& i) { return i.IsShowHtml(); }},
+        {L"scale", L"40", [](auto& i) { return i.GetScale() == 40; }},
+        {L"width", L"77", [](auto& i) { return i.GetFixedWidth() == 77; }},
+    };
+    for (const Case& c : cases) {
+        std::wstring layout = L"<Window size=\"200,100\"><List><ListHeader><ListHeaderItem name=\"h\" ";
+        layout += std::wstring(c.name) + L"=\"" + c.value + L"\"/></ListHeader></List></Window>";
+        CTestWindow window(layout);
+        ASSERT_NE(nullptr, window.Create());
+        auto* item = static_cast<CListHeaderItemUI*>(window.Control(L"h")->GetInterface(L"ListHeaderItem"));
+        ASSERT_NE(nullptr, item);
+        EXPECT_TRUE(c.check(*item)) << std::string(c.name, c.name + wcslen(c.name));
+    }
+}
+
+// A negative separator width puts the drag zone on the left edge; a header item without a text colour
+// takes the window's default when it paints; disabling clears its state.
+TEST_F(ListFixture, HeaderItemSeparatorSidesAndDefaults) {
+    auto* col1 = static_cast<CListHeaderItemUI*>(window.Control(L"col1")->GetInterface(L"ListHeaderItem"));
+    const RECT pos = col1->GetPos();
+    RECT sep = col1->GetSeparatorRect();
+    EXPECT_EQ(pos.right - 4, sep.left);
+    col1->SetSepWidth(-5);
+    sep = col1->GetSeparatorRect();
+    EXPECT_EQ(pos.left, sep.left);
+    EXPECT_EQ(pos.left + 5, sep.right);
+    const int y = (pos.top + pos.bottom) / 2;
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(pos.left + 7, y));
+    SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, At(pos.left + 17, y));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, At(pos.left + 17, y));
+    Repaint(hwnd);
+    EXPECT_EQ(pos.right - pos.left - 10, col1->GetWidth());  // the left edge followed the mouse
+    EXPECT_TRUE(recorder.Of(L"headerclick").empty());
+    EXPECT_EQ(window.pm().GetDefaultTextColor(), col1->GetTextColor());
+    MouseMove(hwnd, (pos.left + pos.right) / 2 + 10, y);
+    EXPECT_NE(0u, col1->GetButtonState() & UISTATE_HOT);
+    col1->SetEnabled(false);
+    EXPECT_EQ(0u, col1->GetButtonState());
+}

@@ -403,3 +403,39 @@ TEST_F(MenuFixture, PaintsHotItemAndSeparator) {
     const RECT sep = Element(menu, L"sep")->GetPos();
     EXPECT_EQ(0xBCBFC4u, OffscreenPixel(pm, sep.left + 40, sep.top + 3) & 0xFFFFFF);
 }
+
+TEST_F(MenuFixture, EveryAttributeOfAMenuItem) {
+    struct Case {
+        const wchar_t* attributes;
+        std::function<bool(CMenuElementUI&)> check;
+    };
+    const std::vector<Case> cases = {
+        {L"checkitem=\"true\"", [](CMenuElementUI& e) { return e.IsCheckItem(); }},
+        {L"checkitem=\"TRUE\"", [](CMenuElementUI& e) { return !e.IsCheckItem(); }},  // values matched exactly
+        {L"expland=\"true\"", [](CMenuElementUI& e) { return e.IsExpland(); }},
+        {L"expland=\"yes\"", [](CMenuElementUI& e) { return !e.IsExpland(); }},
+        {L"linetype=\"true\" height=\"30\"", [](CMenuElementUI& e) { return e.IsLineType() && e.GetFixedHeight() == 30; }},
+        {L"linetype=\"true\"", [](CMenuElementUI& e) { return e.IsLineType() && e.GetFixedHeight() == 6; }},
+        {L"linetype=\"false\"", [](CMenuElementUI& e) { return !e.IsLineType(); }},
+        {L"linepadding=\"1,2,3,4\"", [](CMenuElementUI& e) {
+             const RECT p = e.GetLinePadding();
+             return p.left == 1 && p.top == 2 && p.right == 3 && p.bottom == 4;
+         }},
+        {L"height=\"40\"", [](CMenuElementUI& e) { return e.GetFixedHeight() == 40; }},
+        {L"ischeck=\"true\"", [](CMenuElementUI& e) { return e.GetChecked(); }},
+        {L"Icon=\"x.png\"", [](CMenuElementUI& e) { return e.GetCustomAttribute(L"Icon") != nullptr; }},  // names exact
+    };
+    GetMenuObserver().SetMenuCheckInfo(&checks);
+    for (const Case& c : cases) {
+        CMenuWnd::DestroyMenu();
+        std::wstring layout = L"<Window><Menu><MenuElement name=\"e\" ";
+        layout += std::wstring(c.attributes) + L"/></Menu></Window>";
+        Open({100, 100}, eMenuAlignment_Left | eMenuAlignment_Top, layout.c_str());
+        CMenuElementUI* element = Element(menu, L"e");
+        ASSERT_NE(nullptr, element);
+        EXPECT_TRUE(c.check(*element)) << std::string(c.attributes, c.attributes + wcslen(c.attributes));
+        delete menu;
+        menu = nullptr;
+        Pump();
+    }
+}

@@ -39,6 +39,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const Arguments arguments = ParseArguments(values ? count : 0, values);
 
     AmpEmulator emulator;
+    // Like the real amplifier: reads wait for their time-out and every report takes its bus interval.
+    emulator.SetRealTime(true);
+    emulator.SetUsbPacing(true);
     FILE* trace = arguments.tracePath ? _wfopen(arguments.tracePath, L"w") : nullptr;
     std::unique_ptr<TracingBackend> tracing;
     if (trace) tracing = std::make_unique<TracingBackend>(emulator, trace);

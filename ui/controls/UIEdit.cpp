@@ -82,7 +82,9 @@ void CEditUI::SetVisible(bool visible) {
     if (!IsVisible() && m_pWindow && m_pManager) m_pManager->FocusControl(nullptr);
 }
 
+// The base keeps the flag too: a field on a hidden page must be no tab stop and no hit.
 void CEditUI::SetInternVisible(bool visible) {
+    CLabelUI::SetInternVisible(visible);
     if (!visible && m_pWindow && m_pManager) m_pManager->FocusControl(nullptr);
 }
 
@@ -323,6 +325,13 @@ void CEditUI::PaintText(HDC hdc) {
 // ---------------------------------------------------------------------------------------------------
 // The native window.
 
+HBRUSH PatternBrushFrom(HBITMAP picture) {
+    if (!picture) return nullptr;
+    HBRUSH brush = CreatePatternBrush(picture);
+    DeleteObject(picture);
+    return brush;
+}
+
 CEditWnd::~CEditWnd() {
     if (m_hBkBrush) DeleteObject(m_hBkBrush);
 }
@@ -437,7 +446,8 @@ HBRUSH CEditWnd::ColorBrush(HDC hdc) {
     const DWORD back = m_pOwner->GetNativeEditBkColor();
     if (back == 0xFFFFFFFF) return nullptr;
     SetBkMode(hdc, TRANSPARENT);
-    DWORD text = m_pOwner->GetTextColor();
+    // "nativetextcolor" when the skin gives one, else the field's own text colour.
+    DWORD text = m_pOwner->GetNativeEditTextColor() != 0 ? m_pOwner->GetNativeEditTextColor() : m_pOwner->GetTextColor();
     if (text == 0 && m_pOwner->GetManager()) text = m_pOwner->GetManager()->GetDefaultTextColor();
     ::SetTextColor(hdc, ToColorRef(text));
     if ((back >> 24) < 0xFF) {
@@ -445,11 +455,7 @@ HBRUSH CEditWnd::ColorBrush(HDC hdc) {
         if (m_hBkBrush) DeleteObject(m_hBkBrush);
         m_hBkBrush = nullptr;
         RECT rect = ComputeEditRect(*m_pOwner);
-        HBITMAP picture = CUIRender::GenerateBitmap(m_pOwner->GetManager(), rect, m_pOwner);
-        if (picture) {
-            m_hBkBrush = CreatePatternBrush(picture);
-            DeleteObject(picture);  // the brush keeps its own copy
-        }
+        m_hBkBrush = PatternBrushFrom(CUIRender::GenerateBitmap(m_pOwner->GetManager(), rect, m_pOwner));
         return m_hBkBrush;
     }
     if (!m_hBkBrush) m_hBkBrush = CreateSolidBrush(ToColorRef(back));

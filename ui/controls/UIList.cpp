@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <vector>
 
 namespace SkinUI {
 

@@ -56,6 +56,7 @@ public:
     void SetCheckItem(bool check) { m_bCheckItem = check; }
     bool IsCheckItem() const { return m_bCheckItem; }
     void SetExpland(bool expland) { m_bShowExplandIcon = expland; }
+    bool IsExpland() const { return m_bShowExplandIcon; }
     void SetLineColor(DWORD color) { m_dwLineColor = color; }
     void SetLinePadding(RECT padding) { m_rcLinePadding = padding; }
     RECT GetLinePadding() const { return m_rcLinePadding; }
