@@ -141,6 +141,37 @@ TEST(Connection, ReadsEverythingShowsItAndFollowsThePlug) {
     EXPECT_STREQ(c.sceneNames[1], L"");  // an erased slot
     EXPECT_EQ(c.config.model, 94);
 
+    // A reply applied while the queue is on sends nothing back (no echo of the trims it set).
+    emulator.ClearRequests();
+    std::thread trims([&] { c.Device().Get_Trim(0, 0, 0, 9); });
+    trims.join();
+    AppTest::PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(ParsedRequests(emulator).size(), 1u);
+    EXPECT_EQ(run.TextOf(L"edit_ch_volume_1"), L"-12dB");
+
+    // User data and names outside their ranges are ignored by the routing.
+    const int mutes[] = {c.config.channels[0].mute, c.config.channels[3].mute};
+    CControlUI* hostile[] = {run.Find(L"ch_mute_0"), run.Find(L"option_ch_in0_0"), run.Find(L"ch_enable_1"),
+                             run.Find(L"eq_gain_3")};
+    for (CControlUI* control : hostile) ASSERT_NE(control, nullptr);
+    hostile[0]->SetUserData(L"42");
+    hostile[1]->SetName(L"option_ch_in9_x");
+    hostile[2]->SetUserData(L"-3");
+    hostile[3]->SetUserData(L"99");
+    for (CControlUI* control : hostile) {
+        TNotifyMessage msg;
+        msg.pSender = control;
+        for (const wchar_t* type : {L"selectchanged", L"click", L"setfocus", L"killfocus", L"valuechangedup"}) {
+            msg.sType = type;
+            run.window->Notify(msg);
+        }
+    }
+    EXPECT_EQ(c.config.channels[0].mute, mutes[0]);
+    EXPECT_EQ(c.config.channels[3].mute, mutes[1]);
+    emulator.ClearRequests();
+    AppTest::PumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(ParsedRequests(emulator).empty());
+
     // Plug-out: disconnected, the box tells the user.
     emulator.Unplug();
     EXPECT_TRUE(run.WaitForBox(L"${device_plugout}"));
@@ -194,7 +225,16 @@ TEST(Connection, ShutDownDuringTheReadBackEndsCleanly) {
         closedAt = GetTickCount();
         PostMessageW(run.handle, WM_CLOSE, 0, 0);
     });
+    // A second connect while the read runs does nothing.
+    bool stillReading = false;
+    AppTest::RunLater(200, [&] {
+        run.Controller().ConnectDevice(true);
+        run.Controller().DevicePlugin();
+        stillReading = run.Controller().IsReadRunning() && run.Controller().Device().IsConnected();
+    });
     EXPECT_TRUE(AppTest::PumpUntil([&] { return !IsWindow(run.handle); }, 20000));
+    EXPECT_TRUE(stillReading);
+    EXPECT_EQ(emulator.Counters().opens, 1);
     EXPECT_TRUE(readingAtClose);
     EXPECT_LT(GetTickCount() - closedAt, 1000u);
     EXPECT_FALSE(run.Controller().IsReadRunning());

@@ -128,3 +128,24 @@ TEST(Faults, HostileRepliesChangeNothingOutsideTheirRecord) {
         for (int n = 0; n < OutputCount; ++n) EXPECT_EQ(run.Controller().sceneConfigs[s].channels[n].delay, 0.0f);
     EXPECT_EQ(run.TextOf(L"edit_ch_volume_0"), L"0dB");
 }
+
+TEST(Faults, LinkCorrectionFoundDuringTheReadIsSentOnceTheQueueIsOn) {
+    // Linked but unlocked: the page turns linking off, and the amplifier must hear it after the read.
+    AmpEmulator emulator;
+    emulator.EditState([](AmpState& s) {
+        s.scenes[0].link.link = 1;
+        s.scenes[0].lock = 0;
+    });
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return ParsedRequests(emulator).size() > 127; }, 5000));
+    const auto requests = ParsedRequests(emulator);
+    EXPECT_EQ(requests.size(), 128u);
+    EXPECT_EQ(requests[127].cmd, kAmpCmdDsp);
+    EXPECT_EQ(requests[127].sub, 0x0E);
+    EXPECT_EQ(requests[127].optype, kAmpOpSet);
+    EXPECT_EQ(requests[127].Arg(1), 0);  // link off
+    EXPECT_EQ(emulator.State().scenes[0].link.link, 0);
+    EXPECT_EQ(run.Controller().config.linkMode, 0);
+    EXPECT_EQ(run.Controller().config.lockMode, 0);
+}
