@@ -455,9 +455,14 @@ void EqualizerManager::UpdateEqCurve(int output, bool bypassed, int points) {
     ChannelConfig& channel = config.channels[output];
     double axis[CurvePoints];
     MakeLogFreqAxis(kSampleRate, CurvePoints, axis);
+    // The crossover caches always follow; an output without bands keeps its own curve.
+    double sum[CurvePoints];
+    OutputResponseDb(channel, bypassed, axis, CurvePoints, config.hpCurve, config.lpCurve, sum);
     if (channel.eqSize <= 0) return;
-    OutputResponseDb(channel, bypassed, axis, CurvePoints, config.hpCurve, config.lpCurve, config.sumCurves[output]);
-    for (int i = 0; i < CurvePoints; ++i) config.eqCurves[output][i] = axis[i];
+    for (int i = 0; i < CurvePoints; ++i) {
+        config.eqCurves[output][i] = axis[i];
+        config.sumCurves[output][i] = sum[i];
+    }
 }
 
 void EqualizerManager::UpdateEqualizer(int band) {

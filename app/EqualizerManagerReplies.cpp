@@ -111,6 +111,7 @@ DspConfig* EqualizerManager::ConfigForScene(uint32_t scene) {
 void EqualizerManager::ReadDspValueCallback(WPARAM sub, LPARAM data) {
     LogPrintW(L"ReadDspValueCallback 0x%02x\n", static_cast<unsigned>(sub));
     const bool record = ReplyCarriesRecord(WM_DSP_VALUE, sub, data);
+    bool dspOff = false;
     try {
         ApplyingScope applying(mApplyingReply);
         if (record) {
@@ -162,8 +163,7 @@ void EqualizerManager::ReadDspValueCallback(WPARAM sub, LPARAM data) {
                 // Only a report of "off" ends the connection.
                 if (value == 0) {
                     DisconnectDevice();
-                    const wchar_t* captions[] = {L"${confirm}", L"", L""};
-                    ShowMsgWndButtons(hMainWnd, L"${tips}", L"${dsp_is_off}", captions, 1);
+                    dspOff = true;
                 }
                 break;
             default: break;
@@ -175,6 +175,11 @@ void EqualizerManager::ReadDspValueCallback(WPARAM sub, LPARAM data) {
         LogPrintA("ReadDspValueCallback failed\n");
     }
     if (record) free(reinterpret_cast<void*>(data));
+    // The box waits for the user only once the reply is fully applied.
+    if (dspOff) {
+        const wchar_t* captions[] = {L"${confirm}", L"", L""};
+        ShowMsgWndButtons(hMainWnd, L"${tips}", L"${dsp_is_off}", captions, 1);
+    }
 }
 
 void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
@@ -500,6 +505,7 @@ void EqualizerManager::ShowNotMatchBox(int model) {
 void EqualizerManager::ReadMcuValueCallback(WPARAM sub, LPARAM data) {
     LogPrintW(L"ReadMcuValueCallback 0x%02x\n", static_cast<unsigned>(sub));
     const bool record = ReplyCarriesRecord(WM_READ_MCU_VALUE, sub, data);
+    int otherModel = -1;
     try {
         ApplyingScope applying(mApplyingReply);
         switch (sub) {
@@ -512,12 +518,7 @@ void EqualizerManager::ReadMcuValueCallback(WPARAM sub, LPARAM data) {
                 const int normal = device.mHandshakeOk.load();
                 LogPrintW(L"UI MCU_HANDSHAKE model=%d, mainVersion=%d, slaveVersion=%d, mcu_is_normal_mode=%d\n",
                           config.model, config.mainVersion, config.slaveVersion, normal);
-                if (config.model != kAmplifierModel && normal) {
-                    const int model = config.model;
-                    if (record) free(reinterpret_cast<void*>(data));
-                    ShowNotMatchBox(model);
-                    return;
-                }
+                if (config.model != kAmplifierModel && normal) otherModel = config.model;
             }
             break;
         case MCU_GET_DSPFLASH_VER:
@@ -548,6 +549,7 @@ void EqualizerManager::ReadMcuValueCallback(WPARAM sub, LPARAM data) {
         LogPrintA("ReadMcuValueCallback failed\n");
     }
     if (record) free(reinterpret_cast<void*>(data));
+    if (otherModel != -1) ShowNotMatchBox(otherModel);
 }
 
 void EqualizerManager::ReadSenceValueCallback(WPARAM sub, LPARAM data) {
