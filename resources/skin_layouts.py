@@ -655,6 +655,104 @@ def noise_threshold_layout():
                        [secondary("cancel_btn", "${cancel}"), primary("confirm_btn", "${confirm}")], "420,360")
 
 
+# The mixer: a header column group (input names, second source, input phase) and ten output columns of
+# ten rows each, 56 high per row (the window shrinks by 56 for every hidden row).
+MIX_ROW, MIX_HEAD = 55, 56
+VICE_ITEMS = [("0900", "-")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
+                                  for src, code, chans in [(0, "OPT", 2), (2, "BT", 2), (4, "RCA", 8), (5, "HI", 8),
+                                                           (6, "DMP", 2)]
+                                  for ch, name in enumerate(["L", "R"] if chans == 2 else
+                                                            [str(i + 1) for i in range(chans)])]
+
+
+def phase_option(name, height=18, **kw):
+    return Opt(name=name, width=22, height=height, bkcolor="#00000000", hotbkcolor=HOVER, selectedbkcolor="#00000000",
+               bordersize=0, normalimage=img("phase", dest=f"4,{(height - 14) // 2},18,{(height + 14) // 2}"),
+               selectedimage=img("phase_on", dest=f"4,{(height - 14) // 2},18,{(height + 14) // 2}"),
+               tooltip="${mixer_phase}", **kw)
+
+
+def indicator(name):
+    return Ctl(name=name, width=14, height=14, bkimage="on.png")
+
+
+def mixer_header_columns():
+    def column(title, part, width, fill):
+        items = [V(title, height=MIX_HEAD, inset="6,0,6,0")]
+        for r in range(10):
+            items.append(fill(r))
+            if r < 9:
+                items.append(Ctl(name=f"{part}_grap_{r}", height=1, bkcolor=BORDER))
+        return V(*items, width=width)
+
+    def title(r):
+        return H(Lbl(name=f"title_label_{r}", text="", textcolor=TEXT, font=4), name=f"left_box_{r}",
+                 height=MIX_ROW, inset="8,0,4,0")
+
+    def second(r):
+        if r < 8:
+            return V(name=f"second_{r}", height=MIX_ROW)
+        k = r - 8
+        items = [Item(name=f"vice_{k}_{tag}", text=text, userdata=tag) for tag, text in VICE_ITEMS]
+        return V(H(Ctl(name=f"line_0_{k}", width=8, height=1, bkcolor=SECONDARY, padding="0,11,0,0"),
+                   Cmb(*items, name=f"cmb_csm_vice_source_{k}",
+                       dropbox=alist(bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,1,1,1"),
+                       dropboxsize="0,300"),
+                   height=22, childpadding=4),
+                 H(Ctl(name=f"line_1_{k}", width=1, height=18, bkcolor=SECONDARY, padding="4,0,0,0"),
+                   Ctl(name=f"arrow_up_{k}", width=10, height=6, bkimage=img("arrow_up"), padding="0,6,0,6"),
+                   gap(), Edt(name=f"csm_vice_gain_edit_{k}", width=56, height=20, font=1, text="0dB",
+                              readonly="true"),
+                   height=20, childpadding=4),
+                 name=f"second_{r}", height=MIX_ROW, inset="4,4,6,4", childpadding=5)
+
+    def in_phase(r):
+        return H(phase_option(f"in_phase_{r}"), indicator(f"in_distort_{r}"), name=f"in_phase_box_{r}",
+                 height=MIX_ROW, inset="6,18,6,18", childpadding=6)
+
+    return [
+        column(Node("Container", name="channel_name_area"), "left", 110, title),
+        column(Lbl(text="${mixer_second_source}", font=1, wordbreak="true"), "second", 150, second),
+        column(Lbl(text="${mixer_phase}", font=1, align="center"), "in_phase", 64, in_phase),
+    ]
+
+
+def mixer_output_column(c):
+    items = [V(H(Lbl(text=f"CH{c + 1}", font=4, textcolor=TEXT), indicator(f"out_distort_{c}"),
+                 height=20, padding="0,18,0,18"), height=MIX_HEAD, inset="8,0,6,0")]
+    for r in range(10):
+        items.append(V(
+            H(Chk(name=f"box_enable_{c}_{r}", width=16, height=16, textpadding="0,0,0,0", tooltip="${mixer_route}",
+                  normalimage=img("check_off", dest="1,1,15,15"), hotimage=img("check_off_hot", dest="1,1,15,15"),
+                  selectedimage=img("check_on", dest="1,1,15,15"),
+                  selectedhotimage=img("check_on_hot", dest="1,1,15,15")),
+              gap(), phase_option(f"box_phase_{c}_{r}", height=16), height=16),
+            Sld(name=f"box_volume_{c}_{r}", min=0, max=100, value=0, step=1),
+            Edt(name=f"box_edit_{c}_{r}", height=18, font=1, text="0", textpadding="2,1,2,1"),
+            name=f"box_{c}_{r}", height=MIX_ROW, inset="5,1,5,1", childpadding=1))
+        if r < 9:
+            items.append(Ctl(name=f"box_grap_{c}_{r}", height=1, bkcolor=BORDER))
+    return V(*items, name=f"column_{c}", width=76, bkcolor=STRIP if c % 2 == 0 else PANEL)
+
+
+def mixer_layout():
+    bridges = [Opt(name=f"ch_bridge_{p}", userdata=p, text="${bridge}", width=144, height=22, font=1,
+                   padding="4,4,4,4") for p in range(5)]
+    matrix = H(*mixer_header_columns(), *[mixer_output_column(c) for c in range(10)])
+    bridge_row = H(gap(324), *bridges, height=30)
+    body = V(matrix, bridge_row, inset="16,8,16,0", bkcolor=PANEL)
+    root = V(tool_caption("${mixer_title}"), body,
+             H(gap(), secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
+               primary("confirm_btn", "${confirm}"), height=52, inset="16,8,16,16", childpadding=8),
+             Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
+             name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
+    return window(root, size="1120,760", caption="0,0,0,40")
+
+
+def mixer_header(text):
+    return Node("Window", V(Lbl(text=text, font=4, textcolor=SECONDARY, wordbreak="true"), inset="0,10,0,6"))
+
+
 # ---------------------------------------------------------------------------------------------------
 # Menus: the popups of the main page's menu buttons.
 
@@ -754,7 +852,7 @@ def resource_table():
                ("XML_FORCE_UPDATE", "force_update.xml"), ("XML_MEM_WR", "mem_wr.xml"),
                ("XML_POWEROFF_DELAY", "poweroff_delay.xml"), ("XML_LINK_SEL", "link_sel.xml"),
                ("XML_AUTO_CAL", "auto_cal.xml"), ("XML_COMPRESSORS_ON", "compressors_on.xml"),
-               ("XML_NOISE_THRESHOLD", "noise_threshold.xml")]
+               ("XML_NOISE_THRESHOLD", "noise_threshold.xml"), ("XML_MIXER", "mixer.xml")]
     # Images the code names without their folder, registered at every scale the loader asks for.
     images = ["right", "on", "off"]
     suffixes = [""] + [f"@{s}" for s in SCALES]
@@ -782,6 +880,10 @@ def main():
     write("auto_cal.xml", auto_cal_layout())
     write("compressors_on.xml", compressors_layout())
     write("noise_threshold.xml", noise_threshold_layout())
+    write("mixer.xml", mixer_layout())
+    for kind, text in [("hi", "${mixer_inputs_hi}"), ("low", "${mixer_inputs_low}"), ("aux", "${mixer_inputs_aux}"),
+                       ("2ch", "${mixer_inputs}")]:
+        write(f"channel_name_area_{kind}_source.xml", mixer_header(text))
     write("output_menu.xml", output_menu())
     write("option_menu.xml", option_menu())
     write("scene_menu.xml", scene_menu())
