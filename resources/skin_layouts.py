@@ -366,7 +366,7 @@ def output_column(n):
                    disabledimage=img("check_disabled", dest="0,0,12,12"), tooltip="${input_%d}" % (j + 1))
                for j in range(8)]
     return V(
-        H(Opt(name=f"ch_enable_{n}", text=f"CH{n + 1}", userdata=n, height=20, font=4, textpadding="2,0,2,0"),
+        H(Opt(name=f"ch_enable_{n}", text=f"CH{n + 1}", userdata=n, height=20, font=4, textpadding="0,0,0,0"),
           Opt(name=f"ch_show_{n}", userdata=n, normalimage=img("eye_off", dest="2,2,18,18"),
               hotimage=img("eye_hot", dest="2,2,18,18"), selectedimage=img("eye_on", dest="2,2,18,18"),
               tooltip="${show_curve}", **icon),
@@ -712,7 +712,7 @@ def mixer_header_columns():
 
     return [
         column(Node("Container", name="channel_name_area"), "left", 110, title),
-        column(Lbl(text="${mixer_second_source}", font=1, wordbreak="true"), "second", 150, second),
+        column(Lbl(text="${mixer_second_source}", font=1, endellipsis="true"), "second", 150, second),
         column(Lbl(text="${mixer_phase}", font=1, align="center"), "in_phase", 64, in_phase),
     ]
 
