@@ -760,11 +760,12 @@ MENU_ITEM = dict(height=26)
 
 
 def menu_window(*items):
-    menu = Node("Menu", *items, bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,4,1,4",
-                itemtextcolor=TEXT, itemhottextcolor=TEXT, itemhotbkcolor=HOVER, itemselectedbkcolor=HOVER,
-                itemselectedtextcolor=TEXT, itemdisabledtextcolor=DISABLED, itemtextpadding="30,0,24,0",
-                itemfont=0)
-    return Node("Window", Node("Default", name="ExplandIcon", value="img/arrow_right.png"), *theme()[:6], menu,
+    # Sub-menus take the look from the "Menu" default of the menu that opens them.
+    look = dict(bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,4,1,4", itemtextcolor=TEXT,
+                itemhottextcolor=TEXT, itemhotbkcolor=HOVER, itemselectedbkcolor=HOVER, itemselectedtextcolor=TEXT,
+                itemdisabledtextcolor=DISABLED, itemtextpadding="30,0,24,0", itemfont=0)
+    return Node("Window", Node("Default", name="ExplandIcon", value="img/arrow_right.png"),
+                Node("Default", name="Menu", value=alist(**look)), *theme()[:6], Node("Menu", *items),
                 defaultfontcolor=TEXT, disabledfontcolor=DISABLED)
 
 
