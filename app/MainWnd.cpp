@@ -6,6 +6,7 @@
 #include "SButton.h"
 #include "ScreenInfo.h"
 #include "Settings.h"
+#include "UIContainer.h"
 #include "UIDlgBuilder.h"
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
@@ -81,13 +82,19 @@ void CMainWnd::OnInitWindow() {
 
 void CMainWnd::BuildChannelSettings() {
     CControlUI* host = m_pm.FindControlByName(L"channel_settings");
-    if (!host || !host->GetInterface(L"IContainer")) {
+    auto* container = host ? static_cast<IContainerUI*>(host->GetInterface(L"IContainer")) : nullptr;
+    if (!container) {
         LogPrintW(L"CMainWnd: no container \"channel_settings\"\n");
         return;
     }
+    // Built whole first, then attached: attaching registers every name of the finished tree.
     CUIBuilder builder;
-    if (!builder.Create(L"xml/channel_settings_6in_mixer.xml", nullptr, this, &m_pm, host))
+    CControlUI* settings = builder.Create(L"xml/channel_settings_6in_mixer.xml", nullptr, this, &m_pm);
+    if (!settings) {
         LogPrintW(L"CMainWnd: channel settings not built: %ls\n", builder.GetLastErrorMessage());
+        return;
+    }
+    if (!container->Add(settings)) delete settings;
 }
 
 void CMainWnd::LoadLanguages() {
