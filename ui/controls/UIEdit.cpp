@@ -220,7 +220,8 @@ void CEditUI::DoEvent(TUIEvent& event) {
         }
         break;
     case UIEVENT_WINDOWSIZE:
-        if (m_pWindow && m_pManager) m_pManager->SetPendingFocus(this);
+        // The native window follows the field's new place (SetPos); taking the focus away here would
+        // close it and end the user's editing at every resize.
         break;
     case UIEVENT_SCROLLWHEEL:
         if (m_pWindow) return;
@@ -462,6 +463,11 @@ LRESULT CEditWnd::HandleWndMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
         return result;
     }
+    case WM_CLOSE:
+        // Posted when the focus left; a click on the field's margin gives it back before the close
+        // arrives, and then the editing goes on.
+        if (GetFocus() == m_hWnd) return 0;
+        break;
     case kReflectedCommand:
         if (HIWORD(wParam) == EN_CHANGE) {
             OnEditChanged();
