@@ -190,7 +190,9 @@ const std::map<std::wstring, const wchar_t*> kKinds = {
     {L"noise_", L"Label"}, {L"box_edit_", L"Edit"}, {L"box_volume_", L"Slider"}, {L"box_phase_", L"Option"},
     {L"in_phase_", L"Option"}, {L"in_phase_box_", L"IContainer"}, {L"csm_vice_gain_edit_", L"Edit"},
     {L"title_label_", L"Label"}, {L"maxbtn", L"Button"}, {L"restorebtn", L"Button"}, {L"in_phase_grap_", L"Control"},
-    {L"in_distort_", L"Control"}};
+    {L"in_distort_", L"Control"}, {L"btn_input_source", L"Combo"}, {L"comb_ch_unit", L"Combo"},
+    {L"hp_type", L"Combo"}, {L"lp_type", L"Combo"}, {L"hp_slop", L"Combo"}, {L"lp_slop", L"Combo"},
+    {L"cmb_csm_vice_source_", L"Combo"}};
 
 class SkinLayoutTest : public ::testing::TestWithParam<TLayoutCase> {};
 
