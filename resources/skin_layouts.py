@@ -188,8 +188,8 @@ def main_caption():
 def amplifier_panel():
     def switch(name, text):
         return SBtn(name=name, text=text, selectedbkcolor="#FF2A2F37", selectedtextcolor=TEXT,
-                    textcolor=DANGER, selectedforeimage=img("dot_on", dest="7,8,13,14"),
-                    foreimage=img("dot_off", dest="7,8,13,14"), textpadding="16,0,4,0", font=1, height=22)
+                    textcolor=DANGER, selectedforeimage=img("dot_on", dest="6,8,12,14"),
+                    foreimage=img("dot_off", dest="6,8,12,14"), textpadding="14,0,2,0", font=1, height=22)
     return V(
         H(Lbl(text="${input_source}", width=78, font=1, endellipsis="true"),
           combo("btn_input_source", None, [(n, "${%s}" % n) for n in SOURCES], selected=5),
