@@ -313,13 +313,13 @@ def eq_tools():
 BANDS = 21
 
 
-def band_grid():
+def band_grid(bands=BANDS):
     small = dict(height=18, font=1, textpadding="1,1,1,1")
     heads = V(Lbl(text="${band_freq}", height=18, font=1), Lbl(text="${band_q}", height=18, font=1),
               Lbl(text="${band_gain}", height=18, font=1), gap(height=None),
               Lbl(text="${band_on}", height=18, font=1), width=40, childpadding=4)
     columns = [heads]
-    for k in range(BANDS):
+    for k in range(bands):
         columns.append(V(
             Edt(name=f"eq_freq_{k}", userdata=k, **small),
             Edt(name=f"eq_q_{k}", userdata=k, **small),
@@ -753,6 +753,65 @@ def mixer_header(text):
     return Node("Window", V(Lbl(text=text, font=4, textcolor=SECONDARY, wordbreak="true"), inset="0,10,0,6"))
 
 
+def value_row(label, kind, lo, hi, step, text, scale_label_width=120):
+    return H(Lbl(text=label, width=scale_label_width),
+             Sld(name=f"slider_{kind}", min=lo, max=hi, value=max(lo, min(0, hi)), step=step, padding="0,4,0,4"),
+             Edt(name=f"edit_{kind}", width=80, text=text), height=24, childpadding=10)
+
+
+def ktv_layout():
+    rows = [value_row("${ktv_mic_volume}", "mic_volume", -60, 0, 1, "0dB"),
+            value_row("${ktv_music_volume}", "bgmusic_volume", -60, 0, 1, "0dB"),
+            value_row("${ktv_voice_changer}", "voice_changer", -12, 12, 1, "0"),
+            value_row("${ktv_echo_level}", "echo_level", -60, 0, 1, "0dB"),
+            value_row("${ktv_echo_delay}", "echo_delay", 0, 500, 10, "0ms"),
+            value_row("${ktv_reverb_level}", "reverb_level", 0, 100, 1, "0"),
+            value_row("${ktv_reverb_time}", "reverb_time", 0, 3000, 50, "0ms"),
+            value_row("${ktv_treble}", "treble", -12, 12, 1, "0"),
+            value_row("${ktv_bass}", "bass", -12, 12, 1, "0")]
+    body = V(Chk(name="option_howling_control", text="${ktv_howling}", height=24), *rows,
+             Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
+             inset="20,14,20,0", childpadding=10)
+    return tool_window("${karaoke_title}", body, [primary("confirm_btn", "${confirm}")], "560,470")
+
+
+def compressor_layout():
+    rows = [value_row("${threshold}", "noise", -600, 0, 10, "0.0dB"),
+            value_row("${ratio}", "ratio", 10, 200, 1, "1.0"),
+            value_row("${attack}", "attack_time", 1, 1000, 10, "10ms"),
+            value_row("${release}", "release_time", 10, 30000, 100, "1000ms"),
+            value_row("${soft_knee}", "soft_knee", 0, 120, 1, "0.0dB")]
+    body = V(H(Lbl(name="curr_channel_text", text="CH1", font=2, textcolor=ACCENT, width=60),
+               Opt(name="btn_bp", text="${bypass}", width=110), gap(), height=26),
+             *rows, inset="20,14,20,0", childpadding=10)
+    return tool_window("${compressor_title}", body, [primary("confirm_btn", "${confirm}")], "560,340")
+
+
+def custom_eq_layout():
+    body = V(Node("Curve", name="equalizer", bkcolor=PLOT, font=1, bypassfont=5, align="center",
+                  curvecolor=CURVES[0], bordersize=1, bordercolor=BORDER),
+             band_grid(20),
+             inset="16,12,16,0", childpadding=8)
+    return tool_window("${custom_eq_title}", body,
+                       [Btn(name="btn_reset_custom_eq", text="${factory_eq}", width=140, height=28),
+                        Btn(name="btn_reset_eq", text="${reset_eq}", width=110, height=28), gap(24),
+                        primary("confirm_btn", "${confirm}")], "930,520")
+
+
+def popup_layout():
+    body = V(Lbl(text="VR ZOD Evoda", font=3, textcolor=TEXT, height=30),
+             Btn(name="homepage_btn", text="${homepage}", width=160, height=28),
+             inset="20,16,20,0", childpadding=12)
+    root = V(H(Btn(name="menubtn", width=40, height=40, bkcolor="#00000000", bordersize=0,
+                   foreimage=img("arrow_down", dest="15,17,25,23")),
+               gap(), caption_button("minbtn", "icon_min", HOVER),
+               Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
+               caption_button("closebtn", "icon_close", DANGER),
+               height=40, bordersize="0,0,0,1", bordercolor=BORDER),
+             body, name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
+    return window(root, size="400,300", caption="0,0,0,40")
+
+
 # ---------------------------------------------------------------------------------------------------
 # Menus: the popups of the main page's menu buttons.
 
@@ -853,7 +912,8 @@ def resource_table():
                ("XML_FORCE_UPDATE", "force_update.xml"), ("XML_MEM_WR", "mem_wr.xml"),
                ("XML_POWEROFF_DELAY", "poweroff_delay.xml"), ("XML_LINK_SEL", "link_sel.xml"),
                ("XML_AUTO_CAL", "auto_cal.xml"), ("XML_COMPRESSORS_ON", "compressors_on.xml"),
-               ("XML_NOISE_THRESHOLD", "noise_threshold.xml"), ("XML_MIXER", "mixer.xml")]
+               ("XML_NOISE_THRESHOLD", "noise_threshold.xml"), ("XML_MIXER", "mixer.xml"),
+               ("XML_KTV", "ktv.xml"), ("XML_COMPRESSOR", "compressor.xml"), ("XML_CUSTOM_EQ", "custom_eq.xml")]
     # Images the code names without their folder, registered at every scale the loader asks for.
     images = ["right", "on", "off"]
     suffixes = [""] + [f"@{s}" for s in SCALES]
@@ -882,6 +942,11 @@ def main():
     write("compressors_on.xml", compressors_layout())
     write("noise_threshold.xml", noise_threshold_layout())
     write("mixer.xml", mixer_layout())
+    write("ktv.xml", ktv_layout())
+    write("compressor.xml", compressor_layout())
+    write("custom_eq.xml", custom_eq_layout())
+    # Its window names the layout by file name, so it lies at the top of the archive.
+    write(os.path.join("..", "popup.xml"), popup_layout())
     for kind, text in [("hi", "${mixer_inputs_hi}"), ("low", "${mixer_inputs_low}"), ("aux", "${mixer_inputs_aux}"),
                        ("2ch", "${mixer_inputs}")]:
         write(f"channel_name_area_{kind}_source.xml", mixer_header(text))

@@ -116,6 +116,23 @@ const std::vector<TNamePattern> kMixerNames = {
     {L"in_phase_%d", 0, 9}, {L"in_distort_%d", 0, 9}, {L"cmb_csm_vice_source_%d", 0, 1}, {L"line_0_%d", 0, 1},
     {L"line_1_%d", 0, 1}, {L"arrow_up_%d", 0, 1}, {L"csm_vice_gain_edit_%d", 0, 1}, {L"ch_bridge_%d", 0, 4},
     {L"confirm_btn"}, {L"cancel_btn"}, {L"third_btn"}};
+const std::vector<TNamePattern> kKaraokeNames = {
+    {L"closebtn"}, {L"minbtn"}, {L"maxbtn"}, {L"restorebtn"}, {L"confirm_btn"}, {L"option_howling_control"},
+    {L"slider_mic_volume"}, {L"edit_mic_volume"}, {L"slider_bgmusic_volume"}, {L"edit_bgmusic_volume"},
+    {L"slider_voice_changer"}, {L"edit_voice_changer"}, {L"slider_echo_level"}, {L"edit_echo_level"},
+    {L"slider_echo_delay"}, {L"edit_echo_delay"}, {L"slider_reverb_level"}, {L"edit_reverb_level"},
+    {L"slider_reverb_time"}, {L"edit_reverb_time"}, {L"slider_treble"}, {L"edit_treble"}, {L"slider_bass"},
+    {L"edit_bass"}};
+const std::vector<TNamePattern> kCompressorNames = {
+    {L"closebtn"}, {L"minbtn"}, {L"confirm_btn"}, {L"curr_channel_text"}, {L"btn_bp"}, {L"slider_noise"},
+    {L"slider_ratio"}, {L"slider_attack_time"}, {L"slider_release_time"}, {L"slider_soft_knee"}, {L"edit_noise"},
+    {L"edit_ratio"}, {L"edit_attack_time"}, {L"edit_release_time"}, {L"edit_soft_knee"}};
+const std::vector<TNamePattern> kCustomEqNames = {
+    {L"closebtn"}, {L"minbtn"}, {L"confirm_btn"}, {L"equalizer"}, {L"eq_freq_%d", 0, 19}, {L"eq_q_%d", 0, 19},
+    {L"eq_gain_%d", 0, 19}, {L"eq_slider_%d", 0, 19}, {L"pt_enable_%d", 0, 19}, {L"btn_reset_custom_eq"},
+    {L"btn_reset_eq"}};
+const std::vector<TNamePattern> kPopupNames = {{L"closebtn"}, {L"minbtn"}, {L"maxbtn"}, {L"restorebtn"},
+                                               {L"menubtn"}, {L"homepage_btn"}};
 // Each source's heading of the mixer's input column.
 const std::vector<TNamePattern> kNoNames = {};
 
@@ -159,6 +176,8 @@ const TLayoutCase kLayouts[] = {
     {L"XML_POWEROFF_DELAY", &kPowerOffNames}, {L"XML_LINK_SEL", &kLinkSelectNames},
     {L"XML_AUTO_CAL", &kAutoCalNames}, {L"XML_COMPRESSORS_ON", &kCompressorsNames},
     {L"XML_NOISE_THRESHOLD", &kNoiseNames}, {L"XML_MIXER", &kMixerNames},
+    {L"XML_KTV", &kKaraokeNames}, {L"XML_COMPRESSOR", &kCompressorNames}, {L"XML_CUSTOM_EQ", &kCustomEqNames},
+    {L"popup.xml", &kPopupNames},
     {L"xml/channel_name_area_hi_source.xml", &kNoNames}, {L"xml/channel_name_area_low_source.xml", &kNoNames},
     {L"xml/channel_name_area_aux_source.xml", &kNoNames}, {L"xml/channel_name_area_2ch_source.xml", &kNoNames},
     {L"xml/output_menu.xml", &kOutputMenuNames},
@@ -192,7 +211,8 @@ const std::map<std::wstring, const wchar_t*> kKinds = {
     {L"title_label_", L"Label"}, {L"maxbtn", L"Button"}, {L"restorebtn", L"Button"}, {L"in_phase_grap_", L"Control"},
     {L"in_distort_", L"Control"}, {L"btn_input_source", L"Combo"}, {L"comb_ch_unit", L"Combo"},
     {L"hp_type", L"Combo"}, {L"lp_type", L"Combo"}, {L"hp_slop", L"Combo"}, {L"lp_slop", L"Combo"},
-    {L"cmb_csm_vice_source_", L"Combo"}};
+    {L"cmb_csm_vice_source_", L"Combo"}, {L"btn_bp", L"Option"}, {L"curr_channel_text", L"Label"},
+    {L"option_howling_control", L"Option"}};
 
 class SkinLayoutTest : public ::testing::TestWithParam<TLayoutCase> {};
 

@@ -69,7 +69,8 @@ std::vector<std::wstring> SkinLayoutFiles() {
     for (const wchar_t* extra : {SkinView::kChannelLayout, L"xml/output_menu.xml", L"xml/option_menu.xml",
                                  L"xml/scene_menu.xml", L"xml/advance_menu.xml",
                                  L"xml/channel_name_area_hi_source.xml", L"xml/channel_name_area_low_source.xml",
-                                 L"xml/channel_name_area_aux_source.xml", L"xml/channel_name_area_2ch_source.xml"})
+                                 L"xml/channel_name_area_aux_source.xml", L"xml/channel_name_area_2ch_source.xml",
+                                 L"popup.xml"})
         files.push_back(extra);
     return files;
 }
