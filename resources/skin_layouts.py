@@ -455,25 +455,25 @@ def dialog(name_title, title, body, buttons, size, **kw):
 
 
 def scene_layout():
-    rows = []
-    for i in range(10):
-        rows.append(Node("ListContainerElement",
-                         H(Lbl(text=str(i + 1), width=56, align="center", textcolor=SECONDARY),
-                           Lbl(name="value", text="", textcolor=TEXT, endellipsis="true"),
-                           bkcolor="#D91D2127"),
-                         name=f"listitem{i + 1}", height=30, inset="4,0,0,0"))
+    # The row's own colour (hover, selection, the current scene's amber) shows as a stripe at its left and
+    # tints the cells, whose translucent panel keeps the light text readable on all of them.
+    cell = dict(bkcolor="#B81D2127", textcolor=TEXT)
+    rows = [Node("ListContainerElement",
+                 Lbl(text=str(i + 1), align="center", **cell),
+                 Lbl(name="value", text="", endellipsis="true", textpadding="8,0,4,0", **cell),
+                 name=f"listitem{i + 1}", height=30, inset="3,0,0,0") for i in range(10)]
     header = Node("ListHeader",
                   Node("ListHeaderItem", text="${scene_no}", width=60, textcolor=SECONDARY, font=1,
                        textpadding="4,0,0,0", align="center"),
-                  Node("ListHeaderItem", text="${scene_name}", width=320, textcolor=SECONDARY, font=1,
-                       textpadding="4,0,0,0"),
+                  Node("ListHeaderItem", text="${scene_name}", width=343, textcolor=SECONDARY, font=1,
+                       textpadding="8,0,0,0", align="left"),
                   name="list_header", height=25, bkcolor=RAISED, bordersize="0,0,0,1", bordercolor=BORDER)
     listview = Node("List", header, *rows, name="listview", bkcolor=PLOT, bordersize=1, bordercolor=BORDER,
                     itemhotbkcolor=HOVER, itemselectedbkcolor=HOVER, itemtextcolor=TEXT, itemselectedtextcolor=TEXT,
                     itemhottextcolor=TEXT, itemlinecolor=BORDER, vscrollbar="false")
     body = V(listview, Lbl(name="MessageText", text="", visible="false"), inset="16,12,16,0")
     return dialog("MessageTitle", "${load_scene}", body,
-                  [secondary("cancel_btn", "${exit}"), primary("confirm_btn", "${load}")], "440,470")
+                  [secondary("cancel_btn", "${exit}"), primary("confirm_btn", "${load}")], "440,432")
 
 
 def name_layout():

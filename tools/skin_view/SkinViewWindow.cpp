@@ -128,6 +128,18 @@ void CSkinViewWindow::ApplyDemoState() {
         Set(L"MessageText", L"text", L"${factory_default_tips}");
         return;
     }
+    if (_wcsicmp(m_options.layout.c_str(), L"XML_SENCE_PROFILE") == 0) {
+        // Named scenes, the third one current, as the scene window shows them.
+        const wchar_t* const names[10] = {L"Daily", L"Bass", L"Vocal", L"", L"Night", L"", L"", L"Demo", L"", L""};
+        for (int i = 0; i < 10; ++i) {
+            swprintf(name, 64, L"listitem%d", i + 1);
+            CControlUI* row = m_pm.FindControlByName(name);
+            CControlUI* value = row ? m_pm.FindSubControlByName(row, L"value") : nullptr;
+            if (value) value->SetText(names[i]);
+            if (row) row->SetBkColor(i == 2 ? 0xFFF6CE1D : 0);
+        }
+        return;
+    }
     if (!IsMainLayout()) return;
     Set(L"btnConnect", L"text", L"${btn_connected}");
     Set(L"btnConnect", L"selected", L"true");
