@@ -29,6 +29,7 @@ ON_ACCENT = "#FF15181D"
 CONNECTED = "#FF3DDC84"
 DANGER = "#FFE5484D"
 PLOT = "#FF111418"
+ACCENT_DIM = "#FF3A3314"  # an on-state that need not draw the eye: dark amber under amber text
 STRIP = "#FF191C21"
 CURVES = ["#FF5AA9F0", "#FFF28E2B", "#FF7BD389", "#FFE15759", "#FFB07AA1",
           "#FF76D7EA", "#FFEDC948", "#FFFF9DA7", "#FFC9A27E", "#FFB6BDC6"]
@@ -329,7 +330,8 @@ def band_grid(bands=BANDS):
                          thumbimage=img("thumb_v"), thumbhotimage=img("thumb_v_hot"),
                          thumbpushedimage=img("thumb_v_hot"), thumbsize="18,10"), gap()),
             SBtn(name=f"pt_enable_{k}", userdata=k, text=str(k + 1), height=18, font=1, selected="true",
-                 textcolor=SECONDARY, textpadding="0,0,0,0"),
+                 textcolor=DISABLED, bkcolor=PANEL, selectedbkcolor=ACCENT_DIM, selectedtextcolor=ACCENT,
+                 textpadding="0,0,0,0"),
             width=41, childpadding=4))
     return H(*columns, name="band_grid", height=148, childpadding=0)
 
@@ -383,7 +385,7 @@ def output_column(n):
               textpadding="2,1,2,1"),
           height=20, childpadding=4),
         Opt(name=f"ch_phase_{n}", userdata=n, text="${positive_phase}", height=20, font=1,
-            selectedbkcolor="#FF3A2F14", selectedtextcolor=ACCENT),
+            selectedbkcolor=ACCENT_DIM, selectedtextcolor=ACCENT),
         H(Lbl(name=f"delay_lable_{n}", text="", bkimage=img("delay", dest="0,2,16,18"), tooltip="${delay}"),
           Sld(name=f"slider_ch_delay_{n}", userdata=n, min=0, max=15000, value=0, step=21, padding="0,2,0,2",
               visible="false"),
