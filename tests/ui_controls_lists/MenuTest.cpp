@@ -299,7 +299,9 @@ TEST_F(MenuFixture, FocusLossClosesEveryMenu) {
     ASSERT_NE(nullptr, sub);
     const HWND top = menu->GetHandle();
     const HWND side = sub->GetHandle();
-    SendMessageW(side, WM_KILLFOCUS, reinterpret_cast<WPARAM>(opener.GetHandle()), 0);
+    ASSERT_EQ(side, GetFocus());
+    SetActiveWindow(opener.GetHandle());
+    SetFocus(opener.GetHandle());
     Pump();
     EXPECT_FALSE(IsWindow(top));
     EXPECT_FALSE(IsWindow(side));
