@@ -441,3 +441,35 @@ TEST_F(MenuFixture, EveryAttributeOfAMenuItem) {
         Pump();
     }
 }
+
+// A sub-menu that would leave the work area on the right, or whose item asks for the left side, opens to
+// the left of its menu; one that would leave it at the bottom moves up.
+TEST_F(MenuFixture, SubMenusStayOnTheWorkArea) {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    Open({work.right - 200, 100});
+    Hover(menu, L"more");
+    CMenuWnd* sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    EXPECT_EQ(WindowRect(menu).left, WindowRect(sub).right);
+    delete menu;
+    menu = nullptr;
+    Pump();
+
+    Open({300, 100});
+    Element(menu, L"more")->SetSubMenuAlignment(eMenuAlignment_Intelligent | eMenuAlignment_Right | eMenuAlignment_Top);
+    Hover(menu, L"more");
+    sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    EXPECT_EQ(WindowRect(menu).left, WindowRect(sub).right);
+    delete menu;
+    menu = nullptr;
+    Pump();
+
+    Open({300, work.bottom - 60}, eMenuAlignment_Left | eMenuAlignment_Bottom);
+    Hover(menu, L"more");
+    sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    EXPECT_LE(WindowRect(sub).bottom, work.bottom);
+    EXPECT_EQ(WindowRect(menu).right, WindowRect(sub).left);
+}
