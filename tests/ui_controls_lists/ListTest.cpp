@@ -704,3 +704,38 @@ TEST_F(ListFixture, ExpansionAndSelectionQueries) {
     EXPECT_FALSE(list->GetList()->IsDelayedDestroy());
     EXPECT_EQ(list->GetList()->GetVerticalScrollBar(), list->GetVerticalScrollBar());
 }
+
+// The body's own scroll bar, used with the mouse, moves the rows.
+TEST(ListBody, ScrollBarClicksMoveTheRows) {
+    std::wstring layout = LR"(<Window size="300,124"><List name="list" vscrollbar="true" header="hidden">)";
+    for (int i = 0; i < 20; ++i) layout += L"<ListLabelElement name=\"r" + std::to_wstring(i) + L"\" height=\"20\"/>";
+    layout += L"</List></Window>";
+    CTestWindow window(layout);
+    ASSERT_NE(nullptr, window.Create());
+    const HWND hwnd = window.GetHandle();
+    Repaint(hwnd);
+    auto* list = static_cast<CListUI*>(window.Control(L"list")->GetInterface(L"List"));
+    CScrollBarUI* bar = list->GetVerticalScrollBar();
+    ASSERT_TRUE(bar->IsVisible());
+    const RECT thumb = bar->GetThumbRect();
+    const int top = window.Control(L"r0")->GetPos().top;
+    const int x = (thumb.left + thumb.right) / 2;
+    const int y = (thumb.bottom + bar->GetButton2Rect().top) / 2;  // the track below the thumb
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, At(x, y));
+    Repaint(hwnd);
+    const int moved = list->GetScrollPos().cy;
+    EXPECT_GT(moved, 0);
+    EXPECT_EQ(top - moved, window.Control(L"r0")->GetPos().top);
+    // Dragging the thumb to the end shows the last row at the bottom.
+    const RECT thumbNow = bar->GetThumbRect();
+    const int grab = (thumbNow.top + thumbNow.bottom) / 2;
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(x, grab));
+    SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, At(x, grab + 200));
+    Sleep(120);
+    Pump();
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, At(x, grab + 200));
+    Repaint(hwnd);
+    EXPECT_EQ(list->GetScrollRange().cy, list->GetScrollPos().cy);
+    EXPECT_EQ(list->GetList()->GetPos().bottom, window.Control(L"r19")->GetPos().bottom);
+}
