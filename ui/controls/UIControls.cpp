@@ -6,6 +6,7 @@ namespace SkinUI {
 
 // Each control family adds its own registrar (one line each) so the families stay independent.
 void RegisterControlClasses() {
+    RegisterStandardControlClasses();
     RegisterListControlClasses();
 }
 
