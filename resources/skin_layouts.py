@@ -29,6 +29,7 @@ ON_ACCENT = "#FF15181D"
 CONNECTED = "#FF3DDC84"
 DANGER = "#FFE5484D"
 PLOT = "#FF111418"
+ACCENT_DIM = "#FF3A3314"  # an on-state that need not draw the eye: dark amber under amber text
 STRIP = "#FF191C21"
 CURVES = ["#FF5AA9F0", "#FFF28E2B", "#FF7BD389", "#FFE15759", "#FFB07AA1",
           "#FF76D7EA", "#FFEDC948", "#FFFF9DA7", "#FFC9A27E", "#FFB6BDC6"]
@@ -188,8 +189,8 @@ def main_caption():
 def amplifier_panel():
     def switch(name, text):
         return SBtn(name=name, text=text, selectedbkcolor="#FF2A2F37", selectedtextcolor=TEXT,
-                    textcolor=DANGER, selectedforeimage=img("dot_on", dest="7,8,13,14"),
-                    foreimage=img("dot_off", dest="7,8,13,14"), textpadding="16,0,4,0", font=1, height=22)
+                    textcolor=DANGER, selectedforeimage=img("dot_on", dest="6,8,12,14"),
+                    foreimage=img("dot_off", dest="6,8,12,14"), textpadding="14,0,2,0", font=1, height=22)
     return V(
         H(Lbl(text="${input_source}", width=78, font=1, endellipsis="true"),
           combo("btn_input_source", None, [(n, "${%s}" % n) for n in SOURCES], selected=5),
@@ -313,13 +314,13 @@ def eq_tools():
 BANDS = 21
 
 
-def band_grid():
+def band_grid(bands=BANDS):
     small = dict(height=18, font=1, textpadding="1,1,1,1")
     heads = V(Lbl(text="${band_freq}", height=18, font=1), Lbl(text="${band_q}", height=18, font=1),
               Lbl(text="${band_gain}", height=18, font=1), gap(height=None),
               Lbl(text="${band_on}", height=18, font=1), width=40, childpadding=4)
     columns = [heads]
-    for k in range(BANDS):
+    for k in range(bands):
         columns.append(V(
             Edt(name=f"eq_freq_{k}", userdata=k, **small),
             Edt(name=f"eq_q_{k}", userdata=k, **small),
@@ -329,7 +330,8 @@ def band_grid():
                          thumbimage=img("thumb_v"), thumbhotimage=img("thumb_v_hot"),
                          thumbpushedimage=img("thumb_v_hot"), thumbsize="18,10"), gap()),
             SBtn(name=f"pt_enable_{k}", userdata=k, text=str(k + 1), height=18, font=1, selected="true",
-                 textcolor=SECONDARY, textpadding="0,0,0,0"),
+                 textcolor=DISABLED, bkcolor=PANEL, selectedbkcolor=ACCENT_DIM, selectedtextcolor=ACCENT,
+                 textpadding="0,0,0,0"),
             width=41, childpadding=4))
     return H(*columns, name="band_grid", height=148, childpadding=0)
 
@@ -366,7 +368,7 @@ def output_column(n):
                    disabledimage=img("check_disabled", dest="0,0,12,12"), tooltip="${input_%d}" % (j + 1))
                for j in range(8)]
     return V(
-        H(Opt(name=f"ch_enable_{n}", text=f"CH{n + 1}", userdata=n, height=20, font=4, textpadding="2,0,2,0"),
+        H(Opt(name=f"ch_enable_{n}", text=f"CH{n + 1}", userdata=n, height=20, font=4, textpadding="0,0,0,0"),
           Opt(name=f"ch_show_{n}", userdata=n, normalimage=img("eye_off", dest="2,2,18,18"),
               hotimage=img("eye_hot", dest="2,2,18,18"), selectedimage=img("eye_on", dest="2,2,18,18"),
               tooltip="${show_curve}", **icon),
@@ -383,7 +385,7 @@ def output_column(n):
               textpadding="2,1,2,1"),
           height=20, childpadding=4),
         Opt(name=f"ch_phase_{n}", userdata=n, text="${positive_phase}", height=20, font=1,
-            selectedbkcolor="#FF3A2F14", selectedtextcolor=ACCENT),
+            selectedbkcolor=ACCENT_DIM, selectedtextcolor=ACCENT),
         H(Lbl(name=f"delay_lable_{n}", text="", bkimage=img("delay", dest="0,2,16,18"), tooltip="${delay}"),
           Sld(name=f"slider_ch_delay_{n}", userdata=n, min=0, max=15000, value=0, step=21, padding="0,2,0,2",
               visible="false"),
@@ -455,25 +457,25 @@ def dialog(name_title, title, body, buttons, size, **kw):
 
 
 def scene_layout():
-    rows = []
-    for i in range(10):
-        rows.append(Node("ListContainerElement",
-                         H(Lbl(text=str(i + 1), width=56, align="center", textcolor=SECONDARY),
-                           Lbl(name="value", text="", textcolor=TEXT, endellipsis="true"),
-                           bkcolor="#D91D2127"),
-                         name=f"listitem{i + 1}", height=30, inset="4,0,0,0"))
+    # The row's own colour (hover, selection, the current scene's amber) shows as a stripe at its left and
+    # tints the cells, whose translucent panel keeps the light text readable on all of them.
+    cell = dict(bkcolor="#B81D2127", textcolor=TEXT)
+    rows = [Node("ListContainerElement",
+                 Lbl(text=str(i + 1), align="center", **cell),
+                 Lbl(name="value", text="", endellipsis="true", textpadding="8,0,4,0", **cell),
+                 name=f"listitem{i + 1}", height=30, inset="3,0,0,0") for i in range(10)]
     header = Node("ListHeader",
                   Node("ListHeaderItem", text="${scene_no}", width=60, textcolor=SECONDARY, font=1,
                        textpadding="4,0,0,0", align="center"),
-                  Node("ListHeaderItem", text="${scene_name}", width=320, textcolor=SECONDARY, font=1,
-                       textpadding="4,0,0,0"),
+                  Node("ListHeaderItem", text="${scene_name}", width=343, textcolor=SECONDARY, font=1,
+                       textpadding="8,0,0,0", align="left"),
                   name="list_header", height=25, bkcolor=RAISED, bordersize="0,0,0,1", bordercolor=BORDER)
     listview = Node("List", header, *rows, name="listview", bkcolor=PLOT, bordersize=1, bordercolor=BORDER,
                     itemhotbkcolor=HOVER, itemselectedbkcolor=HOVER, itemtextcolor=TEXT, itemselectedtextcolor=TEXT,
                     itemhottextcolor=TEXT, itemlinecolor=BORDER, vscrollbar="false")
     body = V(listview, Lbl(name="MessageText", text="", visible="false"), inset="16,12,16,0")
     return dialog("MessageTitle", "${load_scene}", body,
-                  [secondary("cancel_btn", "${exit}"), primary("confirm_btn", "${load}")], "440,470")
+                  [secondary("cancel_btn", "${exit}"), primary("confirm_btn", "${load}")], "440,432")
 
 
 def name_layout():
@@ -655,6 +657,163 @@ def noise_threshold_layout():
                        [secondary("cancel_btn", "${cancel}"), primary("confirm_btn", "${confirm}")], "420,360")
 
 
+# The mixer: a header column group (input names, second source, input phase) and ten output columns of
+# ten rows each, 56 high per row (the window shrinks by 56 for every hidden row).
+MIX_ROW, MIX_HEAD = 55, 56
+VICE_ITEMS = [("0900", "-")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
+                                  for src, code, chans in [(0, "OPT", 2), (2, "BT", 2), (4, "RCA", 8), (5, "HI", 8),
+                                                           (6, "DMP", 2)]
+                                  for ch, name in enumerate(["L", "R"] if chans == 2 else
+                                                            [str(i + 1) for i in range(chans)])]
+
+
+def phase_option(name, height=18, **kw):
+    return Opt(name=name, width=22, height=height, bkcolor="#00000000", hotbkcolor=HOVER, selectedbkcolor="#00000000",
+               bordersize=0, normalimage=img("phase", dest=f"4,{(height - 14) // 2},18,{(height + 14) // 2}"),
+               selectedimage=img("phase_on", dest=f"4,{(height - 14) // 2},18,{(height + 14) // 2}"),
+               tooltip="${mixer_phase}", **kw)
+
+
+def indicator(name):
+    return Ctl(name=name, width=14, height=14, bkimage="on.png")
+
+
+def mixer_header_columns():
+    def column(title, part, width, fill):
+        items = [V(title, height=MIX_HEAD, inset="6,0,6,0")]
+        for r in range(10):
+            items.append(fill(r))
+            if r < 9:
+                items.append(Ctl(name=f"{part}_grap_{r}", height=1, bkcolor=BORDER))
+        return V(*items, width=width)
+
+    def title(r):
+        return H(Lbl(name=f"title_label_{r}", text="", textcolor=TEXT, font=4), name=f"left_box_{r}",
+                 height=MIX_ROW, inset="8,0,4,0")
+
+    def second(r):
+        if r < 8:
+            return V(name=f"second_{r}", height=MIX_ROW)
+        k = r - 8
+        items = [Item(name=f"vice_{k}_{tag}", text=text, userdata=tag) for tag, text in VICE_ITEMS]
+        return V(H(Ctl(name=f"line_0_{k}", width=8, height=1, bkcolor=SECONDARY, padding="0,11,0,0"),
+                   Cmb(*items, name=f"cmb_csm_vice_source_{k}",
+                       dropbox=alist(bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,1,1,1"),
+                       dropboxsize="0,300"),
+                   height=22, childpadding=4),
+                 H(Ctl(name=f"line_1_{k}", width=1, height=18, bkcolor=SECONDARY, padding="4,0,0,0"),
+                   Ctl(name=f"arrow_up_{k}", width=10, height=6, bkimage=img("arrow_up"), padding="0,6,0,6"),
+                   gap(), Edt(name=f"csm_vice_gain_edit_{k}", width=56, height=20, font=1, text="0dB",
+                              readonly="true"),
+                   height=20, childpadding=4),
+                 name=f"second_{r}", height=MIX_ROW, inset="4,4,6,4", childpadding=5)
+
+    def in_phase(r):
+        return H(phase_option(f"in_phase_{r}"), indicator(f"in_distort_{r}"), name=f"in_phase_box_{r}",
+                 height=MIX_ROW, inset="6,18,6,18", childpadding=6)
+
+    return [
+        column(Node("Container", name="channel_name_area"), "left", 110, title),
+        column(Lbl(text="${mixer_second_source}", font=1, endellipsis="true"), "second", 150, second),
+        column(Lbl(text="${mixer_phase}", font=1, align="center"), "in_phase", 64, in_phase),
+    ]
+
+
+def mixer_output_column(c):
+    items = [V(H(Lbl(text=f"CH{c + 1}", font=4, textcolor=TEXT), indicator(f"out_distort_{c}"),
+                 height=20, padding="0,18,0,18"), height=MIX_HEAD, inset="8,0,6,0")]
+    for r in range(10):
+        items.append(V(
+            H(Chk(name=f"box_enable_{c}_{r}", width=16, height=16, textpadding="0,0,0,0", tooltip="${mixer_route}",
+                  normalimage=img("check_off", dest="1,1,15,15"), hotimage=img("check_off_hot", dest="1,1,15,15"),
+                  selectedimage=img("check_on", dest="1,1,15,15"),
+                  selectedhotimage=img("check_on_hot", dest="1,1,15,15")),
+              gap(), phase_option(f"box_phase_{c}_{r}", height=16), height=16),
+            Sld(name=f"box_volume_{c}_{r}", min=0, max=100, value=0, step=1),
+            Edt(name=f"box_edit_{c}_{r}", height=18, font=1, text="0", textpadding="2,1,2,1"),
+            name=f"box_{c}_{r}", height=MIX_ROW, inset="5,1,5,1", childpadding=1))
+        if r < 9:
+            items.append(Ctl(name=f"box_grap_{c}_{r}", height=1, bkcolor=BORDER))
+    return V(*items, name=f"column_{c}", width=76, bkcolor=STRIP if c % 2 == 0 else PANEL)
+
+
+def mixer_layout():
+    bridges = [Opt(name=f"ch_bridge_{p}", userdata=p, text="${bridge}", width=144, height=22, font=1,
+                   padding="4,4,4,4") for p in range(5)]
+    matrix = H(*mixer_header_columns(), *[mixer_output_column(c) for c in range(10)])
+    bridge_row = H(gap(324), *bridges, height=30)
+    body = V(matrix, bridge_row, inset="16,8,16,0", bkcolor=PANEL)
+    root = V(tool_caption("${mixer_title}"), body,
+             H(gap(), secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
+               primary("confirm_btn", "${confirm}"), height=52, inset="16,8,16,16", childpadding=8),
+             Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
+             name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
+    return window(root, size="1120,760", caption="0,0,0,40")
+
+
+def mixer_header(text):
+    return Node("Window", V(Lbl(text=text, font=4, textcolor=SECONDARY, wordbreak="true"), inset="0,10,0,6"))
+
+
+def value_row(label, kind, lo, hi, step, text, scale_label_width=120):
+    return H(Lbl(text=label, width=scale_label_width),
+             Sld(name=f"slider_{kind}", min=lo, max=hi, value=max(lo, min(0, hi)), step=step, padding="0,4,0,4"),
+             Edt(name=f"edit_{kind}", width=80, text=text), height=24, childpadding=10)
+
+
+def ktv_layout():
+    rows = [value_row("${ktv_mic_volume}", "mic_volume", -60, 0, 1, "0dB"),
+            value_row("${ktv_music_volume}", "bgmusic_volume", -60, 0, 1, "0dB"),
+            value_row("${ktv_voice_changer}", "voice_changer", -12, 12, 1, "0"),
+            value_row("${ktv_echo_level}", "echo_level", -60, 0, 1, "0dB"),
+            value_row("${ktv_echo_delay}", "echo_delay", 0, 500, 10, "0ms"),
+            value_row("${ktv_reverb_level}", "reverb_level", 0, 100, 1, "0"),
+            value_row("${ktv_reverb_time}", "reverb_time", 0, 3000, 50, "0ms"),
+            value_row("${ktv_treble}", "treble", -12, 12, 1, "0"),
+            value_row("${ktv_bass}", "bass", -12, 12, 1, "0")]
+    body = V(Chk(name="option_howling_control", text="${ktv_howling}", height=24), *rows,
+             Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
+             inset="20,14,20,0", childpadding=10)
+    return tool_window("${karaoke_title}", body, [primary("confirm_btn", "${confirm}")], "560,470")
+
+
+def compressor_layout():
+    rows = [value_row("${threshold}", "noise", -600, 0, 10, "0.0dB"),
+            value_row("${ratio}", "ratio", 10, 200, 1, "1.0"),
+            value_row("${attack}", "attack_time", 1, 1000, 10, "10ms"),
+            value_row("${release}", "release_time", 10, 30000, 100, "1000ms"),
+            value_row("${soft_knee}", "soft_knee", 0, 120, 1, "0.0dB")]
+    body = V(H(Lbl(name="curr_channel_text", text="CH1", font=2, textcolor=ACCENT, width=60),
+               Opt(name="btn_bp", text="${bypass}", width=110), gap(), height=26),
+             *rows, inset="20,14,20,0", childpadding=10)
+    return tool_window("${compressor_title}", body, [primary("confirm_btn", "${confirm}")], "560,340")
+
+
+def custom_eq_layout():
+    body = V(Node("Curve", name="equalizer", bkcolor=PLOT, font=1, bypassfont=5, align="center",
+                  curvecolor=CURVES[0], bordersize=1, bordercolor=BORDER),
+             band_grid(20),
+             inset="16,12,16,0", childpadding=8)
+    return tool_window("${custom_eq_title}", body,
+                       [Btn(name="btn_reset_custom_eq", text="${factory_eq}", width=140, height=28),
+                        Btn(name="btn_reset_eq", text="${reset_eq}", width=110, height=28), gap(24),
+                        primary("confirm_btn", "${confirm}")], "930,520")
+
+
+def popup_layout():
+    body = V(Lbl(text="VR ZOD Evoda", font=3, textcolor=TEXT, height=30),
+             Btn(name="homepage_btn", text="${homepage}", width=160, height=28),
+             inset="20,16,20,0", childpadding=12)
+    root = V(H(Btn(name="menubtn", width=40, height=40, bkcolor="#00000000", bordersize=0,
+                   foreimage=img("arrow_down", dest="15,17,25,23")),
+               gap(), caption_button("minbtn", "icon_min", HOVER),
+               Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
+               caption_button("closebtn", "icon_close", DANGER),
+               height=40, bordersize="0,0,0,1", bordercolor=BORDER),
+             body, name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
+    return window(root, size="400,300", caption="0,0,0,40")
+
+
 # ---------------------------------------------------------------------------------------------------
 # Menus: the popups of the main page's menu buttons.
 
@@ -662,11 +821,12 @@ MENU_ITEM = dict(height=26)
 
 
 def menu_window(*items):
-    menu = Node("Menu", *items, bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,4,1,4",
-                itemtextcolor=TEXT, itemhottextcolor=TEXT, itemhotbkcolor=HOVER, itemselectedbkcolor=HOVER,
-                itemselectedtextcolor=TEXT, itemdisabledtextcolor=DISABLED, itemtextpadding="30,0,24,0",
-                itemfont=0)
-    return Node("Window", Node("Default", name="ExplandIcon", value="img/arrow_right.png"), *theme()[:6], menu,
+    # Sub-menus take the look from the "Menu" default of the menu that opens them.
+    look = dict(bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,4,1,4", itemtextcolor=TEXT,
+                itemhottextcolor=TEXT, itemhotbkcolor=HOVER, itemselectedbkcolor=HOVER, itemselectedtextcolor=TEXT,
+                itemdisabledtextcolor=DISABLED, itemtextpadding="30,0,24,0", itemfont=0)
+    return Node("Window", Node("Default", name="ExplandIcon", value="img/arrow_right.png"),
+                Node("Default", name="Menu", value=alist(**look)), *theme()[:6], Node("Menu", *items),
                 defaultfontcolor=TEXT, disabledfontcolor=DISABLED)
 
 
@@ -754,7 +914,8 @@ def resource_table():
                ("XML_FORCE_UPDATE", "force_update.xml"), ("XML_MEM_WR", "mem_wr.xml"),
                ("XML_POWEROFF_DELAY", "poweroff_delay.xml"), ("XML_LINK_SEL", "link_sel.xml"),
                ("XML_AUTO_CAL", "auto_cal.xml"), ("XML_COMPRESSORS_ON", "compressors_on.xml"),
-               ("XML_NOISE_THRESHOLD", "noise_threshold.xml")]
+               ("XML_NOISE_THRESHOLD", "noise_threshold.xml"), ("XML_MIXER", "mixer.xml"),
+               ("XML_KTV", "ktv.xml"), ("XML_COMPRESSOR", "compressor.xml"), ("XML_CUSTOM_EQ", "custom_eq.xml")]
     # Images the code names without their folder, registered at every scale the loader asks for.
     images = ["right", "on", "off"]
     suffixes = [""] + [f"@{s}" for s in SCALES]
@@ -782,6 +943,15 @@ def main():
     write("auto_cal.xml", auto_cal_layout())
     write("compressors_on.xml", compressors_layout())
     write("noise_threshold.xml", noise_threshold_layout())
+    write("mixer.xml", mixer_layout())
+    write("ktv.xml", ktv_layout())
+    write("compressor.xml", compressor_layout())
+    write("custom_eq.xml", custom_eq_layout())
+    # Its window names the layout by file name, so it lies at the top of the archive.
+    write(os.path.join("..", "popup.xml"), popup_layout())
+    for kind, text in [("hi", "${mixer_inputs_hi}"), ("low", "${mixer_inputs_low}"), ("aux", "${mixer_inputs_aux}"),
+                       ("2ch", "${mixer_inputs}")]:
+        write(f"channel_name_area_{kind}_source.xml", mixer_header(text))
     write("output_menu.xml", output_menu())
     write("option_menu.xml", option_menu())
     write("scene_menu.xml", scene_menu())

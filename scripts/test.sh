@@ -7,5 +7,10 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 build="${VELMOR_BUILD_DIR:-$root/build}"
-xvfb-run -a -s "-screen 0 1920x1080x24" "$root/scripts/with-wine.sh" \
-  ctest --test-dir "$build" -j "$(nproc)" --output-on-failure "$@"
+display=(xvfb-run -a -s "-screen 0 1920x1080x24" "$root/scripts/with-wine.sh")
+# Tests run side by side share one display, so a window test can lose the focus or the mouse to another
+# test's window. A test that failed is run once more on its own: a real fault fails again.
+if ! "${display[@]}" ctest --test-dir "$build" -j "$(nproc)" --output-on-failure "$@"; then
+  echo "Running the failed tests again, one at a time"
+  "${display[@]}" ctest --test-dir "$build" --rerun-failed --output-on-failure
+fi

@@ -107,6 +107,35 @@ const std::vector<TNamePattern> kNoiseNames = {{L"closebtn"}, {L"value_edt"}, {L
                                                {L"in_%d", 0, 7}, {L"noise_%d", 0, 7}, {L"prg_group_%d", 0, 7},
                                                {L"confirm_btn"}, {L"cancel_btn"}};
 
+const std::vector<TNamePattern> kMixerNames = {
+    {L"closebtn"}, {L"minbtn"}, {L"maxbtn"}, {L"restorebtn"}, {L"channel_name_area"}, {L"column_%d", 0, 9},
+    {L"out_distort_%d", 0, 9}, {L"box_%d_%d", 0, 9, 0, 9}, {L"box_grap_%d_%d", 0, 9, 0, 8},
+    {L"box_enable_%d_%d", 0, 9, 0, 9}, {L"box_phase_%d_%d", 0, 9, 0, 9}, {L"box_volume_%d_%d", 0, 9, 0, 9},
+    {L"box_edit_%d_%d", 0, 9, 0, 9}, {L"left_box_%d", 0, 9}, {L"second_%d", 0, 9}, {L"in_phase_box_%d", 0, 9},
+    {L"title_label_%d", 0, 9}, {L"left_grap_%d", 0, 8}, {L"second_grap_%d", 0, 8}, {L"in_phase_grap_%d", 0, 8},
+    {L"in_phase_%d", 0, 9}, {L"in_distort_%d", 0, 9}, {L"cmb_csm_vice_source_%d", 0, 1}, {L"line_0_%d", 0, 1},
+    {L"line_1_%d", 0, 1}, {L"arrow_up_%d", 0, 1}, {L"csm_vice_gain_edit_%d", 0, 1}, {L"ch_bridge_%d", 0, 4},
+    {L"confirm_btn"}, {L"cancel_btn"}, {L"third_btn"}};
+const std::vector<TNamePattern> kKaraokeNames = {
+    {L"closebtn"}, {L"minbtn"}, {L"maxbtn"}, {L"restorebtn"}, {L"confirm_btn"}, {L"option_howling_control"},
+    {L"slider_mic_volume"}, {L"edit_mic_volume"}, {L"slider_bgmusic_volume"}, {L"edit_bgmusic_volume"},
+    {L"slider_voice_changer"}, {L"edit_voice_changer"}, {L"slider_echo_level"}, {L"edit_echo_level"},
+    {L"slider_echo_delay"}, {L"edit_echo_delay"}, {L"slider_reverb_level"}, {L"edit_reverb_level"},
+    {L"slider_reverb_time"}, {L"edit_reverb_time"}, {L"slider_treble"}, {L"edit_treble"}, {L"slider_bass"},
+    {L"edit_bass"}};
+const std::vector<TNamePattern> kCompressorNames = {
+    {L"closebtn"}, {L"minbtn"}, {L"confirm_btn"}, {L"curr_channel_text"}, {L"btn_bp"}, {L"slider_noise"},
+    {L"slider_ratio"}, {L"slider_attack_time"}, {L"slider_release_time"}, {L"slider_soft_knee"}, {L"edit_noise"},
+    {L"edit_ratio"}, {L"edit_attack_time"}, {L"edit_release_time"}, {L"edit_soft_knee"}};
+const std::vector<TNamePattern> kCustomEqNames = {
+    {L"closebtn"}, {L"minbtn"}, {L"confirm_btn"}, {L"equalizer"}, {L"eq_freq_%d", 0, 19}, {L"eq_q_%d", 0, 19},
+    {L"eq_gain_%d", 0, 19}, {L"eq_slider_%d", 0, 19}, {L"pt_enable_%d", 0, 19}, {L"btn_reset_custom_eq"},
+    {L"btn_reset_eq"}};
+const std::vector<TNamePattern> kPopupNames = {{L"closebtn"}, {L"minbtn"}, {L"maxbtn"}, {L"restorebtn"},
+                                               {L"menubtn"}, {L"homepage_btn"}};
+// Each source's heading of the mixer's input column.
+const std::vector<TNamePattern> kNoNames = {};
+
 const std::vector<TNamePattern> kOutputMenuNames = {
     {L"output_item_empty"}, {L"output_menu_front"}, {L"output_menu_front_left"}, {L"output_menu_front_right"},
     {L"output_menu_rear"}, {L"output_menu_rear_left"}, {L"output_menu_rear_right"}, {L"output_menu_center"},
@@ -146,7 +175,11 @@ const TLayoutCase kLayouts[] = {
     {L"XML_FORCE_UPDATE", &kForceUpdateNames}, {L"XML_MEM_WR", &kMemoryNames},
     {L"XML_POWEROFF_DELAY", &kPowerOffNames}, {L"XML_LINK_SEL", &kLinkSelectNames},
     {L"XML_AUTO_CAL", &kAutoCalNames}, {L"XML_COMPRESSORS_ON", &kCompressorsNames},
-    {L"XML_NOISE_THRESHOLD", &kNoiseNames},
+    {L"XML_NOISE_THRESHOLD", &kNoiseNames}, {L"XML_MIXER", &kMixerNames},
+    {L"XML_KTV", &kKaraokeNames}, {L"XML_COMPRESSOR", &kCompressorNames}, {L"XML_CUSTOM_EQ", &kCustomEqNames},
+    {L"popup.xml", &kPopupNames},
+    {L"xml/channel_name_area_hi_source.xml", &kNoNames}, {L"xml/channel_name_area_low_source.xml", &kNoNames},
+    {L"xml/channel_name_area_aux_source.xml", &kNoNames}, {L"xml/channel_name_area_2ch_source.xml", &kNoNames},
     {L"xml/output_menu.xml", &kOutputMenuNames},
     {L"xml/option_menu.xml", &kOptionMenuNames}, {L"xml/scene_menu.xml", &kSceneMenuNames},
     {L"xml/advance_menu.xml", &kAdvanceMenuNames},
@@ -173,7 +206,13 @@ const std::map<std::wstring, const wchar_t*> kKinds = {
     {L"ch_checkbox_", L"Option"}, {L"audio_effect_", L"Option"}, {L"display_", L"Option"}, {L"irc_", L"Option"},
     {L"irc_save_data", L"Button"}, {L"irc_cancel_data", L"Button"}, {L"start_auto_cal", L"Button"},
     {L"box_enable_", L"Option"}, {L"progress_", L"Progress"}, {L"in_", L"Label"},
-    {L"noise_", L"Label"}};
+    {L"noise_", L"Label"}, {L"box_edit_", L"Edit"}, {L"box_volume_", L"Slider"}, {L"box_phase_", L"Option"},
+    {L"in_phase_", L"Option"}, {L"in_phase_box_", L"IContainer"}, {L"csm_vice_gain_edit_", L"Edit"},
+    {L"title_label_", L"Label"}, {L"maxbtn", L"Button"}, {L"restorebtn", L"Button"}, {L"in_phase_grap_", L"Control"},
+    {L"in_distort_", L"Control"}, {L"btn_input_source", L"Combo"}, {L"comb_ch_unit", L"Combo"},
+    {L"hp_type", L"Combo"}, {L"lp_type", L"Combo"}, {L"hp_slop", L"Combo"}, {L"lp_slop", L"Combo"},
+    {L"cmb_csm_vice_source_", L"Combo"}, {L"btn_bp", L"Option"}, {L"curr_channel_text", L"Label"},
+    {L"option_howling_control", L"Option"}};
 
 class SkinLayoutTest : public ::testing::TestWithParam<TLayoutCase> {};
 

@@ -67,7 +67,10 @@ std::vector<std::wstring> SkinLayoutFiles() {
     for (std::wsregex_iterator it(table.begin(), table.end(), entry), end; it != end; ++it)
         files.push_back((*it)[1].str());
     for (const wchar_t* extra : {SkinView::kChannelLayout, L"xml/output_menu.xml", L"xml/option_menu.xml",
-                                 L"xml/scene_menu.xml", L"xml/advance_menu.xml"})
+                                 L"xml/scene_menu.xml", L"xml/advance_menu.xml",
+                                 L"xml/channel_name_area_hi_source.xml", L"xml/channel_name_area_low_source.xml",
+                                 L"xml/channel_name_area_aux_source.xml", L"xml/channel_name_area_2ch_source.xml",
+                                 L"popup.xml"})
         files.push_back(extra);
     return files;
 }

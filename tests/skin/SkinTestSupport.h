@@ -14,7 +14,7 @@ std::set<std::wstring> TextKeys(const std::wstring& text);
 // Every image file a layout names ("file='img/x.png'" in image descriptions, or a bare "img/x.png").
 std::set<std::wstring> ImageFiles(const std::wstring& text);
 // The layout files of the skin: the entries of the resource table and the files the windows build by
-// path (the channel sub-layout and the four menus).
+// path (the channel sub-layout, the four menus and the mixer's four input headings).
 std::vector<std::wstring> SkinLayoutFiles();
 
 }  // namespace SkinTest

@@ -669,3 +669,73 @@ TEST_F(ListFixture, HeaderItemSeparatorSidesAndDefaults) {
     col1->SetEnabled(false);
     EXPECT_EQ(0u, col1->GetButtonState());
 }
+
+// Expansion, the order of a multi-selection and deselecting the others.
+TEST_F(ListFixture, ExpansionAndSelectionQueries) {
+    EXPECT_FALSE(list->ExpandItem(1, true));  // these items do not expand
+    EXPECT_EQ(-1, list->GetExpandedItem());
+    EXPECT_TRUE(list->ExpandItem(1, false));
+    EXPECT_FALSE(list->ExpandItem(40, true));
+
+    EXPECT_FALSE(list->UnSelectItem(0, true));  // without multi-select
+    list->SetMultiSelect(true);
+    list->SelectMultiItem(4);
+    list->SelectMultiItem(0);
+    list->SelectMultiItem(2);
+    EXPECT_FALSE(list->SelectMultiItem(2));  // already selected
+    EXPECT_EQ(4, list->GetNextSelItem(-1));
+    EXPECT_EQ(0, list->GetNextSelItem(4));
+    EXPECT_EQ(2, list->GetNextSelItem(0));
+    EXPECT_EQ(-1, list->GetNextSelItem(2));
+    EXPECT_EQ(-1, list->GetNextSelItem(5));
+    EXPECT_EQ(4, list->GetCurSel());
+    EXPECT_TRUE(list->UnSelectItem(0, true));  // every other one goes
+    EXPECT_EQ((std::vector<int>{0}), Selected());
+    EXPECT_FALSE(Item(4)->IsSelected());
+    EXPECT_TRUE(list->UnSelectItem(0, false));
+    EXPECT_EQ(0, list->GetSelectItemCount());
+    EXPECT_FALSE(Item(0)->IsSelected());
+    EXPECT_FALSE(list->UnSelectItem(3, false));  // disabled
+
+    // Settings that belong to the body.
+    list->SetChildPadding(3);
+    EXPECT_EQ(3, list->GetList()->GetChildPadding());
+    list->SetDelayedDestroy(false);
+    EXPECT_FALSE(list->GetList()->IsDelayedDestroy());
+    EXPECT_EQ(list->GetList()->GetVerticalScrollBar(), list->GetVerticalScrollBar());
+}
+
+// The body's own scroll bar, used with the mouse, moves the rows.
+TEST(ListBody, ScrollBarClicksMoveTheRows) {
+    std::wstring layout = LR"(<Window size="300,124"><List name="list" vscrollbar="true" header="hidden">)";
+    for (int i = 0; i < 20; ++i) layout += L"<ListLabelElement name=\"r" + std::to_wstring(i) + L"\" height=\"20\"/>";
+    layout += L"</List></Window>";
+    CTestWindow window(layout);
+    ASSERT_NE(nullptr, window.Create());
+    const HWND hwnd = window.GetHandle();
+    Repaint(hwnd);
+    auto* list = static_cast<CListUI*>(window.Control(L"list")->GetInterface(L"List"));
+    CScrollBarUI* bar = list->GetVerticalScrollBar();
+    ASSERT_TRUE(bar->IsVisible());
+    const RECT thumb = bar->GetThumbRect();
+    const int top = window.Control(L"r0")->GetPos().top;
+    const int x = (thumb.left + thumb.right) / 2;
+    const int y = (thumb.bottom + bar->GetButton2Rect().top) / 2;  // the track below the thumb
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, At(x, y));
+    Repaint(hwnd);
+    const int moved = list->GetScrollPos().cy;
+    EXPECT_GT(moved, 0);
+    EXPECT_EQ(top - moved, window.Control(L"r0")->GetPos().top);
+    // Dragging the thumb to the end shows the last row at the bottom.
+    const RECT thumbNow = bar->GetThumbRect();
+    const int grab = (thumbNow.top + thumbNow.bottom) / 2;
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(x, grab));
+    SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, At(x, grab + 200));
+    Sleep(120);
+    Pump();
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, At(x, grab + 200));
+    Repaint(hwnd);
+    EXPECT_EQ(list->GetScrollRange().cy, list->GetScrollPos().cy);
+    EXPECT_EQ(list->GetList()->GetPos().bottom, window.Control(L"r19")->GetPos().bottom);
+}

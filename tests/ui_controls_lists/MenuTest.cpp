@@ -299,7 +299,9 @@ TEST_F(MenuFixture, FocusLossClosesEveryMenu) {
     ASSERT_NE(nullptr, sub);
     const HWND top = menu->GetHandle();
     const HWND side = sub->GetHandle();
-    SendMessageW(side, WM_KILLFOCUS, reinterpret_cast<WPARAM>(opener.GetHandle()), 0);
+    ASSERT_EQ(side, GetFocus());
+    SetActiveWindow(opener.GetHandle());
+    SetFocus(opener.GetHandle());
     Pump();
     EXPECT_FALSE(IsWindow(top));
     EXPECT_FALSE(IsWindow(side));
@@ -438,4 +440,36 @@ TEST_F(MenuFixture, EveryAttributeOfAMenuItem) {
         menu = nullptr;
         Pump();
     }
+}
+
+// A sub-menu that would leave the work area on the right, or whose item asks for the left side, opens to
+// the left of its menu; one that would leave it at the bottom moves up.
+TEST_F(MenuFixture, SubMenusStayOnTheWorkArea) {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    Open({work.right - 200, 100});
+    Hover(menu, L"more");
+    CMenuWnd* sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    EXPECT_EQ(WindowRect(menu).left, WindowRect(sub).right);
+    delete menu;
+    menu = nullptr;
+    Pump();
+
+    Open({300, 100});
+    Element(menu, L"more")->SetSubMenuAlignment(eMenuAlignment_Intelligent | eMenuAlignment_Right | eMenuAlignment_Top);
+    Hover(menu, L"more");
+    sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    EXPECT_EQ(WindowRect(menu).left, WindowRect(sub).right);
+    delete menu;
+    menu = nullptr;
+    Pump();
+
+    Open({300, work.bottom - 60}, eMenuAlignment_Left | eMenuAlignment_Bottom);
+    Hover(menu, L"more");
+    sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    EXPECT_LE(WindowRect(sub).bottom, work.bottom);
+    EXPECT_EQ(WindowRect(menu).right, WindowRect(sub).left);
 }

@@ -14,6 +14,7 @@ using namespace SkinUI;
 namespace {
 
 const UINT_PTR kShotTimer = 0x5E1F;
+const UINT_PTR kMenuTimer = 0x5E20;
 const UINT kShotDelayMs = 600;  // lets posted layout and DPI work finish before the picture
 
 // Speaker position of each output in the demonstration page, and the matching button text.
@@ -35,6 +36,13 @@ const double kDemoBandGains[21] = {0, 2.5, 1.0, -3.0, 0, -1.5, 0, 0, 2.0, 0, 0, 
 
 }  // namespace
 
+// The process-wide menu observer keeps the check map; it must not outlive this window's map.
+CSkinViewWindow::~CSkinViewWindow() {
+    m_menu.reset();
+    CMenuWnd::DestroyMenu();
+    GetMenuObserver().SetMenuCheckInfo(nullptr);
+}
+
 HWND CSkinViewWindow::Open() {
     if (IsMainLayout()) {
         HWND window = CreateNativeWindow(nullptr, L"VR ZOD Evoda", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1230, 650);
@@ -55,12 +63,46 @@ void CSkinViewWindow::OnInitWindow() {
         if (CControlUI* control = m_pm.FindControlByName(m_options.focus.c_str())) control->SetFocus();
     }
     if (!m_options.shotPath.empty()) SetTimer(m_hWnd, kShotTimer, kShotDelayMs, nullptr);
+    if (!m_options.menu.empty()) SetTimer(m_hWnd, kMenuTimer, kShotDelayMs / 2, nullptr);
+}
+
+// Opens a menu of the main page under its button, as the page does.
+void CSkinViewWindow::OpenMenu() {
+    static const struct {
+        const wchar_t* button;
+        const wchar_t* layout;
+    } kMenus[] = {{L"btn_scene", L"xml/scene_menu.xml"},
+                  {L"btn_option", L"xml/option_menu.xml"},
+                  {L"btn_advance", L"xml/advance_menu.xml"},
+                  {L"ch_output_btn_0", L"xml/output_menu.xml"}};
+    for (const auto& entry : kMenus) {
+        CControlUI* button = m_pm.FindControlByName(entry.button);
+        if (m_options.menu != entry.button || !button) continue;
+        POINT at = {button->GetPos().left, button->GetPos().bottom};
+        ClientToScreen(m_hWnd, &at);
+        m_menu = std::make_unique<CMenuWnd>();
+        m_menu->Init(nullptr, entry.layout, at, &m_pm, &m_menuChecks);
+        if (!m_menu->GetHandle() || m_options.hover.empty()) return;
+        UpdateWindow(m_menu->GetHandle());
+        if (CControlUI* item = m_menu->GetPaintManager()->FindControlByName(m_options.hover.c_str())) {
+            const RECT& pos = item->GetPos();
+            SendMessageW(m_menu->GetHandle(), WM_MOUSEMOVE, 0,
+                         MAKELPARAM((pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2));
+        }
+    }
 }
 
 LRESULT CSkinViewWindow::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    if (message == WM_TIMER && wParam == kMenuTimer) {
+        KillTimer(m_hWnd, kMenuTimer);
+        OpenMenu();
+        handled = TRUE;
+        return 0;
+    }
     if (message == WM_TIMER && wParam == kShotTimer) {
         KillTimer(m_hWnd, kShotTimer);
         TakeShot();
+        m_menu.reset();
         PostClose(0);
         handled = TRUE;
         return 0;
@@ -69,6 +111,7 @@ LRESULT CSkinViewWindow::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM 
 }
 
 void CSkinViewWindow::OnWindowDestroyed(HWND hwnd) {
+    m_menu.reset();
     WindowImplBase::OnWindowDestroyed(hwnd);
     PostQuitMessage(0);
 }
@@ -83,6 +126,18 @@ void CSkinViewWindow::ApplyDemoState() {
     wchar_t name[64], text[64];
     if (_wcsicmp(m_options.layout.c_str(), L"XML_MSG") == 0) {
         Set(L"MessageText", L"text", L"${factory_default_tips}");
+        return;
+    }
+    if (_wcsicmp(m_options.layout.c_str(), L"XML_SENCE_PROFILE") == 0) {
+        // Named scenes, the third one current, as the scene window shows them.
+        const wchar_t* const names[10] = {L"Daily", L"Bass", L"Vocal", L"", L"Night", L"", L"", L"Demo", L"", L""};
+        for (int i = 0; i < 10; ++i) {
+            swprintf(name, 64, L"listitem%d", i + 1);
+            CControlUI* row = m_pm.FindControlByName(name);
+            CControlUI* value = row ? m_pm.FindSubControlByName(row, L"value") : nullptr;
+            if (value) value->SetText(names[i]);
+            if (row) row->SetBkColor(i == 2 ? 0xFFF6CE1D : 0);
+        }
         return;
     }
     if (!IsMainLayout()) return;
@@ -167,22 +222,27 @@ void CSkinViewWindow::ApplyDemoState() {
     }
 }
 
-void CSkinViewWindow::TakeShot() { m_shot = SaveClientBitmap(m_hWnd, m_options.shotPath.c_str()); }
+void CSkinViewWindow::TakeShot() {
+    m_shot = SaveClientBitmap(m_hWnd, m_options.shotPath.c_str(), m_menu != nullptr);
+}
 
-TShotResult SaveClientBitmap(HWND window, const wchar_t* path) {
+TShotResult SaveClientBitmap(HWND window, const wchar_t* path, bool fromScreen) {
     TShotResult result;
     RECT client = {};
     GetClientRect(window, &client);
     const int width = client.right, height = client.bottom;
     if (width <= 0 || height <= 0) return result;
-    HDC source = GetDC(window);
+    POINT origin = {0, 0};
+    if (fromScreen) ClientToScreen(window, &origin);
+    HWND surface = fromScreen ? nullptr : window;
+    HDC source = GetDC(surface);
     HDC memory = CreateCompatibleDC(source);
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, source, origin.x, origin.y, SRCCOPY);
     GdiFlush();
     const DWORD* pixels = static_cast<const DWORD*>(bits);
     std::unordered_set<DWORD> colours;
@@ -202,7 +262,7 @@ TShotResult SaveClientBitmap(HWND window, const wchar_t* path) {
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(window, source);
+    ReleaseDC(surface, source);
     return result;
 }
 

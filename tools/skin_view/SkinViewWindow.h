@@ -4,8 +4,10 @@
 // with the page filled as a connected amplifier would fill it, and a screenshot taken after the first
 // painting.
 #include "SkinTree.h"
+#include "UIMenu.h"
 #include "UIWindowImplBase.h"
 
+#include <memory>
 #include <string>
 
 namespace SkinView {
@@ -17,6 +19,8 @@ struct TViewOptions {
     bool demo = true;            // fill texts and states as a connected amplifier would
     std::wstring shotPath;       // when set: save the client area as a BMP after painting and close
     std::wstring focus;          // control to give the focus before the screenshot
+    std::wstring menu;           // main window: the menu button whose menu to open ("btn_option", ...)
+    std::wstring hover;          // an item of that menu to put the mouse on (opens its sub-menu)
 };
 
 struct TShotResult {
@@ -28,6 +32,7 @@ struct TShotResult {
 class CSkinViewWindow : public SkinUI::WindowImplBase {
 public:
     explicit CSkinViewWindow(TViewOptions options) : m_options(std::move(options)) {}
+    ~CSkinViewWindow() override;
     HWND Open();
     bool IsMainLayout() const;
     const TShotResult& Shot() const { return m_shot; }
@@ -45,13 +50,17 @@ private:
     void ApplyDemoState();
     void Set(const wchar_t* name, const wchar_t* attribute, const wchar_t* value);
     void TakeShot();
+    void OpenMenu();
 
     TViewOptions m_options;
     CStandInFactory m_factory;
     TShotResult m_shot;
+    std::unique_ptr<SkinUI::CMenuWnd> m_menu;
+    SkinUI::CUIStringMap m_menuChecks;
 };
 
-// Writes the client area of a window into a 32-bit BMP file and counts its distinct colours.
-TShotResult SaveClientBitmap(HWND window, const wchar_t* path);
+// Writes the client area of a window into a 32-bit BMP file and counts its distinct colours; from the
+// screen, with the windows over it (open menus), when asked.
+TShotResult SaveClientBitmap(HWND window, const wchar_t* path, bool fromScreen = false);
 
 }  // namespace SkinView

@@ -1,7 +1,10 @@
 // skin_view: shows one layout of the application's skin from the archive embedded in this program.
-//   skin_view.exe [LAYOUT] [--dpi N] [--lang en|cn_zh|ru] [--plain] [--focus NAME] [--shot FILE.bmp]
+//   skin_view.exe [LAYOUT] [--dpi N] [--lang en|cn_zh|ru] [--plain] [--focus NAME] [--menu BUTTON [--hover ITEM]]
+//                 [--shot FILE.bmp]
 // LAYOUT is a layout id of the skin's resource table (default XML_MAIN). --dpi applies a DPI (96 = 100 %);
-// --plain shows the layout as built, without the demonstration values; --shot saves the client area
+// --plain shows the layout as built, without the demonstration values; --menu opens the menu of a main-page
+// button (btn_scene, btn_option, btn_advance, ch_output_btn_0) and --hover puts the mouse on one of its
+// items; --shot saves the client area
 // after the first painting and closes. The exit code is 0 when the window opened (and, with --shot,
 // the picture was saved, shows more than a handful of colours and, for the main window, has its size).
 #include "SkinViewWindow.h"
@@ -36,6 +39,10 @@ bool ParseOptions(TViewOptions& options) {
             options.shotPath = args[++i];
         } else if (arg == L"--focus" && hasValue) {
             options.focus = args[++i];
+        } else if (arg == L"--menu" && hasValue) {
+            options.menu = args[++i];
+        } else if (arg == L"--hover" && hasValue) {
+            options.hover = args[++i];
         } else if (arg == L"--plain") {
             options.demo = false;
         } else if (!arg.empty() && arg[0] != L'-') {
@@ -53,7 +60,8 @@ bool ParseOptions(TViewOptions& options) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TViewOptions options;
     if (!ParseOptions(options)) {
-        fwprintf(stderr, L"usage: skin_view [LAYOUT] [--dpi N] [--lang en|cn_zh|ru] [--plain] [--focus NAME] [--shot FILE.bmp]\n");
+        fwprintf(stderr, L"usage: skin_view [LAYOUT] [--dpi N] [--lang en|cn_zh|ru] [--plain] [--focus NAME] "
+                          L"[--menu BUTTON [--hover ITEM]] [--shot FILE.bmp]\n");
         return 2;
     }
     if (FAILED(OleInitialize(nullptr))) return 1;

@@ -282,14 +282,13 @@ void CMenuWnd::ResizeSubMenu() {
         rect.bottom = ownerRect.top;
         rect.top = rect.bottom - totalHeight;
     }
-    const bool flipLeft = (m_dwAlignment & eMenuAlignment_Intelligent) ? (m_dwAlignment & eMenuAlignment_Right) != 0
-                                                                        : reachRight;
     auto toLeft = [&] {
         rect.right = ownerRect.left;
         rect.left = rect.right - fullWidth;
     };
-    if (flipLeft && (m_dwAlignment & eMenuAlignment_Intelligent)) toLeft();
-    if (!(m_dwAlignment & eMenuAlignment_Intelligent) && reachRight) toLeft();
+    // "Intelligent" menus open on the side their alignment names; the others avoid open menus.
+    const bool intelligent = (m_dwAlignment & eMenuAlignment_Intelligent) != 0;
+    if (intelligent ? (m_dwAlignment & eMenuAlignment_Right) != 0 : reachRight) toLeft();
 
     // Kept on the work area.
     if (rect.bottom > work.bottom) {
