@@ -5,10 +5,13 @@
 #include "ControllerTestSupport.h"
 #include "SButton.h"
 #include "UICombo.h"
+#include "UIMenu.h"
 #include "UIProgress.h"
+#include "UITextResource.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
 
 using namespace ControllerTest;
@@ -240,4 +243,68 @@ TEST(Connection, ShutDownDuringTheReadBackEndsCleanly) {
     EXPECT_FALSE(run.Controller().IsReadRunning());
     EXPECT_LT(ParsedRequests(emulator).size(), 127u);
     EXPECT_FALSE(run.Controller().Device().IsConnected());
+}
+
+TEST(Connection, MenuCommandsAndTheVolumePoll) {
+    AppTest::SettingsFileGuard settings;
+    AmpEmulator emulator;
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    auto* texts = CTextResource::GetInstance();
+    // A menu click hands over a record the receiver frees; the name decides.
+    auto click = [&](const wchar_t* item) {
+        auto* record = static_cast<MenuCmd*>(calloc(1, sizeof(MenuCmd)));
+        wcsncpy(record->szName, item, MenuCmd::kNameLength - 1);
+        SendMessageW(run.handle, WM_MENU_CLICK, reinterpret_cast<WPARAM>(record), 0);
+    };
+    click(L"option_item_language_cn");
+    EXPECT_STREQ(texts->GetLanguage().Data(), L"cn_zh");
+    click(L"OPTION_ITEM_LANGUAGE");  // toggles between Chinese and English only
+    EXPECT_STREQ(texts->GetLanguage().Data(), L"en");
+    click(L"option_item_language");
+    EXPECT_STREQ(texts->GetLanguage().Data(), L"cn_zh");
+    click(L"option_item_language_ru");
+    EXPECT_STREQ(texts->GetLanguage().Data(), L"ru");
+    click(L"no_such_item");
+    EXPECT_STREQ(texts->GetLanguage().Data(), L"ru");
+
+    // The poll asks for the main volume each second; the reply ends it.
+    emulator.ClearRequests();
+    run.window->StartMainVolumePoll();
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return !ParsedRequests(emulator).empty(); }, 3000));
+    AppTest::PumpUntil([] { return false; }, 200);
+    const auto requests = ParsedRequests(emulator);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].sub, 0x02);
+    EXPECT_FALSE(KillTimer(run.handle, GET_MAIN_VOLUME_TIMER));  // already gone
+}
+
+TEST(Connection, StoredSceneReadsLandInTheSceneRecordOnly) {
+    AmpEmulator emulator;
+    emulator.EditState([](AmpState& s) {
+        s.scenes[3].outputs[0].type = 5;
+        s.scenes[3].outputs[4].delay[0] = 2;
+        s.scenes[0].outputs[0].type = 1;
+    });
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    emulator.ClearRequests();
+    int result = 99;
+    std::thread worker([&] { result = c.ReadSceneFromDevice(3); });
+    worker.join();
+    EXPECT_EQ(result, 0);
+    AppTest::PumpUntil([] { return false; }, 300);
+    const auto requests = ParsedRequests(emulator);
+    ASSERT_EQ(requests.size(), 1u + 113u);
+    EXPECT_EQ(requests[0].cmd, kAmpCmdFlash);
+    EXPECT_EQ(requests[0].sub, 0x09);
+    EXPECT_EQ(requests[1].sub, 0x0D);
+    EXPECT_EQ(requests[1].Arg(0), 3);
+    EXPECT_EQ(c.sceneConfigs[2].outputs[0], 5);
+    EXPECT_FLOAT_EQ(c.sceneConfigs[2].channels[4].delay, 2.0f);
+    EXPECT_EQ(c.config.outputs[0], 1);  // the page's own record is untouched
+    EXPECT_EQ(run.TextOf(L"ch_output_btn_0"), Text(L"${front_left_tweeter}"));
+    const auto fresh = std::make_unique<DspConfig>();
+    EXPECT_EQ(c.sceneConfigs[1].outputs[0], fresh->outputs[0]);  // other scenes are untouched
 }
