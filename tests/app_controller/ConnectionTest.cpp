@@ -114,6 +114,33 @@ TEST(Connection, ReadsEverythingShowsItAndFollowsThePlug) {
     EXPECT_EQ(c.ConnectButton()->GetTextColor(), 0xFFFFFFFFu);
     EXPECT_TRUE(c.ConnectButton()->IsSelected());
 
+    // Every control the layout has is bound, with the kind its handlers use.
+    for (int n = 0; n < OutputCount; ++n) {
+        SCOPED_TRACE(n);
+        for (void* p : {(void*)c.chShow[n], (void*)c.chEnable[n], (void*)c.chOutputBtn[n], (void*)c.sliderChVolume[n],
+                        (void*)c.editChVolume[n], (void*)c.chMute[n], (void*)c.chPhase[n], (void*)c.chSynchronize[n],
+                        (void*)c.sliderChDelay[n], (void*)c.delayLabel[n], (void*)c.editChDelay[n],
+                        (void*)c.controlEmpty[n], (void*)c.chVolumeBg[n], (void*)c.input123[n], (void*)c.input456[n]})
+            EXPECT_NE(p, nullptr);
+        for (int j = 0; j < kRoutingInputs; ++j) EXPECT_NE(c.routing[j][n], nullptr);
+    }
+    for (int k = 0; k < kPageBands; ++k)
+        for (void* p : {(void*)c.eqFreq[k], (void*)c.eqQ[k], (void*)c.eqGain[k], (void*)c.eqSlider[k], (void*)c.ptEnable[k]})
+            EXPECT_NE(p, nullptr) << "band " << k;
+    for (int m = 1; m <= kSpeakerMarkers; ++m)
+        for (void* p : {(void*)c.speaker[m], (void*)c.spkCon[m], (void*)c.spkDelay[m]}) EXPECT_NE(p, nullptr) << m;
+    for (void* p : c.chBridge) EXPECT_NE(p, nullptr);
+    for (void* p : {(void*)c.btnDebug, (void*)c.btnAmpOnOff, (void*)c.btnRemOut1, (void*)c.btnRemOut2, (void*)c.btnSpkOhm,
+                    (void*)c.btnNoiseGate, (void*)c.btnAdvance, (void*)c.inputSourceCombo, (void*)c.labelChannelName,
+                    (void*)c.delayUnitCombo, (void*)c.hpType, (void*)c.lpType, (void*)c.hpFreq, (void*)c.lpFreq,
+                    (void*)c.hpSlope, (void*)c.lpSlope, (void*)c.editMainVolume, (void*)c.sliderMainVolume,
+                    (void*)c.mainMute, (void*)c.btnResetEq, (void*)c.btnBypass, (void*)c.btnArgEq,
+                    (void*)c.btnResetOutput, (void*)c.btnLockOutput, (void*)c.btnLinkOutput, (void*)c.btnLinkSelect})
+        EXPECT_NE(p, nullptr);
+    EXPECT_FALSE(c.btnDebug->IsVisible());  // no "debug.ini" beside the program
+    EXPECT_FALSE(c.sliderChDelay[0]->IsVisible());
+    EXPECT_EQ(c.sliderChVolume[0]->GetMinValue(), -600);
+
     // The page shows the amplifier's values.
     EXPECT_EQ(run.TextOf(L"hp_freq"), L"80Hz");
     EXPECT_EQ(run.TextOf(L"lp_freq"), L"4000Hz");
