@@ -335,3 +335,35 @@ TEST(Connection, StoredSceneReadsLandInTheSceneRecordOnly) {
     const auto fresh = std::make_unique<DspConfig>();
     EXPECT_EQ(c.sceneConfigs[1].outputs[0], fresh->outputs[0]);  // other scenes are untouched
 }
+
+TEST(Connection, FactoryResetAskedThenDoneThenTheAmplifierReturns) {
+    AmpEmulator emulator;
+    emulator.EditState([](AmpState& s) { s.scenes[0].outputs[0].type = 4; });
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    EXPECT_EQ(c.config.outputs[0], 4);
+
+    // Declined: nothing is sent.
+    emulator.ClearRequests();
+    c.ResetMcuFactoryDefault();
+    EXPECT_TRUE(run.WaitForBox(L"${factory_default_tips}"));
+    EXPECT_TRUE(ParsedRequests(emulator).empty());
+
+    // Confirmed: the reset goes out behind the busy popup, then the restart is announced.
+    MainWindowRun::ConfirmContaining() = Text(L"${factory_default_tips}");
+    c.ResetMcuFactoryDefault();
+    ASSERT_TRUE(run.WaitForBox(L"${device_reboot}"));
+    const auto requests = ParsedRequests(emulator);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].cmd, kAmpCmdMcu);
+    EXPECT_EQ(requests[0].sub, 0x90);
+    EXPECT_TRUE(AppTest::PumpUntil([] { return !FindWindowW(L"LoadingWnd", nullptr); }, 3000));
+    EXPECT_EQ(MainWindowRun::PopupsCreated(), 2);  // the start-up read and the reset
+
+    // The amplifier restarts: the system reports it gone and back; the page reads the reset values.
+    emulator.Unplug();
+    emulator.Replug();
+    ASSERT_TRUE(run.WaitConnected());
+    EXPECT_EQ(c.config.outputs[0], 0);
+}

@@ -35,18 +35,31 @@ HWND MainWindowNow() { return gMainWindow; }
 // Runs inside whatever modal loop is active: remembers and answers every box, notes the busy popup.
 void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
     if (FindWindowW(L"LoadingWnd", nullptr)) MainWindowRun::PopupSeen() = true;
-    const auto boxes = CMsgWnd::OpenBoxes();
-    if (boxes.empty()) return;
-    for (CMsgWnd* box : boxes) {
+    // A box answered a moment ago may still be closing: each window is answered once.
+    for (CMsgWnd* box : CMsgWnd::OpenBoxes()) {
+        const HWND window = box->GetHandle();
+        if (GetPropW(window, L"answered")) continue;
+        SetPropW(window, L"answered", reinterpret_cast<HANDLE>(1));
         CControlUI* text = box->GetPaintManager()->FindControlByName(L"MessageText");
-        MainWindowRun::BoxesSeen().push_back(text ? text->GetText().Data() : L"");
+        const std::wstring said = text ? text->GetText().Data() : L"";
+        MainWindowRun::BoxesSeen().push_back(said);
+        const std::wstring& confirm = MainWindowRun::ConfirmContaining();
+        if (!confirm.empty() && said.find(confirm) != std::wstring::npos) {
+            if (CControlUI* button = box->GetPaintManager()->FindControlByName(L"confirm_btn")) button->Activate();
+        } else {
+            box->PostClose(0);
+        }
     }
-    CMsgWnd::CloseAll();
 }
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 }  // namespace
+
+std::wstring& MainWindowRun::ConfirmContaining() {
+    static std::wstring text;
+    return text;
+}
 
 std::vector<std::wstring>& MainWindowRun::BoxesSeen() {
     static std::vector<std::wstring> seen;
@@ -70,6 +83,7 @@ int& MainWindowRun::PopupsDestroyed() {
 
 MainWindowRun::MainWindowRun(AmpEmulator& emulator) : m_emulator(emulator) {
     BoxesSeen().clear();
+    ConfirmContaining().clear();
     PopupSeen() = false;
     PopupsCreated() = PopupsDestroyed() = 0;
     gCbtHook = SetWindowsHookExW(WH_CBT, WatchWindows, nullptr, GetCurrentThreadId());

@@ -31,6 +31,8 @@ public:
     bool Close(int timeoutMs = 20000);
 
     static std::vector<std::wstring>& BoxesSeen();  // texts of every box opened, oldest first
+    // Boxes whose text contains this (resolved) text are confirmed (result 1) instead; empty for none.
+    static std::wstring& ConfirmContaining();
     static bool& PopupSeen();
     static int& PopupsCreated();    // busy popups created and destroyed since the run began
     static int& PopupsDestroyed();
