@@ -149,3 +149,16 @@ TEST(Faults, LinkCorrectionFoundDuringTheReadIsSentOnceTheQueueIsOn) {
     EXPECT_EQ(run.Controller().config.linkMode, 0);
     EXPECT_EQ(run.Controller().config.lockMode, 0);
 }
+
+TEST(Faults, AbnormalHandshakeLeavesTheAmplifierConnectingWithTheQueueOff) {
+    AmpEmulator emulator;
+    emulator.EditState([](AmpState& s) { s.identity.handshakeStatus = 0xF0; });
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitForBox(L"${device_status_unnormal}"));
+    ASSERT_TRUE(AppTest::PumpUntil(
+        [&] { return !run.Controller().IsReadRunning() && !FindWindowW(L"LoadingWnd", nullptr); }, 5000));
+    EXPECT_EQ(ParsedRequests(emulator).size(), 2u);  // nothing is read from it
+    EXPECT_TRUE(run.Controller().Device().IsConnected());
+    EXPECT_EQ(run.TextOf(L"btnConnect"), Text(L"${btn_connecting}"));
+    EXPECT_EQ(run.Controller().Device().mQueueEnabled.load(), 0);
+}
