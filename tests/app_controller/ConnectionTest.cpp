@@ -209,6 +209,11 @@ TEST(Connection, ReadsEverythingShowsItAndFollowsThePlug) {
     EXPECT_EQ(run.TextOf(L"btnConnect"), Text(L"${btn_disconnected}"));
     EXPECT_EQ(c.config.model, -1);
 
+    // The button cannot connect an absent amplifier: its box says so.
+    run.window->DispatchClick(run.Find(L"btnConnect"));
+    EXPECT_TRUE(run.WaitForBox(L"${device_connect_fail}"));
+    EXPECT_EQ(run.TextOf(L"btnConnect"), Text(L"${btn_disconnected}"));
+
     // Plug-in: connects and reads everything again; a repeated arrival changes nothing.
     emulator.ClearRequests();
     emulator.Replug();
