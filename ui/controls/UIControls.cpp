@@ -6,6 +6,8 @@ namespace SkinUI {
 
 // Each control family adds its own registrar (one line each) so the families stay independent.
 void RegisterControlClasses() {
+    RegisterStandardControlClasses();
+    RegisterListControlClasses();
 }
 
 }  // namespace SkinUI

@@ -6,4 +6,8 @@ namespace SkinUI {
 
 void RegisterControlClasses();
 
+// One registrar per control family, called by RegisterControlClasses.
+void RegisterListControlClasses();
+void RegisterStandardControlClasses();  // label, button, option, check box, progress, slider, edit, combo
+
 }  // namespace SkinUI
