@@ -8,6 +8,7 @@ namespace SkinUI {
 void RegisterControlClasses() {
     RegisterStandardControlClasses();
     RegisterListControlClasses();
+    RegisterPlatformControlClasses();
 }
 
 }  // namespace SkinUI

@@ -9,5 +9,6 @@ void RegisterControlClasses();
 // One registrar per control family, called by RegisterControlClasses.
 void RegisterListControlClasses();
 void RegisterStandardControlClasses();  // label, button, option, check box, progress, slider, edit, combo
+void RegisterPlatformControlClasses();  // ActiveX, rich edit, hot key, date and IP pickers, browser, Flash
 
 }  // namespace SkinUI
