@@ -269,6 +269,7 @@ void CButtonUI::RefreshState() {
 }
 
 void CButtonUI::PaintBkColor(HDC hdc) {
+    RefreshState();  // the background is painted before the status image refreshes the state
     DWORD color = 0;
     if (m_uButtonState & UISTATE_DISABLED) {
         color = m_dwDisabledBkColor;

@@ -70,7 +70,8 @@ int TBarGeometry::ValueAtThumbEdge(SIZE thumb, int position) const {
         travelled = static_cast<long long>(item.bottom) - thumb.cy - position;
     }
     travelled = std::max(0LL, std::min<long long>(travelled, track));
-    return minimum + RoundedQuotient(travelled * Range(), track);
+    const int value = minimum + RoundedQuotient(travelled * Range(), track);
+    return std::min(value, std::max(minimum, maximum));  // an empty range keeps its only value
 }
 
 CUIString PercentText(int value, int minimum, int maximum) {

@@ -1,6 +1,7 @@
 // The standard controls' classes (label, button, option, check box, progress, slider, edit, combo),
 // registered with the control factory by name.
 #include "UIButton.h"
+#include "UICombo.h"
 #include "UIControlFactory.h"
 #include "UIControls.h"
 #include "UIEdit.h"
@@ -21,6 +22,7 @@ void RegisterStandardClasses(CControlFactory& factory) {
         {L"CProgressUI", &CProgressUI::CreateControl},
         {L"CSliderUI", &CSliderUI::CreateControl},
         {L"CEditUI", &CEditUI::CreateControl},
+        {L"CComboUI", &CComboUI::CreateControl},
     };
     factory.RegistControls(kClasses, sizeof(kClasses) / sizeof(kClasses[0]));
 }

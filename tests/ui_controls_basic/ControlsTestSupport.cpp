@@ -1,0 +1,123 @@
+#include "ControlsTestSupport.h"
+
+#include "UIControls.h"
+#include "ui_core_render/TestSupport.h"
+
+using namespace SkinUI;
+using namespace WindowTest;
+
+namespace ControlsTest {
+
+namespace {
+
+// The controls are known to the factory before any window is built.
+const bool g_registered = (RegisterControlClasses(), true);
+
+}  // namespace
+
+const TDpi kDpis[4] = {{96, 100}, {120, 125}, {144, 150}, {192, 200}};
+
+int Scaled(int value, int percent) { return MulDiv(value, percent, 100); }
+
+void CRecorder::Notify(TNotifyMessage& msg) {
+    notes.push_back({msg.sType.Data(), msg.pSender ? msg.pSender->GetName().Data() : L"", msg.wParam, msg.lParam});
+    if (after) after(msg);
+}
+
+std::vector<TNote> CRecorder::Of(const wchar_t* type) const {
+    std::vector<TNote> found;
+    for (const TNote& note : notes)
+        if (note.type == type) found.push_back(note);
+    return found;
+}
+
+std::vector<std::wstring> CRecorder::Types() const {
+    std::vector<std::wstring> types;
+    for (const TNote& note : notes) {
+        if (note.type == L"setfocus" || note.type == L"killfocus" || note.type == L"windowinit" ||
+            note.type == L"windowsize" || note.type == L"timer")
+            continue;
+        types.push_back(note.type);
+    }
+    return types;
+}
+
+HWND CControlWindow::Open(int dpi, int x, int y) {
+    HWND hwnd = Create(nullptr, x, y);
+    if (!hwnd) return nullptr;
+    pm().AddNotifyListener(&recorder);
+    // Always applied: the shared fonts follow the last DPI any window applied.
+    pm().ApplyDpi(dpi);
+    Pump();
+    UpdateWindow(hwnd);
+    Pump();
+    recorder.Clear();
+    return hwnd;
+}
+
+POINT CControlWindow::Centre(const wchar_t* name) {
+    const RECT& pos = Control(name)->GetPos();
+    return POINT{(pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2};
+}
+
+LRESULT CControlWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendMessageW(GetHandle(), message, wParam, lParam);
+}
+
+void CControlWindow::MoveTo(POINT point) { Send(WM_MOUSEMOVE, 0, At(point.x, point.y)); }
+
+void CControlWindow::Press(POINT point) {
+    MoveTo(point);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(point.x, point.y));
+}
+
+void CControlWindow::Release(POINT point) { Send(WM_LBUTTONUP, 0, At(point.x, point.y)); }
+
+void CControlWindow::Click(POINT point) {
+    Press(point);
+    Release(point);
+    Pump();
+}
+
+void CControlWindow::Key(WPARAM key) {
+    Send(WM_KEYDOWN, key, 1);
+    Send(WM_KEYUP, key, 0xC0000001);
+    Pump();
+}
+
+void CControlWindow::Wheel(POINT client, bool down) {
+    POINT screen = client;
+    ClientToScreen(GetHandle(), &screen);
+    Send(WM_MOUSEWHEEL, MAKEWPARAM(0, down ? -WHEEL_DELTA : WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+    Pump();
+}
+
+DWORD CControlWindow::Pixel(int x, int y) {
+    UpdateWindow(GetHandle());
+    Pump();
+    return OffscreenPixel(pm(), x, y) & 0xFFFFFF;
+}
+
+CImageFolder::CImageFolder() : m_path(TestSupport::UniqueTempPath(L"uictl") + L"\\") {
+    CreateDirectoryW(m_path.c_str(), nullptr);
+    CPaintManagerUI::SetResourceFolder(m_path.c_str());
+}
+
+CImageFolder::~CImageFolder() {
+    CPaintManagerUI::SetResourceFolder(L"");
+    TestSupport::RemoveTree(m_path);
+}
+
+void CImageFolder::WriteStrip(const wchar_t* name, int columnWidth, int height, const std::vector<uint32_t>& colours) {
+    const int width = columnWidth * static_cast<int>(colours.size());
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = colours[x / columnWidth] << 8 | 0xFF;
+    ASSERT_TRUE(TestSupport::WriteFileBytes(m_path + name, TestSupport::EncodePng(width, height, pixels)));
+}
+
+void CImageFolder::WriteSolid(const wchar_t* name, int width, int height, uint32_t rgb) {
+    WriteStrip(name, width, height, {rgb});
+}
+
+}  // namespace ControlsTest
