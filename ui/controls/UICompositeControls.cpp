@@ -4,9 +4,11 @@
 #include "UIControlFactory.h"
 #include "UIControls.h"
 #include "UIColorPalette.h"
+#include "UIComboBox.h"
 #include "UIFadeButton.h"
 #include "UIGifAnim.h"
 #include "UIGroupBox.h"
+#include "UIListEx.h"
 #include "UILoadingBar.h"
 #include "UIRing.h"
 #include "UIText.h"
@@ -28,6 +30,10 @@ void RegisterCompositeClasses(CControlFactory& factory) {
         {L"CRingUI", &CRingUI::CreateControl},
         {L"CGroupBoxUI", &CGroupBoxUI::CreateControl},
         {L"CColorPaletteUI", &CColorPaletteUI::CreateControl},
+        {L"CComboBoxUI", &CComboBoxUI::CreateControl},
+        {L"CListExUI", &CListExUI::CreateControl},
+        {L"CListContainerHeaderItemUI", &CListContainerHeaderItemUI::CreateControl},
+        {L"CListTextExtElementUI", &CListTextExtElementUI::CreateControl},
     };
     factory.RegistControls(kClasses, sizeof(kClasses) / sizeof(kClasses[0]));
 }
