@@ -81,12 +81,14 @@ TEST(WebBrowserHost, AnswersItsComPartsWithOneIdentity) {
     EXPECT_EQ(&browser, browser.GetInterface(L"webbrowser"));
     EXPECT_EQ(&browser, browser.GetInterface(L"ActiveX"));
     IUnknown* identity = nullptr;
-    ASSERT_EQ(S_OK, static_cast<IDispatch*>(&browser)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
+    ASSERT_EQ(S_OK,
+              static_cast<IDispatch*>(&browser)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
     const IID* const parts[] = {&IID_IDocHostUIHandler, &IID_IDispatch, &IID_IServiceProvider, &IID_IOleCommandTarget,
                                 &IID_IInternetSecurityManager};
     for (const IID* iid : parts) {
         IUnknown* part = nullptr;
-        ASSERT_EQ(S_OK, static_cast<IOleCommandTarget*>(&browser)->QueryInterface(*iid, reinterpret_cast<void**>(&part)));
+        ASSERT_EQ(S_OK,
+                  static_cast<IOleCommandTarget*>(&browser)->QueryInterface(*iid, reinterpret_cast<void**>(&part)));
         IUnknown* back = nullptr;
         ASSERT_EQ(S_OK, part->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&back)));
         EXPECT_EQ(identity, back) << "every part answers the same IUnknown";

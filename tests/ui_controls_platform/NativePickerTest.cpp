@@ -413,7 +413,8 @@ TEST_F(NativePickerTest, FourFieldEditDrawsOnlyDotsUntilAFieldIsActive) {
         int count = 0;
         const RECT& pos = ipx->GetPos();
         for (int y = pos.top; y < pos.bottom; ++y)
-            for (int x = pos.left; x < pos.right; ++x) count += (OffscreenPixel(window->pm(), x, y) & 0xFFFFFF) == 0x3399FF;
+            for (int x = pos.left; x < pos.right; ++x)
+                count += (OffscreenPixel(window->pm(), x, y) & 0xFFFFFF) == 0x3399FF;
         return count;
     };
     EXPECT_EQ(0, highlighted());

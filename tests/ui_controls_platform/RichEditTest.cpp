@@ -146,6 +146,19 @@ TEST_F(RichEditTest, ReturnKeyFollowsTheWantFlags) {
     }
 }
 
+TEST_F(RichEditTest, TabGoesIntoTheTextOnlyWithWantTab) {
+    for (const bool wantTab : {true, false}) {
+        CRichEditUI* edit = Open(wantTab ? L"" : L"wanttab=\"false\"");
+        ASSERT_TRUE(edit->HasEngine());
+        Focus(edit);
+        MSG tab = {window->GetHandle(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
+        const bool consumed = CPaintManagerUI::PreTranslateMessage(&tab);
+        EXPECT_EQ(!wantTab, consumed) << "wanttab " << wantTab;
+        if (!consumed) Key(VK_TAB, L'\t');
+        EXPECT_EQ(wantTab ? 1u : 0u, Normalised(edit->GetText()).size()) << "wanttab " << wantTab;
+    }
+}
+
 TEST_F(RichEditTest, SettingTextFromTheChangeHandlerDoesNotLoop) {
     CRichEditUI* edit = Open(L"");
     ASSERT_TRUE(edit->HasEngine());
@@ -189,8 +202,10 @@ TEST_F(RichEditTest, HostAnswersOnlyItsOwnInterfacesAndKeepsTimersApart) {
     struct {
         const IID* iid;
         HRESULT expected;
-    } const queries[] = {
-        {&IID_IUnknown, S_OK}, {&kIidTextHost, S_OK}, {&IID_IDispatch, E_NOINTERFACE}, {&kIidTextServices, E_NOINTERFACE}};
+    } const queries[] = {{&IID_IUnknown, S_OK},
+                         {&kIidTextHost, S_OK},
+                         {&IID_IDispatch, E_NOINTERFACE},
+                         {&kIidTextServices, E_NOINTERFACE}};
     for (const auto& q : queries) {
         const ULONG held = host->AddRef() - 1;
         host->Release();
@@ -254,7 +269,9 @@ TEST_F(RichEditTest, ReadOnlyFalseDoesNotClearAnEarlierReadOnly) {
         EXPECT_EQ(s.bits, box.GetWinStyle() & s.bits) << std::string(s.name, s.name + wcslen(s.name));
     }
     CRichEditUI single;
+    EXPECT_TRUE(single.IsMultiLine());
     single.SetAttribute(L"MultiLine", L"false");
+    EXPECT_FALSE(single.IsMultiLine());
     EXPECT_EQ(0u, single.GetWinStyle() & ES_MULTILINE);
 }
 
@@ -270,6 +287,16 @@ TEST_F(RichEditTest, VerticalBarShowsOnlyWhenTheTextDoesNotFit) {
     UpdateWindow(window->GetHandle());
     Pump();
     EXPECT_TRUE(edit->GetVerticalScrollBar()->IsVisible());
+    // The engine scrolls and the bar follows it.
+    EXPECT_EQ(0, edit->GetVerticalScrollBar()->GetScrollPos());
+    edit->LineDown();
+    EXPECT_GT(edit->GetVerticalScrollBar()->GetScrollPos(), 0);
+    edit->HomeUp();
+    EXPECT_EQ(0, edit->GetVerticalScrollBar()->GetScrollPos());
+    EXPECT_EQ(0, edit->SendEngineMessage(EM_GETFIRSTVISIBLELINE, 0, 0));
+    // Dragging the bar scrolls the text.
+    edit->SetScrollPos({0, 40});
+    EXPECT_GT(edit->SendEngineMessage(EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
 TEST_F(RichEditTest, EmptyUnfocusedBoxShowsItsTip) {

@@ -56,7 +56,7 @@ private:
     IUnknown* m_sink = nullptr;
 };
 
-class CTestObject : public IOleObject,
+class CTestObject final : public IOleObject,
                     public IOleInPlaceObjectWindowless,
                     public IOleInPlaceActiveObject,
                     public IViewObjectEx,
@@ -211,8 +211,9 @@ public:
     STDMETHOD(EnableModeless)(BOOL) override { return S_OK; }
 
     // IViewObjectEx
-    STDMETHOD(Draw)(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
-                    ULONG_PTR) override {
+    STDMETHOD(Draw)
+    (DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+     ULONG_PTR) override {
         ++g_record.drawCalls;
         g_record.lastDrawDc = dc;
         if (bounds) {
@@ -245,7 +246,9 @@ public:
         return S_OK;
     }
     STDMETHOD(QueryHitRect)(DWORD, LPCRECT, LPCRECT, LONG, DWORD*) override { return E_NOTIMPL; }
-    STDMETHOD(GetNaturalExtent)(DWORD, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*, LPSIZEL) override { return E_NOTIMPL; }
+    STDMETHOD(GetNaturalExtent)(DWORD, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*, LPSIZEL) override {
+        return E_NOTIMPL;
+    }
 
     // IPersistStreamInit
     STDMETHOD(GetClassID)(CLSID* clsid) override {
@@ -309,8 +312,8 @@ private:
         IOleInPlaceSiteWindowless* windowless = nullptr;
         IOleInPlaceSite* site = nullptr;
         HRESULT hr = E_FAIL;
-        if (!windowed &&
-            SUCCEEDED(clientSite->QueryInterface(IID_IOleInPlaceSiteWindowless, reinterpret_cast<void**>(&windowless)))) {
+        if (!windowed && SUCCEEDED(clientSite->QueryInterface(IID_IOleInPlaceSiteWindowless,
+                                                              reinterpret_cast<void**>(&windowless)))) {
             if (windowless->CanWindowlessActivate() == S_OK) {
                 BOOL noRedraw = FALSE;
                 hr = windowless->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
@@ -363,7 +366,7 @@ STDMETHODIMP CTestConnectionPoint::QueryInterface(REFIID iid, void** out) {
 STDMETHODIMP_(ULONG) CTestConnectionPoint::AddRef() { return m_owner->AddRef(); }
 STDMETHODIMP_(ULONG) CTestConnectionPoint::Release() { return m_owner->Release(); }
 
-class CTestFactory : public IClassFactory {
+class CTestFactory final : public IClassFactory {
 public:
     explicit CTestFactory(const CLSID& clsid) : m_clsid(clsid) {}
     STDMETHOD(QueryInterface)(REFIID iid, void** out) override {

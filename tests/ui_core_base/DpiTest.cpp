@@ -107,13 +107,17 @@ TEST_F(FakeShcore, UnawareScalesNothing) {
     EXPECT_EQ(16, dpi.ScaleBack(16));
 }
 
-TEST_F(FakeShcore, SystemAwareKeepsTheFirstScale) {
+TEST_F(FakeShcore, SystemAwareKeepsTheFirstScaleSet) {
     CUIDpi dpi;
     ASSERT_TRUE(dpi.SetDPIAwareness(CUIDpi::kSystemAware));
-    dpi.SetScale(192);  // the object's own start at 96 DPI fixed the system scale
-    EXPECT_EQ(100, dpi.GetScale());
-    EXPECT_EQ(96, dpi.GetDPI());
-    EXPECT_EQ(16, dpi.Scale(16));
+    EXPECT_EQ(100, dpi.GetScale());  // nothing set yet
+    dpi.SetScale(144);               // the scale the application chooses at start-up
+    EXPECT_EQ(150, dpi.GetScale());
+    EXPECT_EQ(144, dpi.GetDPI());
+    EXPECT_EQ(24, dpi.Scale(16));
+    dpi.SetScale(192);  // a later change does not move a system-aware window
+    EXPECT_EQ(150, dpi.GetScale());
+    EXPECT_EQ(24, dpi.Scale(16));
     ASSERT_TRUE(dpi.SetDPIAwareness(CUIDpi::kPerMonitorAware));
     EXPECT_EQ(200, dpi.GetScale());
     EXPECT_EQ(32, dpi.Scale(16));

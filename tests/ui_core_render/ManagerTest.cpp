@@ -157,11 +157,22 @@ TEST_F(ManagerTest, StylesDefaultListsColoursAndWindowSettings) {
     manager.SetMinInfo(100, 50);
     EXPECT_EQ(manager.GetMinInfo().cx, 150);
     EXPECT_EQ(manager.GetMinInfo().cy, 75);
-    manager.SetMaxInfo(800, 600);
-    EXPECT_EQ(manager.GetMaxInfo().cx, 800);
-    manager.SetCaptionRect({0, 0, 0, 30});
-    EXPECT_EQ(manager.GetCaptionRect().bottom, 45);
-    EXPECT_EQ(manager.GetCaptionRect().right, 0);
+    manager.SetMaxInfo(800, 0);
+    EXPECT_EQ(manager.GetMaxInfo().cx, 1200);
+    EXPECT_EQ(manager.GetMaxInfo().cy, 0);  // no limit at any scale
+    manager.SetCaptionRect({2, 4, 6, 30});
+    const RECT caption = manager.GetCaptionRect();
+    EXPECT_EQ(caption.left, 3);
+    EXPECT_EQ(caption.top, 6);
+    EXPECT_EQ(caption.right, 9);
+    EXPECT_EQ(caption.bottom, 45);
+    manager.SetCaptionRect({0, 0, 0, -1});
+    EXPECT_EQ(manager.GetCaptionRect().bottom, -1);  // the whole height
+    manager.SetSizeBox({4, 4, 5, 5});
+    EXPECT_EQ(manager.GetSizeBox().left, 6);
+    EXPECT_EQ(manager.GetSizeBox().right, 8);  // 7.5 rounded
+    manager.SetCornerRoundness(6, 6);
+    EXPECT_EQ(manager.GetCornerRoundness().cx, 9);
 }
 
 TEST_F(ManagerTest, DrawInfoCacheKeepsPairsApart) {

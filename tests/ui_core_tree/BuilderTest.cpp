@@ -105,7 +105,7 @@ TEST(Builder, WindowAttributesNeedAWindow) {
     EXPECT_EQ(600, pm.GetInitialSize().cx);
     EXPECT_EQ(450, pm.GetInitialSize().cy);
     EXPECT_EQ(45, pm.GetCaptionRect().bottom);
-    EXPECT_EQ(4, pm.GetSizeBox().left);
+    EXPECT_EQ(6, pm.GetSizeBox().left);
     EXPECT_EQ(150, pm.GetMinInfo().cx);
     EXPECT_FALSE(pm.IsNoActivate());  // this one name is matched with its case
     EXPECT_EQ(0xFF123456u, pm.GetDefaultTextColor());

@@ -175,7 +175,8 @@ TEST(ControlTimers, NeedAWindowAndRevive) {
     CControlUI* root = BuildRoot(pm, L"<Window><Container/></Window>");
     auto* list = static_cast<CContainerUI*>(root);
     std::vector<CControlUI*> controls;
-    for (int i = 0; i < 241; ++i) {
+    const int ids = static_cast<int>(CPaintManagerUI::kControlTimerIdCount);
+    for (int i = 0; i <= ids; ++i) {
         controls.push_back(new CControlUI);
         list->Add(controls.back());
     }
@@ -187,13 +188,13 @@ TEST(ControlTimers, NeedAWindowAndRevive) {
     EXPECT_TRUE(first->SetTimer(5, 100000));  // revived
     EXPECT_EQ(1, pm.GetTimerCount());
 
-    // 240 window timer ids; once all are taken a new timer fails instead of taking over one.
-    for (int i = 1; i < 240; ++i) ASSERT_TRUE(controls[i]->SetTimer(1, 100000)) << i;
-    EXPECT_FALSE(controls[240]->SetTimer(1, 100000));
+    // Once every window timer id of the controls is taken a new timer fails instead of taking over one.
+    for (int i = 1; i < ids; ++i) ASSERT_TRUE(controls[i]->SetTimer(1, 100000)) << i;
+    EXPECT_FALSE(controls[ids]->SetTimer(1, 100000));
     list->SetDelayedDestroy(false);
     list->Remove(controls[100]);
-    EXPECT_TRUE(controls[240]->SetTimer(1, 100000));
-    EXPECT_EQ(240, pm.GetTimerCount());
+    EXPECT_TRUE(controls[ids]->SetTimer(1, 100000));
+    EXPECT_EQ(ids, pm.GetTimerCount());
     pm.RemoveAllTimers();
     EXPECT_EQ(0, pm.GetTimerCount());
 }

@@ -1,6 +1,6 @@
 // Frame animations driven by a control's timer, and the animated tab that slides a newly selected page
-// in. Timer ticks are sent as WM_TIMER messages with the window timer id the control's timer got (17 for
-// the first timer of a window), so nothing waits for real time.
+// in. Timer ticks are sent as WM_TIMER messages with the window timer id the control's timer got (the
+// first control timer id for the first timer of a window), so nothing waits for real time.
 #include "WindowTestSupport.h"
 
 #include "UIAnimation.h"
@@ -11,7 +11,7 @@ using namespace WindowTest;
 
 namespace {
 
-constexpr UINT kFirstWindowTimer = 17;
+constexpr UINT kFirstWindowTimer = SkinUI::CPaintManagerUI::kFirstControlTimerId;
 
 // Element "AnimatedProbe": records the hooks; a hook can be told to stop or restart the animation.
 class CAnimatedProbeUI : public CProbeUI, public CUIAnimation {

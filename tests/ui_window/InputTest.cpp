@@ -270,14 +270,16 @@ TEST(AltShortcut, ALabelPassesItsShortcutToTheNextControl) {
 }
 
 TEST_F(InputTest, ControlTimersFireIntoDoEventAndRaiseTimer) {
-    // The first window timer id is 17, the next 18; a stopped timer keeps its id for a restart.
+    // Window timer ids start at the first one kept for controls, above the application's own ids; a
+    // stopped timer keeps its id for a restart.
+    const UINT first = CPaintManagerUI::kFirstControlTimerId;
     ASSERT_TRUE(a->SetTimer(5, 100000));
     EXPECT_FALSE(a->SetTimer(5, 100000)) << "already running";
     ASSERT_TRUE(b->SetTimer(7, 100000));
-    Send(WM_TIMER, 17, 0);
+    Send(WM_TIMER, first, 0);
     ASSERT_EQ(1, a->Count(UIEVENT_TIMER));
     EXPECT_EQ(5u, a->Last(UIEVENT_TIMER)->wParam);
-    Send(WM_TIMER, 18, 0);
+    Send(WM_TIMER, first + 1, 0);
     EXPECT_EQ(7u, b->Last(UIEVENT_TIMER)->wParam);
     const auto timers = window.NotesOf(L"timer");
     ASSERT_EQ(2u, timers.size());
@@ -285,10 +287,10 @@ TEST_F(InputTest, ControlTimersFireIntoDoEventAndRaiseTimer) {
     EXPECT_EQ(5u, timers[0].wParam);
 
     ASSERT_TRUE(a->KillTimer(5));
-    Send(WM_TIMER, 17, 0);
+    Send(WM_TIMER, first, 0);
     EXPECT_EQ(1, a->Count(UIEVENT_TIMER)) << "a stopped timer is not delivered";
     ASSERT_TRUE(a->SetTimer(5, 100000));
-    Send(WM_TIMER, 17, 0);
+    Send(WM_TIMER, first, 0);
     EXPECT_EQ(2, a->Count(UIEVENT_TIMER)) << "revived with the same window id";
     Send(WM_TIMER, 99, 0);  // no control's timer
     EXPECT_EQ(2, a->Count(UIEVENT_TIMER));
@@ -344,29 +346,37 @@ TEST_F(InputTest, AWindowFilterThatTakesAMoveStillMovesTheMousePosition) {
 }
 
 TEST_F(InputTest, WindowTimerIdsWrapWithoutTakingOneInUse) {
-    // The 224th timer of a window gets id 0 (17 ... 239, then 0).
-    for (UINT id = 1; id <= 224; ++id) ASSERT_TRUE(a->SetTimer(id, 100000)) << id;
-    Send(WM_TIMER, 0, 0);
+    // Control timers take their window ids from a range of their own: the last timer of the range gets
+    // its last id, and application timers below it are never touched.
+    const UINT first = CPaintManagerUI::kFirstControlTimerId;
+    const UINT count = CPaintManagerUI::kControlTimerIdCount;
+    ASSERT_TRUE(SetTimer(hwnd, 1, 100000, nullptr));  // the application's own window timer
+    for (UINT id = 1; id <= count; ++id) ASSERT_TRUE(a->SetTimer(id, 100000)) << id;
+    EXPECT_FALSE(b->SetTimer(1, 100000)) << "every id is taken";
+    Send(WM_TIMER, first + count - 1, 0);
     ASSERT_EQ(1, a->Count(UIEVENT_TIMER));
-    EXPECT_EQ(224u, a->Last(UIEVENT_TIMER)->wParam);
+    EXPECT_EQ(count, a->Last(UIEVENT_TIMER)->wParam);
+    Send(WM_TIMER, 1, 0);
+    EXPECT_EQ(1, a->Count(UIEVENT_TIMER)) << "not a control's timer";
     window.pm().StopAllControlTimers(a);
+    KillTimer(hwnd, 1);
 
     // A long-lived timer holds its id while the counter goes round: a new timer must not take it over.
     CTestWindow fresh(kThreeProbes);
     ASSERT_NE(nullptr, fresh.Create());
     CProbeUI* keeper = fresh.Probe(L"b");
     CProbeUI* churner = fresh.Probe(L"a");
-    ASSERT_TRUE(keeper->SetTimer(9, 100000));  // window id 17
-    for (int round = 0; round < 239; ++round) {  // ids 18 ... 239, 0 ... 16
+    ASSERT_TRUE(keeper->SetTimer(9, 100000));  // the first id
+    for (UINT round = 1; round < count; ++round) {  // every other id once
         ASSERT_TRUE(churner->SetTimer(1, 100000));
         fresh.pm().StopAllControlTimers(churner);
     }
-    ASSERT_TRUE(churner->SetTimer(1, 100000));  // 17 is in use: it takes 18
+    ASSERT_TRUE(churner->SetTimer(1, 100000));  // the first is in use: it takes the second
     churner->Clear();
     keeper->Clear();
-    SendMessageW(fresh.GetHandle(), WM_TIMER, 17, 0);
+    SendMessageW(fresh.GetHandle(), WM_TIMER, first, 0);
     EXPECT_EQ(1, keeper->Count(UIEVENT_TIMER));
     EXPECT_EQ(0, churner->Count(UIEVENT_TIMER));
-    SendMessageW(fresh.GetHandle(), WM_TIMER, 18, 0);
+    SendMessageW(fresh.GetHandle(), WM_TIMER, first + 1, 0);
     EXPECT_EQ(1, churner->Count(UIEVENT_TIMER));
 }

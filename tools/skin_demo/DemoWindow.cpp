@@ -12,7 +12,7 @@ namespace SkinDemo {
 namespace {
 
 constexpr UINT kSelfCheckMessage = WM_APP + 40;
-constexpr UINT_PTR kWatchdogTimer = 4000;  // far above the ids the paint manager gives its controls
+constexpr UINT_PTR kWatchdogTimer = 4000;  // below the ids the paint manager keeps for its controls
 constexpr UINT kWatchdogMilliseconds = 20000;
 
 struct TPixelCheck {
@@ -36,6 +36,7 @@ SKINUI_BEGIN_NOTIFY_MAP(CDemoWindow, WindowImplBase)
     SKINUI_NOTIFY_ENTRY(L"click", L"page0", &CDemoWindow::OnPageClick)
     SKINUI_NOTIFY_ENTRY(L"click", L"page1", &CDemoWindow::OnPageClick)
     SKINUI_NOTIFY_ENTRY(L"click", L"page2", &CDemoWindow::OnPageClick)
+    SKINUI_NOTIFY_ENTRY(L"click", L"page3", &CDemoWindow::OnPageClick)
     SKINUI_NOTIFY_ENTRY(L"tabselect", L"pages", &CDemoWindow::OnTabSelect)
     SKINUI_NOTIFY_ENTRY(L"windowinit", L"", &CDemoWindow::OnWindowInit)
 SKINUI_END_NOTIFY_MAP()
@@ -60,7 +61,8 @@ void CDemoWindow::OnPageClick(TNotifyMessage& msg) {
 
 void CDemoWindow::OnTabSelect(TNotifyMessage& msg) {
     CUIString text;
-    text.Format(L"Page %d of 3", static_cast<int>(msg.wParam) + 1);
+    auto* pages = static_cast<CAnimationTabLayoutUI*>(m_pm.FindControlByName(L"pages"));
+    text.Format(L"Page %d of %d", static_cast<int>(msg.wParam) + 1, pages ? pages->GetCount() : 0);
     if (CControlUI* status = m_pm.FindControlByName(L"status")) status->SetText(text.Data());
 }
 

@@ -4,6 +4,7 @@
 //   skin_demo.exe --check    shows it, compares its first painting with the layout's colours, closes;
 //                            exit code 0 when it painted as laid out
 #include "DemoWindow.h"
+#include "UIControls.h"
 #include "UIManager.h"
 
 #include <ole2.h>
@@ -30,6 +31,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const bool selfCheck = commandLine && wcsstr(commandLine, L"--check") != nullptr;
     if (FAILED(OleInitialize(nullptr))) return 1;
     CPaintManagerUI::SetModuleInstance(instance);
+    RegisterControlClasses();
     CPaintManagerUI::SetResourceSourceKind(4);
     if (!OpenEmbeddedSkin(instance)) {
         fwprintf(stderr, L"skin_demo: the embedded skin archive cannot be opened\n");

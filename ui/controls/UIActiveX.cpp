@@ -265,7 +265,8 @@ LRESULT CActiveXUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, b
             if (site->m_pViewObject &&
                 SUCCEEDED(site->m_pViewObject->QueryInterface(IID_IViewObjectEx, reinterpret_cast<void**>(&viewEx))) &&
                 viewEx) {
-                const POINT point = ClientPointOf(m_pManager ? m_pManager->GetWindowHandle() : nullptr, message, lParam);
+                const POINT point =
+                    ClientPointOf(m_pManager ? m_pManager->GetWindowHandle() : nullptr, message, lParam);
                 viewEx->QueryHitPoint(DVASPECT_CONTENT, &m_rcItem, point, 0, &hit);
                 viewEx->Release();
             }

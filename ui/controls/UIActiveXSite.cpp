@@ -1,6 +1,9 @@
 #include "UIActiveXSite.h"
 
+#include "UIComGuard.h"
 #include "UIManager.h"
+
+#include <new>
 
 namespace SkinUI {
 
@@ -131,7 +134,8 @@ STDMETHODIMP CActiveXCtrl::GetFocus() { return m_bFocused ? S_OK : S_FALSE; }
 
 STDMETHODIMP CActiveXCtrl::SetFocus(BOOL focus) {
     if (!m_pOwner) return E_UNEXPECTED;
-    if (focus) m_pOwner->SetFocus();
+    if (focus && FAILED(GuardedCall(L"CActiveXCtrl::SetFocus", [this] { m_pOwner->SetFocus(); return S_OK; }, E_FAIL)))
+        return E_FAIL;
     m_bFocused = focus != FALSE;
     return S_OK;
 }
@@ -254,7 +258,8 @@ STDMETHODIMP CActiveXCtrl::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlac
     *frame = nullptr;
     *document = nullptr;
     if (!m_pOwner) return E_UNEXPECTED;
-    *frame = new CActiveXFrameWnd(m_pOwner);
+    *frame = new (std::nothrow) CActiveXFrameWnd(m_pOwner);
+    if (!*frame) return E_OUTOFMEMORY;
     RECT rect = m_pOwner->ObjectRect(!m_bWindowless);
     if (m_pWindow) ::GetClientRect(m_pWindow->GetHandle(), &rect);
     *position = rect;
@@ -314,8 +319,8 @@ STDMETHODIMP CActiveXCtrl::EnumObjects(DWORD, IEnumUnknown** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!m_pOwner) return E_UNEXPECTED;
-    *out = new CActiveXEnum(m_pOwner->m_pUnk);
-    return S_OK;
+    *out = new (std::nothrow) CActiveXEnum(m_pOwner->m_pUnk);
+    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP CActiveXCtrl::LockContainer(BOOL lock) {
@@ -335,6 +340,7 @@ HRESULT CActiveXCtrl::CreateActiveXWnd() {
     m_pWindow = CActiveXWnd::Create(this, manager ? manager->GetWindowHandle() : nullptr);
     if (!m_pWindow) return E_OUTOFMEMORY;
     m_pOwner->m_hwndHost = m_pWindow->GetHandle();
+    if (!m_pOwner->IsVisible()) ::ShowWindow(m_pOwner->m_hwndHost, SW_HIDE);  // a hidden page's control
     if (manager && manager->IsLayeredWindow()) manager->AddNativeChild(m_pOwner, m_pOwner->m_hwndHost);
     return S_OK;
 }
@@ -343,7 +349,8 @@ HRESULT CActiveXCtrl::CreateActiveXWnd() {
 // Child window of a windowed control
 
 CActiveXWnd* CActiveXWnd::Create(CActiveXCtrl* site, HWND parent) {
-    auto* window = new CActiveXWnd(site);
+    auto* window = new (std::nothrow) CActiveXWnd(site);
+    if (!window) return nullptr;
     if (!window->CreateNativeWindow(parent, L"UIActiveX", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
                                     0, 0, 0, 0)) {
         delete window;

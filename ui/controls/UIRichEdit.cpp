@@ -102,6 +102,13 @@ void CRichEditUI::SetReadOnly(bool readOnly) {
     if (m_pTwh) m_pTwh->SetReadOnly(readOnly);
 }
 
+void CRichEditUI::SetMultiLine(bool multiLine) {
+    if (multiLine)
+        m_lTwhStyle |= ES_MULTILINE;
+    else
+        m_lTwhStyle &= ~static_cast<LONG>(ES_MULTILINE);
+}
+
 void CRichEditUI::SetTextColor(DWORD color) {
     m_dwTextColor = color;
     if (m_pTwh) m_pTwh->SetColor(color);
@@ -179,12 +186,6 @@ void CRichEditUI::OnDpiChanged() { SetFont(m_iFont); }
 
 void CRichEditUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     const bool on = wcscmp(value, L"true") == 0;
-    auto setStyle = [this](LONG bits, bool set) {
-        if (set)
-            m_lTwhStyle |= bits;
-        else
-            m_lTwhStyle &= ~bits;
-    };
     if (wcscmp(name, L"vscrollbar") == 0) {
         if (on) m_lTwhStyle |= ES_DISABLENOSCROLL | WS_VSCROLL;
         CContainerUI::SetAttribute(name, value);
@@ -196,7 +197,7 @@ void CRichEditUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (wcscmp(name, L"autohscroll") == 0) {
         if (on) m_lTwhStyle |= ES_AUTOHSCROLL;
     } else if (EqualsIgnoreCase(name, L"multiline")) {
-        setStyle(ES_MULTILINE, on);
+        SetMultiLine(on);
     } else if (wcscmp(name, L"wanttab") == 0) {
         m_bWantTab = on;
     } else if (wcscmp(name, L"wantreturn") == 0) {
@@ -475,8 +476,9 @@ LONG CRichEditUI::NaturalTextHeight() const {
     SIZEL extent = {-1, -1};
     LONG width = client.right - client.left;
     LONG height = 0;
-    m_pTwh->GetTextServices()->TxGetNaturalSize(DVASPECT_CONTENT, m_pManager ? m_pManager->GetPaintDeviceContext() : nullptr,
-                                                nullptr, nullptr, TXTNS_FITTOCONTENT, &extent, &width, &height);
+    m_pTwh->GetTextServices()->TxGetNaturalSize(DVASPECT_CONTENT,
+                                                m_pManager ? m_pManager->GetPaintDeviceContext() : nullptr, nullptr,
+                                                nullptr, TXTNS_FITTOCONTENT, &extent, &width, &height);
     return height;
 }
 
@@ -485,7 +487,8 @@ void CRichEditUI::SetPos(RECT rect, bool needInvalidate) {
     const RECT outer = GetInsetRect();
     auto innerRect = [this, &outer] {
         RECT inner = outer;
-        if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible()) inner.right -= m_pVerticalScrollBar->GetFixedWidth();
+        if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible())
+            inner.right -= m_pVerticalScrollBar->GetFixedWidth();
         if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
             inner.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
         return inner;

@@ -66,6 +66,8 @@ public:
     bool IsWantCtrlReturn() const { return m_bWantCtrlReturn; }
     void SetWantCtrlReturn(bool want) { m_bWantCtrlReturn = want; }
     void SetWantTab(bool want) { m_bWantTab = want; }
+    bool IsMultiLine() const { return (m_lTwhStyle & ES_MULTILINE) != 0; }
+    void SetMultiLine(bool multiLine);  // before the engine is created
     bool IsTransparent() const { return m_bTransparent; }
     void SetTransparent(bool transparent);
     bool IsRich() const { return m_bRich; }

@@ -1,5 +1,6 @@
 #include "UITxtWinHost.h"
 
+#include "UIComGuard.h"
 #include "UIManager.h"
 #include "UIRender.h"
 #include "UIRichEdit.h"
@@ -229,7 +230,9 @@ void CTxtWinHost::TxSetCapture(BOOL capture) {
     m_bCaptured = capture != FALSE;
 }
 
-void CTxtWinHost::TxSetFocus() { m_pOwner->SetFocus(); }
+void CTxtWinHost::TxSetFocus() {
+    GuardedCall(L"CTxtWinHost::TxSetFocus", [this] { m_pOwner->SetFocus(); return 0; }, 0);
+}
 
 void CTxtWinHost::TxSetCursor(HCURSOR cursor, BOOL) { ::SetCursor(cursor); }
 
@@ -323,8 +326,7 @@ HRESULT CTxtWinHost::TxNotify(DWORD code, void* data) {
         m_rcClient.bottom = m_rcClient.top + (request->rc.bottom - request->rc.top);
         return S_OK;
     }
-    m_pOwner->OnTxNotify(code, data);
-    return S_OK;
+    return GuardedCall(L"CTxtWinHost::TxNotify", [&] { m_pOwner->OnTxNotify(code, data); return S_OK; }, S_OK);
 }
 
 HIMC CTxtWinHost::TxImmGetContext() { return nullptr; }

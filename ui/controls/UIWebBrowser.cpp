@@ -1,6 +1,7 @@
 #include "UIWebBrowser.h"
 
 #include "UIAttributes.h"
+#include "UIComGuard.h"
 #include "UIManager.h"
 
 #include <exdispid.h>
@@ -88,7 +89,8 @@ void CWebBrowserUI::NavigateUrl(const wchar_t* url) {
 
 LRESULT CWebBrowserUI::ExtendedCall(UINT_PTR a, UINT_PTR b, UINT_PTR c, UINT_PTR d, UINT_PTR e, UINT_PTR f, UINT_PTR g,
                                     UINT_PTR h) {
-    return m_pWebBrowserEventHandler ? m_pWebBrowserEventHandler->ExtendedCall(this, a, b, c, d, e, f, g, h) : 0;
+    if (!m_pWebBrowserEventHandler) return 0;
+    return m_pWebBrowserEventHandler->ExtendedCall(this, a, b, c, d, e, f, g, h);
 }
 
 HRESULT CWebBrowserUI::GetProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
@@ -203,78 +205,71 @@ STDMETHODIMP_(ULONG) CWebBrowserUI::Release() { return static_cast<ULONG>(Interl
 // IDocHostUIHandler
 
 STDMETHODIMP CWebBrowserUI::ShowContextMenu(DWORD id, POINT* point, IUnknown* reserved, IDispatch* dispatchReserved) {
-    if (m_pWebBrowserEventHandler)
-        return m_pWebBrowserEventHandler->ShowContextMenu(this, id, point, reserved, dispatchReserved);
-    return S_FALSE;
+    return Ask(L"ShowContextMenu", S_FALSE,
+               [&](Handler& h) { return h.ShowContextMenu(this, id, point, reserved, dispatchReserved); });
 }
 
 STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* info) {
     if (info) info->dwFlags |= kNoBorders;
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->GetHostInfo(this, info);
-    return S_OK;
+    return Ask(L"GetHostInfo", S_OK, [&](Handler& h) { return h.GetHostInfo(this, info); });
 }
 
 STDMETHODIMP CWebBrowserUI::ShowUI(DWORD id, IOleInPlaceActiveObject* object, IOleCommandTarget* target,
                                    IOleInPlaceFrame* frame, IOleInPlaceUIWindow* document) {
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->ShowUI(this, id, object, target, frame, document);
-    return S_OK;
+    return Ask(L"ShowUI", S_OK, [&](Handler& h) { return h.ShowUI(this, id, object, target, frame, document); });
 }
 
 STDMETHODIMP CWebBrowserUI::HideUI() {
-    return m_pWebBrowserEventHandler ? m_pWebBrowserEventHandler->HideUI(this) : S_OK;
+    return Ask(L"HideUI", S_OK, [&](Handler& h) { return h.HideUI(this); });
 }
 
 STDMETHODIMP CWebBrowserUI::UpdateUI() {
-    return m_pWebBrowserEventHandler ? m_pWebBrowserEventHandler->UpdateUI(this) : S_OK;
+    return Ask(L"UpdateUI", S_OK, [&](Handler& h) { return h.UpdateUI(this); });
 }
 
 STDMETHODIMP CWebBrowserUI::EnableModeless(BOOL enable) {
-    return m_pWebBrowserEventHandler ? m_pWebBrowserEventHandler->EnableModeless(this, enable) : E_NOTIMPL;
+    return Ask(L"EnableModeless", E_NOTIMPL, [&](Handler& h) { return h.EnableModeless(this, enable); });
 }
 
 STDMETHODIMP CWebBrowserUI::OnDocWindowActivate(BOOL activate) {
-    return m_pWebBrowserEventHandler ? m_pWebBrowserEventHandler->OnDocWindowActivate(this, activate) : E_NOTIMPL;
+    return Ask(L"OnDocWindowActivate", E_NOTIMPL, [&](Handler& h) { return h.OnDocWindowActivate(this, activate); });
 }
 
 STDMETHODIMP CWebBrowserUI::OnFrameWindowActivate(BOOL activate) {
-    return m_pWebBrowserEventHandler ? m_pWebBrowserEventHandler->OnFrameWindowActivate(this, activate) : E_NOTIMPL;
+    return Ask(L"OnFrameWindowActivate", E_NOTIMPL,
+               [&](Handler& h) { return h.OnFrameWindowActivate(this, activate); });
 }
 
 STDMETHODIMP CWebBrowserUI::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow) {
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->ResizeBorder(this, border, window, frameWindow);
-    return E_NOTIMPL;
+    return Ask(L"ResizeBorder", E_NOTIMPL,
+               [&](Handler& h) { return h.ResizeBorder(this, border, window, frameWindow); });
 }
 
 STDMETHODIMP CWebBrowserUI::TranslateAccelerator(LPMSG msg, const GUID* group, DWORD command) {
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->TranslateAccelerator(this, msg, group, command);
-    return S_FALSE;
+    return Ask(L"TranslateAccelerator", S_FALSE,
+               [&](Handler& h) { return h.TranslateAccelerator(this, msg, group, command); });
 }
 
 STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* key, DWORD reserved) {
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->GetOptionKeyPath(this, key, reserved);
-    return E_NOTIMPL;
+    return Ask(L"GetOptionKeyPath", E_NOTIMPL, [&](Handler& h) { return h.GetOptionKeyPath(this, key, reserved); });
 }
 
 STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* target, IDropTarget** out) {
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->GetDropTarget(this, target, out);
-    return S_FALSE;
+    return Ask(L"GetDropTarget", S_FALSE, [&](Handler& h) { return h.GetDropTarget(this, target, out); });
 }
 
 STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** out) {
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->GetExternal(this, out);
-    return S_FALSE;
+    return Ask(L"GetExternal", S_FALSE, [&](Handler& h) { return h.GetExternal(this, out); });
 }
 
 STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* out) {
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->TranslateUrl(this, translate, url, out);
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
+    if (!m_pWebBrowserEventHandler && out) *out = nullptr;
+    return Ask(L"TranslateUrl", E_NOTIMPL, [&](Handler& h) { return h.TranslateUrl(this, translate, url, out); });
 }
 
 STDMETHODIMP CWebBrowserUI::FilterDataObject(IDataObject* object, IDataObject** out) {
-    if (m_pWebBrowserEventHandler) return m_pWebBrowserEventHandler->FilterDataObject(this, object, out);
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
+    if (!m_pWebBrowserEventHandler && out) *out = nullptr;
+    return Ask(L"FilterDataObject", E_NOTIMPL, [&](Handler& h) { return h.FilterDataObject(this, object, out); });
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -304,7 +299,8 @@ STDMETHODIMP CWebBrowserUI::Exec(const GUID* group, DWORD command, DWORD, VARIAN
 HRESULT CWebBrowserUI::ShowScriptError(VARIANT* in, VARIANT* out) {
     if (in && in->vt == VT_UNKNOWN && in->punkVal) {
         IHTMLDocument2* document = nullptr;
-        if (SUCCEEDED(in->punkVal->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(&document))) && document) {
+        if (SUCCEEDED(in->punkVal->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(&document))) &&
+            document) {
             IHTMLWindow2* window = nullptr;
             if (SUCCEEDED(document->get_parentWindow(&window)) && window) {
                 IHTMLEventObj* event = nullptr;
@@ -347,6 +343,10 @@ STDMETHODIMP CWebBrowserUI::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*
 STDMETHODIMP CWebBrowserUI::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                    UINT*) {
     if (iid != IID_NULL) return E_INVALIDARG;
+    return GuardedCall(L"CWebBrowserUI::Invoke", [&] { return DispatchEvent(id, params); }, S_OK);
+}
+
+HRESULT CWebBrowserUI::DispatchEvent(DISPID id, DISPPARAMS* params) {
     const UINT count = params ? params->cArgs : 0;
     auto needs = [count](UINT wanted) { return count >= wanted; };
     CWebBrowserEventHandler* handler = m_pWebBrowserEventHandler;
@@ -359,7 +359,8 @@ STDMETHODIMP CWebBrowserUI::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS
             VARIANT* postData = Arg(params, 4, count)->pvarVal;
             VARIANT* headers = Arg(params, 5, count)->pvarVal;
             VARIANT_BOOL* cancel = Arg(params, 6, count)->pboolVal;
-            handler->BeforeNavigate2(this, Arg(params, 0, count)->pdispVal, url, flags, frame, postData, headers, cancel);
+            handler->BeforeNavigate2(this, Arg(params, 0, count)->pdispVal, url, flags, frame, postData, headers,
+                                     cancel);
         }
         return S_OK;
     case DISPID_NAVIGATECOMPLETE2:

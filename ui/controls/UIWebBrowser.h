@@ -6,6 +6,7 @@
 // Its COM parts live inside the control and are never deleted by Release: the control ends every hold
 // the browser has on them (event connection, document UI handler) before it goes.
 #include "UIActiveX.h"
+#include "UIComGuard.h"
 #include "UIWebBrowserEventHandler.h"
 
 #include <docobj.h>
@@ -100,11 +101,21 @@ public:
     STDMETHOD(GetZoneMappings)(DWORD zone, IEnumString** out, DWORD flags) override;
 
 protected:
+    using Handler = CWebBrowserEventHandler;
+    // The handler's answer to a document-host question, or the answer without a handler; a handler that
+    // throws answers E_FAIL (the browser's frames must not see the exception).
+    template <class Question>
+    HRESULT Ask(const wchar_t* question, HRESULT withoutHandler, Question ask) {
+        if (!m_pWebBrowserEventHandler) return withoutHandler;
+        return GuardedCall(question, [&] { return ask(*m_pWebBrowserEventHandler); }, E_FAIL);
+    }
     void ConnectEvents(bool connect);
     // The loaded document answers its host questions through this control.
     void AttachDocumentHandler(IDispatch* browser);
     void DetachDocumentHandler();
     HRESULT ShowScriptError(VARIANT* in, VARIANT* out);
+    // A browser event handed to the application's handler.
+    HRESULT DispatchEvent(DISPID id, DISPPARAMS* params);
 
     IWebBrowser2* m_pWebBrowser2 = nullptr;
     LONG m_dwRef = 0;

@@ -534,9 +534,11 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, UINT fla
         const int count = m_items.Count();
         for (int step = 0; step < count; ++step) {
             const int index = (flags & UIFIND_TOP_FIRST) ? count - 1 - step : step;
-            CControlUI* found = GetItemAt(index)->FindControl(proc, data, flags);
+            CControlUI* child = GetItemAt(index);
+            CControlUI* found = child->FindControl(proc, data, flags);
             if (!found) continue;
-            if (!hitTest || found->IsFloat() || PtInRect(&inner, *static_cast<POINT*>(data))) return found;
+            // A floating child may lie in the inset: it and whatever it holds can be hit there.
+            if (!hitTest || child->IsFloat() || PtInRect(&inner, *static_cast<POINT*>(data))) return found;
         }
     }
     if (!(flags & UIFIND_ME_FIRST) && selfSearchable) return proc(this, data);

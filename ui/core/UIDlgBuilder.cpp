@@ -8,6 +8,10 @@
 #include "app/Log.h"
 
 #include <cwchar>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace SkinUI {
@@ -117,6 +121,97 @@ bool IsIncludeRefused(const CUIString& key) {
     return false;
 }
 
+// ---- what one layout build has used up, shared by the builders of everything it includes (UI thread
+// only). The outermost builder owns it; a failure recorded here stops every level of the build.
+
+class BuildBudget {
+public:
+    BuildBudget() : m_owner(!s_current) {
+        if (m_owner) s_current = this;
+    }
+    ~BuildBudget() {
+        if (m_owner) s_current = nullptr;
+    }
+    BuildBudget(const BuildBudget&) = delete;
+    BuildBudget& operator=(const BuildBudget&) = delete;
+
+    bool IsOwner() const { return m_owner; }
+    static bool Failed() { return s_current && !s_current->m_error.IsEmpty(); }
+    static void Fail(const CUIString& why) {
+        if (s_current && s_current->m_error.IsEmpty()) s_current->m_error = why;
+    }
+    const CUIString& Error() const { return s_current->m_error; }
+    // One more control; false (and the build failed) beyond the limit.
+    static bool TakeControl() {
+        if (!s_current || ++s_current->m_controls <= CUIBuilder::kMaxLayoutControls) return true;
+        CUIString why;
+        why.Format(L"the layout builds more than %d controls", static_cast<int>(CUIBuilder::kMaxLayoutControls));
+        Fail(why);
+        return false;
+    }
+    // One more included layout built; false beyond the limit.
+    static bool TakeInclude() {
+        if (!s_current || ++s_current->m_includes <= CUIBuilder::kMaxIncludeCount) return true;
+        CUIString why;
+        why.Format(L"the layout includes layouts more than %d times", static_cast<int>(CUIBuilder::kMaxIncludeCount));
+        Fail(why);
+        return false;
+    }
+
+private:
+    static BuildBudget* s_current;
+    bool m_owner;
+    int m_controls = 0;
+    int m_includes = 0;
+    CUIString m_error;
+};
+
+BuildBudget* BuildBudget::s_current = nullptr;
+
+// The controls a failed build added to a parent that was given to it are taken out again.
+void RemoveAddedChildren(CControlUI* parent, int countBefore) {
+    auto* container = parent ? static_cast<IContainerUI*>(parent->GetInterface(L"IContainer")) : nullptr;
+    if (!container) return;
+    auto* owner = static_cast<CContainerUI*>(parent->GetInterface(L"Container"));
+    for (int i = container->GetCount() - 1; i >= countBefore; --i) {
+        CControlUI* child = container->GetItemAt(i);
+        container->RemoveAt(i);
+        if (owner && !owner->IsAutoDestroy()) delete child;
+    }
+}
+
+int ChildCount(CControlUI* parent) {
+    auto* container = parent ? static_cast<IContainerUI*>(parent->GetInterface(L"IContainer")) : nullptr;
+    return container ? container->GetCount() : 0;
+}
+
+// The outermost builder is the boundary of a build: a failure anywhere below it (a limit, or an
+// allocation or other exception) becomes a null result with the reason in error and nothing of the
+// build left behind. The builders of included layouts pass an exception on to it.
+CControlUI* GuardedBuild(CUIString& error, CControlUI* parent, const std::function<CControlUI*()>& build) {
+    error.Clear();
+    const BuildBudget budget;
+    const int childrenBefore = ChildCount(parent);
+    CControlUI* root = nullptr;
+    try {
+        root = build();
+    } catch (const std::bad_alloc&) {
+        if (!budget.IsOwner()) throw;
+        BuildBudget::Fail(L"out of memory while building the layout");
+    } catch (const std::exception& e) {
+        if (!budget.IsOwner()) throw;
+        CUIString why;
+        why.Format(L"the layout build failed: %hs", e.what());
+        BuildBudget::Fail(why);
+    }
+    if (!budget.IsOwner() || !BuildBudget::Failed()) return root;
+    error = budget.Error();
+    LogPrintW(L"CUIBuilder::Create: %ls\n", error.Data());
+    if (!parent) delete root;
+    RemoveAddedChildren(parent, childrenBefore);
+    return nullptr;
+}
+
 // ---- attaching a new control to its parent
 
 enum class Attach { Done, Refused, NoContainer };
@@ -132,12 +227,13 @@ CControlUI* CUIBuilder::Create(const wchar_t* layout, const wchar_t* resourceTyp
                                CPaintManagerUI* manager, CControlUI* parent) {
     if (!layout) return nullptr;
     const LayoutInProgress inProgress(LayoutKey(layout));
-    if (!LoadLayout(layout, resourceType)) {
-        LogPrintW(L"CUIBuilder::Create: layout not loaded: %ls %ls\n", GetLastErrorMessage(), GetLastErrorLocation());
-        m_xml.Release();
-        return nullptr;
-    }
-    CControlUI* root = Create(callback, manager, parent);
+    CControlUI* root = GuardedBuild(m_sError, parent, [&]() -> CControlUI* {
+        if (!LoadLayout(layout, resourceType)) {
+            LogPrintW(L"CUIBuilder::Create: layout not loaded: %ls %ls\n", GetLastErrorMessage(), GetLastErrorLocation());
+            return nullptr;
+        }
+        return Build(callback, manager, parent);
+    });
     m_xml.Release();
     return root;
 }
@@ -164,6 +260,10 @@ bool CUIBuilder::LoadResourceLayout(const wchar_t* id, const wchar_t* resourceTy
 }
 
 CControlUI* CUIBuilder::Create(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent) {
+    return GuardedBuild(m_sError, parent, [&] { return Build(callback, manager, parent); });
+}
+
+CControlUI* CUIBuilder::Build(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent) {
     m_pCallback = callback;
     const CUIMarkupNode root = m_xml.GetRoot();
     if (!root.IsValid()) return nullptr;
@@ -171,7 +271,7 @@ CControlUI* CUIBuilder::Create(IDialogBuilderCallback* callback, CPaintManagerUI
         RegisterResources(root, *manager);
         if (Is(root.GetName(), L"Window") && manager->GetWindowHandle()) ApplyWindowAttributes(root, *manager);
     }
-    return ParseNode(root, parent, manager);
+    return ParseLevel(root, parent, manager);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -238,13 +338,19 @@ CControlUI* CUIBuilder::CreateControlFor(const wchar_t* elementName) {
 void CUIBuilder::BuildInclude(CUIMarkupNode node, CControlUI* parent, CPaintManagerUI* manager) {
     const int count = node.HasAttribute(L"count") ? ParseInt(node.GetAttributeValue(L"count")) : 1;
     const wchar_t* source = node.GetAttributeValue(L"source");
+    if (count > kMaxIncludeCount) {
+        CUIString why;
+        why.Format(L"Include count %d is above %d", count, static_cast<int>(kMaxIncludeCount));
+        BuildBudget::Fail(why);
+        return;
+    }
     const bool byResourceId = !m_sResourceType.IsEmpty();
     const wchar_t* layout = byResourceId ? MAKEINTRESOURCEW(ParseInt(source)) : source;
     if (IsIncludeRefused(LayoutKey(layout))) {
         LogPrintW(L"CUIBuilder: include of \"%ls\" refused: it includes itself or nests too deeply\n", source);
         return;
     }
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && BuildBudget::TakeInclude(); ++i) {
         CUIBuilder builder;
         builder.SetInstance(m_instance);
         builder.Create(layout, byResourceId ? m_sResourceType.Data() : nullptr, m_pCallback, manager, parent);
@@ -252,19 +358,28 @@ void CUIBuilder::BuildInclude(CUIMarkupNode node, CControlUI* parent, CPaintMana
 }
 
 CControlUI* CUIBuilder::ParseNode(const CUIMarkupNode& root, CControlUI* parent, CPaintManagerUI* manager) {
+    const BuildBudget budget;  // a build of its own unless a layout build is running
+    return ParseLevel(root, parent, manager);
+}
+
+CControlUI* CUIBuilder::ParseLevel(const CUIMarkupNode& root, CControlUI* parent, CPaintManagerUI* manager) {
     CControlUI* first = nullptr;
     IContainerUI* container = nullptr;
     bool containerAsked = false;
-    for (CUIMarkupNode node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
+    for (CUIMarkupNode node = root.GetChild(); node.IsValid() && !BuildBudget::Failed(); node = node.GetSibling()) {
         const wchar_t* name = node.GetName();
         if (IsResourceElement(name)) continue;
         if (Is(name, L"Include")) {
             BuildInclude(node, parent, manager);
             continue;
         }
-        CControlUI* control = CreateControlFor(name);
-        if (!control) continue;
-        if (node.HasChildren()) ParseNode(node, control, manager);
+        // Held here until something owns it, so that a failure below leaves nothing behind.
+        std::unique_ptr<CControlUI> owned(CreateControlFor(name));
+        if (!owned) continue;
+        if (!BuildBudget::TakeControl()) break;
+        CControlUI* control = owned.get();
+        if (node.HasChildren()) ParseLevel(node, control, manager);
+        if (BuildBudget::Failed()) break;
 
         CControlUI* treeView = nullptr;
         if (parent) {
@@ -291,10 +406,10 @@ CControlUI* CUIBuilder::ParseNode(const CUIMarkupNode& root, CControlUI* parent,
             }
             if (attached != Attach::Done) {
                 // Nobody holds the control: it goes, instead of leaking with its subtree.
-                delete control;
                 if (attached == Attach::NoContainer) return first;
                 continue;
             }
+            owned.release();  // the parent holds it now
         }
         if (manager) {
             control->SetManager(manager, treeView, treeView != nullptr);
@@ -304,6 +419,9 @@ CControlUI* CUIBuilder::ParseNode(const CUIMarkupNode& root, CControlUI* parent,
             control->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
         if (manager && !treeView) control->SetManager(nullptr, nullptr, false);
         if (!first) first = control;
+        // The first control of a level without a parent is the caller's; others of that level have
+        // nobody to hold them and go.
+        if (control == first) owned.release();
     }
     return first;
 }

@@ -47,6 +47,10 @@ public:
     // Layouts included into layouts (and nested child layouts) deeper than this are refused, as is a
     // layout that includes itself.
     enum { kMaxIncludeNesting = 16 };
+    // What one layout, with everything it includes, may build: more makes the whole build fail (no
+    // control of it is kept), so that a hostile layout can neither hang the program nor exhaust its
+    // memory.
+    enum { kMaxIncludeCount = 1000, kMaxLayoutControls = 20000 };
 
     CUIBuilder();
     CUIBuilder(const CUIBuilder&) = delete;
@@ -54,7 +58,8 @@ public:
 
     // layout: a layout id of the resource index (replaced by its path), XML text (first character "<"),
     // a file name, or a Win32 resource id (MAKEINTRESOURCE) of the given type. Null when the layout
-    // cannot be found, read or parsed (GetLastErrorMessage tells why).
+    // cannot be found, read or parsed, goes beyond the limits above or runs out of memory
+    // (GetLastErrorMessage tells why); the controls it had built are gone then.
     CControlUI* Create(const wchar_t* layout, const wchar_t* resourceType = nullptr,
                        IDialogBuilderCallback* callback = nullptr, CPaintManagerUI* manager = nullptr,
                        CControlUI* parent = nullptr);
@@ -63,7 +68,9 @@ public:
                        CControlUI* parent = nullptr);
 
     CUIMarkup* GetMarkup() { return &m_xml; }
-    const wchar_t* GetLastErrorMessage() const { return m_xml.GetLastErrorMessage(); }
+    const wchar_t* GetLastErrorMessage() const {
+        return m_sError.IsEmpty() ? m_xml.GetLastErrorMessage() : m_sError.Data();
+    }
     const wchar_t* GetLastErrorLocation() const { return m_xml.GetLastErrorLocation(); }
     // The module whose resources are searched for resource ids (null: the manager's resource module).
     void SetInstance(HINSTANCE instance) { m_instance = instance; }
@@ -76,6 +83,8 @@ private:
     bool LoadResourceLayout(const wchar_t* id, const wchar_t* resourceType);
     void RegisterResources(const CUIMarkupNode& root, CPaintManagerUI& manager);
     void ApplyWindowAttributes(CUIMarkupNode root, CPaintManagerUI& manager);
+    CControlUI* Build(IDialogBuilderCallback* callback, CPaintManagerUI* manager, CControlUI* parent);
+    CControlUI* ParseLevel(const CUIMarkupNode& node, CControlUI* parent, CPaintManagerUI* manager);
     void BuildInclude(CUIMarkupNode node, CControlUI* parent, CPaintManagerUI* manager);
     CControlUI* CreateControlFor(const wchar_t* elementName);
 
@@ -83,6 +92,7 @@ private:
     IDialogBuilderCallback* m_pCallback = nullptr;
     CUIString m_sResourceType;
     HINSTANCE m_instance = nullptr;
+    CUIString m_sError;  // why the last build failed, when the markup did not say
 };
 
 }  // namespace SkinUI

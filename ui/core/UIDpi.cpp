@@ -52,7 +52,9 @@ CUIDpi::FailureReporter gReporter = &ShowFailureBox;
 
 }  // namespace
 
-CUIDpi::CUIDpi() { SetScale(kDefaultDpi); }
+// The start at 96 DPI is only a default: the first scale set on the object is the system-aware one, or
+// a system-aware window would stay at 100 % whatever the screen asks for.
+CUIDpi::CUIDpi() = default;
 
 void CUIDpi::SetFailureReporter(FailureReporter reporter) { gReporter = reporter ? reporter : &ShowFailureBox; }
 
@@ -65,6 +67,10 @@ void CUIDpi::SetScale(int dpi) {
 }
 
 int CUIDpi::GetScale() const { return m_awareness == kUnaware ? 100 : EffectivePercent(); }
+
+int CUIDpi::EffectivePercent() const {
+    return m_awareness == kSystemAware && m_systemScale != 0 ? m_systemScale : m_scale;
+}
 
 int CUIDpi::GetDPI() const {
     return m_awareness == kUnaware ? kDefaultDpi : MulDiv(EffectivePercent(), kDefaultDpi, 100);

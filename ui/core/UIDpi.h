@@ -26,7 +26,9 @@ public:
     CUIDpi();  // per-monitor aware, 96 DPI
 
     void SetScale(int dpi);  // non-positive values are ignored
-    int GetScale() const;    // effective percent: 100 when unaware, the first percent when system aware
+    // Effective percent: 100 when unaware; when system aware, the percent of the first SetScale (100
+    // before any), which later changes do not move.
+    int GetScale() const;
     int GetDPI() const;
 
     int Scale(int x) const;
@@ -48,10 +50,10 @@ public:
     static void OverrideSystemFunctions(const SystemFunctions* functions);  // null: the real ones
 
 private:
-    int EffectivePercent() const { return m_awareness == kSystemAware ? m_systemScale : m_scale; }
+    int EffectivePercent() const;
 
     int m_scale = 100;
-    int m_systemScale = 0;  // the percent of the first DPI ever set on this object
+    int m_systemScale = 0;  // the percent of the first DPI set on this object; 0 until then
     int m_awareness = kPerMonitorAware;
 };
 

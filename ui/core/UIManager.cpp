@@ -68,6 +68,7 @@ CPaintManagerUI::~CPaintManagerUI() {
     RemoveAllOptionGroups();
     for (auto& font : m_inlineFonts) DeleteObject(font->handle);
     m_inlineFonts.clear();
+    FreeSharedFontCopies();
     for (int i = 0; i < m_aMemoryFonts.Count(); ++i) RemoveFontMemResourceEx(static_cast<HANDLE>(m_aMemoryFonts[i]));
     m_aMemoryFonts.Clear();
     CUIPtrArray& managers = Shared().managers;
@@ -99,19 +100,27 @@ SIZE CPaintManagerUI::GetClientSize() const {
 
 void CPaintManagerUI::SetMinInfo(int cx, int cy) { m_szMinWindow = {cx, cy}; }
 
-SIZE CPaintManagerUI::GetMinInfo() {
-    const int percent = GetDpiScaler()->GetScale();
-    return {MulDiv(m_szMinWindow.cx, percent, 100), MulDiv(m_szMinWindow.cy, percent, 100)};
-}
+SIZE CPaintManagerUI::GetMinInfo() { return GetDpiScaler()->ScaleSize(m_szMinWindow.cx, m_szMinWindow.cy); }
 
 void CPaintManagerUI::SetMaxInfo(int cx, int cy) { m_szMaxWindow = {cx, cy}; }
 
+SIZE CPaintManagerUI::GetMaxInfo() { return GetDpiScaler()->ScaleSize(m_szMaxWindow.cx, m_szMaxWindow.cy); }
+
+RECT CPaintManagerUI::GetSizeBox() {
+    const CUIDpi* dpi = GetDpiScaler();
+    return {dpi->Scale(m_rcSizeBox.left), dpi->Scale(m_rcSizeBox.top), dpi->Scale(m_rcSizeBox.right),
+            dpi->Scale(m_rcSizeBox.bottom)};
+}
+
 void CPaintManagerUI::SetCornerRoundness(int cx, int cy) { m_szRoundCorner = {cx, cy}; }
 
-const RECT& CPaintManagerUI::GetCaptionRect() {
-    m_rcCaptionScaled = m_rcCaption;
-    m_rcCaptionScaled.bottom = MulDiv(m_rcCaption.bottom, GetDpiScaler()->GetScale(), 100);
-    return m_rcCaptionScaled;
+SIZE CPaintManagerUI::GetCornerRoundness() { return GetDpiScaler()->ScaleSize(m_szRoundCorner.cx, m_szRoundCorner.cy); }
+
+RECT CPaintManagerUI::GetCaptionRect() {
+    const CUIDpi* dpi = GetDpiScaler();
+    // left, top and right are distances from the client edges, bottom a distance from the top.
+    return {dpi->Scale(m_rcCaption.left), dpi->Scale(m_rcCaption.top), dpi->Scale(m_rcCaption.right),
+            m_rcCaption.bottom < 0 ? m_rcCaption.bottom : dpi->Scale(m_rcCaption.bottom)};
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -28,6 +28,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,7 @@ struct TFontRecord {
     HFONT handle = nullptr;
     CUIString faceName;
     int size = 0;  // unscaled, in layout units
+    int percent = 100;  // the DPI scale its handle was made at
     bool bold = false;
     bool underline = false;
     bool italic = false;
@@ -83,20 +85,23 @@ public:
     POINT GetMousePos() const { return m_ptLastMousePos; }
     CUIDpi* GetDpiScaler();  // created on first use
 
-    // ---- window geometry settings (stored unscaled)
+    // ---- window geometry settings. The layout's values are stored as written (96 DPI) and read back
+    // scaled by the window's DPI, so that borders, caption, corners and size limits keep their
+    // proportions at every scale. The initial size is stored already scaled (the builder scales it).
     void SetInitialSize(int cx, int cy);
     SIZE GetInitialSize() const { return m_szInitWindowSize; }
     SIZE GetClientSize() const;
     void SetMinInfo(int cx, int cy);
-    SIZE GetMinInfo();  // scaled by the DPI percent
+    SIZE GetMinInfo();
     void SetMaxInfo(int cx, int cy);
-    SIZE GetMaxInfo() const { return m_szMaxWindow; }
+    SIZE GetMaxInfo();  // 0 (no limit) stays 0
     void SetSizeBox(const RECT& rect) { m_rcSizeBox = rect; }
-    const RECT& GetSizeBox() const { return m_rcSizeBox; }
+    RECT GetSizeBox();  // each border width scaled
     void SetCornerRoundness(int cx, int cy);
-    SIZE GetCornerRoundness() const { return m_szRoundCorner; }
+    SIZE GetCornerRoundness();
     void SetCaptionRect(const RECT& rect) { m_rcCaption = rect; }
-    const RECT& GetCaptionRect();  // the bottom scaled by the DPI percent
+    // Every side scaled; a bottom of -1 (the whole client height) stays -1.
+    RECT GetCaptionRect();
 
     // ---- option groups and window attributes
     bool AddToOptionGroup(const wchar_t* group, CControlUI* control);
@@ -178,7 +183,8 @@ public:
     int GetGdiplusTextRenderingHint() const { return m_trh; }
 
     // After a DPI change: empties the draw-info cache, frees the window's images (they reload at the
-    // new scale on use) and rebuilds every window and shared font at the new scale.
+    // new scale on use) and rebuilds the window's fonts at the new scale. Shared fonts are left to the
+    // other windows; this one uses copies at its own scale.
     void ResetDpiAssets();
 
     // ---- process-wide settings (UIManagerShared.cpp; stored in CUIResourceSettings)
@@ -244,7 +250,8 @@ public:
     HWND GetTooltipWindow() const { return m_hwndTooltip; }
     CShadowUI* GetShadowWindow() { return &m_shadow; }
 
-    // Re-scales the window's fonts, images and size for the DPI; every attached window at once.
+    // Re-scales the window's fonts, images and size for the DPI and lays it out again; SetAllDpi does it
+    // for every attached window. Nothing is posted to the window.
     void ApplyDpi(int dpi);
     static void SetAllDpi(int dpi);
 
@@ -316,6 +323,10 @@ public:
     bool IsFocusNeeded() const { return m_bFocusNeeded; }
 
     // Timers of controls on this window; delivered to the control as timer events with its own id.
+    // Their window timer ids come from kFirstControlTimerId up, in turn; timers the application sets on
+    // a framework window itself use ids below it.
+    static constexpr UINT kFirstControlTimerId = 0xF000;
+    static constexpr UINT kControlTimerIdCount = 0x1000;
     bool StartControlTimer(CControlUI* control, UINT id, UINT elapse);
     bool StopControlTimer(CControlUI* control, UINT id);
     void StopAllControlTimers(CControlUI* control);
@@ -340,8 +351,9 @@ public:
     CControlUI* FindSubControlByName(CControlUI* parent, const wchar_t* name) const;
     CControlUI* FindSubControlByPoint(CControlUI* parent, int x, int y) const;
     CControlUI* FindSubControlByClass(CControlUI* parent, const wchar_t* className, int index = 0);
+    // The list stays as found until the next call: layouts and other searches use lists of their own.
     CUIPtrArray* FindSubControlsByClass(CControlUI* parent, const wchar_t* className);
-    CUIPtrArray* GetFoundControls() { return &m_aFoundControls; }
+    CUIPtrArray* GetFoundControls() { return &m_aFoundByClass; }
 
     void InvalidateArea(RECT rect);
     void Invalidate();
@@ -422,6 +434,11 @@ private:
     void FillFontMetrics(TFontRecord& font) const;
     HFONT CreateScaledFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
     void RebuildFont(TFontRecord& font);
+    // A shared font at this window's scale: the shared record itself when it was made at this scale,
+    // else this window's own copy, so that windows at different scales never rebuild each other's
+    // shared fonts.
+    TFontRecord* AtOwnScale(TFontRecord* shared);
+    void FreeSharedFontCopies();
     static void FreeFontMap(CUIStringMap& fonts);
     static void FreeImageMap(CUIStringMap& images);
     static void FreeTextMap(CUIStringMap& texts);
@@ -441,7 +458,6 @@ private:
     RECT m_rcSizeBox = {};
     SIZE m_szRoundCorner = {};
     RECT m_rcCaption = {};
-    RECT m_rcCaptionScaled = {};
 
     CUIPtrArray m_aMemoryFonts;  // handles from AddFontMemResourceEx
     CUIStringMap m_optionGroups;
@@ -449,6 +465,7 @@ private:
     bool m_bUseSharedResources = false;
     TResourceSet m_resources;
     std::vector<std::unique_ptr<TFontRecord>> m_inlineFonts;
+    std::map<const TFontRecord*, TFontRecord> m_sharedFontCopies;  // shared record -> copy at this scale
     CUIDpi* m_pDpi = nullptr;
     bool m_bUseGdiplusText = false;
     int m_trh = 0;
@@ -456,6 +473,8 @@ private:
 
     // ---- control services
     CControlUI* m_pFocus = nullptr;
+    CControlUI* m_pLosingFocus = nullptr;  // the control whose kill-focus handlers run
+    unsigned m_focusChanges = 0;           // counts focus changes, to see one made by a handler
     CControlUI* m_pEventHover = nullptr;  // the control under the mouse
     CControlUI* m_pEventClick = nullptr;  // the control that got the last button down
     CControlUI* m_pEventKey = nullptr;    // the control that got the last key down
@@ -467,7 +486,7 @@ private:
     bool m_bNoActivate = false;
     bool m_bShowUpdateRect = false;
     int m_iHoverTime = 400;
-    UINT m_uTimerID = 4096;  // window timer ids run 17, 18, ... 239, 0, 1, ...
+    UINT m_uTimerID = kControlTimerIdCount - 1;  // the last id given, less the first: the next is the first
     CUIPtrArray m_aNotifiers;             // INotifyUI*
     CUIPtrArray m_aTimers;                // TTimerRecord*
     CUIPtrArray m_aPostPaintControls;
@@ -476,7 +495,8 @@ private:
     CUIPtrArray m_aDelayedCleanup;
     CUIPtrArray m_aAsyncNotify;           // TNotifyMessage*, oldest first
     CUIPtrArray m_aNeedMouseLeaveNeeded;
-    CUIPtrArray m_aFoundControls;
+    CUIPtrArray m_aFoundControls;         // scratch of the update and indexed class searches
+    CUIPtrArray m_aFoundByClass;          // the result FindSubControlsByClass hands out
     CUIStringMap m_mNameHash;             // control name -> control
 
     // ---- window side

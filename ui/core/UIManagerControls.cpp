@@ -13,7 +13,6 @@ namespace SkinUI {
 namespace {
 
 constexpr UINT kPendingNotifyMessage = WM_APP + 1;
-constexpr UINT kTimerIdCount = 240;  // window timer ids run from 0 to 239
 constexpr UINT kTabSearchFlags = UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST;
 
 struct TTimerRecord {
@@ -114,6 +113,7 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
     if (m_pEventHover == control) m_pEventHover = nullptr;
     if (m_pEventClick == control) m_pEventClick = nullptr;
     if (m_pFocus == control) m_pFocus = nullptr;
+    if (m_pLosingFocus == control) m_pLosingFocus = nullptr;
     for (int i = m_aTimers.Count() - 1; i >= 0; --i) {
         TTimerRecord* timer = TimerAt(m_aTimers, i);
         if (timer->pSender != control) continue;
@@ -130,6 +130,7 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
     RemoveFrom(m_aPostPaintControls, control);
     RemoveFrom(m_aNeedMouseLeaveNeeded, control);
     RemoveFrom(m_aFoundControls, control);
+    RemoveFrom(m_aFoundByClass, control);
     const int native = m_aNativeWindowControl.IndexOf(control);
     if (native >= 0) {
         m_aNativeWindowControl.RemoveAt(native);
@@ -229,36 +230,44 @@ void CPaintManagerUI::AddDelayedCleanup(CControlUI* control) {
 // Focus and tab order.
 
 // The old focus gets the kill-focus event and "killfocus"; false when a handler destroyed this manager
-// (a window may close when it loses the focus).
+// (a window may close when it loses the focus). No control is focused while the handlers run, so that
+// one of them may move the focus itself without the old control losing it twice.
 bool CPaintManagerUI::KillFocus(CControlUI* next) {
     const CUILifeWatch alive = m_life.Watch();
+    m_pLosingFocus = m_pFocus;
+    m_pFocus = nullptr;
     TUIEvent event = MakeEvent(UIEVENT_KILLFOCUS, next);
-    m_pFocus->Event(event);
+    m_pLosingFocus->Event(event);
     if (!alive) return false;
-    RaiseNotify(m_pFocus, L"killfocus");
+    // A handler that deleted the control made the manager forget it: the notification has no sender.
+    CControlUI* lost = m_pLosingFocus;
+    m_pLosingFocus = nullptr;
+    RaiseNotify(lost, L"killfocus");
     return static_cast<bool>(alive);
 }
 
 void CPaintManagerUI::FocusControl(CControlUI* control) {
     if (m_hWndPaint && GetFocus() != m_hWndPaint && control != m_pFocus) SetFocus(m_hWndPaint);
     if (control == m_pFocus) return;
-    if (m_pFocus) {
-        if (!KillFocus(control)) return;
-        m_pFocus = nullptr;
-    }
+    const unsigned change = ++m_focusChanges;
+    if (m_pFocus && !KillFocus(control)) return;
+    // A kill-focus handler that focused a control itself has the last word.
+    if (change != m_focusChanges) return;
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_pFocus = control;
         const CUILifeWatch alive = m_life.Watch();
         TUIEvent event = MakeEvent(UIEVENT_SETFOCUS, control);
         control->Event(event);
-        if (alive) RaiseNotify(control, L"setfocus");
+        if (alive && m_pFocus == control) RaiseNotify(control, L"setfocus");
     }
 }
 
 void CPaintManagerUI::SetPendingFocus(CControlUI* control) {
     if (m_hWndPaint) SetFocus(m_hWndPaint);
     if (!control) return;
+    const unsigned change = ++m_focusChanges;
     if (m_pFocus && !KillFocus(control)) return;
+    if (change != m_focusChanges) return;  // a kill-focus handler moved the focus itself
     TFindTabInfo info = {control, nullptr, false, false};
     m_pFocus = m_pRoot ? m_pRoot->FindControl(&FindControlFromTab, &info, kTabSearchFlags) : nullptr;
     m_bFocusNeeded = true;
@@ -295,16 +304,17 @@ bool CPaintManagerUI::MoveTabFocus(bool forward) {
 UINT CPaintManagerUI::NextTimerId() {
     // Ids held by this window's records are skipped: after a wrap a new timer must not take over a
     // running (or revivable) one.
-    for (UINT tries = 0; tries < kTimerIdCount; ++tries) {
-        m_uTimerID = (m_uTimerID + 1) % kTimerIdCount;
+    for (UINT tries = 0; tries < kControlTimerIdCount; ++tries) {
+        m_uTimerID = (m_uTimerID + 1) % kControlTimerIdCount;
+        const UINT id = kFirstControlTimerId + m_uTimerID;
         bool used = false;
         for (int i = 0; i < m_aTimers.Count() && !used; ++i) {
             const TTimerRecord* timer = TimerAt(m_aTimers, i);
-            used = timer->hWnd == m_hWndPaint && timer->uWinTimer == m_uTimerID;
+            used = timer->hWnd == m_hWndPaint && timer->uWinTimer == id;
         }
-        if (!used) return m_uTimerID;
+        if (!used) return id;
     }
-    return kTimerIdCount;  // every id taken
+    return 0;  // every id taken
 }
 
 bool CPaintManagerUI::StartControlTimer(CControlUI* control, UINT id, UINT elapse) {
@@ -319,7 +329,7 @@ bool CPaintManagerUI::StartControlTimer(CControlUI* control, UINT id, UINT elaps
         return true;
     }
     const UINT windowId = NextTimerId();
-    if (windowId >= kTimerIdCount || !::SetTimer(m_hWndPaint, windowId, elapse, nullptr)) return false;
+    if (windowId == 0 || !::SetTimer(m_hWndPaint, windowId, elapse, nullptr)) return false;
     auto* timer = new TTimerRecord{control, id, m_hWndPaint, windowId, false};
     if (!m_aTimers.Add(timer)) {
         ::KillTimer(m_hWndPaint, windowId);
@@ -441,11 +451,11 @@ CControlUI* CPaintManagerUI::FindSubControlByClass(CControlUI* parent, const wch
 }
 
 CUIPtrArray* CPaintManagerUI::FindSubControlsByClass(CControlUI* parent, const wchar_t* className) {
-    m_aFoundControls.Clear();
+    m_aFoundByClass.Clear();
     CControlUI* start = parent ? parent : m_pRoot;
     TFindClassInfo info = {this, className};
     if (start) start->FindControl(&FindControlsFromClass, &info, UIFIND_ALL);
-    return &m_aFoundControls;
+    return &m_aFoundByClass;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -502,7 +512,7 @@ CControlUI* CPaintManagerUI::FindControlFromClass(CControlUI* control, void* dat
 
 CControlUI* CPaintManagerUI::FindControlsFromClass(CControlUI* control, void* data) {
     auto* info = static_cast<TFindClassInfo*>(data);
-    if (ClassMatches(control, info->className)) info->manager->m_aFoundControls.Add(control);
+    if (ClassMatches(control, info->className)) info->manager->m_aFoundByClass.Add(control);
     return nullptr;
 }
 

@@ -24,8 +24,10 @@ TFontRecord* FontAt(const CUIStringMap& fonts, int index) {
 }
 
 // The record of a font just made from these values; its metrics are read later.
-void Describe(TFontRecord& font, HFONT handle, const wchar_t* face, int size, bool bold, bool underline, bool italic) {
+void Describe(TFontRecord& font, HFONT handle, int percent, const wchar_t* face, int size, bool bold, bool underline,
+              bool italic) {
     font.handle = handle;
+    font.percent = percent;
     font.faceName = face;
     font.size = size;
     font.bold = bold;
@@ -76,8 +78,36 @@ void CPaintManagerUI::RebuildFont(TFontRecord& font) {
     if (!rebuilt) return;
     if (font.handle) DeleteObject(font.handle);
     font.handle = rebuilt;
+    font.percent = GetDpiScaler()->GetScale();
     font.metrics = TEXTMETRICW();
     FillFontMetrics(font);
+}
+
+TFontRecord* CPaintManagerUI::AtOwnScale(TFontRecord* shared) {
+    const int percent = GetDpiScaler()->GetScale();
+    if (!shared || !shared->handle || shared->percent == percent) return shared;
+    TFontRecord& copy = m_sharedFontCopies[shared];
+    // A copy made for another scale, or for a record that was replaced at the same address, is remade.
+    const bool current = copy.handle && copy.percent == percent &&
+                         Matches(copy, shared->faceName.Data(), shared->size, shared->bold, shared->underline,
+                                 shared->italic);
+    if (!current) {
+        HFONT handle = CreateScaledFont(shared->faceName.Data(), shared->size, shared->bold, shared->underline,
+                                        shared->italic);
+        if (!handle) return shared;
+        if (copy.handle) DeleteObject(copy.handle);
+        Describe(copy, handle, percent, shared->faceName.Data(), shared->size, shared->bold, shared->underline,
+                 shared->italic);
+    }
+    if (copy.metrics.tmHeight == 0) FillFontMetrics(copy);
+    return &copy;
+}
+
+void CPaintManagerUI::FreeSharedFontCopies() {
+    for (auto& entry : m_sharedFontCopies) {
+        if (entry.second.handle) DeleteObject(entry.second.handle);
+    }
+    m_sharedFontCopies.clear();
 }
 
 void CPaintManagerUI::FreeFontMap(CUIStringMap& fonts) {
@@ -95,7 +125,7 @@ HFONT CPaintManagerUI::AddFont(int id, const wchar_t* face, int size, bool bold,
     HFONT handle = CreateScaledFont(face, size, bold, underline, italic);
     if (!handle) return nullptr;
     auto* font = new TFontRecord;
-    Describe(*font, handle, face, size, bold, underline, italic);
+    Describe(*font, handle, GetDpiScaler()->GetScale(), face, size, bold, underline, italic);
     font->faceName = font->faceName.Prefix(LF_FACESIZE - 1);
     if (m_hDcPaint) FillFontMetrics(*font);
     const CUIString key = FontKey(id);
@@ -119,7 +149,7 @@ TFontRecord* CPaintManagerUI::GetFontRecord(int id) {
     if (id >= 0) {
         const CUIString key = FontKey(id);
         auto* font = static_cast<TFontRecord*>(m_resources.fonts.Lookup(key.Data()));
-        if (!font) font = static_cast<TFontRecord*>(Shared().set.fonts.Lookup(key.Data()));
+        if (!font) font = AtOwnScale(static_cast<TFontRecord*>(Shared().set.fonts.Lookup(key.Data())));
         if (font) {
             if (font->metrics.tmHeight == 0) FillFontMetrics(*font);
             return font;
@@ -132,11 +162,14 @@ TFontRecord* CPaintManagerUI::GetFontRecord(HFONT handle) {
     for (CUIStringMap* fonts : {&m_resources.fonts, &Shared().set.fonts}) {
         for (int i = 0; i < fonts->Count(); ++i) {
             TFontRecord* font = FontAt(*fonts, i);
-            if (font && font->handle == handle) {
-                if (font->metrics.tmHeight == 0) FillFontMetrics(*font);
-                return font;
-            }
+            if (!font || font->handle != handle) continue;
+            if (fonts != &m_resources.fonts) return AtOwnScale(font);
+            if (font->metrics.tmHeight == 0) FillFontMetrics(*font);
+            return font;
         }
+    }
+    for (auto& entry : m_sharedFontCopies) {
+        if (entry.second.handle == handle) return &entry.second;
     }
     for (auto& font : m_inlineFonts) {
         if (font->handle == handle) return font.get();
@@ -159,7 +192,11 @@ int CPaintManagerUI::GetFontIndex(HFONT handle, bool shared) const {
     const CUIStringMap& fonts = shared ? Shared().set.fonts : m_resources.fonts;
     for (int i = 0; i < fonts.Count(); ++i) {
         TFontRecord* font = FontAt(fonts, i);
-        if (font && font->handle == handle) return _wtoi(fonts.KeyAt(i));
+        if (!font) continue;
+        if (font->handle == handle) return _wtoi(fonts.KeyAt(i));
+        // This window's copy of a shared font stands for it.
+        auto copy = m_sharedFontCopies.find(font);
+        if (shared && copy != m_sharedFontCopies.end() && copy->second.handle == handle) return _wtoi(fonts.KeyAt(i));
     }
     return -1;
 }
@@ -196,10 +233,10 @@ void CPaintManagerUI::RemoveFont(HFONT handle, bool shared) {
 void CPaintManagerUI::RemoveAllFonts(bool shared) { FreeFontMap(shared ? Shared().set.fonts : m_resources.fonts); }
 
 TFontRecord* CPaintManagerUI::GetDefaultFontRecord() {
-    TFontRecord& font = m_resources.defaultFont.faceName.IsEmpty() ? Shared().set.defaultFont
-                                                                   : m_resources.defaultFont;
-    if (font.metrics.tmHeight == 0) FillFontMetrics(font);
-    return &font;
+    TFontRecord* font = m_resources.defaultFont.faceName.IsEmpty() ? AtOwnScale(&Shared().set.defaultFont)
+                                                                   : &m_resources.defaultFont;
+    if (font->metrics.tmHeight == 0) FillFontMetrics(*font);
+    return font;
 }
 
 void CPaintManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic,
@@ -208,7 +245,7 @@ void CPaintManagerUI::SetDefaultFont(const wchar_t* face, int size, bool bold, b
     if (!handle) return;
     TFontRecord& font = shared ? Shared().set.defaultFont : m_resources.defaultFont;
     if (font.handle) DeleteObject(font.handle);
-    Describe(font, handle, face, size, bold, underline, italic);
+    Describe(font, handle, GetDpiScaler()->GetScale(), face, size, bold, underline, italic);
     if (m_hDcPaint) FillFontMetrics(font);
 }
 
@@ -231,7 +268,7 @@ TFontRecord* CPaintManagerUI::GetInlineFont(const wchar_t* face, int size, bool 
     HFONT handle = CreateScaledFont(face, size, bold, underline, italic);
     if (!handle) return nullptr;
     auto font = std::make_unique<TFontRecord>();
-    Describe(*font, handle, face, size, bold, underline, italic);
+    Describe(*font, handle, GetDpiScaler()->GetScale(), face, size, bold, underline, italic);
     FillFontMetrics(*font);
     m_inlineFonts.push_back(std::move(font));
     return m_inlineFonts.back().get();

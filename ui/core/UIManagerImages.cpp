@@ -4,6 +4,7 @@
 
 #include "UIManagerShared.h"
 #include "UIRender.h"
+#include "app/Log.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,11 +17,99 @@ TImageRecord* ImageAt(const CUIStringMap& images, int index) {
     return static_cast<TImageRecord*>(images.Lookup(images.KeyAt(index), false));
 }
 
-TImageRecord* LoadNamed(const wchar_t* name, const wchar_t* type, DWORD mask, HINSTANCE instance) {
+constexpr int kMinDpiSuffix = 25;
+constexpr int kMaxDpiSuffix = 400;
+
+// "dir/a.b@150.png" -> "dir/a.b.png" and 150; false when the file name carries no scale before its
+// extension.
+bool SplitDpiSuffix(const wchar_t* name, CUIString& plain, int& percent) {
+    const wchar_t* fileName = name;
+    for (const wchar_t* p = name; *p; ++p)
+        if (*p == L'/' || *p == L'\\') fileName = p + 1;
+    const wchar_t* dot = wcsrchr(fileName, L'.');
+    if (!dot) return false;
+    const wchar_t* digits = dot;
+    while (digits > fileName && digits[-1] >= L'0' && digits[-1] <= L'9') --digits;
+    if (digits == dot || dot - digits > 4 || digits == fileName || digits[-1] != L'@') return false;
+    percent = _wtoi(digits);
+    if (percent < kMinDpiSuffix || percent > kMaxDpiSuffix) return false;
+    const CUIString whole(name);
+    plain = whole.Prefix(static_cast<int>(digits - 1 - name)) + whole.Substring(static_cast<int>(dot - name));
+    return true;
+}
+
+// Where the centre of a destination pixel falls in the source, in pixels with 8 fraction bits, measured
+// from the centre of the first source pixel (never before it).
+int SourcePosition(int destination, int sourceSize, int destinationSize) {
+    const long long centre = (2LL * destination + 1) * sourceSize * 128 / destinationSize;
+    return std::max(0, static_cast<int>(centre) - 128);
+}
+
+// One channel of a premultiplied pixel (shift 0, 8, 16, 24) interpolated between four neighbours with
+// 8-bit weights.
+DWORD Blend4(DWORD a, DWORD b, DWORD c, DWORD d, DWORD fx, DWORD fy, int shift) {
+    const DWORD top = ((a >> shift) & 0xFF) * (256 - fx) + ((b >> shift) & 0xFF) * fx;
+    const DWORD bottom = ((c >> shift) & 0xFF) * (256 - fx) + ((d >> shift) & 0xFF) * fx;
+    return ((top * (256 - fy) + bottom * fy + 32768) >> 16) << shift;
+}
+
+// A copy of an image scaled by percent with bilinear filtering of its premultiplied pixels, so that a
+// skin without pictures for this scale still shows its pictures at the right size.
+TImageRecord* ScaleImage(const TImageRecord& source, int percent) {
+    if (!source.bitmap || source.width <= 0 || source.height <= 0) return nullptr;
+    const int width = std::max(1, MulDiv(source.width, percent, 100));
+    const int height = std::max(1, MulDiv(source.height, percent, 100));
+    BYTE* bits = nullptr;
+    HBITMAP bitmap = CUIRender::CreateARGB32Bitmap(nullptr, width, height, &bits, true);
+    if (!bitmap) return nullptr;
+    GdiFlush();
+    const auto* in = reinterpret_cast<const DWORD*>(source.currentPixels);
+    auto* out = reinterpret_cast<DWORD*>(bits);
+    for (int y = 0; y < height; ++y) {
+        const int sy = SourcePosition(y, source.height, height);
+        const int y0 = std::min(sy >> 8, source.height - 1);
+        const int y1 = std::min(y0 + 1, source.height - 1);
+        const DWORD fy = static_cast<DWORD>(sy & 0xFF);
+        for (int x = 0; x < width; ++x) {
+            const int sx = SourcePosition(x, source.width, width);
+            const int x0 = std::min(sx >> 8, source.width - 1);
+            const int x1 = std::min(x0 + 1, source.width - 1);
+            const DWORD fx = static_cast<DWORD>(sx & 0xFF);
+            const DWORD a = in[y0 * source.width + x0], b = in[y0 * source.width + x1];
+            const DWORD c = in[y1 * source.width + x0], d = in[y1 * source.width + x1];
+            out[y * width + x] = Blend4(a, b, c, d, fx, fy, 0) | Blend4(a, b, c, d, fx, fy, 8) |
+                                 Blend4(a, b, c, d, fx, fy, 16) | Blend4(a, b, c, d, fx, fy, 24);
+        }
+    }
+    auto* image = new TImageRecord;
+    image->bitmap = bitmap;
+    image->currentPixels = bits;
+    image->width = width;
+    image->height = height;
+    image->hasAlpha = source.hasAlpha;
+    return image;
+}
+
+TImageRecord* LoadExactly(const wchar_t* name, const wchar_t* type, DWORD mask, HINSTANCE instance) {
     if (!type || !*type) return CUIRender::LoadImage(name, nullptr, mask, instance);
     // A typed image is a numeric resource id.
     if (name[0] < L'0' || name[0] > L'9') return nullptr;
     return CUIRender::LoadImage(static_cast<UINT>(_wtoi(name)), type, mask, instance);
+}
+
+// Away from 100 % images are asked for under their scaled names ("card@150.png"); a skin that has no
+// file of that name gets its plain picture ("card.png") scaled instead.
+TImageRecord* LoadNamed(const wchar_t* name, const wchar_t* type, DWORD mask, HINSTANCE instance) {
+    if (TImageRecord* image = LoadExactly(name, type, mask, instance)) return image;
+    CUIString plain;
+    int percent = 0;
+    if ((type && *type) || !SplitDpiSuffix(name, plain, percent)) return nullptr;
+    TImageRecord* original = LoadExactly(plain.Data(), nullptr, mask, instance);
+    if (!original) return nullptr;
+    TImageRecord* scaled = ScaleImage(*original, percent);
+    CUIRender::FreeImage(original);
+    if (!scaled) LogPrintW(L"CPaintManagerUI: image \"%ls\" could not be scaled\n", plain.Data());
+    return scaled;
 }
 
 // With an HSL copy the record keeps the unadjusted pixels, and follows the process-wide adjustment.

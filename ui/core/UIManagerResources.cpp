@@ -112,15 +112,14 @@ void CPaintManagerUI::SetDefaultSelectedBkColor(DWORD color, bool shared) {
 void CPaintManagerUI::ResetDpiAssets() {
     RemoveAllDrawInfos();
     FreeImageMap(m_resources.images);
-    for (CUIStringMap* fonts : {&m_resources.fonts, &Shared().set.fonts}) {
-        for (int i = 0; i < fonts->Count(); ++i) {
-            auto* font = static_cast<TFontRecord*>(fonts->Lookup(fonts->KeyAt(i), false));
-            if (font) RebuildFont(*font);
-        }
+    for (int i = 0; i < m_resources.fonts.Count(); ++i) {
+        auto* font = static_cast<TFontRecord*>(m_resources.fonts.Lookup(m_resources.fonts.KeyAt(i), false));
+        if (font) RebuildFont(*font);
     }
     if (!m_resources.defaultFont.faceName.IsEmpty()) RebuildFont(m_resources.defaultFont);
-    RebuildFont(Shared().set.defaultFont);
     for (auto& font : m_inlineFonts) RebuildFont(*font);
+    // Shared fonts stay as they are for the other windows; this one makes its copies again on use.
+    FreeSharedFontCopies();
 }
 
 }  // namespace SkinUI

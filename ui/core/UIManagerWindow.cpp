@@ -23,7 +23,6 @@ namespace SkinUI {
 namespace {
 
 constexpr UINT kPendingNotifyMessage = WM_APP + 1;
-constexpr UINT kDpiChangedMessage = WM_USER + 2;
 constexpr UINT kReflectBase = 0x2000;  // a parent's message reflected back to its child window
 
 TUIEvent MakeEvent(int type, CControlUI* sender, POINT mouse, WORD keyState = 0, WPARAM wParam = 0,
@@ -263,10 +262,12 @@ bool CPaintManagerUI::OnSetCursor(WPARAM wParam, LPARAM lParam, const CUILifeWat
 
 void CPaintManagerUI::OnGetMinMaxInfo(MINMAXINFO* info) {
     if (!info) return;
-    if (m_szMinWindow.cx > 0) info->ptMinTrackSize.x = m_szMinWindow.cx;
-    if (m_szMinWindow.cy > 0) info->ptMinTrackSize.y = m_szMinWindow.cy;
-    if (m_szMaxWindow.cx > 0) info->ptMaxTrackSize.x = info->ptMaxSize.x = m_szMaxWindow.cx;
-    if (m_szMaxWindow.cy > 0) info->ptMaxTrackSize.y = info->ptMaxSize.y = m_szMaxWindow.cy;
+    const SIZE minimum = GetMinInfo();
+    const SIZE maximum = GetMaxInfo();
+    if (minimum.cx > 0) info->ptMinTrackSize.x = minimum.cx;
+    if (minimum.cy > 0) info->ptMinTrackSize.y = minimum.cy;
+    if (maximum.cx > 0) info->ptMaxTrackSize.x = info->ptMaxSize.x = maximum.cx;
+    if (maximum.cy > 0) info->ptMaxTrackSize.y = info->ptMaxSize.y = maximum.cy;
 }
 
 bool CPaintManagerUI::OnKeyMessage(UINT message, WPARAM wParam, LPARAM lParam, const CUILifeWatch& alive) {
@@ -634,8 +635,8 @@ bool CPaintManagerUI::HandleLoopMessage(UINT message, WPARAM wParam, LPARAM lPar
         if (wParam != VK_TAB) return false;
         CControlUI* focus = m_pFocus;
         if (focus && focus->IsVisible() && focus->IsEnabled() &&
-            ((ClassContains(focus, L"RichEditUI") && focus->IsWantTab()) || ClassContains(focus, L"WkeWebkitUI")))
-            return false;  // the control takes the Tab key itself
+            (focus->IsWantTab() || ClassContains(focus, L"WkeWebkitUI")))
+            return false;  // the control takes the Tab key itself (a rich edit's class text is "RichEdit")
         MoveTabFocus(GetKeyState(VK_SHIFT) >= 0);
         return true;
     }
@@ -680,7 +681,6 @@ void CPaintManagerUI::ApplyDpi(int dpi) {
     }
     if (m_pRoot) m_pRoot->NeedUpdate();
     m_bUpdateNeeded = true;
-    if (m_hWndPaint) PostMessageW(m_hWndPaint, kDpiChangedMessage, 0, 0);
 }
 
 void CPaintManagerUI::SetAllDpi(int dpi) {

@@ -25,6 +25,36 @@ bool RegisteredOrExists(ATOM atom) { return atom != 0 || GetLastError() == ERROR
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
+// Lifetime
+
+CWindowWnd::~CWindowWnd() {
+    ReleaseWindow();
+    DestroyIcons();
+}
+
+void CWindowWnd::ReleaseWindow() {
+    HWND hwnd = m_hWnd;
+    m_hWnd = nullptr;
+    if (!hwnd || !IsWindow(hwnd)) return;
+    // The window's messages go straight to the procedure this object took over (the default one, the
+    // base class's or the subclassed window's own) before anything else happens to it.
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+    if (GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (GetPropW(hwnd, kObjectProperty) == this) RemovePropW(hwnd, kObjectProperty);
+    const bool subclassed = m_bSubclassed;
+    m_previousProc = DefWindowProcW;
+    m_bSubclassed = false;
+    if (!subclassed) DestroyWindow(hwnd);
+}
+
+void CWindowWnd::DestroyIcons() {
+    if (m_hIconBig) DestroyIcon(m_hIconBig);
+    if (m_hIconSmall) DestroyIcon(m_hIconSmall);
+    m_hIconBig = m_hIconSmall = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------
 // Creation
 
 HWND CWindowWnd::CreateNativeWindow(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,
@@ -112,6 +142,7 @@ LRESULT CWindowWnd::FinalMessage(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = CallWindowProcW(m_previousProc, hwnd, WM_NCDESTROY, wParam, lParam);
     if (m_bSubclassed) DetachFromExisting();
     m_hWnd = nullptr;
+    DestroyIcons();
     try {
         OnWindowDestroyed(hwnd);  // may delete this object
     } catch (...) {
@@ -265,13 +296,19 @@ BOOL CWindowWnd::ResizeClientArea(int cx, int cy) {
 
 LRESULT CWindowWnd::SetIcon(UINT resourceId) {
     auto roundUp16 = [](int value) { return (value + 15) & ~15; };
-    const int cx = roundUp16(GetSystemMetrics(SM_CXICON));
-    const int cy = roundUp16(GetSystemMetrics(SM_CYICON));
     HINSTANCE instance = ModuleInstance();
-    auto big = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy, 0));
+    auto load = [&](int cx, int cy) {
+        return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy, 0));
+    };
+    HICON big = load(roundUp16(GetSystemMetrics(SM_CXICON)), roundUp16(GetSystemMetrics(SM_CYICON)));
+    HICON small = load(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    auto small = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy, 0));
-    return SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    const LRESULT result = SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    // The window no longer shows the earlier icons: they are ours to free.
+    DestroyIcons();
+    m_hIconBig = big;
+    m_hIconSmall = small;
+    return result;
 }
 
 // ---------------------------------------------------------------------------------------------------

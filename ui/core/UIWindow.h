@@ -5,7 +5,9 @@
 // loop of dialog-like windows.
 //
 // The object's lifetime is not tied to its window: a class whose objects die with their window deletes
-// itself in OnWindowDestroyed.
+// itself in OnWindowDestroyed. An object deleted while its window still exists takes the window with it
+// (a subclassed window is given back its own procedure and lives on), so no message ever reaches a
+// deleted object.
 #include <windows.h>
 
 #include <memory>
@@ -60,7 +62,7 @@ public:
     CWindowWnd() = default;
     CWindowWnd(const CWindowWnd&) = delete;
     CWindowWnd& operator=(const CWindowWnd&) = delete;
-    virtual ~CWindowWnd() = default;
+    virtual ~CWindowWnd();
 
     HWND GetHandle() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
@@ -86,6 +88,8 @@ public:
     LRESULT SendWindowMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     void PostWindowMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL ResizeClientArea(int cx, int cy);  // -1 keeps that side
+    // The module's icon resource as the window's large and small icon, each at its system size. The
+    // icons of an earlier call are destroyed; the last ones go with the window.
     LRESULT SetIcon(UINT resourceId);
 
 protected:
@@ -100,6 +104,9 @@ protected:
 
     bool RegisterWndClass();
     bool RegisterBaseClassCopy();
+    // For destructors: unbinds a window still bound to this object, then destroys it unless it was only
+    // subclassed. A derived destructor calls it first, while its own parts still exist.
+    void ReleaseWindow();
 
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PropertyWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -107,10 +114,13 @@ protected:
     HWND m_hWnd = nullptr;
     WNDPROC m_previousProc = DefWindowProcW;
     bool m_bSubclassed = false;
+    HICON m_hIconBig = nullptr;    // the icons SetIcon gave the window, destroyed with it
+    HICON m_hIconSmall = nullptr;
 
 private:
     static LRESULT Dispatch(CWindowWnd* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT FinalMessage(HWND hwnd, WPARAM wParam, LPARAM lParam);
+    void DestroyIcons();
 };
 
 // The Windows constant's name of a common message ("WM_PAINT"), else the number as "0x%04X".

@@ -44,6 +44,11 @@ SKINUI_BEGIN_NOTIFY_MAP(WindowImplBase, CNotifyPump)
     SKINUI_NOTIFY_ENTRY(L"click", L"", &WindowImplBase::OnClick)
 SKINUI_END_NOTIFY_MAP()
 
+WindowImplBase::~WindowImplBase() {
+    if (m_hWnd && IsWindow(m_hWnd)) m_pm.RevokeDropTarget();
+    ReleaseWindow();
+}
+
 void WindowImplBase::SetLayoutFailureHandler(LayoutFailureHandler handler) {
     g_layoutFailureHandler = handler ? handler : &ShowLayoutFailureAndExit;
 }
@@ -191,7 +196,7 @@ LRESULT WindowImplBase::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL&) {
     RECT client = {};
     GetClientRect(m_hWnd, &client);
     if (!IsZoomed(m_hWnd)) {
-        const RECT& box = m_pm.GetSizeBox();
+        const RECT box = m_pm.GetSizeBox();
         const bool left = point.x < client.left + box.left;
         const bool right = point.x >= client.right - box.right;
         if (point.y < client.top + box.top) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;

@@ -20,7 +20,8 @@ class WindowImplBase : public CWindowWnd,
                        public IQueryControlText {
 public:
     WindowImplBase() = default;
-    ~WindowImplBase() override = default;
+    // A window still open is destroyed first, while the paint manager exists.
+    ~WindowImplBase() override;
 
     // What happens when a window's layout cannot be built. By default a message box names the layout and
     // the process ends with exit code 1; a replacement (tests) that returns makes the creation fail.
