@@ -3,6 +3,8 @@
 //   skin_demo.exe            shows the window until it is closed
 //   skin_demo.exe --check    shows it, compares its first painting with the layout's colours, closes;
 //                            exit code 0 when it painted as laid out
+//   skin_demo.exe --lists    the lists and menus page instead (with --check: checked the same way)
+#include "DemoListsWindow.h"
 #include "DemoWindow.h"
 #include "UIControls.h"
 #include "UIManager.h"
@@ -29,6 +31,7 @@ bool OpenEmbeddedSkin(HINSTANCE instance) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const bool selfCheck = commandLine && wcsstr(commandLine, L"--check") != nullptr;
+    const bool listsPage = commandLine && wcsstr(commandLine, L"--lists") != nullptr;
     if (FAILED(OleInitialize(nullptr))) return 1;
     CPaintManagerUI::SetModuleInstance(instance);
     RegisterControlClasses();
@@ -39,7 +42,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         return 1;
     }
     int exitCode = 1;
-    {
+    if (listsPage) {
+        SkinDemo::CDemoListsWindow window(selfCheck);
+        if (window.CreateNativeWindow(nullptr, L"SkinUI lists", WS_VISIBLE | WS_POPUP, 0, 0, 0, 0, 0)) {
+            window.CenterOnOwner();
+            CPaintManagerUI::RunMessageLoop();
+            exitCode = window.GetExitCode();
+        }
+    } else {
         SkinDemo::CDemoWindow window(selfCheck);
         if (window.CreateNativeWindow(nullptr, L"SkinUI demo", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0)) {
             window.CenterOnOwner();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <vector>
 
 namespace SkinUI {
 
@@ -158,9 +159,9 @@ void CListUI::RenumberItems(int from, int to) {
     }
 }
 
-CControlUI* CListUI::GetItemAt(int index) const { return m_pList->GetItemAt(index); }
+CControlUI* CListUI::GetItemAt(int index) { return m_pList->GetItemAt(index); }
 
-int CListUI::GetCount() const { return m_pList->GetCount(); }
+int CListUI::GetCount() { return m_pList->GetCount(); }
 
 int CListUI::FindSelectable(int index, bool forward) const { return m_pList->FindSelectable(index, forward); }
 
@@ -347,12 +348,14 @@ bool CListUI::SelectMultiItem(int index, bool takeFocus) {
 bool CListUI::UnSelectItem(int index, bool others) {
     if (others) {
         if (!m_bMultiSel) return false;
-        for (int i = m_aSelItems.Count() - 1; i >= 0; --i) {
-            const int selected = IndexAt(m_aSelItems, i);
-            if (selected == index) continue;
-            CControlUI* control = m_pList->GetItemAt(selected);
+        // Deselected items report back through here: walk a copy.
+        const CUIPtrArray selected(m_aSelItems);
+        for (int i = selected.Count() - 1; i >= 0; --i) {
+            const int other = IndexAt(selected, i);
+            if (other == index) continue;
+            CControlUI* control = m_pList->GetItemAt(other);
             if (!control || !control->IsEnabled() || !IsListItem(control)) continue;
-            if (ItemAt(selected)->SelectMulti(false)) m_aSelItems.RemoveAt(i);
+            if (ItemAt(other)->SelectMulti(false)) DropSelectedIndex(other);
         }
         return true;
     }
@@ -370,21 +373,26 @@ void CListUI::SelectAllItems() {
         CControlUI* control = m_pList->GetItemAt(i);
         if (!control->IsVisible() || !control->IsEnabled() || !IsListItem(control)) continue;
         if (IsIndexSelected(i)) continue;
-        if (!ItemAt(i)->SelectMulti(true)) continue;
+        m_iSelecting = i;
+        const bool selected = ItemAt(i)->SelectMulti(true);
+        m_iSelecting = -1;
+        if (!selected) continue;
         m_aSelItems.Add(AsEntry(i));
         m_iCurSel = i;
     }
 }
 
 void CListUI::UnSelectAllItems() {
-    for (int i = 0; i < m_aSelItems.Count(); ++i) {
-        const int selected = IndexAt(m_aSelItems, i);
+    // Emptied first: the items report their deselection back through UnSelectItem.
+    const CUIPtrArray selectedItems(m_aSelItems);
+    m_aSelItems.Clear();
+    m_iCurSel = -1;
+    for (int i = 0; i < selectedItems.Count(); ++i) {
+        const int selected = IndexAt(selectedItems, i);
         CControlUI* control = m_pList->GetItemAt(selected);
         if (!control || !control->IsEnabled() || !IsListItem(control)) continue;
         ItemAt(selected)->SelectMulti(false);
     }
-    m_aSelItems.Clear();
-    m_iCurSel = -1;
 }
 
 int CListUI::GetNextSelItem(int index) const {

@@ -157,10 +157,13 @@ public:
     virtual CControlUI* GetColumnCombo();
 
     // ---- children: the header, header items, list items (body) and other controls (the list's own)
-    CControlUI* GetItemAt(int index) const override;
+    // The items of the body. These hide, and deliberately do not override, the container's GetItemAt and
+    // GetCount: the container and layout code walks the list's own children (header, body) through
+    // those, while callers of the list see its items.
+    CControlUI* GetItemAt(int index);
+    int GetCount();
     int GetItemIndex(CControlUI* control) const override;
     bool SetItemIndex(CControlUI* control, int index) override;
-    int GetCount() const override;
     bool Add(CControlUI* control) override;
     bool AddAt(CControlUI* control, int index) override;
     bool Remove(CControlUI* control) override;

@@ -4,6 +4,8 @@
 #include "UIList.h"
 #include "UIListElement.h"
 #include "UIListHeader.h"
+#include "UIManager.h"
+#include "UIMenuElement.h"
 
 namespace SkinUI {
 
@@ -17,12 +19,18 @@ void RegisterListClasses(CControlFactory& factory) {
         {L"CListLabelElementUI", &CListLabelElementUI::CreateControl},
         {L"CListTextElementUI", &CListTextElementUI::CreateControl},
         {L"CListContainerElementUI", &CListContainerElementUI::CreateControl},
+        {L"CMenuUI", &CMenuUI::CreateControl},
+        {L"CMenuElementUI", &CMenuElementUI::CreateControl},
     };
     factory.RegistControls(kClasses, sizeof(kClasses) / sizeof(kClasses[0]));
 }
 
 }  // namespace
 
-void RegisterListControlClasses() { CControlFactory::AddBuiltinRegistrar(&RegisterListClasses); }
+void RegisterListControlClasses() {
+    CControlFactory::AddBuiltinRegistrar(&RegisterListClasses);
+    // The menus' check records go with the framework's shared resources.
+    CPaintManagerUI::AddShutdownHook([](bool) { CMenuWnd::DestroyMenu(); });
+}
 
 }  // namespace SkinUI

@@ -47,7 +47,12 @@ bool SelectMultiState(TListItemState& state, CControlUI& self, bool select) {
     if (!self.IsEnabled()) return false;
     if (select == state.selected) return true;
     state.selected = select;
-    if (select && state.owner) state.owner->SelectMultiItem(state.index, false);
+    if (!state.owner) return true;
+    if (select) {
+        state.owner->SelectMultiItem(state.index, false);
+    } else {
+        state.owner->UnSelectItem(state.index, false);  // a toggled-off item leaves the selection
+    }
     return true;
 }
 

@@ -44,7 +44,7 @@ void CListHeaderUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
 }
 
 SIZE CListHeaderUI::EstimateSize(SIZE available) {
-    SIZE size = {0, m_cxyFixed.cy};
+    SIZE size = {0, GetFixedHeight()};
     for (int i = 0; i < GetCount(); ++i) size.cx += GetItemAt(i)->EstimateSize(available).cx;
     if (size.cy == 0 && m_pManager) {
         for (int i = 0; i < GetCount(); ++i)
@@ -213,6 +213,20 @@ RECT CListHeaderItemUI::GetGripRect() const {
     return grip;
 }
 
+int CListHeaderItemUI::GetFixedWidth() const {
+    return m_iDraggedWidth > 0 ? m_iDraggedWidth : CContainerUI::GetFixedWidth();
+}
+
+void CListHeaderItemUI::SetFixedWidth(int cx) {
+    m_iDraggedWidth = 0;
+    CContainerUI::SetFixedWidth(cx);
+}
+
+void CListHeaderItemUI::OnDpiChanged() {
+    m_iDraggedWidth = 0;
+    CContainerUI::OnDpiChanged();
+}
+
 SIZE CListHeaderItemUI::EstimateSize(SIZE available) {
     if (m_cxyFixed.cy == 0) {
         const int fontHeight = m_pManager ? m_pManager->GetDefaultFontRecord()->metrics.tmHeight : 0;
@@ -222,19 +236,14 @@ SIZE CListHeaderItemUI::EstimateSize(SIZE available) {
 }
 
 void CListHeaderItemUI::OnDragMove(POINT point) {
-    RECT item = m_rcItem;
+    // Measured from where the drag started, so rounding at DPI other than 100 % never adds up.
     const int dx = point.x - m_ptLastMouse.x;
-    if (m_iSepWidth >= 0) {
-        item.right += dx;
-    } else {
-        item.left += dx;
-    }
-    const int width = item.right - item.left;
+    const int width = m_iSepWidth >= 0 ? m_iDragStartWidth + dx : m_iDragStartWidth - dx;
     if (width <= GetMinWidth()) return;
-    m_ptLastMouse = point;
-    // The width is stored in layout units like every fixed size, so it reads back the same at any DPI.
-    const int unscaled = m_pManager ? m_pManager->GetDpiScaler()->ScaleBack(width) : width;
-    m_cxyFixed.cx = unscaled;
+    // Stored in layout units like every fixed size, so it scales with a later DPI change; until then
+    // the column keeps exactly the dragged pixels.
+    m_cxyFixed.cx = m_pManager ? m_pManager->GetDpiScaler()->ScaleBack(width) : width;
+    m_iDraggedWidth = width;
     if (m_pParent) m_pParent->NeedParentUpdate();
 }
 
@@ -260,6 +269,7 @@ void CListHeaderItemUI::DoEvent(TUIEvent& event) {
             if (m_bDragable) {
                 m_uButtonState |= kDragging;
                 m_ptLastMouse = event.ptMouse;
+                m_iDragStartWidth = m_rcItem.Width();
             }
             return;
         }

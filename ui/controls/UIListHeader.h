@@ -42,6 +42,9 @@ public:
     void DoEvent(TUIEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     SIZE EstimateSize(SIZE available) override;
+    int GetFixedWidth() const override;
+    void SetFixedWidth(int cx) override;
+    void OnDpiChanged() override;
     void PaintStatusImage(HDC hdc) override;
     void PaintText(HDC hdc) override;
 
@@ -77,7 +80,9 @@ private:
     RECT GetGripRect() const;
     void OnDragMove(POINT point);
 
-    POINT m_ptLastMouse = {};
+    POINT m_ptLastMouse = {};  // where the separator drag started
+    int m_iDragStartWidth = 0;
+    int m_iDraggedWidth = 0;  // pixels of the last drag at the present DPI; 0: none
     bool m_bDragable = true;
     UINT m_uButtonState = 0;
     int m_iSepWidth = 4;

@@ -1,0 +1,441 @@
+// Popup menus in real windows: placement, items and separators, sub-menus opened and closed by mouse
+// and keys, click records posted to the opener, the check map, focus loss, and menu objects deleted
+// while their windows are open.
+#include "ListTestSupport.h"
+
+#include "UIListHeader.h"
+#include "UIMenu.h"
+#include "UIMenuElement.h"
+
+#include <cstring>
+
+using namespace SkinUI;
+using namespace WindowTest;
+using namespace ListTest;
+
+namespace {
+
+const wchar_t kOpener[] = LR"(<Window size="300,200"><VerticalLayout><Probe name="p"/></VerticalLayout></Window>)";
+
+const wchar_t kMenu[] = LR"(<Window>
+  <Menu name="menu" itemtextcolor="#FF000000" itembkcolor="#FFFFFFFF" itemhotbkcolor="#FF203040" itemselectedbkcolor="#FF3060A0">
+    <MenuElement name="open" text="Open" userdata="data-open" height="24"/>
+    <MenuElement name="sep" linetype="true"/>
+    <MenuElement name="check" text="Checked" checkitem="true" ischeck="true" height="24"/>
+    <MenuElement name="more" text="More" expland="true" height="24">
+      <MenuElement name="sub1" text="Sub one" height="22"/>
+      <MenuElement name="sub2" text="Sub two" height="22"/>
+    </MenuElement>
+  </Menu>
+</Window>)";
+
+// The click records posted to the opener, as bytes, each freed as its receiver must.
+class CClickCatcher : public IMessageFilterUI {
+public:
+    LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM, bool& handled) override {
+        if (message != WM_MENU_CLICK) return 0;
+        const auto* bytes = reinterpret_cast<const BYTE*>(wParam);
+        records.emplace_back(bytes, bytes + 4612);
+        CPaintManagerUI::FreeBlock(reinterpret_cast<void*>(wParam));
+        handled = true;
+        return 0;
+    }
+    std::vector<std::vector<BYTE>> records;
+};
+
+// The record as its receiver reads it: name at byte 0, user data at 512, text at 2560, checked at 4608.
+std::vector<BYTE> ExpectedRecord(const std::wstring& name, const std::wstring& data, const std::wstring& text,
+                                 int checked) {
+    std::vector<BYTE> bytes(4612, 0);
+    memcpy(&bytes[0], name.c_str(), name.size() * 2);
+    memcpy(&bytes[512], data.c_str(), data.size() * 2);
+    memcpy(&bytes[2560], text.c_str(), text.size() * 2);
+    bytes[4608] = static_cast<BYTE>(checked);
+    return bytes;
+}
+
+class MenuFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(nullptr, opener.Create(nullptr, 40, 40, WS_POPUP));
+        opener.pm().AddWindowMessageFilter(&catcher);
+        CMenuWnd::DestroyMenu();
+    }
+    void TearDown() override {
+        delete menu;
+        menu = nullptr;
+        Pump();
+        opener.pm().RemoveWindowMessageFilter(&catcher);
+        EXPECT_EQ(0, GetMenuObserver().GetReceiverCount());
+        CMenuWnd::DestroyMenu();
+        GetMenuObserver().SetMenuCheckInfo(nullptr);
+    }
+    void Open(POINT at = {500, 300}, DWORD alignment = eMenuAlignment_Left | eMenuAlignment_Top,
+              const wchar_t* layout = kMenu) {
+        menu = new CMenuWnd;
+        menu->Init(nullptr, layout, at, &opener.pm(), &checks, alignment);
+        ASSERT_NE(nullptr, menu->GetHandle());
+        Repaint(menu->GetHandle());
+    }
+    CMenuElementUI* Element(CMenuWnd* window, const wchar_t* name) {
+        CControlUI* control = window->GetPaintManager()->FindControlByName(name);
+        EXPECT_NE(nullptr, control) << std::string(name, name + wcslen(name));
+        return control ? static_cast<CMenuElementUI*>(control->GetInterface(L"MenuElement")) : nullptr;
+    }
+    void Hover(CMenuWnd* window, const wchar_t* name) {
+        const POINT at = Centre(Element(window, name));
+        MouseMove(window->GetHandle(), at.x, at.y);
+    }
+    void ClickOn(CMenuWnd* window, const wchar_t* name) {
+        const POINT at = Centre(Element(window, name));
+        Click(window->GetHandle(), at.x, at.y);
+    }
+    RECT WindowRect(CMenuWnd* window) {
+        RECT rect = {};
+        GetWindowRect(window->GetHandle(), &rect);
+        return rect;
+    }
+
+    CTestWindow opener{kOpener};
+    CClickCatcher catcher;
+    CUIStringMap checks;
+    CMenuWnd* menu = nullptr;
+};
+
+}  // namespace
+
+// The window is 8 pixels wider than the widest item, every item takes that width, and the alignment
+// puts a corner at the point.
+TEST_F(MenuFixture, PlacementItemsAndSeparator) {
+    Open();
+    CMenuUI* list = static_cast<CMenuUI*>(menu->GetMenuUI()->GetInterface(L"Menu"));
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(3, list->GetListType());
+    EXPECT_FALSE(list->GetHeader()->IsVisible());
+    ASSERT_EQ(4, list->GetCount());
+    const int widest = list->GetItemAt(0)->GetFixedWidth();
+    EXPECT_GE(widest, 150);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(widest, list->GetItemAt(i)->GetFixedWidth()) << i;
+    const RECT rect = WindowRect(menu);
+    EXPECT_EQ(500, rect.left);
+    EXPECT_EQ(300, rect.top);
+    EXPECT_EQ(500 + widest + 8, rect.right);
+    EXPECT_EQ(300 + 24 + 6 + 24 + 24, rect.bottom);
+    // The separator is 6 high and takes no mouse.
+    CMenuElementUI* sep = Element(menu, L"sep");
+    EXPECT_TRUE(sep->IsLineType());
+    EXPECT_EQ(6, sep->GetHeight());
+    EXPECT_FALSE(sep->IsEnabled());
+    EXPECT_FALSE(sep->IsMouseEnabled());
+    // Sub-items never show in the top menu.
+    EXPECT_FALSE(Element(menu, L"sub1")->IsVisible());
+    EXPECT_EQ(1, GetMenuObserver().GetReceiverCount());
+    EXPECT_EQ(&opener.pm(), GetMenuObserver().GetManager());
+    delete menu;
+    menu = nullptr;
+
+    Open({500, 300}, eMenuAlignment_Right | eMenuAlignment_Bottom);
+    const RECT corner = WindowRect(menu);
+    EXPECT_EQ(500, corner.right);
+    EXPECT_EQ(300, corner.bottom);
+    // Items of estimated widths 120 and 180 both take 180.
+    delete menu;
+    menu = nullptr;
+    const wchar_t narrowAndWide[] = LR"(<Window><Menu><MenuElement name="a" width="120"/><MenuElement name="b" width="180"/></Menu></Window>)";
+    Open({100, 100}, eMenuAlignment_Left | eMenuAlignment_Top, narrowAndWide);
+    EXPECT_EQ(180, Element(menu, L"a")->GetFixedWidth());
+    EXPECT_EQ(180, Element(menu, L"b")->GetFixedWidth());
+    EXPECT_EQ(188, WindowRect(menu).right - WindowRect(menu).left);
+}
+
+// At every DPI the menu takes its scale from the opener's window.
+TEST_F(MenuFixture, SizesFollowTheOpenersDpi) {
+    for (int dpi : {96, 120, 144, 192}) {
+        opener.pm().ApplyDpi(dpi);
+        Open();
+        const int percent = dpi * 100 / 96;
+        EXPECT_EQ(dpi, menu->GetPaintManager()->GetDpiScaler()->GetDPI());
+        const RECT rect = WindowRect(menu);
+        EXPECT_EQ(MulDiv(24, percent, 100) * 3 + MulDiv(6, percent, 100), rect.bottom - rect.top) << dpi;
+        EXPECT_EQ(MulDiv(24, percent, 100), Element(menu, L"open")->GetHeight()) << dpi;
+        delete menu;
+        menu = nullptr;
+        Pump();
+    }
+    opener.pm().ApplyDpi(96);
+}
+
+// A click on a plain item toggles its record, posts the click record and closes every menu.
+TEST_F(MenuFixture, ClickPostsTheRecordAndClosesAll) {
+    Open();
+    const HWND hwnd = menu->GetHandle();
+    ClickOn(menu, L"open");
+    Pump();
+    ASSERT_EQ(1u, catcher.records.size());
+    EXPECT_EQ(ExpectedRecord(L"open", L"data-open", L"Open", 1), catcher.records[0]);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(0, GetMenuObserver().GetReceiverCount());
+    EXPECT_EQ(nullptr, GetMenuObserver().GetManager());  // the opener is forgotten with its last menu
+    ASSERT_NE(nullptr, CMenuWnd::GetMenuItemInfo(L"open"));
+    EXPECT_TRUE(CMenuWnd::GetMenuItemInfo(L"open")->bChecked);
+
+    // The check item: "ischeck" set it; a click flips it and the record carries the new state.
+    delete menu;
+    menu = nullptr;
+    Open();
+    EXPECT_TRUE(Element(menu, L"check")->GetChecked());
+    ClickOn(menu, L"check");
+    Pump();
+    ASSERT_EQ(2u, catcher.records.size());
+    EXPECT_EQ(ExpectedRecord(L"check", L"", L"Checked", 0), catcher.records[1]);
+    // "ischeck" does not override a state the map holds already.
+    delete menu;
+    menu = nullptr;
+    Open();
+    EXPECT_FALSE(Element(menu, L"check")->GetChecked());
+}
+
+// A click while the menu is already closing sends nothing; a separator takes no click.
+TEST_F(MenuFixture, NoRecordWhileClosingOrFromASeparator) {
+    Open();
+    menu->Close();
+    ClickOn(menu, L"open");
+    const POINT sep = Centre(Element(menu, L"sep"));
+    Click(menu->GetHandle(), sep.x, sep.y);
+    Pump();
+    EXPECT_TRUE(catcher.records.empty());
+}
+
+// Hovering an item with sub-items opens its sub-menu beside the menu; hovering a plain item closes it,
+// and the borrowed items come back to their element, hidden.
+TEST_F(MenuFixture, SubMenuOpensOnHoverAndClosesOnSibling) {
+    Open();
+    CMenuElementUI* more = Element(menu, L"more");
+    CMenuElementUI* sub1 = Element(menu, L"sub1");
+    Hover(menu, L"more");
+    CMenuWnd* sub = more->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    ASSERT_TRUE(IsWindow(sub->GetHandle()));
+    Repaint(sub->GetHandle());
+    EXPECT_EQ(2, GetMenuObserver().GetReceiverCount());
+    EXPECT_EQ(sub->GetPaintManager(), sub1->GetManager());
+    EXPECT_TRUE(sub1->IsVisible());
+    const RECT top = WindowRect(menu);
+    const RECT side = WindowRect(sub);
+    EXPECT_EQ(top.right, side.left);
+    POINT moreTop = {more->GetPos().left, more->GetPos().top};
+    ClientToScreen(menu->GetHandle(), &moreTop);
+    EXPECT_EQ(moreTop.y, side.top);
+    EXPECT_EQ(44, side.bottom - side.top);
+    EXPECT_EQ(0, Element(sub, L"sub1")->GetPos().top);
+
+    const HWND subWindow = sub->GetHandle();
+    Hover(menu, L"open");
+    Pump();
+    EXPECT_FALSE(IsWindow(subWindow));
+    EXPECT_EQ(nullptr, more->GetSubMenuWnd());
+    EXPECT_EQ(1, GetMenuObserver().GetReceiverCount());
+    EXPECT_EQ(menu->GetPaintManager(), sub1->GetManager());
+    EXPECT_EQ(more, sub1->GetParent());
+    EXPECT_FALSE(sub1->IsVisible());
+    Repaint(menu->GetHandle());
+    // Open again, then choose an item of the sub-menu: the opener gets it and every menu closes.
+    Hover(menu, L"more");
+    sub = more->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    Repaint(sub->GetHandle());
+    const HWND top1 = menu->GetHandle();
+    ClickOn(sub, L"sub2");
+    Pump();
+    ASSERT_EQ(1u, catcher.records.size());
+    EXPECT_EQ(ExpectedRecord(L"sub2", L"", L"Sub two", 1), catcher.records[0]);
+    EXPECT_FALSE(IsWindow(top1));
+    EXPECT_EQ(0, GetMenuObserver().GetReceiverCount());
+    EXPECT_EQ(more, Element(menu, L"sub2")->GetParent());
+}
+
+// Keys: Home and End move through the items, Right opens a sub-menu, Left and Escape close one window
+// at a time.
+TEST_F(MenuFixture, KeyboardOpensAndClosesSubMenus) {
+    Open();
+    const HWND hwnd = menu->GetHandle();
+    CMenuUI* list = static_cast<CMenuUI*>(menu->GetMenuUI()->GetInterface(L"Menu"));
+    list->SetFocus();
+    Key(hwnd, VK_END);
+    EXPECT_EQ(3, list->GetCurSel());
+    Key(hwnd, VK_UP);
+    EXPECT_EQ(2, list->GetCurSel());
+    Key(hwnd, VK_UP);
+    EXPECT_EQ(0, list->GetCurSel());  // the separator is passed over
+    Key(hwnd, VK_END);
+    Key(hwnd, VK_RIGHT);
+    CMenuWnd* sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    const HWND subWindow = sub->GetHandle();
+    Repaint(subWindow);
+    Key(subWindow, VK_LEFT);
+    Pump();
+    EXPECT_FALSE(IsWindow(subWindow));
+    EXPECT_TRUE(IsWindow(hwnd));
+    Key(hwnd, VK_RIGHT);
+    sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    const HWND second = sub->GetHandle();
+    Key(second, VK_ESCAPE);
+    Pump();
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_TRUE(IsWindow(hwnd));
+    Key(hwnd, VK_ESCAPE);
+    Pump();
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_TRUE(catcher.records.empty());
+}
+
+// Focus going back to the application closes the whole cascade.
+TEST_F(MenuFixture, FocusLossClosesEveryMenu) {
+    Open();
+    Hover(menu, L"more");
+    CMenuWnd* sub = Element(menu, L"more")->GetSubMenuWnd();
+    ASSERT_NE(nullptr, sub);
+    const HWND top = menu->GetHandle();
+    const HWND side = sub->GetHandle();
+    SendMessageW(side, WM_KILLFOCUS, reinterpret_cast<WPARAM>(opener.GetHandle()), 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(top));
+    EXPECT_FALSE(IsWindow(side));
+    EXPECT_FALSE(Element(menu, L"sub1")->IsVisible());
+}
+
+// Deleting a menu object whose window is open, with its close already queued (a second menu button
+// clicked while a menu is open), or with a sub-menu open, never touches freed memory.
+TEST_F(MenuFixture, DeletingOpenMenusIsSafe) {
+    Open();
+    menu->Close();  // what losing the focus to the second button does
+    delete menu;
+    menu = nullptr;
+    Pump();
+    EXPECT_EQ(0, GetMenuObserver().GetReceiverCount());
+
+    Open();
+    Hover(menu, L"more");
+    ASSERT_NE(nullptr, Element(menu, L"more")->GetSubMenuWnd());
+    const HWND side = Element(menu, L"more")->GetSubMenuWnd()->GetHandle();
+    delete menu;
+    menu = nullptr;
+    Pump();
+    EXPECT_FALSE(IsWindow(side));
+    EXPECT_EQ(0, GetMenuObserver().GetReceiverCount());
+
+    // A second menu opened while the first one's close is queued keeps the opener as receiver.
+    Open();
+    CMenuWnd* first = menu;
+    first->Close();
+    menu = new CMenuWnd;
+    menu->Init(nullptr, kMenu, POINT{200, 200}, &opener.pm(), &checks, eMenuAlignment_Left | eMenuAlignment_Top);
+    Pump();
+    EXPECT_EQ(&opener.pm(), GetMenuObserver().GetManager());
+    delete first;
+    Repaint(menu->GetHandle());
+    ClickOn(menu, L"open");
+    Pump();
+    EXPECT_EQ(1u, catcher.records.size());
+}
+
+// A cascade destroyed without closing (the top window destroyed directly) still gives the borrowed
+// items back.
+TEST_F(MenuFixture, DestroyedCascadeGivesItemsBack) {
+    Open();
+    Hover(menu, L"more");
+    CMenuElementUI* more = Element(menu, L"more");
+    ASSERT_NE(nullptr, more->GetSubMenuWnd());
+    DestroyWindow(menu->GetHandle());
+    Pump();
+    CMenuElementUI* sub1 = Element(menu, L"sub1");
+    EXPECT_EQ(more, sub1->GetParent());
+    EXPECT_EQ(menu->GetPaintManager(), sub1->GetManager());
+    EXPECT_EQ(nullptr, more->GetSubMenuWnd());
+    EXPECT_EQ(0, GetMenuObserver().GetReceiverCount());
+}
+
+TEST_F(MenuFixture, CheckMapRecords) {
+    GetMenuObserver().SetMenuCheckInfo(nullptr);
+    EXPECT_EQ(nullptr, CMenuWnd::SetMenuItemInfo(L"x", true));  // no map yet
+    GetMenuObserver().SetMenuCheckInfo(&checks);
+    EXPECT_EQ(nullptr, CMenuWnd::SetMenuItemInfo(L"", true));
+    EXPECT_EQ(0, checks.Count());
+    const std::wstring longName(300, L'n');
+    MenuItemInfo* info = CMenuWnd::SetMenuItemInfo(longName.c_str(), true);
+    ASSERT_NE(nullptr, info);
+    EXPECT_EQ(std::wstring(255, L'n'), std::wstring(info->szName));
+    EXPECT_EQ(info, CMenuWnd::GetMenuItemInfo(longName.c_str()));
+    EXPECT_EQ(info, CMenuWnd::SetMenuItemInfo(longName.c_str(), false));
+    EXPECT_FALSE(info->bChecked);
+    EXPECT_EQ(1, checks.Count());
+    CMenuWnd::DestroyMenu();
+    EXPECT_EQ(0, checks.Count());
+    EXPECT_EQ(nullptr, CMenuWnd::GetMenuItemInfo(longName.c_str()));
+}
+
+// Long texts are cut to the record's fields, never written past them.
+TEST_F(MenuFixture, LongTextsAreCutToTheRecord) {
+    const std::wstring name(300, L'a');
+    const std::wstring text(1500, L'b');
+    const std::wstring layout = L"<Window><Menu><MenuElement name=\"" + name + L"\" text=\"" + text + L"\" userdata=\"" +
+                                text + L"\"/></Menu></Window>";
+    Open({100, 100}, eMenuAlignment_Left | eMenuAlignment_Top, layout.c_str());
+    const POINT at = Centre(static_cast<CMenuUI*>(menu->GetMenuUI()->GetInterface(L"Menu"))->GetItemAt(0));
+    Click(menu->GetHandle(), at.x, at.y);
+    Pump();
+    ASSERT_EQ(1u, catcher.records.size());
+    EXPECT_EQ(ExpectedRecord(name.substr(0, 255), text.substr(0, 1023), text.substr(0, 1023), 1), catcher.records[0]);
+}
+
+// Hovering selects the item, which paints in the selected colour; the separator paints one line.
+TEST_F(MenuFixture, PaintsHotItemAndSeparator) {
+    Open();
+    Hover(menu, L"open");
+    Repaint(menu->GetHandle());
+    CPaintManagerUI& pm = *menu->GetPaintManager();
+    const RECT open = Element(menu, L"open")->GetPos();
+    EXPECT_EQ(0x3060A0u, OffscreenPixel(pm, open.right - 20, (open.top + open.bottom) / 2) & 0xFFFFFF);
+    const RECT check = Element(menu, L"check")->GetPos();
+    EXPECT_EQ(0xFFFFFFu, OffscreenPixel(pm, check.right - 20, (check.top + check.bottom) / 2) & 0xFFFFFF);
+    const RECT sep = Element(menu, L"sep")->GetPos();
+    EXPECT_EQ(0xBCBFC4u, OffscreenPixel(pm, sep.left + 40, sep.top + 3) & 0xFFFFFF);
+}
+
+TEST_F(MenuFixture, EveryAttributeOfAMenuItem) {
+    struct Case {
+        const wchar_t* attributes;
+        std::function<bool(CMenuElementUI&)> check;
+    };
+    const std::vector<Case> cases = {
+        {L"checkitem=\"true\"", [](CMenuElementUI& e) { return e.IsCheckItem(); }},
+        {L"checkitem=\"TRUE\"", [](CMenuElementUI& e) { return !e.IsCheckItem(); }},  // values matched exactly
+        {L"expland=\"true\"", [](CMenuElementUI& e) { return e.IsExpland(); }},
+        {L"expland=\"yes\"", [](CMenuElementUI& e) { return !e.IsExpland(); }},
+        {L"linetype=\"true\" height=\"30\"", [](CMenuElementUI& e) { return e.IsLineType() && e.GetFixedHeight() == 30; }},
+        {L"linetype=\"true\"", [](CMenuElementUI& e) { return e.IsLineType() && e.GetFixedHeight() == 6; }},
+        {L"linetype=\"false\"", [](CMenuElementUI& e) { return !e.IsLineType(); }},
+        {L"linepadding=\"1,2,3,4\"", [](CMenuElementUI& e) {
+             const RECT p = e.GetLinePadding();
+             return p.left == 1 && p.top == 2 && p.right == 3 && p.bottom == 4;
+         }},
+        {L"height=\"40\"", [](CMenuElementUI& e) { return e.GetFixedHeight() == 40; }},
+        {L"ischeck=\"true\"", [](CMenuElementUI& e) { return e.GetChecked(); }},
+        {L"Icon=\"x.png\"", [](CMenuElementUI& e) { return e.GetCustomAttribute(L"Icon") != nullptr; }},  // names exact
+    };
+    GetMenuObserver().SetMenuCheckInfo(&checks);
+    for (const Case& c : cases) {
+        CMenuWnd::DestroyMenu();
+        std::wstring layout = L"<Window><Menu><MenuElement name=\"e\" ";
+        layout += std::wstring(c.attributes) + L"/></Menu></Window>";
+        Open({100, 100}, eMenuAlignment_Left | eMenuAlignment_Top, layout.c_str());
+        CMenuElementUI* element = Element(menu, L"e");
+        ASSERT_NE(nullptr, element);
+        EXPECT_TRUE(c.check(*element)) << std::string(c.attributes, c.attributes + wcslen(c.attributes));
+        delete menu;
+        menu = nullptr;
+        Pump();
+    }
+}
