@@ -180,7 +180,7 @@ CListContainerHeaderItemUI* CListExUI::HeaderItemAt(int column) const {
     return item ? static_cast<CListContainerHeaderItemUI*>(item->GetInterface(L"ListContainerHeaderItem")) : nullptr;
 }
 
-CListTextExtElementUI* CListExUI::RowAt(int row) const {
+CListTextExtElementUI* CListExUI::RowAt(int row) {
     CControlUI* item = row >= 0 ? GetItemAt(row) : nullptr;
     return item ? static_cast<CListTextExtElementUI*>(item->GetInterface(L"ListTextExElement")) : nullptr;
 }

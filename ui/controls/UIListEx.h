@@ -87,7 +87,7 @@ public:
 
 private:
     class CListContainerHeaderItemUI* HeaderItemAt(int column) const;
-    class CListTextExtElementUI* RowAt(int row) const;
+    class CListTextExtElementUI* RowAt(int row);
     static void HideEditor(CControlUI* editor);
     void CommitCell(const CUIString& text);
 

@@ -98,6 +98,9 @@ IContainerUI* CTreeNodeUI::GetItemLayout() { return m_pRow; }
 void CTreeNodeUI::SetIndentWidth(int width) {
     m_nIndentWidth = width;
     m_pIndentLine->SetFixedWidth(width);
+    // A subtree prepared before this node found its parent moves in with it.
+    for (int i = 0; i < m_children.Count(); ++i)
+        if (CTreeNodeUI* child = GetChild(i)) child->SetIndentWidth(width + kIndentStep);
 }
 
 CTreeNodeUI* CTreeNodeUI::GetChild(int index) const {
@@ -315,7 +318,7 @@ void CTreeViewUI::Notify(TNotifyMessage&) {}
 
 CTreeNodeUI* CTreeViewUI::AsNode(CControlUI* control) { return NodeOf(control); }
 
-CTreeNodeUI* CTreeViewUI::NodeAt(int index) const { return NodeOf(GetItemAt(index)); }
+CTreeNodeUI* CTreeViewUI::NodeAt(int index) { return NodeOf(GetItemAt(index)); }
 
 void CTreeViewUI::SetUpNode(CTreeNodeUI* node) {
     node->OnNotify += MakeDelegate(this, &CTreeViewUI::OnNodeDoubleClickNotify);

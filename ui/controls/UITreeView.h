@@ -153,11 +153,11 @@ public:
 
 private:
     static CTreeNodeUI* AsNode(CControlUI* control);
-    CTreeNodeUI* NodeAt(int index) const;
+    CTreeNodeUI* NodeAt(int index);
     // Subscribes to the node's events and gives it the view's settings.
     void SetUpNode(CTreeNodeUI* node);
     template <class Fn>
-    void ForEachNode(Fn fn) const {
+    void ForEachNode(Fn fn) {
         for (int i = 0; i < GetCount(); ++i)
             if (CTreeNodeUI* node = NodeAt(i)) fn(node);
     }
