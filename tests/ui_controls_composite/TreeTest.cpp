@@ -106,14 +106,14 @@ TEST_F(TreeTest, DoubleClickAndFolderButtonCollapseAndExpand) {
     DoubleClick(OnRow(L"a"));
     EXPECT_EQ((std::vector<bool>{true, false, false, true}), Shown());
     EXPECT_TRUE(Node(L"a")->GetFolderButton()->IsSelected());
-    EXPECT_FALSE(Node(L"a")->GetExpandedFlag());
+    EXPECT_FALSE(Node(L"a")->IsExpanded());
     EXPECT_EQ(1u, window->recorder.Of(L"treeitemdbclick").size());
     // The hidden rows take no room: b moved up under a.
     EXPECT_EQ(Node(L"a")->GetPos().bottom, Node(L"b")->GetPos().top);
 
     DoubleClick(OnRow(L"a"));
     EXPECT_EQ((std::vector<bool>{true, true, true, true}), Shown());
-    EXPECT_TRUE(Node(L"a")->GetExpandedFlag());
+    EXPECT_TRUE(Node(L"a")->IsExpanded());
 
     // A collapsed sub-node keeps its children hidden when its parent opens again.
     window->Click(Centre(Node(L"a1")->GetFolderButton()));
@@ -127,6 +127,14 @@ TEST_F(TreeTest, DoubleClickAndFolderButtonCollapseAndExpand) {
     Node(L"a1")->GetFolderButton()->SetFocus();
     window->Key(VK_SPACE);
     EXPECT_EQ((std::vector<bool>{true, true, true, true}), Shown());
+
+    // From code, through the list item's expansion.
+    EXPECT_TRUE(Node(L"a")->Expand(false));
+    EXPECT_EQ((std::vector<bool>{true, false, false, true}), Shown());
+    EXPECT_TRUE(Node(L"a")->GetFolderButton()->IsSelected());
+    EXPECT_TRUE(tree->ExpandItem(0, true));
+    EXPECT_EQ((std::vector<bool>{true, true, true, true}), Shown());
+    EXPECT_TRUE(Node(L"a")->IsExpanded());
 }
 
 TEST_F(TreeTest, SelectionWithMouseAndKeysPassesCollapsedRows) {
@@ -268,4 +276,20 @@ TEST(TreeNodeAlone, ChildrenOutsideAViewStayInTheNodeAndParentsOfOtherClassesAre
     EXPECT_EQ(0, refused.GetCount());  // the row stays out of the node
     EXPECT_TRUE(root.Remove(child));
     EXPECT_EQ(0, root.GetChildCount());
+}
+
+TEST(TreeDpiTest, RowHeightAndIndentationScaleWithTheWindow) {
+    for (const TDpi& dpi : kDpis) {
+        SCOPED_TRACE(dpi.percent);
+        CControlWindow window(kLayout);
+        ASSERT_NE(nullptr, window.Open(dpi.dpi));
+        auto* grandchild = window.Get<CTreeNodeUI>(L"a1a");
+        ASSERT_NE(nullptr, grandchild);
+        EXPECT_EQ(Scaled(18, dpi.percent), grandchild->GetPos().bottom - grandchild->GetPos().top);
+        const RECT& line = grandchild->GetIndentLine()->GetPos();
+        EXPECT_EQ(Scaled(34, dpi.percent), line.right - line.left);
+        const RECT& folder = grandchild->GetFolderButton()->GetPos();
+        EXPECT_EQ(Scaled(18, dpi.percent), folder.right - folder.left);
+        EXPECT_EQ(line.right, folder.left);
+    }
 }

@@ -407,6 +407,11 @@ void CListContainerHeaderItemUI::SetChecked(bool checked) {
     Invalidate();
 }
 
+void CListContainerHeaderItemUI::SetEnabled(bool enable) {
+    CHorizontalLayoutUI::SetEnabled(enable);
+    if (!IsEnabled()) m_uButtonState = 0;
+}
+
 void CListContainerHeaderItemUI::SetTextStyle(UINT style) {
     m_uTextStyle = style;
     Invalidate();

@@ -114,6 +114,7 @@ public:
     SIZE EstimateSize(SIZE available) override;
     void PaintStatusImage(HDC hdc) override;
     void PaintText(HDC hdc) override;
+    void SetEnabled(bool enable = true) override;
 
     bool IsChecked() const { return m_bChecked; }
     void SetChecked(bool checked);

@@ -227,6 +227,14 @@ bool CTreeNodeUI::Select(bool select) {
     return result;
 }
 
+bool CTreeNodeUI::Expand(bool expand) {
+    // Quietly: the view's folder handler would apply the same change a second time.
+    m_pFolderButton->Selected(!expand, true);
+    m_bExpanded = expand;
+    if (m_pTreeView) m_pTreeView->SetItemExpanded(expand, this);
+    return true;
+}
+
 bool CTreeNodeUI::SelectMulti(bool select) {
     const bool result = CListContainerElementUI::SelectMulti(select);
     m_pTextButton->SetTextColor(IsSelected() ? m_dwSelItemTextColor : m_dwItemTextColor);

@@ -41,6 +41,9 @@ public:
     // ---- IListItemUI
     bool Select(bool select = true) override;
     bool SelectMulti(bool select = true) override;
+    bool IsExpanded() const override { return m_bExpanded; }
+    // Opens or closes the node's subtree as its folder button does.
+    bool Expand(bool expand = true) override;
 
     // ---- ITreeNodeUI
     CControlUI* GetTreeViewControl() override;
@@ -68,7 +71,6 @@ public:
     bool IsCheckBoxSelected() const;
     void SetFolderButtonVisible(bool visible);
     void SetCheckBoxVisible(bool visible);
-    bool GetExpandedFlag() const { return m_bExpanded; }
     void SetExpandedFlag(bool expanded) { m_bExpanded = expanded; }
 
     void SetItemTextColor(DWORD color);
