@@ -137,6 +137,10 @@ TEST(GifAnimTest, OneFrameStartsNoTimerAndAutosizeTakesTheImageSize) {
     const POINT at = Centre(stillGif);
     EXPECT_EQ(kWhite, still->Pixel(at.x, at.y));
     EXPECT_FALSE(stillGif->HasImage());
+    // Without frames a tick has nothing to step through.
+    Tick(stillGif, CGifAnimUI::kFrameTimer);
+    EXPECT_EQ(0u, stillGif->GetCurrentFrame());
+    EXPECT_EQ(0u, stillGif->GetFrameCount());
     DeleteFileW(single.c_str());
     DeleteFileW(two.c_str());
 }

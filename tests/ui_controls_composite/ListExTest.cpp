@@ -56,11 +56,11 @@ public:
 
 class ListExTest : public ::testing::Test {
 protected:
-    void Open(const wchar_t* listAttributes = L"", const wchar_t* firstHeaderAttributes = L"") {
+    void Open(const wchar_t* listAttributes = L"", const wchar_t* firstHeaderAttributes = L"", int dpi = 96) {
         images.WriteSolid(L"box.png", 14, 14, kBoxOff);
         images.WriteSolid(L"box_on.png", 14, 14, kBoxOn);
         window = std::make_unique<CControlWindow>(Layout(listAttributes, firstHeaderAttributes));
-        ASSERT_NE(nullptr, window->Open());
+        ASSERT_NE(nullptr, window->Open(dpi));
         list = window->Get<CListExUI>(L"list");
         ASSERT_NE(nullptr, list);
         for (int i = 0; i < 3; ++i) {
@@ -199,6 +199,23 @@ TEST_F(ListExTest, EditorOpensOverTheCellAndCommitsWhenItLosesTheFocus) {
     // A column that is neither editable nor a combo opens nothing.
     window->Click(Cell(1, 0));
     EXPECT_FALSE(edit->IsVisible());
+}
+
+TEST_F(ListExTest, EditorCoversTheCellExactlyAtEveryDpiAfterLayout) {
+    for (const TDpi& dpi : kDpis) {
+        SCOPED_TRACE(dpi.percent);
+        Open(L"", L"", dpi.dpi);
+        window->Click(Cell(1, 1));
+        CRichEditUI* edit = list->GetInPlaceEdit();
+        ASSERT_TRUE(edit->IsVisible());
+        list->NeedUpdate();
+        window->Pixel(0, 0);
+        const RECT& column = Header(1)->GetPos();
+        const RECT& row = Row(1)->GetPos();
+        const RECT expected = {column.left + 1, row.top + 1, column.right - 1, row.bottom - 1};
+        EXPECT_TRUE(EqualRect(&expected, &edit->GetPos()));
+        window.reset();
+    }
 }
 
 TEST_F(ListExTest, PagingKeysAndTheWheelCloseAnOpenEditor) {

@@ -246,24 +246,41 @@ CComboBoxUI* CListExUI::GetInPlaceCombo() {
     return m_pCombo;
 }
 
+void CListExUI::PlaceEditor(CControlUI* editor) {
+    const int percent = m_pManager ? m_pManager->GetDpiScaler()->GetScale() : 100;
+    auto unscaled = [percent](LONG value) { return percent > 0 ? MulDiv(value, 100, percent) : value; };
+    editor->SetFixedWidth(unscaled(m_rcCell.right - m_rcCell.left));
+    editor->SetFixedHeight(unscaled(m_rcCell.bottom - m_rcCell.top));
+    editor->SetFixedXY(SIZE{unscaled(m_rcCell.left), unscaled(m_rcCell.top)});
+    editor->SetVisible(true);
+    RECT onWindow = m_rcCell;
+    OffsetRect(&onWindow, m_rcItem.left, m_rcItem.top);
+    editor->SetPos(onWindow);
+}
+
+void CListExUI::SetPos(RECT rect, bool needInvalidate) {
+    CListUI::SetPos(rect, needInvalidate);
+    // The layout rounds the float place at some DPI: an open editor keeps the cell's exact pixels.
+    for (CControlUI* editor : {static_cast<CControlUI*>(m_pEdit), static_cast<CControlUI*>(m_pCombo)}) {
+        if (!editor || !editor->IsVisible()) continue;
+        RECT onWindow = m_rcCell;
+        OffsetRect(&onWindow, m_rcItem.left, m_rcItem.top);
+        editor->SetPos(onWindow, false);
+    }
+}
+
 void CListExUI::ShowInPlaceEditor(int row, int column, const RECT& rect, const wchar_t* text) {
-    const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    const RECT onWindow = {m_rcItem.left + rect.left, m_rcItem.top + rect.top, m_rcItem.left + rect.right,
-                           m_rcItem.top + rect.bottom};
     if (column >= 0 && IsColumnEditable(column) && GetInPlaceEdit()) {
         m_nRow = row;
         m_nColumn = column;
-        m_pEdit->SetVisible(true);
-        m_pEdit->SetFixedWidth(width);
-        m_pEdit->SetFixedHeight(height);
-        m_pEdit->SetFixedXY(SIZE{rect.left, rect.top});
+        m_rcCell = rect;
         int textHeight = 0;
         if (m_pManager && m_pManager->GetPaintDeviceContext())
             textHeight = CUIRender::GetTextSize(m_pManager->GetPaintDeviceContext(), m_pManager, L"TTT",
                                                 GetListInfo()->nFont).cy;
         m_pEdit->SetTextPadding(RECT{2, (height - textHeight) / 2, 2, 0});
-        m_pEdit->SetPos(onWindow);
+        PlaceEditor(m_pEdit);
         m_pEdit->SetText(text ? text : L"");
         m_pEdit->SetFocus();
     } else if (column >= 0 && IsColumnComboable(column) && GetInPlaceCombo()) {
@@ -271,6 +288,7 @@ void CListExUI::ShowInPlaceEditor(int row, int column, const RECT& rect, const w
         m_pCombo->RemoveAll();
         m_nRow = row;
         m_nColumn = column;
+        m_rcCell = rect;
         m_pCombo->CControlUI::SetText(text);
         if (m_pComboFill) m_pComboFill->FillCombo(m_pCombo, row, column);
         // The item showing the cell's text starts selected.
@@ -281,11 +299,7 @@ void CListExUI::ShowInPlaceEditor(int row, int column, const RECT& rect, const w
             }
         }
         m_bFillingCombo = false;
-        m_pCombo->SetFixedWidth(width);
-        m_pCombo->SetFixedHeight(height);
-        m_pCombo->SetFixedXY(SIZE{rect.left, rect.top});
-        m_pCombo->SetVisible(true);
-        m_pCombo->SetPos(onWindow);
+        PlaceEditor(m_pCombo);
     } else {
         HideEditor(m_pEdit);
         HideEditor(m_pCombo);

@@ -59,6 +59,7 @@ public:
     UINT GetControlFlags() const override;
     void DoInit() override;
     void DoEvent(TUIEvent& event) override;
+    void SetPos(RECT rect, bool needInvalidate = true) override;
     void Notify(TNotifyMessage& msg) override;
     // Header items of this kind go to the header wherever the layout names them.
     bool Add(CControlUI* control) override;
@@ -89,12 +90,15 @@ private:
     class CListContainerHeaderItemUI* HeaderItemAt(int column) const;
     class CListTextExtElementUI* RowAt(int row);
     static void HideEditor(CControlUI* editor);
+    // Puts an editor over the open cell: its float place as written for 96 DPI, its exact pixels now.
+    void PlaceEditor(CControlUI* editor);
     void CommitCell(const CUIString& text);
 
     CRichEditUI* m_pEdit = nullptr;
     CComboBoxUI* m_pCombo = nullptr;
     int m_nRow = -1;
     int m_nColumn = -1;
+    RECT m_rcCell = {};  // the open cell in the list's own coordinates
     IListComboFillCallback* m_pComboFill = nullptr;
     bool m_bFillingCombo = false;  // a selection made while opening the combo is no choice
     CPaintManagerUI* m_pListeningTo = nullptr;
