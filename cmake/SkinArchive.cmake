@@ -1,11 +1,13 @@
 # Skin archives: a folder packed at build time into a zip whose entries are protected by the traditional
 # zip password (Info-ZIP's zip -P), and the embedding of such an archive as a Win32 resource (windres).
 #
-#   velmor_skin_archive(<target> DIRECTORY <dir> OUTPUT <zip> PASSWORD <text> [STORE <suffix>...])
+#   velmor_skin_archive(<target> DIRECTORY <dir> OUTPUT <zip> PASSWORD <text> [STORE <suffix>...]
+#                       [FILES <relative path>...])
 #     Adds the custom target <target> that packs every file below <dir> (names relative to it, forward
 #     slashes) into <zip>. Files ending in a suffix listed in STORE (for example .png) are stored, not
 #     deflated. Rebuilt when a file of the folder changes. The password is given to zip on its command
-#     line at build time.
+#     line at build time. FILES names the files to pack instead, for a folder that other build rules
+#     fill (each file is then a dependency, so the rule that makes it runs first).
 #
 #   velmor_embed_archive(<target> ARCHIVE <file> [NAME <resource name>] [TYPE <resource type>]
 #                        [DEPENDS <target that makes the file>])
@@ -17,14 +19,18 @@ include_guard(GLOBAL)
 find_program(VELMOR_ZIP_EXECUTABLE zip)
 
 function(velmor_skin_archive target)
-  cmake_parse_arguments(A "" "DIRECTORY;OUTPUT;PASSWORD" "STORE" ${ARGN})
+  cmake_parse_arguments(A "" "DIRECTORY;OUTPUT;PASSWORD" "STORE;FILES" ${ARGN})
   if(NOT VELMOR_ZIP_EXECUTABLE)
     message(FATAL_ERROR "velmor_skin_archive: Info-ZIP 'zip' is needed to pack ${A_DIRECTORY}")
   endif()
   if(NOT A_DIRECTORY OR NOT A_OUTPUT OR NOT DEFINED A_PASSWORD)
     message(FATAL_ERROR "velmor_skin_archive(${target}): DIRECTORY, OUTPUT and PASSWORD are required")
   endif()
-  file(GLOB_RECURSE _files CONFIGURE_DEPENDS LIST_DIRECTORIES false RELATIVE "${A_DIRECTORY}" "${A_DIRECTORY}/*")
+  if(A_FILES)
+    set(_files ${A_FILES})
+  else()
+    file(GLOB_RECURSE _files CONFIGURE_DEPENDS LIST_DIRECTORIES false RELATIVE "${A_DIRECTORY}" "${A_DIRECTORY}/*")
+  endif()
   list(SORT _files)
   set(_deps)
   foreach(f ${_files})

@@ -15,7 +15,7 @@ packages=(
   cmake ninja-build dpkg-dev patch zip unzip
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   libz-mingw-w64-dev libreaderwriterqueue-dev libstb-dev googletest
-  wine wine32:i386 fonts-wine xvfb xauth x11-utils xdotool imagemagick
+  wine wine32:i386 fonts-wine fonts-wqy-microhei librsvg2-bin xvfb xauth x11-utils xdotool imagemagick
   libxrender1:i386 libxrandr2:i386 libxinerama1:i386 libxcomposite1:i386
   libxi6:i386 libxcursor1:i386 libxfixes3:i386
 )

@@ -26,4 +26,13 @@ else
   wine wineboot </dev/null >/dev/null 2>&1 || true
 fi
 
+# Windows links its UI fonts to a CJK font for the Chinese texts; the same for Wine, once per prefix.
+if [ ! -f "$WINEPREFIX/.velmor-cjk-fonts" ]; then
+  for face in Tahoma 'Tahoma Bold' 'Microsoft Sans Serif'; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+      /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1 || true
+  done
+  touch "$WINEPREFIX/.velmor-cjk-fonts"
+fi
+
 "$@"

@@ -42,6 +42,13 @@ std::vector<std::wstring> CRecorder::Types() const {
     return types;
 }
 
+CControlWindow::CControlWindow(std::wstring layout) : CTestWindow(std::move(layout)) {
+    GetCursorPos(&m_savedCursor);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);  // off every window
+}
+
+CControlWindow::~CControlWindow() { SetCursorPos(m_savedCursor.x, m_savedCursor.y); }
+
 HWND CControlWindow::Open(int dpi, int x, int y) {
     HWND hwnd = Create(nullptr, x, y);
     if (!hwnd) return nullptr;
@@ -55,6 +62,26 @@ HWND CControlWindow::Open(int dpi, int x, int y) {
     return hwnd;
 }
 
+void CControlWindow::Activate() {
+    SetForegroundWindow(GetHandle());
+    SetActiveWindow(GetHandle());
+    SetFocus(GetHandle());
+    // The system's answers to the activation arrive as messages.
+    for (int i = 0; i < 5; ++i) {
+        Pump();
+        Sleep(10);
+    }
+    // The window's first focus move (to its first tab stop) is done, and undone: no control has the focus.
+    for (int i = 0; i < 10 && pm().IsFocusNeeded(); ++i) {
+        InvalidateRect(GetHandle(), nullptr, FALSE);
+        UpdateWindow(GetHandle());
+        Pump();
+    }
+    pm().FocusControl(nullptr);
+    Pump();
+    recorder.Clear();
+}
+
 POINT CControlWindow::Centre(const wchar_t* name) {
     const RECT& pos = Control(name)->GetPos();
     return POINT{(pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2};
@@ -64,7 +91,13 @@ LRESULT CControlWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
     return SendMessageW(GetHandle(), message, wParam, lParam);
 }
 
-void CControlWindow::MoveTo(POINT point) { Send(WM_MOUSEMOVE, 0, At(point.x, point.y)); }
+void CControlWindow::MoveTo(POINT point) {
+    // The real cursor goes there too, so that the system's mouse-leave tracking agrees.
+    POINT screen = point;
+    ClientToScreen(GetHandle(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    Send(WM_MOUSEMOVE, 0, At(point.x, point.y));
+}
 
 void CControlWindow::Press(POINT point) {
     MoveTo(point);

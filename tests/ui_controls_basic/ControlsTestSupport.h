@@ -28,8 +28,11 @@ public:
 // A test window built from layout XML, with a recorder, shown at a DPI (96 = 100 %).
 class CControlWindow : public WindowTest::CTestWindow {
 public:
-    explicit CControlWindow(std::wstring layout) : CTestWindow(std::move(layout)) {}
+    explicit CControlWindow(std::wstring layout);
+    ~CControlWindow() override;
     HWND Open(int dpi = 96, int x = 40, int y = 40);
+    // Makes the window the active one with the keyboard focus, as a user's window is.
+    void Activate();
     template <class T>
     T* Get(const wchar_t* name) {
         return dynamic_cast<T*>(Control(name));
@@ -47,6 +50,9 @@ public:
     DWORD Pixel(int x, int y);
 
     CRecorder recorder;
+
+private:
+    POINT m_savedCursor = {};  // the real cursor goes back there: other tests' windows meet it
 };
 
 // Images in a folder of their own, found through the resource folder.

@@ -304,3 +304,46 @@ TEST(Button, AClickHandlerThatDeletesTheButtonEndsTheClick) {
     closing.Click(closing.Centre(L"b"));
     EXPECT_TRUE(closing.destroyed);
 }
+
+namespace {
+
+int CountColour(CControlWindow& window, const RECT& rect, DWORD rgb) {
+    window.Pixel(0, 0);
+    int count = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x) count += (OffscreenPixel(window.pm(), x, y) & 0xFFFFFF) == rgb;
+    return count;
+}
+
+}  // namespace
+
+TEST(Label, FormattedTextIsDrawnByTheFormattedTextRenderer) {
+    CControlWindow window(LR"(<Window size="300,100"><VerticalLayout bkcolor="#FFFFFFFF">
+  <Label name="html" height="30" showhtml="true" text="{c #FFFF0000}Red text{/c}" textcolor="#FF000000"/>
+  <Label name="plain" height="30" text="{c #FFFF0000}Red text{/c}" textcolor="#FF000000"/>
+  <Control/>
+</VerticalLayout></Window>)");
+    ASSERT_NE(nullptr, window.Open());
+    EXPECT_GT(CountColour(window, window.Control(L"html")->GetPos(), 0xFF0000), 10);
+    EXPECT_EQ(0, CountColour(window, window.Control(L"plain")->GetPos(), 0xFF0000));
+    EXPECT_GT(CountColour(window, window.Control(L"plain")->GetPos(), 0x000000), 10) << "the tags shown as text";
+}
+
+TEST(Button, ARightClickRaisesMenuOnlyWhenTheButtonUsesIt) {
+    CControlWindow window(LR"(<Window size="300,100"><HorizontalLayout>
+  <Button name="with" width="80" menu="true"/>
+  <Button name="without" width="80"/>
+  <Control/>
+</HorizontalLayout></Window>)");
+    ASSERT_NE(nullptr, window.Open());
+    for (const wchar_t* name : {L"with", L"without"}) {
+        POINT at = window.Centre(name);
+        window.MoveTo(at);
+        window.Send(WM_RBUTTONDOWN, MK_RBUTTON, At(at.x, at.y));
+        ClientToScreen(window.GetHandle(), &at);
+        window.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window.GetHandle()), MAKELPARAM(at.x, at.y));
+        Pump();
+    }
+    ASSERT_EQ(1u, window.recorder.Of(L"menu").size());
+    EXPECT_EQ(L"with", window.recorder.Of(L"menu")[0].sender);
+}

@@ -2,7 +2,9 @@
 // toggling, quiet selection from the layout, the check box's automatic check, and the selected look.
 #include "ControlsTestSupport.h"
 
+#include "UIEdit.h"
 #include "UIOption.h"
+#include "UITextResource.h"
 
 using namespace SkinUI;
 using namespace WindowTest;
@@ -135,4 +137,20 @@ TEST(Option, TheSelectedLookFollowsTheStateAtEveryDpi) {
         EXPECT_EQ(0xFF0000u, window.Pixel(2, 2)) << dpi.percent << " % selected";
         EXPECT_EQ(L"On", std::wstring(option->GetSelectedText().Data()));
     }
+}
+
+TEST(Option, SelectedTextAndTipsMayBeLanguageKeys) {
+    ASSERT_TRUE(CTextResource::GetInstance()->LoadLanguage(
+        L"<Language><Text id=\"${on}\" value=\"Switched on\"/><Text id=\"${tip}\" value=\"Type here\"/></Language>",
+        L"en"));
+    CTextResource::GetInstance()->SelectLanguage(L"en");
+    CControlWindow window(LR"(<Window size="300,100"><VerticalLayout>
+  <Option name="o" height="24" text="Off" selectedtext="${on}" selected="true"/>
+  <Edit name="e" height="24" tipvalue="${tip}"/>
+  <Control/>
+</VerticalLayout></Window>)");
+    ASSERT_NE(nullptr, window.Open());
+    EXPECT_EQ(L"Switched on", std::wstring(window.Get<COptionUI>(L"o")->GetSelectedText().Data()));
+    EXPECT_EQ(L"Type here", std::wstring(window.Get<CEditUI>(L"e")->GetTipValue().Data()));
+    CTextResource::Release();
 }

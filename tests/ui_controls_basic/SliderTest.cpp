@@ -229,6 +229,7 @@ TEST(Progress, TheFillAndTheThumbArePaintedAtEveryDpi) {
         CControlWindow window(LR"(<Window size="300,100"><VerticalLayout bkcolor="#FF000000">
   <Progress name="p" width="200" height="12" value="25" forecolor="#FFFFFFFF"/>
   <Progress name="img" width="200" height="12" value="50" foreimage="fill.png"/>
+  <Progress name="part" width="200" height="12" value="50" foreimage="file='fill.png' dest='10,0,110,12'"/>
   <HorizontalLayout height="40">
     <Progress name="up" width="12" height="40" hor="false" value="25" forecolor="#FFFFFFFF"/>
     <Slider name="s" width="200" height="20" value="50" thumbsize="10,10" thumbimage="thumb.png"
@@ -243,6 +244,12 @@ TEST(Progress, TheFillAndTheThumbArePaintedAtEveryDpi) {
         EXPECT_EQ(0x000000u, window.Pixel(Scaled(52, p), row)) << p;
         EXPECT_EQ(0x3060C0u, window.Pixel(Scaled(98, p), Scaled(18, p))) << p;
         EXPECT_EQ(0x000000u, window.Pixel(Scaled(102, p), Scaled(18, p))) << p;
+        // A fore image with its own destination fills that part of it: 10 to 60 of 10 to 110.
+        const RECT part = window.Control(L"part")->GetPos();
+        EXPECT_EQ(0x000000u, window.Pixel(part.left + Scaled(8, p), part.top + Scaled(6, p))) << p;
+        EXPECT_EQ(0x3060C0u, window.Pixel(part.left + Scaled(12, p), part.top + Scaled(6, p))) << p;
+        EXPECT_EQ(0x3060C0u, window.Pixel(part.left + Scaled(58, p), part.top + Scaled(6, p))) << p;
+        EXPECT_EQ(0x000000u, window.Pixel(part.left + Scaled(62, p), part.top + Scaled(6, p))) << p;
         const RECT up = window.Control(L"up")->GetPos();
         EXPECT_EQ(0xFFFFFFu, window.Pixel(up.left + 2, up.bottom - 2)) << p << " % vertical: from the bottom";
         EXPECT_EQ(0x000000u, window.Pixel(up.left + 2, up.top + 2)) << p;

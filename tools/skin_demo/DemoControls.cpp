@@ -85,4 +85,21 @@ void CDemoButtonUI::PaintBkColor(HDC hdc) {
     if (IsFocused()) CUIRender::DrawRect(hdc, m_rcItem, 1, 0xFFFFFFFF, PS_DOT);
 }
 
+void CDemoStateButtonUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!EqualsIgnoreCase(name, L"forcestate")) {
+        CButtonUI::SetAttribute(name, value);
+        return;
+    }
+    m_forced = EqualsIgnoreCase(value, L"hot")       ? UISTATE_HOT
+               : EqualsIgnoreCase(value, L"pushed")  ? UISTATE_HOT | UISTATE_PUSHED
+               : EqualsIgnoreCase(value, L"focused") ? UISTATE_FOCUSED
+                                                     : 0u;
+}
+
+bool CDemoStateButtonUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) {
+    m_uButtonState |= m_forced & ~UISTATE_FOCUSED;
+    m_bFocused = m_bFocused || (m_forced & UISTATE_FOCUSED) != 0;  // painted as the focused control is
+    return CButtonUI::DoPaint(hdc, paintRect, stopControl);
+}
+
 }  // namespace SkinDemo

@@ -1,6 +1,7 @@
 #pragma once
-// The two controls of the demonstration window, made by its builder callback: a line of text and a
-// push button that raises "click".
+// The demonstration window's own controls, made by its builder callback: a line of text, a push button
+// that raises "click", and a standard button held in one state.
+#include "UIButton.h"
 #include "UIControl.h"
 
 namespace SkinDemo {
@@ -34,6 +35,17 @@ private:
     DWORD m_hotColor = 0xFF4F82B8;
     DWORD m_pushedColor = 0xFF2C5078;
     UINT m_state = 0;
+};
+
+// Element "DemoStateButton": a standard button held in one state ("forcestate" hot, pushed or focused)
+// so that the controls page shows every state at once.
+class CDemoStateButtonUI : public SkinUI::CButtonUI {
+public:
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    bool DoPaint(HDC hdc, const RECT& paintRect, SkinUI::CControlUI* stopControl) override;
+
+private:
+    UINT m_forced = 0;
 };
 
 }  // namespace SkinDemo

@@ -1,8 +1,9 @@
 // skin_demo: a small window drawn by the UI framework from a skin archive embedded in the program
 // (resource "IDR_ZIPRES" of type "ZIPRES", as the application keeps its own skin).
 //   skin_demo.exe            shows the window until it is closed
-//   skin_demo.exe --check    shows it, compares its first painting with the layout's colours, closes;
-//                            exit code 0 when it painted as laid out
+//   skin_demo.exe --check    shows it, compares its first painting, the controls page and an open combo
+//                            with the layouts' colours, closes; exit code 0 when it painted as laid out
+//   skin_demo.exe --controls shows the controls page with its combo open
 //   skin_demo.exe --lists    the lists and menus page instead (with --check: checked the same way)
 //   skin_demo.exe --composite  the composite controls page instead (with --check likewise)
 #include "DemoCompositeWindow.h"
@@ -33,6 +34,7 @@ bool OpenEmbeddedSkin(HINSTANCE instance) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const bool selfCheck = commandLine && wcsstr(commandLine, L"--check") != nullptr;
+    const bool controlsPage = commandLine && wcsstr(commandLine, L"--controls") != nullptr;
     const bool listsPage = commandLine && wcsstr(commandLine, L"--lists") != nullptr;
     const bool compositePage = commandLine && wcsstr(commandLine, L"--composite") != nullptr;
     if (FAILED(OleInitialize(nullptr))) return 1;
@@ -60,7 +62,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
             exitCode = window.GetExitCode();
         }
     } else {
-        SkinDemo::CDemoWindow window(selfCheck);
+        SkinDemo::CDemoWindow window(selfCheck, controlsPage);
         if (window.CreateNativeWindow(nullptr, L"SkinUI demo", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0)) {
             window.CenterOnOwner();
             CPaintManagerUI::RunMessageLoop();

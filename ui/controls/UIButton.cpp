@@ -19,18 +19,22 @@ bool Inside(const RECT& rect, POINT point) { return PtInRect(&rect, point) != FA
 TStripParts CutStateStrip(CPaintManagerUI* manager, const wchar_t* stripImage, int count) {
     TStripParts strip;
     if (!manager || !stripImage || !*stripImage || count < 1) return strip;
-    const TImageDrawInfo* scaled = manager->GetImageDrawInfo(stripImage);
-    if (!scaled) return strip;
-    const wchar_t* type = scaled->resourceType.IsEmpty() ? nullptr : scaled->resourceType.Data();
-    const TImageRecord* image = manager->GetOrLoadImage(scaled->imageName.Data(), type, scaled->mask);
-    if (!image) return strip;
-    // The slices are written for 96 DPI like every description: the loaded image is the scaled one.
-    const CUIDpi* dpi = manager->GetDpiScaler();
-    const int partWidth = dpi->ScaleBack(image->width) / count;
-    const int partHeight = dpi->ScaleBack(image->height);
-    if (partWidth < 1 || partHeight < 1) return strip;
+    // The slices are written for 96 DPI like every description: measured on the strip's own file when
+    // it loads, else on the scaled file the window draws.
     TImageDrawInfo raw;
     raw.Parse(stripImage, nullptr, static_cast<const CUIDpi*>(nullptr));
+    const wchar_t* type = raw.resourceType.IsEmpty() ? nullptr : raw.resourceType.Data();
+    SIZE unscaled = {};
+    if (const TImageRecord* image = manager->GetOrLoadImage(raw.imageName.Data(), type, raw.mask)) {
+        unscaled = SIZE{image->width, image->height};
+    } else if (const TImageDrawInfo* scaled = manager->GetImageDrawInfo(stripImage)) {
+        const CUIDpi* dpi = manager->GetDpiScaler();
+        if (const TImageRecord* image = manager->GetOrLoadImage(scaled->imageName.Data(), type, scaled->mask))
+            unscaled = SIZE{dpi->ScaleBack(image->width), dpi->ScaleBack(image->height)};
+    }
+    const int partWidth = unscaled.cx / count;
+    const int partHeight = unscaled.cy;
+    if (partWidth < 1 || partHeight < 1) return strip;
     const RECT& d = raw.dest;
     strip.count = count < 4 ? count : 4;
     for (int i = 0; i < strip.count; ++i) {

@@ -106,9 +106,9 @@ struct TStripParts {
     int count = 0;          // parts made (0: the strip cannot be cut)
     CUIString parts[4];     // part 0, 1, 2, 3
 };
-// Cuts the strip described by stripImage into count equal parts as the manager sees the image. Each part
-// names the strip's file as written, its destination as written and the part's slice in unscaled
-// pixels, so drawing it scales it once at any DPI.
+// Cuts the strip described by stripImage into count equal parts. Each part names the strip's file as
+// written, its destination as written and the part's slice in unscaled pixels, so drawing it scales it
+// once at any DPI.
 TStripParts CutStateStrip(CPaintManagerUI* manager, const wchar_t* stripImage, int count);
 
 }  // namespace SkinUI

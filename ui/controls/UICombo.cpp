@@ -5,6 +5,7 @@
 #include "UIManager.h"
 #include "UIRender.h"
 #include "UIScrollBar.h"
+#include "UIStringMap.h"
 
 #include <algorithm>
 
@@ -144,7 +145,9 @@ bool CComboUI::Remove(CControlUI* control) {
 }
 
 bool CComboUI::RemoveAt(int index) {
-    if (!CContainerUI::RemoveAt(index)) return false;
+    // The container's RemoveAt goes through the virtual Remove: its own Remove is called directly.
+    CControlUI* control = GetItemAt(index);
+    if (!control || !CContainerUI::Remove(control)) return false;
     RenumberFrom(index);
     if (index == m_iCurSel) {
         m_iCurSel = -1;
@@ -197,6 +200,7 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
     m_iCurSel = index;
     const CUILifeWatch alive = m_life.Watch();
     if (m_pWindow || takeFocus) GetItemAt(index)->SetFocus();
+    if (!alive) return true;  // a focus handler deleted the combo
     chosen->Select(true);
     if (alive && m_pManager) m_pManager->RaiseNotify(this, L"itemselect", static_cast<WPARAM>(m_iCurSel), old);
     if (alive) Invalidate();
@@ -522,6 +526,12 @@ void CComboWnd::OnCreate() {
     m_pLayout->SetBorderSize(1);
     m_pLayout->SetAutoDestroy(false);  // the items stay the combo's
     m_pLayout->EnableScrollBar(true, false);
+    // The drop box list may name styles of the combo's window, as any attribute list there may.
+    const CUIStringMap& styles = ownerManager->GetStyles(false);
+    for (int i = 0; i < styles.Count(); ++i) {
+        if (const auto* style = static_cast<const CUIString*>(styles.Lookup(styles.KeyAt(i), false)))
+            m_pm.AddStyle(styles.KeyAt(i), style->Data());
+    }
     m_pLayout->ApplyAttributeList(m_pOwner->GetDropBoxAttributeList().Data());
     for (int i = 0; i < m_pOwner->GetCount(); ++i) m_pLayout->Add(m_pOwner->GetItemAt(i));
     ownerManager->GetShadowWindow()->CopyShadow(m_pm.GetShadowWindow());

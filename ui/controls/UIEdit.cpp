@@ -82,7 +82,9 @@ void CEditUI::SetVisible(bool visible) {
     if (!IsVisible() && m_pWindow && m_pManager) m_pManager->FocusControl(nullptr);
 }
 
+// The base keeps the flag too: a field on a hidden page must be no tab stop and no hit.
 void CEditUI::SetInternVisible(bool visible) {
+    CLabelUI::SetInternVisible(visible);
     if (!visible && m_pWindow && m_pManager) m_pManager->FocusControl(nullptr);
 }
 
@@ -220,7 +222,8 @@ void CEditUI::DoEvent(TUIEvent& event) {
         }
         break;
     case UIEVENT_WINDOWSIZE:
-        if (m_pWindow && m_pManager) m_pManager->SetPendingFocus(this);
+        // The native window follows the field's new place (SetPos); taking the focus away here would
+        // close it and end the user's editing at every resize.
         break;
     case UIEVENT_SCROLLWHEEL:
         if (m_pWindow) return;
@@ -321,6 +324,13 @@ void CEditUI::PaintText(HDC hdc) {
 
 // ---------------------------------------------------------------------------------------------------
 // The native window.
+
+HBRUSH PatternBrushFrom(HBITMAP picture) {
+    if (!picture) return nullptr;
+    HBRUSH brush = CreatePatternBrush(picture);
+    DeleteObject(picture);
+    return brush;
+}
 
 CEditWnd::~CEditWnd() {
     if (m_hBkBrush) DeleteObject(m_hBkBrush);
@@ -436,7 +446,8 @@ HBRUSH CEditWnd::ColorBrush(HDC hdc) {
     const DWORD back = m_pOwner->GetNativeEditBkColor();
     if (back == 0xFFFFFFFF) return nullptr;
     SetBkMode(hdc, TRANSPARENT);
-    DWORD text = m_pOwner->GetTextColor();
+    // "nativetextcolor" when the skin gives one, else the field's own text colour.
+    DWORD text = m_pOwner->GetNativeEditTextColor() != 0 ? m_pOwner->GetNativeEditTextColor() : m_pOwner->GetTextColor();
     if (text == 0 && m_pOwner->GetManager()) text = m_pOwner->GetManager()->GetDefaultTextColor();
     ::SetTextColor(hdc, ToColorRef(text));
     if ((back >> 24) < 0xFF) {
@@ -444,11 +455,7 @@ HBRUSH CEditWnd::ColorBrush(HDC hdc) {
         if (m_hBkBrush) DeleteObject(m_hBkBrush);
         m_hBkBrush = nullptr;
         RECT rect = ComputeEditRect(*m_pOwner);
-        HBITMAP picture = CUIRender::GenerateBitmap(m_pOwner->GetManager(), rect, m_pOwner);
-        if (picture) {
-            m_hBkBrush = CreatePatternBrush(picture);
-            DeleteObject(picture);  // the brush keeps its own copy
-        }
+        m_hBkBrush = PatternBrushFrom(CUIRender::GenerateBitmap(m_pOwner->GetManager(), rect, m_pOwner));
         return m_hBkBrush;
     }
     if (!m_hBkBrush) m_hBkBrush = CreateSolidBrush(ToColorRef(back));
@@ -462,6 +469,11 @@ LRESULT CEditWnd::HandleWndMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
         return result;
     }
+    case WM_CLOSE:
+        // Posted when the focus left; a click on the field's margin gives it back before the close
+        // arrives, and then the editing goes on.
+        if (GetFocus() == m_hWnd) return 0;
+        break;
     case kReflectedCommand:
         if (HIWORD(wParam) == EN_CHANGE) {
             OnEditChanged();

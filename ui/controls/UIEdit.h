@@ -87,6 +87,9 @@ private:
     UINT m_uWindowStyles = 0;
 };
 
+// A pattern brush of a picture, which it takes: the brush keeps its own copy and the picture is deleted.
+HBRUSH PatternBrushFrom(HBITMAP picture);
+
 // The native EDIT over a CEditUI while it is being edited; it deletes itself when its window goes.
 class CEditWnd : public CWindowWnd {
 public:

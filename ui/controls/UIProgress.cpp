@@ -289,13 +289,13 @@ void CSliderUI::OnButtonUp(const TUIEvent& event) {
     if (dragged) {
         // The drag ends where the thumb is; the change of the whole drag is reported once.
         const int value = DragValue(event.ptMouse);
-        m_nValue = value;
-        UpdateText();
         if (value != m_nPressValue) {
             ChangeValue(value, L"valuechanged");
-        } else {
-            Invalidate();
+            return;
         }
+        m_nValue = value;
+        UpdateText();
+        Invalidate();
         return;
     }
     if (!trackPress) return;

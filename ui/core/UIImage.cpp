@@ -281,34 +281,85 @@ Gdiplus::GpImage* CUIRender::LoadGdiplusImage(const BYTE* data, size_t size) {
 
 namespace {
 
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+// What a part of the source holds: nothing to blend, only opaque pixels, or anything else.
+enum class PartKind { Empty, Opaque, Mixed };
+
+// The source's own pixels, read to find opaque and empty parts. GetObject does not tell a top-down
+// bitmap from a bottom-up one, so a part counts as opaque (or empty) only when it is so read either way.
+struct TSourcePixels {
+    const BYTE* bits = nullptr;
+    int width = 0, height = 0, stride = 0;
+
+    PartKind Kind(const RECT& part) const {
+        if (!bits) return PartKind::Mixed;
+        bool opaque = true, empty = true;
+        for (int y = part.top; y < part.bottom && (opaque || empty); ++y) {
+            for (int row : {y, height - 1 - y}) {
+                const DWORD* pixel = reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(row) * stride) + part.left;
+                for (int x = 0; x < Width(part); ++x) {
+                    const DWORD alpha = pixel[x] >> 24;
+                    opaque = opaque && alpha == 0xFF;
+                    empty = empty && pixel[x] == 0;
+                }
+            }
+        }
+        return empty ? PartKind::Empty : opaque ? PartKind::Opaque : PartKind::Mixed;
+    }
+};
+
 struct BlitContext {
     HDC target;
     HDC memory;
     RECT paint;
     bool translucent;
     BLENDFUNCTION blend;
+    TSourcePixels source;  // no bits: every translucent part is blended
+    int stretchMode;       // the target's mode as it is now
+
+    void UseStretchMode(int mode) {
+        if (stretchMode == mode) return;
+        SetStretchBltMode(target, mode);
+        stretchMode = mode;
+    }
 };
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
-
-void BlitPart(const BlitContext& c, const RECT& dst, const RECT& src) {
+void BlitPart(BlitContext& c, const RECT& dst, const RECT& src) {
     if (Width(dst) <= 0 || Height(dst) <= 0 || Width(src) <= 0 || Height(src) <= 0) return;
     RECT hit;
     if (!IntersectRect(&hit, &dst, &c.paint)) return;
+    const bool sameSize = Width(dst) == Width(src) && Height(dst) == Height(src);
+    bool copy = !c.translucent;
     if (c.translucent) {
-        AlphaBlend(c.target, dst.left, dst.top, Width(dst), Height(dst), c.memory, src.left, src.top, Width(src),
-                   Height(src), c.blend);
-    } else if (Width(dst) == Width(src) && Height(dst) == Height(src)) {
+        // Unfaded, an opaque part blends to a copy of itself and an empty one to nothing. AlphaBlend
+        // stretches pixel by pixel (colour-on-colour), so a stretched copy does the same.
+        const PartKind kind = c.blend.SourceConstantAlpha == 255 ? c.source.Kind(src) : PartKind::Mixed;
+        if (kind == PartKind::Empty) return;
+        if (kind == PartKind::Opaque) {
+            copy = true;
+            if (!sameSize) c.UseStretchMode(COLORONCOLOR);
+        } else {
+            AlphaBlend(c.target, dst.left, dst.top, Width(dst), Height(dst), c.memory, src.left, src.top, Width(src),
+                       Height(src), c.blend);
+            return;
+        }
+    } else if (!sameSize) {
+        c.UseStretchMode(HALFTONE);
+    }
+    if (!copy) return;
+    if (sameSize) {
         BitBlt(c.target, dst.left, dst.top, Width(dst), Height(dst), c.memory, src.left, src.top, SRCCOPY);
     } else {
+        if (c.stretchMode == HALFTONE) SetBrushOrgEx(c.target, 0, 0, nullptr);
         StretchBlt(c.target, dst.left, dst.top, Width(dst), Height(dst), c.memory, src.left, src.top, Width(src),
                    Height(src), SRCCOPY);
     }
 }
 
 // Tiles keep the source's size along a tiled axis (the last one cut short) and stretch along the other.
-void BlitMiddle(const BlitContext& c, const RECT& dst, const RECT& src, bool tiledX, bool tiledY) {
+void BlitMiddle(BlitContext& c, const RECT& dst, const RECT& src, bool tiledX, bool tiledY) {
     const int tileWidth = Width(src), tileHeight = Height(src);
     if (tileWidth <= 0 || tileHeight <= 0 || Width(dst) <= 0 || Height(dst) <= 0) return;
     const int countX = tiledX ? (Width(dst) + tileWidth - 1) / tileWidth : 1;
@@ -342,27 +393,54 @@ void FitCorners(LONG& first, LONG& second, int limit) {
     second = limit - first;
 }
 
+// One memory DC kept for the source bitmaps of every blit (UI thread only), instead of one per call.
+HDC SourceDc() {
+    static HDC dc = CreateCompatibleDC(nullptr);
+    return dc;
+}
+
+bool& SourceDcBusy() {
+    static bool busy = false;
+    return busy;
+}
+
 }  // namespace
 
 void CUIRender::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& rc, const RECT& paint, const RECT& sourceIn,
                           const RECT& cornersIn, bool alpha, BYTE fade, bool hole, bool tiledX, bool tiledY) {
     if (!hdc || !bitmap) return;
-    BITMAP info;
-    if (!GetObjectW(bitmap, sizeof info, &info)) return;
+    DIBSECTION info = {};
+    const int infoSize = GetObjectW(bitmap, sizeof info, &info);
+    if (!infoSize) return;
     RECT src = {std::max<LONG>(sourceIn.left, 0), std::max<LONG>(sourceIn.top, 0),
-                std::min<LONG>(sourceIn.right, info.bmWidth), std::min<LONG>(sourceIn.bottom, std::abs(info.bmHeight))};
+                std::min<LONG>(sourceIn.right, info.dsBm.bmWidth),
+                std::min<LONG>(sourceIn.bottom, std::abs(info.dsBm.bmHeight))};
     if (Width(src) <= 0 || Height(src) <= 0 || Width(rc) <= 0 || Height(rc) <= 0) return;
     RECT c = cornersIn;
     FitCorners(c.left, c.right, std::min(Width(src), Width(rc)));
     FitCorners(c.top, c.bottom, std::min(Height(src), Height(rc)));
 
-    HDC memory = CreateCompatibleDC(hdc);
+    // The kept DC, unless it is in use already or missing.
+    HDC memory = SourceDcBusy() ? nullptr : SourceDc();
+    const bool ownDc = !memory;
+    if (ownDc) memory = CreateCompatibleDC(hdc);
     if (!memory) return;
     HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    const int oldMode = SetStretchBltMode(hdc, HALFTONE);
-    POINT oldOrigin;
-    SetBrushOrgEx(hdc, 0, 0, &oldOrigin);
-    const BlitContext ctx = {hdc, memory, paint, alpha || fade < 255, {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA}};
+    if (!oldBitmap) {
+        if (ownDc) DeleteDC(memory);
+        return;
+    }
+    if (!ownDc) SourceDcBusy() = true;
+    BlitContext ctx = {hdc, memory, paint, alpha || fade < 255, {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA}, {},
+                       GetStretchBltMode(hdc)};
+    const int oldMode = ctx.stretchMode;
+    POINT oldOrigin = {};
+    GetBrushOrgEx(hdc, &oldOrigin);
+    if (infoSize == sizeof info && info.dsBm.bmBits && info.dsBm.bmBitsPixel == 32) {
+        GdiFlush();
+        ctx.source = {static_cast<const BYTE*>(info.dsBm.bmBits), info.dsBm.bmWidth, std::abs(info.dsBm.bmHeight),
+                      info.dsBm.bmWidthBytes};
+    }
     const bool noCorners = c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0;
     RECT part;
     if (!ctx.translucent && noCorners && Width(rc) == Width(src) && Height(rc) == Height(src)) {
@@ -383,15 +461,17 @@ void CUIRender::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& rc, const RECT& p
         for (int row = 0; row < 3; ++row) {
             for (int col = 0; col < 3; ++col) {
                 if (row == 1 && col == 1) continue;
-                BlitPart(ctx, {dx[col], dy[row], dx[col + 1], dy[row + 1]},
-                         {sx[col], sy[row], sx[col + 1], sy[row + 1]});
+                BlitPart(ctx, {dx[col], dy[row], dx[col + 1], dy[row + 1]}, {sx[col], sy[row], sx[col + 1], sy[row + 1]});
             }
         }
     }
     SetBrushOrgEx(hdc, oldOrigin.x, oldOrigin.y, nullptr);
-    SetStretchBltMode(hdc, oldMode);
+    if (ctx.stretchMode != oldMode) SetStretchBltMode(hdc, oldMode);
     SelectObject(memory, oldBitmap);
-    DeleteDC(memory);
+    if (ownDc)
+        DeleteDC(memory);
+    else
+        SourceDcBusy() = false;
 }
 
 // ---------------------------------------------------------------------------------------------------

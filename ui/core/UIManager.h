@@ -412,8 +412,9 @@ private:
     void OnPaint();
     bool LayoutBeforePaint(const RECT& client, const CUILifeWatch& alive);
     RECT LayeredRootRect(const RECT& client);
-    void PaintDirect(HDC dc, const RECT& paint);
-    void PaintOffscreen(HDC windowDc, const RECT& paint, const RECT& client);
+    // parts: the update region's rectangles (disjoint), painted one by one.
+    void PaintDirect(HDC dc, const std::vector<RECT>& parts);
+    void PaintOffscreen(HDC windowDc, const std::vector<RECT>& parts, const RECT& client);
     void PaintPostPaintControls(HDC dc, const RECT& paint);
     void ClearPixels(const RECT& paint);
     void ApplyLayeredAlpha(const RECT& paint, const RECT& client);

@@ -11,6 +11,8 @@
 #include "Log.h"
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace SkinUI {
 
@@ -22,6 +24,15 @@ using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 UpdateLayeredWindowFn UpdateLayeredWindowFunction() {
     static const auto function = reinterpret_cast<UpdateLayeredWindowFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"User32.dll"), "UpdateLayeredWindow")));
+    return function;
+}
+
+using UpdateLayeredWindowIndirectFn = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+
+// The form of the update that takes a changed rectangle; null on systems without it.
+UpdateLayeredWindowIndirectFn UpdateLayeredWindowIndirectFunction() {
+    static const auto function = reinterpret_cast<UpdateLayeredWindowIndirectFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"User32.dll"), "UpdateLayeredWindowIndirect")));
     return function;
 }
 
@@ -46,6 +57,46 @@ RECT ClampTo(RECT rect, const RECT& bounds) {
     return rect;
 }
 
+// A few separate rectangles (two controls far apart) are painted each on its own rather than the box
+// around them; many small ones are painted as their box.
+const DWORD kMaxPaintParts = 8;
+
+struct TRegionDeleter {
+    void operator()(HRGN__* region) const { DeleteObject(region); }
+};
+using TRegion = std::unique_ptr<HRGN__, TRegionDeleter>;
+
+// The window's update region as it is now; null when it cannot be read.
+TRegion ReadUpdateRegion(HWND hwnd) {
+    TRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (region && GetUpdateRgn(hwnd, region.get(), FALSE) == ERROR) region.reset();
+    return region;
+}
+
+// The rectangles to paint: the region's, with extra added, within the client, disjoint; the bounding
+// box alone when there are many or the region is missing.
+std::vector<RECT> PaintParts(HRGN region, const RECT& extra, const RECT& client, const RECT& bounds) {
+    std::vector<RECT> parts;
+    if (region) {
+        if (!IsRectEmpty(&extra)) {
+            TRegion added(CreateRectRgnIndirect(&extra));
+            CombineRgn(region, region, added.get(), RGN_OR);
+        }
+        TRegion within(CreateRectRgnIndirect(&client));
+        CombineRgn(region, region, within.get(), RGN_AND);
+        const DWORD size = GetRegionData(region, 0, nullptr);
+        std::vector<BYTE> buffer(size);
+        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+        if (size && GetRegionData(region, size, data) == size && data->rdh.nCount <= kMaxPaintParts) {
+            const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
+            for (DWORD i = 0; i < data->rdh.nCount; ++i)
+                if (!IsRectEmpty(&rects[i])) parts.push_back(rects[i]);
+        }
+    }
+    if (parts.empty()) parts.push_back(bounds);
+    return parts;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -64,6 +115,7 @@ void CPaintManagerUI::OnPaint() {
     GetClientRect(m_hWndPaint, &client);
     RECT paint = {};
     if (!GetUpdateRect(m_hWndPaint, &paint, FALSE)) return;
+    TRegion updateRegion = ReadUpdateRegion(m_hWndPaint);
     if (m_bFocusNeeded) {
         MoveTabFocus(true);
         if (!alive) return;
@@ -93,8 +145,9 @@ void CPaintManagerUI::OnPaint() {
         m_bOffscreenPaint = true;
         UnionRect(&paint, &paint, &m_rcLayeredUpdate);
         paint = ClampTo(paint, client);
-        SetRectEmpty(&m_rcLayeredUpdate);
     }
+    const std::vector<RECT> parts = PaintParts(updateRegion.get(), m_bLayered ? m_rcLayeredUpdate : RECT{}, client, paint);
+    if (m_bLayered) SetRectEmpty(&m_rcLayeredUpdate);
     if (m_bOffscreenPaint && !m_hbmpOffscreen) {
         // A DC from a paint whose bitmap could not be made is used again, not made anew.
         if (!m_hDcOffscreen) m_hDcOffscreen = CreateCompatibleDC(m_hDcPaint);
@@ -105,13 +158,13 @@ void CPaintManagerUI::OnPaint() {
     PAINTSTRUCT ps = {};
     HDC windowDc = BeginPaint(m_hWndPaint, &ps);
     if (m_bOffscreenPaint && m_hbmpOffscreen && m_hDcOffscreen)
-        PaintOffscreen(windowDc, paint, client);
+        PaintOffscreen(windowDc, parts, client);
     else
-        PaintDirect(windowDc, paint);
+        PaintDirect(windowDc, parts);
     if (m_bShowUpdateRect && !m_bLayered) {
         HGDIOBJ oldPen = SelectObject(windowDc, Shared().updatePen);
         HGDIOBJ oldBrush = SelectObject(windowDc, GetStockObject(NULL_BRUSH));
-        Rectangle(windowDc, paint.left, paint.top, paint.right, paint.bottom);
+        for (const RECT& part : parts) Rectangle(windowDc, part.left, part.top, part.right, part.bottom);
         SelectObject(windowDc, oldBrush);
         SelectObject(windowDc, oldPen);
     }
@@ -160,10 +213,13 @@ RECT CPaintManagerUI::LayeredRootRect(const RECT& client) {
     return rect;
 }
 
-void CPaintManagerUI::PaintDirect(HDC dc, const RECT& paint) {
+void CPaintManagerUI::PaintDirect(HDC dc, const std::vector<RECT>& parts) {
     const int saved = SaveDC(dc);
-    m_pRoot->Paint(dc, paint, nullptr);
-    PaintPostPaintControls(dc, paint);
+    for (const RECT& part : parts) {
+        if (!m_pRoot) break;
+        m_pRoot->Paint(dc, part, nullptr);
+        PaintPostPaintControls(dc, part);
+    }
     RestoreDC(dc, saved);
 }
 
@@ -175,29 +231,44 @@ void CPaintManagerUI::PaintPostPaintControls(HDC dc, const RECT& paint) {
     }
 }
 
-void CPaintManagerUI::PaintOffscreen(HDC windowDc, const RECT& paint, const RECT& client) {
+void CPaintManagerUI::PaintOffscreen(HDC windowDc, const std::vector<RECT>& parts, const RECT& client) {
     HGDIOBJ old = SelectObject(m_hDcOffscreen, m_hbmpOffscreen);
     const int saved = SaveDC(m_hDcOffscreen);
-    if (m_bLayered) ClearPixels(paint);
-    m_pRoot->Paint(m_hDcOffscreen, paint, nullptr);
-    if (m_bLayered) PrintNativeChildren(paint);
-    PaintPostPaintControls(m_hDcOffscreen, paint);
+    for (const RECT& part : parts) {
+        if (!m_pRoot) break;
+        if (m_bLayered) ClearPixels(part);
+        m_pRoot->Paint(m_hDcOffscreen, part, nullptr);
+        if (m_bLayered) PrintNativeChildren(part);
+        PaintPostPaintControls(m_hDcOffscreen, part);
+    }
     RestoreDC(m_hDcOffscreen, saved);
     if (m_bLayered) {
         GdiFlush();
-        ApplyLayeredAlpha(paint, client);
+        for (const RECT& part : parts) ApplyLayeredAlpha(part, client);
         RECT window = {};
         GetWindowRect(m_hWndPaint, &window);
         POINT position = {window.left, window.top};
         SIZE size = {client.right - client.left, client.bottom - client.top};
         POINT source = {0, 0};
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, m_nOpacity, AC_SRC_ALPHA};
+        // After a good update of the same picture, only the changed box is handed over (the system
+        // copies less); whatever fails is done again whole.
+        RECT dirty = parts.front();
+        for (const RECT& part : parts) UnionRect(&dirty, &dirty, &part);
+        UpdateLayeredWindowIndirectFn updatePart = UpdateLayeredWindowIndirectFunction();
+        bool done = false;
+        if (updatePart && m_bLastLayeredUpdateOk && !m_bLayeredChanged && !EqualRect(&dirty, &client)) {
+            const UPDATELAYEREDWINDOWINFO info = {sizeof info, m_hDcPaint, &position, &size, m_hDcOffscreen,
+                                                  &source, 0, &blend, ULW_ALPHA, &dirty};
+            done = updatePart(m_hWndPaint, &info) != FALSE;
+        }
         UpdateLayeredWindowFn update = UpdateLayeredWindowFunction();
-        m_bLastLayeredUpdateOk = update && update(m_hWndPaint, m_hDcPaint, &position, &size, m_hDcOffscreen,
-                                                  &source, 0, &blend, ULW_ALPHA);
+        m_bLastLayeredUpdateOk = done || (update && update(m_hWndPaint, m_hDcPaint, &position, &size, m_hDcOffscreen,
+                                                           &source, 0, &blend, ULW_ALPHA));
     } else {
-        BitBlt(windowDc, paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top, m_hDcOffscreen,
-               paint.left, paint.top, SRCCOPY);
+        for (const RECT& part : parts)
+            BitBlt(windowDc, part.left, part.top, part.right - part.left, part.bottom - part.top, m_hDcOffscreen,
+                   part.left, part.top, SRCCOPY);
     }
     SelectObject(m_hDcOffscreen, old);
 }

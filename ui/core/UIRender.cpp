@@ -2,11 +2,14 @@
 
 #include "UIImage.h"
 #include "UIManager.h"
+#include "UIRenderSurface.h"
 
 #include <objidl.h>
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -178,6 +181,7 @@ void CUIRender::CheckAlphaColor(DWORD& color) {
 
 void CUIRender::DrawColor(HDC hdc, const RECT& rect, DWORD color) {
     if (color <= 0x00FFFFFF) return;
+    if (Alpha(color) == 0xFF && FillOpaqueRects(hdc, &rect, 1, color)) return;
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
     GpSolidFill* brush = nullptr;
@@ -243,8 +247,29 @@ void CUIRender::DrawLine(HDC hdc, const RECT& rect, int size, DWORD color, int s
     DeleteObject(pen);
 }
 
+namespace {
+
+// The four sides of a square border of the given width, inside rect; a border as wide as half the
+// rectangle fills it.
+int BorderSides(const RECT& r, int size, RECT sides[4]) {
+    if (2 * size >= r.right - r.left || 2 * size >= r.bottom - r.top) {
+        sides[0] = r;
+        return 1;
+    }
+    sides[0] = {r.left, r.top, r.right, r.top + size};
+    sides[1] = {r.left, r.bottom - size, r.right, r.bottom};
+    sides[2] = {r.left, r.top + size, r.left + size, r.bottom - size};
+    sides[3] = {r.right - size, r.top + size, r.right, r.bottom - size};
+    return 4;
+}
+
+}  // namespace
+
+// An opaque border is four fills: the pen lies inside the rectangle, as an inset GDI+ pen does.
 void CUIRender::DrawRect(HDC hdc, const RECT& rect, int size, DWORD color, int style) {
     (void)style;
+    RECT sides[4];
+    if (Alpha(color) == 0xFF && size > 0 && FillOpaqueRects(hdc, sides, BorderSides(rect, size, sides), color)) return;
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
     GpPen* pen = nullptr;
@@ -265,12 +290,26 @@ void CUIRender::DrawRoundRect(HDC hdc, const RECT& rect, int size, int width, in
                        static_cast<float>(width), color, static_cast<float>(size), false, 0);
 }
 
-void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float height, float arcSize,
-                                   DWORD penColor, float penWidth, bool fill, DWORD fillColor) {
-    GpGraphics* graphics = nullptr;
-    if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
+namespace {
+
+// A rounded rectangle as drawn: everything that decides its pixels, its place as the offset from the
+// whole-pixel corner of its picture.
+struct TRoundShape {
+    float offsetX, offsetY, width, height, arcSize, penWidth;
+    DWORD penColor, fillColor;
+    bool fill;
+
+    bool operator==(const TRoundShape& o) const {
+        return offsetX == o.offsetX && offsetY == o.offsetY && width == o.width && height == o.height &&
+               arcSize == o.arcSize && penWidth == o.penWidth && penColor == o.penColor && fillColor == o.fillColor &&
+               fill == o.fill;
+    }
+};
+
+void DrawRoundPath(GpGraphics* graphics, const TRoundShape& shape) {
     DllExports::GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
-    const float r = arcSize / 2, d = 2 * r;
+    const float x = shape.offsetX, y = shape.offsetY, width = shape.width, height = shape.height;
+    const float r = shape.arcSize / 2, d = 2 * r;
     GpPath* path = nullptr;
     DllExports::GdipCreatePath(FillModeAlternate, &path);
     DllExports::GdipAddPathLine(path, x + r, y, x + width - r, y);
@@ -282,17 +321,90 @@ void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float
     DllExports::GdipAddPathLine(path, x, y + height - r, x, y + r);
     DllExports::GdipAddPathArc(path, x, y, d, d, 180, 90);
     GpPen* pen = nullptr;
-    DllExports::GdipCreatePen1(penColor, penWidth, UnitWorld, &pen);
+    DllExports::GdipCreatePen1(shape.penColor, shape.penWidth, UnitWorld, &pen);
     DllExports::GdipDrawPath(graphics, pen, path);
-    if (fill) {
+    if (shape.fill) {
         GpSolidFill* brush = nullptr;
-        DllExports::GdipCreateSolidFill(Alpha(fillColor) ? fillColor : penColor, &brush);
+        DllExports::GdipCreateSolidFill(Alpha(shape.fillColor) ? shape.fillColor : shape.penColor, &brush);
         DllExports::GdipFillPath(graphics, brush, path);
         DllExports::GdipDeleteBrush(brush);
     }
     DllExports::GdipDeletePen(pen);
     DllExports::GdipDeletePath(path);
-    DllExports::GdipDeleteGraphics(graphics);
+}
+
+// The pictures of the rounded shapes drawn last: a window's rounded controls mostly share a few sizes
+// and colours, and each picture is drawn by GDI+ only once. Small pictures only (2 MB at most).
+class CRoundShapePictures {
+public:
+    static const TShapePicture* Find(const TRoundShape& shape) {
+        for (const TEntry& entry : Entries())
+            if (entry.shape == shape) return &entry.picture;
+        return nullptr;
+    }
+    static void Keep(const TRoundShape& shape, TShapePicture&& picture) {
+        if (picture.pixels.size() > kMaxPixels) return;
+        std::vector<TEntry>& entries = Entries();
+        static size_t next = 0;
+        if (entries.size() < kEntries) {
+            entries.push_back({shape, std::move(picture)});
+        } else {
+            entries[next] = {shape, std::move(picture)};
+            next = (next + 1) % kEntries;
+        }
+    }
+
+private:
+    struct TEntry {
+        TRoundShape shape;
+        TShapePicture picture;
+    };
+    static const size_t kEntries = 16;
+    static const size_t kMaxPixels = 32 * 1024;
+
+    static std::vector<TEntry>& Entries() {
+        static std::vector<TEntry> entries;
+        return entries;
+    }
+};
+
+// Shapes larger than this are drawn by GDI+ on the target itself rather than through a picture.
+const long long kMaxPicturePixels = 4 * 1024 * 1024;
+
+}  // namespace
+
+// The rounded path is drawn by GDI+ on a scratch bitmap over just the shape's bounds, kept for shapes
+// drawn alike, and blended onto the target: GDI+ on the target DC makes a surface of its own per call.
+void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float height, float arcSize,
+                                   DWORD penColor, float penWidth, bool fill, DWORD fillColor) {
+    if (!hdc || !(width >= 0) || !(height >= 0) || !(penWidth >= 0) || width > 1e6f || height > 1e6f || penWidth > 1e6f)
+        return;
+    // The picture's whole-pixel corner, with room for the pen's half width and anti-aliased edges.
+    const float reach = std::max(penWidth, 1.0f) / 2 + 2;
+    const int left = static_cast<int>(std::floor(x - reach)), top = static_cast<int>(std::floor(y - reach));
+    const int right = static_cast<int>(std::ceil(x + width + reach)), bottom = static_cast<int>(std::ceil(y + height + reach));
+    const TRoundShape shape = {x - left, y - top, width, height, arcSize, penWidth, penColor, fill ? fillColor : 0, fill};
+    if (static_cast<long long>(right - left) * (bottom - top) > kMaxPicturePixels) {
+        GpGraphics* graphics = nullptr;
+        if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
+        TRoundShape placed = shape;
+        placed.offsetX = x;
+        placed.offsetY = y;
+        DrawRoundPath(graphics, placed);
+        DllExports::GdipDeleteGraphics(graphics);
+        return;
+    }
+    if (const TShapePicture* kept = CRoundShapePictures::Find(shape)) {
+        CUIScratchSurface::Blend(hdc, left, top, *kept);
+        return;
+    }
+    GpGraphics* graphics = CUIScratchSurface::Begin(0, 0, right - left, bottom - top);
+    if (!graphics) return;
+    DrawRoundPath(graphics, shape);
+    TShapePicture picture;
+    CUIScratchSurface::End(graphics, picture);
+    CUIScratchSurface::Blend(hdc, left, top, picture);
+    CRoundShapePictures::Keep(shape, std::move(picture));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -311,40 +423,118 @@ bool CharacterCode(const wchar_t* text, wchar_t* code) {
     return true;
 }
 
+// GDI+ fonts and string formats for text in layered windows, made once and kept: making a GDI+ font
+// costs more than a short string takes to draw. The cache holds its own GDI+ start-up, so its objects
+// outlive the paint managers that come and go, and lets both go at the shared shut-down.
+class CGdiplusTextCache {
+public:
+    static CGdiplusTextCache& Get() {
+        static CGdiplusTextCache cache;
+        return cache;
+    }
+
+    GpFont* Font(HDC hdc, const LOGFONTW& logFont) {
+        if (!Start()) return nullptr;
+        const int dpi = GetDeviceCaps(hdc, LOGPIXELSY);
+        for (const TFont& font : m_fonts)
+            if (font.dpi == dpi && memcmp(&font.logFont, &logFont, sizeof logFont) == 0) return font.font;
+        GpFont* made = nullptr;
+        if (DllExports::GdipCreateFontFromLogfontW(hdc, &logFont, &made) != Ok || !made) return nullptr;
+        if (m_fonts.size() < kFonts) {
+            m_fonts.push_back({logFont, dpi, made});
+        } else {
+            TFont& slot = m_fonts[m_nextFont];
+            m_nextFont = (m_nextFont + 1) % kFonts;
+            DllExports::GdipDeleteFont(slot.font);
+            slot = {logFont, dpi, made};
+        }
+        return made;
+    }
+
+    // The format for the DT_* flags that shape it: trimming, clipping, wrapping and both alignments.
+    GpStringFormat* Format(UINT style) {
+        if (!Start()) return nullptr;
+        const UINT key = style & (DT_END_ELLIPSIS | DT_NOCLIP | DT_SINGLELINE | DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM);
+        for (const auto& format : m_formats)
+            if (format.first == key) return format.second;
+        GpStringFormat* typographic = nullptr;
+        GpStringFormat* format = nullptr;
+        DllExports::GdipStringFormatGetGenericTypographic(&typographic);
+        DllExports::GdipCloneStringFormat(typographic, &format);
+        if (typographic) DllExports::GdipDeleteStringFormat(typographic);
+        if (!format) return nullptr;
+        if (key & DT_END_ELLIPSIS) DllExports::GdipSetStringFormatTrimming(format, StringTrimmingEllipsisCharacter);
+        INT flags = 0;
+        if (key & DT_NOCLIP) flags |= StringFormatFlagsNoClip;
+        if (key & DT_SINGLELINE) flags |= StringFormatFlagsNoWrap;
+        DllExports::GdipSetStringFormatFlags(format, flags);
+        DllExports::GdipSetStringFormatAlign(format, (key & DT_CENTER)  ? StringAlignmentCenter
+                                                     : (key & DT_RIGHT) ? StringAlignmentFar
+                                                                        : StringAlignmentNear);
+        DllExports::GdipSetStringFormatLineAlign(format, (key & DT_VCENTER)  ? StringAlignmentCenter
+                                                         : (key & DT_BOTTOM) ? StringAlignmentFar
+                                                                             : StringAlignmentNear);
+        m_formats.push_back({key, format});  // at most 2^7 combinations
+        return format;
+    }
+
+private:
+    struct TFont {
+        LOGFONTW logFont;
+        int dpi;
+        GpFont* font;
+    };
+    static const size_t kFonts = 16;
+
+    bool Start() {
+        if (m_token) return true;
+        GdiplusStartupInput input;
+        if (GdiplusStartup(&m_token, &input, nullptr) != Ok) {
+            m_token = 0;
+            return false;
+        }
+        CPaintManagerUI::AddShutdownHook(&ReleaseAtShutdown);  // the shut-down forgets its hooks: again each start
+        return true;
+    }
+
+    static void ReleaseAtShutdown(bool) { Get().Release(); }
+
+    void Release() {
+        for (TFont& font : m_fonts) DllExports::GdipDeleteFont(font.font);
+        for (auto& format : m_formats) DllExports::GdipDeleteStringFormat(format.second);
+        m_fonts.clear();
+        m_formats.clear();
+        m_nextFont = 0;
+        if (m_token) GdiplusShutdown(m_token);
+        m_token = 0;
+    }
+
+    ULONG_PTR m_token = 0;
+    std::vector<TFont> m_fonts;
+    size_t m_nextFont = 0;
+    std::vector<std::pair<UINT, GpStringFormat*>> m_formats;
+};
+
 void DrawTextGdiplus(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_t* text, DWORD color, HFONT font,
                      UINT style) {
+    CGdiplusTextCache& cache = CGdiplusTextCache::Get();
+    GpStringFormat* format = cache.Format(style);
+    if (!format) return;
     HGDIOBJ oldFont = SelectObject(hdc, font);
     GpGraphics* graphics = nullptr;
     if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) {
         SelectObject(hdc, oldFont);
         return;
     }
-    GpFont* gpFont = nullptr;
     LOGFONTW logFont = {};
-    if (!GetObjectW(font, sizeof logFont, &logFont) ||
-        DllExports::GdipCreateFontFromLogfontW(hdc, &logFont, &gpFont) != Ok)
-        DllExports::GdipCreateFontFromDC(hdc, &gpFont);
+    GpFont* gpFont = GetObjectW(font, sizeof logFont, &logFont) ? cache.Font(hdc, logFont) : nullptr;
+    GpFont* ownFont = nullptr;  // the DC's font, when the cache has none
+    if (!gpFont && DllExports::GdipCreateFontFromDC(hdc, &ownFont) == Ok) gpFont = ownFont;
     const int hint = manager->GetGdiplusTextRenderingHint();
     DllExports::GdipSetTextRenderingHint(graphics,
                                          static_cast<TextRenderingHint>(hint >= 1 && hint <= 5 ? hint : 0));
     DllExports::GdipSetSmoothingMode(graphics, SmoothingModeHighQuality);
     DllExports::GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
-
-    GpStringFormat* typographic = nullptr;
-    GpStringFormat* format = nullptr;
-    DllExports::GdipStringFormatGetGenericTypographic(&typographic);
-    DllExports::GdipCloneStringFormat(typographic, &format);
-    if (style & DT_END_ELLIPSIS) DllExports::GdipSetStringFormatTrimming(format, StringTrimmingEllipsisCharacter);
-    INT flags = 0;
-    if (style & DT_NOCLIP) flags |= StringFormatFlagsNoClip;
-    if (style & DT_SINGLELINE) flags |= StringFormatFlagsNoWrap;
-    DllExports::GdipSetStringFormatFlags(format, flags);
-    DllExports::GdipSetStringFormatAlign(format, (style & DT_CENTER)  ? StringAlignmentCenter
-                                                 : (style & DT_RIGHT) ? StringAlignmentFar
-                                                                      : StringAlignmentNear);
-    DllExports::GdipSetStringFormatLineAlign(format, (style & DT_VCENTER)  ? StringAlignmentCenter
-                                                     : (style & DT_BOTTOM) ? StringAlignmentFar
-                                                                           : StringAlignmentNear);
     RectF layout(static_cast<REAL>(rect.left), static_cast<REAL>(rect.top), static_cast<REAL>(rect.right - rect.left),
                  static_cast<REAL>(rect.bottom - rect.top));
     if (style & DT_CALCRECT) {
@@ -358,9 +548,7 @@ void DrawTextGdiplus(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_
         DllExports::GdipDrawString(graphics, text, -1, gpFont, &layout, format, brush);
         DllExports::GdipDeleteBrush(brush);
     }
-    DllExports::GdipDeleteStringFormat(format);
-    DllExports::GdipDeleteStringFormat(typographic);
-    if (gpFont) DllExports::GdipDeleteFont(gpFont);
+    if (ownFont) DllExports::GdipDeleteFont(ownFont);
     DllExports::GdipDeleteGraphics(graphics);
     SelectObject(hdc, oldFont);
 }

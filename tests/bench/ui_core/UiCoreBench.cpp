@@ -117,6 +117,44 @@ int main(int argc, char** argv) {
                                 L"delay 1.25 ms <a help>details</a>",
                                 0xFF202020, links, targets, count, -1, DT_SINGLELINE | DT_VCENTER);
     });
+    // The primitives a window of plain controls spends its paint on, into a window-sized canvas.
+    Dib window(1000, 700);
+    const RECT whole = {0, 0, 1000, 700};
+    const RECT cell = {100, 100, 200, 150};
+    Report("fill 100x50 opaque", iterations * 10, [&] { CUIRender::DrawColor(window.dc, cell, 0xFF337AB7); });
+    Report("fill 100x50 translucent", iterations * 10, [&] { CUIRender::DrawColor(window.dc, cell, 0x80337AB7); });
+    Report("fill the whole 1000x700 canvas opaque", iterations, [&] {
+        CUIRender::DrawColor(window.dc, whole, 0xFFF4F6F9);
+    });
+    Report("square border 100x50, 1 pixel", iterations * 10, [&] {
+        CUIRender::DrawRect(window.dc, cell, 1, 0xFF445566);
+    });
+    Report("round border 100x50, 1 pixel, corner 6", iterations * 10, [&] {
+        CUIRender::DrawRoundRect(window.dc, cell, 1, 6, 6, 0xFF202020);
+    });
+    Report("round clip 100x50 with a fill and border", iterations * 10, [&] {
+        CUIRenderClip clip;
+        CUIRenderClip::GenerateRoundClip(window.dc, cell, cell, 6, 6, clip);
+        CUIRender::DrawColor(window.dc, cell, 0xFF337AB7);
+        CUIRender::DrawRoundRect(window.dc, cell, 1, 6, 6, 0xFF202020);
+    });
+    Report("gradient 100x6 horizontal", iterations * 10, [&] {
+        CUIRender::DrawGradient(window.dc, {100, 100, 200, 106}, 0xFFFFFFFF, 0xFF8E44AD, false, 16);
+    });
+    Report("nine-grid 300x120 opaque, stretched", iterations * 10, [&] {
+        CUIRender::DrawImageString(window.dc, &manager, {10, 10, 310, 130}, whole,
+                                   L"file='img/button.png' source='0,0,80,40' corner='4,4,4,4'");
+    });
+    Report("plain text 120x20", iterations * 10, [&] {
+        RECT rect = {100, 100, 220, 120};
+        CUIRender::DrawText(window.dc, &manager, rect, L"Output 1 gain", 0xFF202020, 1, DT_SINGLELINE | DT_VCENTER);
+    });
+    manager.SetUseGdiplusText(true);  // the path layered windows take
+    Report("plain text 120x20 through GDI+", iterations * 10, [&] {
+        RECT rect = {100, 100, 220, 120};
+        CUIRender::DrawText(window.dc, &manager, rect, L"Output 1 gain", 0xFF202020, 1, DT_SINGLELINE | DT_VCENTER);
+    });
+    manager.SetUseGdiplusText(false);
     CPaintManagerUI::ShutdownShared(true);
     return 0;
 }

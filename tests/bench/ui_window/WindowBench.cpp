@@ -1,6 +1,9 @@
 // Times a skin window of a few hundred controls: building it from its layout XML, laying it out and
-// painting it for the first time (together, as a user waits for them), then a full repaint, off-screen
-// and layered. Run under Wine and Xvfb: ui_window_bench.exe [windows] [repaints]
+// painting it for the first time (together, as a user waits for them), then a full repaint, a hover
+// repaint (one cell) and a repaint of two distant cells, off-screen and layered. Beside them stands the
+// floor: putting an empty picture of the same size on the screen the same way (BitBlt in WM_PAINT, or
+// UpdateLayeredWindow), which no painting can beat.
+// Run under Wine and Xvfb: ui_window_bench.exe [windows] [repaints]
 #include <windows.h>
 
 #include "bench/BenchClock.h"
@@ -87,11 +90,103 @@ void Print(const char* what, int runs, const TStats& stats) {
            stats.mean);
 }
 
+// Times InvalidateRect of the given rectangles and the paint that follows.
+double TimeRepaint(HWND hwnd, const std::vector<RECT>& rects) {
+    const double before = BenchSeconds();
+    for (const RECT& rect : rects) InvalidateRect(hwnd, &rect, FALSE);
+    UpdateWindow(hwnd);
+    return (BenchSeconds() - before) * 1e3;
+}
+
+// ---- the floor: a window that only copies an empty picture of its size to the screen
+
+struct TFloorPicture {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    bool layered = false;
+};
+
+LRESULT CALLBACK FloorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* picture = reinterpret_cast<TFloorPicture*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message != WM_PAINT || !picture) return DefWindowProcW(hwnd, message, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (picture->layered) {
+        RECT window;
+        GetWindowRect(hwnd, &window);
+        POINT position = {window.left, window.top}, origin = {0, 0};
+        SIZE size = {window.right - window.left, window.bottom - window.top};
+        BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        // The whole picture as the paint manager's full update does; only the changed part after that.
+        const RECT whole = {0, 0, size.cx, size.cy};
+        if (EqualRect(&ps.rcPaint, &whole)) {
+            UpdateLayeredWindow(hwnd, dc, &position, &size, picture->dc, &origin, 0, &blend, ULW_ALPHA);
+        } else {
+            const UPDATELAYEREDWINDOWINFO info = {sizeof info, dc, &position, &size, picture->dc, &origin, 0, &blend,
+                                                  ULW_ALPHA, &ps.rcPaint};
+            UpdateLayeredWindowIndirect(hwnd, &info);
+        }
+    } else {
+        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, picture->dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+// opaque: the picture is an opaque grey instead of empty; a layered window's update costs more with
+// content than without, which tells what part of a layered repaint is the system's.
+void MeasureFloor(const char* name, bool layered, bool opaque, const SIZE& size, const RECT& hover, int repaints) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = FloorProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"BenchFloorWnd";
+    RegisterClassW(&wc);
+    TFloorPicture picture;
+    picture.layered = layered;
+    picture.dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    picture.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (opaque && bits) std::fill_n(static_cast<DWORD*>(bits), static_cast<size_t>(size.cx) * size.cy, 0xFF808080u);
+    picture.old = SelectObject(picture.dc, picture.bitmap);
+    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | (layered ? WS_EX_LAYERED : 0), wc.lpszClassName, L"floor",
+                                WS_POPUP | WS_VISIBLE, 0, 0, size.cx, size.cy, nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&picture));
+    InvalidateRect(hwnd, nullptr, FALSE);
+    UpdateWindow(hwnd);
+    Pump();
+    std::vector<double> whole, part;
+    for (int i = 0; i < repaints; ++i) {
+        whole.push_back(TimeRepaint(hwnd, {RECT{0, 0, size.cx, size.cy}}));
+        part.push_back(TimeRepaint(hwnd, {hover}));
+    }
+    DestroyWindow(hwnd);
+    Pump();
+    SelectObject(picture.dc, picture.old);
+    DeleteObject(picture.bitmap);
+    DeleteDC(picture.dc);
+    char label[96];
+    const char* kind = opaque ? "opaque picture" : "empty";
+    snprintf(label, sizeof label, "%s: floor (%s), whole window", name, kind);
+    Print(label, repaints, Summarise(whole));
+    snprintf(label, sizeof label, "%s: floor (%s), hover area", name, kind);
+    Print(label, repaints, Summarise(part));
+}
+
+RECT ControlRect(CBenchWindow& window, const wchar_t* name) {
+    CControlUI* control = window.GetPaintManager()->FindControlByName(name);
+    return control ? control->GetPos() : RECT{0, 0, 1, 1};
+}
+
 void Measure(const char* name, bool layered, int windows, int repaints) {
     int controls = 0;
     const std::wstring layout = MakeLayout(12, 10, layered, &controls);
-    std::vector<double> creation;
-    std::vector<double> repaint;
+    std::vector<double> creation, repaint, hover, twoCells;
+    SIZE size = {};
+    RECT hoverRect = {};
     for (int w = 0; w < windows + 1; ++w) {
         CBenchWindow window(layout);
         Pump();  // the previous window's last messages
@@ -106,11 +201,16 @@ void Measure(const char* name, bool layered, int windows, int repaints) {
         Pump();
         if (w == 0) continue;  // warm-up: first-use costs of the process (GDI+, fonts, classes)
         creation.push_back(created * 1e3);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        size = {client.right, client.bottom};
+        // Hovering a cell repaints the cell; moving between far cells repaints two small rectangles.
+        hoverRect = ControlRect(window, L"cell5_5");
+        const RECT first = ControlRect(window, L"cell0_0"), last = ControlRect(window, L"cell11_9");
         for (int i = 0; i < repaints; ++i) {
-            const double before = BenchSeconds();
-            InvalidateRect(hwnd, nullptr, FALSE);
-            UpdateWindow(hwnd);
-            repaint.push_back((BenchSeconds() - before) * 1e3);
+            repaint.push_back(TimeRepaint(hwnd, {client}));
+            hover.push_back(TimeRepaint(hwnd, {hoverRect}));
+            twoCells.push_back(TimeRepaint(hwnd, {first, last}));
         }
     }
     char label[96];
@@ -118,6 +218,12 @@ void Measure(const char* name, bool layered, int windows, int repaints) {
     Print(label, windows, Summarise(creation));
     snprintf(label, sizeof label, "%s: full repaint", name);
     Print(label, static_cast<int>(repaint.size()), Summarise(repaint));
+    snprintf(label, sizeof label, "%s: hover repaint (one cell)", name);
+    Print(label, static_cast<int>(hover.size()), Summarise(hover));
+    snprintf(label, sizeof label, "%s: two distant cells", name);
+    Print(label, static_cast<int>(twoCells.size()), Summarise(twoCells));
+    MeasureFloor(name, layered, false, size, hoverRect, static_cast<int>(repaint.size()));
+    if (layered) MeasureFloor(name, layered, true, size, hoverRect, static_cast<int>(repaint.size()));
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+#include "LoadingWnd.h"
+
+#include "ScreenInfo.h"
+#include "UIControl.h"
+
+using namespace SkinUI;
+
+SKINUI_BEGIN_NOTIFY_MAP(CLoadingWnd, WindowImplBase)
+    SKINUI_NOTIFY_ENTRY(L"click", L"", &CLoadingWnd::OnClick)
+SKINUI_END_NOTIFY_MAP()
+
+void CLoadingWnd::OnWindowDestroyed(HWND hwnd) {
+    WindowImplBase::OnWindowDestroyed(hwnd);
+    delete this;
+}
+
+void CLoadingWnd::OnInitWindow() {
+    m_pm.ApplyDpi(GetAutoDpi());
+    m_closeButton = m_pm.FindControlByName(L"closebtn");
+}
+
+void CLoadingWnd::OnClick(TNotifyMessage& msg) {
+    if (!msg.pSender) return;
+    if (msg.pSender == m_closeButton) {
+        PostClose(0);
+        return;
+    }
+    const CUIString name = msg.pSender->GetName();
+    if (EqualsIgnoreCase(name.Data(), L"confirm_btn"))
+        PostClose(1);
+    else if (EqualsIgnoreCase(name.Data(), L"cancel_btn"))
+        PostClose(0);
+}
+
+LRESULT CLoadingWnd::OnSysCommand(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = FALSE;
+    return 0;
+}
+
+LRESULT CLoadingWnd::HandleOtherMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = FALSE;
+    return 0;
+}
+
+void CLoadingWnd::SetMessageText(const wchar_t* text) {
+    if (!text || !*text) return;
+    if (CControlUI* label = m_pm.FindControlByName(L"MessageText")) label->SetText(text);
+}
+
+void CLoadingWnd::SetMessageTitle(const wchar_t* text) {
+    if (!text || !*text) return;
+    if (CControlUI* label = m_pm.FindControlByName(L"MessageTitle")) label->SetText(text);
+}
+
+void CLoadingPopupHolder::Show(HWND owner) {
+    Hide();
+    auto* popup = new CLoadingWnd;
+    if (!popup->CreateNativeWindow(owner, L"loadingwnd", WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW)) {
+        delete popup;
+        return;
+    }
+    popup->CenterOnOwner();
+    m_popup = popup;
+    const HWND window = popup->GetHandle();
+    popup->RunModal();
+    // A later show may already have replaced it inside the modal loop; forget only this one.
+    if (m_popup == popup && !IsWindow(window)) m_popup = nullptr;
+}
+
+bool CLoadingPopupHolder::Hide() {
+    if (!m_popup) return false;
+    m_popup->PostClose(1);
+    m_popup = nullptr;
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The busy popup shown while a worker talks to the amplifier. The window that receives WM_SHOW_LOADING
+// runs one modally over itself and closes it (code 1) when WM_HIDE_LOADING arrives. It frees itself
+// when its window is destroyed.
+#include "UIWindowImplBase.h"
+
+#include "device/DeviceMessages.h"  // WM_SHOW_LOADING, WM_HIDE_LOADING
+
+class CLoadingWnd : public SkinUI::WindowImplBase {
+public:
+    void SetMessageText(const wchar_t* text);
+    void SetMessageTitle(const wchar_t* text);
+
+protected:
+    const wchar_t* GetWndClassName() const override { return L"LoadingWnd"; }
+    SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(L"XML_LOADING"); }
+    void OnWindowDestroyed(HWND hwnd) override;
+    void OnInitWindow() override;
+    void OnClick(SkinUI::TNotifyMessage& msg) override;
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+
+private:
+    SkinUI::CControlUI* m_closeButton = nullptr;
+
+    SKINUI_DECLARE_NOTIFY_MAP()
+};
+
+// Holds the popup a window now shows, so that the next show or a hide closes it. The popup deletes
+// itself; the holder only forgets it.
+class CLoadingPopupHolder {
+public:
+    // Closes a popup already shown, then shows a new one over the owner; returns when it has closed.
+    void Show(HWND owner);
+    // Closes the popup shown, if any; true when there was one.
+    bool Hide();
+    bool IsShown() const { return m_popup != nullptr; }
+
+private:
+    CLoadingWnd* m_popup = nullptr;
+};

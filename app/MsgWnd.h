@@ -1,0 +1,43 @@
+#pragma once
+// The application's modal message boxes, built from the layout "XML_MSG". Titles, texts and captions are
+// usually "${key}" texts of the current language. The show functions block until the box closes and
+// return which button closed it: 1 the confirming button, 0 cancel, the close button or any close from
+// outside, 2 the third button.
+#include "UIWindowImplBase.h"
+
+#include <vector>
+
+class CMsgWnd : public SkinUI::WindowImplBase {
+public:
+    CMsgWnd();
+    ~CMsgWnd() override;
+
+    void SetTitle(const wchar_t* text);
+    void SetMsg(const wchar_t* text);
+    void SetButtons(const wchar_t* const* captions, int count);
+
+    // Every box now open in this process, oldest first.
+    static std::vector<CMsgWnd*> OpenBoxes();
+    // Closes every open box with result 0 (the boxes' modal loops end as they run on); returns how many.
+    static int CloseAll();
+
+protected:
+    const wchar_t* GetWndClassName() const override { return L"MsgWnd"; }
+    SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(L"XML_MSG"); }
+    void OnWindowDestroyed(HWND hwnd) override;
+    void OnInitWindow() override;
+    void OnClick(SkinUI::TNotifyMessage& msg) override;
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+
+private:
+    void SetLabel(const wchar_t* name, const wchar_t* text);
+
+    SkinUI::CControlUI* m_closeButton = nullptr;
+
+    SKINUI_DECLARE_NOTIFY_MAP()
+};
+
+int ShowMsgWnd(HWND owner, const wchar_t* title, const wchar_t* text);
+int ShowMsgWndButtons(HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* captions,
+                      int count);

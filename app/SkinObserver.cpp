@@ -1,0 +1,7 @@
+#include "SkinObserver.h"
+
+namespace {
+SkinChangeObserver gSkinChangeObserver;
+}
+
+SkinChangeObserver& GlobalSkinChangeObserver() { return gSkinChangeObserver; }

@@ -1,0 +1,209 @@
+#include "SkinViewWindow.h"
+
+#include "UIControl.h"
+
+#include <cstdio>
+#include <cwchar>
+#include <unordered_set>
+#include <vector>
+
+namespace SkinView {
+
+using namespace SkinUI;
+
+namespace {
+
+const UINT_PTR kShotTimer = 0x5E1F;
+const UINT kShotDelayMs = 600;  // lets posted layout and DPI work finish before the picture
+
+// Speaker position of each output in the demonstration page, and the matching button text.
+const struct {
+    int position;
+    const wchar_t* name;
+    const wchar_t* delay;
+} kDemoOutputs[10] = {
+    {1, L"${front_left_tweeter}", L"2.125"},   {7, L"${front_right_tweeter}", L"0.000"},
+    {2, L"${front_left_midrange}", L"2.104"},  {8, L"${front_right_midrange}", L"0.000"},
+    {3, L"${front_left_woofer}", L"1.958"},    {9, L"${front_right_woofer}", L"0.000"},
+    {15, L"${rear_left_full}", L"0.500"},      {18, L"${rear_right_full}", L"0.250"},
+    {24, L"${subwoofer_freq}", L"4.375"},      {0, L"${empty}", L"0.000"},
+};
+
+const int kDemoBandFrequencies[21] = {20,   31,   50,   80,   125,  200,  315,  500,   800,   1000, 1250,
+                                      1600, 2000, 2500, 3150, 4000, 5000, 6300, 10000, 16000, 20000};
+const double kDemoBandGains[21] = {0, 2.5, 1.0, -3.0, 0, -1.5, 0, 0, 2.0, 0, 0, -4.5, 0, 0, 0, 1.5, 0, 0, -2.0, 0, 0};
+
+}  // namespace
+
+HWND CSkinViewWindow::Open() {
+    if (IsMainLayout()) {
+        HWND window = CreateNativeWindow(nullptr, L"VR ZOD Evoda", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1230, 650);
+        if (window) SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) & ~(WS_MAXIMIZEBOX | WS_THICKFRAME));
+        return window;
+    }
+    return CreateNativeWindow(nullptr, L"skinview", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, WS_EX_TOOLWINDOW);
+}
+
+bool CSkinViewWindow::IsMainLayout() const { return _wcsicmp(m_options.layout.c_str(), kMainLayout) == 0; }
+
+void CSkinViewWindow::OnInitWindow() {
+    if (IsMainLayout()) AttachChannelSettings(m_pm, this, m_pm.GetRootControl());
+    m_pm.ApplyDpi(m_options.dpi);
+    if (m_options.demo) ApplyDemoState();
+    CenterOnOwner();
+    if (!m_options.focus.empty()) {
+        if (CControlUI* control = m_pm.FindControlByName(m_options.focus.c_str())) control->SetFocus();
+    }
+    if (!m_options.shotPath.empty()) SetTimer(m_hWnd, kShotTimer, kShotDelayMs, nullptr);
+}
+
+LRESULT CSkinViewWindow::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    if (message == WM_TIMER && wParam == kShotTimer) {
+        KillTimer(m_hWnd, kShotTimer);
+        TakeShot();
+        PostClose(0);
+        handled = TRUE;
+        return 0;
+    }
+    return WindowImplBase::HandleOtherMessage(message, wParam, lParam, handled);
+}
+
+void CSkinViewWindow::OnWindowDestroyed(HWND hwnd) {
+    WindowImplBase::OnWindowDestroyed(hwnd);
+    PostQuitMessage(0);
+}
+
+void CSkinViewWindow::Set(const wchar_t* name, const wchar_t* attribute, const wchar_t* value) {
+    if (CControlUI* control = m_pm.FindControlByName(name)) control->SetAttribute(attribute, value);
+}
+
+// What the controller's start-up and a read-back leave on the page, with a few values changed so that
+// every kind of state shows.
+void CSkinViewWindow::ApplyDemoState() {
+    wchar_t name[64], text[64];
+    if (_wcsicmp(m_options.layout.c_str(), L"XML_MSG") == 0) {
+        Set(L"MessageText", L"text", L"${factory_default_tips}");
+        return;
+    }
+    if (!IsMainLayout()) return;
+    Set(L"btnConnect", L"text", L"${btn_connected}");
+    Set(L"btnConnect", L"selected", L"true");
+    Set(L"btn_amp_onoff", L"text", L"${amp_on}");
+    Set(L"btn_amp_onoff", L"selected", L"true");
+    Set(L"btn_rem_out1_onoff", L"text", L"${rem_out1_on}");
+    Set(L"btn_rem_out1_onoff", L"selected", L"true");
+    Set(L"btn_rem_out2_onoff", L"text", L"${rem_out2_off}");
+    Set(L"btn_2ohm_spk", L"text", L"${btn_4ohm_spk}");
+    Set(L"btn_noise_gate", L"text", L"${btn_noise_gate_on}");
+    Set(L"btn_noise_gate", L"selected", L"true");
+    Set(L"btn_bypass", L"text", L"${bypass_eq}");
+    Set(L"btn_arg_eq", L"text", L"${peq_mode}");
+    Set(L"btn_arg_eq", L"selected", L"true");
+    Set(L"edit_main_volume", L"text", L"30");
+    Set(L"slider_main_volume", L"value", L"30");
+    Set(L"label_channel_name", L"text", L"CH1");
+    Set(L"hp_freq", L"text", L"20Hz");
+    Set(L"lp_freq", L"text", L"20000Hz");
+    Set(L"ch_enable_0", L"selected", L"true");
+    for (int m = 1; m <= 24; ++m) {
+        for (const wchar_t* format : {L"speaker_%d", L"spk_con_%d", L"spk_delay_%d"}) {
+            swprintf(name, 64, format, m);
+            Set(name, L"visible", L"false");
+        }
+    }
+    for (int n = 0; n < 10; ++n) {
+        const auto& out = kDemoOutputs[n];
+        swprintf(name, 64, L"ch_output_btn_%d", n);
+        Set(name, L"text", out.name);
+        swprintf(name, 64, L"ch_show_%d", n);
+        Set(name, L"selected", n < 9 ? L"true" : L"false");
+        swprintf(name, 64, L"edit_ch_volume_%d", n);
+        swprintf(text, 64, L"%ddB", n == 8 ? -6 : 0);
+        Set(name, L"text", text);
+        swprintf(name, 64, L"slider_ch_volume_%d", n);
+        swprintf(text, 64, L"%d", n == 8 ? -60 : 0);
+        Set(name, L"min", L"-600");
+        Set(name, L"max", L"0");
+        Set(name, L"value", text);
+        swprintf(name, 64, L"ch_phase_%d", n);
+        Set(name, L"text", n == 3 ? L"${reverse phase}" : L"${positive_phase}");
+        Set(name, L"selected", n == 3 ? L"true" : L"false");
+        swprintf(name, 64, L"ch_mute_%d", n);
+        Set(name, L"selected", n == 9 ? L"true" : L"false");
+        swprintf(name, 64, L"edit_ch_delay_%d", n);
+        swprintf(text, 64, L"%ls ms", out.delay);
+        Set(name, L"text", text);
+        swprintf(name, 64, L"slider_ch_delay_%d", n);
+        Set(name, L"visible", L"false");
+        if (out.position > 0) {
+            for (const wchar_t* format : {L"speaker_%d", L"spk_con_%d", L"spk_delay_%d"}) {
+                swprintf(name, 64, format, out.position);
+                Set(name, L"visible", L"true");
+            }
+            swprintf(name, 64, L"spk_delay_%d", out.position);
+            Set(name, L"text", out.delay);
+        }
+        // The main page starts on the high-level input, which routes eight inputs.
+        for (int j = 0; j < 8; ++j) {
+            swprintf(name, 64, L"option_ch_in%d_%d", j, n);
+            Set(name, L"selected", j == n % 8 ? L"true" : L"false");
+        }
+    }
+    Set(L"speaker_1", L"selected", L"true");
+    for (int k = 0; k < 21; ++k) {
+        swprintf(name, 64, L"eq_freq_%d", k);
+        swprintf(text, 64, L"%d", kDemoBandFrequencies[k]);
+        Set(name, L"text", text);
+        swprintf(name, 64, L"eq_q_%d", k);
+        Set(name, L"text", L"1.41");
+        swprintf(name, 64, L"eq_gain_%d", k);
+        swprintf(text, 64, L"%.1f", kDemoBandGains[k]);
+        Set(name, L"text", text);
+        swprintf(name, 64, L"eq_slider_%d", k);
+        swprintf(text, 64, L"%d", static_cast<int>(kDemoBandGains[k] * 10));
+        Set(name, L"value", text);
+        swprintf(name, 64, L"pt_enable_%d", k);
+        Set(name, L"selected", k == 11 ? L"false" : L"true");
+    }
+}
+
+void CSkinViewWindow::TakeShot() { m_shot = SaveClientBitmap(m_hWnd, m_options.shotPath.c_str()); }
+
+TShotResult SaveClientBitmap(HWND window, const wchar_t* path) {
+    TShotResult result;
+    RECT client = {};
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0) return result;
+    HDC source = GetDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    std::unordered_set<DWORD> colours;
+    for (int i = 0; i < width * height; ++i) colours.insert(pixels[i] & 0xFFFFFF);
+    result.width = width;
+    result.height = height;
+    result.colours = static_cast<int>(colours.size());
+    if (FILE* file = _wfopen(path, L"wb")) {
+        const DWORD imageBytes = static_cast<DWORD>(width) * height * 4;
+        BITMAPFILEHEADER header = {0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageBytes),
+                                   0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+        result.saved = fwrite(&header, sizeof header, 1, file) == 1 &&
+                       fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file) == 1 &&
+                       fwrite(bits, imageBytes, 1, file) == 1;
+        result.saved = (fclose(file) == 0) && result.saved;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return result;
+}
+
+}  // namespace SkinView
