@@ -669,3 +669,38 @@ TEST_F(ListFixture, HeaderItemSeparatorSidesAndDefaults) {
     col1->SetEnabled(false);
     EXPECT_EQ(0u, col1->GetButtonState());
 }
+
+// Expansion, the order of a multi-selection and deselecting the others.
+TEST_F(ListFixture, ExpansionAndSelectionQueries) {
+    EXPECT_FALSE(list->ExpandItem(1, true));  // these items do not expand
+    EXPECT_EQ(-1, list->GetExpandedItem());
+    EXPECT_TRUE(list->ExpandItem(1, false));
+    EXPECT_FALSE(list->ExpandItem(40, true));
+
+    EXPECT_FALSE(list->UnSelectItem(0, true));  // without multi-select
+    list->SetMultiSelect(true);
+    list->SelectMultiItem(4);
+    list->SelectMultiItem(0);
+    list->SelectMultiItem(2);
+    EXPECT_FALSE(list->SelectMultiItem(2));  // already selected
+    EXPECT_EQ(4, list->GetNextSelItem(-1));
+    EXPECT_EQ(0, list->GetNextSelItem(4));
+    EXPECT_EQ(2, list->GetNextSelItem(0));
+    EXPECT_EQ(-1, list->GetNextSelItem(2));
+    EXPECT_EQ(-1, list->GetNextSelItem(5));
+    EXPECT_EQ(4, list->GetCurSel());
+    EXPECT_TRUE(list->UnSelectItem(0, true));  // every other one goes
+    EXPECT_EQ((std::vector<int>{0}), Selected());
+    EXPECT_FALSE(Item(4)->IsSelected());
+    EXPECT_TRUE(list->UnSelectItem(0, false));
+    EXPECT_EQ(0, list->GetSelectItemCount());
+    EXPECT_FALSE(Item(0)->IsSelected());
+    EXPECT_FALSE(list->UnSelectItem(3, false));  // disabled
+
+    // Settings that belong to the body.
+    list->SetChildPadding(3);
+    EXPECT_EQ(3, list->GetList()->GetChildPadding());
+    list->SetDelayedDestroy(false);
+    EXPECT_FALSE(list->GetList()->IsDelayedDestroy());
+    EXPECT_EQ(list->GetList()->GetVerticalScrollBar(), list->GetVerticalScrollBar());
+}

@@ -60,7 +60,9 @@ SKINUI_END_NOTIFY_MAP()
 
 CDemoListsWindow::~CDemoListsWindow() {
     m_menu.reset();
+    // The check map is this window's: its records go, and the menus forget it.
     CMenuWnd::DestroyMenu();
+    GetMenuObserver().SetMenuCheckInfo(nullptr);
 }
 
 CControlUI* CDemoListsWindow::CreateControl(const wchar_t* className) {
