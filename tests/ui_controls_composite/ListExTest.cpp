@@ -189,7 +189,12 @@ TEST_F(ListExTest, EditorOpensOverTheCellAndCommitsWhenItLosesTheFocus) {
     EXPECT_EQ(row.top + 1, edit->GetPos().top);
     EXPECT_EQ(row.bottom - 1, edit->GetPos().bottom);
 
-    edit->SetText(L"-3.25");
+    // Typed over the selected text.
+    edit->SetSelAll();
+    for (wchar_t ch : std::wstring(L"-3.25")) window->Send(WM_CHAR, ch, 1);
+    Pump();
+    EXPECT_EQ(L"-3.25", std::wstring(edit->GetText().Data()));
+    EXPECT_EQ(L"-0.5", std::wstring(Row(0)->GetColumnText(1)->Data()));  // not before it closes
     window->Click(Cell(2, 0));  // elsewhere: the edit loses the focus
     EXPECT_EQ(L"-3.25", std::wstring(Row(0)->GetColumnText(1)->Data()));
     EXPECT_FALSE(edit->IsVisible());
