@@ -287,7 +287,7 @@ TEST(ComboBoxTest, ArrowStripPictureFollowsTheState) {
         int picture;
     };
     const State states[] = {
-        {[] {}, 0},
+        {[&] { MouseEvent(combo, UIEVENT_MOUSELEAVE, POINT{0, 0}); }, 0},
         {[&] { MouseEvent(combo, UIEVENT_MOUSEENTER, arrow); }, 1},
         {[&] { MouseEvent(combo, UIEVENT_MOUSELEAVE, POINT{0, 0}); }, 0},
     };
