@@ -355,3 +355,22 @@ TEST_F(ListExTest, ARemovedListNoLongerListens) {
     window->pm().RaiseNotify(parent, L"killfocus");
     SUCCEED();
 }
+
+TEST(ListExAlone, HeaderItemsGoToTheHeaderWhereverTheyAreAdded) {
+    CListExUI list;
+    ASSERT_TRUE(list.Add(new CListContainerHeaderItemUI));
+    ASSERT_TRUE(list.AddAt(new CListContainerHeaderItemUI, 0));
+    auto* row = new CListTextExtElementUI;
+    ASSERT_TRUE(list.Add(row));
+    EXPECT_EQ(2, list.GetHeader()->GetCount());
+    EXPECT_EQ(2, list.GetListInfo()->nColumns);
+    EXPECT_EQ(1, list.GetCount());
+    // The row takes texts for the columns there are, and only those.
+    row->SetColumnText(1, L"-6.0");
+    row->SetColumnText(2, L"lost");
+    ASSERT_NE(nullptr, row->GetColumnText(1));
+    EXPECT_EQ(L"-6.0", std::wstring(row->GetColumnText(1)->Data()));
+    EXPECT_EQ(nullptr, row->GetColumnText(2));
+    row->SetColumnText(1, nullptr);
+    EXPECT_EQ(L"", std::wstring(row->GetColumnText(1)->Data()));
+}

@@ -165,14 +165,27 @@ void CListExUI::DoInit() {
     }
 }
 
+void CListExUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
+    // Leaving a window: its manager may go before this list does.
+    if (m_pListeningTo && m_pListeningTo != manager) {
+        m_pListeningTo->RemoveNotifyListener(this);
+        m_pListeningTo = nullptr;
+    }
+    CListUI::SetManager(manager, parent, init);
+}
+
 bool CListExUI::Add(CControlUI* control) {
-    if (control && control->GetInterface(L"ListContainerHeaderItem")) return GetHeader()->Add(control);
-    return CListUI::Add(control);
+    if (!control || !control->GetInterface(L"ListContainerHeaderItem")) return CListUI::Add(control);
+    const bool added = GetHeader()->Add(control);
+    GetListInfo()->nColumns = std::min(GetHeader()->GetCount(), static_cast<int>(ListInfo::kMaxColumns));
+    return added;
 }
 
 bool CListExUI::AddAt(CControlUI* control, int index) {
-    if (control && control->GetInterface(L"ListContainerHeaderItem")) return GetHeader()->AddAt(control, index);
-    return CListUI::AddAt(control, index);
+    if (!control || !control->GetInterface(L"ListContainerHeaderItem")) return CListUI::AddAt(control, index);
+    const bool added = GetHeader()->AddAt(control, index);
+    GetListInfo()->nColumns = std::min(GetHeader()->GetCount(), static_cast<int>(ListInfo::kMaxColumns));
+    return added;
 }
 
 CListContainerHeaderItemUI* CListExUI::HeaderItemAt(int column) const {

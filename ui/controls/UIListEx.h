@@ -58,6 +58,7 @@ public:
     void* GetInterface(const wchar_t* name) override;
     UINT GetControlFlags() const override;
     void DoInit() override;
+    void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     void DoEvent(TUIEvent& event) override;
     void SetPos(RECT rect, bool needInvalidate = true) override;
     void Notify(TNotifyMessage& msg) override;
