@@ -203,6 +203,17 @@ TEST_F(TreeTest, NodesAddedThroughTheirParentLandAfterItsSubtree) {
     EXPECT_EQ((std::vector<std::wstring>{L"a", L"a0", L"a1", L"a1a", L"a2", L"a3", L"b"}), Order());
     EXPECT_EQ(4, Node(L"a")->GetChildCount());
 
+    // Under a collapsed node a new child starts hidden and opens with its parent.
+    Node(L"a1")->Expand(false);
+    auto* hidden = new CTreeNodeUI;
+    hidden->SetName(L"a1b");
+    ASSERT_TRUE(Node(L"a1")->Add(hidden));
+    EXPECT_FALSE(hidden->IsVisible());
+    EXPECT_FALSE(Node(L"a1a")->IsVisible());
+    Node(L"a1")->Expand(true);
+    EXPECT_TRUE(hidden->IsVisible());
+    EXPECT_TRUE(Node(L"a1a")->IsVisible());
+
     // Refused: controls that are not nodes.
     CLabelUI label;
     EXPECT_FALSE(tree->AddNode(&label));

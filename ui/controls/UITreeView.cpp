@@ -170,9 +170,17 @@ bool CTreeNodeUI::AppendChild(CTreeNodeUI* node) {
     if (m_pTreeView) {
         CTreeNodeUI* reference = HasChildren() ? FindLastDescendant() : this;
         if (m_pTreeView->InsertNodeAt(node, reference->GetListPosition() + 1) < 0) return false;
+        HideUnderCollapsed(node);
     }
     m_children.Add(node);
     return true;
+}
+
+void CTreeNodeUI::HideUnderCollapsed(CTreeNodeUI* node) {
+    // A child joins its parent's state: under a closed or hidden node it is hidden with its subtree.
+    if (m_bExpanded && m_bVisible) return;
+    node->SetVisible(false);
+    if (m_pTreeView) m_pTreeView->SetItemExpanded(false, node);
 }
 
 bool CTreeNodeUI::AddAt(CControlUI* control, int index) {
@@ -190,7 +198,9 @@ bool CTreeNodeUI::AddAt(CControlUI* control, int index) {
     }
     PrepareChild(node);
     if (!m_pTreeView) return true;
-    return reference ? m_pTreeView->InsertNodeBefore(node, reference) : m_pTreeView->AddNode(node);
+    const bool added = reference ? m_pTreeView->InsertNodeBefore(node, reference) : m_pTreeView->AddNode(node);
+    if (added) HideUnderCollapsed(node);
+    return added;
 }
 
 bool CTreeNodeUI::Remove(CControlUI* control) { return RemoveChildNode(NodeOf(control)); }

@@ -91,6 +91,7 @@ public:
 
 private:
     void SetIndentWidth(int width);
+    void HideUnderCollapsed(CTreeNodeUI* node);
     // Takes the child out of the children array only; false when it is not a child.
     bool DetachChild(CTreeNodeUI* node);
     // The text colour for the hover state just entered or left.
