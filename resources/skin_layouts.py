@@ -442,7 +442,9 @@ def msg_layout():
 def loading_layout():
     root = V(
         Lbl(name="MessageTitle", text="", height=0, visible="false"),
-        H(gap(), Ctl(width=44, height=44, bkimage=img("busy")), gap(), height=44, padding="0,24,0,0"),
+        # The ring turns its picture a tenth of a turn every 100 ms while the popup is open.
+        H(gap(), E("Ring")(name="busy_ring", width=44, height=44, bkimage="img/busy.png"), gap(), height=44,
+          padding="0,24,0,0"),
         Lbl(name="MessageText", text="${loading}", height=40, align="center", textcolor=TEXT, padding="12,10,12,0"),
         name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
     return window(root, size="260,140", roundcorner="6,6")

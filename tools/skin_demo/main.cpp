@@ -5,6 +5,8 @@
 //                            with the layouts' colours, closes; exit code 0 when it painted as laid out
 //   skin_demo.exe --controls shows the controls page with its combo open
 //   skin_demo.exe --lists    the lists and menus page instead (with --check: checked the same way)
+//   skin_demo.exe --composite  the composite controls page instead (with --check likewise)
+#include "DemoCompositeWindow.h"
 #include "DemoListsWindow.h"
 #include "DemoWindow.h"
 #include "UIControls.h"
@@ -34,6 +36,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const bool selfCheck = commandLine && wcsstr(commandLine, L"--check") != nullptr;
     const bool controlsPage = commandLine && wcsstr(commandLine, L"--controls") != nullptr;
     const bool listsPage = commandLine && wcsstr(commandLine, L"--lists") != nullptr;
+    const bool compositePage = commandLine && wcsstr(commandLine, L"--composite") != nullptr;
     if (FAILED(OleInitialize(nullptr))) return 1;
     CPaintManagerUI::SetModuleInstance(instance);
     RegisterControlClasses();
@@ -44,7 +47,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         return 1;
     }
     int exitCode = 1;
-    if (listsPage) {
+    if (compositePage) {
+        SkinDemo::CDemoCompositeWindow window(selfCheck);
+        if (window.CreateNativeWindow(nullptr, L"SkinUI composite", WS_VISIBLE | WS_POPUP, 0, 0, 0, 0, 0)) {
+            window.CenterOnOwner();
+            CPaintManagerUI::RunMessageLoop();
+            exitCode = window.GetExitCode();
+        }
+    } else if (listsPage) {
         SkinDemo::CDemoListsWindow window(selfCheck);
         if (window.CreateNativeWindow(nullptr, L"SkinUI lists", WS_VISIBLE | WS_POPUP, 0, 0, 0, 0, 0)) {
             window.CenterOnOwner();

@@ -9,6 +9,7 @@ void RegisterControlClasses() {
     RegisterStandardControlClasses();
     RegisterListControlClasses();
     RegisterPlatformControlClasses();
+    RegisterCompositeControlClasses();
 }
 
 }  // namespace SkinUI

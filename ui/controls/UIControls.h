@@ -10,5 +10,8 @@ void RegisterControlClasses();
 void RegisterListControlClasses();
 void RegisterStandardControlClasses();  // label, button, option, check box, progress, slider, edit, combo
 void RegisterPlatformControlClasses();  // ActiveX, rich edit, hot key, date and IP pickers, browser, Flash
+// tree, list with editors, links text, GIF, loading bar, rolling text, arrow combo, fade button, ring,
+// group box, colour palette
+void RegisterCompositeControlClasses();
 
 }  // namespace SkinUI
