@@ -1,15 +1,26 @@
+// The tuning controller's life cycle and connection: connect, read back, ready, disconnect, plug events,
+// factory reset and the start of the forced update.
 #include "EqualizerManager.h"
 
 #include "Log.h"
 #include "MsgWnd.h"
 #include "SButton.h"
+#include "Settings.h"
+#include "TextFormat.h"
 #include "UIManager.h"
+#include "UITextResource.h"
+#include "device/DeviceMessages.h"
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
 
 using namespace SkinUI;
 
 namespace {
 
-constexpr DWORD kSwitchOffText = 0xFFFF0000;
+constexpr DWORD kDisconnectedText = 0xFFFF0000;
+constexpr DWORD kConnectedText = 0xFFFFFFFF;
 
 DeviceLinkSeams SeamsWith(HidBackend* hid) {
     DeviceLinkSeams seams;
@@ -17,26 +28,40 @@ DeviceLinkSeams SeamsWith(HidBackend* hid) {
     return seams;
 }
 
+bool NoForceUpdateMarker() { return IsFileInCurrentDir(L"noForceUpdate.ini"); }
+
 }  // namespace
 
-EqualizerManager::EqualizerManager(HidBackend* hid) : device(SeamsWith(hid)) {
-    device.SetDeviceProfile(94, 10, 10, 0, 0);
+FirmwareVerdict CompareFirmware(int mainVersion, int slaveVersion) {
+    if (mainVersion == kBuiltInMainVersion && slaveVersion == kBuiltInSlaveVersion) return FirmwareVerdict::Same;
+    if (mainVersion > kBuiltInMainVersion ||
+        (mainVersion == kBuiltInMainVersion && slaveVersion > kBuiltInSlaveVersion))
+        return FirmwareVerdict::Newer;
+    return FirmwareVerdict::Older;
 }
 
-EqualizerManager::~EqualizerManager() = default;
+EqualizerManager::EqualizerManager(HidBackend* hid) : device(SeamsWith(hid)) {
+    device.SetDeviceProfile(kAmplifierModel, OutputCount, 10, 0, 0);
+}
 
-void EqualizerManager::Init(CPaintManagerUI* manager, HWND window) {
-    hMainWnd = window;
-    device.SetMainHwnd(window);
-    paintManager = manager;
-    btnConnect = static_cast<CSButtonUI*>(manager->FindControlByName(L"btnConnect"));
-    if (btnConnect && !btnConnect->GetInterface(L"SButton")) btnConnect = nullptr;
-    if (btnConnect) manager->FocusControl(btnConnect);
+EqualizerManager::~EqualizerManager() { Shutdown(); }
+
+void EqualizerManager::Shutdown() {
+    mStopping = true;
+    // A closed device makes a running read-back fail at once, so the joins below are short.
+    device.DisableCmdQueue();
+    device.CloseHIDDevice(true);
+    if (mReadThread.joinable()) mReadThread.join();
+    if (mFactoryThread.joinable()) mFactoryThread.join();
 }
 
 bool EqualizerManager::UpgradeInProgress() const {
     const uint32_t state = device.mUpgState.load();
     return state == UPG_PARSING || state == UPG_START;
+}
+
+void EqualizerManager::Post(UINT message) const {
+    if (hMainWnd) PostMessageW(hMainWnd, message, 0, 0);
 }
 
 void EqualizerManager::ShowConnectionState(const wchar_t* text, DWORD textColor, bool selected) {
@@ -46,8 +71,21 @@ void EqualizerManager::ShowConnectionState(const wchar_t* text, DWORD textColor,
     btnConnect->SetTextColor(textColor);
 }
 
+int EqualizerManager::CurrentOutput() const {
+    const int n = config.currOutChannel;
+    return n >= 0 && n < OutputCount ? n : 0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Connection
+
 void EqualizerManager::ConnectDevice(bool showError) {
-    if (UpgradeInProgress()) return;
+    if (mStopping || UpgradeInProgress()) return;
+    // The busy popup can be closed from outside; a second connect must not start a second read.
+    if (mReadRunning) {
+        LogPrintW(L"ConnectDevice: a read-back is running, ignored\n");
+        return;
+    }
     if (device.IsConnected()) {
         DisconnectDevice();
         return;
@@ -59,29 +97,109 @@ void EqualizerManager::ConnectDevice(bool showError) {
             const wchar_t* captions[] = {L"${confirm}", L"", L""};
             ShowMsgWndButtons(hMainWnd, L"${tips}", L"${device_connect_fail}", captions, 1);
         }
-        ShowConnectionState(L"${btn_disconnected}", kSwitchOffText, false);
+        ShowConnectionState(L"${btn_disconnected}", kDisconnectedText, false);
         return;
     }
     LogPrintW(L"Connect OK\xFF01\n");
-    ShowConnectionState(L"${btn_connecting}", kSwitchOffText, false);
+    ShowConnectionState(L"${btn_connecting}", kDisconnectedText, false);
+    StartReadBack();
+}
+
+void EqualizerManager::JoinFinishedWorkers() {
+    if (!mReadRunning && mReadThread.joinable()) mReadThread.join();
+    if (!mFactoryRunning && mFactoryThread.joinable()) mFactoryThread.join();
+}
+
+void EqualizerManager::StartReadBack() {
+    JoinFinishedWorkers();
+    // The band counts the requests use are taken here, so the worker never reads the configuration.
+    for (int n = 0; n < OutputCount; ++n) mReadBandCounts[n] = config.channels[n].eqSize;
+    device.DisableCmdQueue();
+    Post(WM_SHOW_LOADING);
+    // The status timer lives on the main window, so it is set here on its own thread.
+    if (hMainWnd) {
+        KillTimer(hMainWnd, DEVICE_STATUS_TIMER);
+        SetTimer(hMainWnd, DEVICE_STATUS_TIMER, 100, nullptr);
+    }
+    mReadRunning = true;
+    try {
+        mReadThread = std::thread(&EqualizerManager::ReadMcuValueThread, this);
+    } catch (const std::exception& e) {
+        mReadRunning = false;
+        LogPrintA("ReadMcuValueThread not started: %s\n", e.what());
+        Post(WM_HIDE_LOADING);
+        Post(WM_CONNECT_FAILED);
+        Post(WM_READ_FAILED);
+    }
+}
+
+// The worker only asks the device and posts. The replies it caused are posted before its own messages,
+// and posted messages arrive in order, so the ready handler sees every value applied.
+void EqualizerManager::ReadMcuValueThread() {
+    try {
+        LogPrintW(L"Read mcu value thread start!\n");
+        const int result = PC_UI_Status_Init();
+        if (!mStopping) {
+            if (result == -1) {
+                Post(WM_HIDE_LOADING);
+                Post(WM_CONNECT_FAILED);
+                Post(WM_READ_FAILED);
+            } else {
+                Post(WM_DSP_READY);
+                Post(WM_HIDE_LOADING);
+            }
+        }
+        LogPrintW(L"Read mcu value thread end!\n");
+    } catch (const std::exception& e) {
+        LogPrintA("ReadMcuValueThread: %s\n", e.what());
+    } catch (...) {
+        LogPrintA("ReadMcuValueThread failed\n");
+    }
+    mReadRunning = false;
+}
+
+void EqualizerManager::OnDspReady() {
+    if (UpgradeInProgress() || mStopping) return;
+    // Answered from the upgrade mode: left connecting with the queue off.
+    if (!device.mHandshakeOk) return;
+    if (!device.IsConnected() || device.IsLinkFailed() || config.model == -1) {
+        DisconnectDevice();
+        return;
+    }
+    // The model and version checks use what the link decoded from the handshake.
+    const int model = device.mModel.load();
+    if (model != kAmplifierModel) {
+        LogPrintW(L"OnDspReady: model %d is not supported, disconnect\n", model);
+        DisconnectDevice();
+        return;
+    }
+    ShowConnectionState(L"${btn_connected}", kConnectedText, true);
+    device.EnableCmdQueue();
+    if (mLinkOffPending) {
+        // The read-back found lock off while linked: the amplifier is told now that the queue is on.
+        mLinkOffPending = false;
+        device.CH_Link_Ctrl(0, 0, 0, nullptr, false);
+    }
+    for (int n = 0; n < OutputCount; ++n) UpdateEqCurve(n, config.channels[n].bypass == 1, CurvePoints);
+    UpdateEqualizer(-1);
+
+    switch (CompareFirmware(static_cast<int>(device.mMasterVersion.load()), static_cast<int>(device.mSlaveVersion.load()))) {
+    case FirmwareVerdict::Same: break;
+    case FirmwareVerdict::Newer: Post(WM_FW_NEWER); break;
+    case FirmwareVerdict::Older:
+        if (!NoForceUpdateMarker()) Post(WM_FORCE_UPDATE);
+        break;
+    }
 }
 
 void EqualizerManager::DisconnectDevice() {
     if (UpgradeInProgress()) return;
+    if (hMainWnd) KillTimer(hMainWnd, DEVICE_STATUS_TIMER);
     device.DisableCmdQueue();
     device.CloseHIDDevice(true);
-    ShowConnectionState(L"${btn_disconnected}", kSwitchOffText, false);
+    ShowConnectionState(L"${btn_disconnected}", kDisconnectedText, false);
     config.model = -1;
-}
-
-void EqualizerManager::DevicePlugin() {
-    LogPrintW(L"DevicePlugin\n");
-    if (UpgradeInProgress()) {
-        LogPrintW(L"sys_upg_status UPG_ENTER or UPG_START\n");
-        return;
-    }
-    // A repeated arrival (several HID collections) must not toggle an open connection off.
-    if (!device.IsConnected()) ConnectDevice(false);
+    mLinkOffPending = false;
 }
 
 void EqualizerManager::DevicePlugOut() {
@@ -91,4 +209,83 @@ void EqualizerManager::DevicePlugOut() {
         return;
     }
     DisconnectDevice();
+    // The box runs on the UI thread, after the system's notification has returned.
+    if (!forceUpdateRunning && !updateWindowOpen) Post(WM_SHOW_PLUGOUT_BOX);
+}
+
+void EqualizerManager::DevicePlugin() {
+    LogPrintW(L"DevicePlugin\n");
+    if (UpgradeInProgress()) {
+        LogPrintW(L"sys_upg_status UPG_ENTER or UPG_START\n");
+        return;
+    }
+    // A repeated arrival (several HID collections) must not toggle an open connection off.
+    if (device.IsConnected() || mReadRunning) return;
+    ConnectDevice(false);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Factory reset and forced update
+
+void EqualizerManager::ResetMcuFactoryDefault() {
+    LogPrintW(L"%ls\n", L"EqualizerManager::ResetMcuFactoryDefault");
+    if (mFactoryRunning || mReadRunning || !device.IsConnected()) return;
+    const wchar_t* captions[] = {L"${confirm}", L"${cancel}"};
+    if (ShowMsgWndButtons(hMainWnd, L"${tips}", L"${factory_default_tips}", captions, 2) != 1) return;
+    JoinFinishedWorkers();
+    // Nothing queued may go out while the amplifier resets.
+    device.DisableCmdQueue();
+    Post(WM_SHOW_LOADING);
+    mFactoryRunning = true;
+    try {
+        mFactoryThread = std::thread(&EqualizerManager::FactoryDefaultThread, this);
+    } catch (const std::exception& e) {
+        mFactoryRunning = false;
+        LogPrintA("FactoryDefaultThread not started: %s\n", e.what());
+        Post(WM_HIDE_LOADING);
+    }
+}
+
+void EqualizerManager::FactoryDefaultThread() {
+    try {
+        LogPrintW(L"Factory default thread start!\n");
+        device.MCU_Factory_Default();
+        if (!mStopping) Post(WM_FACTORY_DEFAULT_DONE);
+        LogPrintW(L"Factory default thread end!\n");
+    } catch (...) {
+        LogPrintA("FactoryDefaultThread failed\n");
+    }
+    mFactoryRunning = false;
+}
+
+void EqualizerManager::OnFactoryDefaultDone() {
+    if (device.IsConnected() && !mReadRunning && config.model != -1) device.EnableCmdQueue();
+}
+
+void EqualizerManager::StartForceUpdate() {
+    if (NoForceUpdateMarker()) return;
+    const CUIString format = CTextResource::GetInstance()->GetText(L"${update_tips}");
+    const int values[] = {static_cast<int>(device.mMasterVersion.load()), static_cast<int>(device.mSlaveVersion.load()),
+                          kBuiltInMainVersion, kBuiltInSlaveVersion};
+    const std::wstring question = FormatIntegers(format.Data(), values, 4);
+    const wchar_t* captions[] = {L"${confirm}", L"${cancel}"};
+    if (ShowMsgWndButtons(hMainWnd, L"${tips}", question.c_str(), captions, 2) != 1) return;
+    LogPrintW(L"Start force update!\n");
+    // The forced-update window takes over from here once it exists.
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Small helpers
+
+float EqualizerManager::VolumeToDb(float value) {
+    if (value <= 0) return -60.0f;
+    if (value >= 40) return 6.0f;
+    return static_cast<float>(std::log10(value) * 41.25 - 60.0);
+}
+
+const wchar_t* EqualizerManager::FormatDb(float value) {
+    static wchar_t text[32];
+    _snwprintf(text, 31, L"%ddB", static_cast<int>(value));
+    text[31] = 0;
+    return text;
 }

@@ -1,16 +1,67 @@
 #pragma once
-// The tuning controller: it owns the live configuration and the link to the amplifier and lives inside
-// the main window for the whole run. Here it holds what start-up needs: the connection button, the
-// first connection attempt, disconnecting, and following plug-in and plug-out.
+// The tuning controller: it owns the live configuration, the ten stored scenes and the link to the
+// amplifier, and lives inside the main window for the whole run. It connects and disconnects, follows
+// plug-in and plug-out, reads the whole configuration back on a worker thread, stores every reply the
+// link posts and brings the main page up to date, and holds the handlers the main window routes its
+// notifications to.
+//
+// Threads: only the UI thread touches controls, timers and `config`; the read-back worker only calls
+// device getters and posts messages. Shutdown() stops and joins every worker.
 #include "device/DeviceLink.h"
 #include "model/DspConfig.h"
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 namespace SkinUI {
+class CControlUI;
 class CPaintManagerUI;
 class CSButtonUI;
+class CSliderUI;
+class CEditUI;
+class CComboUI;
+class CUIStringMap;
+class CMenuWnd;
 }  // namespace SkinUI
+
+// Private messages of the controller besides those in device/DeviceMessages.h.
+constexpr UINT WM_SHOW_PLUGOUT_BOX = WM_USER + 252;  // 1276: the plug-out box, shown on the UI thread
+
+// Timers on the main window.
+constexpr UINT_PTR GET_MAIN_VOLUME_TIMER = 4114;
+constexpr UINT_PTR DEVICE_STATUS_TIMER = 7698;
+
+constexpr int kSceneSlots = 10;
+constexpr int kSceneNameChars = 8;  // 16 bytes: at most 7 wide characters and the terminator
+constexpr int kPageBands = 21;      // band rows of the main page
+constexpr int kSpeakerMarkers = 24;
+constexpr int kBridgePairs = OutputCount / 2;
+constexpr int kRoutingInputs = 8;
+constexpr int kBuiltInMainVersion = 1;
+constexpr int kBuiltInSlaveVersion = 19;
+constexpr int kAmplifierModel = 94;
+
+// Bounded conversion of a scene name as the amplifier holds it (16 ANSI bytes, not necessarily
+// terminated) into a slot: at most 7 characters, never half a character, always terminated.
+void SceneNameFromDevice(const uint8_t* bytes, size_t count, wchar_t (&slot)[kSceneNameChars]);
+
+// What the read-back found, decided on the UI thread once every reply before it has been applied.
+enum class FirmwareVerdict { Same, Newer, Older };
+FirmwareVerdict CompareFirmware(int mainVersion, int slaveVersion);
+
+// The getters of a read-back after the handshake, in the order they go out: the working configuration
+// with the device-wide values and scene names, or (sceneId 1..10) one stored scene. bandCounts gives
+// each output's EQ band count.
+using ReadStep = std::function<void(DeviceLink&)>;
+std::vector<ReadStep> ReadAllSteps(const int (&bandCounts)[OutputCount]);
+std::vector<ReadStep> ReadSceneSteps(uint8_t sceneId, const int (&bandCounts)[OutputCount]);
+// Consecutive getters without a reply after which a read-back is given up.
+constexpr int kReadGiveUpTimeouts = 3;
 
 class EqualizerManager {
 public:
@@ -20,29 +71,256 @@ public:
     EqualizerManager(const EqualizerManager&) = delete;
     EqualizerManager& operator=(const EqualizerManager&) = delete;
 
+    // ---- Life cycle ----
     // Binds the controller to the main window once its layout is built.
     void Init(SkinUI::CPaintManagerUI* manager, HWND window);
+    // Stops every worker and waits for it; the device is closed. Safe to call more than once.
+    void Shutdown();
 
-    // Connects, or disconnects when already connected (the connection button toggles).
+    // ---- Connection ----
     void ConnectDevice(bool showError);
+    void OnDspReady();
     void DisconnectDevice();
     void DevicePlugin();
     void DevicePlugOut();
+    void ResetMcuFactoryDefault();
+    void StartForceUpdate();
+    void OnFactoryDefaultDone();
+    bool IsReadRunning() const { return mReadRunning.load(); }
+    // True while a reply writes controls: the notifications this raises must not send anything back.
+    bool ApplyingReply() const { return mApplyingReply; }
+
+    // ---- Read-back (runs on a worker) ----
+    // -1 when the handshake fails or the read is given up (3 time-outs in a row, device gone, stop);
+    // 0 otherwise.
+    int PC_UI_Status_Init();
+    // One stored scene into the amplifier's working memory and its values read back.
+    int ReadSceneFromDevice(uint8_t sceneId);
+
+    // ---- Replies (UI thread) ----
+    void ReadDspValueCallback(WPARAM sub, LPARAM data);
+    void ReadMcuValueCallback(WPARAM sub, LPARAM data);
+    void ReadSenceValueCallback(WPARAM sub, LPARAM data);
+    void ReadKtvValueCallback(WPARAM sub, LPARAM data);
+
+    // ---- Helpers of the page ----
+    static float VolumeToDb(float value);
+    static const wchar_t* FormatDb(float value);
+    static bool ClampToSlider(SkinUI::CSliderUI* slider, float& value);
+    SkinUI::CEditUI* ChDelayEdit(int n) const;
+    SkinUI::CSliderUI* ChDelaySlider(int n) const;
+    SkinUI::CSliderUI* ChVolumeSlider(int n) const;
+    SkinUI::CEditUI* ChVolumeEdit(int n) const;
+    SkinUI::CControlUI* ChMuteOption(int n) const;
+    SkinUI::CControlUI* ChPhaseOption(int n) const;
+    SkinUI::CSliderUI* FirstVolumeSlider() const;
+    void UpdateEqCurve(int output, bool bypassed, int points);
+    void UpdateEqualizer(int band);
+    void UpdateChVolumeEdit(int n, int value);
+    void UpdateChDelayText(int n);
+    void SetMainVolumeEditText(int value);
+    void RefreshEqBandControls();
+    void RefreshCrossoverControls();
+    void ShowOutputTypes();
+    void SetChPhase(int n, bool reversed);
+    void SetChBridge(int pair, bool bridged);
+    void SetAmpOnOffButton(bool on);
+    void SetRemOut1OnOffButton(bool on);
+    void SetRemOut2OnOffButton(bool on);
+    void SetSpkOhmButton(bool on);
+    void SetNoiseGateButton(bool on);
+    void FillInputSourceCombo(SkinUI::CComboUI* combo);
+    void ShowRoutingOptions();
+
+    // ---- Handlers the main window routes to ----
+    void SetChShow(int n);
+    void OnChMuteOption(int n);
+    void OnChPhaseOption(int n);
+    void SetChSynchronize(int n);
+    void SetMainMute();
+    void SetInputIn(int input, int output);
+    void SetChEqSlider(int band);
+    void SetMainVolumeSlider();
+    void SetAccSlider();
+    void SetChVolumeSlider(int n, bool focusEdit, bool force);
+    void SetChDelaySlider(int n);
+    void SetEqFreqUp(int band, bool up);
+    void SetEqQUp(int band, bool up);
+    void SetEqGainUp(int band, bool up);
+    void SetHpFreqUp(bool up);
+    void SetLpFreqUp(bool up);
+    void SetMainVolumeUp(bool up);
+    void SetAccUp(bool up);
+    void SetChVolumeUp(int n, bool up);
+    void SetChDelayUp(int n, bool up);
+    void SetSpeakerDelayUp(int position, bool up);
+    void SetMainVolumeEdit();
+    void SetAccEdit();
+    void SetHpFreq();
+    void SetLpFreq();
+    void SetChDelayEdit(int n);
+    void SetChVolumeEdit(int n, bool force);
+    void SetSpeakerDelayEdit(int position);
+    void SetChEqEdit(int band);
+    void HideChDelaySliders();
+    void ShowChDelaySlider(int n);
+    void OnSpeakerDelayFocus(int position);
+    void ActivateChannel(int n);
+    void SetDelayUnit();
+    void SetHpType();
+    void SetLpType();
+    void SetHpSlope();
+    void SetLpSlope();
+    void SetInputSource();
+    void OnChannelSelect();
+    void EqualizerCallback(int index, int cmd);
+    void ShowOutputMenu(HWND window, SkinUI::CControlUI* sender, SkinUI::CUIStringMap* checks,
+                        SkinUI::CMenuWnd** menu, SkinUI::CPaintManagerUI* manager, int n);
+    void ShowOptionMenu(HWND window, SkinUI::CControlUI* sender, SkinUI::CUIStringMap* checks,
+                        SkinUI::CMenuWnd** menu, SkinUI::CPaintManagerUI* manager);
+    void ShowSceneMenu(HWND window, SkinUI::CControlUI* sender, SkinUI::CUIStringMap* checks,
+                       SkinUI::CMenuWnd** menu, SkinUI::CPaintManagerUI* manager);
+    void ShowAdvanceMenu(HWND window, SkinUI::CControlUI* sender, SkinUI::CUIStringMap* checks,
+                         SkinUI::CMenuWnd** menu, SkinUI::CPaintManagerUI* manager);
+    void OnAmpOnOff();
+    void OnRemOut1();
+    void OnRemOut2();
+    void OnSpkOhm();
+    void OnNoiseGate();
+    void SetOutputEqReset();
+    void SetOutputBypass();
+    void SetOutputReset();
+    void SetCurChannelChange(int n);
+    void OnChBridge(int pair);
+    void SetSpeakerFocus(int position);
+    void OnEqEnable(int band);
+    void SetOutpuLock();
+    void SetOutputLink();
+    void OnDebugButton();
+    void SetEqMode();
+    void SetOutputValue(int output, const wchar_t* itemName);
+    void LoadSenceConfigFromDSP(HWND window);
+    void SaveSenceConfigToDSP(HWND window);
+    void DeleteDSPSenceConfig(HWND window);
+    void LoadSenceConfigFromFile();
+    void SaveSenceConfigToFile();
+    void LoadWholeConfigFromFile();
+    void SaveWholeConfigToFile();
+    void OnMixerMenu();
 
     DeviceLink& Device() { return device; }
     SkinUI::CSButtonUI* ConnectButton() const { return btnConnect; }
+    int CurrentOutput() const;
 
+    // ---- Fields ----
     HWND hMainWnd = nullptr;
     SkinUI::CPaintManagerUI* paintManager = nullptr;
+    uint8_t sceneIndex = 0;
+    wchar_t wholeProfilePath[MAX_PATH] = {};
+    char pendingSceneName[16] = {};
     DspConfig config;
+    DspConfig sceneConfigs[kSceneSlots];
+    wchar_t sceneNames[kSceneSlots][kSceneNameChars] = {};
+    uint32_t validSceneMask = 0;
     uint32_t factoryEQ = 0;
     uint8_t forceUpdateRunning = 0;
     uint8_t updateWindowOpen = 0;
+    int32_t partnerOutput = -1;
+    uint8_t hasPartner = 0;
+
+    // Main page controls, bound by Init; null where the layout lacks one.
+    SkinUI::CControlUI* equalizer = nullptr;
+    SkinUI::CSButtonUI* btnConnect = nullptr;
+    SkinUI::CControlUI* btnDebug = nullptr;
+    SkinUI::CControlUI* btnAmpOnOff = nullptr;
+    SkinUI::CControlUI* btnRemOut1 = nullptr;
+    SkinUI::CControlUI* btnRemOut2 = nullptr;
+    SkinUI::CControlUI* btnSpkOhm = nullptr;
+    SkinUI::CControlUI* btnNoiseGate = nullptr;
+    SkinUI::CControlUI* btnDspOnOff = nullptr;  // never bound
+    SkinUI::CControlUI* chBridge[kBridgePairs] = {};
+    SkinUI::CControlUI* btnAdvance = nullptr;
+    SkinUI::CComboUI* inputSourceCombo = nullptr;
+    SkinUI::CControlUI* chShow[OutputCount] = {};
+    SkinUI::CControlUI* chEnable[OutputCount] = {};
+    SkinUI::CControlUI* chOutputBtn[OutputCount] = {};
+    SkinUI::CControlUI* labelChannelName = nullptr;
+    SkinUI::CSliderUI* sliderChVolume[OutputCount] = {};
+    SkinUI::CEditUI* editChVolume[OutputCount] = {};
+    SkinUI::CSliderUI* sliderChVolumeSingle = nullptr;
+    SkinUI::CEditUI* editChVolumeSingle = nullptr;
+    SkinUI::CControlUI* chMute[OutputCount] = {};
+    SkinUI::CControlUI* chPhase[OutputCount] = {};
+    SkinUI::CControlUI* chSynchronize[OutputCount] = {};
+    SkinUI::CControlUI* chMuteSingle = nullptr;
+    SkinUI::CControlUI* chPhaseSingle = nullptr;
+    SkinUI::CSliderUI* sliderChDelay[OutputCount] = {};
+    SkinUI::CControlUI* delayLabel[OutputCount] = {};
+    SkinUI::CEditUI* editChDelay[OutputCount] = {};
+    SkinUI::CComboUI* delayUnitCombo = nullptr;
+    SkinUI::CControlUI* controlEmpty[OutputCount] = {};
+    SkinUI::CControlUI* chVolumeBg[OutputCount] = {};
+    SkinUI::CControlUI* routing[kRoutingInputs][OutputCount] = {};
+    SkinUI::CControlUI* input123[OutputCount] = {};
+    SkinUI::CControlUI* input456[OutputCount] = {};
+    SkinUI::CEditUI* eqFreq[kPageBands] = {};
+    SkinUI::CEditUI* eqQ[kPageBands] = {};
+    SkinUI::CEditUI* eqGain[kPageBands] = {};
+    SkinUI::CSliderUI* eqSlider[kPageBands] = {};
+    SkinUI::CControlUI* ptEnable[kPageBands] = {};
+    SkinUI::CComboUI* hpType = nullptr;
+    SkinUI::CComboUI* lpType = nullptr;
+    SkinUI::CEditUI* hpFreq = nullptr;
+    SkinUI::CEditUI* lpFreq = nullptr;
+    SkinUI::CComboUI* hpSlope = nullptr;
+    SkinUI::CComboUI* lpSlope = nullptr;
+    SkinUI::CEditUI* editMainVolume = nullptr;
+    SkinUI::CSliderUI* sliderMainVolume = nullptr;
+    SkinUI::CEditUI* editAcc = nullptr;
+    SkinUI::CSliderUI* sliderAcc = nullptr;
+    SkinUI::CControlUI* mainMute = nullptr;
+    SkinUI::CControlUI* btnResetEq = nullptr;
+    SkinUI::CControlUI* btnBypass = nullptr;
+    SkinUI::CControlUI* btnArgEq = nullptr;
+    SkinUI::CControlUI* btnResetOutput = nullptr;
+    SkinUI::CControlUI* btnLockOutput = nullptr;
+    SkinUI::CControlUI* btnLinkOutput = nullptr;
+    SkinUI::CControlUI* btnLinkSelect = nullptr;
+    SkinUI::CControlUI* spkCon[kSpeakerMarkers + 1] = {};  // by position 1..24
+    SkinUI::CEditUI* spkDelay[kSpeakerMarkers + 1] = {};
+    SkinUI::CControlUI* speaker[kSpeakerMarkers + 1] = {};
 
 private:
     bool UpgradeInProgress() const;
     void ShowConnectionState(const wchar_t* text, DWORD textColor, bool selected);
+    void StartReadBack();
+    void ReadMcuValueThread();
+    void FactoryDefaultThread();
+    void JoinFinishedWorkers();
+    void Post(UINT message) const;
+    // Runs the getters of a read-back in order; false once it was given up.
+    bool RunReadSteps(const std::vector<ReadStep>& steps);
+    void BindControls();
+    void InitChannelControls(int n);
+    void InitSpeakerControls(int position);
+    void FinishInit();
+    DspConfig* ConfigForScene(uint32_t scene);
+    void ApplyLinkReply(DspConfig& target, bool scene0, uint32_t value);
+    void ApplyLockReply(DspConfig& target, bool scene0, uint32_t value);
+    void ApplyChannelType(DspConfig& target, bool scene0, uint32_t channel, uint32_t type);
+    void PlaceSpeakerMarkers();
+    void ReadDspRecord(WPARAM sub, void* record);
+    void ShowNotMatchBox(int model);
 
-    SkinUI::CSButtonUI* btnConnect = nullptr;
+    SkinUI::CSButtonUI* BindSButton(const wchar_t* name);
+
     DeviceLink device;
+    std::thread mReadThread;
+    std::thread mFactoryThread;
+    std::atomic<bool> mReadRunning{false};
+    std::atomic<bool> mFactoryRunning{false};
+    std::atomic<bool> mStopping{false};
+    int mReadBandCounts[OutputCount] = {};
+    bool mLinkOffPending = false;  // a link correction found during the read-back, sent once the queue is on
+    bool mApplyingReply = false;   // set while a reply writes controls: their notifications send nothing
 };

@@ -195,6 +195,8 @@ bool CMainWnd::IsAmplifierPath(const wchar_t* path) {
 
 void CMainWnd::OnClose() {
     m_controller.DisconnectDevice();
+    // No worker may outlive the window it posts to.
+    m_controller.Shutdown();
     CMsgWnd::CloseAll();
     m_loading.Hide();
     PostQuitMessage(0);
@@ -241,13 +243,7 @@ LRESULT CMainWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam,
             m_loading.Hide();
             handled = TRUE;
             break;
-        default:
-            // Replies whose handling joins with the tuning page: their records are still freed here.
-            if ((message == WM_DSP_VALUE || message == WM_READ_MCU_VALUE || message == WM_FLASH_VALUE ||
-                 message == WM_KTV_VALUE) &&
-                ReplyCarriesRecord(message, wParam, lParam))
-                free(reinterpret_cast<void*>(lParam));
-            break;
+        default: HandleControllerMessage(message, wParam, lParam, handled); break;
         }
     } catch (const std::exception& e) {
         LogPrintA("CMainWnd: message %u failed: %s\n", message, e.what());

@@ -11,6 +11,19 @@
 
 #include <dbt.h>
 
+#include <functional>
+#include <string>
+
+namespace SkinUI {
+class CMenuWnd;
+}
+
+// The edit box the focus moves to from `name` (user-data index `index`) with the Left or Right key, or
+// "" when that box is not in the ring; bands is the current output's band count and enabled tells
+// whether a box takes the focus.
+std::wstring NextInFocusRing(const std::wstring& name, int index, bool right, int bands,
+                             const std::function<bool(const std::wstring&)>& enabled);
+
 // The notification page of controls whose "virtualwnd" is "mainpage"; it only logs what it gets.
 class CMainPage : public SkinUI::CNotifyPump {
 public:
@@ -40,6 +53,11 @@ public:
     int Receive(SkinChangedParam param) override;
     SkinUI::CControlUI* CreateControl(const wchar_t* className) override;
     const wchar_t* QueryControlText(const wchar_t* key, int type) override;
+    // Every notification of the main window: routed to the controller, then to the base dispatch.
+    void Notify(SkinUI::TNotifyMessage& msg) override;
+    void DispatchClick(SkinUI::CControlUI* sender);
+    // Reads the main volume once a second, ten times, unless a reply ends it earlier.
+    void StartMainVolumePoll();
 
     EqualizerManager& Controller() { return m_controller; }
     bool IsSecondInstance() const { return m_secondInstance; }
@@ -68,11 +86,22 @@ private:
     bool ClaimSingleInstance();
     void OnDeviceChange(WPARAM event, LPARAM data, BOOL& handled);
     void OnClose();
+    // Routing (MainWndRouting.cpp).
+    bool RouteNotify(SkinUI::TNotifyMessage& msg);
+    void RouteSlider(const std::wstring& name, int index, SkinUI::CControlUI* sender);
+    void RouteCommit(const std::wstring& name, int index, bool isReturn);
+    void FocusByName(const std::wstring& name);
+    int CurrentBandCount() const;
+    void ResyncAfterCalibration();
+    bool HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    void OnMenuClick(WPARAM record);
+    void DispatchMenu(const std::wstring& name);
 
     SkinUI::CControlUI* m_dpiControl = nullptr;  // never bound
     EqualizerManager m_controller;
     int m_currentOutput = 0;
     SkinUI::CUIStringMap m_menuChecks{83};
+    SkinUI::CMenuWnd* m_menu = nullptr;
     HDEVNOTIFY m_deviceNotification = nullptr;
     CMainPage m_mainPage;
     CLoadingPopupHolder m_loading;

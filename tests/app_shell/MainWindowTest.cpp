@@ -83,6 +83,21 @@ int CountWindowsOfClass(const wchar_t* className) {
 
 HWND FindLoadingPopup() { return FindWindowW(L"LoadingWnd", nullptr); }
 
+// Answers every message box as it opens, from inside whatever modal loop runs, and keeps their texts.
+std::vector<std::wstring> gAnsweredBoxes;
+void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    for (CMsgWnd* box : CMsgWnd::OpenBoxes()) {
+        CControlUI* text = box->GetPaintManager()->FindControlByName(L"MessageText");
+        gAnsweredBoxes.push_back(text ? text->GetText().Data() : L"");
+    }
+    CMsgWnd::CloseAll();
+}
+
+bool Connected(CMainWnd* window) {
+    return window->Controller().ConnectButton()->GetText().Data() == Text(L"${btn_connected}") &&
+           !window->Controller().IsReadRunning() && FindLoadingPopup() == nullptr;
+}
+
 }  // namespace
 
 TEST(MainWindow, StartsUpInOrderAndShutsDownCleanly) {
@@ -134,6 +149,8 @@ TEST(MainWindow, StartsUpInOrderAndShutsDownCleanly) {
     EXPECT_EQ(Text(L"${btn_connecting}"), L"connecting-ru");
     EXPECT_EQ(connect->GetTextColor(), 0xFFFF0000u);
     EXPECT_EQ(pm->GetFocusedControl(), connect);
+    // The first connection reads the amplifier behind the busy popup, then shows it connected.
+    EXPECT_TRUE(PumpUntil([&] { return Connected(window); }));
 
     // A skin change paints the root.
     SkinChangedParam change;
@@ -183,6 +200,12 @@ TEST(MainWindow, StartsUpInOrderAndShutsDownCleanly) {
     SendPlug(handle, DBT_DEVICEARRIVAL, L"\\\\?\\HID#VID_0483&PID_5750#7&3&0000#{4d1e55b2}");
     EXPECT_TRUE(window->Controller().Device().IsConnected());  // a repeated arrival keeps the connection
     EXPECT_EQ(hid.opens.load(), 2);
+    // The plug-out box follows once the notification has returned; the arrival reads the amplifier again.
+    gAnsweredBoxes.clear();
+    const UINT_PTR answering = SetTimer(nullptr, 0, 20, AnswerBoxes);
+    EXPECT_TRUE(PumpUntil([&] { return Connected(window) && !gAnsweredBoxes.empty(); }));
+    KillTimer(nullptr, answering);
+    EXPECT_EQ(gAnsweredBoxes, std::vector<std::wstring>{Text(L"${device_plugout}")});
 
     // Changing the language stores it.
     window->ChangeLanguage(L"en", L"0");

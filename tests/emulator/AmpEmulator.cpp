@@ -175,17 +175,21 @@ int AmpEmulator::ReadTimeout(HidHandle* dev, uint8_t* data, size_t length, int t
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
         if (!Alive(h)) return -1;
-        const bool reportReady = !mReports.empty() && mReports.front().heldForEmptyReads == 0;
+        // A slow amplifier's reply is not there before its time (real-time mode only).
+        const bool due = mReports.empty() || !mRealTime || mReports.front().readyAt <= Clock::now();
+        const bool reportReady = !mReports.empty() && mReports.front().heldForEmptyReads == 0 && due;
         if (reportReady || (mReports.empty() && !mCarry.empty())) break;
         if (!mRealTime || (!forever && Clock::now() >= deadline)) {
-            if (!mReports.empty()) --mReports.front().heldForEmptyReads;
+            if (!mReports.empty() && due) --mReports.front().heldForEmptyReads;
             return 0;
         }
         ++mBlockedReads;
-        if (forever)
+        Clock::time_point wake = forever ? Clock::time_point::max() : deadline;
+        if (!due) wake = std::min(wake, mReports.front().readyAt);
+        if (wake == Clock::time_point::max())
             mChanged.wait(lock);
         else
-            mChanged.wait_until(lock, deadline);
+            mChanged.wait_until(lock, wake);
         --mBlockedReads;
     }
     Report report;
@@ -313,7 +317,7 @@ void AmpEmulator::Queue(std::vector<uint8_t> frame, int heldForEmptyReads, AmpAf
     }
     report.heldForEmptyReads = heldForEmptyReads;
     report.after = after != AmpAfterReply::None ? after : carriedAfter;
-    report.readyAt = Clock::now();
+    report.readyAt = Clock::now() + (mRealTime ? mReplyDelay : std::chrono::milliseconds(0));
     mReports.push_back(std::move(report));
     mChanged.notify_all();
 }
@@ -325,7 +329,7 @@ void AmpEmulator::QueueSplit(const std::vector<uint8_t>& frame, size_t cut, AmpA
     head.bytes = TakeCarry(carriedAfter);
     head.bytes.insert(head.bytes.end(), frame.begin(), frame.begin() + cut);
     head.after = carriedAfter;
-    head.readyAt = Clock::now();
+    head.readyAt = Clock::now() + (mRealTime ? mReplyDelay : std::chrono::milliseconds(0));
     mReports.push_back(std::move(head));
     mCarry.assign(frame.begin() + cut, frame.end());
     mCarryAfter = after;
@@ -425,16 +429,36 @@ void AmpEmulator::SetInitResult(int result) {
 }
 
 void AmpEmulator::Unplug() {
-    std::lock_guard<std::mutex> lock(mMutex);
-    LoseDevice();
-    mRestarting = false;
+    std::function<void(bool)> listener;
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        LoseDevice();
+        mRestarting = false;
+        listener = mPlugListener;
+    }
+    if (listener) listener(false);
 }
 
 void AmpEmulator::Replug() {
+    std::function<void(bool)> listener;
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        mPresent = true;
+        mRestarting = false;
+        mChanged.notify_all();
+        listener = mPlugListener;
+    }
+    if (listener) listener(true);
+}
+
+void AmpEmulator::SetPlugListener(std::function<void(bool present)> listener) {
     std::lock_guard<std::mutex> lock(mMutex);
-    mPresent = true;
-    mRestarting = false;
-    mChanged.notify_all();
+    mPlugListener = std::move(listener);
+}
+
+void AmpEmulator::SetReplyDelay(int ms) {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mReplyDelay = std::chrono::milliseconds(ms > 0 ? ms : 0);
 }
 
 bool AmpEmulator::IsPresent() const {

@@ -111,6 +111,8 @@ public:
     void SetUsbPacing(bool on);
     // After a restart Open fails `failedOpens` times, and in real-time mode also until `realTimeMs` passed.
     void SetRestartDelay(int failedOpens, int realTimeMs = 0);
+    // A slow amplifier: in real-time mode every reply becomes readable only `ms` after its request.
+    void SetReplyDelay(int ms);
 
     // State: a copy of everything the device holds, and a locked edit of it (the edit must not call back
     // into the emulator).
@@ -125,8 +127,11 @@ public:
     void SetInitResult(int result);     // what Init returns (0)
 
     // Plugging: while unplugged every handle is dead and Open fails; Replug lets Open succeed again.
+    // The listener hears each change after it took effect (false unplugged, true plugged in), on the
+    // caller's thread and outside the emulator's lock, as the system's device notification would follow.
     void Unplug();
     void Replug();
+    void SetPlugListener(std::function<void(bool present)> listener);
     bool IsPresent() const;
 
     // Records
@@ -197,6 +202,8 @@ private:
     AmpCounters mCounters;
 
     bool mRealTime = false;
+    std::chrono::milliseconds mReplyDelay{0};
+    std::function<void(bool)> mPlugListener;
     bool mPacing = false;
     Clock::time_point mOutFreeAt;
     Clock::time_point mInFreeAt;

@@ -346,3 +346,36 @@ TEST(Threads, ConcurrentWritersAndReadersLoseNothing) {
 }
 
 }  // namespace
+
+TEST(RealTime, SlowAmplifierAnswersOnlyAfterItsDelay) {
+    AmpEmulator amp;
+    amp.SetRealTime(true);
+    amp.SetReplyDelay(150);
+    RawHost host(amp);
+    host.Send(1, 0x02, 0x66);
+    EXPECT_TRUE(host.Read(20).empty());  // not yet there
+    EXPECT_EQ(0, host.LastRead());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(kVolumeReply, host.Read(2000));  // the waiting read wakes when it is due
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    amp.SetReplyDelay(0);
+    EXPECT_EQ(kVolumeReply, host.Get(1, 0x02));
+}
+
+TEST(Plugging, ListenerHearsEveryChangeAfterItTookEffect) {
+    AmpEmulator amp;
+    RawHost host(amp);
+    std::vector<std::pair<bool, bool>> heard;  // (present, a fresh open succeeds)
+    amp.SetPlugListener([&](bool present) {
+        HidHandle* h = amp.Open(0x0483, 0x5750, nullptr);
+        heard.emplace_back(present, h != nullptr);
+        if (h) amp.Close(h);
+    });
+    amp.Unplug();
+    amp.Replug();
+    amp.SetPlugListener(nullptr);
+    amp.Unplug();
+    const std::vector<std::pair<bool, bool>> expected = {{false, false}, {true, true}};
+    EXPECT_EQ(expected, heard);
+    EXPECT_EQ(-1, host.Write(RequestReport(1, 0x02, 0x66, {})));  // the old handle died with the unplug
+}

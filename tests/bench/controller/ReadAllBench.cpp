@@ -1,0 +1,115 @@
+// Times the read-back after connecting, against the emulated amplifier paced like a full-speed USB device
+// (each report takes one 1 ms interval of its pipe), each figure beside its floor:
+//   - the read-back: from the first request written to the last reply read. Floor: the bus time of its
+//     127 requests (one without a reply): 1 + 126 x 2 ms = 253 ms. The fixed one-second wait after the
+//     read that the original design had is gone: the ready handler runs once the replies are applied.
+//   - from the last reply read to the connected page painted (every reply applied, the popup gone, the
+//     window's pending paint done). Floor: 0.
+// Run under Wine in an X session: read_all_bench.exe [runs]
+#include "AmpEmulator.h"
+#include "AppMain.h"
+#include "MainWnd.h"
+#include "SButton.h"
+#include "UIControls.h"
+#include "UIManager.h"
+#include "UITextResource.h"
+#include "bench/BenchClock.h"
+
+#include <ole2.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+using namespace SkinUI;
+
+namespace {
+
+// Notes when the first request goes out and when the last report comes in.
+class TimingBackend : public ForwardingHidBackend {
+public:
+    explicit TimingBackend(HidBackend& inner) : ForwardingHidBackend(inner) {}
+    int Write(HidHandle* dev, const uint8_t* data, size_t length) override {
+        double expected = 0;
+        firstWrite.compare_exchange_strong(expected, BenchSeconds());
+        ++writes;
+        return ForwardingHidBackend::Write(dev, data, length);
+    }
+    int ReadTimeout(HidHandle* dev, uint8_t* data, size_t length, int timeoutMs) override {
+        const int n = ForwardingHidBackend::ReadTimeout(dev, data, length, timeoutMs);
+        if (n > 0) lastRead = BenchSeconds();
+        return n;
+    }
+    std::atomic<double> firstWrite{0};
+    std::atomic<double> lastRead{0};
+    std::atomic<int> writes{0};
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool PumpUntilConnected(CMainWnd& window, double timeoutSeconds) {
+    const double start = BenchSeconds();
+    const std::wstring connected = CTextResource::GetInstance()->GetText(L"${btn_connected}").Data();
+    while (BenchSeconds() - start < timeoutSeconds) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            if (!CPaintManagerUI::PreTranslateMessage(&msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        EqualizerManager& c = window.Controller();
+        if (c.ConnectButton() && connected == c.ConnectButton()->GetText().Data() && !c.IsReadRunning() &&
+            !FindWindowW(L"LoadingWnd", nullptr))
+            return true;
+        Sleep(1);
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    OleInitialize(nullptr);
+    CPaintManagerUI::SetModuleInstance(GetModuleHandleW(nullptr));
+    RegisterControlClasses();
+    if (!InitSkinResource(VELMOR_SKIN_PASSWORD)) {
+        fprintf(stderr, "skin archive not readable\n");
+        return 1;
+    }
+    std::vector<double> readTimes, paintTimes;
+    int requests = 0;
+    for (int run = 0; run < runs; ++run) {
+        AmpEmulator emulator;
+        emulator.SetRealTime(true);
+        emulator.SetUsbPacing(true);
+        TimingBackend timing(emulator);
+        auto* window = new CMainWnd(&timing);
+        window->CreateNativeWindow(nullptr, CMainWnd::kTitle, WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0,
+                                   CMainWnd::kWidth, CMainWnd::kHeight);
+        if (!PumpUntilConnected(*window, 30)) {
+            fprintf(stderr, "run %d: not connected\n", run);
+            return 1;
+        }
+        UpdateWindow(window->GetHandle());
+        const double painted = BenchSeconds();
+        readTimes.push_back(timing.lastRead.load() - timing.firstWrite.load());
+        paintTimes.push_back(painted - timing.lastRead.load());
+        requests = timing.writes.load();
+        DestroyWindow(window->GetHandle());
+        delete window;
+    }
+    printf("read-back: %d requests, median %.0f ms over %d runs (floor %d ms on the bus)\n", requests,
+           Median(readTimes) * 1000, runs, 1 + 126 * 2);
+    printf("last reply to painted page: median %.1f ms (floor 0 ms)\n", Median(paintTimes) * 1000);
+    CPaintManagerUI::ShutdownShared(true);
+    OleUninitialize();
+    return 0;
+}
