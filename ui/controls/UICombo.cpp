@@ -5,6 +5,7 @@
 #include "UIManager.h"
 #include "UIRender.h"
 #include "UIScrollBar.h"
+#include "UIStateImage.h"
 #include "UIStringMap.h"
 
 #include <algorithm>
@@ -376,16 +377,7 @@ bool CComboUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) 
 }
 
 void CComboUI::RefreshState() {
-    if (IsFocused()) {
-        m_uButtonState |= UISTATE_FOCUSED;
-    } else {
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    }
-    if (!IsEnabled()) {
-        m_uButtonState |= UISTATE_DISABLED;
-    } else {
-        m_uButtonState &= ~UISTATE_DISABLED;
-    }
+    m_uButtonState = WithFocusAndEnabled(m_uButtonState, *this);
 }
 
 void CComboUI::PaintStatusImage(HDC hdc) {
