@@ -131,26 +131,12 @@ DWORD CControlWindow::Pixel(int x, int y) {
     return OffscreenPixel(pm(), x, y) & 0xFFFFFF;
 }
 
-CImageFolder::CImageFolder() : m_path(TestSupport::UniqueTempPath(L"uictl") + L"\\") {
-    CreateDirectoryW(m_path.c_str(), nullptr);
-    CPaintManagerUI::SetResourceFolder(m_path.c_str());
-}
-
-CImageFolder::~CImageFolder() {
-    CPaintManagerUI::SetResourceFolder(L"");
-    TestSupport::RemoveTree(m_path);
-}
-
-void CImageFolder::WriteStrip(const wchar_t* name, int columnWidth, int height, const std::vector<uint32_t>& colours) {
-    const int width = columnWidth * static_cast<int>(colours.size());
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = colours[x / columnWidth] << 8 | 0xFF;
-    ASSERT_TRUE(TestSupport::WriteFileBytes(m_path + name, TestSupport::EncodePng(width, height, pixels)));
-}
-
-void CImageFolder::WriteSolid(const wchar_t* name, int width, int height, uint32_t rgb) {
-    WriteStrip(name, width, height, {rgb});
+int CountColour(CControlWindow& window, const RECT& rect, DWORD rgb) {
+    window.Pixel(0, 0);
+    int count = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x) count += (OffscreenPixel(window.pm(), x, y) & 0xFFFFFF) == rgb;
+    return count;
 }
 
 }  // namespace ControlsTest

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the standard-control tests: every notification a window raises, recorded; images written to
 // a resource folder of their own; real mouse and keyboard messages; a window at a chosen DPI.
+#include "ui_window/ImageFolder.h"
 #include "ui_window/WindowTestSupport.h"
 
 #include <cstdint>
@@ -55,18 +56,8 @@ private:
     POINT m_savedCursor = {};  // the real cursor goes back there: other tests' windows meet it
 };
 
-// Images in a folder of their own, found through the resource folder.
-class CImageFolder {
-public:
-    CImageFolder();
-    ~CImageFolder();
-    // Columns of solid colours side by side (0xRRGGBB each), each columnWidth wide.
-    void WriteStrip(const wchar_t* name, int columnWidth, int height, const std::vector<uint32_t>& colours);
-    void WriteSolid(const wchar_t* name, int width, int height, uint32_t rgb);
-
-private:
-    std::wstring m_path;
-};
+// Lays out and paints what is due, then counts the pixels of rect that are rgb (0xRRGGBB).
+int CountColour(CControlWindow& window, const RECT& rect, DWORD rgb);
 
 // The four DPI values the framework supports, with their percents.
 struct TDpi {

@@ -38,14 +38,6 @@ void Type(HWND hwnd, const wchar_t* text) {
     Pump();
 }
 
-int CountPixels(CControlWindow& window, const RECT& rect, DWORD rgb) {
-    window.Pixel(0, 0);
-    int count = 0;
-    for (int y = rect.top; y < rect.bottom; ++y)
-        for (int x = rect.left; x < rect.right; ++x) count += (OffscreenPixel(window.pm(), x, y) & 0xFFFFFF) == rgb;
-    return count;
-}
-
 }  // namespace
 
 TEST(Edit, FocusPutsANativeEditOverTheTextAreaAtEveryDpi) {
@@ -175,21 +167,21 @@ TEST(Edit, TheTipAndTheMaskArePaintedWhenNotEditing) {
     ASSERT_NE(nullptr, window.Open());
     window.Activate();
     const RECT tip = window.Control(L"tip")->GetPos();
-    EXPECT_GT(CountPixels(window, tip, 0xFF0000), 10) << "the empty field shows its tip in the tip colour";
+    EXPECT_GT(CountColour(window, tip, 0xFF0000), 10) << "the empty field shows its tip in the tip colour";
     auto* field = window.Get<CEditUI>(L"tip");
     field->SetText(L"text");
-    EXPECT_EQ(0, CountPixels(window, tip, 0xFF0000));
+    EXPECT_EQ(0, CountColour(window, tip, 0xFF0000));
     field->SetText(L"type here");
-    EXPECT_GT(CountPixels(window, tip, 0xFF0000), 10) << "a text equal to the tip is shown as the tip";
+    EXPECT_GT(CountColour(window, tip, 0xFF0000), 10) << "a text equal to the tip is shown as the tip";
 
     // Five password characters cover as much as the text "*****" would.
     auto* secret = window.Get<CEditUI>(L"secret");
     secret->SetTextColor(0xFF0000FF);
     const RECT area = secret->GetPos();
-    const int masked = CountPixels(window, area, 0x0000FF);
+    const int masked = CountColour(window, area, 0x0000FF);
     secret->SetPasswordMode(false);
     secret->SetText(L"*****");
-    EXPECT_EQ(CountPixels(window, area, 0x0000FF), masked);
+    EXPECT_EQ(CountColour(window, area, 0x0000FF), masked);
     EXPECT_GT(masked, 5);
 }
 

@@ -305,18 +305,6 @@ TEST(Button, AClickHandlerThatDeletesTheButtonEndsTheClick) {
     EXPECT_TRUE(closing.destroyed);
 }
 
-namespace {
-
-int CountColour(CControlWindow& window, const RECT& rect, DWORD rgb) {
-    window.Pixel(0, 0);
-    int count = 0;
-    for (int y = rect.top; y < rect.bottom; ++y)
-        for (int x = rect.left; x < rect.right; ++x) count += (OffscreenPixel(window.pm(), x, y) & 0xFFFFFF) == rgb;
-    return count;
-}
-
-}  // namespace
-
 TEST(Label, FormattedTextIsDrawnByTheFormattedTextRenderer) {
     CControlWindow window(LR"(<Window size="300,100"><VerticalLayout bkcolor="#FFFFFFFF">
   <Label name="html" height="30" showhtml="true" text="{c #FFFF0000}Red text{/c}" textcolor="#FF000000"/>

@@ -1,6 +1,7 @@
 // Scaling at the percents the application runs its windows at (125, 150, 175, 200): images of skins
 // with and without pictures for the scale, window geometry (resize border, caption, corners, size
 // limits) and fonts shared by windows at different scales.
+#include "ImageFolder.h"
 #include "WindowTestSupport.h"
 
 #include "ui_core_render/TestSupport.h"
@@ -10,28 +11,6 @@ using namespace SkinUI;
 using namespace WindowTest;
 
 namespace {
-
-// A resource folder with solid images; removed again with the object.
-class ImageFolder {
-public:
-    ImageFolder() : m_path(TestSupport::UniqueTempPath(L"uiscale") + L"\\") {
-        CreateDirectoryW(m_path.c_str(), nullptr);
-        CreateDirectoryW((m_path + L"img").c_str(), nullptr);
-        CPaintManagerUI::SetResourceFolder(m_path.c_str());
-    }
-    ~ImageFolder() {
-        CPaintManagerUI::SetResourceFolder(L"");
-        TestSupport::RemoveTree(m_path);
-    }
-    // rgba as 0xRRGGBBAA, one value per pixel (a single value fills the image).
-    void Write(const wchar_t* name, int width, int height, std::vector<uint32_t> rgba) {
-        if (rgba.size() == 1) rgba.assign(static_cast<size_t>(width) * height, rgba[0]);
-        ASSERT_TRUE(TestSupport::WriteFileBytes(m_path + name, TestSupport::EncodePng(width, height, rgba)));
-    }
-
-private:
-    std::wstring m_path;
-};
 
 DWORD PixelOf(const TImageRecord* image, int x, int y) {
     GdiFlush();
@@ -50,7 +29,7 @@ const TScale kScales[] = {{120, 125}, {144, 150}, {168, 175}, {192, 200}};
 // Images
 
 TEST(ScaledImages, AMissingScaledFileIsThePlainPictureScaled) {
-    ImageFolder folder;
+    CImageFolder folder(L"uiscale");
     folder.Write(L"img\\plain.png", 4, 2, {0xFF0000FF});      // red, no scaled files
     folder.Write(L"img\\both.png", 4, 2, {0xFF0000FF});       // red, with scaled files in blue
     folder.Write(L"img\\edge.png", 2, 1, {0xFF0000FF, 0x0000FFFF});  // red | blue
@@ -90,7 +69,7 @@ TEST(ScaledImages, AMissingScaledFileIsThePlainPictureScaled) {
 }
 
 TEST(ScaledImages, AWindowAt150WithoutScaledFilesShowsItsBackground) {
-    ImageFolder folder;
+    CImageFolder folder(L"uiscale");
     folder.Write(L"img\\back.png", 8, 8, {0x00FF00FF});   // green, no back@150.png
     folder.Write(L"img\\card.png", 4, 4, {0xFF0000FF});   // red
     folder.Write(L"img\\card@150.png", 6, 6, {0x0000FFFF});  // blue

@@ -2,6 +2,7 @@
 // bitmap and the window, direct painting, the update outline, windows without a tree, layered windows
 // (margins, alpha of GDI drawing, the layered image, opacity together with layering, a first paint that
 // stops early), printing, rendering a control into a bitmap, and a DPI change.
+#include "ImageFolder.h"
 #include "WindowTestSupport.h"
 
 #include "UIContainer.h"
@@ -36,28 +37,6 @@ protected:
         if (pm.HandleWindowMessage(message, wParam, lParam, result)) return result;
         return CWindowWnd::HandleWndMessage(message, wParam, lParam);
     }
-};
-
-// Images in a folder of their own, found through the resource folder.
-class ImageFolder {
-public:
-    ImageFolder() : m_path(TestSupport::UniqueTempPath(L"uiwin") + L"\\") {
-        CreateDirectoryW(m_path.c_str(), nullptr);
-        CreateDirectoryW((m_path + L"img").c_str(), nullptr);
-        CPaintManagerUI::SetResourceFolder(m_path.c_str());
-    }
-    ~ImageFolder() {
-        CPaintManagerUI::SetResourceFolder(L"");
-        TestSupport::RemoveTree(m_path);
-    }
-    // A solid image; rgba as 0xRRGGBBAA.
-    void Write(const wchar_t* name, int width, int height, uint32_t rgba) {
-        const auto png = TestSupport::EncodePng(width, height, std::vector<uint32_t>(width * height, rgba));
-        ASSERT_TRUE(TestSupport::WriteFileBytes(m_path + name, png));
-    }
-
-private:
-    std::wstring m_path;
 };
 
 DWORD BitmapPixel(HBITMAP bitmap, int x, int y) {
@@ -209,8 +188,8 @@ TEST(LayeredPainting, OpacityTogetherWithLayeringKeepsUpdatesWorking) {
 }
 
 TEST(LayeredPainting, TheLayeredImageGivesEachPixelItsAlpha) {
-    ImageFolder folder;
-    folder.Write(L"img\\half.png", 4, 4, 0xFFFFFF80);  // white at alpha 0x80
+    CImageFolder folder(L"uiwin");
+    folder.Write(L"img\\half.png", 4, 4, {0xFFFFFF80});  // white at alpha 0x80
     CTestWindow window(LR"(<Window size="100,60" layeredimage="file='img/half.png'">
       <Control bkcolor="#FF00FF00"/></Window>)");
     ASSERT_NE(nullptr, window.Create());
@@ -269,8 +248,8 @@ TEST(Painting, AControlRenderedIntoABitmap) {
 }
 
 TEST(Painting, ScrollBarPartImagesFollowTheirPartsWithoutACacheEntryEach) {
-    ImageFolder folder;
-    folder.Write(L"img\\thumb.png", 4, 4, 0xFF0000FF);  // red
+    CImageFolder folder(L"uiwin");
+    folder.Write(L"img\\thumb.png", 4, 4, {0xFF0000FF});  // red
     CTestWindow window(LR"(<Window size="120,100">
       <VerticalLayout name="root" vscrollbar="true" bkcolor="#FFFFFFFF">
         <Control height="150"/><Control height="150"/>
@@ -306,9 +285,9 @@ TEST(Painting, ScrollBarPartImagesFollowTheirPartsWithoutACacheEntryEach) {
 }
 
 TEST(Dpi, AChangeResizesTheWindowAndItsAssets) {
-    ImageFolder folder;
-    folder.Write(L"img\\dot.png", 2, 2, 0xFF0000FF);      // red
-    folder.Write(L"img\\dot@150.png", 3, 3, 0x0000FFFF);  // blue
+    CImageFolder folder(L"uiwin");
+    folder.Write(L"img\\dot.png", 2, 2, {0xFF0000FF});      // red
+    folder.Write(L"img\\dot@150.png", 3, 3, {0x0000FFFF});  // blue
     CTestWindow window(LR"(<Window size="300,200">
       <Font id="1" name="Tahoma" size="12"/>
       <HorizontalLayout bkcolor="#FFFFFFFF">

@@ -286,4 +286,23 @@ LRESULT CActiveXUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, b
     return result;
 }
 
+void CActiveXUI::ConnectEventSink(IUnknown* source, REFIID events, IDispatch* sink, DWORD& cookie, bool connect) {
+    if (!source || connect == (cookie != 0)) return;
+    IConnectionPointContainer* container = nullptr;
+    if (FAILED(source->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) ||
+        !container)
+        return;
+    IConnectionPoint* point = nullptr;
+    if (SUCCEEDED(container->FindConnectionPoint(events, &point)) && point) {
+        if (connect) {
+            if (FAILED(point->Advise(sink, &cookie))) cookie = 0;
+        } else {
+            point->Unadvise(cookie);
+            cookie = 0;
+        }
+        point->Release();
+    }
+    container->Release();
+}
+
 }  // namespace SkinUI

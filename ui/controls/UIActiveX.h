@@ -65,6 +65,9 @@ protected:
     IUnknown* CreateFromModule();
     void MoveHostWindow();
     void ShowHostWindow();
+    // Connects sink to (or disconnects it from) the events source raises through its connection point
+    // for events; cookie is the connection, 0 while there is none.
+    static void ConnectEventSink(IUnknown* source, REFIID events, IDispatch* sink, DWORD& cookie, bool connect);
 
     CLSID m_clsid = {};
     CUIString m_sModuleName;

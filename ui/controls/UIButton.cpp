@@ -4,6 +4,7 @@
 #include "UIImage.h"
 #include "UIManager.h"
 #include "UIRender.h"
+#include "UIStateImage.h"
 #include "UITabLayout.h"
 
 namespace SkinUI {
@@ -258,16 +259,7 @@ void CButtonUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
 // Painting.
 
 void CButtonUI::RefreshState() {
-    if (IsFocused()) {
-        m_uButtonState |= UISTATE_FOCUSED;
-    } else {
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    }
-    if (!IsEnabled()) {
-        m_uButtonState |= UISTATE_DISABLED;
-    } else {
-        m_uButtonState &= ~UISTATE_DISABLED;
-    }
+    m_uButtonState = WithFocusAndEnabled(m_uButtonState, *this);
     HWND window = m_pManager ? m_pManager->GetWindowHandle() : nullptr;
     if (window && !IsWindowEnabled(window)) m_uButtonState &= UISTATE_DISABLED;
 }

@@ -5,6 +5,7 @@
 #include "UIManager.h"
 #include "UIRender.h"
 #include "UIScrollBar.h"
+#include "UIStateImage.h"
 #include "UIStringMap.h"
 
 #include <algorithm>
@@ -265,22 +266,8 @@ bool CComboUI::SetListInfoAttribute(const wchar_t* name, const wchar_t* value) {
         if (ContainsWord(value, L"bottom")) info.uTextStyle = (info.uTextStyle & ~DT_VCENTER) | DT_BOTTOM;
     } else if (Is(name, L"itemendellipsis")) info.uTextStyle = SetStyleBit(info.uTextStyle, DT_END_ELLIPSIS, IsTrue(value));
     else if (Is(name, L"itemtextpadding")) info.rcTextPadding = ParseRect(value);
-    else if (Is(name, L"itemtextcolor")) info.dwTextColor = ParseColor(value);
-    else if (Is(name, L"itembkcolor")) info.dwBkColor = ParseColor(value);
-    else if (Is(name, L"itembkimage")) info.sBkImage = value;
-    else if (Is(name, L"itemaltbk")) info.bAlternateBk = IsTrue(value);
-    else if (Is(name, L"itemselectedtextcolor")) info.dwSelectedTextColor = ParseColor(value);
-    else if (Is(name, L"itemselectedbkcolor")) info.dwSelectedBkColor = ParseColor(value);
-    else if (Is(name, L"itemselectedimage")) info.sSelectedImage = value;
-    else if (Is(name, L"itemhottextcolor")) info.dwHotTextColor = ParseColor(value);
-    else if (Is(name, L"itemhotbkcolor")) info.dwHotBkColor = ParseColor(value);
-    else if (Is(name, L"itemhotimage")) info.sHotImage = value;
-    else if (Is(name, L"itemdisabledtextcolor")) info.dwDisabledTextColor = ParseColor(value);
-    else if (Is(name, L"itemdisabledbkcolor")) info.dwDisabledBkColor = ParseColor(value);
-    else if (Is(name, L"itemdisabledimage")) info.sDisabledImage = value;
-    else if (Is(name, L"itemlinecolor")) info.dwLineColor = ParseColor(value);
     else if (Is(name, L"itemshowhtml")) info.bShowHtml = IsTrue(value);
-    else return false;
+    else if (!SetItemLookAttribute(info, name, value)) return false;
     Invalidate();
     return true;
 }
@@ -390,16 +377,7 @@ bool CComboUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) 
 }
 
 void CComboUI::RefreshState() {
-    if (IsFocused()) {
-        m_uButtonState |= UISTATE_FOCUSED;
-    } else {
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    }
-    if (!IsEnabled()) {
-        m_uButtonState |= UISTATE_DISABLED;
-    } else {
-        m_uButtonState &= ~UISTATE_DISABLED;
-    }
+    m_uButtonState = WithFocusAndEnabled(m_uButtonState, *this);
 }
 
 void CComboUI::PaintStatusImage(HDC hdc) {

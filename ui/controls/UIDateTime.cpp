@@ -18,9 +18,7 @@ constexpr UINT kReflectedNotify = 0x2000 + WM_NOTIFY;  // WM_NOTIFY the window h
 
 CDateTimeUI::CDateTimeUI() {
     GetLocalTime(&m_sysTime);
-    m_nDTUpdateFlag = UIPICKER_TEXT_VALUE;
-    UpdateText();
-    m_nDTUpdateFlag = UIPICKER_TEXT_KEEP;
+    ShowValue();
 }
 
 CDateTimeUI::~CDateTimeUI() {
@@ -41,19 +39,23 @@ void* CDateTimeUI::GetInterface(const wchar_t* name) {
     return CLabelUI::GetInterface(name);
 }
 
-HWND CDateTimeUI::GetNativeWindow() const { return m_pWindow ? m_pWindow->GetHandle() : nullptr; }
+CWindowWnd* CDateTimeUI::NativeWindow() const { return m_pWindow; }
 
 void CDateTimeUI::SetTime(const SYSTEMTIME& time) {
     m_sysTime = time;
     Invalidate();
-    m_nDTUpdateFlag = UIPICKER_TEXT_VALUE;
-    UpdateText();
-    m_nDTUpdateFlag = UIPICKER_TEXT_KEEP;
+    ShowValue();
 }
 
 void CDateTimeUI::SetReadOnly(bool readOnly) {
     m_bReadOnly = readOnly;
     Invalidate();
+}
+
+void CDateTimeUI::ShowValue() {
+    m_nDTUpdateFlag = UIPICKER_TEXT_VALUE;
+    UpdateText();
+    m_nDTUpdateFlag = UIPICKER_TEXT_KEEP;
 }
 
 void CDateTimeUI::UpdateText() {
@@ -66,7 +68,7 @@ void CDateTimeUI::UpdateText() {
     }
 }
 
-void CDateTimeUI::OpenPicker() {
+void CDateTimeUI::OpenNativeWindow() {
     if (!m_pWindow) m_pWindow = new CDateTimeWnd(this);
     CDateTimeWnd* window = m_pWindow;
     window->Init(this);
@@ -74,55 +76,6 @@ void CDateTimeUI::OpenPicker() {
         m_pWindow = nullptr;
         delete window;  // never created: nothing else will free it
     }
-}
-
-void CDateTimeUI::DoEvent(TUIEvent& event) {
-    if (!IsMouseEnabled() && event.Type >= UIEVENT__MOUSEBEGIN && event.Type <= UIEVENT__MOUSEEND) {
-        if (m_pParent)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
-    switch (event.Type) {
-    case UIEVENT_SETCURSOR:
-        if (!IsEnabled()) break;
-        ::SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
-        return;
-    case UIEVENT_WINDOWSIZE:
-        if (m_pWindow && m_pManager) m_pManager->SetPendingFocus(this);
-        break;
-    case UIEVENT_SCROLLWHEEL:
-        if (m_pWindow) return;
-        break;
-    case UIEVENT_SETFOCUS:
-        if (!IsEnabled()) break;
-        m_bFocused = true;
-        if (!m_pWindow) OpenPicker();
-        return;
-    case UIEVENT_KILLFOCUS:
-        if (!IsEnabled()) break;
-        m_bFocused = false;
-        Invalidate();
-        return;
-    case UIEVENT_BUTTONDOWN:
-    case UIEVENT_DBLCLICK:
-    case UIEVENT_RBUTTONDOWN:
-        if (!IsEnabled()) break;
-        if (m_pManager) m_pManager->ReleaseMouseCapture();
-        if (IsFocused() && !m_pWindow) OpenPicker();
-        else if (m_pWindow) m_pWindow->Init(this);
-        return;
-    case UIEVENT_MOUSEMOVE:
-    case UIEVENT_BUTTONUP:
-    case UIEVENT_CONTEXTMENU:
-    case UIEVENT_MOUSEENTER:
-    case UIEVENT_MOUSELEAVE:
-        return;
-    default:
-        break;
-    }
-    CLabelUI::DoEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -155,9 +108,7 @@ void CDateTimeWnd::Init(CDateTimeUI* owner) {
 void CDateTimeWnd::ReadBack() {
     if (!m_pOwner) return;
     SendMessageW(m_hWnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&m_pOwner->m_sysTime));
-    m_pOwner->m_nDTUpdateFlag = UIPICKER_TEXT_VALUE;
-    m_pOwner->UpdateText();
-    m_pOwner->m_nDTUpdateFlag = UIPICKER_TEXT_KEEP;
+    m_pOwner->ShowValue();
 }
 
 bool CDateTimeWnd::IsOwnCalendar(HWND focus) const {
@@ -170,9 +121,7 @@ LRESULT CDateTimeWnd::HandleWndMessage(UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
         if (m_pOwner) {
             m_pOwner->m_sysTime = m_oldSysTime;
-            m_pOwner->m_nDTUpdateFlag = UIPICKER_TEXT_VALUE;
-            m_pOwner->UpdateText();
-            m_pOwner->m_nDTUpdateFlag = UIPICKER_TEXT_KEEP;
+            m_pOwner->ShowValue();
         }
         PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
         return 0;

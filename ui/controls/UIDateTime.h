@@ -2,7 +2,7 @@
 // CDateTimeUI: a label showing a date ("%4d-%02d-%02d"); when clicked or focused a native date picker
 // (CDateTimeWnd, "SysDateTimePick32") lies over it to edit the date. Escape restores the date shown when
 // the picker opened. Layout element "DateTime".
-#include "UILabel.h"
+#include "UINativeEditLabel.h"
 
 #include <commctrl.h>
 
@@ -18,7 +18,7 @@ enum TPickerTextMode : int {
     UIPICKER_TEXT_CANCELLED = 3  // the last edit was cancelled (IP label)
 };
 
-class CDateTimeUI : public CLabelUI {
+class CDateTimeUI : public CNativeEditLabelUI {
     friend class CDateTimeWnd;
 
 public:
@@ -28,18 +28,20 @@ public:
 
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* name) override;
-    void DoEvent(TUIEvent& event) override;
 
     const SYSTEMTIME& GetTime() const { return m_sysTime; }
     void SetTime(const SYSTEMTIME& time);
     bool IsReadOnly() const { return m_bReadOnly; }
     void SetReadOnly(bool readOnly);
-    // The native picker while one exists, else null.
-    HWND GetNativeWindow() const;
+
+protected:
+    CWindowWnd* NativeWindow() const override;
+    void OpenNativeWindow() override;
 
 private:
     void UpdateText();
-    void OpenPicker();
+    // Writes the date into the text.
+    void ShowValue();
 
     SYSTEMTIME m_sysTime = {};
     int m_nDTUpdateFlag = UIPICKER_TEXT_KEEP;

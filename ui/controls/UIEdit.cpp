@@ -3,6 +3,7 @@
 #include "UIAttributes.h"
 #include "UIManager.h"
 #include "UIRender.h"
+#include "UIStateImage.h"
 #include "UITextResource.h"
 
 #include <cwchar>
@@ -283,22 +284,8 @@ void CEditUI::DoEvent(TUIEvent& event) {
 // Painting.
 
 void CEditUI::PaintStatusImage(HDC hdc) {
-    if (IsFocused()) {
-        m_uButtonState |= UISTATE_FOCUSED;
-    } else {
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    }
-    if (!IsEnabled()) {
-        m_uButtonState |= UISTATE_DISABLED;
-    } else {
-        m_uButtonState &= ~UISTATE_DISABLED;
-    }
-    const CUIString* chosen = (m_uButtonState & UISTATE_DISABLED) ? &m_sDisabledImage
-                              : (m_uButtonState & UISTATE_FOCUSED) ? &m_sFocusedImage
-                              : (m_uButtonState & UISTATE_HOT)     ? &m_sHotImage
-                                                                   : nullptr;
-    if (chosen && !chosen->IsEmpty() && DrawImage(hdc, chosen->Data())) return;
-    if (!m_sNormalImage.IsEmpty()) DrawImage(hdc, m_sNormalImage.Data());
+    m_uButtonState = WithFocusAndEnabled(m_uButtonState, *this);
+    PaintFieldStateImage(*this, hdc, m_uButtonState, m_sNormalImage, m_sHotImage, m_sFocusedImage, m_sDisabledImage);
 }
 
 void CEditUI::PaintText(HDC hdc) {

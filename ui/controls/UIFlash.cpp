@@ -68,22 +68,7 @@ void CFlashUI::ReleaseControl() {
 }
 
 void CFlashUI::ConnectEvents(bool connect) {
-    if (!m_pFlash || connect == (m_dwCookie != 0)) return;
-    IConnectionPointContainer* container = nullptr;
-    if (FAILED(m_pFlash->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) ||
-        !container)
-        return;
-    IConnectionPoint* point = nullptr;
-    if (SUCCEEDED(container->FindConnectionPoint(kDiidShockwaveFlashEvents, &point)) && point) {
-        if (connect) {
-            if (FAILED(point->Advise(static_cast<IDispatch*>(this), &m_dwCookie))) m_dwCookie = 0;
-        } else {
-            point->Unadvise(m_dwCookie);
-            m_dwCookie = 0;
-        }
-        point->Release();
-    }
-    container->Release();
+    ConnectEventSink(m_pFlash, kDiidShockwaveFlashEvents, static_cast<IDispatch*>(this), m_dwCookie, connect);
 }
 
 STDMETHODIMP CFlashUI::QueryInterface(REFIID iid, void** out) {

@@ -3,6 +3,7 @@
 #include "UIAttributes.h"
 #include "UIManager.h"
 #include "UIRender.h"
+#include "UIStateImage.h"
 
 #include <cwchar>
 
@@ -197,7 +198,7 @@ UINT CHotKeyUI::GetControlFlags() const {
     return IsEnabled() ? UIFLAG_TABSTOP | UIFLAG_SETCURSOR : CLabelUI::GetControlFlags();
 }
 
-HWND CHotKeyUI::GetNativeWindow() const { return m_pWindow ? m_pWindow->GetHandle() : nullptr; }
+CWindowWnd* CHotKeyUI::NativeWindow() const { return m_pWindow; }
 
 void CHotKeyUI::SetText(const wchar_t* text) {
     m_sText = text;
@@ -255,59 +256,18 @@ void CHotKeyUI::OpenNativeWindow() {
 }
 
 void CHotKeyUI::DoEvent(TUIEvent& event) {
-    if (!IsMouseEnabled() && event.Type >= UIEVENT__MOUSEBEGIN && event.Type <= UIEVENT__MOUSEEND) {
-        if (m_pParent)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
-    switch (event.Type) {
-    case UIEVENT_SETCURSOR:
-        if (!IsEnabled()) break;
-        ::SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
-        return;
-    case UIEVENT_WINDOWSIZE:
-        if (m_pWindow && m_pManager) m_pManager->SetPendingFocus(this);
-        return;
-    case UIEVENT_SCROLLWHEEL:
-        if (m_pWindow) return;
-        break;
-    case UIEVENT_SETFOCUS:
-        if (!IsEnabled()) break;
-        m_bFocused = true;
-        if (!m_pWindow) OpenNativeWindow();
-        Invalidate();
-        return;
-    case UIEVENT_KILLFOCUS:
-        if (!IsEnabled()) break;
-        m_bFocused = false;
-        Invalidate();
-        return;
-    case UIEVENT_BUTTONDOWN:
-    case UIEVENT_DBLCLICK:
-    case UIEVENT_RBUTTONDOWN:
-        if (!IsEnabled()) break;
-        if (m_pManager) m_pManager->ReleaseMouseCapture();
-        if (IsFocused() && !m_pWindow) OpenNativeWindow();
-        return;
-    case UIEVENT_MOUSEMOVE:
-    case UIEVENT_BUTTONUP:
-    case UIEVENT_CONTEXTMENU:
-        return;
-    case UIEVENT_MOUSEENTER:
-    case UIEVENT_MOUSELEAVE:
-        if (!IsEnabled()) break;
-        if (event.Type == UIEVENT_MOUSEENTER)
-            m_uButtonState |= UISTATE_HOT;
-        else
-            m_uButtonState &= ~UISTATE_HOT;
-        Invalidate();
-        return;
-    default:
-        break;
-    }
-    CLabelUI::DoEvent(event);
+    CNativeEditLabelUI::DoEvent(event);
+    if (event.Type == UIEVENT_SETFOCUS && IsEnabled()) Invalidate();  // the focused image
+}
+
+bool CHotKeyUI::OnHover(bool entering) {
+    if (!IsEnabled()) return false;
+    if (entering)
+        m_uButtonState |= UISTATE_HOT;
+    else
+        m_uButtonState &= ~UISTATE_HOT;
+    Invalidate();
+    return true;
 }
 
 void CHotKeyUI::SetNormalImage(const wchar_t* image) {
@@ -351,23 +311,8 @@ SIZE CHotKeyUI::EstimateSize(SIZE available) {
 }
 
 void CHotKeyUI::PaintStatusImage(HDC hdc) {
-    if (IsFocused())
-        m_uButtonState |= UISTATE_FOCUSED;
-    else
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    if (!IsEnabled())
-        m_uButtonState |= UISTATE_DISABLED;
-    else
-        m_uButtonState &= ~UISTATE_DISABLED;
-    const CUIString* image = nullptr;
-    if (m_uButtonState & UISTATE_DISABLED)
-        image = &m_sDisabledImage;
-    else if (m_uButtonState & UISTATE_FOCUSED)
-        image = &m_sFocusedImage;
-    else if (m_uButtonState & UISTATE_HOT)
-        image = &m_sHotImage;
-    if (image && !image->IsEmpty() && DrawImage(hdc, image->Data())) return;
-    if (!m_sNormalImage.IsEmpty()) DrawImage(hdc, m_sNormalImage.Data());
+    m_uButtonState = WithFocusAndEnabled(m_uButtonState, *this);
+    PaintFieldStateImage(*this, hdc, m_uButtonState, m_sNormalImage, m_sHotImage, m_sFocusedImage, m_sDisabledImage);
 }
 
 void CHotKeyUI::PaintText(HDC hdc) {

@@ -3,7 +3,7 @@
 // like a label. While it has the focus a native hot-key window (CHotKeyWnd, "msctls_hotkey32") lies over
 // its text area; each change there is written back and announced with "textchanged". Layout element
 // "HotKey".
-#include "UILabel.h"
+#include "UINativeEditLabel.h"
 
 #include <commctrl.h>
 
@@ -25,7 +25,7 @@ CUIString HotKeyText(WORD virtualKey, WORD modifiers);
 // The name of a key in the current keyboard layout.
 CUIString KeyName(UINT virtualKey);
 
-class CHotKeyUI : public CLabelUI {
+class CHotKeyUI : public CNativeEditLabelUI {
     friend class CHotKeyWnd;
 
 public:
@@ -55,13 +55,15 @@ public:
     // The key and its modifiers; setting them also writes the text (and the open native window).
     void GetHotKey(WORD& virtualKey, WORD& modifiers) const;
     void SetHotKey(WORD virtualKey, WORD modifiers);
-    // The native window while editing, else null.
-    HWND GetNativeWindow() const;
     // Where the native window lies: the text area, one font height high and centred when taller.
     RECT NativeRect() const;
 
+protected:
+    CWindowWnd* NativeWindow() const override;
+    void OpenNativeWindow() override;
+    bool OnHover(bool entering) override;
+
 private:
-    void OpenNativeWindow();
 
     CHotKeyWnd* m_pWindow = nullptr;
     UINT m_uButtonState = 0;

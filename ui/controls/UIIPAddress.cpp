@@ -44,9 +44,7 @@ DWORD LocalIPv4Address() {
 
 CIPAddressUI::CIPAddressUI() {
     m_dwIP = LocalIPv4Address();
-    m_nIPUpdateFlag = UIPICKER_TEXT_VALUE;
-    UpdateText();
-    m_nIPUpdateFlag = UIPICKER_TEXT_KEEP;
+    ShowValue();
 }
 
 CIPAddressUI::~CIPAddressUI() {
@@ -70,18 +68,22 @@ void* CIPAddressUI::GetInterface(const wchar_t* name) {
 
 void CIPAddressUI::SetAttribute(const wchar_t* name, const wchar_t* value) { CLabelUI::SetAttribute(name, value); }
 
-HWND CIPAddressUI::GetNativeWindow() const { return m_pWindow ? m_pWindow->GetHandle() : nullptr; }
+CWindowWnd* CIPAddressUI::NativeWindow() const { return m_pWindow; }
 
 void CIPAddressUI::SetIP(DWORD address) {
     m_dwIP = address;
-    m_nIPUpdateFlag = UIPICKER_TEXT_VALUE;
-    UpdateText();
-    m_nIPUpdateFlag = UIPICKER_TEXT_KEEP;
+    ShowValue();
 }
 
 void CIPAddressUI::SetReadOnly(bool readOnly) {
     m_bReadOnly = readOnly;
     Invalidate();
+}
+
+void CIPAddressUI::ShowValue() {
+    m_nIPUpdateFlag = UIPICKER_TEXT_VALUE;
+    UpdateText();
+    m_nIPUpdateFlag = UIPICKER_TEXT_KEEP;
 }
 
 void CIPAddressUI::UpdateText() {
@@ -95,7 +97,7 @@ void CIPAddressUI::UpdateText() {
     }
 }
 
-void CIPAddressUI::OpenEditor() {
+void CIPAddressUI::OpenNativeWindow() {
     if (!m_pWindow) m_pWindow = new CIPAddressWnd(this);
     CIPAddressWnd* window = m_pWindow;
     window->Init(this);
@@ -103,55 +105,6 @@ void CIPAddressUI::OpenEditor() {
         m_pWindow = nullptr;
         delete window;  // never created: nothing else will free it
     }
-}
-
-void CIPAddressUI::DoEvent(TUIEvent& event) {
-    if (!IsMouseEnabled() && event.Type >= UIEVENT__MOUSEBEGIN && event.Type <= UIEVENT__MOUSEEND) {
-        if (m_pParent)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
-    switch (event.Type) {
-    case UIEVENT_SETCURSOR:
-        if (!IsEnabled()) break;
-        ::SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
-        return;
-    case UIEVENT_WINDOWSIZE:
-        if (m_pWindow && m_pManager) m_pManager->SetPendingFocus(this);
-        break;
-    case UIEVENT_SCROLLWHEEL:
-        if (m_pWindow) return;
-        break;
-    case UIEVENT_SETFOCUS:
-        if (!IsEnabled()) break;
-        m_bFocused = true;
-        if (!m_pWindow) OpenEditor();
-        return;
-    case UIEVENT_KILLFOCUS:
-        if (!IsEnabled()) break;
-        m_bFocused = false;
-        Invalidate();
-        return;
-    case UIEVENT_BUTTONDOWN:
-    case UIEVENT_DBLCLICK:
-    case UIEVENT_RBUTTONDOWN:
-        if (!IsEnabled()) break;
-        if (m_pManager) m_pManager->ReleaseMouseCapture();
-        if (IsFocused() && !m_pWindow) OpenEditor();
-        else if (m_pWindow) m_pWindow->Init(this);
-        return;
-    case UIEVENT_MOUSEMOVE:
-    case UIEVENT_BUTTONUP:
-    case UIEVENT_CONTEXTMENU:
-    case UIEVENT_MOUSEENTER:
-    case UIEVENT_MOUSELEAVE:
-        return;
-    default:
-        break;
-    }
-    CLabelUI::DoEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -13,7 +13,7 @@ class CIPAddressWnd;
 // non-loopback one when there is one; 0 when there is none.
 DWORD LocalIPv4Address();
 
-class CIPAddressUI : public CLabelUI {
+class CIPAddressUI : public CNativeEditLabelUI {
     friend class CIPAddressWnd;
 
 public:
@@ -23,18 +23,21 @@ public:
 
     const wchar_t* GetClass() const override;
     void* GetInterface(const wchar_t* name) override;
-    void DoEvent(TUIEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
     DWORD GetIP() const { return m_dwIP; }
     void SetIP(DWORD address);
     bool IsReadOnly() const { return m_bReadOnly; }
     void SetReadOnly(bool readOnly);
-    HWND GetNativeWindow() const;
+
+protected:
+    CWindowWnd* NativeWindow() const override;
+    void OpenNativeWindow() override;
 
 private:
     void UpdateText();
-    void OpenEditor();
+    // Writes the address into the text.
+    void ShowValue();
 
     DWORD m_dwIP = 0;
     bool m_bReadOnly = false;

@@ -44,6 +44,45 @@ UINT ApplyVerticalAlign(UINT style, const wchar_t* value) {
 
 }  // namespace
 
+bool SetItemLookAttribute(ListInfo& info, const wchar_t* name, const wchar_t* value) {
+    static const struct {
+        const wchar_t* name;
+        DWORD ListInfo::*field;
+    } kColors[] = {
+        {L"itemtextcolor", &ListInfo::dwTextColor},
+        {L"itembkcolor", &ListInfo::dwBkColor},
+        {L"itemselectedtextcolor", &ListInfo::dwSelectedTextColor},
+        {L"itemselectedbkcolor", &ListInfo::dwSelectedBkColor},
+        {L"itemhottextcolor", &ListInfo::dwHotTextColor},
+        {L"itemhotbkcolor", &ListInfo::dwHotBkColor},
+        {L"itemdisabledtextcolor", &ListInfo::dwDisabledTextColor},
+        {L"itemdisabledbkcolor", &ListInfo::dwDisabledBkColor},
+        {L"itemlinecolor", &ListInfo::dwLineColor},
+    };
+    static const struct {
+        const wchar_t* name;
+        CUIString ListInfo::*field;
+    } kImages[] = {
+        {L"itembkimage", &ListInfo::sBkImage},
+        {L"itemselectedimage", &ListInfo::sSelectedImage},
+        {L"itemhotimage", &ListInfo::sHotImage},
+        {L"itemdisabledimage", &ListInfo::sDisabledImage},
+    };
+    for (const auto& color : kColors) {
+        if (!Is(name, color.name)) continue;
+        info.*color.field = ParseColor(value);
+        return true;
+    }
+    for (const auto& image : kImages) {
+        if (!Is(name, image.name)) continue;
+        info.*image.field = value;
+        return true;
+    }
+    if (!Is(name, L"itemaltbk")) return false;
+    info.bAlternateBk = IsTrue(value);
+    return true;
+}
+
 CListUI::CListUI() {
     m_pList = new CListBodyUI(this);
     m_pHeader = new CListHeaderUI;
@@ -311,30 +350,22 @@ bool CListUI::SelectItem(int index, bool takeFocus) {
     if (m_iSelecting >= 0 && index == m_iSelecting) return true;
     UnSelectAllItems();
     if (index < 0) return false;
-    CControlUI* control = m_pList->GetItemAt(index);
-    IListItemUI* item = control ? static_cast<IListItemUI*>(control->GetInterface(L"ListItem")) : nullptr;
-    if (!item) return false;
-    m_iSelecting = index;
-    const bool selected = item->Select(true);
-    m_iSelecting = -1;
-    if (!selected) return false;
-    m_iCurSel = index;
-    m_aSelItems.Add(AsEntry(index));
-    EnsureVisible(index);
-    if (takeFocus) control->SetFocus();
-    RaiseItemSelect(index);
-    return true;
+    return SelectThroughItem(index, takeFocus, false);
 }
 
 bool CListUI::SelectMultiItem(int index, bool takeFocus) {
     if (!m_bMultiSel) return SelectItem(index, takeFocus);
     if (m_iSelecting >= 0 && index == m_iSelecting) return true;
     if (index < 0 || IsIndexSelected(index)) return false;
+    return SelectThroughItem(index, takeFocus, true);
+}
+
+bool CListUI::SelectThroughItem(int index, bool takeFocus, bool multi) {
     CControlUI* control = m_pList->GetItemAt(index);
     IListItemUI* item = control ? static_cast<IListItemUI*>(control->GetInterface(L"ListItem")) : nullptr;
     if (!item) return false;
     m_iSelecting = index;
-    const bool selected = item->SelectMulti(true);
+    const bool selected = multi ? item->SelectMulti(true) : item->Select(true);
     m_iSelecting = -1;
     if (!selected) return false;
     m_iCurSel = index;
@@ -650,34 +681,8 @@ void CListUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
         }
     } else if (Is(name, L"itemtextpadding")) {
         SetItemTextPadding(ParseRect(value));
-    } else if (Is(name, L"itemtextcolor")) {
-        SetItemTextColor(ParseColor(value));
-    } else if (Is(name, L"itembkcolor")) {
-        SetItemBkColor(ParseColor(value));
-    } else if (Is(name, L"itembkimage")) {
-        SetItemBkImage(value);
-    } else if (Is(name, L"itemaltbk")) {
-        SetAlternateBk(IsTrue(value));
-    } else if (Is(name, L"itemselectedtextcolor")) {
-        SetSelectedItemTextColor(ParseColor(value));
-    } else if (Is(name, L"itemselectedbkcolor")) {
-        SetSelectedItemBkColor(ParseColor(value));
-    } else if (Is(name, L"itemselectedimage")) {
-        SetSelectedItemImage(value);
-    } else if (Is(name, L"itemhottextcolor")) {
-        SetHotItemTextColor(ParseColor(value));
-    } else if (Is(name, L"itemhotbkcolor")) {
-        SetHotItemBkColor(ParseColor(value));
-    } else if (Is(name, L"itemhotimage")) {
-        SetHotItemImage(value);
-    } else if (Is(name, L"itemdisabledtextcolor")) {
-        SetDisabledItemTextColor(ParseColor(value));
-    } else if (Is(name, L"itemdisabledbkcolor")) {
-        SetDisabledItemBkColor(ParseColor(value));
-    } else if (Is(name, L"itemdisabledimage")) {
-        SetDisabledItemImage(value);
-    } else if (Is(name, L"itemlinecolor")) {
-        SetItemLineColor(ParseColor(value));
+    } else if (SetItemLookAttribute(m_ListInfo, name, value)) {
+        Invalidate();
     } else if (Is(name, L"itemshowrowline")) {
         SetItemShowRowLine(IsTrue(value));
     } else if (Is(name, L"itemshowcolumnline")) {

@@ -45,6 +45,10 @@ struct ListInfo {
     bool bRSelected = false;  // a right-button press selects like a left one
 };
 
+// Writes one of the item-look attributes every list owner takes alike (the item colours and images for
+// each state, "itemaltbk") into info; false when the name is none of them.
+bool SetItemLookAttribute(ListInfo& info, const wchar_t* name, const wchar_t* value);
+
 // The owner of list items.
 class IListOwnerUI {
 public:
@@ -256,6 +260,10 @@ protected:
     ListInfo m_ListInfo;
 
 private:
+    // Selects the item at index through the item itself (alone, or added to a selection of many), then
+    // records, shows and announces the selection.
+    bool SelectThroughItem(int index, bool takeFocus, bool multi);
+
     // The item whose selection the list itself is setting: its report back through SelectItem is the
     // same selection, not a second one.
     int m_iSelecting = -1;

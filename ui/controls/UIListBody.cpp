@@ -168,27 +168,10 @@ void CListBodyUI::MoveHeaderWithItems(int dx) {
 }
 
 void CListBodyUI::SetScrollPos(SIZE pos, bool /*sendNotify*/) {
-    int dx = 0;
-    int dy = 0;
-    if (IsShown(m_pVerticalScrollBar)) {
-        const int old = m_pVerticalScrollBar->GetScrollPos();
-        m_pVerticalScrollBar->SetScrollPos(pos.cy);
-        dy = m_pVerticalScrollBar->GetScrollPos() - old;
-    }
-    if (IsShown(m_pHorizontalScrollBar)) {
-        const int old = m_pHorizontalScrollBar->GetScrollPos();
-        m_pHorizontalScrollBar->SetScrollPos(pos.cx);
-        dx = m_pHorizontalScrollBar->GetScrollPos() - old;
-    }
-    for (int i = 0; i < GetCount(); ++i) {
-        CControlUI* item = GetItemAt(i);
-        if (!item->IsVisible() || item->IsFloat()) continue;
-        RECT moved = item->GetPos();
-        OffsetRect(&moved, -dx, -dy);
-        item->SetPos(moved, true);
-    }
+    const SIZE moved = MoveScrollBars(pos);
+    ShiftChildren(moved.cx, moved.cy);
     Invalidate();
-    MoveHeaderWithItems(dx);
+    MoveHeaderWithItems(moved.cx);
 }
 
 void CListBodyUI::SortRange(int first, int last) {

@@ -26,43 +26,6 @@ IListOwnerUI* OwnerOf(CControlUI* owner) {
     return owner ? static_cast<IListOwnerUI*>(owner->GetInterface(L"IListOwner")) : nullptr;
 }
 
-// Selects or deselects through the owner, so that the owner's selection list stays right.
-bool SelectItemState(TListItemState& state, CControlUI& self, bool select) {
-    if (!self.IsEnabled()) return false;
-    if (state.selected && state.owner) state.owner->UnSelectItem(state.index, true);
-    if (select == state.selected) return true;
-    state.selected = select;
-    if (state.owner) {
-        if (select) {
-            state.owner->SelectItem(state.index, false);
-        } else {
-            // The owner forgets the index too, so it never reports an item that is not selected.
-            state.owner->UnSelectItem(state.index, false);
-        }
-    }
-    return true;
-}
-
-bool SelectMultiState(TListItemState& state, CControlUI& self, bool select) {
-    if (!self.IsEnabled()) return false;
-    if (select == state.selected) return true;
-    state.selected = select;
-    if (!state.owner) return true;
-    if (select) {
-        state.owner->SelectMultiItem(state.index, false);
-    } else {
-        state.owner->UnSelectItem(state.index, false);  // a toggled-off item leaves the selection
-    }
-    return true;
-}
-
-// Hiding a selected item empties the owner's selection.
-void AfterVisibilityChange(TListItemState& state, const CControlUI& self) {
-    if (self.IsVisible() || !state.selected) return;
-    state.selected = false;
-    if (state.owner) state.owner->SelectItem(-1, false);
-}
-
 // The item rectangle clipped to what its scrolling parent shows and to every further ancestor.
 void InvalidateItem(CControlUI& self) {
     if (!self.IsVisible()) return;
@@ -89,6 +52,54 @@ void InvalidateItem(CControlUI& self) {
         if (!IntersectRect(&rect, &rect, &pos)) return;
     }
     if (manager) manager->InvalidateArea(rect);
+}
+
+// Selects or deselects through the owner, so that the owner's selection list stays right; repaints the
+// item.
+bool SelectItem(TListItemState& state, CControlUI& self, bool select) {
+    if (!self.IsEnabled()) return false;
+    if (state.selected && state.owner) state.owner->UnSelectItem(state.index, true);
+    if (select != state.selected) {
+        state.selected = select;
+        if (state.owner && select) {
+            state.owner->SelectItem(state.index, false);
+        } else if (state.owner) {
+            // The owner forgets the index too, so it never reports an item that is not selected.
+            state.owner->UnSelectItem(state.index, false);
+        }
+    }
+    InvalidateItem(self);
+    return true;
+}
+
+// Toggles the item in a selection of many; repaints it when that changed it.
+bool SelectMultiItem(TListItemState& state, CControlUI& self, bool select) {
+    if (!self.IsEnabled()) return false;
+    if (select == state.selected) return true;
+    state.selected = select;
+    if (state.owner) {
+        if (select) {
+            state.owner->SelectMultiItem(state.index, false);
+        } else {
+            state.owner->UnSelectItem(state.index, false);  // a toggled-off item leaves the selection
+        }
+    }
+    InvalidateItem(self);
+    return true;
+}
+
+// Announces the activation of an item (a double click or Return).
+bool ActivateItem(CControlUI& self) {
+    if (!self.CControlUI::Activate()) return false;
+    if (CPaintManagerUI* manager = self.GetManager()) manager->RaiseNotify(&self, L"itemactivate");
+    return true;
+}
+
+// Hiding a selected item empties the owner's selection.
+void AfterVisibilityChange(TListItemState& state, const CControlUI& self) {
+    if (self.IsVisible() || !state.selected) return;
+    state.selected = false;
+    if (state.owner) state.owner->SelectItem(-1, false);
 }
 
 // Background by state, then state and background images, then grid lines.
@@ -157,24 +168,11 @@ UINT CListElementUI::GetControlFlags() const { return UIFLAG_WANTRETURN; }
 
 void CListElementUI::SetOwner(CControlUI* owner) { m_state.owner = OwnerOf(owner); }
 
-bool CListElementUI::Select(bool select) {
-    if (!SelectItemState(m_state, *this, select)) return false;
-    Invalidate();
-    return true;
-}
+bool CListElementUI::Select(bool select) { return SelectItem(m_state, *this, select); }
 
-bool CListElementUI::SelectMulti(bool select) {
-    const bool changed = select != m_state.selected;
-    if (!SelectMultiState(m_state, *this, select)) return false;
-    if (changed) Invalidate();
-    return true;
-}
+bool CListElementUI::SelectMulti(bool select) { return SelectMultiItem(m_state, *this, select); }
 
-bool CListElementUI::Activate() {
-    if (!CControlUI::Activate()) return false;
-    if (m_pManager) m_pManager->RaiseNotify(this, L"itemactivate");
-    return true;
-}
+bool CListElementUI::Activate() { return ActivateItem(*this); }
 
 void CListElementUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
@@ -460,24 +458,11 @@ UINT CListContainerElementUI::GetControlFlags() const { return UIFLAG_WANTRETURN
 
 void CListContainerElementUI::SetOwner(CControlUI* owner) { m_state.owner = OwnerOf(owner); }
 
-bool CListContainerElementUI::Select(bool select) {
-    if (!SelectItemState(m_state, *this, select)) return false;
-    Invalidate();
-    return true;
-}
+bool CListContainerElementUI::Select(bool select) { return SelectItem(m_state, *this, select); }
 
-bool CListContainerElementUI::SelectMulti(bool select) {
-    const bool changed = select != m_state.selected;
-    if (!SelectMultiState(m_state, *this, select)) return false;
-    if (changed) Invalidate();
-    return true;
-}
+bool CListContainerElementUI::SelectMulti(bool select) { return SelectMultiItem(m_state, *this, select); }
 
-bool CListContainerElementUI::Activate() {
-    if (!CControlUI::Activate()) return false;
-    if (m_pManager) m_pManager->RaiseNotify(this, L"itemactivate");
-    return true;
-}
+bool CListContainerElementUI::Activate() { return ActivateItem(*this); }
 
 void CListContainerElementUI::SetVisible(bool visible) {
     CHorizontalLayoutUI::SetVisible(visible);

@@ -4,6 +4,7 @@
 #include "UIManager.h"
 #include "UIRender.h"
 #include "UIScrollBar.h"
+#include "UIStateImage.h"
 #include "UITxtWinHost.h"
 
 #include <imm.h>
@@ -606,23 +607,8 @@ void CRichEditUI::PaintTip(HDC hdc) {
 }
 
 void CRichEditUI::PaintStatusImage(HDC hdc) {
-    if (IsFocused())
-        m_uButtonState |= UISTATE_FOCUSED;
-    else
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    if (!IsEnabled())
-        m_uButtonState |= UISTATE_DISABLED;
-    else
-        m_uButtonState &= ~UISTATE_DISABLED;
-    const CUIString* image = nullptr;
-    if (m_uButtonState & UISTATE_DISABLED)
-        image = &m_sDisabledImage;
-    else if (m_uButtonState & UISTATE_FOCUSED)
-        image = &m_sFocusedImage;
-    else if (m_uButtonState & UISTATE_HOT)
-        image = &m_sHotImage;
-    if (image && !image->IsEmpty() && DrawImage(hdc, image->Data())) return;
-    if (!m_sNormalImage.IsEmpty()) DrawImage(hdc, m_sNormalImage.Data());
+    m_uButtonState = WithFocusAndEnabled(m_uButtonState, *this);
+    PaintFieldStateImage(*this, hdc, m_uButtonState, m_sNormalImage, m_sHotImage, m_sFocusedImage, m_sDisabledImage);
 }
 
 // ---------------------------------------------------------------------------------------------------

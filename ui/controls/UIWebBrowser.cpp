@@ -134,22 +134,7 @@ void CWebBrowserUI::ReleaseControl() {
 }
 
 void CWebBrowserUI::ConnectEvents(bool connect) {
-    if (!m_pWebBrowser2 || connect == (m_dwCookie != 0)) return;
-    IConnectionPointContainer* container = nullptr;
-    if (FAILED(m_pWebBrowser2->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))) ||
-        !container)
-        return;
-    IConnectionPoint* point = nullptr;
-    if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &point)) && point) {
-        if (connect) {
-            if (FAILED(point->Advise(static_cast<IDispatch*>(this), &m_dwCookie))) m_dwCookie = 0;
-        } else {
-            point->Unadvise(m_dwCookie);
-            m_dwCookie = 0;
-        }
-        point->Release();
-    }
-    container->Release();
+    ConnectEventSink(m_pWebBrowser2, DIID_DWebBrowserEvents2, static_cast<IDispatch*>(this), m_dwCookie, connect);
 }
 
 void CWebBrowserUI::AttachDocumentHandler(IDispatch* browserDispatch) {

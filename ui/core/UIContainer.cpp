@@ -378,20 +378,22 @@ SIZE CContainerUI::GetScrollRange() const {
                 IsShown(m_pVerticalScrollBar) ? m_pVerticalScrollBar->GetScrollRange() : 0};
 }
 
-void CContainerUI::SetScrollPos(SIZE pos, bool sendNotify) {
-    int dx = 0;
-    int dy = 0;
+SIZE CContainerUI::MoveScrollBars(SIZE pos) {
+    SIZE moved = {0, 0};
     if (IsShown(m_pVerticalScrollBar)) {
         const int old = m_pVerticalScrollBar->GetScrollPos();
         m_pVerticalScrollBar->SetScrollPos(pos.cy);
-        dy = m_pVerticalScrollBar->GetScrollPos() - old;
+        moved.cy = m_pVerticalScrollBar->GetScrollPos() - old;
     }
     if (IsShown(m_pHorizontalScrollBar)) {
         const int old = m_pHorizontalScrollBar->GetScrollPos();
         m_pHorizontalScrollBar->SetScrollPos(pos.cx);
-        dx = m_pHorizontalScrollBar->GetScrollPos() - old;
+        moved.cx = m_pHorizontalScrollBar->GetScrollPos() - old;
     }
-    if (dx == 0 && dy == 0) return;
+    return moved;
+}
+
+void CContainerUI::ShiftChildren(int dx, int dy) {
     for (int i = 0; i < m_items.Count(); ++i) {
         CControlUI* child = GetItemAt(i);
         if (!child->IsVisible() || child->IsFloat()) continue;
@@ -399,6 +401,12 @@ void CContainerUI::SetScrollPos(SIZE pos, bool sendNotify) {
         rect.Offset(-dx, -dy);
         child->SetPos(rect, true);
     }
+}
+
+void CContainerUI::SetScrollPos(SIZE pos, bool sendNotify) {
+    const SIZE moved = MoveScrollBars(pos);
+    if (moved.cx == 0 && moved.cy == 0) return;
+    ShiftChildren(moved.cx, moved.cy);
     Invalidate();
     if (m_pVerticalScrollBar && m_pManager && sendNotify) {
         // A line size of 0 or less (the "linesize" attribute allows it) counts as 1.

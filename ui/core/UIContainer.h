@@ -136,6 +136,10 @@ protected:
     int PageStep(bool vertical) const;
     // Moves the scroll position by the offsets.
     void ScrollBy(int dx, int dy);
+    // Moves the shown scroll bars to pos; how far they really moved.
+    SIZE MoveScrollBars(SIZE pos);
+    // Moves the visible children that do not float back by the offsets, after the scroll bars moved.
+    void ShiftChildren(int dx, int dy);
 
     CUIPtrArray m_items;
     CUIRect m_rcInset;

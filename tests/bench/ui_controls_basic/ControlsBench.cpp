@@ -3,7 +3,7 @@
 // floor it must stay under. Run under Wine and Xvfb: ui_controls_basic_bench.exe [opens] [steps]
 #include <windows.h>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchWindow.h"
 #include <ole2.h>
 
 #include <algorithm>
@@ -35,44 +35,6 @@ std::wstring MakeLayout(int items) {
         xml += L"<HorizontalLayout height=\"12\"><Button width=\"80\" text=\"b\"/><Label text=\"label\"/></HorizontalLayout>";
     xml += L"</VerticalLayout></Window>";
     return xml;
-}
-
-class CBenchWindow : public WindowImplBase {
-public:
-    explicit CBenchWindow(const std::wstring& layout) : m_layout(layout) {}
-    ~CBenchWindow() override {
-        if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
-    }
-    CPaintManagerUI& pm() { return m_pm; }
-
-protected:
-    const wchar_t* GetWndClassName() const override { return L"ControlsBenchWnd"; }
-    CUIString GetLayoutFile() const override { return CUIString(m_layout.c_str()); }
-
-private:
-    std::wstring m_layout;
-};
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-struct TStats {
-    double min = 0, median = 0, mean = 0;
-};
-
-TStats Summarise(std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    TStats stats;
-    stats.min = ms.front();
-    stats.median = ms[ms.size() / 2];
-    for (double m : ms) stats.mean += m;
-    stats.mean /= ms.size();
-    return stats;
 }
 
 void Print(const char* what, const std::vector<double>& ms, double floor) {
@@ -133,7 +95,7 @@ int main(int argc, char** argv) {
     CPaintManagerUI::SetModuleInstance(GetModuleHandleW(nullptr));
     RegisterControlClasses();
     {
-        CBenchWindow window(MakeLayout(100));
+        CBenchWindow window(MakeLayout(100), L"ControlsBenchWnd");
         if (!window.CreateNativeWindow(nullptr, L"bench", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 0, 0)) {
             printf("the window was not created\n");
             return 1;

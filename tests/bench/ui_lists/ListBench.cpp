@@ -5,7 +5,7 @@
 // Run under Wine and Xvfb: ui_lists_bench.exe [windows] [steps]
 #include <windows.h>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchWindow.h"
 #include <ole2.h>
 
 #include <algorithm>
@@ -42,17 +42,11 @@ std::wstring FloorLayout() {
     return xml;
 }
 
-class CBenchWindow : public WindowImplBase {
+class CListBenchWindow : public CBenchWindow {
 public:
-    explicit CBenchWindow(const std::wstring& layout) : m_layout(layout) {}
-    ~CBenchWindow() override {
-        if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
-    }
-    CPaintManagerUI& pm() { return m_pm; }
+    explicit CListBenchWindow(const std::wstring& layout) : CBenchWindow(layout, L"BenchListWnd") {}
 
 protected:
-    const wchar_t* GetWndClassName() const override { return L"BenchListWnd"; }
-    CUIString GetLayoutFile() const override { return CUIString(m_layout.c_str()); }
     void OnInitWindow() override {
         // Column texts, as an application fills its rows after building them.
         CControlUI* found = m_pm.FindControlByName(L"list");
@@ -64,56 +58,24 @@ protected:
             row->SetText(2, i % 3 ? L"Saved" : L"Empty");
         }
     }
-
-private:
-    std::wstring m_layout;
 };
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-struct TStats {
-    double min = 0, median = 0, mean = 0;
-};
-
-TStats Summarise(std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    TStats stats;
-    stats.min = ms.front();
-    stats.median = ms[ms.size() / 2];
-    for (double m : ms) stats.mean += m;
-    stats.mean /= ms.size();
-    return stats;
-}
-
-void Print(const char* what, int runs, const TStats& stats) {
-    printf("%-60s %5d runs  min %8.2f ms  median %8.2f ms  mean %8.2f ms\n", what, runs, stats.min, stats.median,
-           stats.mean);
-}
+void Print(const char* what, int runs, const TStats& stats) { PrintStats(what, 60, runs, stats); }
 
 // Creation to first paint; with steps, the Down key on a focused list that many times.
 void Measure(const char* name, const std::wstring& layout, int windows, int steps) {
     std::vector<double> creation;
     std::vector<double> step;
     for (int w = 0; w < windows + 1; ++w) {
-        CBenchWindow window(layout);
-        Pump();
-        const double start = BenchSeconds();
-        HWND hwnd = window.CreateNativeWindow(nullptr, L"bench", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 0, 0);
+        CListBenchWindow window(layout);
+        double created = 0;
+        HWND hwnd = OpenTimed(window, &created);
         if (!hwnd) {
             printf("%s: the window was not created\n", name);
             return;
         }
-        UpdateWindow(hwnd);
-        const double created = BenchSeconds() - start;
-        Pump();
         if (w == 0) continue;  // warm-up: first-use costs of the process
-        creation.push_back(created * 1e3);
+        creation.push_back(created);
         CControlUI* found = window.pm().FindControlByName(L"list");
         auto* list = found ? static_cast<CListUI*>(found->GetInterface(L"List")) : nullptr;
         if (!list || steps == 0) continue;

@@ -6,7 +6,7 @@
 // Run under Wine and Xvfb: ui_window_bench.exe [windows] [repaints]
 #include <windows.h>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchWindow.h"
 #include <ole2.h>
 
 #include <algorithm>
@@ -48,47 +48,7 @@ std::wstring MakeLayout(int rows, int columns, bool layered, int* controls) {
     return xml;
 }
 
-class CBenchWindow : public WindowImplBase {
-public:
-    explicit CBenchWindow(const std::wstring& layout) : m_layout(layout) {}
-    ~CBenchWindow() override {
-        if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
-    }
-
-protected:
-    const wchar_t* GetWndClassName() const override { return L"BenchSkinWnd"; }
-    CUIString GetLayoutFile() const override { return CUIString(m_layout.c_str()); }
-
-private:
-    std::wstring m_layout;
-};
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-struct TStats {
-    double min = 0, median = 0, mean = 0;
-};
-
-TStats Summarise(std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    TStats stats;
-    stats.min = ms.front();
-    stats.median = ms[ms.size() / 2];
-    for (double m : ms) stats.mean += m;
-    stats.mean /= ms.size();
-    return stats;
-}
-
-void Print(const char* what, int runs, const TStats& stats) {
-    printf("%-46s %5d runs  min %8.2f ms  median %8.2f ms  mean %8.2f ms\n", what, runs, stats.min, stats.median,
-           stats.mean);
-}
+void Print(const char* what, int runs, const TStats& stats) { PrintStats(what, 46, runs, stats); }
 
 // Times InvalidateRect of the given rectangles and the paint that follows.
 double TimeRepaint(HWND hwnd, const std::vector<RECT>& rects) {
@@ -188,19 +148,15 @@ void Measure(const char* name, bool layered, int windows, int repaints) {
     SIZE size = {};
     RECT hoverRect = {};
     for (int w = 0; w < windows + 1; ++w) {
-        CBenchWindow window(layout);
-        Pump();  // the previous window's last messages
-        const double start = BenchSeconds();
-        HWND hwnd = window.CreateNativeWindow(nullptr, L"bench", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 0, 0);
+        CBenchWindow window(layout, L"BenchSkinWnd");
+        double created = 0;
+        HWND hwnd = OpenTimed(window, &created);
         if (!hwnd) {
             printf("%s: the window was not created\n", name);
             return;
         }
-        UpdateWindow(hwnd);  // layout and first paint
-        const double created = BenchSeconds() - start;
-        Pump();
         if (w == 0) continue;  // warm-up: first-use costs of the process (GDI+, fonts, classes)
-        creation.push_back(created * 1e3);
+        creation.push_back(created);
         RECT client;
         GetClientRect(hwnd, &client);
         size = {client.right, client.bottom};
