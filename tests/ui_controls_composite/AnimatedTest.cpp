@@ -264,6 +264,9 @@ TEST(FadeButtonTest, CrossFadesBetweenNormalAndHotImages) {
 
     MouseEvent(fade, UIEVENT_MOUSEENTER, centre);
     EXPECT_TRUE(fade->IsAnimationRunning(CFadeButtonUI::kFadeIn));
+    // The frames below come from the test's own ticks only: a real 10 ms tick delivered while a busy
+    // machine paints would move the fade on between two checks.
+    EXPECT_TRUE(fade->GetManager()->StopControlTimer(fade, CFadeButtonUI::kFadeIn));
     EXPECT_EQ(kRed, window->Pixel(centre.x, centre.y));  // the first paint still shows the normal image
     for (int tick = 0; tick < 16; ++tick) Tick(fade, CFadeButtonUI::kFadeIn);
     EXPECT_EQ(127, fade->GetFadeAlpha());
