@@ -227,7 +227,7 @@ void* UIEqualizer::GetInterface(const wchar_t* name) {
     return CControlUI::GetInterface(name);
 }
 
-UINT UIEqualizer::GetControlFlags() const { return IsEnabled() ? UIFLAG_SETCURSOR : 0; }
+UINT UIEqualizer::GetControlFlags() const { return IsEnabled() ? static_cast<UINT>(UIFLAG_SETCURSOR) : 0u; }
 
 void UIEqualizer::SetText(const wchar_t* text) {
     CControlUI::SetText(text);
@@ -413,7 +413,9 @@ void UIEqualizer::OnMouseMove(POINT point) {
         HoverOver(point);
         return;
     }
+    // A move report that has not left the press point changes nothing (see OnButtonUp).
     if (!SamePoint(point, m_pressPoint)) m_movedSincePress = true;
+    if (!m_movedSincePress) return;
     const TEqualizerGeometry geometry = Geometry();
     point = geometry.ClampToPlot(point);
     if (m_capture == INDEX_CAPTURED && HasSelection()) {

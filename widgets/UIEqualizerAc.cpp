@@ -78,7 +78,7 @@ void* UIEqualizerAc::GetInterface(const wchar_t* name) {
     return CControlUI::GetInterface(name);
 }
 
-UINT UIEqualizerAc::GetControlFlags() const { return IsEnabled() ? UIFLAG_SETCURSOR : 0; }
+UINT UIEqualizerAc::GetControlFlags() const { return IsEnabled() ? static_cast<UINT>(UIFLAG_SETCURSOR) : 0u; }
 
 void UIEqualizerAc::SetText(const wchar_t* text) {
     CControlUI::SetText(text);
