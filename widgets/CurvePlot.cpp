@@ -69,30 +69,52 @@ int ParseCurveColors(const wchar_t* value, DWORD* colors, int capacity) {
     return count;
 }
 
-void DrawCurvePoints(HDC hdc, const RECT& clip, const std::vector<POINT>& points, DWORD color, float width,
-                     CurveStroke stroke, bool dashed, bool dropLast) {
+CCurveCanvas::CCurveCanvas(HDC hdc, const RECT& clip) {
+    if (DllExports::GdipCreateFromHDC(hdc, &m_graphics) != Ok) {
+        m_graphics = nullptr;
+        return;
+    }
+    DllExports::GdipSetSmoothingMode(m_graphics, SmoothingModeAntiAlias);
+    DllExports::GdipSetClipRectI(m_graphics, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
+                                 CombineModeIntersect);
+}
+
+CCurveCanvas::~CCurveCanvas() {
+    if (m_graphics) DllExports::GdipDeleteGraphics(m_graphics);
+}
+
+void CCurveCanvas::DrawCurve(const std::vector<POINT>& points, DWORD color, float width, CurveStroke stroke,
+                             bool dashed, bool dropLast) {
     int count = static_cast<int>(points.size()) - (dropLast ? 1 : 0);
     // A Bezier run is one start point and three per segment; a ragged tail would make GDI+ refuse it all.
     if (stroke == CurveStroke::Bezier && count > 0) count -= (count - 1) % 3;
-    if (count < 2) return;
-    GpGraphics* graphics = nullptr;
-    if (DllExports::GdipCreateFromHDC(hdc, &graphics) != Ok) return;
-    DllExports::GdipSetSmoothingMode(graphics, SmoothingModeAntiAlias);
-    // Curves far below the floor of the plot must not spill over the neighbouring controls.
-    DllExports::GdipSetClipRectI(graphics, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
-                                 CombineModeIntersect);
+    if (count < 2 || !m_graphics) return;
     GpPen* pen = nullptr;
-    if (DllExports::GdipCreatePen1(color, width, UnitWorld, &pen) == Ok) {
-        if (dashed) DllExports::GdipSetPenDashStyle(pen, DashStyleDash);
-        const auto* data = reinterpret_cast<const Point*>(points.data());
-        static_assert(sizeof(Point) == sizeof(POINT), "GDI+ points are two ints");
-        if (stroke == CurveStroke::Bezier)
-            DllExports::GdipDrawBeziersI(graphics, pen, data, count);
-        else
-            DllExports::GdipDrawCurveI(graphics, pen, data, count);
+    if (DllExports::GdipCreatePen1(color, width, UnitWorld, &pen) != Ok) return;
+    if (dashed) DllExports::GdipSetPenDashStyle(pen, DashStyleDash);
+    static_assert(sizeof(Point) == sizeof(POINT), "GDI+ points are two ints");
+    const auto* data = reinterpret_cast<const Point*>(points.data());
+    if (stroke == CurveStroke::Bezier)
+        DllExports::GdipDrawBeziersI(m_graphics, pen, data, count);
+    else
+        DllExports::GdipDrawCurveI(m_graphics, pen, data, count);
+    DllExports::GdipDeletePen(pen);
+}
+
+void CCurveCanvas::DrawDisc(const RECT& box, DWORD fill, DWORD ring, float ringWidth) {
+    if (!m_graphics) return;
+    const REAL x = static_cast<REAL>(box.left) + 0.5f, y = static_cast<REAL>(box.top) + 0.5f;
+    const REAL w = static_cast<REAL>(box.right - box.left) - 1.0f, h = static_cast<REAL>(box.bottom - box.top) - 1.0f;
+    GpSolidFill* brush = nullptr;
+    if (DllExports::GdipCreateSolidFill(fill, &brush) == Ok) {
+        DllExports::GdipFillEllipse(m_graphics, brush, x, y, w, h);
+        DllExports::GdipDeleteBrush(brush);
+    }
+    GpPen* pen = nullptr;
+    if (DllExports::GdipCreatePen1(ring, ringWidth, UnitWorld, &pen) == Ok) {
+        DllExports::GdipDrawEllipse(m_graphics, pen, x, y, w, h);
         DllExports::GdipDeletePen(pen);
     }
-    DllExports::GdipDeleteGraphics(graphics);
 }
 
 }  // namespace SkinUI

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+namespace Gdiplus {
+class GpGraphics;
+}
+
 #include <cmath>
 #include <vector>
 
@@ -43,11 +47,27 @@ template <typename Map>
 std::vector<POINT> CollectCurvePoints(const double* freqs, const double* gains, int count, double minFreq,
                                       double maxFreq, bool smoothed, int left, Map map);
 
-// Draws the points with GDI+ (anti-aliased, width in pixels), clipped to `clip`. Bezier: cubic segments
-// over the points less the last one, trimmed to a whole number of segments; otherwise a cardinal curve.
 enum class CurveStroke { Bezier, Cardinal };
-void DrawCurvePoints(HDC hdc, const RECT& clip, const std::vector<POINT>& points, DWORD color, float width,
-                     CurveStroke stroke, bool dashed, bool dropLast);
+
+// One GDI+ drawing surface over a device context for a whole paint, anti-aliased and clipped to `clip`
+// (curves far below the plot's floor must not spill over the neighbouring controls).
+class CCurveCanvas {
+public:
+    CCurveCanvas(HDC hdc, const RECT& clip);
+    ~CCurveCanvas();
+    CCurveCanvas(const CCurveCanvas&) = delete;
+    CCurveCanvas& operator=(const CCurveCanvas&) = delete;
+
+    // Bezier: cubic segments over the points less the last one, trimmed to a whole number of segments;
+    // otherwise a cardinal curve. Width in pixels.
+    void DrawCurve(const std::vector<POINT>& points, DWORD color, float width, CurveStroke stroke, bool dashed,
+                   bool dropLast);
+    // A filled disc with a ring inside the box.
+    void DrawDisc(const RECT& box, DWORD fill, DWORD ring, float ringWidth);
+
+private:
+    Gdiplus::GpGraphics* m_graphics = nullptr;
+};
 
 // ---- template body
 

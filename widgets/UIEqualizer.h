@@ -121,8 +121,10 @@ private:
 
     void PaintGrid(HDC hdc, const TEqualizerGeometry& geometry);
     void PaintCaption(HDC hdc);
-    void PaintCurves(HDC hdc, const TEqualizerGeometry& geometry);
+    void PaintCurves(CCurveCanvas& canvas, const TEqualizerGeometry& geometry);
+    void PaintBandDiscs(CCurveCanvas& canvas);
     void PaintBands(HDC hdc);
+    DWORD PlotColor() const;
     void PaintMarkers(HDC hdc);
 
     EqBand m_bands[kMaxBands];

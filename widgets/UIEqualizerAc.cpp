@@ -158,23 +158,24 @@ bool UIEqualizerAc::DoPaint(HDC hdc, const RECT&, CControlUI*) {
         g = set.gains.data() + static_cast<size_t>(i) * set.points;
     };
     const double *f, *g;
+    CCurveCanvas canvas(hdc, m_plot);
     for (int i = 0; i < m_spectra->count; ++i) {
         if (!m_spectra->shown[i]) continue;
         curve(*m_spectra, i, f, g);
         const auto points = CollectCurvePoints(f, g, kSpectrumPoints, kMinFreq, kMaxFreq, false, m_plot.left, map);
-        DrawCurvePoints(hdc, m_plot, points, kSpectrumColors[i], kPenWidth, CurveStroke::Cardinal, false, false);
+        canvas.DrawCurve(points, kSpectrumColors[i], kPenWidth, CurveStroke::Cardinal, false, false);
     }
     for (int i = 0; i < m_responses->count; ++i) {
         if (!m_responses->shown[i]) continue;
         curve(*m_responses, i, f, g);
         const auto points = CollectCurvePoints(f, g, kResponsePoints, kMinFreq, kMaxFreq, true, m_plot.left, map);
-        DrawCurvePoints(hdc, m_plot, points, kResponseColors[i], kPenWidth, CurveStroke::Bezier, true, true);
+        canvas.DrawCurve(points, kResponseColors[i], kPenWidth, CurveStroke::Bezier, true, true);
     }
     for (int i = 0; i < m_third->count; ++i) {
         if (!m_third->shown[i]) continue;
         curve(*m_third, i, f, g);
         const auto points = CollectCurvePoints(f, g, kResponsePoints, kMinFreq, kMaxFreq, true, m_plot.left, map);
-        DrawCurvePoints(hdc, m_plot, points, kThirdSetColor, kPenWidth, CurveStroke::Cardinal, false, true);
+        canvas.DrawCurve(points, kThirdSetColor, kPenWidth, CurveStroke::Cardinal, false, true);
     }
     return true;
 }
