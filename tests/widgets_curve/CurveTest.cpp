@@ -523,3 +523,33 @@ TEST(CurveAc, DrawsSpectraSmoothAndResponsesDashedFollowingItsSize) {
     EXPECT_FALSE(picture.RowsOf(250, spectrum, 82, 89).empty());
     EXPECT_TRUE(picture.RowsOf(250, spectrum, 105, 115).empty());
 }
+
+TEST(Curve, CaptionWhenFlatUnlessALogoAndTheLayoutFollowsTheControl) {
+    CCurveWindow window(Layout(kCurve, 600, 300));
+    ASSERT_NE(window.Create(), nullptr);
+    UIEqualizer* curve = Curve(window);
+    ASSERT_NE(curve, nullptr);
+    const EqBand flat[2] = {EqBand(0, 1, 100, 1), EqBand(0, 1, 1000, 1)};
+    curve->SetCurEqBand(flat, 2, -1);
+    auto captionPixels = [&window] {
+        const Picture picture = Capture(window);
+        int count = 0;
+        for (int y = 150; y < 215; ++y)
+            for (int x = L0; x < R0; ++x) count += picture.At(x, y) == 0x777777;
+        return count;
+    };
+    EXPECT_GT(captionPixels(), 20);
+    curve->SetAttribute(L"curvelogo", L"file='none.png'");
+    EXPECT_EQ(captionPixels(), 0);
+
+    // A new size (a new DPI, a new window size) moves the plot and the points at the next paint.
+    window.ResizeClientArea(420, 220);
+    Pump();
+    Capture(window);
+    const RECT pos = curve->GetPos();
+    const RECT plot = curve->Geometry().plot;
+    EXPECT_TRUE(EqualRect(&pos, &plot));
+    EXPECT_EQ(pos.right, 410);
+    const TEqualizerGeometry expected(pos, 100);
+    EXPECT_EQ(curve->GetBandPoint(1).x, expected.FreqToX(1000));
+}
