@@ -35,6 +35,9 @@ protected:
     }
 };
 
+// Away from the corner where the other window tests open theirs, which run beside these on one display.
+constexpr int kWindowX = 1250, kWindowY = 650;
+
 // The plot of both layouts starts at (10, 10); the equalizer's is 600 x 300, so 0 dB lies at
 // y = 10 + 300 x 12 / 30 = 130, and a decade is 200 px wide.
 std::wstring Layout(const wchar_t* element, int width, int height) {
@@ -53,7 +56,7 @@ int Y(double gain) {
 int Freq(int x) { return static_cast<int>(std::lround(20.0 * std::pow(10.0, (x - L0) * 3.0 / 600.0))); }
 float Gain(int y) { return y < C0 ? 12.0f * (C0 - y) / (C0 - T0) : -18.0f * (y - C0) / (B0 - C0); }
 
-// The client area after a full repaint, as 0x00RRGGBB rows.
+// The client area after a full repaint, as rows of 0x00RRGGBB.
 struct Picture {
     int width = 0, height = 0;
     std::vector<DWORD> pixels;
@@ -67,30 +70,20 @@ struct Picture {
     }
 };
 
+// Read from the window's off-screen picture: other tests' windows on the same display cannot cover it.
 Picture Capture(CCurveWindow& window) {
     window.pm().Invalidate();
     UpdateWindow(window.GetHandle());
     Pump();
-    RECT client;
-    GetClientRect(window.GetHandle(), &client);
-    Picture picture;
-    picture.width = client.right;
-    picture.height = client.bottom;
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
-    HDC windowDc = GetDC(window.GetHandle());
-    HDC memory = CreateCompatibleDC(windowDc);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), picture.width, -picture.height, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, picture.width, picture.height, windowDc, 0, 0, SRCCOPY);
     GdiFlush();
-    memcpy(picture.pixels.data(), bits, picture.pixels.size() * sizeof(DWORD));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window.GetHandle(), windowDc);
+    Picture picture;
+    const DWORD* pixels = window.pm().GetOffscreenPixels();
+    const SIZE size = window.pm().GetOffscreenSize();
+    EXPECT_NE(pixels, nullptr);
+    if (!pixels) return picture;
+    picture.width = size.cx;
+    picture.height = size.cy;
+    picture.pixels.assign(pixels, pixels + static_cast<size_t>(size.cx) * size.cy);
     return picture;
 }
 
@@ -144,7 +137,7 @@ TEST(Curve, LayoutAttributesAndTextStyles) {
         L" valign=\"top\" endellipsis=\"TRUE\" noprefix=\"true\" autocalcwidth=\"true\" curvelogo=\"file='x.png'\""
         L" bkcolor=\"#FF111418\"/><CurveAc name=\"ac\" height=\"40\" align=\"right\"/>",
         600, 300));
-    ASSERT_NE(window.Create(), nullptr);
+    ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     auto* ac = static_cast<UIEqualizerAc*>(window.Control(L"ac"));
     ASSERT_NE(curve, nullptr);
@@ -243,7 +236,7 @@ TEST(Curve, GeometryMatchesTheWrittenOutMapping) {
 
 TEST(Curve, PlotsKnownResponsesWhereTheMappingPutsThem) {
     CCurveWindow window(Layout(kCurve, 600, 300));
-    ASSERT_NE(window.Create(), nullptr);
+    ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
     curve->SetCurEqBand(nullptr, 0, -1);
@@ -303,7 +296,7 @@ TEST(Curve, PlotsKnownResponsesWhereTheMappingPutsThem) {
 
 TEST(Curve, OtherOutputsAreThinnerHiddenOnesAbsentAndTheCaptionShowsWhenFlat) {
     CCurveWindow window(Layout(kCurve, 600, 300));
-    ASSERT_NE(window.Create(), nullptr);
+    ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
     // Output 0 flat (current), output 1 at +6 dB (shown), output 2 at -6 dB (hidden).
@@ -363,7 +356,7 @@ TEST(Curve, DraggingABandFollowsThePointerWithinThePlot) {
     };
     for (const auto& c : cases) {
         CCurveWindow window(Layout(kCurve, 600, 300));
-        ASSERT_NE(window.Create(), nullptr);
+        ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
         UIEqualizer* curve = Curve(window);
         ASSERT_NE(curve, nullptr);
         curve->SetDragAllDirection(c.peq);
@@ -391,7 +384,7 @@ TEST(Curve, DraggingABandFollowsThePointerWithinThePlot) {
 
 TEST(Curve, HoverSelectsAndMarkersMoveUpToEachOther) {
     CCurveWindow window(Layout(kCurve, 600, 300));
-    ASSERT_NE(window.Create(), nullptr);
+    ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
     const EqBand bands[4] = {EqBand(0, 1, 100, 1), EqBand(3, 2, 1000, 1), EqBand(-6, 1.41f, 5000, 1),
@@ -452,7 +445,7 @@ TEST(Curve, HoverSelectsAndMarkersMoveUpToEachOther) {
 
 TEST(Curve, CountsBeyondTheTablesAreBounded) {
     CCurveWindow window(Layout(kCurve, 600, 300));
-    ASSERT_NE(window.Create(), nullptr);
+    ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
     std::vector<EqBand> bands(40, EqBand(1, 1, 1000, 1));
@@ -470,7 +463,7 @@ TEST(Curve, CountsBeyondTheTablesAreBounded) {
 
 TEST(CurveAc, DrawsSpectraSmoothAndResponsesDashedFollowingItsSize) {
     CCurveWindow window(Layout(L"<CurveAc name=\"ac\" bkcolor=\"#FF111418\"/>", 600, 400));
-    ASSERT_NE(window.Create(), nullptr);
+    ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     auto* ac = static_cast<UIEqualizerAc*>(window.Control(L"ac"));
     ASSERT_NE(ac, nullptr);
     // Spectra: output 0 at +10 dB (shown), output 1 at +15 dB (hidden); a first point at 15 Hz and -20 dB
@@ -526,7 +519,7 @@ TEST(CurveAc, DrawsSpectraSmoothAndResponsesDashedFollowingItsSize) {
 
 TEST(Curve, CaptionWhenFlatUnlessALogoAndTheLayoutFollowsTheControl) {
     CCurveWindow window(Layout(kCurve, 600, 300));
-    ASSERT_NE(window.Create(), nullptr);
+    ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
     const EqBand flat[2] = {EqBand(0, 1, 100, 1), EqBand(0, 1, 1000, 1)};
