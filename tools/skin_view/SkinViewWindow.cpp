@@ -6,6 +6,7 @@
 #include "model/OutputCurve.h"
 #include "model/ResponseMath.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <unordered_set>
@@ -130,6 +131,10 @@ void CSkinViewWindow::ApplyDemoState() {
     wchar_t name[64], text[64];
     if (_wcsicmp(m_options.layout.c_str(), L"XML_MSG") == 0) {
         Set(L"MessageText", L"text", L"${factory_default_tips}");
+        return;
+    }
+    if (_wcsicmp(m_options.layout.c_str(), L"XML_AUTO_CAL") == 0) {
+        ApplyDemoCalibration();
         return;
     }
     if (_wcsicmp(m_options.layout.c_str(), L"XML_SENCE_PROFILE") == 0) {
@@ -260,6 +265,34 @@ void CSkinViewWindow::ApplyDemoCurve() {
     curve->SetCurEqBand(bands, 21, 8);
     curve->setCurEqHpLp(kHp[0], kLp[0]);
     curve->SetEqResponse(freqs.data(), gains.data(), 10, 0, shown);
+}
+
+// Two measured outputs with room modes, and the correcting equalizer of each.
+void CSkinViewWindow::ApplyDemoCalibration() {
+    auto* display = static_cast<UIEqualizerAc*>(m_pm.FindControlByName(L"equalizer_ac"));
+    if (!display || wcscmp(display->GetClass(), L"UIEqualizerAc") != 0) return;
+    const int outputs = 2;
+    std::vector<double> sf(outputs * 121), sg(outputs * 121), rf(outputs * CurvePoints), rg(outputs * CurvePoints, 0.0);
+    std::vector<double> axis(CurvePoints), band(CurvePoints);
+    MakeLogFreqAxis(CurveSampleRate, CurvePoints, axis.data());
+    const double modes[outputs][3] = {{80, 7, 2.5}, {160, 5, -3}};
+    for (int n = 0; n < outputs; ++n) {
+        for (int i = 0; i < 121; ++i) {
+            const double f = 20.0 * std::pow(1000.0, i / 120.0);
+            const double octave = std::log2(f / modes[n][0]);
+            sf[n * 121 + i] = f;
+            sg[n * 121 + i] = modes[n][1] * std::exp(-octave * octave * 2) + modes[n][2] * std::sin(std::log2(f) * 1.7) -
+                              (f > 12000 ? (f - 12000) / 1000.0 : 0);
+        }
+        PeakingEqCurve(CurveSampleRate, modes[n][0], -modes[n][1], 1.4, axis.data(), band.data(), CurvePoints);
+        for (int i = 0; i < CurvePoints; ++i) {
+            rf[n * CurvePoints + i] = axis[i];
+            rg[n * CurvePoints + i] = band[i];
+        }
+    }
+    const BYTE shown[outputs] = {1, 1};
+    display->SetCurves121(sf.data(), sg.data(), outputs, 0, shown);
+    display->SetCurves(rf.data(), rg.data(), outputs, 0, shown);
 }
 
 void CSkinViewWindow::TakeShot() {

@@ -50,6 +50,7 @@ protected:
 private:
     void ApplyDemoState();
     void ApplyDemoCurve();
+    void ApplyDemoCalibration();
     void Set(const wchar_t* name, const wchar_t* attribute, const wchar_t* value);
     void TakeShot();
     void OpenMenu();
