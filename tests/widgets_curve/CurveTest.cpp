@@ -1,6 +1,7 @@
 // The equalizer curve and the calibration display in real skin windows: attributes, plotted pixels
 // against a mapping written out here, mouse drags and the notifications they raise.
 #include "UIControls.h"
+#include "UIDpi.h"
 #include "UIEqualizer.h"
 #include "UIEqualizerAc.h"
 #include "model/ResponseMath.h"
@@ -545,4 +546,20 @@ TEST(Curve, CaptionWhenFlatUnlessALogoAndTheLayoutFollowsTheControl) {
     EXPECT_EQ(pos.right, 410);
     const TEqualizerGeometry expected(pos, 100);
     EXPECT_EQ(curve->GetBandPoint(1).x, expected.FreqToX(1000));
+}
+
+TEST(Curve, SizesFollowTheWindowsDpi) {
+    CCurveWindow window(Layout(kCurve, 600, 300));
+    ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
+    UIEqualizer* curve = Curve(window);
+    ASSERT_NE(curve, nullptr);
+    window.pm().GetDpiScaler()->SetScale(144);
+    const EqBand bands[1] = {EqBand(0, 1, 1000, 1)};
+    curve->SetDragAllDirection(true);
+    curve->SetCurEqBand(bands, 1, 0);
+    const RECT square = curve->GetBandPointRect(0);
+    EXPECT_EQ(square.right - square.left, 24);
+    const RECT right = curve->GetQHandleRect(1);
+    EXPECT_EQ((right.left + right.right) / 2 - curve->GetBandPoint(0).x, 121);
+    window.pm().GetDpiScaler()->SetScale(96);
 }
