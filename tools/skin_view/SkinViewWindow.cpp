@@ -1,7 +1,12 @@
 #include "SkinViewWindow.h"
 
 #include "UIControl.h"
+#include "UIEqualizer.h"
+#include "UIEqualizerAc.h"
+#include "model/OutputCurve.h"
+#include "model/ResponseMath.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <unordered_set>
@@ -128,6 +133,10 @@ void CSkinViewWindow::ApplyDemoState() {
         Set(L"MessageText", L"text", L"${factory_default_tips}");
         return;
     }
+    if (_wcsicmp(m_options.layout.c_str(), L"XML_AUTO_CAL") == 0) {
+        ApplyDemoCalibration();
+        return;
+    }
     if (_wcsicmp(m_options.layout.c_str(), L"XML_SENCE_PROFILE") == 0) {
         // Named scenes, the third one current, as the scene window shows them.
         const wchar_t* const names[10] = {L"Daily", L"Bass", L"Vocal", L"", L"Night", L"", L"", L"Demo", L"", L""};
@@ -220,6 +229,70 @@ void CSkinViewWindow::ApplyDemoState() {
         swprintf(name, 64, L"pt_enable_%d", k);
         Set(name, L"selected", k == 11 ? L"false" : L"true");
     }
+    ApplyDemoCurve();
+}
+
+CControlUI* CSkinViewWindow::CreateControl(const wchar_t* element) {
+    if (_wcsicmp(element, L"Curve") == 0) return new UIEqualizer;
+    if (_wcsicmp(element, L"CurveAc") == 0) return new UIEqualizerAc;
+    return m_factory.CreateControl(element);
+}
+
+// The demonstration bands on output 1 with a 60 Hz high-pass, the other outputs flat with their
+// crossovers, output 1 current and band 9 selected, as the controller hands them to the curve.
+void CSkinViewWindow::ApplyDemoCurve() {
+    auto* curve = static_cast<UIEqualizer*>(m_pm.FindControlByName(L"equalizer"));
+    if (!curve || wcscmp(curve->GetClass(), L"UIEqualizer") != 0) return;
+    EqBand bands[21];
+    for (int k = 0; k < 21; ++k) bands[k] = EqBand(static_cast<float>(kDemoBandGains[k]), 1.41f, kDemoBandFrequencies[k], 1);
+    static const int kHp[10] = {40, 2500, 300, 300, 60, 60, 80, 80, 20, 20};
+    static const int kLp[10] = {20000, 20000, 3000, 3000, 300, 300, 20000, 20000, 80, 20000};
+    std::vector<double> axis(CurvePoints), freqs(10 * CurvePoints), gains(10 * CurvePoints), hp(CurvePoints),
+        lp(CurvePoints);
+    MakeLogFreqAxis(CurveSampleRate, CurvePoints, axis.data());
+    int shown[10];
+    for (int n = 0; n < 10; ++n) {
+        ChannelConfig channel;
+        channel.eqArray = bands;
+        channel.eqSize = 21;
+        channel.crossover.hp = CrossoverFilter(kHp[n], FilterLinkwitzRiley, n == 9 ? 0 : 4);
+        channel.crossover.lp = CrossoverFilter(kLp[n], FilterLinkwitzRiley, kLp[n] < 20000 ? 4 : 0);
+        OutputResponseDb(channel, n != 0, axis.data(), CurvePoints, hp.data(), lp.data(), gains.data() + n * CurvePoints);
+        std::copy(axis.begin(), axis.end(), freqs.begin() + n * CurvePoints);
+        shown[n] = n < 9;
+    }
+    curve->SetDragAllDirection(true);
+    curve->SetCurEqBand(bands, 21, 8);
+    curve->setCurEqHpLp(kHp[0], kLp[0]);
+    curve->SetEqResponse(freqs.data(), gains.data(), 10, 0, shown);
+}
+
+// Two measured outputs with room modes, and the correcting equalizer of each.
+void CSkinViewWindow::ApplyDemoCalibration() {
+    auto* display = static_cast<UIEqualizerAc*>(m_pm.FindControlByName(L"equalizer_ac"));
+    if (!display || wcscmp(display->GetClass(), L"UIEqualizerAc") != 0) return;
+    const int outputs = 2;
+    std::vector<double> sf(outputs * 121), sg(outputs * 121), rf(outputs * CurvePoints), rg(outputs * CurvePoints, 0.0);
+    std::vector<double> axis(CurvePoints), band(CurvePoints);
+    MakeLogFreqAxis(CurveSampleRate, CurvePoints, axis.data());
+    const double modes[outputs][3] = {{80, 7, 2.5}, {160, 5, -3}};
+    for (int n = 0; n < outputs; ++n) {
+        for (int i = 0; i < 121; ++i) {
+            const double f = 20.0 * std::pow(1000.0, i / 120.0);
+            const double octave = std::log2(f / modes[n][0]);
+            sf[n * 121 + i] = f;
+            sg[n * 121 + i] = modes[n][1] * std::exp(-octave * octave * 2) + modes[n][2] * std::sin(std::log2(f) * 1.7) -
+                              (f > 12000 ? (f - 12000) / 1000.0 : 0);
+        }
+        PeakingEqCurve(CurveSampleRate, modes[n][0], -modes[n][1], 1.4, axis.data(), band.data(), CurvePoints);
+        for (int i = 0; i < CurvePoints; ++i) {
+            rf[n * CurvePoints + i] = axis[i];
+            rg[n * CurvePoints + i] = band[i];
+        }
+    }
+    const BYTE shown[outputs] = {1, 1};
+    display->SetCurves121(sf.data(), sg.data(), outputs, 0, shown);
+    display->SetCurves(rf.data(), rg.data(), outputs, 0, shown);
 }
 
 void CSkinViewWindow::TakeShot() {
