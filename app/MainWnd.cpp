@@ -8,6 +8,8 @@
 #include "Settings.h"
 #include "UIContainer.h"
 #include "UIDlgBuilder.h"
+#include "UIEqualizer.h"
+#include "UIEqualizerAc.h"
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
@@ -157,7 +159,9 @@ LRESULT CMainWnd::OnKillFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
 CControlUI* CMainWnd::CreateControl(const wchar_t* className) {
     if (EqualsIgnoreCase(className, L"CircleProgress")) return new CCircleProgressUI;
     if (EqualsIgnoreCase(className, L"SButton")) return new CSButtonUI;
-    return nullptr;  // the curve controls join with the tuning page
+    if (EqualsIgnoreCase(className, L"Curve")) return new UIEqualizer;
+    if (EqualsIgnoreCase(className, L"CurveAc")) return new UIEqualizerAc;
+    return nullptr;
 }
 
 const wchar_t* CMainWnd::QueryControlText(const wchar_t*, int) { return nullptr; }
