@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <sstream>
+#include <thread>
 
 using namespace ControllerTest;
 using namespace SkinUI;
@@ -45,6 +46,9 @@ std::string Hex(const Frame& f) {
     for (size_t i = 0; i < f.size() && i < 16; ++i) out << std::hex << int(f[i]) << ' ';
     return out.str();
 }
+
+// The wheel turned towards the user moves a vertical slider down.
+constexpr bool kWheelDownLowers = true;
 
 int Tenths(float value) { return static_cast<int>(std::lround(value * 10)); }
 
@@ -76,9 +80,12 @@ public:
         SendMessageW(window, WM_KEYUP, key, 0xC0000001);
         Pump();
     }
+    // The native edit appears once the focus has arrived; a busy machine may take a moment.
     HWND NativeEdit(const wchar_t* name) {
         auto* edit = static_cast<CEditUI*>(Find(name)->GetInterface(L"Edit"));
-        return edit ? edit->GetNativeWindow() : nullptr;
+        if (!edit) return nullptr;
+        AppTest::PumpUntil([&] { return edit->GetNativeWindow() != nullptr; }, 3000);
+        return edit->GetNativeWindow();
     }
     // Clicks into the edit, replaces its text by typing and presses a key there.
     void Type(const wchar_t* name, const wchar_t* text, WPARAM finish = VK_RETURN) {
@@ -215,7 +222,7 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
     const EqBand band5 = c.config.channels[0].eqArray[5];
     page.Wheel(L"eq_slider_5", false);
     const int moved = page.Slider(L"eq_slider_5")->GetValue();
-    ASSERT_TRUE(moved == 5 || moved == -5) << moved;
+    ASSERT_EQ(moved, 5);  // the wheel turned away from the user raises the band
     page.ExpectSent({Eq(0, 5, band5.freq, Tenths(band5.factor), moved)}, "slider");
     EXPECT_EQ(page.Text(L"eq_gain_5"), moved > 0 ? L"0.5" : L"-0.5");
     EXPECT_TRUE(page.Selected(L"pt_enable_5"));
@@ -351,5 +358,161 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
                      Filter(0, 1, xo.GetLpType(), xo.GetLpFreq(), xo.GetLpSlope()), trim},
                     "speaker position");
     EXPECT_EQ(emulator.State().scenes[0].outputs[0].type, 24);
+    EXPECT_TRUE(run.Close());
+}
+
+namespace {
+
+// Writes bands into the live record and shows them, as a reply would.
+void SetBands(EqualizerManager& c, int output, std::initializer_list<std::pair<int, float>> gains, uint8_t bypass) {
+    ChannelConfig& ch = c.config.channels[output];
+    for (int b = 0; b < ch.eqSize; ++b) ch.eqArray[b].gain = 0;
+    for (const auto& g : gains) ch.eqArray[g.first].gain = g.second;
+    ch.bypass = bypass;
+    c.RefreshEqBandControls();
+}
+
+Frame EqOf(EqualizerManager& c, int output, int band, int gainTenths) {
+    const EqBand& e = c.config.channels[output].eqArray[band];
+    return Eq(uint8_t(output), uint8_t(band), e.freq, Tenths(e.factor), gainTenths);
+}
+
+Frame HpOf(EqualizerManager& c, int output) {
+    const Crossover& xo = c.config.channels[output].crossover;
+    return Filter(uint8_t(output), 2, xo.GetHpType(), xo.GetHpFreq(), xo.GetHpSlope());
+}
+
+CMenuWnd* TopMenu() {
+    for (int i = 0; i < GetMenuObserver().GetReceiverCount(); ++i)
+        if (auto* menu = dynamic_cast<CMenuWnd*>(GetMenuObserver().GetReceiver(i)))
+            if (!menu->GetOwner()) return menu;
+    return nullptr;
+}
+
+CMenuElementUI* MenuItem(CMenuWnd* menu, const wchar_t* name) {
+    CControlUI* item = menu ? menu->GetPaintManager()->FindControlByName(name) : nullptr;
+    return item ? static_cast<CMenuElementUI*>(item->GetInterface(L"MenuElement")) : nullptr;
+}
+
+}  // namespace
+
+TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    emulator.EditState(PrepareAmplifier);
+    MainWindowRun run(emulator);
+    ASSERT_NE(run.handle, nullptr);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    Page page(run, emulator);
+    emulator.ClearRequests();
+
+    // Outputs 0, 1 and 2 edited together, output 3 linked to output 0: a slope change goes to the
+    // group (the current output among them), once more to the current output, then to the partner.
+    c.config.syncGroup[0] = c.config.syncGroup[1] = c.config.syncGroup[2] = 1;
+    c.config.linkMode = 1;
+    c.config.linkOutputs[0] = 3;
+    for (int n : {0, 1, 2, 3}) c.config.channels[n].bypass = 0;
+    page.Combo(L"hp_slop")->SetFocus();
+    page.Key(run.handle, VK_DOWN);
+    ASSERT_EQ(page.Combo(L"hp_slop")->GetCurSel(), 3);
+    for (int n : {0, 1, 2, 3}) EXPECT_EQ(c.config.channels[n].crossover.GetHpSlope(), 3) << n;
+    page.ExpectSent({HpOf(c, 0), HpOf(c, 1), HpOf(c, 2), HpOf(c, 0), HpOf(c, 3)}, "group slope");
+    // A band of the group: every member and then the current output and its partner.
+    page.Type(L"eq_gain_6", L"1.5");
+    page.ExpectSent({EqOf(c, 0, 6, 15), EqOf(c, 1, 6, 15), EqOf(c, 2, 6, 15), EqOf(c, 0, 6, 15), EqOf(c, 3, 6, 15)},
+                    "group band");
+    for (int n : {0, 1, 2, 3}) EXPECT_FLOAT_EQ(c.config.channels[n].eqArray[6].gain, 1.5f) << n;
+    c.config.syncGroup[0] = c.config.syncGroup[1] = c.config.syncGroup[2] = 0;
+    c.config.linkMode = 0;
+    c.config.linkOutputs[0] = -1;
+    page.MoveFocusAway();
+    page.ExpectSent({}, "left unchanged");
+
+    // A bypassed output whose hidden gain is 3 dB: leaving its shown 0.0 unchanged keeps the gain...
+    SetBands(c, 0, {{4, 3.0f}}, 1);
+    EXPECT_EQ(page.Text(L"eq_gain_4"), L"0.0");
+    page.Click(L"eq_gain_4");
+    page.MoveFocusAway();
+    page.ExpectSent({}, "unchanged on a bypassed output");
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[4].gain, 3.0f);
+    // ...raising another band first clears the hidden gain, then the bypass, then sends the band.
+    page.Type(L"eq_gain_2", L"2");
+    page.ExpectSent({EqOf(c, 0, 4, 0), Bypass(0, 0), EqOf(c, 0, 2, 20)}, "raise on a bypassed output");
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[4].gain, 0.0f);
+    EXPECT_EQ(page.Text(L"btn_bypass"), Text(L"${bypass_eq}"));
+
+    // Flatness: a band slid back to 0 dB beside two of 0.4 dB leaves the output raised (plain sum)...
+    SetBands(c, 0, {{1, 0.4f}, {3, 0.4f}, {5, 0.5f}}, 0);
+    page.Wheel(L"eq_slider_5", kWheelDownLowers);
+    ASSERT_EQ(page.Slider(L"eq_slider_5")->GetValue(), 0);
+    page.ExpectSent({EqOf(c, 0, 5, 0)}, "slider to 0 dB");
+    EXPECT_EQ(page.Text(L"btn_bypass"), Text(L"${bypass_eq}"));
+    // ...while the edits truncate each step of the sum: the same bands count as flat and bypass the output.
+    SetBands(c, 0, {{1, 0.4f}, {3, 0.4f}, {5, 0.5f}}, 0);
+    page.Type(L"eq_gain_5", L"0");
+    page.ExpectSent({Bypass(0, 1), EqOf(c, 0, 5, 0)}, "edit to flat");
+    EXPECT_EQ(page.Text(L"btn_bypass"), Text(L"${restore_eq}"));
+    page.MoveFocusAway();
+    page.ExpectSent({}, "left unchanged again");
+
+    // EQ reset of a bridged pair: one reset command naming both outputs.
+    c.config.outputBridge[0] = 1;
+    MainWindowRun::ConfirmContaining() = Text(L"${reset_all_eq_tips}");
+    page.Click(L"btn_reset_eq");
+    page.ExpectSent({Dsp(0x11, {0, 0, 2, 0, 1})}, "reset pair");
+    EXPECT_FLOAT_EQ(c.config.channels[1].eqArray[6].gain, 0.0f);
+    c.config.outputBridge[0] = 0;
+
+    // An 11-band output: the rows past its bands are locked and show zeros.
+    c.config.currOutChannel = 4;
+    c.RefreshEqBandControls();
+    EXPECT_TRUE(page.Find(L"eq_gain_10")->IsEnabled());
+    for (const wchar_t* name : {L"eq_freq_11", L"eq_q_11", L"eq_gain_11", L"eq_slider_20", L"pt_enable_15"})
+        EXPECT_FALSE(page.Find(name)->IsEnabled()) << std::string(name, name + wcslen(name));
+    EXPECT_EQ(page.Text(L"eq_freq_11"), L"0");
+    EXPECT_EQ(page.Text(L"eq_gain_20"), L"0.0");
+    c.config.currOutChannel = 0;
+    c.RefreshEqBandControls();
+
+    // The right half of the page opens the speaker sub-menus to the left.
+    page.Click(L"ch_output_btn_7");
+    page.Pump(100);
+    CMenuWnd* menu = TopMenu();
+    ASSERT_NE(menu, nullptr);
+    for (const wchar_t* name : {L"output_menu_front", L"output_menu_rear_left", L"output_menu_subwoof"}) {
+        CMenuElementUI* item = MenuItem(menu, name);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->GetSubMenuAlignment(), 44u);
+    }
+    // Opening another menu replaces it; while connected the device items are enabled.
+    page.Click(L"btn_option");
+    page.Pump(100);
+    ASSERT_NE(TopMenu(), nullptr);
+    EXPECT_TRUE(MenuItem(TopMenu(), L"option_item_reset_default")->IsEnabled());
+    page.Click(L"btn_advance");
+    page.Pump(100);
+    EXPECT_FALSE(MenuItem(TopMenu(), L"advance_item_ktv")->IsVisible());
+    EXPECT_TRUE(MenuItem(TopMenu(), L"advance_item_mixer")->IsVisible());
+    EXPECT_EQ(GetMenuObserver().GetReceiverCount(), 1);
+    page.ExpectSent({}, "menus");
+
+    // A loaded scene profile goes out from a worker, waiting for each reply, then the page follows it.
+    c.config.channels[0].eqArray[2].gain = 4.5f;
+    c.config.channels[0].bypass = 0;
+    std::thread worker(EqualizerManager::SetCurSceneThread, &c);
+    worker.join();
+    AppTest::PumpUntil([&] { return emulator.Requests().size() >= 201u; }, 5000);
+    page.Pump(200);
+    EXPECT_EQ(page.Text(L"eq_gain_2"), L"4.5");
+    const auto sent = ParsedRequests(emulator);
+    // volume, mute, 10 x 2 filters, 4 x 21 + 6 x 11 bands, 6 whole-range values, the routing, 22 mix rows
+    EXPECT_EQ(sent.size(), 2u + 20 + 84 + 66 + 6 + 1 + 22);
+    ASSERT_GE(sent.size(), 5u);
+    EXPECT_EQ(sent[0].sub, 0x02);  // main volume
+    EXPECT_EQ(sent[1].sub, 0x04);  // main mute
+    EXPECT_EQ(sent[2].sub, 0x05);
+    EXPECT_EQ(sent[2].payload, (std::vector<uint8_t>{0, 0, 0, 1, 1, 0x0F, 0xA0, 2}));
+    EXPECT_EQ(emulator.State().scenes[0].outputs[0].eq[2].gain[0], 22);
     EXPECT_TRUE(run.Close());
 }
