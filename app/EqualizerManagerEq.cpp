@@ -164,12 +164,11 @@ void EqualizerManager::SetChEqEdit(int band) {
     if (CSliderUI* slider = eqSlider[band]) {
         float tenths = gain * 10;
         if (ClampToSlider(slider, tenths)) slider->SetValue(static_cast<int>(std::lround(tenths)));
-        if (std::fabs(slider->GetValue() / 10.0f - gain) > 0.001f) {
-            gain = slider->GetValue() / 10.0f;
-            SetNumber(eqGain[band], L"%.1f", gain);
-        }
+        if (std::fabs(slider->GetValue() / 10.0f - gain) > 0.001f) gain = slider->GetValue() / 10.0f;
         SetSlider(slider, static_cast<int>(gain * 10));
     }
+    // Shown in its format whatever was typed ("06" becomes "6.0").
+    SetNumber(eqGain[band], L"%.1f", gain);
     LogPrintA("freqValue(%d) ,qValue(%f) ,gainValue(%.1f)\n", freq, q, gain);
     if (band >= ch.eqSize) return;
 
