@@ -68,6 +68,8 @@ CMenuWnd* EqualizerManager::OpenMenu(HWND window, CControlUI* sender, CUIStringM
     if (!slot || !sender) return nullptr;
     delete *slot;
     *slot = nullptr;
+    // The entry goes into the opener's map, also before its first menu.
+    if (checks) GetMenuObserver().SetMenuCheckInfo(checks);
     CMenuWnd::SetMenuItemInfo(L"菜单", true);
     RECT owner = {};
     GetWindowRect(window, &owner);

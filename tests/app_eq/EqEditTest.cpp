@@ -198,6 +198,10 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
     page.Type(L"eq_q_2", L"12");
     page.ExpectSent({Eq(0, 2, 2000, 90, 0)}, "Q");
     EXPECT_EQ(page.Text(L"eq_q_2"), L"9.00");
+    // A gain is shown in its format whatever was typed.
+    page.Type(L"eq_gain_2", L"06");
+    page.ExpectSent({Eq(0, 2, 2000, 90, 60)}, "gain typed loosely");
+    EXPECT_EQ(page.Text(L"eq_gain_2"), L"6.0");
     // A negative gain moves the slider and lights the band.
     page.Type(L"eq_gain_2", L"-2.5");
     page.ExpectSent({Eq(0, 2, 2000, 90, -25)}, "gain");
@@ -264,6 +268,11 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
     EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].factor, 5.8f);
     const AmpEqBand factory = FactoryEqBand(2);
     EXPECT_EQ(emulator.State().scenes[0].outputs[0].eq[2].freq[1], factory.freq[1]);
+    // With every gain at 0 dB the bypass button asks nothing and still sends the output's bypass.
+    const size_t boxes = MainWindowRun::BoxesSeen().size();
+    page.Click(L"btn_bypass");
+    page.ExpectSent({Bypass(0, 0)}, "bypass of a flat output");
+    EXPECT_EQ(MainWindowRun::BoxesSeen().size(), boxes);
     MainWindowRun::ConfirmContaining() = Text(L"${geq_mode_tips}");
     page.Click(L"btn_arg_eq");
     page.Pump(150);
@@ -291,6 +300,8 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
     page.ExpectSent({Filter(0, 2, 2, 4083, 2)}, "hp type");
     EXPECT_FALSE(page.Combo(L"hp_slop")->GetItemAt(3)->IsVisible());
     EXPECT_TRUE(page.Combo(L"hp_slop")->GetItemAt(4)->IsVisible());
+    c.SetHpType();  // the type already set
+    page.ExpectSent({}, "same type");
     page.Combo(L"lp_slop")->SetFocus();
     page.Key(run.handle, VK_DOWN);
     const int lpSlope = page.Combo(L"lp_slop")->GetCurSel();
@@ -464,6 +475,21 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
     EXPECT_FLOAT_EQ(c.config.channels[1].eqArray[6].gain, 0.0f);
     c.config.outputBridge[0] = 0;
 
+    // Q steps: 8.98 up reaches 9.00, and 9.00 goes no further.
+    c.config.channels[0].eqArray[7].factor = 8.98f;
+    c.RefreshEqBandControls();
+    MainWindowRun::ConfirmContaining() = Text(L"${peq_mode_tips}");
+    page.Click(L"btn_arg_eq");
+    page.Pump(150);
+    ASSERT_TRUE(page.Selected(L"btn_arg_eq"));
+    page.KeyIn(L"eq_q_7", VK_UP);
+    page.ExpectSent({EqOf(c, 0, 7, 0)}, "Q up to the top");
+    EXPECT_EQ(page.Text(L"eq_q_7"), L"9.00");
+    page.KeyIn(L"eq_q_7", VK_UP);
+    page.ExpectSent({}, "Q at the top");
+    page.MoveFocusAway();
+    page.ExpectSent({}, "Q left");
+
     // An 11-band output: the rows past its bands are locked and show zeros.
     c.config.currOutChannel = 4;
     c.RefreshEqBandControls();
@@ -497,6 +523,10 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
     EXPECT_EQ(GetMenuObserver().GetReceiverCount(), 1);
     page.ExpectSent({}, "menus");
 
+    const MenuItemInfo* seeded = CMenuWnd::GetMenuItemInfo(L"菜单");
+    ASSERT_NE(seeded, nullptr);
+    EXPECT_TRUE(seeded->bChecked);
+
     // A loaded scene profile goes out from a worker, waiting for each reply, then the page follows it.
     c.config.channels[0].eqArray[2].gain = 4.5f;
     c.config.channels[0].bypass = 0;
@@ -514,5 +544,17 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
     EXPECT_EQ(sent[2].sub, 0x05);
     EXPECT_EQ(sent[2].payload, (std::vector<uint8_t>{0, 0, 0, 1, 1, 0x0F, 0xA0, 2}));
     EXPECT_EQ(emulator.State().scenes[0].outputs[0].eq[2].gain[0], 22);
+
+    // Disconnected: the option and scene menus offer no device items.
+    c.DisconnectDevice();
+    ASSERT_TRUE(run.WaitDisconnected());
+    page.Click(L"btn_option");
+    page.Pump(100);
+    EXPECT_FALSE(MenuItem(TopMenu(), L"option_item_reset_default")->IsEnabled());
+    page.Click(L"btn_scene");
+    page.Pump(100);
+    for (const wchar_t* name : {L"scene_item_load_scene", L"scene_item_saveas_scene", L"scene_item_delete_scene"})
+        EXPECT_FALSE(MenuItem(TopMenu(), name)->IsEnabled());
+    EXPECT_TRUE(MenuItem(TopMenu(), L"scene_item_load_file")->IsEnabled());
     EXPECT_TRUE(run.Close());
 }
