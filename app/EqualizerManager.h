@@ -210,7 +210,6 @@ public:
     void SaveWholeConfigToFile();
     void OnMixerMenu();
 
-
     // ---- Equalizer, crossover and menu editing of the current output ----
     // Next frequency on a 200-step logarithmic scale from 20 Hz to 20 kHz.
     static int StepFrequency(int freq, bool up);
