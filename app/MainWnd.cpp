@@ -10,6 +10,7 @@
 #include "UIDlgBuilder.h"
 #include "UIEqualizer.h"
 #include "UIEqualizerAc.h"
+#include "UIMenu.h"
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
@@ -65,6 +66,11 @@ CMainWnd::CMainWnd(HidBackend* hid) : m_controller(hid) {
 CMainWnd::~CMainWnd() {
     // The observer must not keep a pointer to a window object that is gone.
     RemoveObserver();
+    // Nor may the menu observer keep this window's menu or its check map.
+    delete m_menu;
+    m_menu = nullptr;
+    CMenuWnd::DestroyMenu();
+    GetMenuObserver().SetMenuCheckInfo(nullptr);
     m_controller.Device().CloseHIDDevice(true);
 }
 
