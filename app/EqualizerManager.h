@@ -297,6 +297,8 @@ public:
     int ParseChVolumeEdit(int n, bool* ok = nullptr) const;
     // Shows the current output and its link partner as the selected channel options.
     void ShowCurrentChannelOptions();
+    // Shows the markers of the current output's position and of its partner's as selected.
+    void ShowCurrentSpeakerMarkers();
     void SendChTrim(int n);
     void SendChEqAndFilter(int n);
     void SendInputMixTrim(int n);

@@ -294,6 +294,16 @@ void EqualizerManager::ShowCurrentChannelOptions() {
     if (hasPartner) ShowSelected(chEnable[partnerOutput], true);
 }
 
+void EqualizerManager::ShowCurrentSpeakerMarkers() {
+    const int n = CurrentOutput();
+    UpdateLinkPartner();
+    for (int m = 1; m <= kSpeakerMarkers; ++m) {
+        const bool mine = config.outputs[n] == m;
+        const bool partners = hasPartner && config.outputs[partnerOutput] == m;
+        ShowSelected(speaker[m], mine || partners);
+    }
+}
+
 void EqualizerManager::SetCurChannelChange(int n) {
     if (!IsOutput(n)) return;
     LogPrintW(L"on SetCurChannelChange channel index %d\n", n);
@@ -308,11 +318,7 @@ void EqualizerManager::SetCurChannelChange(int n) {
     }
     for (int i = 0; i < config.outputCount && i < OutputCount; ++i)
         if (config.showOutChEqualizer[i] == 1) ShowSelected(chShow[i], true);
-    for (int m = 1; m <= kSpeakerMarkers; ++m) {
-        const bool mine = config.outputs[n] == m;
-        const bool partners = hasPartner && config.outputs[partnerOutput] == m;
-        ShowSelected(speaker[m], mine || partners);
-    }
+    ShowCurrentSpeakerMarkers();
     RefreshCrossoverControls();
     RefreshEqBandControls();
     const ChannelConfig& channel = config.channels[n];

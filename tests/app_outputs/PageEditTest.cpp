@@ -7,6 +7,7 @@
 #include "UILabel.h"
 #include "UIOption.h"
 #include "UICombo.h"
+#include "UIProgress.h"
 
 #include <gtest/gtest.h>
 
@@ -245,4 +246,50 @@ TEST(PageEdit, DelaysVolumeSourceRoutingAndSwitches) {
     EXPECT_EQ(state.settings.remOut[1], 0);
     EXPECT_EQ(state.settings.speakerOhm, 1);
     EXPECT_EQ(state.settings.noiseGate, 1);
+}
+
+TEST(PageEdit, SharedPositionsMarkerStepsAndTheOffText) {
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    emulator.EditState([](AmpState& s) {
+        Prepare(s);
+        AmpScene& live = s.scenes[0];
+        live.outputs[1].type = 6;  // outputs 0 and 1 share the front-left position
+        live.outputs[0].delay[0] = 14;
+        live.outputs[0].delay[1] = 0x03;  // 14.990 ms
+        live.outputs[0].delay[2] = 0xDE;
+    });
+    MainWindowRun run(emulator);
+    ASSERT_NE(run.handle, nullptr);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    Driver d(run, emulator);
+    d.Settle();
+
+    // A click on the marker makes each output at that position current in turn: the last one stays.
+    d.Click(L"speaker_6");
+    EXPECT_EQ(c.CurrentOutput(), 1);
+    EXPECT_TRUE(Selected(d, L"speaker_6"));
+    ExpectFrames(d.Take(0), {}, "marker click");
+    // The delay arrows step the first output at the current output's position, and stop at 15 ms.
+    d.Click(L"btn_delay_up");
+    ExpectFrames(d.Take(1), {Delay(0, 15, 0)}, "delay up to the top");
+    EXPECT_EQ(run.TextOf(L"spk_delay_6"), L"15.000");
+    d.Click(L"btn_delay_up");
+    ExpectFrames(d.Take(1), {Delay(0, 15, 0)}, "delay up at the top");
+    d.Click(L"btn_delay_down");
+    ExpectFrames(d.Take(1), {Delay(0, 14, 979)}, "delay down");
+    EXPECT_EQ(run.TextOf(L"edit_ch_delay_0"), L"14.979 ms");
+    EXPECT_FLOAT_EQ(c.config.channels[1].delay, 0.0f);
+    d.Settle();
+
+    // The language's "off" typed into a gain edit is -60 dB, shown as "off" again.
+    d.TypeAndEnter(L"edit_ch_volume_3", Text(L"${off}").c_str());
+    ExpectFrames(d.Take(2), {Trim(3, 60), MuteCh(3, 0)}, "gain off");
+    EXPECT_EQ(run.TextOf(L"edit_ch_volume_3"), Text(L"${off}"));
+    EXPECT_EQ(static_cast<CSliderUI*>(d.Find(L"slider_ch_volume_3")->GetInterface(L"Slider"))->GetValue(), -600);
+    d.Settle();
+    const AmpState state = emulator.State();
+    EXPECT_EQ(state.scenes[0].outputs[3].trim[0], 60);
+    EXPECT_EQ(state.scenes[0].outputs[0].delay[0], 14);
 }
