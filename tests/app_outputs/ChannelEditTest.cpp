@@ -36,6 +36,9 @@ void Prepare(AmpState& s) {
     live.outputs[4].delay[1] = 0x01;
     live.outputs[3].mute = 1;
     live.outputs[4].phase = 1;
+    live.outputs[8].trim[0] = 4;  // outputs 8 and 9 bridged, with different gains: the page follows, no copy
+    live.bridgeCount = 5;
+    live.bridge[4] = 1;
 }
 
 bool Selected(Driver& d, const wchar_t* name) {
@@ -64,6 +67,8 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
     EXPECT_EQ(run.TextOf(L"edit_ch_volume_2"), L"-10dB");
     EXPECT_TRUE(Selected(d, L"ch_mute_3"));
     EXPECT_TRUE(Selected(d, L"ch_phase_4"));
+    EXPECT_TRUE(Selected(d, L"ch_bridge_4"));
+    EXPECT_FLOAT_EQ(c.config.channels[9].gain, 0.0f);
     d.Settle();
 
     // Choosing a channel sends nothing and shows it.
@@ -89,7 +94,7 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
     d.Click(L"ch_synchronize_2");
     auto trims = [&] {
         std::vector<Frame> all;
-        const uint8_t a[10] = {attenuation0, 0, 10, 0, 20, 0, 0, 0, 0, 0};
+        const uint8_t a[10] = {attenuation0, 0, 10, 0, 20, 0, 0, 0, 4, 0};
         for (uint8_t n = 0; n < 10; ++n) all.push_back(Trim(n, a[n]));
         return all;
     };
@@ -160,7 +165,7 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
         EXPECT_EQ(bridge[16 + i], Dsp(kMixTrim, {0, s, in, 5, 5, 100})) << "mix level " << i;
     }
     ExpectFrames(std::vector<Frame>(bridge.begin() + 88, bridge.end()),
-                 {Dsp(kPhase, {0, 0, 5, 5, 1}), MuteCh(5, 0), Dsp(kBridge, {0, 0, 5, 0, 0, 1, 0, 0})}, "bridge end");
+                 {Dsp(kPhase, {0, 0, 5, 5, 1}), MuteCh(5, 0), Dsp(kBridge, {0, 0, 5, 0, 0, 1, 0, 1})}, "bridge end");
     EXPECT_TRUE(Selected(d, L"ch_bridge_2"));
     EXPECT_FALSE(Selected(d, L"ch_mute_5"));
     EXPECT_EQ(run.TextOf(L"edit_ch_volume_5"), L"-26dB");
@@ -195,4 +200,6 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
     EXPECT_EQ(live.outputs[5].delay[0], 3);
     EXPECT_EQ(live.bridge[2], 1);
     EXPECT_EQ(live.bridge[1], 0);
+    EXPECT_EQ(live.bridge[4], 1);
+    EXPECT_EQ(live.outputs[9].trim[0], 0);
 }
