@@ -181,6 +181,9 @@ void EqualizerManager::OnDspReady() {
         device.CH_Link_Ctrl(0, 0, 0, nullptr, false);
     }
     for (int n = 0; n < OutputCount; ++n) UpdateEqCurve(n, config.channels[n].bypass == 1, CurvePoints);
+    // The rows follow the page's mode and the output's band count as well as the values read.
+    RefreshEqBandControls();
+    RefreshCrossoverControls();
     UpdateEqualizer(-1);
 
     switch (CompareFirmware(static_cast<int>(device.mMasterVersion.load()), static_cast<int>(device.mSlaveVersion.load()))) {

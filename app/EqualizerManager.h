@@ -27,10 +27,12 @@ class CEditUI;
 class CComboUI;
 class CUIStringMap;
 class CMenuWnd;
+class CMenuElementUI;
 }  // namespace SkinUI
 
 // Private messages of the controller besides those in device/DeviceMessages.h.
 constexpr UINT WM_SHOW_PLUGOUT_BOX = WM_USER + 252;  // 1276: the plug-out box, shown on the UI thread
+constexpr UINT WM_REFRESH_PAGE = WM_USER + 253;      // 1277: a profile was sent, rewrite the page
 
 // Timers on the main window.
 constexpr UINT_PTR GET_MAIN_VOLUME_TIMER = 4114;
@@ -208,6 +210,23 @@ public:
     void SaveWholeConfigToFile();
     void OnMixerMenu();
 
+    // ---- Equalizer, crossover and menu editing of the current output ----
+    // Next frequency on a 200-step logarithmic scale from 20 Hz to 20 kHz.
+    static int StepFrequency(int freq, bool up);
+    // A frequency typed as "2k5", "12K" or "3400Hz" (see the edits' rules), not yet clamped.
+    static int ParseBandFrequency(const wchar_t* text);
+    static int ParseCrossoverFrequency(const wchar_t* text);
+    void RefreshEqBandControls(int n);
+    void SetBypassButtonText(bool showBypass);
+    void SetFreqDivider(int n);
+    void SetupOutputMenuItem(SkinUI::CMenuElementUI* item, const wchar_t* name, int n);
+    // Sending a loaded profile (on a worker) and bringing the page up to date with it.
+    static void SetCurSceneThread(EqualizerManager* controller);
+    static void SetWholeProfileThread(EqualizerManager* controller);
+    void SetReadCurProfileToMCU(const DspConfig& record);
+    void SetReadWholeProfileToMCU();
+    void RefreshAllFromConfig();
+
     DeviceLink& Device() { return device; }
     SkinUI::CSButtonUI* ConnectButton() const { return btnConnect; }
     int CurrentOutput() const;
@@ -353,6 +372,26 @@ private:
     void ShowNotMatchBox(int model);
 
     SkinUI::CSButtonUI* BindSButton(const wchar_t* name);
+
+    // ---- Equalizer, crossover and menu editing ----
+    void FindPartner();  // partnerOutput / hasPartner of the current output
+    std::vector<int> SyncGroupOf(int n) const;  // the outputs edited with n, n included; empty without a group
+    void SendBand(int n, int band, float gain);
+    void SendBandStored(int n, int band);
+    void SendBypass(int n);
+    void SendFilter(int n, int kind);
+    void ZeroRaisedBands(int n);
+    void ZeroHiddenGains(int cur);
+    bool IsFlatTruncating(int n) const;
+    void StoreBand(int n, int band, const EqBand& value);
+    void SpreadBypass(int cur, uint8_t value, bool withPartner);
+    bool IsPeqMode() const;
+    void ApplyFilterFreq(int kind, int freq);
+    void ApplyFilterSetting(int kind, bool isType, int value);
+    void ShowOddSlopes(SkinUI::CComboUI* slopes, bool shown);
+    SkinUI::CMenuWnd* OpenMenu(HWND window, SkinUI::CControlUI* sender, SkinUI::CUIStringMap* checks,
+                               SkinUI::CMenuWnd** menu, SkinUI::CPaintManagerUI* manager, const wchar_t* layout,
+                               bool atRight);
 
     DeviceLink device;
     std::thread mReadThread;

@@ -15,32 +15,7 @@ using SkinUI::CMenuWnd;
 using SkinUI::CPaintManagerUI;
 using SkinUI::CUIStringMap;
 
-void EqualizerManager::SetChEqSlider(int band) { Reached(__func__, band); }
-void EqualizerManager::SetEqFreqUp(int band, bool up) { Reached(__func__, band, up); }
-void EqualizerManager::SetEqQUp(int band, bool up) { Reached(__func__, band, up); }
-void EqualizerManager::SetEqGainUp(int band, bool up) { Reached(__func__, band, up); }
-void EqualizerManager::SetHpFreqUp(bool up) { Reached(__func__, up); }
-void EqualizerManager::SetLpFreqUp(bool up) { Reached(__func__, up); }
-void EqualizerManager::SetHpFreq() { Reached(__func__); }
-void EqualizerManager::SetLpFreq() { Reached(__func__); }
-void EqualizerManager::SetChEqEdit(int band) { Reached(__func__, band); }
-void EqualizerManager::SetHpType() { Reached(__func__); }
-void EqualizerManager::SetLpType() { Reached(__func__); }
-void EqualizerManager::SetHpSlope() { Reached(__func__); }
-void EqualizerManager::SetLpSlope() { Reached(__func__); }
-void EqualizerManager::EqualizerCallback(int index, int cmd) { Reached(__func__, index, cmd); }
-void EqualizerManager::ShowOutputMenu(HWND, CControlUI*, CUIStringMap*, CMenuWnd**, CPaintManagerUI*, int n) {
-    Reached(__func__, n);
-}
-void EqualizerManager::ShowOptionMenu(HWND, CControlUI*, CUIStringMap*, CMenuWnd**, CPaintManagerUI*) { Reached(__func__); }
-void EqualizerManager::ShowSceneMenu(HWND, CControlUI*, CUIStringMap*, CMenuWnd**, CPaintManagerUI*) { Reached(__func__); }
-void EqualizerManager::ShowAdvanceMenu(HWND, CControlUI*, CUIStringMap*, CMenuWnd**, CPaintManagerUI*) { Reached(__func__); }
-void EqualizerManager::SetOutputEqReset() { Reached(__func__); }
-void EqualizerManager::SetOutputBypass() { Reached(__func__); }
-void EqualizerManager::OnEqEnable(int band) { Reached(__func__, band); }
 void EqualizerManager::OnDebugButton() { Reached(__func__); }
-void EqualizerManager::SetEqMode() { Reached(__func__); }
-void EqualizerManager::SetOutputValue(int output, const wchar_t*) { Reached(__func__, output); }
 void EqualizerManager::LoadSenceConfigFromDSP(HWND) { Reached(__func__); }
 void EqualizerManager::SaveSenceConfigToDSP(HWND) { Reached(__func__); }
 void EqualizerManager::DeleteDSPSenceConfig(HWND) { Reached(__func__); }

@@ -320,40 +320,6 @@ void EqualizerManager::SetMainVolumeEditText(int value) {
     SetIntText(editMainVolume, L"%d", value);
 }
 
-void EqualizerManager::RefreshEqBandControls() {
-    const int n = CurrentOutput();
-    const ChannelConfig& channel = config.channels[n];
-    const bool bypassed = channel.bypass == 1;
-    for (int k = 0; k < kPageBands; ++k) {
-        const bool used = k < channel.eqSize && channel.eqArray;
-        for (CControlUI* control : {static_cast<CControlUI*>(eqFreq[k]), static_cast<CControlUI*>(eqQ[k]),
-                                    static_cast<CControlUI*>(eqGain[k]), static_cast<CControlUI*>(eqSlider[k]), ptEnable[k]})
-            Show(control, used);
-        if (!used) continue;
-        const EqBand& band = channel.eqArray[k];
-        const float gain = bypassed ? 0.0f : band.gain;
-        SetIntText(eqFreq[k], L"%d", band.freq);
-        SetNumberText(eqQ[k], L"%.2f", band.factor);
-        SetNumberText(eqGain[k], L"%.1f", gain);
-        SetSliderValue(eqSlider[k], static_cast<int>(gain * 10));
-        ShowSelected(ptEnable[k], !bypassed && band.gain != 0);
-    }
-    SetText(btnBypass, bypassed ? L"${restore_eq}" : L"${bypass_eq}");
-}
-
-void EqualizerManager::RefreshCrossoverControls() {
-    const Crossover& xo = config.channels[CurrentOutput()].crossover;
-    mApplyingReply = true;
-    SelectQuietly(hpSlope, xo.GetHpSlope());
-    SetIntText(hpFreq, L"%dHz", xo.GetHpFreq());
-    // The type combos list Butterworth, Linkwitz-Riley and Bessel: item = type - 1.
-    SelectQuietly(hpType, xo.GetHpType() - 1);
-    SelectQuietly(lpSlope, xo.GetLpSlope());
-    SetIntText(lpFreq, L"%dHz", xo.GetLpFreq());
-    SelectQuietly(lpType, xo.GetLpType() - 1);
-    mApplyingReply = false;
-}
-
 void EqualizerManager::ShowOutputTypes() {
     for (int n = 0; n < OutputCount; ++n) {
         const wchar_t* name = OutputTypeButtonText(config.outputs[n]);
@@ -418,11 +384,4 @@ void EqualizerManager::UpdateEqCurve(int output, bool bypassed, int points) {
         config.eqCurves[output][i] = axis[i];
         config.sumCurves[output][i] = sum[i];
     }
-}
-
-void EqualizerManager::UpdateEqualizer(int band) {
-    // The curve control joins with the curve editing; until then the page's band rows are refreshed.
-    (void)band;
-    RefreshEqBandControls();
-    RefreshCrossoverControls();
 }

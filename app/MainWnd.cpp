@@ -8,6 +8,9 @@
 #include "Settings.h"
 #include "UIContainer.h"
 #include "UIDlgBuilder.h"
+#include "UIEqualizer.h"
+#include "UIEqualizerAc.h"
+#include "UIMenu.h"
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
@@ -63,6 +66,11 @@ CMainWnd::CMainWnd(HidBackend* hid) : m_controller(hid) {
 CMainWnd::~CMainWnd() {
     // The observer must not keep a pointer to a window object that is gone.
     RemoveObserver();
+    // Nor may the menu observer keep this window's menu or its check map.
+    delete m_menu;
+    m_menu = nullptr;
+    CMenuWnd::DestroyMenu();
+    GetMenuObserver().SetMenuCheckInfo(nullptr);
     m_controller.Device().CloseHIDDevice(true);
 }
 
@@ -158,7 +166,9 @@ LRESULT CMainWnd::OnKillFocus(UINT message, WPARAM wParam, LPARAM lParam, BOOL& 
 CControlUI* CMainWnd::CreateControl(const wchar_t* className) {
     if (EqualsIgnoreCase(className, L"CircleProgress")) return new CCircleProgressUI;
     if (EqualsIgnoreCase(className, L"SButton")) return new CSButtonUI;
-    return nullptr;  // the curve controls join with the tuning page
+    if (EqualsIgnoreCase(className, L"Curve")) return new UIEqualizer;
+    if (EqualsIgnoreCase(className, L"CurveAc")) return new UIEqualizerAc;
+    return nullptr;
 }
 
 const wchar_t* CMainWnd::QueryControlText(const wchar_t*, int) { return nullptr; }

@@ -18,7 +18,7 @@ using namespace SkinUI;
 namespace {
 
 constexpr uint8_t kDelay = 0x07, kTrim = 0x08, kMuteCh = 0x09, kPhase = 0x0A, kFilter = 0x05, kEq = 0x06,
-                  kEqBypass = 0x12, kMixTrim = 0x24, kBridge = 0x4C;
+                  kEqBypass = 0x12, kMixTrim = 0x24, kBridge = 0x4C, kType = 0x0D;
 
 Frame Trim(uint8_t output, uint8_t attenuation) { return Dsp(kTrim, {0, 0, output, output, attenuation}); }
 Frame MuteCh(uint8_t output, uint8_t mute) { return Dsp(kMuteCh, {0, 0, output, output, mute}); }
@@ -145,8 +145,8 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
 
     // Bridging pair 2 makes output 5 a copy of output 4 and sends all of it, then the five bridge flags.
     d.Click(L"ch_bridge_2");
-    std::vector<Frame> bridge = d.Take(91);
-    ASSERT_EQ(bridge.size(), 91u);
+    std::vector<Frame> bridge = d.Take(95);
+    ASSERT_EQ(bridge.size(), 95u);
     std::vector<Frame> head;
     for (uint8_t b = 0; b < 11; ++b) {
         const uint16_t freq = AmpBandFrequency(b);
@@ -164,7 +164,13 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
         const uint8_t s = uint8_t(i / 8), in = uint8_t(i % 8);
         EXPECT_EQ(bridge[16 + i], Dsp(kMixTrim, {0, s, in, 5, 5, 100})) << "mix level " << i;
     }
-    ExpectFrames(std::vector<Frame>(bridge.begin() + 88, bridge.end()),
+    // Output 5 takes output 4's position (centre tweeter): the position, its crossover preset, its trim.
+    EXPECT_EQ(bridge[88], Dsp(kType, {0, 0, 5, 5, 19}));
+    EXPECT_EQ(bridge[89][5], kFilter);
+    EXPECT_EQ(bridge[90][5], kFilter);
+    EXPECT_EQ(bridge[91], Trim(5, 26));
+    EXPECT_EQ(run.TextOf(L"ch_output_btn_5"), Text(L"${center_tweeter}"));
+    ExpectFrames(std::vector<Frame>(bridge.begin() + 92, bridge.end()),
                  {Dsp(kPhase, {0, 0, 5, 5, 1}), MuteCh(5, 0), Dsp(kBridge, {0, 0, 5, 0, 0, 1, 0, 1})}, "bridge end");
     EXPECT_TRUE(Selected(d, L"ch_bridge_2"));
     EXPECT_FALSE(Selected(d, L"ch_mute_5"));

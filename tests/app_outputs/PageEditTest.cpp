@@ -19,7 +19,7 @@ namespace {
 
 constexpr uint8_t kVolume = 0x02, kMute = 0x04, kDelay = 0x07, kTrim = 0x08, kMuteCh = 0x09, kMix = 0x0B,
                   kLink = 0x0E, kLock = 0x0F, kMixTrim = 0x24, kAmpMute = 0x3F, kRemOut = 0x45, kSpkOhm = 0x4B,
-                  kBridge = 0x4C, kNoiseGate = 0x4E, kSourceSwitch = 0x01;
+                  kBridge = 0x4C, kNoiseGate = 0x4E, kSourceSwitch = 0x01, kType = 0x0D, kFilter = 0x05;
 
 Frame Trim(uint8_t output, uint8_t attenuation) { return Dsp(kTrim, {0, 0, output, output, attenuation}); }
 Frame MuteCh(uint8_t output, uint8_t mute) { return Dsp(kMuteCh, {0, 0, output, output, mute}); }
@@ -128,10 +128,25 @@ TEST(PageEdit, LinkLockAndResetTheOutputs) {
     d.Click(L"ch_enable_3");
     MainWindowRun::ConfirmContaining() = Text(L"${empty_output_tips}");
     d.Click(L"btn_reset_output");
-    ExpectFrames(d.Take(4),
+    std::vector<Frame> reset = d.Take(44);
+    ASSERT_EQ(reset.size(), 44u);
+    // Each output takes its default position (report bytes: 5 sub-command, 10 filter kind): the position,
+    // its crossover preset (high-pass, low-pass)
+    // and its trim.
+    const uint8_t defaults[10] = {6, 12, 15, 18, 19, 20, 14, 17, 22, 23};
+    const uint8_t attenuations[10] = {5, 10, 0, 0, 0, 0, 0, 0, 0, 0};
+    for (uint8_t n = 0; n < 10; ++n) {
+        EXPECT_EQ(reset[4 * n], Dsp(kType, {0, 0, n, n, defaults[n]})) << int(n);
+        EXPECT_EQ(reset[4 * n + 1][5], kFilter) << int(n);
+        EXPECT_EQ(reset[4 * n + 1][10], 2) << int(n);
+        EXPECT_EQ(reset[4 * n + 2][10], 1) << int(n);
+        EXPECT_EQ(reset[4 * n + 3], Trim(n, attenuations[n])) << int(n);
+    }
+    ExpectFrames(std::vector<Frame>(reset.begin() + 40, reset.end()),
                  {Dsp(kLock, {0, 0}), Dsp(kLink, {0, 0, 0}), Dsp(kTrim, {0, 0, 0, 9, 5, 10, 0, 0, 0, 0, 0, 0, 0, 0}),
                   Dsp(kBridge, {0, 0, 5, 0, 0, 0, 0, 0})},
                  "output reset");
+    EXPECT_EQ(run.TextOf(L"ch_output_btn_6"), Text(L"${rear_left_woofer}"));
     EXPECT_EQ(c.CurrentOutput(), 0);
     EXPECT_EQ(run.TextOf(L"label_channel_name"), L"CH1");
     d.Settle();

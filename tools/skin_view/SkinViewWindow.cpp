@@ -1,6 +1,10 @@
 #include "SkinViewWindow.h"
 
 #include "UIControl.h"
+#include "UIEqualizer.h"
+#include "UIEqualizerAc.h"
+#include "model/OutputCurve.h"
+#include "model/ResponseMath.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -220,6 +224,42 @@ void CSkinViewWindow::ApplyDemoState() {
         swprintf(name, 64, L"pt_enable_%d", k);
         Set(name, L"selected", k == 11 ? L"false" : L"true");
     }
+    ApplyDemoCurve();
+}
+
+CControlUI* CSkinViewWindow::CreateControl(const wchar_t* element) {
+    if (_wcsicmp(element, L"Curve") == 0) return new UIEqualizer;
+    if (_wcsicmp(element, L"CurveAc") == 0) return new UIEqualizerAc;
+    return m_factory.CreateControl(element);
+}
+
+// The demonstration bands on output 1 with a 60 Hz high-pass, the other outputs flat with their
+// crossovers, output 1 current and band 9 selected, as the controller hands them to the curve.
+void CSkinViewWindow::ApplyDemoCurve() {
+    auto* curve = static_cast<UIEqualizer*>(m_pm.FindControlByName(L"equalizer"));
+    if (!curve || wcscmp(curve->GetClass(), L"UIEqualizer") != 0) return;
+    EqBand bands[21];
+    for (int k = 0; k < 21; ++k) bands[k] = EqBand(static_cast<float>(kDemoBandGains[k]), 1.41f, kDemoBandFrequencies[k], 1);
+    static const int kHp[10] = {40, 2500, 300, 300, 60, 60, 80, 80, 20, 20};
+    static const int kLp[10] = {20000, 20000, 3000, 3000, 300, 300, 20000, 20000, 80, 20000};
+    std::vector<double> axis(CurvePoints), freqs(10 * CurvePoints), gains(10 * CurvePoints), hp(CurvePoints),
+        lp(CurvePoints);
+    MakeLogFreqAxis(CurveSampleRate, CurvePoints, axis.data());
+    int shown[10];
+    for (int n = 0; n < 10; ++n) {
+        ChannelConfig channel;
+        channel.eqArray = bands;
+        channel.eqSize = 21;
+        channel.crossover.hp = CrossoverFilter(kHp[n], FilterLinkwitzRiley, n == 9 ? 0 : 4);
+        channel.crossover.lp = CrossoverFilter(kLp[n], FilterLinkwitzRiley, kLp[n] < 20000 ? 4 : 0);
+        OutputResponseDb(channel, n != 0, axis.data(), CurvePoints, hp.data(), lp.data(), gains.data() + n * CurvePoints);
+        std::copy(axis.begin(), axis.end(), freqs.begin() + n * CurvePoints);
+        shown[n] = n < 9;
+    }
+    curve->SetDragAllDirection(true);
+    curve->SetCurEqBand(bands, 21, 8);
+    curve->setCurEqHpLp(kHp[0], kLp[0]);
+    curve->SetEqResponse(freqs.data(), gains.data(), 10, 0, shown);
 }
 
 void CSkinViewWindow::TakeShot() {

@@ -41,13 +41,15 @@ public:
 protected:
     const wchar_t* GetWndClassName() const override { return L"SkinViewWnd"; }
     SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(m_options.layout.c_str()); }
-    SkinUI::CControlUI* CreateControl(const wchar_t* element) override { return m_factory.CreateControl(element); }
+    // The curve controls are the real ones, so the plot shows as the application draws it.
+    SkinUI::CControlUI* CreateControl(const wchar_t* element) override;
     void OnInitWindow() override;
     LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     void OnWindowDestroyed(HWND hwnd) override;
 
 private:
     void ApplyDemoState();
+    void ApplyDemoCurve();
     void Set(const wchar_t* name, const wchar_t* attribute, const wchar_t* value);
     void TakeShot();
     void OpenMenu();

@@ -1,0 +1,175 @@
+// A profile loaded from a file goes to the amplifier from a worker: a scene profile as the working
+// configuration, a whole profile as the ten stored scenes and then the working configuration. The page
+// is then rewritten from the live record on the UI thread, before the busy popup closes.
+#include "EqualizerManager.h"
+
+#include "Log.h"
+#include "PageControls.h"
+#include "UIEdit.h"
+#include "device/DeviceMessages.h"
+#include "model/ChannelRules.h"
+
+#include <cstring>
+
+using namespace SkinUI;
+using namespace PageControls;
+
+namespace {
+
+// Mix-level rows sent for every profile: (source, inputs).
+constexpr struct {
+    uint8_t source;
+    uint8_t inputs;
+} kMixRows[] = {{0, 2}, {2, 2}, {4, 8}, {5, 8}, {6, 2}};
+
+}  // namespace
+
+// Sends one record's crossovers, bands and whole-range values for a scene (0 = working configuration).
+static void SendRecordOutputs(DeviceLink& device, const DspConfig& r, uint8_t scene, bool sync) {
+    for (int n = 0; n < OutputCount; ++n) {
+        const Crossover& xo = r.channels[n].crossover;
+        device.Filter_Ctrl(scene, 0, static_cast<uint8_t>(n), 1, xo.GetLpFreq(), xo.GetLpSlope(), xo.GetLpType(), sync);
+        device.Filter_Ctrl(scene, 0, static_cast<uint8_t>(n), 2, xo.GetHpFreq(), xo.GetHpSlope(), xo.GetHpType(), sync);
+        const int bands = r.channels[n].eqSize;
+        for (int b = 0; b < bands && b < BandSlotsPerOutput; ++b) {
+            const EqBand& e = r.channels[n].eqArray[b];
+            device.EQ_Ctrl(scene, 0, static_cast<uint8_t>(n), static_cast<uint8_t>(b), static_cast<uint16_t>(e.freq),
+                           e.factor, e.gain, sync);
+        }
+    }
+    uint8_t positions[OutputCount], mutes[OutputCount], phases[OutputCount], bypass[OutputCount];
+    float trims[OutputCount], delays[OutputCount];
+    for (int n = 0; n < OutputCount; ++n) {
+        const ChannelConfig& ch = r.channels[n];
+        positions[n] = static_cast<uint8_t>(r.outputs[n]);
+        trims[n] = 0 - ch.gain;
+        mutes[n] = static_cast<uint8_t>(ch.mute);
+        phases[n] = static_cast<uint8_t>(ch.phase);
+        delays[n] = ch.delay;
+        bypass[n] = ch.bypass;
+    }
+    const uint8_t last = OutputCount - 1;
+    device.CH_Type_Ctrl(scene, 0, 0, last, positions, sync);
+    device.Trim_Ctrl(scene, 0, 0, last, trims, sync);
+    device.Mute_Ch_Ctrl(scene, 0, 0, last, mutes, sync);
+    device.Phase_Ctrl(scene, 0, 0, last, phases, sync);
+    device.Delay_Ctrl(scene, 0, 0, last, delays, sync);
+    device.PEQ_Bypass_Ctrl(scene, 0, 0, last, bypass, sync);
+}
+
+static void SendMixLevels(DeviceLink& device, const DspConfig& r, uint8_t scene) {
+    for (const auto& row : kMixRows) {
+        for (uint8_t input = 0; input < row.inputs && input < InputChannelCount; ++input) {
+            uint8_t levels[OutputCount];
+            for (int n = 0; n < OutputCount; ++n) levels[n] = static_cast<uint8_t>(r.inputMixVolume[row.source][input][n]);
+            device.Input_Mix_Trim_Ctrl(scene, row.source, input, 0, OutputCount - 1, levels, false);
+        }
+    }
+}
+
+static bool ValidSource(int source) { return source >= 0 && source < SourceCount; }
+
+void EqualizerManager::SetReadCurProfileToMCU(const DspConfig& r) {
+    LogPrintA("%s\n", "EqualizerManager::SetReadCurProfileToMCU");
+    device.Main_Volume_Ctrl(6.0f - VolumeToDb(static_cast<float>(r.mainVolume)), true);
+    device.Mute_Ctrl(static_cast<uint8_t>(r.mainVolumeMute), true);
+    SendRecordOutputs(device, r, 0, true);
+    if (ValidSource(r.inputSource))
+        device.Mix_Ch_Ctrl(0, static_cast<uint8_t>(r.inputSource), 0, OutputCount - 1, r.inputs[r.inputSource], true);
+    SendMixLevels(device, r, 0);
+}
+
+void EqualizerManager::SetReadWholeProfileToMCU() {
+    LogPrintA("%s\n", "EqualizerManager::SetReadWholeProfileToMCU");
+    for (int id = 1; id <= kSceneSlots; ++id) {
+        const DspConfig& r = sceneConfigs[id - 1];
+        const uint8_t scene = static_cast<uint8_t>(id);
+        LogPrintA("set scene(%d)\n", id);
+        SendRecordOutputs(device, r, scene, true);
+        if (ValidSource(r.inputSource))
+            device.Mix_Ch_Ctrl(scene, static_cast<uint8_t>(r.inputSource), 0, OutputCount - 1, r.inputs[r.inputSource], true);
+        SendMixLevels(device, r, scene);
+        char name[16] = {};
+        WideCharToMultiByte(CP_ACP, 0, sceneNames[id - 1], -1, name, sizeof name - 1, nullptr, nullptr);
+        device.SetSceneName(scene, name, sizeof name);
+        device.SaveScene(scene, 1);
+    }
+    device.Main_Volume_Ctrl(6.0f - VolumeToDb(static_cast<float>(config.mainVolume)), false);
+    device.Mute_Ctrl(static_cast<uint8_t>(config.mainVolumeMute), false);
+    SendRecordOutputs(device, config, 0, false);
+    for (int s = 0; s < SourceCount; ++s)
+        device.Mix_Ch_Ctrl(0, static_cast<uint8_t>(s), 0, OutputCount - 1, config.inputs[s], false);
+    SendMixLevels(device, config, 0);
+    Sleep(200);
+}
+
+// The page belongs to the UI thread: the workers ask for the refresh by message, posted ahead of the
+// message that closes the busy popup, so it runs first.
+void EqualizerManager::SetCurSceneThread(EqualizerManager* c) {
+    LogPrintA("SetCurSceneThread start!\n");
+    c->SetReadCurProfileToMCU(c->config);
+    PostMessageW(c->hMainWnd, WM_REFRESH_PAGE, 0, 0);
+    PostMessageW(c->hMainWnd, WM_HIDE_LOADING, 0, 0);
+    LogPrintA("SetCurSceneThread end!\n");
+}
+
+void EqualizerManager::SetWholeProfileThread(EqualizerManager* c) {
+    LogPrintA("SetWholeProfileThread start!\n");
+    c->SetReadWholeProfileToMCU();
+    PostMessageW(c->hMainWnd, WM_REFRESH_PAGE, 0, 0);
+    // The amplifier stores the scenes meanwhile; the busy popup stays up.
+    for (int waited = 0; waited < 20000 && !c->mStopping.load(); waited += 100) Sleep(100);
+    PostMessageW(c->hMainWnd, WM_HIDE_LOADING, 0, 0);
+    LogPrintA("SetWholeProfileThread end!\n");
+}
+
+void EqualizerManager::RefreshAllFromConfig() {
+    const bool wasApplying = mApplyingReply;
+    mApplyingReply = true;
+    SetSlider(sliderMainVolume, config.mainVolume);
+    SetSelected(mainMute, config.mainVolumeMute != 0);
+    SetMainVolumeEditText(config.mainVolume);
+    const int cur = CurrentOutput();
+    SetFreqDivider(cur);
+    RefreshEqBandControls();
+    ShowOutputTypes();
+    for (int n = 0; n < OutputCount; ++n) {
+        const ChannelConfig& ch = config.channels[n];
+        const int tenths = static_cast<int>(ch.gain * 10);
+        SetSlider(ChVolumeSlider(n), tenths);
+        UpdateChVolumeEdit(n, tenths);
+        SetSelected(ChMuteOption(n), ch.mute != 0);
+        SetChPhase(n, ch.phase != 0);
+        UpdateChDelayText(n);
+        SetSlider(ChDelaySlider(n), static_cast<int>(ch.delay * 1000));
+    }
+    ShowRoutingOptions();
+    if (config.linkMode) {
+        SetSelected(btnLinkOutput, true);
+        config.lockMode = 1;
+        SetSelected(btnLockOutput, true);
+        for (int n = 0; n < OutputCount; ++n) Enable(chOutputBtn[n], false);
+        for (int i = 0; i < OutputCount; ++i) {
+            config.linkOutputs[i] = -1;
+            if (config.outputs[i] == 0) continue;
+            const OutputType pair = GetPairedOutputType(config.outputs[i]);
+            for (int j = 0; j < OutputCount; ++j) {
+                if (j != i && config.outputs[j] == pair && IsSameOutputGroup(i, j)) {
+                    config.linkOutputs[i] = j;
+                    break;
+                }
+            }
+        }
+    } else {
+        SetSelected(btnLinkOutput, false);
+        for (int i = 0; i < OutputCount; ++i) config.linkOutputs[i] = -1;
+        SetSelected(btnLockOutput, config.lockMode != 0);
+        for (int n = 0; n < OutputCount; ++n) Enable(chOutputBtn[n], config.lockMode == 0);
+    }
+    mApplyingReply = wasApplying;
+    // Mute and phase go out again, as a user's change would send them.
+    for (int n = 0; n < OutputCount; ++n) OnChMuteOption(n);
+    SetCurChannelChange(cur);
+    for (int n = 0; n < OutputCount; ++n) UpdateEqCurve(n, config.channels[n].bypass == 1, CurvePoints);
+    UpdateEqualizer(-1);
+}
