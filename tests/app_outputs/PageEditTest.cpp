@@ -264,6 +264,7 @@ TEST(PageEdit, DelaysVolumeSourceRoutingAndSwitches) {
 }
 
 TEST(PageEdit, SharedPositionsMarkerStepsAndTheOffText) {
+    AppTest::SettingsFileGuard settings;  // the language choice is written to it
     AmpEmulator emulator;
     emulator.SetRealTime(true);
     emulator.EditState([](AmpState& s) {
@@ -304,6 +305,17 @@ TEST(PageEdit, SharedPositionsMarkerStepsAndTheOffText) {
     EXPECT_EQ(run.TextOf(L"edit_ch_volume_3"), Text(L"${off}"));
     EXPECT_EQ(static_cast<CSliderUI*>(d.Find(L"slider_ch_volume_3")->GetInterface(L"Slider"))->GetValue(), -600);
     d.Settle();
+
+    // Another language rewrites every gain edit in it, and sends nothing.
+    const std::wstring englishOff = Text(L"${off}");
+    run.window->ChangeLanguage(L"cn_zh", L"1");
+    EXPECT_NE(Text(L"${off}"), englishOff);
+    EXPECT_EQ(run.TextOf(L"edit_ch_volume_3"), Text(L"${off}"));
+    EXPECT_EQ(run.TextOf(L"edit_ch_volume_1"), L"-8dB");
+    run.window->ChangeLanguage(L"en", L"0");
+    EXPECT_EQ(run.TextOf(L"edit_ch_volume_3"), englishOff);
+    ExpectFrames(d.Take(0), {}, "language change");
+
     const AmpState state = emulator.State();
     EXPECT_EQ(state.scenes[0].outputs[3].trim[0], 60);
     EXPECT_EQ(state.scenes[0].outputs[0].delay[0], 14);
