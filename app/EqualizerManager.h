@@ -346,7 +346,8 @@ public:
     void UpdateAllVolumeEdit();
     // Set by the main window: starts its main-volume poll after a source switch.
     std::function<void()> startMainVolumePoll;
-    // The link question with two check boxes (0 cancel, 1 first box, 2 second box); unset answers 0.
+    // The link question with two check boxes (0 cancel, 1 first box, 2 second box); unset, a message box
+    // with the two choices as buttons asks instead.
     std::function<int(HWND, const wchar_t*, const wchar_t*, const wchar_t* const*)> checkBoxQuestion;
 
 private:

@@ -359,8 +359,11 @@ void EqualizerManager::ActivateChannel(int n) {
 
 int EqualizerManager::ShowMsgCheckBoxWnd(HWND parent, const wchar_t* title, const wchar_t* text,
                                          const wchar_t* const* boxes) {
-    if (!checkBoxQuestion) return 0;
-    return checkBoxQuestion(parent, title, text, boxes);
+    if (checkBoxQuestion) return checkBoxQuestion(parent, title, text, boxes);
+    // Without the check-box window the two choices are the buttons of a message box: the first choice
+    // confirms (1), the second is the third button (2), cancel gives 0.
+    const wchar_t* captions[] = {boxes[0], L"${cancel}", boxes[1]};
+    return ShowMsgWndButtons(parent, title, text, captions, 3);
 }
 
 void EqualizerManager::SetOutputLink() {

@@ -75,16 +75,16 @@ TEST(PageEdit, LinkLockAndResetTheOutputs) {
 
     // Linking, the left side copied to the right: lock on, every left output's gain again (its copy
     // partner follows), then the pairs.
-    int asked = 0;
-    c.checkBoxQuestion = [&](HWND, const wchar_t* title, const wchar_t* text, const wchar_t* const* boxes) {
-        ++asked;
-        EXPECT_STREQ(title, L"${tips}");
-        EXPECT_STREQ(text, L"${link_tips}");
-        EXPECT_STREQ(boxes[0], L"${copy_left_to_right}");
-        return 1;
-    };
+    // The question declined first: nothing changes and nothing is sent.
     d.Click(L"btn_link_output");
-    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(run.WaitForBox(L"${link_tips}"));
+    ExpectFrames(d.Take(0), {}, "link declined");
+    EXPECT_EQ(c.config.linkMode, 0);
+    EXPECT_FALSE(Selected(d, L"btn_link_output"));
+    d.Settle();
+    // Then "copy left to right" chosen.
+    MainWindowRun::ConfirmContaining() = Text(L"${link_tips}");
+    d.Click(L"btn_link_output");
     // Pairs by position within the EQ banks: 6/12 on 0/1, 15/18 on 2/3, 14/17 on 6/7, 22/23 on 8/9.
     // Each re-applied gain also reaches the current output's partner (output 1) with its own gain.
     ExpectFrames(d.Take(10),
