@@ -309,6 +309,47 @@ public:
     SkinUI::CEditUI* spkDelay[kSpeakerMarkers + 1] = {};
     SkinUI::CControlUI* speaker[kSpeakerMarkers + 1] = {};
 
+    // ---- Output channels, link, bridge, delays, main volume and switches ----
+    void SetChVolume(int n, int value, bool focusEdit, bool force);
+    void ApplyChGain(int n, float value, bool unmute);
+    // The whole dB the volume edit shows; ok false when its text is not a gain.
+    int ParseChVolumeEdit(int n, bool* ok = nullptr) const;
+    // Shows the current output and its link partner as the selected channel options.
+    void ShowCurrentChannelOptions();
+    // Shows the markers of the current output's position and of its partner's as selected.
+    void ShowCurrentSpeakerMarkers();
+    void SendChTrim(int n);
+    void SendChEqAndFilter(int n);
+    void SendInputMixTrim(int n);
+    void SetChMute(int n, bool mute);
+    void UpdateLinkPartner();
+    static bool StepSlider(SkinUI::CSliderUI* slider, bool up, float step);
+    static void SetSliderClampedValue(SkinUI::CSliderUI* slider, float& value);
+    void PropagateGainToSubwoofers(int n, float value, bool unmute);
+    void SendOutputBridge();
+    int ShowMsgCheckBoxWnd(HWND parent, const wchar_t* title, const wchar_t* text, const wchar_t* const* boxes);
+    void SetChDelayMs(int n, float ms);
+    void SendChDelay(int n, float ms);
+    void UpdateChDelayEdit(int n, float ms);
+    void SetChDelaySliderValue(int n, float value);
+    void ShiftGroupDelays(int n, float delta);
+    void SetAccRelatedAfterDecidedValue(int value);
+    void SetChCompressor(int n, uint8_t on);
+    int DelayUnit() const;
+    static void DelayText(int unit, float ms, wchar_t* text, size_t size);
+    static float FormatDelay(int unit, float value, wchar_t* text, size_t size);
+    static float QuantizeDelay(int unit, float ms);
+    void ShowSpeakerMarker(int n);
+    void UpdateSpeakerDelayLabel(int marker, int n);
+    void SetMainVolumeRelatedAfterDecidedValue(float value);
+    void SetMainMuteValue(bool mute);
+    void UpdateAllVolumeEdit();
+    // Set by the main window: starts its main-volume poll after a source switch.
+    std::function<void()> startMainVolumePoll;
+    // The link question with two check boxes (0 cancel, 1 first box, 2 second box); unset, a message box
+    // with the two choices as buttons asks instead.
+    std::function<int(HWND, const wchar_t*, const wchar_t*, const wchar_t* const*)> checkBoxQuestion;
+
 private:
     bool UpgradeInProgress() const;
     void ShowConnectionState(const wchar_t* text, DWORD textColor, bool selected);

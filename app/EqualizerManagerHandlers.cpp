@@ -15,44 +15,6 @@ using SkinUI::CMenuWnd;
 using SkinUI::CPaintManagerUI;
 using SkinUI::CUIStringMap;
 
-void EqualizerManager::SetChShow(int n) { Reached(__func__, n); }
-void EqualizerManager::OnChMuteOption(int n) { Reached(__func__, n); }
-void EqualizerManager::OnChPhaseOption(int n) { Reached(__func__, n); }
-void EqualizerManager::SetChSynchronize(int n) { Reached(__func__, n); }
-void EqualizerManager::SetMainMute() { Reached(__func__); }
-void EqualizerManager::SetInputIn(int input, int output) { Reached(__func__, input, output); }
-void EqualizerManager::SetMainVolumeSlider() { Reached(__func__); }
-void EqualizerManager::SetAccSlider() { Reached(__func__); }
-void EqualizerManager::SetChVolumeSlider(int n, bool focusEdit, bool) { Reached(__func__, n, focusEdit); }
-void EqualizerManager::SetChDelaySlider(int n) { Reached(__func__, n); }
-void EqualizerManager::SetMainVolumeUp(bool up) { Reached(__func__, up); }
-void EqualizerManager::SetAccUp(bool up) { Reached(__func__, up); }
-void EqualizerManager::SetChVolumeUp(int n, bool up) { Reached(__func__, n, up); }
-void EqualizerManager::SetChDelayUp(int n, bool up) { Reached(__func__, n, up); }
-void EqualizerManager::SetSpeakerDelayUp(int position, bool up) { Reached(__func__, position, up); }
-void EqualizerManager::SetMainVolumeEdit() { Reached(__func__); }
-void EqualizerManager::SetAccEdit() { Reached(__func__); }
-void EqualizerManager::SetChDelayEdit(int n) { Reached(__func__, n); }
-void EqualizerManager::SetChVolumeEdit(int n, bool force) { Reached(__func__, n, force); }
-void EqualizerManager::SetSpeakerDelayEdit(int position) { Reached(__func__, position); }
-void EqualizerManager::HideChDelaySliders() { Reached(__func__); }
-void EqualizerManager::ShowChDelaySlider(int n) { Reached(__func__, n); }
-void EqualizerManager::OnSpeakerDelayFocus(int position) { Reached(__func__, position); }
-void EqualizerManager::ActivateChannel(int n) { Reached(__func__, n); }
-void EqualizerManager::SetDelayUnit() { Reached(__func__); }
-void EqualizerManager::SetInputSource() { Reached(__func__); }
-void EqualizerManager::OnChannelSelect() { Reached(__func__); }
-void EqualizerManager::OnAmpOnOff() { Reached(__func__); }
-void EqualizerManager::OnRemOut1() { Reached(__func__); }
-void EqualizerManager::OnRemOut2() { Reached(__func__); }
-void EqualizerManager::OnSpkOhm() { Reached(__func__); }
-void EqualizerManager::OnNoiseGate() { Reached(__func__); }
-void EqualizerManager::SetOutputReset() { Reached(__func__); }
-void EqualizerManager::SetCurChannelChange(int n) { Reached(__func__, n); }
-void EqualizerManager::OnChBridge(int pair) { Reached(__func__, pair); }
-void EqualizerManager::SetSpeakerFocus(int position) { Reached(__func__, position); }
-void EqualizerManager::SetOutpuLock() { Reached(__func__); }
-void EqualizerManager::SetOutputLink() { Reached(__func__); }
 void EqualizerManager::OnDebugButton() { Reached(__func__); }
 void EqualizerManager::LoadSenceConfigFromDSP(HWND) { Reached(__func__); }
 void EqualizerManager::SaveSenceConfigToDSP(HWND) { Reached(__func__); }

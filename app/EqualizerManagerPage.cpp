@@ -311,22 +311,6 @@ void EqualizerManager::UpdateChVolumeEdit(int n, int value) {
     SetIntText(edit, L"%ddB", value / 10);
 }
 
-void EqualizerManager::UpdateChDelayText(int n) {
-    CEditUI* edit = ChDelayEdit(n);
-    if (!edit || n < 0 || n >= OutputCount) return;
-    float delay = config.channels[n].delay;
-    if (delay < 0) delay = 0;
-    if (delay > MaxDelayMs) delay = MaxDelayMs;
-    const int unit = delayUnitCombo ? delayUnitCombo->GetCurSel() : 0;
-    if (unit == 1) {
-        SetIntText(edit, L"%d cm", static_cast<int>(delay * 519 / 15));
-    } else if (unit == 2) {
-        SetIntText(edit, L"%d in", static_cast<int>(delay * 204 / 15));
-    } else {
-        SetNumberText(edit, L"%.3f ms", delay);
-    }
-}
-
 void EqualizerManager::SetMainVolumeEditText(int value) {
     if (!editMainVolume) return;
     if (value == 0) {
@@ -382,35 +366,6 @@ void EqualizerManager::ShowRoutingOptions() {
             option->SetEnabled(j < inputs);
         }
     }
-}
-
-void EqualizerManager::SetChPhase(int n, bool reversed) { ShowSelected(ChPhaseOption(n), reversed); }
-
-void EqualizerManager::SetChBridge(int pair, bool bridged) {
-    if (pair < 0 || pair >= kBridgePairs) return;
-    config.outputBridge[pair] = bridged ? 1 : 0;
-    ShowSelected(chBridge[pair], bridged);
-}
-
-void EqualizerManager::SetAmpOnOffButton(bool on) {
-    config.ampOn = on ? 1 : 0;
-    ShowSelected(btnAmpOnOff, on);
-}
-void EqualizerManager::SetRemOut1OnOffButton(bool on) {
-    config.remOut1 = on ? 1 : 0;
-    ShowSelected(btnRemOut1, on);
-}
-void EqualizerManager::SetRemOut2OnOffButton(bool on) {
-    config.remOut2 = on ? 1 : 0;
-    ShowSelected(btnRemOut2, on);
-}
-void EqualizerManager::SetSpkOhmButton(bool on) {
-    config.spkOhm = on ? 1 : 0;
-    ShowSelected(btnSpkOhm, on);
-}
-void EqualizerManager::SetNoiseGateButton(bool on) {
-    config.noiseGate = on ? 1 : 0;
-    ShowSelected(btnNoiseGate, on);
 }
 
 // ---------------------------------------------------------------------------------------------------

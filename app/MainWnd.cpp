@@ -82,6 +82,7 @@ void CMainWnd::OnInitWindow() {
     if (const wchar_t* pack = LanguagePackForSetting(GetConfigLanguage())) CTextResource::GetInstance()->SelectLanguage(pack);
     GlobalSkinChangeObserver().AddReceiver(this);
     m_pm.ApplyDpi(GetAutoDpi());
+    m_controller.startMainVolumePoll = [this] { StartMainVolumePoll(); };
     m_controller.Init(&m_pm, m_hWnd);
     if (!ClaimSingleInstance()) return;
     m_controller.ConnectDevice(false);
@@ -176,6 +177,7 @@ void CMainWnd::ChangeLanguage(const wchar_t* language, const wchar_t* iniValue) 
     LogPrintW(L"change language to %ls - %ls\n", language, iniValue);
     CTextResource::GetInstance()->SelectLanguage(language);
     WriteSettingText(L"lan", iniValue);
+    m_controller.UpdateAllVolumeEdit();
     InvalidateRect(m_hWnd, nullptr, TRUE);
     m_pm.RequestLayout();
     LogPrintW(L"change language finish\n");

@@ -173,6 +173,11 @@ bool CMainWnd::RouteNotify(TNotifyMessage& msg) {
             if (channel()) c.OnChPhaseOption(index);
         } else if (StartsWith(name, L"ch_synchronize_")) {
             if (channel()) c.SetChSynchronize(index);
+        } else if (StartsWith(name, L"ch_enable_")) {
+            // A click toggles the option after its handler chose the channel or marker: show the choice again.
+            c.ShowCurrentChannelOptions();
+        } else if (StartsWith(name, L"speaker_")) {
+            c.ShowCurrentSpeakerMarkers();
         } else if (StartsWith(name, L"main_mute")) {
             c.SetMainMute();
         } else if (StartsWith(name, L"option_ch_in")) {
