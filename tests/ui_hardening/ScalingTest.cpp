@@ -89,6 +89,35 @@ TEST(ScaledImages, AMissingScaledFileIsThePlainPictureScaled) {
     EXPECT_EQ(nullptr, pm.GetOrLoadImage(L"img/plain@x150.png"));
 }
 
+// A picture loaded by resource id has no scaled copies: it is scaled like a plain file without one, so
+// that its scaled source rectangle covers all of it.
+TEST(ScaledImages, AResourcePictureIsScaledWithItsSourceRectangle) {
+    const wchar_t description[] = L"res='102' restype='PNG' source='0,0,2,1'";
+    for (const TScale& scale : kScales) {
+        SCOPED_TRACE(scale.percent);
+        CPaintManagerUI pm;
+        pm.GetDpiScaler()->SetScale(scale.dpi);
+        const TImageDrawInfo* info = pm.GetImageDrawInfo(description);
+        TImageRecord* image = pm.GetOrLoadImage(info->imageName.Data(), info->resourceType.Data());
+        ASSERT_NE(nullptr, image);
+        const int width = MulDiv(2, scale.percent, 100);
+        EXPECT_EQ(width, image->width);
+        EXPECT_EQ(MulDiv(1, scale.percent, 100), image->height);
+        EXPECT_EQ(width, info->source.right) << "the source rectangle and the picture agree";
+        EXPECT_EQ(image->height, info->source.bottom);
+        EXPECT_EQ(0xFFFF0000u, PixelOf(image, 0, 0));
+        EXPECT_EQ(0xFF0000FFu, PixelOf(image, width - 1, 0));
+    }
+    CPaintManagerUI pm;
+    const TImageDrawInfo* info = pm.GetImageDrawInfo(description);
+    EXPECT_STREQ(L"102", info->imageName.Data());
+    TImageRecord* image = pm.GetOrLoadImage(info->imageName.Data(), info->resourceType.Data());
+    ASSERT_NE(nullptr, image);
+    EXPECT_EQ(2, image->width) << "at 100 % the resource as it is";
+    EXPECT_EQ(nullptr, pm.GetOrLoadImage(L"103@150", L"PNG")) << "no such resource";
+    EXPECT_EQ(nullptr, pm.GetOrLoadImage(L"strip@150", L"PNG")) << "a typed name is a number";
+}
+
 TEST(ScaledImages, AWindowAt150WithoutScaledFilesShowsItsBackground) {
     ImageFolder folder;
     folder.Write(L"img\\back.png", 8, 8, {0x00FF00FF});   // green, no back@150.png
