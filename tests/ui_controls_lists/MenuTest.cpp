@@ -378,6 +378,33 @@ TEST_F(MenuFixture, CheckMapRecords) {
     EXPECT_EQ(nullptr, CMenuWnd::GetMenuItemInfo(longName.c_str()));
 }
 
+// An application that deletes its window, and the check map with it, before the shared shut-down
+// empties the map leaves nothing behind for that shut-down to read.
+TEST_F(MenuFixture, CheckMapDeletedByItsOwnerIsForgotten) {
+    auto* owned = new CUIStringMap;
+    menu = new CMenuWnd;
+    menu->Init(nullptr, kMenu, {100, 100}, &opener.pm(), owned);
+    ASSERT_EQ(owned, GetMenuObserver().GetMenuCheckInfo());
+    MenuItemInfo* info = CMenuWnd::SetMenuItemInfo(L"kept", true);
+    ASSERT_NE(nullptr, info);
+    delete menu;
+    menu = nullptr;
+    Pump();
+    EXPECT_EQ(info, CMenuWnd::GetMenuItemInfo(L"kept")) << "the map outlives the menu";
+
+    free(info);  // what the owner's own clean-up does before it deletes the map
+    delete owned;
+    ASSERT_EQ(nullptr, GetMenuObserver().GetMenuCheckInfo()) << "the observer still points at the freed map";
+    EXPECT_EQ(nullptr, CMenuWnd::SetMenuItemInfo(L"kept", true));
+    EXPECT_EQ(nullptr, CMenuWnd::GetMenuItemInfo(L"kept"));
+    CMenuWnd::DestroyMenu();
+
+    // A map given afterwards is used as before.
+    GetMenuObserver().SetMenuCheckInfo(&checks);
+    EXPECT_NE(nullptr, CMenuWnd::SetMenuItemInfo(L"again", true));
+    EXPECT_EQ(1, checks.Count());
+}
+
 // Long texts are cut to the record's fields, never written past them.
 TEST_F(MenuFixture, LongTextsAreCutToTheRecord) {
     const std::wstring name(300, L'a');

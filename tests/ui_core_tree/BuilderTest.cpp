@@ -129,6 +129,63 @@ TEST(Builder, LayoutsFromResources) {
     EXPECT_EQ(nullptr, builder.Create(MAKEINTRESOURCEW(299), L"LAYOUT", nullptr, &pm));
 }
 
+// Element "InitCounted": counts how often it is initialised.
+class InitCountedUI : public CContainerUI {
+public:
+    void DoInit() override { ++inits; }
+    int inits = 0;
+};
+
+class InitCountingCallback : public IDialogBuilderCallback {
+public:
+    CControlUI* CreateControl(const wchar_t* className) override {
+        return wcscmp(className, L"InitCounted") == 0 ? new InitCountedUI : nullptr;
+    }
+};
+
+// A layout built straight into a container of a live window is whole there: every control, the
+// sub-layout's root included, is found by name, knows its parent and manager and is initialised once.
+TEST(Builder, ASubLayoutBuiltIntoALiveParentIsFoundByName) {
+    CPaintManagerUI pm;
+    InitCountingCallback callback;
+    CUIBuilder main;
+    CControlUI* root = main.Create(L"<Window><Default name=\"Control\" value=\"bkcolor=&quot;#FF00FF00&quot;\"/>"
+                                   L"<VerticalLayout name=\"root\"><VerticalLayout name=\"host\"/></VerticalLayout></Window>",
+                                   nullptr, &callback, &pm);
+    ASSERT_NE(nullptr, root);
+    pm.AttachRoot(root);
+    CControlUI* host = Named(pm, L"host");
+    ASSERT_NE(nullptr, host);
+
+    CUIBuilder sub;
+    CControlUI* built = sub.Create(L"<Window><InitCounted name=\"sub\"><Control name=\"leaf\"/></InitCounted>"
+                                   L"<InitCounted name=\"second\"/></Window>",
+                                   nullptr, &callback, &pm, host);
+    ASSERT_NE(nullptr, built);
+    EXPECT_EQ(built, Named(pm, L"sub")) << "the sub-layout's root is registered";
+    EXPECT_EQ(2, CountChildren(host));
+    CControlUI* leaf = Named(pm, L"leaf");
+    ASSERT_NE(nullptr, leaf);
+    CControlUI* second = Named(pm, L"second");
+    ASSERT_NE(nullptr, second);
+    for (CControlUI* control : {built, second}) {
+        EXPECT_EQ(host, control->GetParent());
+        EXPECT_EQ(&pm, control->GetManager());
+        EXPECT_EQ(1, static_cast<InitCountedUI*>(control)->inits);
+    }
+    EXPECT_EQ(built, leaf->GetParent());
+    EXPECT_EQ(&pm, leaf->GetManager());
+    EXPECT_EQ(0xFF00FF00u, leaf->GetBkColor()) << "class defaults apply";
+
+    // Without a manager of its own the build takes the parent's.
+    CUIBuilder third;
+    ASSERT_NE(nullptr, third.Create(L"<Window><Control name=\"third\"/></Window>", nullptr, nullptr, nullptr, host));
+    CControlUI* found = Named(pm, L"third");
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ(0xFF00FF00u, found->GetBkColor());
+    EXPECT_EQ(host, found->GetParent());
+}
+
 class BuilderFiles : public testing::Test {
 protected:
     void SetUp() override { CPaintManagerUI::SetResourceFolder(folder.path().c_str()); }

@@ -95,6 +95,54 @@ TEST(Lifetime, IconsAreSizedForTheirUseAndNeverLeaked) {
     EXPECT_FALSE(GetIconInfo(last, &info)) << "the last pair goes with the window";
 }
 
+namespace {
+
+// A listener after the window's own: records what reaches it.
+class CLateListener : public INotifyUI {
+public:
+    void Notify(TNotifyMessage& msg) override {
+        if (msg.sType == L"immediate") senders.push_back(msg.pSender);
+    }
+    std::vector<CControlUI*> senders;
+};
+
+}  // namespace
+
+TEST(Lifetime, ListenersAfterOneThatDeletesTheSenderNeverSeeIt) {
+    CTestWindow window(LR"(<Window size="200,60"><HorizontalLayout name="row">
+      <Probe name="a"/><Probe name="b"/></HorizontalLayout></Window>)");
+    ASSERT_NE(nullptr, window.Create());
+    auto* row = static_cast<CContainerUI*>(window.Control(L"row"));
+    CControlUI* a = window.Control(L"a");
+    CControlUI* b = window.Control(L"b");
+    CLateListener late;
+    ASSERT_TRUE(window.pm().AddNotifyListener(&late));
+
+    // Removed with delayed clean-up the sender still exists until the queue runs: everyone gets it.
+    window.onNote = [&](TNotifyMessage& msg) {
+        if (msg.sType == L"immediate" && msg.pSender == a) row->Remove(a);
+    };
+    window.pm().RaiseNotify(a, L"immediate");
+    EXPECT_EQ(nullptr, window.pm().FindControlByName(L"a"));
+    ASSERT_EQ(1u, late.senders.size());
+    EXPECT_EQ(a, late.senders[0]);
+
+    // Deleted at once, it reaches no listener after the one that deleted it.
+    row->SetDelayedDestroy(false);
+    window.onNote = [&](TNotifyMessage& msg) {
+        if (msg.sType == L"immediate" && msg.pSender == b) row->Remove(b);
+    };
+    TNotifyMessage msg;
+    msg.sType = L"immediate";
+    msg.pSender = b;
+    window.pm().RaiseNotify(msg);
+    EXPECT_EQ(1u, late.senders.size()) << "a later listener was handed the freed sender";
+    EXPECT_EQ(nullptr, msg.pSender) << "the caller finds the sender gone";
+    EXPECT_EQ(nullptr, window.pm().FindControlByName(L"b"));
+
+    window.pm().RemoveNotifyListener(&late);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Focus, hit testing and found controls
 

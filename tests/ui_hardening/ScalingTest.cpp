@@ -6,6 +6,7 @@
 
 #include "ui_core_render/TestSupport.h"
 #include "UIRender.h"
+#include "UIShadow.h"
 
 using namespace SkinUI;
 using namespace WindowTest;
@@ -68,6 +69,35 @@ TEST(ScaledImages, AMissingScaledFileIsThePlainPictureScaled) {
     EXPECT_EQ(nullptr, pm.GetOrLoadImage(L"img/plain@x150.png"));
 }
 
+// A picture loaded by resource id has no scaled copies: it is scaled like a plain file without one, so
+// that its scaled source rectangle covers all of it.
+TEST(ScaledImages, AResourcePictureIsScaledWithItsSourceRectangle) {
+    const wchar_t description[] = L"res='102' restype='PNG' source='0,0,2,1'";
+    for (const TScale& scale : kScales) {
+        SCOPED_TRACE(scale.percent);
+        CPaintManagerUI pm;
+        pm.GetDpiScaler()->SetScale(scale.dpi);
+        const TImageDrawInfo* info = pm.GetImageDrawInfo(description);
+        TImageRecord* image = pm.GetOrLoadImage(info->imageName.Data(), info->resourceType.Data());
+        ASSERT_NE(nullptr, image);
+        const int width = MulDiv(2, scale.percent, 100);
+        EXPECT_EQ(width, image->width);
+        EXPECT_EQ(MulDiv(1, scale.percent, 100), image->height);
+        EXPECT_EQ(width, info->source.right) << "the source rectangle and the picture agree";
+        EXPECT_EQ(image->height, info->source.bottom);
+        EXPECT_EQ(0xFFFF0000u, PixelOf(image, 0, 0));
+        EXPECT_EQ(0xFF0000FFu, PixelOf(image, width - 1, 0));
+    }
+    CPaintManagerUI pm;
+    const TImageDrawInfo* info = pm.GetImageDrawInfo(description);
+    EXPECT_STREQ(L"102", info->imageName.Data());
+    TImageRecord* image = pm.GetOrLoadImage(info->imageName.Data(), info->resourceType.Data());
+    ASSERT_NE(nullptr, image);
+    EXPECT_EQ(2, image->width) << "at 100 % the resource as it is";
+    EXPECT_EQ(nullptr, pm.GetOrLoadImage(L"103@150", L"PNG")) << "no such resource";
+    EXPECT_EQ(nullptr, pm.GetOrLoadImage(L"strip@150", L"PNG")) << "a typed name is a number";
+}
+
 TEST(ScaledImages, AWindowAt150WithoutScaledFilesShowsItsBackground) {
     CImageFolder folder(L"uiscale");
     folder.Write(L"img\\back.png", 8, 8, {0x00FF00FF});   // green, no back@150.png
@@ -115,6 +145,69 @@ int CutCornerPixels(HWND window) {
 }
 
 }  // namespace
+
+// A window's shadow is as wide, as soft and as far off as its window is large: its size, sharpness and
+// offset are written for 96 DPI like the layout sizes.
+TEST(ScaledGeometry, TheShadowFollowsTheScale) {
+    const wchar_t layout[] = LR"(<Window size="100,60" showshadow="true" shadowsize="6" shadowsharpness="3"
+        shadowdarkness="120" shadowposition="2,-3" shadowcolor="#FF102030"><VerticalLayout bkcolor="#FFFFFFFF"/></Window>)";
+    for (const TScale& scale : kScales) {
+        SCOPED_TRACE(scale.percent);
+        CTestWindow window(layout);
+        window.pm().GetDpiScaler()->SetScale(scale.dpi);
+        ASSERT_NE(nullptr, window.Create(nullptr, 100, 100));
+        UpdateWindow(window.GetHandle());
+        CShadowUI* shadow = window.pm().GetShadowWindow();
+        ASSERT_NE(nullptr, shadow->GetShadowWindow());
+        RECT frame = {}, shade = {};
+        GetWindowRect(window.GetHandle(), &frame);
+        GetWindowRect(shadow->GetShadowWindow(), &shade);
+        const int size = MulDiv(6, scale.percent, 100);
+        EXPECT_EQ(frame.left + MulDiv(2, scale.percent, 100) - size, shade.left);
+        EXPECT_EQ(frame.top + MulDiv(-3, scale.percent, 100) - size, shade.top);
+        EXPECT_EQ(frame.right - frame.left + 2 * size, shade.right - shade.left);
+        EXPECT_EQ(frame.bottom - frame.top + 2 * size, shade.bottom - shade.top);
+        if (scale.percent != 200) continue;
+
+        // At 200 % the picture is the one of a shadow written twice as large.
+        CShadowUI doubled;
+        ASSERT_TRUE(doubled.SetSize(12));
+        ASSERT_TRUE(doubled.SetSharpness(6));
+        ASSERT_TRUE(doubled.SetDarkness(120));
+        ASSERT_TRUE(doubled.SetPosition(4, -6));
+        ASSERT_TRUE(doubled.SetColor(0xFF102030));
+        TShadowShape shape;
+        shape.width = 200;
+        shape.height = 120;
+        shape.rows.assign(120, TShadowSpan{0, 200});
+        std::vector<DWORD> seen(224 * 144, 0), expected(224 * 144, 0);
+        shadow->MakeShadow(seen.data(), shape);
+        doubled.MakeShadow(expected.data(), shape);
+        EXPECT_TRUE(seen == expected);
+        EXPECT_EQ(120u, expected[72 * 224 + 210] >> 24) << "the picture has a body right of the window";
+    }
+}
+
+// A picture shadow is drawn from the picture for the scale (here the plain one scaled).
+TEST(ScaledGeometry, APictureShadowUsesThePictureForTheScale) {
+    ImageFolder folder;
+    folder.Write(L"img\\shade.png", 12, 12, {0x00000080});
+    CTestWindow window(LR"(<Window size="100,60" showshadow="true" shadowimage="img/shade.png" shadowsize="4"
+        shadowcorner="5,5,5,5"><VerticalLayout bkcolor="#FFFFFFFF"/></Window>)");
+    window.pm().GetDpiScaler()->SetScale(192);
+    ASSERT_NE(nullptr, window.Create(nullptr, 100, 100));
+    UpdateWindow(window.GetHandle());
+    CShadowUI* shadow = window.pm().GetShadowWindow();
+    ASSERT_TRUE(shadow->IsImageMode());
+    RECT frame = {}, shade = {};
+    GetWindowRect(window.GetHandle(), &frame);
+    GetWindowRect(shadow->GetShadowWindow(), &shade);
+    EXPECT_EQ(frame.left - 8, shade.left);
+    EXPECT_EQ(frame.right + 8, shade.right);
+    TImageRecord* image = window.pm().GetImageRecord(L"img/shade@200.png");
+    ASSERT_NE(nullptr, image) << "the shadow asked for its picture under the scaled name";
+    EXPECT_EQ(24, image->width);
+}
 
 TEST(ScaledGeometry, BordersCaptionCornersAndLimitsFollowTheScale) {
     CTestWindow plain(kFramedWindow);

@@ -57,6 +57,16 @@ void MenuReceiverImpl::RemoveObserver() {
     m_observers.Clear();
 }
 
+void MenuObserverImpl::SetMenuCheckInfo(CUIStringMap* map) {
+    m_pCheckInfo = map;
+    m_checkInfoAlive.reset();
+    if (map) m_checkInfoAlive = map->WatchLife();
+}
+
+CUIStringMap* MenuObserverImpl::GetMenuCheckInfo() const {
+    return m_checkInfoAlive && *m_checkInfoAlive ? m_pCheckInfo : nullptr;
+}
+
 MenuObserverImpl& GetMenuObserver() {
     static MenuObserverImpl observer;
     return observer;

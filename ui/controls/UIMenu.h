@@ -11,6 +11,8 @@
 #include "UIStringMap.h"
 #include "UIWindow.h"
 
+#include <optional>
+
 namespace SkinUI {
 
 class CMenuElementUI;
@@ -85,8 +87,9 @@ public:
     BOOL Broadcast(int code, HWND window) override;
     void SetManager(CPaintManagerUI* manager) override;  // a null never clears it
     CPaintManagerUI* GetManager() const override { return m_pManager; }
-    void SetMenuCheckInfo(CUIStringMap* map) override { m_pCheckInfo = map; }
-    CUIStringMap* GetMenuCheckInfo() const override { return m_pCheckInfo; }
+    void SetMenuCheckInfo(CUIStringMap* map) override;
+    // Null once the application has deleted the map it gave, even without clearing it here.
+    CUIStringMap* GetMenuCheckInfo() const override;
 
     // Forgets the receiver of the menus' notifications (when the last top-level menu is gone).
     void ResetManager() { m_pManager = nullptr; }
@@ -100,6 +103,7 @@ private:
     CUIPtrArray m_receivers;
     CPaintManagerUI* m_pManager = nullptr;
     CUIStringMap* m_pCheckInfo = nullptr;
+    std::optional<CUILifeWatch> m_checkInfoAlive;  // the map is borrowed: its owner may delete it first
 };
 
 class MenuReceiverImpl : public MenuMenuReceiverImplBase {

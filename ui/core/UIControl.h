@@ -8,6 +8,7 @@
 // rectangle is in device pixels.
 #include "UIDelegate.h"
 #include "UIGeometry.h"
+#include "UILife.h"
 #include "UIString.h"
 #include "UIStringMap.h"
 
@@ -114,6 +115,8 @@ public:
     virtual UINT GetControlFlags() const;
     virtual bool Activate();
     virtual CPaintManagerUI* GetManager() const;
+    // Tells code that calls out to handlers whether this control was deleted meanwhile.
+    CUILifeWatch WatchLife() const { return m_life.Watch(); }
     virtual void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true);
     virtual CControlUI* GetParent() const;
 
@@ -333,6 +336,9 @@ protected:
     CUIRect m_rcBorderSize;  // per-side widths
     HINSTANCE m_instance = nullptr;
     CUIStringMap m_mCustomAttrHash;  // name -> CUIString*, owned
+
+private:
+    CUILifeToken m_life;  // reports the control gone once its destructors have run
 };
 
 }  // namespace SkinUI

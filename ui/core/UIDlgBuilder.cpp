@@ -382,6 +382,7 @@ CControlUI* CUIBuilder::ParseLevel(const CUIMarkupNode& root, CControlUI* parent
         if (BuildBudget::Failed()) break;
 
         CControlUI* treeView = nullptr;
+        CPaintManagerUI* liveManager = nullptr;  // of a parent already in a window's tree
         if (parent) {
             auto* newNode = static_cast<ITreeNodeUI*>(control->GetInterface(L"ITreeNode"));
             auto* parentNode = static_cast<ITreeNodeUI*>(parent->GetInterface(L"ITreeNode"));
@@ -403,6 +404,7 @@ CControlUI* CUIBuilder::ParseLevel(const CUIMarkupNode& root, CControlUI* parent
                     containerAsked = true;
                 }
                 attached = !container ? Attach::NoContainer : container->Add(control) ? Attach::Done : Attach::Refused;
+                liveManager = parent->GetManager();
             }
             if (attached != Attach::Done) {
                 // Nobody holds the control: it goes, instead of leaking with its subtree.
@@ -411,13 +413,22 @@ CControlUI* CUIBuilder::ParseLevel(const CUIMarkupNode& root, CControlUI* parent
             }
             owned.release();  // the parent holds it now
         }
-        if (manager) {
-            control->SetManager(manager, treeView, treeView != nullptr);
-            if (const wchar_t* defaults = manager->GetClassDefaultAttributes(name)) control->ApplyAttributeList(defaults);
+        CPaintManagerUI* styling = manager ? manager : liveManager;
+        if (styling) {
+            control->SetManager(styling, treeView, treeView != nullptr);
+            if (const wchar_t* defaults = styling->GetClassDefaultAttributes(name)) control->ApplyAttributeList(defaults);
         }
         for (int i = 0; i < node.GetAttributeCount(); ++i)
             control->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
-        if (manager && !treeView) control->SetManager(nullptr, nullptr, false);
+        if (liveManager) {
+            // Joined a window's tree before its name was known: it stays there, and its name is
+            // registered now (attaching registered those of its children).
+            control->SetManager(liveManager, parent, false);
+            control->FindControl(&CPaintManagerUI::FindControlFromNameHash, liveManager, UIFIND_ALL);
+        } else if (styling && !treeView) {
+            // Waits, detached, for the tree it belongs to to be attached.
+            control->SetManager(nullptr, nullptr, false);
+        }
         if (!first) first = control;
         // The first control of a level without a parent is the caller's; others of that level have
         // nobody to hold them and go.

@@ -158,7 +158,15 @@ void TImageDrawInfo::Parse(const wchar_t* draw, const wchar_t* modify, const CUI
     imageName = draw;
     ScanDescription(draw, *this, dpi);
     ScanDescription(modify, *this, dpi);
-    if (dpi && dpi->GetScale() != 100) imageName = InsertDpiSuffix(imageName.Data(), dpi->GetScale());
+    if (!dpi || dpi->GetScale() == 100) return;
+    if (resourceType.IsEmpty()) {
+        imageName = InsertDpiSuffix(imageName.Data(), dpi->GetScale());
+    } else {
+        // A resource id has no extension to put the scale before: it goes after ("101@150").
+        CUIString suffix;
+        suffix.FormatShort(L"@%d", dpi->GetScale());
+        imageName += suffix;
+    }
 }
 
 CUIString InsertDpiSuffix(const wchar_t* name, int percent) {

@@ -184,14 +184,17 @@ void CPaintManagerUI::RaiseNotify(TNotifyMessage& msg, bool async) {
 
 void CPaintManagerUI::DeliverNotify(TNotifyMessage& msg) {
     const CUILifeWatch alive = m_life.Watch();
+    const CUILifeWatch senderAlive = msg.pSender ? msg.pSender->WatchLife() : alive;
     if (msg.pSender && msg.pSender->OnNotify) msg.pSender->OnNotify(&msg);
-    // A listener may add or remove listeners, or destroy the window and this manager, while it runs:
-    // walk a copy, skip listeners removed meanwhile and stop when the manager is gone.
+    // A listener may add or remove listeners, or destroy the window, this manager or the sender, while
+    // it runs: walk a copy, skip listeners removed meanwhile and stop when the manager or the sender is
+    // gone (the rest would get a freed sender). The caller then finds no sender in the message.
     const CUIPtrArray listeners(m_aNotifiers);
-    for (int i = 0; i < listeners.Count() && alive; ++i) {
+    for (int i = 0; i < listeners.Count() && alive && senderAlive; ++i) {
         auto* listener = static_cast<INotifyUI*>(listeners[i]);
         if (m_aNotifiers.IndexOf(listener) >= 0) listener->Notify(msg);
     }
+    if (!senderAlive) msg.pSender = nullptr;
 }
 
 void CPaintManagerUI::PostPendingNotify() {

@@ -97,19 +97,40 @@ TImageRecord* LoadExactly(const wchar_t* name, const wchar_t* type, DWORD mask, 
     return CUIRender::LoadImage(static_cast<UINT>(_wtoi(name)), type, mask, instance);
 }
 
-// Away from 100 % images are asked for under their scaled names ("card@150.png"); a skin that has no
-// file of that name gets its plain picture ("card.png") scaled instead.
-TImageRecord* LoadNamed(const wchar_t* name, const wchar_t* type, DWORD mask, HINSTANCE instance) {
-    if (TImageRecord* image = LoadExactly(name, type, mask, instance)) return image;
-    CUIString plain;
-    int percent = 0;
-    if ((type && *type) || !SplitDpiSuffix(name, plain, percent)) return nullptr;
-    TImageRecord* original = LoadExactly(plain.Data(), nullptr, mask, instance);
+// "101@150" -> "101" and 150: a resource id asked for at a scale. Resources have no copies per scale.
+bool SplitResourceDpiSuffix(const wchar_t* name, CUIString& id, int& percent) {
+    const wchar_t* at = wcschr(name, L'@');
+    if (!at || at == name || at[1] < L'0' || at[1] > L'9') return false;
+    for (const wchar_t* p = at + 1; *p; ++p)
+        if (*p < L'0' || *p > L'9' || p - at > 3) return false;
+    percent = _wtoi(at + 1);
+    if (percent < kMinDpiSuffix || percent > kMaxDpiSuffix) return false;
+    id = CUIString(name).Prefix(static_cast<int>(at - name));
+    return true;
+}
+
+TImageRecord* LoadScaled(const CUIString& plain, const wchar_t* type, int percent, DWORD mask, HINSTANCE instance) {
+    TImageRecord* original = LoadExactly(plain.Data(), type, mask, instance);
     if (!original) return nullptr;
     TImageRecord* scaled = ScaleImage(*original, percent);
     CUIRender::FreeImage(original);
     if (!scaled) LogPrintW(L"CPaintManagerUI: image \"%ls\" could not be scaled\n", plain.Data());
     return scaled;
+}
+
+// Away from 100 % images are asked for under their scaled names ("card@150.png"); a skin that has no
+// file of that name gets its plain picture ("card.png") scaled instead. A resource id ("101@150") is
+// always its one picture scaled.
+TImageRecord* LoadNamed(const wchar_t* name, const wchar_t* type, DWORD mask, HINSTANCE instance) {
+    CUIString plain;
+    int percent = 0;
+    if (type && *type) {
+        if (SplitResourceDpiSuffix(name, plain, percent)) return LoadScaled(plain, type, percent, mask, instance);
+        return LoadExactly(name, type, mask, instance);
+    }
+    if (TImageRecord* image = LoadExactly(name, nullptr, mask, instance)) return image;
+    if (!SplitDpiSuffix(name, plain, percent)) return nullptr;
+    return LoadScaled(plain, nullptr, percent, mask, instance);
 }
 
 // With an HSL copy the record keeps the unadjusted pixels, and follows the process-wide adjustment.

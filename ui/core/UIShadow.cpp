@@ -116,10 +116,12 @@ void CShadowUI::Hide() {
     if (m_hWnd) ShowWindow(m_hWnd, SW_HIDE);
 }
 
+int CShadowUI::Scaled(int value) const { return m_manager ? m_manager->GetDpiScaler()->Scale(value) : value; }
+
 RECT CShadowUI::GetShadowRect(const RECT& windowRect) const {
-    const int grow = m_size;
+    const int grow = Scaled(m_size);
     RECT rect = windowRect;
-    if (!m_imageMode) OffsetRect(&rect, m_offsetX, m_offsetY);
+    if (!m_imageMode) OffsetRect(&rect, Scaled(m_offsetX), Scaled(m_offsetY));
     InflateRect(&rect, grow, grow);
     return rect;
 }
@@ -371,11 +373,17 @@ void CShadowUI::Update(HWND parent) {
 }
 
 bool CShadowUI::DrawImageShadow(HDC dc, int width, int height) {
-    TImageRecord* image = m_manager ? m_manager->GetOrLoadImage(m_image.Data()) : nullptr;
+    if (!m_manager) return false;
+    // Like every other picture away from 100 %: its scaled file, or the plain one scaled, with the
+    // corners scaled to match.
+    const int percent = m_manager->GetDpiScaler()->GetScale();
+    const CUIString name = percent == 100 ? m_image : InsertDpiSuffix(m_image.Data(), percent);
+    TImageRecord* image = m_manager->GetOrLoadImage(name.Data());
     if (!image || !image->bitmap) return false;
     const RECT whole = {0, 0, width, height};
     const RECT source = {0, 0, image->width, image->height};
-    CUIRender::DrawImage(dc, image->bitmap, whole, whole, source, m_imageCorner, image->hasAlpha, 255, true);
+    const RECT corner = m_manager->GetDpiScaler()->ScaleRect(m_imageCorner);
+    CUIRender::DrawImage(dc, image->bitmap, whole, whole, source, corner, image->hasAlpha, 255, true);
     return true;
 }
 
@@ -406,7 +414,11 @@ TShadowShape CShadowUI::ReadShape(HWND parent) {
 }
 
 void CShadowUI::MakeShadow(DWORD* bits, const TShadowShape& shape) const {
-    const int size = m_size;
+    // Sizes are written for 96 DPI, like the layout sizes.
+    const int size = Scaled(m_size);
+    const int sharpness = Scaled(m_sharpness);
+    const int offsetX = Scaled(m_offsetX);
+    const int offsetY = Scaled(m_offsetY);
     const int width = shape.width + 2 * size;
     const int height = shape.height + 2 * size;
     const int parentRows = std::min<int>(shape.height, static_cast<int>(shape.rows.size()));
@@ -424,7 +436,7 @@ void CShadowUI::MakeShadow(DWORD* bits, const TShadowShape& shape) const {
     }
 
     // 2. A sharp edge wider than the shadow eats into the shape.
-    for (int pass = 0; pass < m_sharpness - size; ++pass) {
+    for (int pass = 0; pass < sharpness - size; ++pass) {
         std::vector<TShadowSpan> eroded(spans);
         for (int r = 1; r <= height; ++r) {
             eroded[r].start = std::max({spans[r - 1].start, spans[r].start, spans[r + 1].start}) + 1;
@@ -434,8 +446,8 @@ void CShadowUI::MakeShadow(DWORD* bits, const TShadowShape& shape) const {
     }
 
     // 3. The soft edge: a round kernel, solid up to its centre radius, fading out to its full radius.
-    const int radius = std::max<int>(size, m_sharpness);
-    const int centre = std::max<int>(size - m_sharpness, 0);
+    const int radius = std::max<int>(size, sharpness);
+    const int centre = std::max<int>(size - sharpness, 0);
     const int side = 2 * radius + 1;
     std::vector<DWORD> kernel(static_cast<size_t>(side) * side, 0);
     for (int ky = 0; ky < side; ++ky) {
@@ -447,7 +459,7 @@ void CShadowUI::MakeShadow(DWORD* bits, const TShadowShape& shape) const {
             if (distance < centre) {
                 alpha = m_darkness;
             } else if (distance <= radius) {
-                alpha = static_cast<int>((1.0f - (distance - centre) / static_cast<float>(m_sharpness + 1)) *
+                alpha = static_cast<int>((1.0f - (distance - centre) / static_cast<float>(sharpness + 1)) *
                                          static_cast<float>(m_darkness));
                 alpha = std::clamp(alpha, 0, 255);
             }
@@ -483,20 +495,20 @@ void CShadowUI::MakeShadow(DWORD* bits, const TShadowShape& shape) const {
 
     // 5. The inside at full darkness, except where the window covers it.
     const DWORD full = PreMultiply(m_color, m_darkness) | static_cast<DWORD>(m_darkness) << 24;
-    const int first = std::min(std::max(size - m_offsetY, 0), radius);
+    const int first = std::min(std::max(size - offsetY, 0), radius);
     const int last = std::min(height, std::max(height - radius, std::min(shape.height + 2 * size,
-                                                                        shape.height + size - m_offsetY)));
+                                                                        shape.height + size - offsetY)));
     for (int r = first; r < last; ++r) {
         const TShadowSpan& span = spans[r + 1];
         DWORD* row = rowAt(r);
-        const int parentRow = r - size + m_offsetY;
+        const int parentRow = r - size + offsetY;
         if (parentRow < 0 || parentRow >= parentRows) {
             FillRow(row, span.start, span.end, width, full);
             continue;
         }
         const TShadowSpan& covered = shape.rows[parentRow];
-        const int hiddenStart = size + covered.start - m_offsetX;
-        const int hiddenEnd = size + covered.end - m_offsetX;
+        const int hiddenStart = size + covered.start - offsetX;
+        const int hiddenEnd = size + covered.end - offsetX;
         FillRow(row, span.start, hiddenStart, width, full);
         FillRow(row, hiddenStart, hiddenEnd, width, 0);
         FillRow(row, hiddenEnd, span.end, width, full);

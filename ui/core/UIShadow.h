@@ -66,7 +66,7 @@ public:
     // Each colour byte times alpha / 255; the alpha byte 0.
     static DWORD PreMultiply(DWORD color, BYTE alpha);
     // The colour shadow: sw x sh premultiplied pixels, rows bottom-up (sw, sh = the window's size plus
-    // twice the shadow size). Pixels not touched stay as they were.
+    // twice the shadow size, scaled by the manager's DPI as are the sharpness and the offset). Pixels not touched stay as they were.
     void MakeShadow(DWORD* bits, const TShadowShape& shape) const;
     // The window's shape, one span per row, from its window region (the whole window without one).
     static TShadowShape ReadShape(HWND parent);
@@ -94,6 +94,8 @@ private:
     void UpdateIfVisible();
     bool DrawImageShadow(HDC dc, int width, int height);
     void Unhook();
+    // A size as written for 96 DPI, scaled by the manager's DPI (unscaled without a manager).
+    int Scaled(int value) const;
 
     CPaintManagerUI* m_manager = nullptr;
     HWND m_hWnd = nullptr;

@@ -2,6 +2,7 @@
 // CUIStringMap: a string-keyed hash map of untyped pointers with chained buckets. The map owns its items
 // (key copies), not the data they point to. Keys compare case-sensitively. A lookup may move its hit to
 // the front of the bucket chain, so frequently used keys are found first.
+#include "UILife.h"
 #include "UIString.h"
 
 namespace SkinUI {
@@ -34,6 +35,9 @@ public:
 
     static unsigned Hash(const wchar_t* key);
 
+    // For holders of a borrowed map: tells whether its owner has deleted it.
+    CUILifeWatch WatchLife() const { return m_life.Watch(); }
+
 private:
     struct Item {
         CUIString key;
@@ -49,6 +53,7 @@ private:
     Item** m_buckets = nullptr;
     int m_bucketCount = 0;
     int m_count = 0;
+    CUILifeToken m_life;
 };
 
 }  // namespace SkinUI

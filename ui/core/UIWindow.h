@@ -8,35 +8,11 @@
 // itself in OnWindowDestroyed. An object deleted while its window still exists takes the window with it
 // (a subclassed window is given back its own procedure and lives on), so no message ever reaches a
 // deleted object.
+#include "UILife.h"
+
 #include <windows.h>
 
-#include <memory>
-
 namespace SkinUI {
-
-// Whether an object still exists, for code that calls out to handlers which may destroy it: take a
-// watch from the object's token before the call, test it after.
-class CUILifeWatch {
-public:
-    explicit CUILifeWatch(std::shared_ptr<const bool> alive) : m_alive(std::move(alive)) {}
-    explicit operator bool() const { return *m_alive; }
-    bool operator!() const { return !*m_alive; }
-
-private:
-    std::shared_ptr<const bool> m_alive;
-};
-
-class CUILifeToken {
-public:
-    CUILifeToken() : m_alive(std::make_shared<bool>(true)) {}
-    ~CUILifeToken() { *m_alive = false; }
-    CUILifeToken(const CUILifeToken&) = delete;
-    CUILifeToken& operator=(const CUILifeToken&) = delete;
-    CUILifeWatch Watch() const { return CUILifeWatch(m_alive); }
-
-private:
-    std::shared_ptr<bool> m_alive;
-};
 
 // A key translator of the message loop: 0 means the message was consumed.
 class ITranslateAccelerator {
