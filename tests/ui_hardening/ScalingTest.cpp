@@ -190,7 +190,7 @@ TEST(ScaledGeometry, TheShadowFollowsTheScale) {
 
 // A picture shadow is drawn from the picture for the scale (here the plain one scaled).
 TEST(ScaledGeometry, APictureShadowUsesThePictureForTheScale) {
-    ImageFolder folder;
+    CImageFolder folder(L"uiscale");
     folder.Write(L"img\\shade.png", 12, 12, {0x00000080});
     CTestWindow window(LR"(<Window size="100,60" showshadow="true" shadowimage="img/shade.png" shadowsize="4"
         shadowcorner="5,5,5,5"><VerticalLayout bkcolor="#FFFFFFFF"/></Window>)");
