@@ -5,6 +5,7 @@
 #include "EqualizerManager.h"
 
 #include "Log.h"
+#include "device/DeviceMessages.h"
 
 namespace {
 void Reached(const char* handler, int a = -1, int b = -1) { LogPrintA("%s(%d, %d)\n", handler, a, b); }
@@ -79,11 +80,13 @@ void EqualizerManager::SetOutputLink() { Reached(__func__); }
 void EqualizerManager::OnDebugButton() { Reached(__func__); }
 void EqualizerManager::SetEqMode() { Reached(__func__); }
 void EqualizerManager::SetOutputValue(int output, const wchar_t*) { Reached(__func__, output); }
-void EqualizerManager::LoadSenceConfigFromDSP(HWND) { Reached(__func__); }
-void EqualizerManager::SaveSenceConfigToDSP(HWND) { Reached(__func__); }
-void EqualizerManager::DeleteDSPSenceConfig(HWND) { Reached(__func__); }
-void EqualizerManager::LoadSenceConfigFromFile() { Reached(__func__); }
-void EqualizerManager::SaveSenceConfigToFile() { Reached(__func__); }
-void EqualizerManager::LoadWholeConfigFromFile() { Reached(__func__); }
-void EqualizerManager::SaveWholeConfigToFile() { Reached(__func__); }
 void EqualizerManager::OnMixerMenu() { Reached(__func__); }
+// Sending a loaded profile joins with the page editing; until then the busy popup is only closed again.
+void EqualizerManager::SetCurSceneThread() {
+    Reached(__func__);
+    Post(WM_HIDE_LOADING);
+}
+void EqualizerManager::SetWholeProfileThread() {
+    Reached(__func__);
+    Post(WM_HIDE_LOADING);
+}
