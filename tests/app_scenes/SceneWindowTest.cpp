@@ -6,6 +6,7 @@
 #include "NameWnd.h"
 #include "OutputTypeNames.h"
 #include "SceneTestSupport.h"
+#include "TextFormat.h"
 #include "UIList.h"
 
 #include <gtest/gtest.h>
@@ -166,4 +167,55 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
     EXPECT_STREQ(c.sceneNames[0], L"");
     EXPECT_STREQ(c.sceneNames[1], L"Road");
     EXPECT_EQ(MainWindowRun::PopupsCreated(), MainWindowRun::PopupsDestroyed());
+
+    // ---- Activating a row in load mode marks it even when the user declines the load ----
+    emulator.ClearRequests();
+    MainWindowRun::BoxesSeen().clear();
+    Script decline({
+        [&] { PostMenuClick(run.handle, L"scene_item_load_scene"); return true; },
+        // Scene 3, saved last, is the amplifier's current scene.
+        [&] { return (seen = OpenSceneWnd()) != nullptr && seen->CurrentRow() == 2; },
+        [&] {
+            auto* list = dynamic_cast<CListUI*>(seen->GetPaintManager()->FindControlByName(L"listview"));
+            list->SelectItem(0);
+            // The question (scene 1 is empty now) is answered "no" as it opens.
+            seen->GetPaintManager()->RaiseNotify(list->GetItemAt(0), L"itemactivate", 0, 0, false);
+            return true;
+        },
+        [&] {
+            EXPECT_EQ(seen->CurrentRow(), 0);
+            return PostClick(seen->GetPaintManager(), L"cancel_btn");
+        },
+    });
+    ASSERT_TRUE(RunScript(decline)) << "stopped after step " << decline.StepsDone();
+    const std::wstring emptyQuestion = Text(L"${load_scene_tips2}");
+    ASSERT_EQ(MainWindowRun::BoxesSeen().size(), 1u);
+    EXPECT_EQ(MainWindowRun::BoxesSeen()[0].substr(0, emptyQuestion.find(L'%')),
+              emptyQuestion.substr(0, emptyQuestion.find(L'%')));
+    EXPECT_TRUE(RequestsOf(emulator, F, 0x09).empty());
+}
+
+TEST(SceneWindow, ClosingDuringAWholeProfileSaveJoinsTheWorker) {
+    AppTest::SettingsFileGuard settings;
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    const std::wstring path = TempFilePath(L"scenes_close_test.wpf");
+    _wremove(path.c_str());
+    EqualizerManager::ProfileDialogSeam() = [&](HWND, bool, bool, wchar_t* out, DWORD) {
+        wcscpy(out, path.c_str());
+        return true;
+    };
+    bool runningAtClose = false;
+    AppTest::RunLater(1500, [&] {
+        runningAtClose = run.Controller().IsSceneWorkerRunning();
+        PostMessageW(run.handle, WM_CLOSE, 0, 0);
+    });
+    PostMenuClick(run.handle, L"scene_item_save_whole");
+    EXPECT_TRUE(AppTest::PumpUntil([&] { return !IsWindow(run.handle); }, 20000));
+    EXPECT_TRUE(runningAtClose);
+    EXPECT_FALSE(run.Controller().IsSceneWorkerRunning());
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);  // nothing half-read was written
+    EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
 }
