@@ -60,10 +60,10 @@ void SceneNameToDevice(const wchar_t* name, char (&bytes)[16]) {
     for (const wchar_t* at = name; *at; ++at) {
         // A surrogate pair goes over as one character.
         const int units = (at[0] >= 0xD800 && at[0] <= 0xDBFF && at[1]) ? 2 : 1;
-        char piece[8];
-        const int length = WideCharToMultiByte(CP_ACP, 0, at, units, piece, sizeof piece, nullptr, nullptr);
+        char encoded[8];
+        const int length = WideCharToMultiByte(CP_ACP, 0, at, units, encoded, sizeof encoded, nullptr, nullptr);
         if (length <= 0 || used + length > 15) break;
-        std::memcpy(bytes + used, piece, length);
+        std::memcpy(bytes + used, encoded, length);
         used += length;
         at += units - 1;
     }
