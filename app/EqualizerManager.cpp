@@ -53,6 +53,7 @@ void EqualizerManager::Shutdown() {
     device.CloseHIDDevice(true);
     if (mReadThread.joinable()) mReadThread.join();
     if (mFactoryThread.joinable()) mFactoryThread.join();
+    JoinSceneWorker();
 }
 
 bool EqualizerManager::UpgradeInProgress() const {

@@ -403,4 +403,33 @@ private:
     int mReadBandCounts[OutputCount] = {};
     bool mLinkOffPending = false;  // a link correction found during the read-back, sent once the queue is on
     bool mApplyingReply = false;   // set while a reply writes controls: their notifications send nothing
+
+    // ---- Scenes and profiles: the scene window's workers and the profile file commands ----
+public:
+    enum class SceneWork : WPARAM { LoadScene = 1, SaveScene, DeleteScene, WholeSave, SendSceneProfile, SendWholeProfile };
+    // Starts one scene or profile worker; false (nothing started) while another still runs.
+    bool StartSceneWorker(SceneWork work);
+    bool IsSceneWorkerRunning() const { return mSceneRunning.load(); }
+    // UI thread: a worker's reads have ended and every reply before this message has been applied.
+    void OnSceneWorkDone(WPARAM work);
+    // The common open or save dialog for profile files; replaceable so that a test gives the path.
+    // Fills path (capacity wide characters) and answers true on OK.
+    using ProfileDialog = std::function<bool(HWND owner, bool save, bool whole, wchar_t* path, DWORD capacity)>;
+    static ProfileDialog& ProfileDialogSeam();
+    static bool ShowProfileDialog(HWND owner, bool save, bool whole, wchar_t* path, DWORD capacity);
+
+private:
+    void LoadSenceThread();
+    void SaveSenceThread();
+    void DeleteSenceThread();
+    void SaveWholeSceneThread();
+    void RunSceneWork(SceneWork work);
+    void PostToSceneWnd(UINT message);
+    void WriteWholeProfile();
+    void JoinSceneWorker();
+
+    std::thread mSceneThread;
+    std::atomic<bool> mSceneRunning{false};
+    std::atomic<bool> mWholeReadOk{false};
 };
+

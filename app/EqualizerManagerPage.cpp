@@ -87,10 +87,6 @@ void SetItemHeights(CComboUI* combo, int height) {
         if (CControlUI* item = combo->GetItemAt(i)) item->SetFixedHeight(height);
 }
 
-void SelectQuietly(CComboUI* combo, int index) {
-    if (combo && index >= 0 && index < combo->GetCount() && combo->GetCurSel() != index) combo->SelectItem(index, false);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------

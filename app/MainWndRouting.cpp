@@ -7,6 +7,7 @@
 #include "Log.h"
 #include "MsgWnd.h"
 #include "SButton.h"
+#include "SceneWnd.h"
 #include "TextFormat.h"
 #include "UIMenu.h"
 #include "UIOption.h"
@@ -434,6 +435,7 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CONNECT_FAILED: OneButtonBox(m_hWnd, L"${device_connect_fail}"); return true;
     case WM_DSP_READY: c.OnDspReady(); return true;
     case WM_REFRESH_PAGE: c.RefreshAllFromConfig(); return true;
+    case WM_SCENE_WORK_DONE: c.OnSceneWorkDone(wParam); return true;
     case WM_READ_FAILED: c.DisconnectDevice(); return true;
     case WM_FORCE_UPDATE: c.StartForceUpdate(); return true;
     case WM_FW_NEWER: {

@@ -116,7 +116,9 @@ TEST(MainWindow, StartsUpInOrderAndShutsDownCleanly) {
     // The channel sub-layout sits in its container, with the application's own controls in it.
     CControlUI* strip = pm->FindControlByName(L"channel_strip");
     EXPECT_NE(strip, nullptr);
-    if (strip) EXPECT_EQ(strip->GetParent(), pm->FindControlByName(L"channel_settings"));
+    if (strip) {
+        EXPECT_EQ(strip->GetParent(), pm->FindControlByName(L"channel_settings"));
+    }
     CControlUI* level = pm->FindControlByName(L"level");
     CControlUI* mute = pm->FindControlByName(L"ch_mute_0");
     EXPECT_STREQ(level ? level->GetClass() : L"", L"CircleProgress");

@@ -1,0 +1,40 @@
+#pragma once
+// A modal question with a title, a text and two check boxes; the answer says which box was ticked:
+// 1 the first, 2 the second (the first wins when both are), 0 cancelled or closed. Confirming with no
+// box ticked leaves the question open.
+#include "UIWindowImplBase.h"
+
+namespace SkinUI {
+class COptionUI;
+}
+
+class CMsgCheckBoxWnd : public SkinUI::WindowImplBase {
+public:
+    void SetMessageTitle(const wchar_t* text);
+    void SetMessageText(const wchar_t* text);
+    // Both texts must be non-empty; otherwise nothing changes.
+    void SetCheckBoxTexts(const wchar_t* first, const wchar_t* second);
+
+protected:
+    const wchar_t* GetWndClassName() const override { return L"MsgCheckBoxWnd"; }
+    SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(L"XML_CHECKBOX_MSG"); }
+    void OnWindowDestroyed(HWND hwnd) override;
+    void OnInitWindow() override;
+    void OnClick(SkinUI::TNotifyMessage& msg) override;
+    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+    LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+
+private:
+    bool IsTicked(SkinUI::COptionUI*& box, const wchar_t* name);
+
+    SkinUI::CControlUI* m_closeButton = nullptr;
+    SkinUI::COptionUI* m_checkBox0 = nullptr;
+    SkinUI::COptionUI* m_checkBox1 = nullptr;
+
+    SKINUI_DECLARE_NOTIFY_MAP()
+};
+
+// Creates the question over the owner, centres it, sets the title, the text and the two box texts,
+// runs it modally and returns its close code.
+int RunMsgCheckBoxWnd(HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* firstBox,
+                      const wchar_t* secondBox);

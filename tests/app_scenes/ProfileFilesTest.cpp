@@ -1,0 +1,201 @@
+// Profile files through the scene menu's file commands, with the file dialog answered by the test: a
+// scene profile and a whole profile saved and loaded back, and damaged or foreign files refused with
+// their message, changing nothing and starting no worker.
+#include "AppTestSupport.h"
+#include "SceneTestSupport.h"
+#include "TextFormat.h"
+#include "model/MessagePresenter.h"
+#include "model/ProfileFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+using namespace ControllerTest;
+using namespace SceneTest;
+
+namespace {
+
+// The dialog answers with this path (empty: cancelled) and records what it was asked.
+struct DialogAnswer {
+    std::wstring path;
+    std::vector<std::pair<bool, bool>> asked;  // save, whole
+};
+
+void AnswerDialogs(DialogAnswer& answer) {
+    EqualizerManager::ProfileDialogSeam() = [&answer](HWND, bool save, bool whole, wchar_t* path, DWORD capacity) {
+        answer.asked.emplace_back(save, whole);
+        if (answer.path.empty() || answer.path.size() >= capacity) return false;
+        wcscpy(path, answer.path.c_str());
+        return true;
+    };
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteAll(const std::wstring& path, const std::string& text) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// Runs one menu command and pumps until the dialog was asked, its boxes came, its busy popup (when it
+// shows one) came and went and no worker is left; then a little longer, so that nothing late is missed.
+void RunCommand(MainWindowRun& run, DialogAnswer& answer, const wchar_t* item, size_t boxes, bool popup,
+                int timeoutMs = 60000) {
+    MainWindowRun::BoxesSeen().clear();
+    const size_t asked = answer.asked.size();
+    const int created = MainWindowRun::PopupsCreated();
+    PostMenuClick(run.handle, item);
+    EXPECT_TRUE(AppTest::PumpUntil(
+        [&] {
+            return answer.asked.size() > asked && MainWindowRun::BoxesSeen().size() >= boxes &&
+                   (!popup || MainWindowRun::PopupsCreated() > created) && Settled(run);
+        },
+        timeoutMs))
+        << "menu item " << std::string(item, item + wcslen(item));
+    AppTest::PumpUntil([] { return false; }, 300);
+}
+
+}  // namespace
+
+TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
+    AppTest::SettingsFileGuard settings;
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    emulator.EditState(PrepareScenes);
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    DialogAnswer answer;
+    AnswerDialogs(answer);
+    // The profile reader and writer tell the user through the application's message boxes.
+    SetMessagePresenter([](HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* buttons,
+                           int count) { return ShowMsgWndButtons(owner, title, text, buttons, count); });
+    const std::wstring spf = TempFilePath(L"scenes_test.spf");
+    const std::wstring wpf = TempFilePath(L"scenes_test.wpf");
+    const std::wstring bad = TempFilePath(L"scenes_test_bad.spf");
+    _wremove(spf.c_str());
+    _wremove(wpf.c_str());
+
+    // ---- Scene profile: saved, the live values changed, loaded back ----
+    c.config.channels[0].gain = -12.5f;
+    c.config.outputs[1] = 7;
+    answer.path = spf;
+    RunCommand(run, answer, L"scene_item_save_file", 1, false);
+    ASSERT_EQ(answer.asked.size(), 1u);
+    EXPECT_EQ(answer.asked[0], std::make_pair(true, false));
+    EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{Text(L"${profile_save_ok}")});
+    const std::string saved = ReadAll(spf);
+    ASSERT_FALSE(saved.empty());
+    EXPECT_NE(saved.find("\"model\":94"), std::string::npos);
+    int popups = MainWindowRun::PopupsCreated();
+    EXPECT_EQ(popups, MainWindowRun::PopupsDestroyed());  // saving a scene file needs no popup
+
+    c.config.channels[0].gain = 0.0f;
+    c.config.outputs[1] = 2;
+    RunCommand(run, answer, L"scene_item_load_file", 0, true);
+    EXPECT_TRUE(MainWindowRun::BoxesSeen().empty());
+    EXPECT_FLOAT_EQ(c.config.channels[0].gain, -12.5f);
+    EXPECT_EQ(c.config.outputs[1], 7);
+    EXPECT_EQ(MainWindowRun::PopupsCreated(), popups + 1);  // sent under the busy popup
+    EXPECT_EQ(MainWindowRun::PopupsDestroyed(), popups + 1);
+
+    // ---- Bad scene files: their message, nothing changed, no popup ----
+    std::string foreign = saved;
+    foreign.replace(foreign.find("\"model\":94"), 10, "\"model\":95");
+    const struct {
+        std::string content;
+        const wchar_t* message;
+    } bads[] = {
+        {"this is not a profile", L"${profile_open_error}"},  // a scene file that is not JSON
+        {foreign, L"${software_not_match}"},
+        {"", L"${profile_open_error}"},
+    };
+    for (const auto& b : bads) {
+        if (b.content.empty())
+            _wremove(bad.c_str());
+        else
+            WriteAll(bad, b.content);
+        answer.path = bad;
+        c.config.channels[0].gain = -3.0f;
+        popups = MainWindowRun::PopupsCreated();
+        RunCommand(run, answer, L"scene_item_load_file", 1, false);
+        EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{Text(b.message)}) << b.content;
+        EXPECT_FLOAT_EQ(c.config.channels[0].gain, -3.0f);
+        EXPECT_EQ(c.config.outputs[1], 7);
+        EXPECT_EQ(MainWindowRun::PopupsCreated(), popups);
+    }
+    // A cancelled dialog does nothing at all.
+    answer.path.clear();
+    RunCommand(run, answer, L"scene_item_load_file", 0, false);
+    EXPECT_TRUE(MainWindowRun::BoxesSeen().empty());
+    EXPECT_FLOAT_EQ(c.config.channels[0].gain, -3.0f);
+
+    // ---- Whole profile: the ten scenes read in order, then the live set, then the file ----
+    emulator.ClearRequests();
+    answer.path = wpf;
+    answer.asked.clear();
+    popups = MainWindowRun::PopupsCreated();
+    RunCommand(run, answer, L"scene_item_save_whole", 1, true, 120000);
+    ASSERT_EQ(answer.asked.size(), 1u);
+    EXPECT_EQ(answer.asked[0], std::make_pair(true, true));
+    EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{Text(L"${profile_save_ok}")});
+    EXPECT_EQ(MainWindowRun::PopupsCreated(), popups + 1);
+    auto reads = RequestsOf(emulator, kAmpCmdFlash, 0x09);
+    ASSERT_EQ(reads.size(), 11u);
+    for (uint8_t id = 1; id <= 10; ++id) EXPECT_EQ(reads[id - 1].payload, (std::vector<uint8_t>{id, 0xFF}));
+    EXPECT_EQ(reads[10].payload, (std::vector<uint8_t>{0, 0}));
+    // Each scene's own getters carry its id; the read-all's handshake comes after the last scene.
+    const auto all = ParsedRequests(emulator);
+    size_t lastSceneRead = 0, handshake = 0;
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (all[i].cmd == kAmpCmdFlash && all[i].sub == 0x09) lastSceneRead = i;
+        if (all[i].cmd == kAmpCmdMcu && all[i].sub == 0x08) handshake = i;
+    }
+    EXPECT_GT(handshake, lastSceneRead);
+
+    // The file holds what the amplifier holds: names, scene 2's values.
+    DspConfig live;
+    DspConfig scenes[kSceneSlots];
+    SceneNameSlot names[kSceneSlots] = {};
+    ProfileFile reader(nullptr);
+    ASSERT_TRUE(reader.LoadWholeProfile(wpf.c_str(), live, scenes, names));
+    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(names[0]), L"Club");
+    EXPECT_STREQ(reinterpret_cast<const wchar_t*>(names[1]), L"Road");
+    EXPECT_EQ(scenes[1].outputs[0], 3);
+    EXPECT_FLOAT_EQ(scenes[1].channels[0].gain, -6.0f);
+
+    // Loaded back over changed names and scenes.
+    wcscpy(c.sceneNames[1], L"Other");
+    c.sceneConfigs[1].outputs[0] = 9;
+    popups = MainWindowRun::PopupsCreated();
+    RunCommand(run, answer, L"scene_item_load_whole", 0, true);
+    EXPECT_TRUE(MainWindowRun::BoxesSeen().empty());
+    EXPECT_STREQ(c.sceneNames[1], L"Road");
+    EXPECT_EQ(c.sceneConfigs[1].outputs[0], 3);
+    EXPECT_EQ(MainWindowRun::PopupsCreated(), popups + 1);
+
+    // A damaged whole profile changes neither the names nor the scenes.
+    WriteAll(bad, ReadAll(wpf).substr(0, 200));
+    answer.path = bad;
+    wcscpy(c.sceneNames[1], L"Other");
+    popups = MainWindowRun::PopupsCreated();
+    RunCommand(run, answer, L"scene_item_load_whole", 1, false);
+    EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{Text(L"${profile_load_error}")});
+    EXPECT_STREQ(c.sceneNames[1], L"Other");
+    EXPECT_EQ(c.sceneConfigs[1].outputs[0], 3);
+    EXPECT_EQ(MainWindowRun::PopupsCreated(), popups);
+
+    EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
+    SetMessagePresenter(nullptr);
+    _wremove(spf.c_str());
+    _wremove(wpf.c_str());
+    _wremove(bad.c_str());
+}

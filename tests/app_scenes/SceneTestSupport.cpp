@@ -1,0 +1,97 @@
+#include "SceneTestSupport.h"
+
+#include "AppTestSupport.h"
+#include "UIControl.h"
+#include "UIMenu.h"
+
+#include <cstdlib>
+#include <cstring>
+
+using namespace SkinUI;
+
+namespace SceneTest {
+
+namespace {
+Script* gScript = nullptr;
+}
+
+Script::Script(std::vector<std::function<bool()>> steps) : m_steps(std::move(steps)) {
+    gScript = this;
+    m_timer = SetTimer(nullptr, 0, 20, Tick);
+}
+
+Script::~Script() {
+    KillTimer(nullptr, m_timer);
+    gScript = nullptr;
+}
+
+void CALLBACK Script::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Script* script = gScript;
+    if (!script || script->m_running || script->Done()) return;
+    script->m_running = true;
+    if (script->m_steps[script->m_next]()) ++script->m_next;
+    script->m_running = false;
+}
+
+void PostMenuClick(HWND mainWindow, const wchar_t* item) {
+    auto* record = static_cast<MenuCmd*>(calloc(1, sizeof(MenuCmd)));
+    wcsncpy(record->szName, item, MenuCmd::kNameLength - 1);
+    PostMessageW(mainWindow, WM_MENU_CLICK, reinterpret_cast<WPARAM>(record), 0);
+}
+
+bool PostClick(CPaintManagerUI* manager, const wchar_t* name) {
+    CControlUI* control = manager ? manager->FindControlByName(name) : nullptr;
+    if (!control) return false;
+    const RECT r = control->GetPos();
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageW(manager->GetWindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(manager->GetWindowHandle(), WM_LBUTTONUP, 0, at);
+    return true;
+}
+
+CSceneWnd* OpenSceneWnd() { return OpenWindow<CSceneWnd>(L"MsgWnd", L"scenewnd"); }
+
+bool Settled(ControllerTest::MainWindowRun& run) {
+    using ControllerTest::MainWindowRun;
+    return MainWindowRun::PopupsCreated() == MainWindowRun::PopupsDestroyed() &&
+           !FindWindowW(L"LoadingWnd", nullptr) && !run.Controller().IsSceneWorkerRunning();
+}
+
+bool RunScript(Script& script, int timeoutMs) {
+    return AppTest::PumpUntil([&] { return script.Done() && !OpenSceneWnd(); }, timeoutMs);
+}
+
+namespace {
+void SetName(AmpState& state, int id, const char* name) {
+    std::memset(state.directory.names[id - 1], 0, kAmpSceneNameBytes);
+    std::memcpy(state.directory.names[id - 1], name, std::strlen(name));
+    state.directory.validMask |= 1u << (id - 1);
+}
+}  // namespace
+
+void PrepareScenes(AmpState& state) {
+    SetName(state, 1, "Club");
+    SetName(state, 2, "Road");
+    state.scenes[2].outputs[0].type = 3;
+    state.scenes[2].outputs[0].trim[0] = 6;  // attenuation 6 dB: a gain of -6 dB
+    state.scenes[2].outputs[0].trim[1] = 0;
+    state.directory.currentScene = 1;
+}
+
+std::string NameBytes(const uint8_t (&bytes)[16]) {
+    std::string name;
+    for (uint8_t b : bytes) {
+        if (b == 0 || b == 0xFF) break;
+        name += static_cast<char>(b);
+    }
+    return name;
+}
+
+std::vector<AmpRequest> RequestsOf(const AmpEmulator& emulator, uint8_t cmd, uint8_t sub) {
+    std::vector<AmpRequest> found;
+    for (const AmpRequest& r : ControllerTest::ParsedRequests(emulator))
+        if (r.cmd == cmd && r.sub == sub) found.push_back(r);
+    return found;
+}
+
+}  // namespace SceneTest

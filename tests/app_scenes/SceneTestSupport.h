@@ -1,0 +1,55 @@
+#pragma once
+// Driving the modal scene and profile windows: a script of steps run from a timer inside whatever modal
+// loop is active, clicks posted as mouse messages, and the windows found by class and title.
+#include "ControllerTestSupport.h"
+#include "SceneWnd.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace SceneTest {
+
+// Steps run one after another, each from a timer tick, until each answers true. A step acts only by
+// posting, so a modal loop it causes never blocks the script.
+class Script {
+public:
+    explicit Script(std::vector<std::function<bool()>> steps);
+    ~Script();
+    bool Done() const { return m_next >= m_steps.size(); }
+    size_t StepsDone() const { return m_next; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    std::vector<std::function<bool()>> m_steps;
+    size_t m_next = 0;
+    bool m_running = false;
+    UINT_PTR m_timer = 0;
+};
+
+// Posts a main-window menu click with the record its receiver frees.
+void PostMenuClick(HWND mainWindow, const wchar_t* item);
+// Posts a left click at the centre of a named control of a window built by a paint manager.
+bool PostClick(SkinUI::CPaintManagerUI* manager, const wchar_t* name);
+// The open window of this framework class and title, or null.
+template <class T>
+T* OpenWindow(const wchar_t* className, const wchar_t* title) {
+    const HWND window = FindWindowW(className, title);
+    if (!window) return nullptr;
+    auto* object = reinterpret_cast<SkinUI::CWindowWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return dynamic_cast<T*>(object);
+}
+CSceneWnd* OpenSceneWnd();
+// Busy popups all gone again and no scene worker left.
+bool Settled(ControllerTest::MainWindowRun& run);
+// Pumps until the script is done and no scene window is left (false on time-out).
+bool RunScript(Script& script, int timeoutMs = 60000);
+
+// The amplifier as these tests expect it: named scenes 1 "Club" and 2 "Road", scene 2 with output 0 at
+// position 3 and -6 dB, the rest empty; scene 1 current.
+void PrepareScenes(AmpState& state);
+std::string NameBytes(const uint8_t (&bytes)[16]);
+// Requests of one packet type and sub-command, in order.
+std::vector<AmpRequest> RequestsOf(const AmpEmulator& emulator, uint8_t cmd, uint8_t sub);
+
+}  // namespace SceneTest

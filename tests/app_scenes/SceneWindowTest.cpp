@@ -1,0 +1,221 @@
+// The scene window against the emulated amplifier: it opens from the main window's scene menu, lists the
+// amplifier's scene names and marks its current scene; a load runs under the busy popup and brings the
+// scene's values onto the page; a save asks for the name (and refuses one another scene uses); a delete
+// empties the row at once.
+#include "AppTestSupport.h"
+#include "NameWnd.h"
+#include "OutputTypeNames.h"
+#include "SceneTestSupport.h"
+#include "TextFormat.h"
+#include "UIList.h"
+
+#include <gtest/gtest.h>
+
+using namespace ControllerTest;
+using namespace SceneTest;
+using namespace SkinUI;
+
+namespace {
+
+const uint8_t F = kAmpCmdFlash;
+
+// Selects a row and presses the window's confirm button.
+bool ConfirmRow(CSceneWnd* scenes, int row) {
+    auto* list = dynamic_cast<CListUI*>(scenes->GetPaintManager()->FindControlByName(L"listview"));
+    if (!list) return false;
+    list->SelectItem(row);
+    return PostClick(scenes->GetPaintManager(), L"confirm_btn");
+}
+
+// Types a name into the open name dialog and confirms it: by the button, or by Enter in the edit.
+bool EnterName(const wchar_t* name, bool byEnter) {
+    auto* dialog = OpenWindow<CNameMsgWnd>(L"NameMsgWnd", L"namemsgwnd");
+    if (!dialog) return false;
+    CControlUI* edit = dialog->GetPaintManager()->FindControlByName(L"name_edt");
+    if (!edit) return false;
+    edit->SetText(name);
+    if (byEnter) {
+        dialog->GetPaintManager()->RaiseNotify(edit, L"return", 0, 0, false);
+        return true;
+    }
+    return PostClick(dialog->GetPaintManager(), L"confirm_btn");
+}
+
+bool BoxSeen(const std::wstring& part) {
+    for (const std::wstring& text : MainWindowRun::BoxesSeen())
+        if (text.find(part) != std::wstring::npos) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
+    AppTest::SettingsFileGuard settings;
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    emulator.EditState(PrepareScenes);
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    EXPECT_STREQ(c.sceneNames[0], L"Club");
+    EXPECT_STREQ(c.sceneNames[1], L"Road");
+    EXPECT_NE(c.config.outputs[0], 3);
+
+    // ---- Load scene 2 ----
+    emulator.ClearRequests();
+    const int popupsBefore = MainWindowRun::PopupsCreated();
+    MainWindowRun::ConfirmContaining() = L"Road";  // the question names the scene
+    CSceneWnd* seen = nullptr;
+    Script load({
+        [&] { PostMenuClick(run.handle, L"scene_item_load_scene"); return true; },
+        [&] {
+            seen = OpenSceneWnd();
+            // Listed, and the amplifier's current scene marked once its answer came.
+            return seen && seen->CurrentRow() == 0;
+        },
+        [&] {
+            EXPECT_EQ(seen->GetMode(), CSceneWnd::kLoad);
+            EXPECT_EQ(seen->RowText(0), L"Club");
+            EXPECT_EQ(seen->RowText(1), L"Road");
+            EXPECT_EQ(seen->RowText(2), L"");
+            return ConfirmRow(seen, 1);
+        },
+        [&] { return MainWindowRun::PopupsCreated() > popupsBefore && Settled(run); },
+        [&] { return PostClick(seen->GetPaintManager(), L"cancel_btn"); },
+    });
+    ASSERT_TRUE(RunScript(load)) << "stopped after step " << load.StepsDone();
+    EXPECT_TRUE(BoxSeen(L"Road"));
+    EXPECT_EQ(MainWindowRun::PopupsCreated(), popupsBefore + 1);
+    // The amplifier was told to make scene 2 the working one, then read back whole.
+    auto reads = RequestsOf(emulator, F, 0x09);
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(reads[0].optype, kAmpOpSet);
+    EXPECT_EQ(reads[0].payload, (std::vector<uint8_t>{2, 0}));
+    EXPECT_EQ(RequestsOf(emulator, kAmpCmdMcu, 0x08).size(), 1u);  // the read-all's handshake
+    EXPECT_EQ(RequestsOf(emulator, kAmpCmdDsp, 0x07).size(), 1u);  // and its output types
+    EXPECT_EQ(emulator.State().directory.currentScene, 2);
+    // The page shows scene 2.
+    EXPECT_EQ(c.config.outputs[0], 3);
+    EXPECT_FLOAT_EQ(c.config.channels[0].gain, -6.0f);
+    EXPECT_EQ(run.TextOf(L"ch_output_btn_0"), Text(OutputTypeButtonText(3)));
+    EXPECT_EQ(c.sceneIndex, 2);
+
+    // ---- Save into the empty scene 3 as "Gym", then try "Club" for scene 4 ----
+    emulator.ClearRequests();
+    MainWindowRun::BoxesSeen().clear();
+    MainWindowRun::ConfirmContaining().clear();
+    Script save({
+        [&] { PostMenuClick(run.handle, L"scene_item_saveas_scene"); return true; },
+        [&] { return (seen = OpenSceneWnd()) != nullptr; },
+        [&] { return ConfirmRow(seen, 2); },
+        [&] { return EnterName(L"Gym", false); },  // an empty scene: no overwrite question first
+        [&] { return BoxSeen(Text(L"${save_scene_ok}")) && Settled(run); },
+        [&] {
+            EXPECT_EQ(seen->RowText(2), L"Gym");
+            EXPECT_EQ(seen->CurrentRow(), 2);
+            return ConfirmRow(seen, 3);
+        },
+        [&] { return EnterName(L"Club", true); },
+        [&] { return BoxSeen(L"Club") && MainWindowRun::BoxesSeen().size() == 2; },
+        [&] {
+            EXPECT_EQ(seen->RowText(3), L"");
+            return PostClick(seen->GetPaintManager(), L"cancel_btn");
+        },
+    });
+    ASSERT_TRUE(RunScript(save)) << "stopped after step " << save.StepsDone();
+    EXPECT_STREQ(c.sceneNames[2], L"Gym");
+    EXPECT_STREQ(c.sceneNames[3], L"");
+    auto names = RequestsOf(emulator, F, 0x0B);
+    ASSERT_EQ(names.size(), 1u);  // the refused name went nowhere
+    std::vector<uint8_t> nameFrame = {3, 16, 'G', 'y', 'm'};
+    nameFrame.resize(2 + 16, 0);
+    EXPECT_EQ(names[0].payload, nameFrame);
+    auto saves = RequestsOf(emulator, F, 0x08);
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_EQ(saves[0].payload, (std::vector<uint8_t>{3, 0}));
+    AmpState state = emulator.State();
+    EXPECT_EQ(NameBytes(state.directory.names[2]), "Gym");
+    EXPECT_EQ(NameBytes(state.directory.names[3]), "");
+    EXPECT_TRUE(state.directory.validMask & (1u << 2));
+
+    // ---- Delete scene 1: the row empties before the amplifier answers ----
+    emulator.ClearRequests();
+    std::wstring rowAtOnce = L"?";
+    Script remove({
+        [&] { PostMenuClick(run.handle, L"scene_item_delete_scene"); return true; },
+        [&] { return (seen = OpenSceneWnd()) != nullptr; },
+        [&] {
+            EXPECT_EQ(seen->GetMode(), CSceneWnd::kDelete);
+            auto* list = dynamic_cast<CListUI*>(seen->GetPaintManager()->FindControlByName(L"listview"));
+            list->SelectItem(0);
+            // Confirming runs the delete at once; no question is asked.
+            seen->GetPaintManager()->FindControlByName(L"confirm_btn")->Activate();
+            rowAtOnce = seen->RowText(0);
+            return true;
+        },
+        [&] { return Settled(run) && !RequestsOf(emulator, F, 0x0A).empty(); },
+        [&] { return PostClick(seen->GetPaintManager(), L"closebtn"); },
+    });
+    ASSERT_TRUE(RunScript(remove)) << "stopped after step " << remove.StepsDone();
+    EXPECT_EQ(rowAtOnce, L"");
+    auto deletes = RequestsOf(emulator, F, 0x0A);
+    ASSERT_EQ(deletes.size(), 1u);
+    EXPECT_EQ(deletes[0].payload, (std::vector<uint8_t>{1}));
+    state = emulator.State();
+    EXPECT_EQ(state.directory.names[0][0], 0xFF);
+    EXPECT_FALSE(state.directory.validMask & 1u);
+    EXPECT_STREQ(c.sceneNames[0], L"");
+    EXPECT_STREQ(c.sceneNames[1], L"Road");
+    EXPECT_EQ(MainWindowRun::PopupsCreated(), MainWindowRun::PopupsDestroyed());
+
+    // ---- Activating a row in load mode marks it even when the user declines the load ----
+    emulator.ClearRequests();
+    MainWindowRun::BoxesSeen().clear();
+    Script decline({
+        [&] { PostMenuClick(run.handle, L"scene_item_load_scene"); return true; },
+        // Scene 3, saved last, is the amplifier's current scene.
+        [&] { return (seen = OpenSceneWnd()) != nullptr && seen->CurrentRow() == 2; },
+        [&] {
+            auto* list = dynamic_cast<CListUI*>(seen->GetPaintManager()->FindControlByName(L"listview"));
+            list->SelectItem(0);
+            // The question (scene 1 is empty now) is answered "no" as it opens.
+            seen->GetPaintManager()->RaiseNotify(list->GetItemAt(0), L"itemactivate", 0, 0, false);
+            return true;
+        },
+        [&] {
+            EXPECT_EQ(seen->CurrentRow(), 0);
+            return PostClick(seen->GetPaintManager(), L"cancel_btn");
+        },
+    });
+    ASSERT_TRUE(RunScript(decline)) << "stopped after step " << decline.StepsDone();
+    const std::wstring emptyQuestion = Text(L"${load_scene_tips2}");
+    ASSERT_EQ(MainWindowRun::BoxesSeen().size(), 1u);
+    EXPECT_EQ(MainWindowRun::BoxesSeen()[0].substr(0, emptyQuestion.find(L'%')),
+              emptyQuestion.substr(0, emptyQuestion.find(L'%')));
+    EXPECT_TRUE(RequestsOf(emulator, F, 0x09).empty());
+}
+
+TEST(SceneWindow, ClosingDuringAWholeProfileSaveJoinsTheWorker) {
+    AppTest::SettingsFileGuard settings;
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    const std::wstring path = TempFilePath(L"scenes_close_test.wpf");
+    _wremove(path.c_str());
+    EqualizerManager::ProfileDialogSeam() = [&](HWND, bool, bool, wchar_t* out, DWORD) {
+        wcscpy(out, path.c_str());
+        return true;
+    };
+    bool runningAtClose = false;
+    AppTest::RunLater(1500, [&] {
+        runningAtClose = run.Controller().IsSceneWorkerRunning();
+        PostMessageW(run.handle, WM_CLOSE, 0, 0);
+    });
+    PostMenuClick(run.handle, L"scene_item_save_whole");
+    EXPECT_TRUE(AppTest::PumpUntil([&] { return !IsWindow(run.handle); }, 20000));
+    EXPECT_TRUE(runningAtClose);
+    EXPECT_FALSE(run.Controller().IsSceneWorkerRunning());
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);  // nothing half-read was written
+    EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
+}
