@@ -346,8 +346,8 @@ public:
     void UpdateAllVolumeEdit();
     // Set by the main window: starts its main-volume poll after a source switch.
     std::function<void()> startMainVolumePoll;
-    // The link question with two check boxes (0 cancel, 1 first box, 2 second box); unset, a message box
-    // with the two choices as buttons asks instead.
+    // Asks the link question in place of the two-box window (0 cancel, 1 first box, 2 second box); unset,
+    // the window asks. Tests answer through it.
     std::function<int(HWND, const wchar_t*, const wchar_t*, const wchar_t* const*)> checkBoxQuestion;
 
 private:

@@ -3,6 +3,7 @@
 // rewrites the controls and queues the command; an edit of one output then reaches the other outputs
 // of its sync group and, last, the link partner of the current output.
 #include "EqualizerManager.h"
+#include "MsgCheckWnd.h"
 
 #include "Log.h"
 #include "MsgWnd.h"
@@ -360,10 +361,7 @@ void EqualizerManager::ActivateChannel(int n) {
 int EqualizerManager::ShowMsgCheckBoxWnd(HWND parent, const wchar_t* title, const wchar_t* text,
                                          const wchar_t* const* boxes) {
     if (checkBoxQuestion) return checkBoxQuestion(parent, title, text, boxes);
-    // Without the check-box window the two choices are the buttons of a message box: the first choice
-    // confirms (1), the second is the third button (2), cancel gives 0.
-    const wchar_t* captions[] = {boxes[0], L"${cancel}", boxes[1]};
-    return ShowMsgWndButtons(parent, title, text, captions, 3);
+    return RunMsgCheckBoxWnd(parent, title, text, boxes[0], boxes[1]);
 }
 
 void EqualizerManager::SetOutputLink() {

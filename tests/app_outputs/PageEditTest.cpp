@@ -76,15 +76,23 @@ TEST(PageEdit, LinkLockAndResetTheOutputs) {
     // Linking, the left side copied to the right: lock on, every left output's gain again (its copy
     // partner follows), then the pairs.
     // The question declined first: nothing changes and nothing is sent.
+    int linkAnswer = 0;
+    std::vector<std::wstring> linkQuestions;
+    c.checkBoxQuestion = [&](HWND, const wchar_t* title, const wchar_t* text, const wchar_t* const* boxes) {
+        linkQuestions.push_back(std::wstring(title) + L"|" + text + L"|" + boxes[0] + L"|" + boxes[1]);
+        return linkAnswer;
+    };
     d.Click(L"btn_link_output");
-    EXPECT_TRUE(run.WaitForBox(L"${link_tips}"));
+    ASSERT_EQ(linkQuestions.size(), 1u);
+    EXPECT_EQ(linkQuestions[0], L"${tips}|${link_tips}|${copy_left_to_right}|${copy_right_to_left}");
     ExpectFrames(d.Take(0), {}, "link declined");
     EXPECT_EQ(c.config.linkMode, 0);
     EXPECT_FALSE(Selected(d, L"btn_link_output"));
     d.Settle();
     // Then "copy left to right" chosen.
-    MainWindowRun::ConfirmContaining() = Text(L"${link_tips}");
+    linkAnswer = 1;
     d.Click(L"btn_link_output");
+    EXPECT_EQ(linkQuestions.size(), 2u);
     // Pairs by position within the EQ banks: 6/12 on 0/1, 15/18 on 2/3, 14/17 on 6/7, 22/23 on 8/9.
     // Each re-applied gain also reaches the current output's partner (output 1) with its own gain.
     ExpectFrames(d.Take(10),
