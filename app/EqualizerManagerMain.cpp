@@ -27,6 +27,18 @@ void ShowSwitch(CControlUI* button, bool on, const wchar_t* onText, const wchar_
     SetTextColor(button, on ? kSwitchOnText : kSwitchOffText);
 }
 
+// Stores a switch's state and shows it; without its button the field keeps the value the amplifier
+// starts with.
+void ApplySwitch(CControlUI* button, int32_t& field, bool on, int32_t withoutButton, const wchar_t* onText,
+                 const wchar_t* offText) {
+    if (!button) {
+        field = withoutButton;
+        return;
+    }
+    field = on ? 1 : 0;
+    ShowSwitch(button, on, onText, offText);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -171,50 +183,25 @@ void EqualizerManager::OnNoiseGate() {
 }
 
 void EqualizerManager::SetAmpOnOffButton(bool on) {
-    if (!btnAmpOnOff) {
-        config.ampOn = 1;
-        return;
-    }
-    config.ampOn = on ? 1 : 0;
-    ShowSwitch(btnAmpOnOff, on, L"${amp_on}", L"${amp_off}");
+    ApplySwitch(btnAmpOnOff, config.ampOn, on, 1, L"${amp_on}", L"${amp_off}");
 }
 
 void EqualizerManager::SetRemOut1OnOffButton(bool on) {
     LogPrintA("SetRemOut1OnOffButton : %d\n", on ? 1 : 0);
-    if (!btnRemOut1) {
-        config.remOut1 = 1;
-        return;
-    }
-    config.remOut1 = on ? 1 : 0;
-    ShowSwitch(btnRemOut1, on, L"${rem_out1_on}", L"${rem_out1_off}");
+    ApplySwitch(btnRemOut1, config.remOut1, on, 1, L"${rem_out1_on}", L"${rem_out1_off}");
 }
 
 void EqualizerManager::SetRemOut2OnOffButton(bool on) {
     LogPrintA("SetRemOut2OnOffButton : %d\n", on ? 1 : 0);
-    if (!btnRemOut2) {
-        config.remOut2 = 1;
-        return;
-    }
-    config.remOut2 = on ? 1 : 0;
-    ShowSwitch(btnRemOut2, on, L"${rem_out2_on}", L"${rem_out2_off}");
+    ApplySwitch(btnRemOut2, config.remOut2, on, 1, L"${rem_out2_on}", L"${rem_out2_off}");
 }
 
 void EqualizerManager::SetSpkOhmButton(bool on) {
     LogPrintA("SetSpkOhmButton : %d\n", on ? 1 : 0);
-    if (!btnSpkOhm) {
-        config.spkOhm = 1;
-        return;
-    }
-    config.spkOhm = on ? 1 : 0;
-    ShowSwitch(btnSpkOhm, on, L"${btn_2ohm_spk}", L"${btn_4ohm_spk}");
+    ApplySwitch(btnSpkOhm, config.spkOhm, on, 1, L"${btn_2ohm_spk}", L"${btn_4ohm_spk}");
 }
 
 void EqualizerManager::SetNoiseGateButton(bool on) {
     LogPrintA("SetNoiseGateButton : %d\n", on ? 1 : 0);
-    if (!btnNoiseGate) {
-        config.noiseGate = 0;
-        return;
-    }
-    config.noiseGate = on ? 1 : 0;
-    ShowSwitch(btnNoiseGate, on, L"${btn_noise_gate_on}", L"${btn_noise_gate_off}");
+    ApplySwitch(btnNoiseGate, config.noiseGate, on, 0, L"${btn_noise_gate_on}", L"${btn_noise_gate_off}");
 }
