@@ -1,6 +1,5 @@
 #include "LoadingWnd.h"
 
-#include "ScreenInfo.h"
 #include "UIControl.h"
 
 using namespace SkinUI;
@@ -8,16 +7,6 @@ using namespace SkinUI;
 SKINUI_BEGIN_NOTIFY_MAP(CLoadingWnd, WindowImplBase)
     SKINUI_NOTIFY_ENTRY(L"click", L"", &CLoadingWnd::OnClick)
 SKINUI_END_NOTIFY_MAP()
-
-void CLoadingWnd::OnWindowDestroyed(HWND hwnd) {
-    WindowImplBase::OnWindowDestroyed(hwnd);
-    delete this;
-}
-
-void CLoadingWnd::OnInitWindow() {
-    m_pm.ApplyDpi(GetAutoDpi());
-    m_closeButton = m_pm.FindControlByName(L"closebtn");
-}
 
 void CLoadingWnd::OnClick(TNotifyMessage& msg) {
     if (!msg.pSender) return;
@@ -32,25 +21,9 @@ void CLoadingWnd::OnClick(TNotifyMessage& msg) {
         PostClose(0);
 }
 
-LRESULT CLoadingWnd::OnSysCommand(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
+void CLoadingWnd::SetMessageText(const wchar_t* text) { SetLabel(L"MessageText", text); }
 
-LRESULT CLoadingWnd::HandleOtherMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
-
-void CLoadingWnd::SetMessageText(const wchar_t* text) {
-    if (!text || !*text) return;
-    if (CControlUI* label = m_pm.FindControlByName(L"MessageText")) label->SetText(text);
-}
-
-void CLoadingWnd::SetMessageTitle(const wchar_t* text) {
-    if (!text || !*text) return;
-    if (CControlUI* label = m_pm.FindControlByName(L"MessageTitle")) label->SetText(text);
-}
+void CLoadingWnd::SetMessageTitle(const wchar_t* text) { SetLabel(L"MessageTitle", text); }
 
 void CLoadingPopupHolder::Show(HWND owner) {
     Hide();

@@ -2,11 +2,11 @@
 // The busy popup shown while a worker talks to the amplifier. The window that receives WM_SHOW_LOADING
 // runs one modally over itself and closes it (code 1) when WM_HIDE_LOADING arrives. It frees itself
 // when its window is destroyed.
-#include "UIWindowImplBase.h"
+#include "SkinDialogWnd.h"
 
 #include "device/DeviceMessages.h"  // WM_SHOW_LOADING, WM_HIDE_LOADING
 
-class CLoadingWnd : public SkinUI::WindowImplBase {
+class CLoadingWnd : public CSkinDialogWnd {
 public:
     void SetMessageText(const wchar_t* text);
     void SetMessageTitle(const wchar_t* text);
@@ -14,15 +14,9 @@ public:
 protected:
     const wchar_t* GetWndClassName() const override { return L"LoadingWnd"; }
     SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(L"XML_LOADING"); }
-    void OnWindowDestroyed(HWND hwnd) override;
-    void OnInitWindow() override;
     void OnClick(SkinUI::TNotifyMessage& msg) override;
-    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-    LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
 private:
-    SkinUI::CControlUI* m_closeButton = nullptr;
-
     SKINUI_DECLARE_NOTIFY_MAP()
 };
 

@@ -1,6 +1,5 @@
 #include "MsgCheckWnd.h"
 
-#include "ScreenInfo.h"
 #include "UIControl.h"
 #include "UIOption.h"
 
@@ -10,20 +9,7 @@ SKINUI_BEGIN_NOTIFY_MAP(CMsgCheckBoxWnd, WindowImplBase)
     SKINUI_NOTIFY_ENTRY(L"click", L"", &CMsgCheckBoxWnd::OnClick)
 SKINUI_END_NOTIFY_MAP()
 
-void CMsgCheckBoxWnd::OnWindowDestroyed(HWND hwnd) {
-    WindowImplBase::OnWindowDestroyed(hwnd);
-    delete this;
-}
-
-void CMsgCheckBoxWnd::OnInitWindow() {
-    m_pm.ApplyDpi(GetAutoDpi());
-    m_closeButton = m_pm.FindControlByName(L"closebtn");
-}
-
-void CMsgCheckBoxWnd::SetMessageTitle(const wchar_t* text) {
-    if (!text || !*text) return;
-    if (CControlUI* label = m_pm.FindControlByName(L"MessageTitle")) label->SetText(text);
-}
+void CMsgCheckBoxWnd::SetMessageTitle(const wchar_t* text) { SetLabel(L"MessageTitle", text); }
 
 void CMsgCheckBoxWnd::SetMessageText(const wchar_t* text) {
     if (!text || !*text) return;
@@ -62,16 +48,6 @@ void CMsgCheckBoxWnd::OnClick(TNotifyMessage& msg) {
         else if (IsTicked(m_checkBox1, L"check_box_1"))
             PostClose(2);
     }
-}
-
-LRESULT CMsgCheckBoxWnd::OnSysCommand(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
-
-LRESULT CMsgCheckBoxWnd::HandleOtherMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = FALSE;
-    return 0;
 }
 
 int RunMsgCheckBoxWnd(HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* firstBox,

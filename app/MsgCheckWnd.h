@@ -2,13 +2,13 @@
 // A modal question with a title, a text and two check boxes; the answer says which box was ticked:
 // 1 the first, 2 the second (the first wins when both are), 0 cancelled or closed. Confirming with no
 // box ticked leaves the question open.
-#include "UIWindowImplBase.h"
+#include "SkinDialogWnd.h"
 
 namespace SkinUI {
 class COptionUI;
 }
 
-class CMsgCheckBoxWnd : public SkinUI::WindowImplBase {
+class CMsgCheckBoxWnd : public CSkinDialogWnd {
 public:
     void SetMessageTitle(const wchar_t* text);
     void SetMessageText(const wchar_t* text);
@@ -18,16 +18,11 @@ public:
 protected:
     const wchar_t* GetWndClassName() const override { return L"MsgCheckBoxWnd"; }
     SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(L"XML_CHECKBOX_MSG"); }
-    void OnWindowDestroyed(HWND hwnd) override;
-    void OnInitWindow() override;
     void OnClick(SkinUI::TNotifyMessage& msg) override;
-    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-    LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
 private:
     bool IsTicked(SkinUI::COptionUI*& box, const wchar_t* name);
 
-    SkinUI::CControlUI* m_closeButton = nullptr;
     SkinUI::COptionUI* m_checkBox0 = nullptr;
     SkinUI::COptionUI* m_checkBox1 = nullptr;
 

@@ -1,6 +1,5 @@
 #include "MsgWnd.h"
 
-#include "ScreenInfo.h"
 #include "UIControl.h"
 
 #include <algorithm>
@@ -55,16 +54,6 @@ int CMsgWnd::CloseAll() {
     return closed;
 }
 
-void CMsgWnd::OnWindowDestroyed(HWND hwnd) {
-    WindowImplBase::OnWindowDestroyed(hwnd);
-    delete this;
-}
-
-void CMsgWnd::OnInitWindow() {
-    m_pm.ApplyDpi(GetAutoDpi());
-    m_closeButton = m_pm.FindControlByName(L"closebtn");
-}
-
 void CMsgWnd::OnClick(TNotifyMessage& msg) {
     if (!msg.pSender) return;
     if (msg.pSender == m_closeButton) {
@@ -78,21 +67,6 @@ void CMsgWnd::OnClick(TNotifyMessage& msg) {
         PostClose(0);
     else if (EqualsIgnoreCase(name.Data(), L"third_btn"))
         PostClose(2);
-}
-
-LRESULT CMsgWnd::OnSysCommand(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
-
-LRESULT CMsgWnd::HandleOtherMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
-
-void CMsgWnd::SetLabel(const wchar_t* name, const wchar_t* text) {
-    if (!text || !*text) return;
-    if (CControlUI* label = m_pm.FindControlByName(name)) label->SetText(text);
 }
 
 void CMsgWnd::SetTitle(const wchar_t* text) { SetLabel(L"MessageTitle", text); }

@@ -3,11 +3,11 @@
 // usually "${key}" texts of the current language. The show functions block until the box closes and
 // return which button closed it: 1 the confirming button, 0 cancel, the close button or any close from
 // outside, 2 the third button.
-#include "UIWindowImplBase.h"
+#include "SkinDialogWnd.h"
 
 #include <vector>
 
-class CMsgWnd : public SkinUI::WindowImplBase {
+class CMsgWnd : public CSkinDialogWnd {
 public:
     CMsgWnd();
     ~CMsgWnd() override;
@@ -24,17 +24,9 @@ public:
 protected:
     const wchar_t* GetWndClassName() const override { return L"MsgWnd"; }
     SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(L"XML_MSG"); }
-    void OnWindowDestroyed(HWND hwnd) override;
-    void OnInitWindow() override;
     void OnClick(SkinUI::TNotifyMessage& msg) override;
-    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-    LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
 private:
-    void SetLabel(const wchar_t* name, const wchar_t* text);
-
-    SkinUI::CControlUI* m_closeButton = nullptr;
-
     SKINUI_DECLARE_NOTIFY_MAP()
 };
 

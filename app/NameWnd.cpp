@@ -1,7 +1,6 @@
 #include "NameWnd.h"
 
 #include "Log.h"
-#include "ScreenInfo.h"
 #include "UIControl.h"
 
 using namespace SkinUI;
@@ -20,14 +19,8 @@ void CopyNameBounded(const wchar_t* text, wchar_t* buffer, size_t capacity) {
     buffer[n] = 0;
 }
 
-void CNameMsgWnd::OnWindowDestroyed(HWND hwnd) {
-    WindowImplBase::OnWindowDestroyed(hwnd);
-    delete this;
-}
-
 void CNameMsgWnd::OnInitWindow() {
-    m_pm.ApplyDpi(GetAutoDpi());
-    m_closeButton = m_pm.FindControlByName(L"closebtn");
+    CSkinDialogWnd::OnInitWindow();
     m_nameEdit = m_pm.FindControlByName(L"name_edt");
     if (m_nameEdit && m_buffer) m_nameEdit->SetText(m_buffer);
 }
@@ -65,21 +58,11 @@ void CNameMsgWnd::Notify(TNotifyMessage& msg) {
     WindowImplBase::Notify(msg);
 }
 
-LRESULT CNameMsgWnd::OnSysCommand(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
-
 LRESULT CNameMsgWnd::HandleOtherMessage(UINT message, WPARAM, LPARAM, BOOL& handled) {
     // Typing anywhere in the dialog goes to the name.
     if (message == WM_KEYDOWN) FocusNameEdit();
     handled = FALSE;
     return 0;
-}
-
-void CNameMsgWnd::SetLabel(const wchar_t* name, const wchar_t* text) {
-    if (!text || !*text) return;
-    if (CControlUI* label = m_pm.FindControlByName(name)) label->SetText(text);
 }
 
 void CNameMsgWnd::SetButtonTexts(const wchar_t* confirm, const wchar_t* cancel) {

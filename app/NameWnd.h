@@ -1,11 +1,11 @@
 #pragma once
 // The small dialog in which the user types a scene name. It edits the caller's buffer in place: the
 // buffer's text is shown at the start, and the edit's text is written back only when the user confirms.
-#include "UIWindowImplBase.h"
+#include "SkinDialogWnd.h"
 
 #include <cstddef>
 
-class CNameMsgWnd : public SkinUI::WindowImplBase {
+class CNameMsgWnd : public CSkinDialogWnd {
 public:
     // buffer holds `capacity` wide characters including the terminator; a longer entry is cut.
     CNameMsgWnd(wchar_t* buffer, size_t capacity) : m_buffer(buffer), m_capacity(capacity) {}
@@ -19,19 +19,15 @@ public:
 protected:
     const wchar_t* GetWndClassName() const override { return L"NameMsgWnd"; }
     SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(L"XML_MSG_NAME"); }
-    void OnWindowDestroyed(HWND hwnd) override;
     void OnInitWindow() override;
     void OnClick(SkinUI::TNotifyMessage& msg) override;
     void Notify(SkinUI::TNotifyMessage& msg) override;
-    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
 private:
-    void SetLabel(const wchar_t* name, const wchar_t* text);
     // Copies the edit's text into the caller's buffer, cut to fit, then closes with 1.
     void Confirm();
 
-    SkinUI::CControlUI* m_closeButton = nullptr;
     SkinUI::CControlUI* m_nameEdit = nullptr;
     wchar_t* m_buffer = nullptr;
     size_t m_capacity = 0;

@@ -4,7 +4,6 @@
 #include "Log.h"
 #include "MsgWnd.h"
 #include "NameWnd.h"
-#include "ScreenInfo.h"
 #include "TextFormat.h"
 #include "UIControl.h"
 #include "UIList.h"
@@ -105,8 +104,7 @@ void CSceneWnd::Open(HWND owner, EqualizerManager& controller, Mode mode, const 
 }
 
 void CSceneWnd::OnInitWindow() {
-    m_pm.ApplyDpi(GetAutoDpi());
-    m_closeButton = m_pm.FindControlByName(L"closebtn");
+    CSkinDialogWnd::OnInitWindow();
     m_list = dynamic_cast<CListUI*>(m_pm.FindControlByName(L"listview"));
     m_header = m_pm.FindControlByName(L"list_header");
     // Sizes are kept unscaled; the window's DPI scales them when laid out.
@@ -151,15 +149,9 @@ void CSceneWnd::SetButtonTexts(const wchar_t* confirm, const wchar_t* cancel) {
     if (CControlUI* button = m_pm.FindControlByName(L"cancel_btn")) button->SetText(cancel);
 }
 
-void CSceneWnd::SetMessageTitle(const wchar_t* text) {
-    if (!text || !*text) return;
-    if (CControlUI* label = m_pm.FindControlByName(L"MessageTitle")) label->SetText(text);
-}
+void CSceneWnd::SetMessageTitle(const wchar_t* text) { SetLabel(L"MessageTitle", text); }
 
-void CSceneWnd::SetMessageText(const wchar_t* text) {
-    if (!text || !*text) return;
-    if (CControlUI* label = m_pm.FindControlByName(L"MessageText")) label->SetText(text);
-}
+void CSceneWnd::SetMessageText(const wchar_t* text) { SetLabel(L"MessageText", text); }
 
 // ---------------------------------------------------------------------------------------------------
 // Choosing a row
@@ -304,11 +296,6 @@ void CSceneWnd::ShowLoadingWnd(HWND owner) { m_loading.Show(owner); }
 
 // ---------------------------------------------------------------------------------------------------
 // Messages
-
-LRESULT CSceneWnd::OnSysCommand(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = FALSE;
-    return 0;
-}
 
 LRESULT CSceneWnd::HandleOtherMessage(UINT message, WPARAM, LPARAM lParam, BOOL& handled) {
     handled = FALSE;

@@ -4,7 +4,7 @@
 // chosen row and shows the busy popup while the worker runs. While it is open it is the device link's
 // scene reply window, so the amplifier's scene acknowledgements and current-scene reply come to it.
 #include "LoadingWnd.h"
-#include "UIWindowImplBase.h"
+#include "SkinDialogWnd.h"
 
 #include <string>
 
@@ -26,8 +26,10 @@ std::wstring FormatSceneText(const wchar_t* format, const wchar_t* expected, con
 // bytes, zero-filled.
 void SceneNameToDevice(const wchar_t* name, char (&bytes)[16]);
 
-class CSceneWnd : public SkinUI::WindowImplBase {
+class CSceneWnd : public CSkinDialogWnd {
 public:
+    // The opener deletes the scene window; it does not delete itself.
+    CSceneWnd() : CSkinDialogWnd(false) {}
     enum Mode { kLoad = 0, kSaveAs = 1, kDelete = 2 };
     static constexpr DWORD kCurrentRowColor = 0xFFF6CE1D;
 
@@ -59,7 +61,6 @@ protected:
     void OnInitWindow() override;
     void OnClick(SkinUI::TNotifyMessage& msg) override;
     void Notify(SkinUI::TNotifyMessage& msg) override;
-    LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
 private:
@@ -72,7 +73,6 @@ private:
     // Makes this window the scene reply window and starts the worker under the busy popup.
     void StartWorker(int scene, int work);
 
-    SkinUI::CControlUI* m_closeButton = nullptr;
     SkinUI::CListUI* m_list = nullptr;
     SkinUI::CControlUI* m_header = nullptr;
     int m_mode = kLoad;
