@@ -3,6 +3,7 @@
 #include "EqualizerManager.h"
 
 #include "Log.h"
+#include "PageControls.h"
 #include "OutputTypeNames.h"
 #include "SButton.h"
 #include "Settings.h"
@@ -20,6 +21,7 @@
 #include <cstdio>
 
 using namespace SkinUI;
+using namespace PageControls;
 
 namespace {
 
@@ -38,47 +40,6 @@ std::wstring Formatted(const wchar_t* format, int a, int b) {
     _snwprintf(name, 63, format, a, b);
     name[63] = 0;
     return name;
-}
-
-void Show(CControlUI* control, bool visible) {
-    if (control) control->SetVisible(visible);
-}
-
-// Options and two-state buttons both show a selection; neither raises a notification here.
-void ShowSelected(CControlUI* control, bool selected) {
-    if (!control) return;
-    if (auto* option = static_cast<COptionUI*>(control->GetInterface(L"Option"))) {
-        option->Selected(selected, true);
-    } else if (auto* button = static_cast<CSButtonUI*>(control->GetInterface(L"SButton"))) {
-        button->SetSelected(selected);
-    }
-}
-
-void SetText(CControlUI* control, const wchar_t* text) {
-    if (control) control->SetText(text);
-}
-
-void SetNumberText(CControlUI* control, const wchar_t* format, double value) {
-    if (!control) return;
-    wchar_t text[32];
-    _snwprintf(text, 31, format, value);
-    text[31] = 0;
-    control->SetText(text);
-}
-
-void SetIntText(CControlUI* control, const wchar_t* format, int value) {
-    if (!control) return;
-    wchar_t text[32];
-    _snwprintf(text, 31, format, value);
-    text[31] = 0;
-    control->SetText(text);
-}
-
-void SetSliderValue(CSliderUI* slider, int value) {
-    if (!slider) return;
-    if (value < slider->GetMinValue()) value = slider->GetMinValue();
-    if (value > slider->GetMaxValue()) value = slider->GetMaxValue();
-    if (slider->GetValue() != value) slider->SetValue(value);
 }
 
 void SetItemHeights(CComboUI* combo, int height) {
@@ -226,7 +187,7 @@ void EqualizerManager::InitSpeakerControls(int m) {
 void EqualizerManager::FinishInit() {
     ShowRoutingOptions();
     mApplyingReply = true;
-    if (sliderMainVolume) SetSliderValue(sliderMainVolume, config.mainVolume);
+    if (sliderMainVolume) SetSlider(sliderMainVolume, config.mainVolume);
     SetMainVolumeEditText(sliderMainVolume ? sliderMainVolume->GetValue() : config.mainVolume);
     mApplyingReply = false;
     // Item 5 is the start-up choice of the source combo; its notification sets the source.
@@ -304,7 +265,7 @@ void EqualizerManager::UpdateChVolumeEdit(int n, int value) {
         edit->SetText(CTextResource::GetInstance()->GetText(L"${off}").Data());
         return;
     }
-    SetIntText(edit, L"%ddB", value / 10);
+    SetInt(edit, L"%ddB", value / 10);
 }
 
 void EqualizerManager::SetMainVolumeEditText(int value) {
@@ -313,7 +274,7 @@ void EqualizerManager::SetMainVolumeEditText(int value) {
         editMainVolume->SetText(CTextResource::GetInstance()->GetText(L"${off}").Data());
         return;
     }
-    SetIntText(editMainVolume, L"%d", value);
+    SetInt(editMainVolume, L"%d", value);
 }
 
 void EqualizerManager::ShowOutputTypes() {
@@ -338,11 +299,11 @@ void EqualizerManager::PlaceSpeakerMarkers() {
             const float delay = config.channels[n].delay;
             const int unit = delayUnitCombo ? delayUnitCombo->GetCurSel() : 0;
             if (unit == 1)
-                SetIntText(edit, L"%d", static_cast<int>(std::lround(delay * 519 / 15)));
+                SetInt(edit, L"%d", static_cast<int>(std::lround(delay * 519 / 15)));
             else if (unit == 2)
-                SetIntText(edit, L"%d", static_cast<int>(std::lround(delay * 204 / 15)));
+                SetInt(edit, L"%d", static_cast<int>(std::lround(delay * 204 / 15)));
             else
-                SetNumberText(edit, L"%.3f", delay);
+                SetNumber(edit, L"%.3f", delay);
             edit->SetVisible(true);
         }
         Show(spkCon[position], true);

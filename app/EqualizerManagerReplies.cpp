@@ -6,6 +6,7 @@
 
 #include "Log.h"
 #include "MsgWnd.h"
+#include "PageControls.h"
 #include "SButton.h"
 #include "UICombo.h"
 #include "UIEdit.h"
@@ -24,33 +25,9 @@
 #include <string>
 
 using namespace SkinUI;
+using namespace PageControls;
 
 namespace {
-
-void ShowSelected(CControlUI* control, bool selected) {
-    if (!control) return;
-    if (auto* option = static_cast<COptionUI*>(control->GetInterface(L"Option"))) {
-        option->Selected(selected, true);
-    } else if (auto* button = static_cast<CSButtonUI*>(control->GetInterface(L"SButton"))) {
-        button->SetSelected(selected);
-    }
-}
-
-void SetNumber(CControlUI* control, const wchar_t* format, double value) {
-    if (!control) return;
-    wchar_t text[32];
-    _snwprintf(text, 31, format, value);
-    text[31] = 0;
-    control->SetText(text);
-}
-
-void SetInt(CControlUI* control, const wchar_t* format, int value) {
-    if (!control) return;
-    wchar_t text[32];
-    _snwprintf(text, 31, format, value);
-    text[31] = 0;
-    control->SetText(text);
-}
 
 bool ValidOutput(uint32_t channel, const wchar_t* what) {
     if (channel < static_cast<uint32_t>(OutputCount)) return true;
