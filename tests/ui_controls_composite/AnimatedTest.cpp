@@ -198,7 +198,8 @@ TEST(RollTextTest, EntersFromTheRightAndStartsOverAfterTheWidthAndTheText) {
     const int extent = roll->GetExtent();
     ASSERT_GT(extent, 0);  // measured by the first paint; every later paint moves it
 
-    roll->BeginRoll(CRollTextUI::kLeft, 40, 1);
+    // Timers long enough that only the ticks below move the text, however slow the machine.
+    roll->BeginRoll(CRollTextUI::kLeft, 60000, 600);
     EXPECT_TRUE(roll->IsRolling());
     EXPECT_EQ(0, roll->GetExtent());
     roll->SetRollPosition(0);
