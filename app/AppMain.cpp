@@ -1,6 +1,6 @@
 #include "AppMain.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "MainWnd.h"
 #include "MsgWnd.h"
 #include "ScreenInfo.h"

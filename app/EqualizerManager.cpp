@@ -2,7 +2,7 @@
 // factory reset and the start of the forced update.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "MsgWnd.h"
 #include "SButton.h"
 #include "Settings.h"

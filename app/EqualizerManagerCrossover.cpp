@@ -3,7 +3,7 @@
 // sent to the amplifier (2 high-pass, 1 low-pass) and the bound one side sets for the other.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "PageControls.h"
 #include "UICombo.h"
 #include "UIEdit.h"

@@ -2,7 +2,7 @@
 // 204 inch), the speaker markers of the car plan with their delay edits, and the ACC control.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "PageControls.h"
 #include "UICombo.h"
 #include "UIManager.h"

@@ -4,7 +4,7 @@
 // link partner, and sent at once through the queue.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "MsgWnd.h"
 #include "PageControls.h"
 #include "UIEdit.h"

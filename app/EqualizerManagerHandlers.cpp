@@ -3,7 +3,7 @@
 // in the log.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 
 void EqualizerManager::OnDebugButton() { LogPrintA("%s\n", __func__); }
 void EqualizerManager::OnMixerMenu() { LogPrintA("%s\n", __func__); }

@@ -3,7 +3,7 @@
 // impedance, noise gate).
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "PageControls.h"
 #include "UICombo.h"
 #include "UIManager.h"

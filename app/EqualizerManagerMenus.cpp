@@ -3,7 +3,7 @@
 // menu destroys the one held before.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "OutputTypeNames.h"
 #include "PageControls.h"
 #include "UIContainer.h"

@@ -5,7 +5,7 @@
 #include "EqualizerManager.h"
 #include "MsgCheckWnd.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "MsgWnd.h"
 #include "OutputTypeNames.h"
 #include "PageControls.h"

@@ -2,7 +2,7 @@
 // page state, and the helpers that show configuration values in the controls. Nothing here sends.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "PageControls.h"
 #include "OutputTypeNames.h"
 #include "SButton.h"

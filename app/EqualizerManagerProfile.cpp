@@ -3,7 +3,7 @@
 // is then rewritten from the live record on the UI thread, before the busy popup closes.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "PageControls.h"
 #include "UIEdit.h"
 #include "device/DeviceMessages.h"

@@ -4,7 +4,7 @@
 // every record is freed. Applying a reply never sends anything back to the amplifier.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "MsgWnd.h"
 #include "PageControls.h"
 #include "SButton.h"

@@ -5,7 +5,7 @@
 // caused (posted messages of one thread arrive in order).
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "MsgWnd.h"
 #include "SceneWnd.h"
 #include "Settings.h"

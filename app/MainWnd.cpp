@@ -1,7 +1,7 @@
 #include "MainWnd.h"
 
 #include "CircleProgress.h"
-#include "Log.h"
+#include "base/Log.h"
 #include "MsgWnd.h"
 #include "SButton.h"
 #include "ScreenInfo.h"

@@ -4,7 +4,7 @@
 // outside its range, and an unbound control is ignored.
 #include "MainWnd.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "MsgWnd.h"
 #include "SButton.h"
 #include "SceneWnd.h"

@@ -1,6 +1,6 @@
 #include "NameWnd.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "UIControl.h"
 
 using namespace SkinUI;

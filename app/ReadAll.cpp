@@ -4,7 +4,7 @@
 // hold the busy popup for minutes.
 #include "EqualizerManager.h"
 
-#include "Log.h"
+#include "base/Log.h"
 
 namespace {
 

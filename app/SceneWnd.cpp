@@ -1,7 +1,7 @@
 #include "SceneWnd.h"
 
 #include "EqualizerManager.h"
-#include "Log.h"
+#include "base/Log.h"
 #include "MsgWnd.h"
 #include "NameWnd.h"
 #include "TextFormat.h"

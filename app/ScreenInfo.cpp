@@ -1,6 +1,6 @@
 #include "ScreenInfo.h"
 
-#include "Log.h"
+#include "base/Log.h"
 
 #include <algorithm>
 

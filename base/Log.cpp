@@ -1,4 +1,4 @@
-#include "Log.h"
+#include "base/Log.h"
 
 #include <windows.h>
 

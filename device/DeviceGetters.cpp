@@ -1,6 +1,6 @@
 // Getters, scene, MCU and KTV commands. A getter sends at once on the caller's thread and reads the
 // reply, which the decoders post to the windows; it returns nothing itself.
-#include "Log.h"
+#include "base/Log.h"
 #include "device/DeviceLink.h"
 #include "device/Payload.h"
 

@@ -1,7 +1,7 @@
 // DeviceLink: construction, the HID connection, the queue worker and the common steps of every builder.
 #include "device/DeviceLink.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "device/HidApiBackend.h"
 #include "device/Payload.h"
 #include "device/Thread.h"

@@ -5,7 +5,7 @@
 // image behind and the upgrade state idle.
 #include "device/DeviceLink.h"
 
-#include "Log.h"
+#include "base/Log.h"
 
 #include <cstdlib>
 #include <cstring>

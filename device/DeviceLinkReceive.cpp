@@ -2,7 +2,7 @@
 // frame parser; each frame with a right checksum goes to the decoder of its packet type.
 #include "device/DeviceLink.h"
 
-#include "Log.h"
+#include "base/Log.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // DeviceLink send path: one request frame written as one 65-byte output report.
 #include "device/DeviceLink.h"
 
-#include "Log.h"
+#include "base/Log.h"
 
 #include <cstdint>
 

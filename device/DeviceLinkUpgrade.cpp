@@ -5,7 +5,7 @@
 // The acknowledgements are decoded once, by the read that receives them, and move mUpgState.
 #include "device/DeviceLink.h"
 
-#include "Log.h"
+#include "base/Log.h"
 #include "device/Payload.h"
 
 #include <algorithm>

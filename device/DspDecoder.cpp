@@ -1,7 +1,7 @@
 // DSP reply decoder: every checked frame of packet type CMD_DSP. Values become zero-filled heap records
 // (or plain values) posted to the reply windows. Every index and count comes from the device, so each
 // read stays inside the frame and each write inside its record.
-#include "Log.h"
+#include "base/Log.h"
 #include "device/DeviceLink.h"
 #include "device/DeviceMessages.h"
 #include "device/Payload.h"

@@ -1,6 +1,6 @@
 // DSP setters (packet type 1, optype set). Each lays out its payload, writes its log line and hands the
 // frame to Submit, which sends it at once, queues it or drops it.
-#include "Log.h"
+#include "base/Log.h"
 #include "device/DeviceLink.h"
 #include "device/FixedPoint.h"
 #include "device/Payload.h"

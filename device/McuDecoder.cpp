@@ -1,7 +1,7 @@
 // MCU, FLASH and KTV reply decoders: handshake and identity, firmware-upgrade acknowledgements, scene
 // replies and karaoke values. The upgrade acknowledgements move mUpgState only from the state they
 // answer; one that arrives in another state is ignored.
-#include "Log.h"
+#include "base/Log.h"
 #include "device/DeviceLink.h"
 #include "device/DeviceMessages.h"
 #include "device/ReplyFrame.h"

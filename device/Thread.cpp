@@ -1,6 +1,6 @@
 #include "device/Thread.h"
 
-#include "Log.h"
+#include "base/Log.h"
 
 #include <exception>
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 namespace {
 

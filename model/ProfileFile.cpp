@@ -6,7 +6,7 @@
 
 #include <cjson/cJSON.h>
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "model/FileAccess.h"
 #include "model/MessagePresenter.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Calls into this framework from a component's own frames (a hosted control, the text engine): an
 // exception must not cross them, so it is logged and becomes the call's failure answer.
-#include "Log.h"
+#include "base/Log.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "UIChildLayout.h"
 
 #include "UIDlgBuilder.h"
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <vector>
 

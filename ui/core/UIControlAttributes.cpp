@@ -3,7 +3,7 @@
 
 #include "UIAttributes.h"
 #include "UIManager.h"
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <cwchar>
 

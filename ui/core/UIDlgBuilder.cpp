@@ -5,7 +5,7 @@
 #include "UIControlFactory.h"
 #include "UIManager.h"
 #include "UITextResource.h"
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <cwchar>
 #include <exception>

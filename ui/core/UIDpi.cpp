@@ -1,6 +1,6 @@
 #include "UIDpi.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <lm.h>
 

@@ -4,7 +4,7 @@
 
 #include "UIManagerShared.h"
 #include "UIRender.h"
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <algorithm>
 #include <cstring>

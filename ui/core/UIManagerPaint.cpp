@@ -8,7 +8,7 @@
 #include "UIControl.h"
 #include "UIManagerShared.h"
 #include "UIRender.h"
-#include "Log.h"
+#include "base/Log.h"
 
 #include <cstring>
 #include <memory>

@@ -10,7 +10,7 @@
 
 #include "UIControl.h"
 #include "UIRender.h"
-#include "Log.h"
+#include "base/Log.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -1,6 +1,6 @@
 #include "UIResourceSettings.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <string>
 

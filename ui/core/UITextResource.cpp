@@ -2,7 +2,7 @@
 
 #include "UIResourceSettings.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 #include <atomic>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "UIWindow.h"
 
 #include "UIManager.h"
-#include "Log.h"
+#include "base/Log.h"
 
 #include <cstdio>
 #include <cstdlib>

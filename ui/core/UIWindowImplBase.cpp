@@ -3,7 +3,7 @@
 #include "UIWindowImplBase.h"
 
 #include "UIControl.h"
-#include "Log.h"
+#include "base/Log.h"
 
 #include <windowsx.h>
 
