@@ -317,9 +317,14 @@ TShotResult SaveClientBitmap(HWND window, const wchar_t* path, bool fromScreen) 
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, source, origin.x, origin.y, SRCCOPY);
     GdiFlush();
-    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    DWORD* pixels = static_cast<DWORD*>(bits);
     std::unordered_set<DWORD> colours;
-    for (int i = 0; i < width * height; ++i) colours.insert(pixels[i] & 0xFFFFFF);
+    for (int i = 0; i < width * height; ++i) {
+        colours.insert(pixels[i] & 0xFFFFFF);
+        // The screen has no transparency, but GDI leaves 0 in the fourth byte of what it drew (lines,
+        // text); picture tools that read that byte as alpha would show those pixels as holes.
+        pixels[i] |= 0xFF000000;
+    }
     result.width = width;
     result.height = height;
     result.colours = static_cast<int>(colours.size());
