@@ -293,6 +293,14 @@ void CSkinViewWindow::ApplyDemoCalibration() {
     const BYTE shown[outputs] = {1, 1};
     display->SetCurves121(sf.data(), sg.data(), outputs, 0, shown);
     display->SetCurves(rf.data(), rg.data(), outputs, 0, shown);
+    // Their distances as the window shows them once measured.
+    const wchar_t* const distances[outputs] = {L"0.860000", L"1.090000"};
+    for (int n = 0; n < outputs; ++n) {
+        const std::wstring label = L"ch_" + std::to_wstring(n) + L": ";
+        Set((L"ch_distance_" + std::to_wstring(n)).c_str(), L"visible", L"true");
+        Set(label.c_str(), L"visible", L"true");
+        Set(label.c_str(), L"text", distances[n]);
+    }
 }
 
 void CSkinViewWindow::TakeShot() {
