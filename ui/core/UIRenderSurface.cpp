@@ -6,6 +6,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -113,16 +114,26 @@ struct TDirectTarget {
     TDibPixels dib;
     std::vector<RECT> clip;
 
-    // The device rectangles of a logical rectangle that lie within the clip.
+    // The device rectangles of a logical rectangle that lie within the clip (and within the logical
+    // rectangle within, when given).
     template <class Fn>
-    void ForEachVisible(HDC hdc, const RECT& logical, Fn fn) const {
-        POINT corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
-        LPtoDP(hdc, corners, 2);
-        const RECT device = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    void ForEachVisible(HDC hdc, const RECT& logical, Fn fn, const RECT* within = nullptr) const {
+        const RECT device = ToDevice(hdc, logical);
+        RECT bounds = device;
+        if (within) {
+            const RECT limit = ToDevice(hdc, *within);
+            if (!IntersectRect(&bounds, &bounds, &limit)) return;
+        }
         for (const RECT& piece : clip) {
             RECT part;
-            if (IntersectRect(&part, &device, &piece)) fn(part, device);
+            if (IntersectRect(&part, &bounds, &piece)) fn(part, device);
         }
+    }
+
+    static RECT ToDevice(HDC hdc, const RECT& logical) {
+        POINT corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
+        LPtoDP(hdc, corners, 2);
+        return {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
     }
 };
 
@@ -173,15 +184,61 @@ namespace {
 
 // Blends a premultiplied top-down picture onto a 32-bit DIB target at the logical point (x, y); empty
 // pixels are skipped. False for another kind of target.
-bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width, int height) {
+bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width, int height, const RECT* within) {
     const TDirectTarget target = DirectTarget(hdc);
     if (!target.usable) return false;
+    target.ForEachVisible(
+        hdc, RECT{x, y, x + width, y + height},
+        [&](const RECT& part, const RECT& device) {
+            for (int row = part.top; row < part.bottom; ++row) {
+                const DWORD* from = pixels + static_cast<size_t>(row - device.top) * stride - device.left;
+                DWORD* to = target.dib.Row(row);
+                for (int column = part.left; column < part.right; ++column) {
+                    const DWORD s = from[column];
+                    if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
+                }
+            }
+        },
+        within);
+    return true;
+}
+
+// Blends one pixel over the columns [from, to) of a row.
+void BlendRun(DWORD* row, int from, int to, DWORD pixel) {
+    if (from >= to || !pixel) return;
+    if ((pixel >> 24) == 0xFF) {
+        std::fill(row + from, row + to, pixel);
+        return;
+    }
+    for (int column = from; column < to; ++column) row[column] = BlendPixel(row[column], pixel);
+}
+
+// The picture's column (or row) for an offset into the widened area: the ends keep theirs, the middle
+// repeats the split.
+inline int StretchedIndex(int offset, int split, int extra) {
+    return offset < split ? offset : offset <= split + extra ? split : offset - extra;
+}
+
+bool BlendStretchedOnto(HDC hdc, int x, int y, int width, int height, const TShapePicture& picture, int splitX,
+                        int splitY) {
+    const TDirectTarget target = DirectTarget(hdc);
+    if (!target.usable) return false;
+    const int extraX = width - picture.width, extraY = height - picture.height;
     target.ForEachVisible(hdc, RECT{x, y, x + width, y + height}, [&](const RECT& part, const RECT& device) {
+        // The three column runs in device units: the left end, the repeated split column, the right end.
+        const int middleFrom = device.left + splitX, rightFrom = middleFrom + extraX + 1;
+        const int leftTo = std::min<int>(part.right, middleFrom);
         for (int row = part.top; row < part.bottom; ++row) {
-            const DWORD* from = pixels + static_cast<size_t>(row - device.top) * stride - device.left;
+            const DWORD* from = &picture.pixels[static_cast<size_t>(StretchedIndex(row - device.top, splitY, extraY)) *
+                                                picture.width];
             DWORD* to = target.dib.Row(row);
-            for (int column = part.left; column < part.right; ++column) {
-                const DWORD s = from[column];
+            for (int column = part.left; column < leftTo; ++column) {
+                const DWORD s = from[column - device.left];
+                if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
+            }
+            BlendRun(to, std::max<int>(part.left, middleFrom), std::min<int>(part.right, rightFrom), from[splitX]);
+            for (int column = std::max<int>(part.left, rightFrom); column < part.right; ++column) {
+                const DWORD s = from[column - device.left - extraX];
                 if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
             }
         }
@@ -190,6 +247,130 @@ bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Anti-aliased lines.
+
+namespace {
+
+// Coverage of one line over a box of device pixels, a byte per pixel, and the columns touched per row.
+class CCoverage {
+public:
+    void Reset(const RECT& box) {
+        m_box = box;
+        m_width = box.right - box.left;
+        const int height = box.bottom - box.top;
+        m_cover.assign(static_cast<size_t>(m_width) * height, 0);
+        m_rowFrom.assign(height, m_width);
+        m_rowTo.assign(height, 0);
+    }
+
+    // Adds the segment a-b (device units) of the given half width.
+    void AddSegment(float ax, float ay, float bx, float by, float half) {
+        const float reach = half + 0.5f;
+        const int left = std::max<int>(m_box.left, static_cast<int>(std::ceil(std::min(ax, bx) - reach)));
+        const int right = std::min<int>(m_box.right - 1, static_cast<int>(std::floor(std::max(ax, bx) + reach)));
+        const int top = std::max<int>(m_box.top, static_cast<int>(std::ceil(std::min(ay, by) - reach)));
+        const int bottom = std::min<int>(m_box.bottom - 1, static_cast<int>(std::floor(std::max(ay, by) + reach)));
+        if (left > right || top > bottom) return;
+        const float dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+        for (int y = top; y <= bottom; ++y) {
+            const int row = y - m_box.top;
+            BYTE* cover = &m_cover[static_cast<size_t>(row) * m_width - m_box.left];
+            int touchedFrom = right + 1, touchedTo = left - 1;
+            for (int x = left; x <= right; ++x) {
+                const float px = x - ax, py = y - ay;
+                float t = length2 > 0 ? (px * dx + py * dy) / length2 : 0.0f;
+                t = t < 0 ? 0 : t > 1 ? 1 : t;
+                const float ex = px - t * dx, ey = py - t * dy;
+                const float inside = reach - std::sqrt(ex * ex + ey * ey);
+                if (inside <= 0) continue;
+                const BYTE value = inside >= 1 ? 255 : static_cast<BYTE>(inside * 255 + 0.5f);
+                if (value > cover[x]) cover[x] = value;
+                touchedFrom = std::min(touchedFrom, x);
+                touchedTo = std::max(touchedTo, x);
+            }
+            if (touchedFrom <= touchedTo) {
+                m_rowFrom[row] = std::min(m_rowFrom[row], touchedFrom - static_cast<int>(m_box.left));
+                m_rowTo[row] = std::max(m_rowTo[row], touchedTo - static_cast<int>(m_box.left) + 1);
+            }
+        }
+    }
+
+    // Blends the colour by coverage over the part of the box within the device rectangle.
+    void Blend(const TDibPixels& dib, const RECT& part, DWORD color) const {
+        RECT area;
+        if (!IntersectRect(&area, &part, &m_box)) return;
+        const DWORD alpha = color >> 24;
+        for (int y = area.top; y < area.bottom; ++y) {
+            const int row = y - m_box.top;
+            const int from = std::max<int>(m_rowFrom[row] + m_box.left, area.left);
+            const int to = std::min<int>(m_rowTo[row] + m_box.left, area.right);
+            const BYTE* cover = &m_cover[static_cast<size_t>(row) * m_width - m_box.left];
+            DWORD* pixels = dib.Row(y);
+            for (int x = from; x < to; ++x) {
+                if (!cover[x]) continue;
+                const DWORD a = (alpha * cover[x] + 127) / 255;
+                if (a == 255) {
+                    pixels[x] = color;
+                    continue;
+                }
+                DWORD source = a << 24;
+                for (int shift = 0; shift <= 16; shift += 8) source |= ((((color >> shift) & 0xFF) * a + 127) / 255) << shift;
+                pixels[x] = BlendPixel(pixels[x], source);
+            }
+        }
+    }
+
+private:
+    RECT m_box = {};
+    int m_width = 0;
+    std::vector<BYTE> m_cover;
+    std::vector<int> m_rowFrom, m_rowTo;  // columns touched per row, relative to the box
+};
+
+}  // namespace
+
+bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, float width, DWORD color,
+                               const RECT& within) {
+    const TDirectTarget target = DirectTarget(hdc);
+    if (!target.usable) return false;
+    if (!points || count < 2 || !(width > 0) || width > 1000 || (color >> 24) == 0) return true;
+    // Translation is all a usable target can do between logical and device units.
+    POINT origin = {0, 0};
+    LPtoDP(hdc, &origin, 1);
+    const RECT limit = TDirectTarget::ToDevice(hdc, within);
+    RECT visible = {};
+    for (const RECT& piece : target.clip) {
+        RECT part;
+        if (IntersectRect(&part, &piece, &limit)) UnionRect(&visible, &visible, &part);
+    }
+    const float half = width / 2, reach = half + 1;
+    float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) return true;
+        minX = std::min(minX, points[i].x);
+        maxX = std::max(maxX, points[i].x);
+        minY = std::min(minY, points[i].y);
+        maxY = std::max(maxY, points[i].y);
+    }
+    const float clampLow = -1e7f, clampHigh = 1e7f;
+    RECT box = {static_cast<LONG>(std::floor(std::max(minX - reach, clampLow))) + origin.x,
+                static_cast<LONG>(std::floor(std::max(minY - reach, clampLow))) + origin.y,
+                static_cast<LONG>(std::ceil(std::min(maxX + reach, clampHigh))) + origin.x + 1,
+                static_cast<LONG>(std::ceil(std::min(maxY + reach, clampHigh))) + origin.y + 1};
+    if (!IntersectRect(&box, &box, &visible)) return true;
+    static CCoverage coverage;  // UI thread only; kept to save its allocation
+    coverage.Reset(box);
+    const float ox = static_cast<float>(origin.x), oy = static_cast<float>(origin.y);
+    for (int i = 1; i < count; ++i)
+        coverage.AddSegment(points[i - 1].x + ox, points[i - 1].y + oy, points[i].x + ox, points[i].y + oy, half);
+    for (const RECT& piece : target.clip) {
+        RECT part;
+        if (IntersectRect(&part, &piece, &limit)) coverage.Blend(target.dib, part, color);
+    }
+    return true;
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Scratch surface.
@@ -295,9 +476,9 @@ void CUIScratchSurface::End(GpGraphics* graphics, TShapePicture& picture) {
                s.areaWidth * 4u);
 }
 
-void CUIScratchSurface::Blend(HDC target, int x, int y, const TShapePicture& picture) {
+void CUIScratchSurface::Blend(HDC target, int x, int y, const TShapePicture& picture, const RECT* clip) {
     if (!target || picture.width <= 0 || picture.height <= 0) return;
-    if (BlendOnto(target, x, y, picture.pixels.data(), picture.width, picture.width, picture.height)) return;
+    if (BlendOnto(target, x, y, picture.pixels.data(), picture.width, picture.width, picture.height, clip)) return;
     // Another kind of target: through the system's blend, from the scratch bitmap.
     TScratch& s = Scratch();
     if (s.image || !Reserve(picture.width, picture.height)) return;
@@ -306,7 +487,31 @@ void CUIScratchSurface::Blend(HDC target, int x, int y, const TShapePicture& pic
         memcpy(s.pixels + static_cast<size_t>(row) * s.width, &picture.pixels[static_cast<size_t>(row) * picture.width],
                picture.width * 4u);
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const int saved = clip ? SaveDC(target) : 0;
+    if (clip) IntersectClipRect(target, clip->left, clip->top, clip->right, clip->bottom);
     AlphaBlend(target, x, y, picture.width, picture.height, s.dc, 0, 0, picture.width, picture.height, blend);
+    if (clip) RestoreDC(target, saved);
+}
+
+void CUIScratchSurface::BlendStretched(HDC target, int x, int y, int width, int height, const TShapePicture& picture,
+                                       int splitX, int splitY) {
+    if (!target || picture.width <= 0 || picture.height <= 0 || width < picture.width || height < picture.height ||
+        splitX < 0 || splitX >= picture.width || splitY < 0 || splitY >= picture.height)
+        return;
+    if (BlendStretchedOnto(target, x, y, width, height, picture, splitX, splitY)) return;
+    // Another kind of target: the whole picture made and blended through the system.
+    TShapePicture whole;
+    whole.width = width;
+    whole.height = height;
+    whole.pixels.resize(static_cast<size_t>(width) * height);
+    for (int row = 0; row < height; ++row) {
+        const DWORD* from = &picture.pixels[static_cast<size_t>(StretchedIndex(row, splitY, height - picture.height)) *
+                                            picture.width];
+        for (int column = 0; column < width; ++column)
+            whole.pixels[static_cast<size_t>(row) * width + column] =
+                from[StretchedIndex(column, splitX, width - picture.width)];
+    }
+    Blend(target, x, y, whole);
 }
 
 }  // namespace SkinUI

@@ -23,6 +23,20 @@ namespace SkinUI {
 // False, having drawn nothing, for a 32-bit DIB it cannot write (a scaled or transformed DC): GDI+ must.
 bool FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color);
 
+// A point of an anti-aliased line, in logical units; whole numbers are pixel centres (as in GDI+).
+struct TStrokePoint {
+    float x = 0;
+    float y = 0;
+};
+
+// Draws the polyline through the points, width pixels wide, in the colour 0xAARRGGBB, straight into the
+// pixels of a 32-bit DIB target, within the target's clip and within the logical rectangle `within`.
+// Each pixel is covered by how far its centre lies inside the line's edge (a one-pixel ramp), taken
+// once for the whole line, so joints are not blended twice. False, having drawn nothing, for another
+// kind of target (a device bitmap, a scaled or transformed DC): the caller draws it otherwise.
+bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, float width, DWORD color,
+                               const RECT& within);
+
 // The premultiplied pixels of one drawn shape, top-down, kept to be blended again.
 struct TShapePicture {
     int width = 0;
@@ -39,8 +53,15 @@ public:
     static Gdiplus::GpGraphics* Begin(int x, int y, int width, int height);
     static void End(Gdiplus::GpGraphics* graphics, TShapePicture& picture);
     // Blends the picture onto the target with its top-left at the logical point (x, y), within the
-    // target's clip; on 32-bit DIBs directly, elsewhere through AlphaBlend.
-    static void Blend(HDC target, int x, int y, const TShapePicture& picture);
+    // target's clip (and within the logical rectangle clip, when given); on 32-bit DIBs directly,
+    // elsewhere through AlphaBlend.
+    static void Blend(HDC target, int x, int y, const TShapePicture& picture, const RECT* clip = nullptr);
+    // Blends the picture widened to width x height (at least its own size) as a nine-grid whose middle
+    // is a single column and row: columns left of splitX and right of it keep their pixels at either
+    // end, column splitX fills the space between them; rows alike. Runs of one empty or opaque pixel
+    // are skipped or filled, so a large outline costs its edges, not its area.
+    static void BlendStretched(HDC target, int x, int y, int width, int height, const TShapePicture& picture,
+                               int splitX, int splitY);
     static void Release();  // frees the kept bitmap (also at the shared shut-down)
 
 private:
