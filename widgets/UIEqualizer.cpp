@@ -713,6 +713,7 @@ HDC CPlotLayers::Begin(const RECT& plot) {
             return nullptr;
         }
         m_oldBitmap = SelectObject(m_dc, m_bitmap);
+        RememberTopDownBitmap(m_bitmap, bits);
         m_size = size;
     }
     PatBlt(m_dc, 0, 0, size.cx, size.cy, BLACKNESS);
@@ -735,6 +736,7 @@ void CPlotLayers::CopyTo(HDC hdc) const {
 }
 
 void CPlotLayers::Release() {
+    if (m_bitmap) ForgetTopDownBitmap(m_bitmap);
     if (m_dc && m_oldBitmap) SelectObject(m_dc, m_oldBitmap);
     if (m_bitmap) DeleteObject(m_bitmap);
     if (m_dc) DeleteDC(m_dc);

@@ -787,3 +787,109 @@ TEST_F(PixelPaths, AntiAliasedLineNeedsPixels) {
     DeleteObject(bitmap);
     DeleteDC(dc);
 }
+
+namespace {
+
+// Plain text as DrawTextW draws it, each time, in the render engine's set-up.
+void ReferenceGdiText(HDC dc, HFONT font, RECT rect, const wchar_t* text, DWORD color, UINT style) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
+    HGDIOBJ old = SelectObject(dc, font);
+    DrawTextW(dc, text, -1, &rect, style);
+    SelectObject(dc, old);
+}
+
+// Paints a striped background into the rectangle, different for each seed.
+void Background(Surface& s, const RECT& r, int seed) {
+    for (int y = r.top; y < r.bottom; y += 3) {
+        const DWORD color = 0xFF000000 | static_cast<DWORD>((y * 37 + seed * 91) & 0xFF) << 8 | static_cast<DWORD>(seed * 40);
+        CUIRender::DrawColor(s.dc(), {r.left, y, r.right, std::min<LONG>(y + 3, r.bottom)}, color);
+    }
+}
+
+}  // namespace
+
+// Plain text is drawn once and written again from what it left while the same words in the same font,
+// colour, style and place meet the same pixels: whatever changes (the background, the colour, the font,
+// the words, the clip), the pixels are those of DrawTextW drawing every time.
+TEST_F(PixelPaths, KeptTextMatchesDrawingItEachTime) {
+    CUIPixelMemo::Clear();  // nothing kept from earlier tests
+    manager.AddFont(1, L"Tahoma", 13, false, false, false);
+    manager.AddFont(2, L"Tahoma", 17, true, false, true);
+    struct Step {
+        int seed, font;
+        DWORD color;
+        const wchar_t* text;
+        ClipKind clip;
+    };
+    const Step steps[] = {
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // drawn
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // written again
+        {2, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // another background
+        {1, 1, 0xFFF6CE1D, L"Phase 180\u00B0", ClipKind::None},  // another colour
+        {1, 2, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // another font
+        {1, 1, 0xFFE6E8EB, L"Phase 0\u00B0", ClipKind::None},    // other words
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::Round}, // a rounded control's clip
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::Round},
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::TwoPieces},
+        {2, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},
+    };
+    const RECT rect = {2, 8, 38, 30};
+    const UINT style = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS;
+    for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+        const Step& step = steps[i];
+        Surface kept(40, 40, 0xFF101010), reference(40, 40, 0xFF101010);
+        for (Surface* s : {&kept, &reference}) {
+            Background(*s, {0, 0, 40, 40}, step.seed);
+            ApplyClip(s->dc(), step.clip);
+        }
+        RECT r = rect;
+        CUIRender::DrawText(kept.dc(), &manager, r, step.text, step.color, step.font, style);
+        ReferenceGdiText(reference.dc(), manager.GetFontHandle(step.font), rect, step.text, step.color, style);
+        EXPECT_EQ(Compare(kept, reference), "") << "step " << i;
+        EXPECT_TRUE(EqualRect(&r, &rect));
+    }
+    // Kept text shows: a step drawn again differs from its background.
+    Surface plain(40, 40, 0xFF101010);
+    Background(plain, {0, 0, 40, 40}, 1);
+    Surface drawn(40, 40, 0xFF101010);
+    Background(drawn, {0, 0, 40, 40}, 1);
+    RECT r = rect;
+    CUIRender::DrawText(drawn.dc(), &manager, r, L"Phase 180\u00B0", 0xFFE6E8EB, 1, style);
+    EXPECT_NE(Compare(drawn, plain), "");
+}
+
+// Images of the manager are blended once and written again from what they left over the same pixels;
+// over other pixels, elsewhere, faded or cut by the paint area they are drawn, as every time before.
+TEST_F(PixelPaths, KeptImagesMatchDrawingThemEachTime) {
+    CUIPixelMemo::Clear();
+    TImageRecord* image = manager.AddImage(L"101", L"PNG");
+    ASSERT_NE(image, nullptr);
+    struct Step {
+        int seed;
+        RECT dest, paint;
+        BYTE fade;
+    };
+    const RECT all = {0, 0, 40, 40};
+    const Step steps[] = {
+        {1, {4, 4, 28, 28}, all, 255},  {1, {4, 4, 28, 28}, all, 255}, {2, {4, 4, 28, 28}, all, 255},
+        {1, {4, 4, 28, 28}, all, 128},  {2, {4, 4, 28, 28}, all, 128}, {1, {4, 4, 28, 28}, all, 128},
+        {1, {6, 4, 30, 28}, all, 255},  {1, {4, 4, 28, 28}, {0, 0, 20, 40}, 255}, {1, {4, 4, 28, 28}, all, 255},
+    };
+    const RECT source = {0, 0, 12, 12}, corners = {3, 3, 3, 3};
+    for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+        const Step& step = steps[i];
+        for (ClipKind clip : {ClipKind::None, ClipKind::Round}) {
+            Surface kept(40, 40, 0xFF101010), reference(40, 40, 0xFF101010);
+            for (Surface* s : {&kept, &reference}) {
+                Background(*s, all, step.seed);
+                ApplyClip(s->dc(), clip);
+            }
+            ASSERT_TRUE(CUIRender::DrawImage(kept.dc(), &manager, all, step.paint, L"101", L"PNG", step.dest, source,
+                                             corners, 0, step.fade, false, false, false));
+            CUIRender::DrawImage(reference.dc(), image->bitmap, step.dest, step.paint, source, corners, image->hasAlpha,
+                                 step.fade);
+            EXPECT_EQ(Compare(kept, reference), "") << "step " << i << " clip " << static_cast<int>(clip);
+        }
+    }
+}

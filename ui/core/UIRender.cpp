@@ -95,6 +95,7 @@ DWORD CUIRender::AdjustColor(DWORD color, short hue, short saturation, short lig
 
 void CUIRender::AdjustImage(bool useHSL, TImageRecord* image, short hue, short saturation, short lightness) {
     if (!image || !image->useHSL || !image->bitmap || !image->currentPixels || !image->sourcePixels) return;
+    CUIPixelMemo::Clear();
     const int count = image->width * image->height;
     GdiFlush();
     if (!useHSL || (hue == 180 && saturation == 100 && lightness == 100)) {
@@ -604,9 +605,30 @@ void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wc
     }
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, ToColorRef(color));
+    // Text drawn within its rectangle in the DC's plain text set-up is a memo's call: the same words over
+    // the same pixels give the same pixels.
+    const bool memoable = !(style & (DT_CALCRECT | DT_NOCLIP | DT_MODIFYSTRING | DT_EXTERNALLEADING)) &&
+                          GetTextAlign(hdc) == 0 && GetTextCharacterExtra(hdc) == 0;
+    std::wstring key;
+    LOGFONTW logFont = {};
+    if (memoable && GetObjectW(handle, sizeof logFont, &logFont)) {
+        const struct {
+            COLORREF color;
+            UINT style;
+            LONG width, height;
+        } call = {ToColorRef(color), style, rect.right - rect.left, rect.bottom - rect.top};
+        key.assign(L"text");
+        key.append(reinterpret_cast<const wchar_t*>(&call), sizeof call / sizeof(wchar_t));
+        key.append(reinterpret_cast<const wchar_t*>(&logFont), sizeof logFont / sizeof(wchar_t));
+        key.append(shown);
+    }
+    HDC memoTarget = key.empty() ? nullptr : hdc;  // before the key moves
+    CUIPixelMemo memo(memoTarget, rect, std::move(key));
+    if (memo.Done()) return;
     HGDIOBJ oldFont = SelectObject(hdc, handle);
     ::DrawTextW(hdc, shown, -1, &rect, style);
     SelectObject(hdc, oldFont);
+    memo.Keep();
 }
 
 void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_t* text, DWORD color, int font,

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <emmintrin.h>
+#include <unordered_map>
 #include <vector>
 
 namespace SkinUI {
@@ -46,27 +48,65 @@ bool DibPixels(HDC hdc, TDibPixels& out) {
 }
 
 // The DC's clip as device rectangles within the bitmap (the whole bitmap when it has no clip region);
-// false when the region cannot be read.
+// false when the region cannot be read. A rectangular clip, the usual one, is read without its data.
 bool ClipRects(HDC hdc, const TDibPixels& dib, std::vector<RECT>& rects) {
     const RECT bounds = {0, 0, dib.width, dib.height};
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    static HRGN region = CreateRectRgn(0, 0, 0, 0);  // kept: UI thread only
     if (!region) return false;
-    bool ok = true;
-    if (GetClipRgn(hdc, region) == 1) {
-        const DWORD size = GetRegionData(region, 0, nullptr);
-        std::vector<BYTE> buffer(size);
-        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-        ok = size && GetRegionData(region, size, data) == size;
-        for (DWORD i = 0; ok && i < data->rdh.nCount; ++i) {
-            RECT piece;
-            if (IntersectRect(&piece, &reinterpret_cast<const RECT*>(data->Buffer)[i], &bounds)) rects.push_back(piece);
-        }
-    } else {
-        rects.push_back(bounds);
+    const int kind = GetClipRgn(hdc, region);
+    if (kind != 1) {
+        if (kind == 0) rects.push_back(bounds);
+        return kind == 0;
     }
-    DeleteObject(region);
+    RECT box;
+    const int shape = GetRgnBox(region, &box);
+    if (shape == NULLREGION) return true;
+    if (shape == SIMPLEREGION) {
+        if (IntersectRect(&box, &box, &bounds)) rects.push_back(box);
+        return true;
+    }
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    std::vector<BYTE> buffer(size);
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    const bool ok = size && GetRegionData(region, size, data) == size;
+    for (DWORD i = 0; ok && i < data->rdh.nCount; ++i) {
+        RECT piece;
+        if (IntersectRect(&piece, &reinterpret_cast<const RECT*>(data->Buffer)[i], &bounds)) rects.push_back(piece);
+    }
     return ok;
 }
+
+// Top-down bitmaps made by the framework for its own painting (the windows' off-screen pictures), told
+// here by their makers so that their row order need not be asked of GDI on every drawing call. A
+// bitmap is known by its handle and its pixel memory together, and forgotten before it is deleted.
+class CKnownTopDownBitmaps {
+public:
+    static bool Contains(HGDIOBJ bitmap, const BYTE* bits) {
+        for (const TEntry& entry : Entries())
+            if (entry.bitmap == bitmap && entry.bits == bits) return true;
+        return false;
+    }
+    static void Add(HGDIOBJ bitmap, const void* bits) {
+        if (!bitmap || !bits) return;
+        Remove(bitmap);
+        Entries().push_back({bitmap, static_cast<const BYTE*>(bits)});
+    }
+    static void Remove(HGDIOBJ bitmap) {
+        std::vector<TEntry>& entries = Entries();
+        entries.erase(std::remove_if(entries.begin(), entries.end(), [bitmap](const TEntry& e) { return e.bitmap == bitmap; }),
+                      entries.end());
+    }
+
+private:
+    struct TEntry {
+        HGDIOBJ bitmap;
+        const BYTE* bits;
+    };
+    static std::vector<TEntry>& Entries() {
+        static std::vector<TEntry> entries;
+        return entries;
+    }
+};
 
 // Settles dib.bottomUp by reading one pixel inside the clip through GDI and comparing it with the two
 // places it may sit in memory; when both hold the same colour, one of them is changed for the moment.
@@ -95,9 +135,20 @@ bool FindRowOrder(HDC hdc, TDibPixels& dib, const std::vector<RECT>& clip) {
     return true;
 }
 
+// One row of a fill, sixteen bytes at a time.
+void FillRow(DWORD* to, int count, DWORD pixel) {
+    while (count > 0 && (reinterpret_cast<uintptr_t>(to) & 15)) {
+        *to++ = pixel;
+        --count;
+    }
+    const __m128i four = _mm_set1_epi32(static_cast<int>(pixel));
+    for (; count >= 4; count -= 4, to += 4) _mm_store_si128(reinterpret_cast<__m128i*>(to), four);
+    while (count-- > 0) *to++ = pixel;
+}
+
 void FillDeviceRect(const TDibPixels& dib, const RECT& rect, DWORD pixel) {
     const int width = rect.right - rect.left;
-    for (int y = rect.top; y < rect.bottom; ++y) std::fill_n(dib.Row(y) + rect.left, width, pixel);
+    for (int y = rect.top; y < rect.bottom; ++y) FillRow(dib.Row(y) + rect.left, width, pixel);
 }
 
 void FillWithGdi(HDC hdc, const RECT* rects, int count, DWORD color) {
@@ -141,7 +192,15 @@ TDirectTarget DirectTarget(HDC hdc) {
     TDirectTarget target;
     if (!DibPixels(hdc, target.dib) || !ClipRects(hdc, target.dib, target.clip)) return target;
     GdiFlush();  // GDI drawing still queued must land before the pixels are read or written
-    target.usable = target.clip.empty() || FindRowOrder(hdc, target.dib, target.clip);
+    if (target.clip.empty()) {
+        target.usable = true;
+        return target;
+    }
+    if (CKnownTopDownBitmaps::Contains(GetCurrentObject(hdc, OBJ_BITMAP), target.dib.bits)) {
+        target.usable = true;
+        return target;
+    }
+    target.usable = FindRowOrder(hdc, target.dib, target.clip);
     return target;
 }
 
@@ -247,6 +306,172 @@ bool BlendStretchedOnto(HDC hdc, int x, int y, int width, int height, const TSha
 }
 
 }  // namespace
+
+void RememberTopDownBitmap(HBITMAP bitmap, const void* bits) { CKnownTopDownBitmaps::Add(bitmap, bits); }
+
+void ForgetTopDownBitmap(HBITMAP bitmap) { CKnownTopDownBitmaps::Remove(bitmap); }
+
+// ---------------------------------------------------------------------------------------------------
+// Pixel memo.
+
+namespace {
+
+struct TMemoEntry {
+    std::vector<DWORD> before, after;
+    unsigned long long lastUse = 0;
+};
+
+// Kept results by key, a few per key (a control over its hot and normal backgrounds), 32 MB at most;
+// the least recently used go first.
+class CMemoStore {
+public:
+    static CMemoStore& Get() {
+        static CMemoStore store;
+        return store;
+    }
+    std::vector<TMemoEntry>* Find(const std::wstring& key) {
+        auto found = m_entries.find(key);
+        return found == m_entries.end() ? nullptr : &found->second;
+    }
+    unsigned long long Tick() { return ++m_clock; }
+    void Add(const std::wstring& key, TMemoEntry&& entry) {
+        const size_t bytes = (entry.before.size() + entry.after.size()) * sizeof(DWORD) + key.size() * 2 + 64;
+        if (bytes > kMaxBytes / 8) return;
+        std::vector<TMemoEntry>& list = m_entries[key];
+        if (list.size() >= kPerKey) {
+            auto oldest = std::min_element(list.begin(), list.end(),
+                                           [](const TMemoEntry& a, const TMemoEntry& b) { return a.lastUse < b.lastUse; });
+            m_bytes -= Bytes(key, *oldest);
+            list.erase(oldest);
+        }
+        list.push_back(std::move(entry));
+        m_bytes += bytes;
+        if (!m_hooked) {  // the shut-down forgets its hooks: again after each
+            CPaintManagerUI::AddShutdownHook(&ReleaseAtShutdown);
+            m_hooked = true;
+        }
+        if (m_bytes > kMaxBytes) Shrink();
+    }
+    void Clear() {
+        m_entries.clear();
+        m_bytes = 0;
+    }
+
+private:
+    static void ReleaseAtShutdown(bool) {
+        Get().Clear();
+        Get().m_hooked = false;
+    }
+
+    static const size_t kMaxBytes = 32u << 20;
+    static const size_t kPerKey = 3;
+
+    static size_t Bytes(const std::wstring& key, const TMemoEntry& e) {
+        return (e.before.size() + e.after.size()) * sizeof(DWORD) + key.size() * 2 + 64;
+    }
+
+    // Down to three quarters, the least recently used first.
+    void Shrink() {
+        std::vector<unsigned long long> uses;
+        for (const auto& item : m_entries)
+            for (const TMemoEntry& e : item.second) uses.push_back(e.lastUse);
+        std::sort(uses.begin(), uses.end());
+        const unsigned long long cut = uses[uses.size() / 2];
+        for (auto item = m_entries.begin(); item != m_entries.end();) {
+            std::vector<TMemoEntry>& list = item->second;
+            for (auto e = list.begin(); e != list.end();) {
+                if (e->lastUse <= cut) {
+                    m_bytes -= Bytes(item->first, *e);
+                    e = list.erase(e);
+                } else {
+                    ++e;
+                }
+            }
+            item = list.empty() ? m_entries.erase(item) : std::next(item);
+        }
+    }
+
+    std::unordered_map<std::wstring, std::vector<TMemoEntry>> m_entries;
+    size_t m_bytes = 0;
+    unsigned long long m_clock = 0;
+    bool m_hooked = false;
+};
+
+void AppendRaw(std::wstring& key, const void* data, size_t bytes) {
+    key.append(static_cast<const wchar_t*>(data), bytes / sizeof(wchar_t));
+}
+
+}  // namespace
+
+CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(std::move(key)) {
+    if (!hdc) return;
+    const TDirectTarget target = DirectTarget(hdc);
+    if (!target.usable) return;
+    m_device = TDirectTarget::ToDevice(hdc, rect);
+    const long long area = static_cast<long long>(m_device.right - m_device.left) * (m_device.bottom - m_device.top);
+    if (m_device.right <= m_device.left || m_device.bottom <= m_device.top || area > 256 * 256) return;
+    // The clip's part of the rectangle belongs to the call (a rounded control cuts its corners): outside
+    // it the call changes nothing, so what was kept there is what is there.
+    int pieces = 0;
+    for (const RECT& piece : target.clip) {
+        RECT part;
+        if (!IntersectRect(&part, &piece, &m_device)) continue;
+        if (++pieces > 16) return;
+        OffsetRect(&part, -m_device.left, -m_device.top);
+        AppendRaw(m_key, &part, sizeof part);
+    }
+    if (pieces == 0) return;
+    m_bits = target.dib.bits;
+    m_stride = target.dib.stride;
+    m_bottomUp = target.dib.bottomUp;
+    m_height = target.dib.height;
+    m_active = true;
+    AppendRaw(m_key, &m_device, sizeof m_device);
+    const int width = m_device.right - m_device.left;
+    const size_t rowBytes = static_cast<size_t>(width) * sizeof(DWORD);
+    auto row = [&](int y) {
+        return reinterpret_cast<DWORD*>(m_bits + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride) +
+               m_device.left;
+    };
+    CMemoStore& store = CMemoStore::Get();
+    if (std::vector<TMemoEntry>* kept = store.Find(m_key)) {
+        for (TMemoEntry& entry : *kept) {
+            bool same = true;
+            for (int y = m_device.top; y < m_device.bottom && same; ++y)
+                same = memcmp(row(y), &entry.before[static_cast<size_t>(y - m_device.top) * width], rowBytes) == 0;
+            if (!same) continue;
+            for (int y = m_device.top; y < m_device.bottom; ++y)
+                memcpy(row(y), &entry.after[static_cast<size_t>(y - m_device.top) * width], rowBytes);
+            entry.lastUse = store.Tick();
+            m_done = true;
+            return;
+        }
+    }
+    m_before.resize(static_cast<size_t>(area));
+    for (int y = m_device.top; y < m_device.bottom; ++y)
+        memcpy(&m_before[static_cast<size_t>(y - m_device.top) * width], row(y), rowBytes);
+}
+
+void CUIPixelMemo::Keep() {
+    if (!m_active || m_done) return;
+    GdiFlush();
+    TMemoEntry entry;
+    const int width = m_device.right - m_device.left;
+    entry.after.resize(m_before.size());
+    for (int y = m_device.top; y < m_device.bottom; ++y) {
+        const DWORD* from = reinterpret_cast<const DWORD*>(
+                                m_bits + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride) +
+                            m_device.left;
+        memcpy(&entry.after[static_cast<size_t>(y - m_device.top) * width], from, static_cast<size_t>(width) * sizeof(DWORD));
+    }
+    entry.before = std::move(m_before);
+    CMemoStore& store = CMemoStore::Get();
+    entry.lastUse = store.Tick();
+    store.Add(m_key, std::move(entry));
+    m_active = false;
+}
+
+void CUIPixelMemo::Clear() { CMemoStore::Get().Clear(); }
 
 // ---------------------------------------------------------------------------------------------------
 // Anti-aliased lines.
