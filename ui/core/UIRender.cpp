@@ -57,14 +57,64 @@ void CUIRenderClip::GenerateClip(HDC hdc, const RECT& rect, CUIRenderClip& clip)
     Begin(hdc, rect, DeviceRectRegion(hdc, rect), clip);
 }
 
+namespace {
+
+// The rounded regions of the controls painted last, kept: every paint of a window asks for the same
+// ones, and making a rounded region costs more than using one.
+class CRoundRegions {
+public:
+    static HRGN Get(const RECT& box, int width, int height) {
+        std::vector<TEntry>& entries = Entries();
+        for (const TEntry& entry : entries)
+            if (EqualRect(&entry.box, &box) && entry.width == width && entry.height == height) return entry.region;
+        HRGN region = CreateRoundRectRgn(box.left, box.top, box.right, box.bottom, width, height);
+        if (!region) return nullptr;
+        if (!HookSet()) {  // the shut-down forgets its hooks: again after each
+            CPaintManagerUI::AddShutdownHook(&ReleaseAll);
+            HookSet() = true;
+        }
+        static size_t next = 0;
+        if (entries.size() < kEntries) {
+            entries.push_back({box, width, height, region});
+        } else {
+            DeleteObject(entries[next].region);
+            entries[next] = {box, width, height, region};
+            next = (next + 1) % kEntries;
+        }
+        return region;
+    }
+
+private:
+    struct TEntry {
+        RECT box;
+        int width, height;
+        HRGN region;
+    };
+    static const size_t kEntries = 256;
+    static std::vector<TEntry>& Entries() {
+        static std::vector<TEntry> entries;
+        return entries;
+    }
+    static bool& HookSet() {
+        static bool set = false;
+        return set;
+    }
+    static void ReleaseAll(bool) {
+        for (TEntry& entry : Entries()) DeleteObject(entry.region);
+        Entries().clear();
+        HookSet() = false;
+    }
+};
+
+}  // namespace
+
 void CUIRenderClip::GenerateRoundClip(HDC hdc, const RECT& rect, const RECT& inner, int width, int height,
                                       CUIRenderClip& clip) {
     HRGN region = DeviceRectRegion(hdc, rect);
     POINT corners[2] = {{inner.left, inner.top}, {inner.right + 1, inner.bottom + 1}};
     LPtoDP(hdc, corners, 2);
-    HRGN round = CreateRoundRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y, width, height);
-    CombineRgn(region, region, round, RGN_AND);
-    DeleteObject(round);
+    if (HRGN round = CRoundRegions::Get(RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}, width, height))
+        CombineRgn(region, region, round, RGN_AND);
     Begin(hdc, rect, region, clip);
 }
 

@@ -409,7 +409,7 @@ CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(
     if (!target.usable) return;
     m_device = TDirectTarget::ToDevice(hdc, rect);
     const long long area = static_cast<long long>(m_device.right - m_device.left) * (m_device.bottom - m_device.top);
-    if (m_device.right <= m_device.left || m_device.bottom <= m_device.top || area > 256 * 256) return;
+    if (m_device.right <= m_device.left || m_device.bottom <= m_device.top || area > 512 * 512) return;
     // The clip's part of the rectangle belongs to the call (a rounded control cuts its corners): outside
     // it the call changes nothing, so what was kept there is what is there.
     int pieces = 0;
