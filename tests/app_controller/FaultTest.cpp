@@ -183,7 +183,7 @@ TEST(Faults, HostileValuesAreHeldToWhatTheControlsAccept) {
         {"EQ below every limit", WM_DSP_VALUE, DSP_EQ_CH, [] { return Posted(DspEqRecord{0, 0, 4, 0, -3.0f, -1e30f}); },
          [&] {
              const EqBand& band = live.channels[0].eqArray[4];
-             EXPECT_EQ(band.freq, 10);
+             EXPECT_EQ(band.freq, 20);
              EXPECT_FLOAT_EQ(band.factor, 0.5f);
              EXPECT_FLOAT_EQ(band.gain, -18.0f);
              EXPECT_EQ(run.TextOf(L"eq_q_4"), L"0.50");

@@ -50,7 +50,7 @@ void FillFileFields(DspConfig& c, unsigned seed) {
         ch.crossover = Crossover(v.Next(20, 20000), v.Next(1, 3), v.Next(0, 8), v.Next(20, 20000), v.Next(1, 3), v.Next(0, 8));
         ch.crossover.bpType = v.Next(0, 3);
         for (int k = 0; k < ch.eqSize; ++k)
-            ch.eqArray[k] = EqBand(v.Next(-120, 120) / 10.0f, v.Next(5, 90) / 10.0f, v.Next(10, 20000), uint8_t(v.Next(0, 1)));
+            ch.eqArray[k] = EqBand(v.Next(-120, 120) / 10.0f, v.Next(5, 90) / 10.0f, v.Next(20, 20000), uint8_t(v.Next(0, 1)));
     }
     for (int s = 0; s < SourceCount; ++s) {
         for (int o = 0; o < OutputCount; ++o) c.inputs[s][o] = v.Next(0, 1023);
@@ -486,7 +486,7 @@ TEST_F(ProfileFileTest, ARefusedFileNamesTheFirstValueRefusedAndWhy) {
         {false, [](cJSON* r) { Set(At(At(At(At(r, "channels"), 3), "crossover"), "lp"), "slope", cJSON_CreateNumber(9)); },
          "channels[3].crossover.lp.slope: 9 is outside 0..8"},
         {false, [](cJSON* r) { Set(Band(r, 1, 3), "freq", cJSON_CreateNumber(70000)); },
-         "channels[1].eqArray[3].freq: 70000 is outside 10..20000"},
+         "channels[1].eqArray[3].freq: 70000 is outside 20..20000"},
         {false, [](cJSON* r) { cJSON_ReplaceItemInArray(At(r, "outputs"), 4, cJSON_CreateNumber(99)); },
          "outputs[4]: 99 is outside 0..24"},
         {false, [](cJSON* r) { cJSON_DeleteItemFromArray(At(r, "channels"), 9); }, "channels: 9 items where 10 belong"},
@@ -609,7 +609,7 @@ TEST_F(ProfileFileTest, OutOfRangeValuesAreRefusedByName) {
         {band(2, 0, "eqFactor", 9.5), "channels[2].eqArray[0].eqFactor: 9.5 is outside 0.5..9"},
         {band(0, 20, "eqGain", 100), "channels[0].eqArray[20].eqGain: 100 is outside -18..12"},
         {band(9, 10, "eqGain", -18.5), "channels[9].eqArray[10].eqGain: -18.5 is outside -18..12"},
-        {band(3, 1, "freq", 9), "channels[3].eqArray[1].freq: 9 is outside 10..20000"},
+        {band(3, 1, "freq", 19), "channels[3].eqArray[1].freq: 19 is outside 20..20000"},
         {channel(5, "delay", 15.5), "channels[5].delay: 15.5 is outside 0..15"},
         {channel(6, "delay", -0.25), "channels[6].delay: -0.25 is outside 0..15"},
         {channel(7, "mute", 2), "channels[7].mute: 2 is outside 0..1"},
