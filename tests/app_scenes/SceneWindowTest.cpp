@@ -291,8 +291,10 @@ TEST(SceneWindow, ReplugOrClosingDuringAWholeProfileSaveWritesNothing) {
     const auto requests = ParsedRequests(emulator);
     size_t lastSceneRead = 0, secondHandshake = 0;
     for (size_t i = 0; i < requests.size(); ++i) {
-        if (requests[i].cmd == kAmpCmdFlash && requests[i].sub == 0x09) lastSceneRead = i;
-        if (requests[i].cmd == kAmpCmdMcu && requests[i].sub == 0x08) secondHandshake = i;
+        const AmpRequest& r = requests[i];
+        const bool sceneGetter = r.cmd == kAmpCmdDsp && r.IsGet() && !r.payload.empty() && r.payload[0] >= 1;
+        if ((r.cmd == kAmpCmdFlash && r.sub == 0x09) || sceneGetter) lastSceneRead = i;
+        if (r.cmd == kAmpCmdMcu && r.sub == 0x08) secondHandshake = i;
     }
     EXPECT_GT(lastSceneRead, 0u);
     EXPECT_GT(secondHandshake, lastSceneRead);
