@@ -437,7 +437,8 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CONNECT_FAILED: OneButtonBox(m_hWnd, L"${device_connect_fail}"); return true;
     case WM_DSP_READY: c.OnDspReady(); return true;
     case WM_REFRESH_PAGE: c.RefreshAllFromConfig(); return true;
-    case WM_SCENE_WORK_DONE: c.OnSceneWorkDone(wParam); return true;
+    case WM_SCENE_WORK_DONE: c.OnSceneWorkDone(wParam, lParam); return true;
+    case WM_SCENE_UI_STEP: c.OnSceneUiStep(wParam, lParam); return true;
     case WM_READ_FAILED: c.DisconnectDevice(); return true;
     case WM_FORCE_UPDATE: c.StartForceUpdate(); return true;
     case WM_FW_NEWER: {
@@ -447,6 +448,8 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
         return true;
     }
     case WM_SHOW_PLUGOUT_BOX:
+        // Plugged in again before the box came up: it would stand over a connected window.
+        if (c.Device().IsConnected() || c.IsReadRunning()) return true;
         LogPrintW(L"DisconnectMsgThread start!\n");
         OneButtonBox(m_hWnd, L"${device_plugout}");
         LogPrintW(L"DisconnectMsgThread end!\n");
