@@ -10,6 +10,7 @@
 #include "UIManager.h"
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
+#include "windows/MixerWnd.h"
 
 #include <cmath>
 #include <cstdio>
@@ -101,6 +102,7 @@ void EqualizerManager::ConnectDevice(bool showError) {
         ShowConnectionState(L"${btn_disconnected}", kDisconnectedText, false);
         return;
     }
+    CloseMixerWnd(1);
     LogPrintW(L"Connect OK\xFF01\n");
     ShowConnectionState(L"${btn_connecting}", kDisconnectedText, false);
     StartReadBack();
@@ -198,6 +200,7 @@ void EqualizerManager::OnDspReady() {
 
 void EqualizerManager::DisconnectDevice() {
     if (UpgradeInProgress()) return;
+    CloseMixerWnd(1);
     if (hMainWnd) KillTimer(hMainWnd, DEVICE_STATUS_TIMER);
     device.DisableCmdQueue();
     device.CloseHIDDevice(true);
