@@ -132,9 +132,9 @@ void CChartViewUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     } else if (key == L"pillarimagewidth") {
         m_pillarWidth = _wtoi(value);
     } else if (key == L"showhtml") {
-        m_showHtml = IsTrue(value);
+        m_showHtml = wcscmp(value, L"true") == 0;
     } else if (key == L"showtext") {
-        m_showText = IsTrue(value);
+        m_showText = wcscmp(value, L"true") == 0;
     } else if (key == L"font") {
         m_font = _wtoi(value);
     } else if (key == L"textcolor") {

@@ -307,8 +307,10 @@ void CMixerWnd::Notify(TNotifyMessage& msg) {
                     StepInputTrimEdit(a, b, type == L"valuechangedup");
                 else if (type == L"valuechangedleft" || type == L"valuechangedright")
                     MoveEditFocus(a, b, type == L"valuechangedright");
-                else if (type == L"return" || type == L"killfocus" || type == L"setfocus")
+                else if (type == L"return" || type == L"killfocus")
                     SetInputTrimEdit(a, b);
+                else if (type == L"setfocus")
+                    SelectCellText(a, b);
             } else if (type == L"itemselect" && ParseOne(name, L"cmb_csm_vice_source_", a, kMixerViceSelectors)) {
                 LogPrintW(L"on %ls UI_MSGTYPE_ITEMSELECT\n", name.Data());
                 SetCSMViceSourceCombox(a);
@@ -411,8 +413,16 @@ void CMixerWnd::SetInputTrimEdit(int output, int row) {
     SetInt(cell.edit, L"%d", clamped);
     LogPrintW(L"SetInputTrimEdit set in_ch %d out_ch %d volume to %d\n", row, output, clamped);
     SetSlider(cell.slider, clamped);
-    ApplyLevel(output, row, clamped);
+    // An edit commits again when it loses the focus after Enter: what the amplifier has is not resent.
+    const bool routed = (mConfig.inputs[mSource][output] >> i) & 1;
+    const bool same = routed == (clamped != 0) && (!routed || mConfig.inputMixVolume[mSource][i][output] == clamped);
+    if (!same) ApplyLevel(output, row, clamped);
     FocusAndSelectAll(cell.edit);
+}
+
+// Gaining the focus brings no new value: the level is made ready to be typed over.
+void CMixerWnd::SelectCellText(int output, int row) {
+    if (CEditUI* edit = mCells[output][row].edit) edit->SetSelAll();
 }
 
 void CMixerWnd::StepInputTrimEdit(int output, int row, bool up) {

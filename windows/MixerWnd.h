@@ -92,6 +92,7 @@ private:
     void SetInputTrimSlider(int output, int row);
     void SetInputTrimEdit(int output, int row);
     void StepInputTrimEdit(int output, int row, bool up);
+    void SelectCellText(int output, int row);
     void MoveEditFocus(int output, int row, bool right);
     void OnChBridge(int pair);
     void SetInputPhase(int row);

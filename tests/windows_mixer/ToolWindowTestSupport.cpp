@@ -1,0 +1,176 @@
+#include "ToolWindowTestSupport.h"
+
+#include "AppTestSupport.h"
+#include "SkinViewWindow.h"
+#include "UICombo.h"
+#include "UIDpi.h"
+#include "UIOption.h"
+#include "UIProgress.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace SkinUI;
+
+namespace ToolTest {
+
+namespace {
+Watchdog* gWatchdog = nullptr;
+}
+
+Watchdog::Watchdog(const wchar_t* className, int ms) : m_class(className) {
+    gWatchdog = this;
+    m_timer = SetTimer(nullptr, 0, ms, Tick);
+}
+
+Watchdog::~Watchdog() {
+    KillTimer(nullptr, m_timer);
+    gWatchdog = nullptr;
+}
+
+void CALLBACK Watchdog::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Watchdog* dog = gWatchdog;
+    if (!dog) return;
+    if (HWND window = FindWindowW(dog->m_class.c_str(), nullptr)) {
+        dog->m_fired = true;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+}
+
+bool RunWatched(SceneTest::Script& script, const wchar_t* className, int ms) {
+    Watchdog dog(className, ms);
+    const bool done = AppTest::PumpUntil([&] { return script.Done() || dog.Fired(); }, ms + 15000);
+    return done && script.Done() && !dog.Fired();
+}
+
+WindowImplBase* OpenTool(const wchar_t* className) {
+    const HWND window = FindWindowW(className, nullptr);
+    if (!window || !IsWindowVisible(window)) return nullptr;
+    return dynamic_cast<WindowImplBase*>(reinterpret_cast<CWindowWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+}
+
+CControlUI* Control(WindowImplBase* window, const std::wstring& name) {
+    return window ? window->GetPaintManager()->FindControlByName(name.c_str()) : nullptr;
+}
+
+bool ClickAt(WindowImplBase* window, const std::wstring& name, double fraction) {
+    CControlUI* control = Control(window, name);
+    if (!control || !control->IsVisible()) return false;
+    const RECT r = control->GetPos();
+    const int x = r.left + static_cast<int>((r.right - r.left - 1) * fraction);
+    const LPARAM at = MAKELPARAM(x, (r.top + r.bottom) / 2);
+    const HWND handle = window->GetHandle();
+    PostMessageW(handle, WM_MOUSEMOVE, 0, at);
+    PostMessageW(handle, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(handle, WM_LBUTTONUP, 0, at);
+    return true;
+}
+
+bool DragSlider(WindowImplBase* window, const std::wstring& name, double fraction) {
+    auto* slider = dynamic_cast<CSliderUI*>(Control(window, name));
+    if (!slider || !slider->IsVisible()) return false;
+    const RECT thumb = slider->GetThumbRect();
+    const RECT r = slider->GetPos();
+    const int y = (thumb.top + thumb.bottom) / 2;
+    const int to = r.left + static_cast<int>((r.right - r.left) * fraction);
+    const HWND handle = window->GetHandle();
+    PostMessageW(handle, WM_MOUSEMOVE, 0, MAKELPARAM((thumb.left + thumb.right) / 2, y));
+    PostMessageW(handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((thumb.left + thumb.right) / 2, y));
+    PostMessageW(handle, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to, y));
+    PostMessageW(handle, WM_LBUTTONUP, 0, MAKELPARAM(to, y));
+    return true;
+}
+
+bool Type(WindowImplBase* window, const std::wstring& name, const wchar_t* text, const wchar_t* commit) {
+    CControlUI* edit = Control(window, name);
+    if (!edit) return false;
+    edit->SetText(text);
+    window->GetPaintManager()->RaiseNotify(edit, commit, 0, 0, false);
+    return true;
+}
+
+bool Raise(WindowImplBase* window, const std::wstring& name, const wchar_t* type) {
+    CControlUI* control = Control(window, name);
+    if (!control) return false;
+    window->GetPaintManager()->RaiseNotify(control, type, 0, 0, false);
+    return true;
+}
+
+bool ChooseTagged(WindowImplBase* window, const std::wstring& name, const wchar_t* tag) {
+    auto* combo = dynamic_cast<CComboUI*>(Control(window, name));
+    if (!combo) return false;
+    for (int i = 0; i < combo->GetCount(); ++i)
+        if (combo->GetItemAt(i)->GetUserData() == tag) return combo->SelectItem(i);
+    return false;
+}
+
+std::wstring SelectedTag(WindowImplBase* window, const std::wstring& name) {
+    auto* combo = dynamic_cast<CComboUI*>(Control(window, name));
+    if (!combo || combo->GetCurSel() < 0) return L"";
+    return combo->GetItemAt(combo->GetCurSel())->GetUserData().Data();
+}
+
+bool IsShown(WindowImplBase* window, const std::wstring& name) {
+    CControlUI* control = Control(window, name);
+    return control && control->IsVisible();
+}
+
+bool IsChecked(WindowImplBase* window, const std::wstring& name) {
+    auto* option = dynamic_cast<COptionUI*>(Control(window, name));
+    return option && option->IsSelected();
+}
+
+std::wstring TextIn(WindowImplBase* window, const std::wstring& name) {
+    CControlUI* control = Control(window, name);
+    return control ? control->GetText().Data() : L"<missing>";
+}
+
+SIZE ClientSize(WindowImplBase* window) {
+    RECT r = {};
+    GetClientRect(window->GetHandle(), &r);
+    return {r.right, r.bottom};
+}
+
+int Scale(WindowImplBase* window) { return window->GetPaintManager()->GetDpiScaler()->GetScale(); }
+
+std::vector<AmpRequest> Sent(const AmpEmulator& emulator, uint8_t sub, uint8_t cmd) {
+    return SceneTest::RequestsOf(emulator, cmd, sub);
+}
+
+std::vector<uint8_t> Head(const AmpRequest& request, size_t count) {
+    std::vector<uint8_t> head(count, 0);
+    for (size_t i = 0; i < count; ++i) head[i] = request.Arg(i);
+    return head;
+}
+
+std::string Dump(const AmpEmulator& emulator, uint8_t sub, uint8_t cmd) {
+    std::string text;
+    for (const AmpRequest& r : Sent(emulator, sub, cmd)) {
+        char byte[4];
+        for (size_t i = 0; i < r.payload.size() && i < 12; ++i) {
+            snprintf(byte, sizeof byte, "%02X ", r.payload[i]);
+            text += byte;
+        }
+        text += "| ";
+    }
+    return text;
+}
+
+bool HasRequest(const AmpEmulator& emulator, uint8_t sub, const std::vector<uint8_t>& head, uint8_t cmd) {
+    for (const AmpRequest& r : Sent(emulator, sub, cmd))
+        if (Head(r, head.size()) == head) return true;
+    return false;
+}
+
+bool CheckPicture(WindowImplBase* window, const wchar_t* name) {
+    std::wstring path = L"mixer_test_shot.bmp";
+    if (const wchar_t* folder = _wgetenv(L"VELMOR_SHOT_DIR")) path = std::wstring(folder) + L"\\" + name + L".bmp";
+    window->GetPaintManager()->Invalidate();
+    UpdateWindow(window->GetHandle());
+    const SkinView::TShotResult shot = SkinView::SaveClientBitmap(window->GetHandle(), path.c_str(), true);
+    if (!_wgetenv(L"VELMOR_SHOT_DIR")) DeleteFileW(path.c_str());
+    const SIZE size = ClientSize(window);
+    return shot.saved && shot.width == size.cx && shot.height == size.cy && shot.colours >= 40;
+}
+
+}  // namespace ToolTest
