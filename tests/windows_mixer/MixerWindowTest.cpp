@@ -94,6 +94,7 @@ TEST(MixerLayout, RowsSizesFocusAndSecondSourceTags) {
 
 TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
     AppTest::SettingsFileGuard settings;
+    UseShotLanguage();
     AmpEmulator emulator;
     emulator.SetRealTime(true);
     MainWindowRun run(emulator);

@@ -1,6 +1,7 @@
 #include "ToolWindowTestSupport.h"
 
 #include "AppTestSupport.h"
+#include "Settings.h"
 #include "SkinViewWindow.h"
 #include "UICombo.h"
 #include "UIDpi.h"
@@ -160,6 +161,10 @@ bool HasRequest(const AmpEmulator& emulator, uint8_t sub, const std::vector<uint
     for (const AmpRequest& r : Sent(emulator, sub, cmd))
         if (Head(r, head.size()) == head) return true;
     return false;
+}
+
+void UseShotLanguage() {
+    if (const wchar_t* language = _wgetenv(L"VELMOR_SHOT_LANG")) WriteSettingText(L"lan", language);
 }
 
 bool CheckPicture(WindowImplBase* window, const wchar_t* name) {

@@ -55,6 +55,9 @@ std::vector<uint8_t> Head(const AmpRequest& request, size_t count);
 std::string Dump(const AmpEmulator& emulator, uint8_t sub, uint8_t cmd = 1);
 bool HasRequest(const AmpEmulator& emulator, uint8_t sub, const std::vector<uint8_t>& head, uint8_t cmd = 1);
 
+// With VELMOR_SHOT_LANG set (0 English, 1 Chinese, 2 Russian), the settings file names that language
+// for the run to come, so that the pictures show it; call it after moving the settings file aside.
+void UseShotLanguage();
 // With VELMOR_SHOT_DIR set, saves the window's picture there as <name>.bmp. The picture must be the
 // window's size and painted with many colours, whether or not it is saved.
 bool CheckPicture(SkinUI::WindowImplBase* window, const wchar_t* name);
