@@ -4,6 +4,9 @@
 // outside its range, and an unbound control is ignored.
 #include "MainWnd.h"
 
+#include "AutoCalWnd.h"
+#include "CompressorWnd.h"
+#include "CompressorsOnWnd.h"
 #include "base/Log.h"
 #include "MsgWnd.h"
 #include "SButton.h"
@@ -58,8 +61,6 @@ void OneButtonBox(HWND owner, const wchar_t* text) {
 }
 
 // Openers of the tool windows; each window joins with its own work and until then opens nothing.
-int ShowAutoCalWnd(HWND, EqualizerManager&) { return 0; }
-int ShowCompressorsOnWnd(HWND, EqualizerManager&) { return 0; }
 int ShowAboutWnd(HWND, DspConfig&) { return 0; }
 int ShowUpdateFwWnd(HWND, DeviceLink&, const wchar_t*) { return 0; }
 
@@ -522,6 +523,7 @@ void CMainWnd::DispatchMenu(const std::wstring& name) {
         if (name == L"advance_item_mixer") c.OnMixerMenu();
         else if (name == L"advance_item_noise_threshold") ShowNoiseThresholdWnd(m_hWnd, c);
         else if (name == L"advance_item_compressors_on") ShowCompressorsOnWnd(m_hWnd, c);
+        else if (name == L"advance_item_compressor") ShowCompressorWnd(m_hWnd, c);
         else if (name == L"advance_item_ktv") ShowKtvWnd(m_hWnd, c);
     }
 }

@@ -787,11 +787,12 @@ def ktv_layout():
 
 
 def compressor_layout():
-    rows = [value_row("${threshold}", "noise", -600, 0, 10, "0.0dB"),
-            value_row("${ratio}", "ratio", 10, 200, 1, "1.0"),
-            value_row("${attack}", "attack_time", 1, 1000, 10, "10ms"),
-            value_row("${release}", "release_time", 10, 30000, 100, "1000ms"),
-            value_row("${soft_knee}", "soft_knee", 0, 120, 1, "0.0dB")]
+    # The ranges hold the amplifier's defaults: threshold 64 dB, ratio 100, 1000 ms, 30000 ms, knee 24 dB.
+    rows = [value_row("${threshold}", "noise", 0, 1000, 10, "64.0dB"),
+            value_row("${ratio}", "ratio", 10, 1000, 10, "100.0"),
+            value_row("${attack}", "attack_time", 1, 1000, 10, "1000ms"),
+            value_row("${release}", "release_time", 10, 30000, 100, "30000ms"),
+            value_row("${soft_knee}", "soft_knee", 0, 300, 1, "24.0dB")]
     body = V(H(Lbl(name="curr_channel_text", text="CH1", font=2, textcolor=ACCENT, width=60),
                Opt(name="btn_bp", text="${bypass}", width=110), gap(), height=26),
              *rows, inset="20,14,20,0", childpadding=10)
@@ -807,6 +808,46 @@ def custom_eq_layout():
                        [Btn(name="btn_reset_custom_eq", text="${factory_eq}", width=140, height=28),
                         Btn(name="btn_reset_eq", text="${reset_eq}", width=110, height=28), gap(24),
                         primary("confirm_btn", "${confirm}")], "930,520")
+
+
+# The CS auto surround window: mode and speaker choices, two effect switches and a switch, slider and
+# edit per surround channel. The window grows by 83 per input channel beyond six, so the channel rows
+# share whatever height it has.
+CS_AUTO_CHANNELS = ["cs_ch_front_left", "cs_ch_front_right", "cs_ch_center", "cs_ch_surround_left",
+                    "cs_ch_surround_right", "cs_ch_rear_left", "cs_ch_rear_right", "cs_ch_subwoofer",
+                    "cs_ch_dialog"]
+CS_SPEAKER_ITEMS = ["${cs_spk_none}", "${cs_spk_large}", "40 Hz", "60 Hz", "70 Hz", "80 Hz", "100 Hz", "120 Hz"]
+
+
+def cs_auto_layout():
+    def choice(name, label, items, selected):
+        return V(Lbl(text=label, height=18, font=1, endellipsis="true"),
+                 combo(name, None, [(f"{name}_{i}", t) for i, t in enumerate(items)], selected=selected),
+                 childpadding=4)
+    toggle = dict(height=24, selectedbkcolor=ACCENT_DIM, selectedtextcolor=ACCENT, align="left",
+                  textpadding="10,0,6,0")
+    rows = [V(gap(), H(Opt(name=f"btn_auto_{i}", userdata=i, text="${%s}" % key, width=170, selected="true",
+                           **toggle),
+                       Sld(name=f"slider_auto_{i}", userdata=i, min=0, max=200, value=100, step=1, padding="0,4,0,4"),
+                       Edt(name=f"edit_auto_{i}", userdata=i, width=70, text="1.000"),
+                       height=24, childpadding=12), gap())
+            for i, key in enumerate(CS_AUTO_CHANNELS)]
+    body = V(H(choice("combo_mode", "${cs_auto_mode}", ["${cs_mode_music}", "${cs_mode_movie}", "${cs_mode_voice}",
+                                                        "${cs_mode_stereo}"], 0),
+               choice("combo_front", "${cs_auto_front}", CS_SPEAKER_ITEMS, 5),
+               choice("combo_surround", "${cs_auto_surround}", CS_SPEAKER_ITEMS, 5),
+               choice("combo_subwoofer", "${cs_auto_subwoofer}", CS_SPEAKER_ITEMS, 5),
+               height=44, childpadding=12),
+             H(Opt(name="btn_auto_9", userdata=9, text="${cs_auto_dialog}", width=190, selected="true", **toggle),
+               Opt(name="btn_auto_10", userdata=10, text="${cs_auto_bass}", width=190, selected="true", **toggle),
+               gap(), height=24, childpadding=8),
+             sep(height=1, width=None),
+             section("${cs_auto_levels}"),
+             V(*rows),
+             inset="16,12,16,0", childpadding=8)
+    return tool_window("${cs_auto_title}", body,
+                       [Btn(name="btn_restore_cs_auto", text="${cs_auto_restore}", width=150, height=28), gap(),
+                        primary("confirm_btn", "${confirm}")], "620,640")
 
 
 def popup_layout():
@@ -925,6 +966,7 @@ def resource_table():
                ("XML_AUTO_CAL", "auto_cal.xml"), ("XML_COMPRESSORS_ON", "compressors_on.xml"),
                ("XML_NOISE_THRESHOLD", "noise_threshold.xml"), ("XML_MIXER", "mixer.xml"),
                ("XML_KTV", "ktv.xml"), ("XML_COMPRESSOR", "compressor.xml"), ("XML_CUSTOM_EQ", "custom_eq.xml")]
+    layouts += [("XML_CS_AUTO", "cs_auto.xml")]
     # Images the code names without their folder, registered at every scale the loader asks for.
     images = ["right", "on", "off"]
     suffixes = [""] + [f"@{s}" for s in SCALES]
@@ -956,6 +998,7 @@ def main():
     write("ktv.xml", ktv_layout())
     write("compressor.xml", compressor_layout())
     write("custom_eq.xml", custom_eq_layout())
+    write("cs_auto.xml", cs_auto_layout())
     # Its window names the layout by file name, so it lies at the top of the archive.
     write(os.path.join("..", "popup.xml"), popup_layout())
     for kind, text in [("hi", "${mixer_inputs_hi}"), ("low", "${mixer_inputs_low}"), ("aux", "${mixer_inputs_aux}"),
