@@ -2,7 +2,6 @@
 
 #include "AppTestSupport.h"
 #include "Settings.h"
-#include "SkinViewWindow.h"
 #include "UICombo.h"
 #include "UIDpi.h"
 #include "UIOption.h"
@@ -10,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 using namespace SkinUI;
 
@@ -168,14 +168,38 @@ void UseShotLanguage() {
 }
 
 bool CheckPicture(WindowImplBase* window, const wchar_t* name) {
-    std::wstring path = L"mixer_test_shot.bmp";
-    if (const wchar_t* folder = _wgetenv(L"VELMOR_SHOT_DIR")) path = std::wstring(folder) + L"\\" + name + L".bmp";
-    window->GetPaintManager()->Invalidate();
+    CPaintManagerUI* pm = window->GetPaintManager();
+    pm->Invalidate();
     UpdateWindow(window->GetHandle());
-    const SkinView::TShotResult shot = SkinView::SaveClientBitmap(window->GetHandle(), path.c_str(), true);
-    if (!_wgetenv(L"VELMOR_SHOT_DIR")) DeleteFileW(path.c_str());
-    const SIZE size = ClientSize(window);
-    return shot.saved && shot.width == size.cx && shot.height == size.cy && shot.colours >= 40;
+    GdiFlush();
+    // The window's own picture, as it paints it off-screen, whatever lies over it on the screen.
+    const DWORD* pixels = pm->GetOffscreenPixels();
+    const SIZE size = pm->GetOffscreenSize();
+    const SIZE client = ClientSize(window);
+    if (!pixels || size.cx != client.cx || size.cy != client.cy) return false;
+    const size_t count = static_cast<size_t>(size.cx) * size.cy;
+    std::set<DWORD> colours;
+    for (size_t i = 0; i < count && colours.size() < 64; ++i) colours.insert(pixels[i] & 0x00FFFFFF);
+    if (const wchar_t* folder = _wgetenv(L"VELMOR_SHOT_DIR")) {
+        const std::wstring path = std::wstring(folder) + L"\\" + name + L".bmp";
+        BITMAPINFOHEADER info = {};
+        info.biSize = sizeof info;
+        info.biWidth = size.cx;
+        info.biHeight = -size.cy;  // top-down, as painted
+        info.biPlanes = 1;
+        info.biBitCount = 32;
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info;
+        file.bfSize = file.bfOffBits + static_cast<DWORD>(count * 4);
+        if (FILE* out = _wfopen(path.c_str(), L"wb")) {
+            fwrite(&file, sizeof file, 1, out);
+            fwrite(&info, sizeof info, 1, out);
+            fwrite(pixels, 4, count, out);
+            fclose(out);
+        }
+    }
+    return colours.size() >= 12;
 }
 
 }  // namespace ToolTest

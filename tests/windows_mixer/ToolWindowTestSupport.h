@@ -58,8 +58,8 @@ bool HasRequest(const AmpEmulator& emulator, uint8_t sub, const std::vector<uint
 // With VELMOR_SHOT_LANG set (0 English, 1 Chinese, 2 Russian), the settings file names that language
 // for the run to come, so that the pictures show it; call it after moving the settings file aside.
 void UseShotLanguage();
-// With VELMOR_SHOT_DIR set, saves the window's picture there as <name>.bmp. The picture must be the
-// window's size and painted with many colours, whether or not it is saved.
+// The window's off-screen picture must be its client size and painted in more than a few colours; with
+// VELMOR_SHOT_DIR set it is also saved there as <name>.bmp.
 bool CheckPicture(SkinUI::WindowImplBase* window, const wchar_t* name);
 
 }  // namespace ToolTest
