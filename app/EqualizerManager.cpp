@@ -10,6 +10,7 @@
 #include "UIManager.h"
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
+#include "windows/MixerWnd.h"
 
 #include <cmath>
 #include <cstdio>
@@ -106,6 +107,7 @@ void EqualizerManager::ConnectDevice(bool showError) {
         return;
     }
     ++mConnection;
+    CloseMixerWnd(1);
     LogPrintW(L"Connect OK\xFF01\n");
     ShowConnectionState(L"${btn_connecting}", kDisconnectedText, false);
     StartReadBack();
@@ -210,6 +212,7 @@ void EqualizerManager::OnDspReady() {
 
 void EqualizerManager::DisconnectDevice() {
     if (UpgradeInProgress()) return;
+    CloseMixerWnd(1);
     if (hMainWnd) KillTimer(hMainWnd, DEVICE_STATUS_TIMER);
     device.DisableCmdQueue();
     device.CloseHIDDevice(true);

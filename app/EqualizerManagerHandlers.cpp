@@ -1,10 +1,11 @@
-// Handlers the main window routes to whose windows are not built yet (the DSP memory window behind the
-// debug button and the mixer window): each only logs that it was reached, so the route can be followed
-// in the log. Then the handlers no control calls yet.
+// Handlers the main window routes to that open tool windows (the DSP memory window behind the debug
+// button is not built yet: its handler only logs that it was reached), then the handlers no control
+// calls yet.
 #include "EqualizerManager.h"
 
 #include "base/Log.h"
 #include "PageControls.h"
+#include "windows/MixerWnd.h"
 
 #include <io.h>
 
@@ -13,7 +14,7 @@
 using namespace PageControls;
 
 void EqualizerManager::OnDebugButton() { LogPrintA("%s\n", __func__); }
-void EqualizerManager::OnMixerMenu() { LogPrintA("%s\n", __func__); }
+void EqualizerManager::OnMixerMenu() { ShowMixerWnd(hMainWnd, *this); }
 
 // ---------------------------------------------------------------------------------------------------
 // Handlers no control of the main page calls (its layout has no such buttons); kept ready for one.

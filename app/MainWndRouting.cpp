@@ -18,6 +18,9 @@
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
+#include "windows/KtvWnd.h"
+#include "windows/LinkSelWnd.h"
+#include "windows/NoiseThresholdWnd.h"
 
 #include <shellapi.h>
 
@@ -58,7 +61,6 @@ void OneButtonBox(HWND owner, const wchar_t* text) {
 }
 
 // Openers of the tool windows; each window joins with its own work and until then opens nothing.
-int ShowNoiseThresholdWnd(HWND, EqualizerManager&) { return 0; }
 int ShowAboutWnd(HWND, DspConfig&) { return 0; }
 int ShowUpdateFwWnd(HWND, DeviceLink&, const wchar_t*) { return 0; }
 
@@ -392,6 +394,8 @@ void CMainWnd::DispatchClick(CControlUI* sender) {
         c.SetEqMode();
     } else if (name == L"btn_advance") {
         c.ShowAdvanceMenu(m_hWnd, sender, &m_menuChecks, &m_menu, &m_pm);
+    } else if (name == L"btn_link_select") {
+        ShowLinkSelWnd(m_hWnd, c);
     } else if (name == L"btn_irc") {
         if (ShowAutoCalWnd(m_hWnd, c) == 1) ResyncAfterCalibration();
     }
@@ -524,5 +528,6 @@ void CMainWnd::DispatchMenu(const std::wstring& name) {
         else if (name == L"advance_item_noise_threshold") ShowNoiseThresholdWnd(m_hWnd, c);
         else if (name == L"advance_item_compressors_on") ShowCompressorsOnWnd(m_hWnd, c);
         else if (name == L"advance_item_compressor") ShowCompressorWnd(m_hWnd, c);
+        else if (name == L"advance_item_ktv") ShowKtvWnd(m_hWnd, c);
     }
 }
