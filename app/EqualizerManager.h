@@ -118,6 +118,7 @@ public:
     SkinUI::CSliderUI* FirstVolumeSlider() const;
     void UpdateEqCurve(int output, bool bypassed, int points);
     void UpdateEqualizer(int band);
+    int SelectedCurveBand() const;  // the band the curve shows selected, -1 none
     void UpdateChVolumeEdit(int n, int value);
     void UpdateChDelayText(int n);
     void SetMainVolumeEditText(int value);

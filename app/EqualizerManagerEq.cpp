@@ -479,6 +479,11 @@ void EqualizerManager::UpdateEqualizer(int mode) {
     LogPrintA("UpdateEqualizer 1 cost time %d ms\n", static_cast<int>(GetTickCount() - second));
 }
 
+int EqualizerManager::SelectedCurveBand() const {
+    const UIEqualizer* curve = Curve(equalizer);
+    return curve ? curve->GetCurrentControlIndex() : -1;
+}
+
 void EqualizerManager::EqualizerCallback(int index, int cmd) {
     LogPrintA("%s cmd %d index %d\n", "EqualizerCallback", cmd, index);
     UIEqualizer* curve = Curve(equalizer);

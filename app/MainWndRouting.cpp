@@ -271,7 +271,8 @@ bool CMainWnd::RouteNotify(TNotifyMessage& msg) {
             if (index >= 0 && (kind != 0 || band())) c.EqualizerCallback(index, kind);
         }
     } else if (type == L"windowsize") {
-        c.UpdateEqualizer(0);
+        // Redrawn for the new layout with the selection it had: a layout never selects a band itself.
+        c.UpdateEqualizer(c.SelectedCurveBand());
     }
     return true;
 }

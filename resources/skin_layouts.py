@@ -577,9 +577,15 @@ def tool_caption(title, minimise=True):
              height=40, inset="16,0,0,0", bordersize="0,0,0,1", bordercolor=BORDER)
 
 
+def is_spring(node):
+    return node is not None and node.tag == "Control" and not dict(node.pairs).get("width")
+
+
 def tool_window(title, body, buttons, size, minimise=True):
+    # Buttons stand at the right, unless the row places its own spring (some at the left, some at the right).
+    lead = None if any(is_spring(b) for b in buttons or []) else gap()
     root = V(tool_caption(title, minimise), body,
-             H(gap(), *buttons, height=52, inset="16,8,16,16", childpadding=8) if buttons else None,
+             H(lead, *buttons, height=52, inset="16,8,16,16", childpadding=8) if buttons else None,
              name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
     return window(root, size=size, caption="0,0,0,40")
 
@@ -589,8 +595,13 @@ def section(text):
 
 
 def auto_cal_layout():
-    distances = [Lbl(name=f"ch_{c}: ", text="", visible="false", width=64, font=1, textcolor=SECONDARY)
-                 for c in range(10)]
+    # Each measured output's distance beside its name; a cell shows once its output has been measured.
+    cells = [H(Lbl(text=f"CH{c + 1}", width=30, font=1),
+               Lbl(name=f"ch_{c}: ", text="", visible="false", font=1, textcolor=TEXT),
+               name=f"ch_distance_{c}", visible="false", width=100, height=18, childpadding=4) for c in range(10)]
+    distances = H(Lbl(text="${irc_distances}", width=110, height=18, font=1, endellipsis="true"),
+                  Node("TileLayout", *cells, columns=5, childpadding=4),
+                  height=40, childpadding=8)
     channels = [H(Chk(name=f"ch_checkbox_{2 * r}", userdata=2 * r, text=f"CH{2 * r + 1}", selected="true"),
                   Chk(name=f"ch_checkbox_{2 * r + 1}", userdata=2 * r + 1, text=f"CH{2 * r + 2}", selected="true"),
                   height=20, childpadding=8) for r in range(5)]
@@ -601,7 +612,7 @@ def auto_cal_layout():
                                selected="true" if row == 0 and i == 0 else None) for i in range(3)],
                          height=24, childpadding=4))
     left = V(Node("CurveAc", name="equalizer_ac", bkcolor=PLOT, bordersize=1, bordercolor=BORDER),
-             H(*distances, height=18, childpadding=4),
+             distances,
              Lbl(name="tips", text="", textcolor=TEXT, height=22),
              progress("progress"),
              childpadding=8)
@@ -800,7 +811,7 @@ def custom_eq_layout():
     return tool_window("${custom_eq_title}", body,
                        [Btn(name="btn_reset_custom_eq", text="${factory_eq}", width=140, height=28),
                         Btn(name="btn_reset_eq", text="${reset_eq}", width=110, height=28), gap(24),
-                        primary("confirm_btn", "${confirm}")], "930,520")
+                        primary("confirm_btn", "${confirm}")], "894,520")
 
 
 # The CS auto surround window: mode and speaker choices, two effect switches and a switch, slider and

@@ -431,7 +431,9 @@ void CAutoCalWnd::OnRecord(WPARAM kind, const void* record) {
         const std::wstring name = L"ch_" + std::to_wstring(r->channel) + L": ";
         // The layout names every distance label; one missing is skipped rather than relied on.
         if (CControlUI* label = m_pm.FindControlByName(name.c_str())) {
-            label->SetVisible(true);
+            // The label may stand in a hidden cell that names its output: the cell shows with it.
+            for (CControlUI* hidden = label; hidden && !hidden->IsVisible(); hidden = hidden->GetParent())
+                hidden->SetVisible(true);
             PageControls::SetNumber(label, L"%f", r->distance);
         }
     } else if (kind == DSP_IRC_EQ) {

@@ -96,6 +96,11 @@ TEST(CalibrationWindow, RunShowsMeasurementsAppliesAndReadsBack) {
             EXPECT_EQ(d.TextOf(L"ch_0: "), L"0.860000");
             EXPECT_EQ(d.TextOf(L"ch_2: "), L"1.320000");
             EXPECT_FALSE(d.Find(L"ch_1: ")->IsVisible());
+            // Each beside its output's name, in a cell that shows only for a measured output.
+            EXPECT_TRUE(d.Find(L"ch_distance_2")->IsVisible());
+            EXPECT_FALSE(d.Find(L"ch_distance_1")->IsVisible());
+            const RECT cell = d.Find(L"ch_distance_2")->GetPos(), value = d.Find(L"ch_2: ")->GetPos();
+            EXPECT_TRUE(value.left > cell.left && value.right <= cell.right && value.right > value.left);
             // The window holds what the amplifier measured.
             const AmpCalibrationData amp = f.emulator.State().calibration;
             for (int b = 0; b < 11; ++b) {

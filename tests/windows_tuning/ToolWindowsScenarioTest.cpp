@@ -256,12 +256,12 @@ TEST(ToolWindows, CustomEqBandsSentToTheCurrentOutputOnly) {
         [&] {
             Driver d(pm);
             EXPECT_EQ(d.TextOf(L"eq_freq_3"), L"40");
-            d.Type(L"eq_freq_3", L"1k5");  // Enter moves the focus on; leaving commits
-            EXPECT_NE(d.FocusedName(), L"eq_freq_3");
+            d.Type(L"eq_freq_3", L"1k5");  // Enter moves the focus down the band; leaving commits
+            EXPECT_EQ(d.FocusedName(), L"eq_q_3");
             EXPECT_EQ(d.TextOf(L"eq_freq_3"), L"1500");
             expected.push_back(band(14, 1500, 5, 8, 18, 0));
             d.Type(L"eq_q_3", L"12");
-            EXPECT_NE(d.FocusedName(), L"eq_q_3");
+            EXPECT_EQ(d.FocusedName(), L"eq_gain_3");
             EXPECT_EQ(d.TextOf(L"eq_q_3"), L"9.00");
             expected.push_back(band(14, 1500, 9, 0, 18, 0));
             d.Type(L"eq_freq_4", L"30000");

@@ -95,7 +95,7 @@ CPaintManagerUI* OpenManager(const wchar_t* className) {
     // Only once laid out are its controls where a click finds them.
     CControlUI* root = framed->GetPaintManager()->GetRootControl();
     if (!root || root->GetPos().right <= root->GetPos().left) return nullptr;
-    // And once painted: the first paint gives the focus to the first control that takes it.
+    // And once painted, so that nothing of its opening is still waiting for a paint.
     if (!framed->GetPaintManager()->GetOffscreenPixels()) return nullptr;
     return framed->GetPaintManager();
 }

@@ -249,15 +249,21 @@ bool CPaintManagerUI::KillFocus(CControlUI* next) {
     return static_cast<bool>(alive);
 }
 
+// A control focused here supersedes a tab move still waiting for the next paint: that move would start
+// from this control and carry the focus one stop past the one just chosen.
 void CPaintManagerUI::FocusControl(CControlUI* control) {
     if (m_hWndPaint && GetFocus() != m_hWndPaint && control != m_pFocus) SetFocus(m_hWndPaint);
-    if (control == m_pFocus) return;
+    if (control == m_pFocus) {
+        if (control) m_bFocusNeeded = false;
+        return;
+    }
     const unsigned change = ++m_focusChanges;
     if (m_pFocus && !KillFocus(control)) return;
     // A kill-focus handler that focused a control itself has the last word.
     if (change != m_focusChanges) return;
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_pFocus = control;
+        m_bFocusNeeded = false;
         const CUILifeWatch alive = m_life.Watch();
         TUIEvent event = MakeEvent(UIEVENT_SETFOCUS, control);
         control->Event(event);
