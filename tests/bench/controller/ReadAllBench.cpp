@@ -72,7 +72,9 @@ bool PumpUntilConnected(CMainWnd& window, double timeoutSeconds) {
         if (c.ConnectButton() && connected == c.ConnectButton()->GetText().Data() && !c.IsReadRunning() &&
             !FindWindowW(L"LoadingWnd", nullptr))
             return true;
-        Sleep(1);
+        // Sleeps until a message comes, as the program's own loop does: polling here would compete with
+        // the read-back it measures.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
     return false;
 }
