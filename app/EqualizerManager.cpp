@@ -10,6 +10,7 @@
 #include "UIManager.h"
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
+#include "windows/MixerWnd.h"
 
 #include <cmath>
 #include <cstdio>
@@ -42,9 +43,13 @@ FirmwareVerdict CompareFirmware(int mainVersion, int slaveVersion) {
 
 EqualizerManager::EqualizerManager(HidBackend* hid) : device(SeamsWith(hid)) {
     device.SetDeviceProfile(kAmplifierModel, OutputCount, 10, 0, 0);
+    mUiStepDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
-EqualizerManager::~EqualizerManager() { Shutdown(); }
+EqualizerManager::~EqualizerManager() {
+    Shutdown();
+    if (mUiStepDone) CloseHandle(mUiStepDone);
+}
 
 void EqualizerManager::Shutdown() {
     mStopping = true;
@@ -101,6 +106,8 @@ void EqualizerManager::ConnectDevice(bool showError) {
         ShowConnectionState(L"${btn_disconnected}", kDisconnectedText, false);
         return;
     }
+    ++mConnection;
+    CloseMixerWnd(1);
     LogPrintW(L"Connect OK\xFF01\n");
     ShowConnectionState(L"${btn_connecting}", kDisconnectedText, false);
     StartReadBack();
@@ -134,6 +141,13 @@ void EqualizerManager::StartReadBack() {
     }
 }
 
+void EqualizerManager::PostReadFailure() {
+    if (mStopping) return;
+    Post(WM_HIDE_LOADING);
+    Post(WM_CONNECT_FAILED);
+    Post(WM_READ_FAILED);
+}
+
 // The worker only asks the device and posts. The replies it caused are posted before its own messages,
 // and posted messages arrive in order, so the ready handler sees every value applied.
 void EqualizerManager::ReadMcuValueThread() {
@@ -142,9 +156,7 @@ void EqualizerManager::ReadMcuValueThread() {
         const int result = PC_UI_Status_Init();
         if (!mStopping) {
             if (result == -1) {
-                Post(WM_HIDE_LOADING);
-                Post(WM_CONNECT_FAILED);
-                Post(WM_READ_FAILED);
+                PostReadFailure();
             } else {
                 Post(WM_DSP_READY);
                 Post(WM_HIDE_LOADING);
@@ -153,8 +165,10 @@ void EqualizerManager::ReadMcuValueThread() {
         LogPrintW(L"Read mcu value thread end!\n");
     } catch (const std::exception& e) {
         LogPrintA("ReadMcuValueThread: %s\n", e.what());
+        PostReadFailure();
     } catch (...) {
         LogPrintA("ReadMcuValueThread failed\n");
+        PostReadFailure();
     }
     mReadRunning = false;
 }
@@ -198,9 +212,11 @@ void EqualizerManager::OnDspReady() {
 
 void EqualizerManager::DisconnectDevice() {
     if (UpgradeInProgress()) return;
+    CloseMixerWnd(1);
     if (hMainWnd) KillTimer(hMainWnd, DEVICE_STATUS_TIMER);
     device.DisableCmdQueue();
     device.CloseHIDDevice(true);
+    ++mConnection;
     ShowConnectionState(L"${btn_disconnected}", kDisconnectedText, false);
     config.model = -1;
     mLinkOffPending = false;
@@ -225,6 +241,12 @@ void EqualizerManager::DevicePlugin() {
     }
     // A repeated arrival (several HID collections) must not toggle an open connection off.
     if (device.IsConnected() || mReadRunning) return;
+    // A scene or profile worker must not see a second read-back beside its own requests.
+    if (mSceneRunning) {
+        LogPrintW(L"DevicePlugin: a scene worker runs, connecting when it ends\n");
+        mPlugInPending = true;
+        return;
+    }
     ConnectDevice(false);
 }
 
@@ -258,6 +280,7 @@ void EqualizerManager::FactoryDefaultThread() {
         LogPrintW(L"Factory default thread end!\n");
     } catch (...) {
         LogPrintA("FactoryDefaultThread failed\n");
+        if (!mStopping) Post(WM_HIDE_LOADING);
     }
     mFactoryRunning = false;
 }

@@ -18,6 +18,9 @@
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
+#include "windows/KtvWnd.h"
+#include "windows/LinkSelWnd.h"
+#include "windows/NoiseThresholdWnd.h"
 
 #include <shellapi.h>
 
@@ -58,7 +61,6 @@ void OneButtonBox(HWND owner, const wchar_t* text) {
 }
 
 // Openers of the tool windows; each window joins with its own work and until then opens nothing.
-int ShowNoiseThresholdWnd(HWND, EqualizerManager&) { return 0; }
 int ShowAboutWnd(HWND, DspConfig&) { return 0; }
 int ShowUpdateFwWnd(HWND, DeviceLink&, const wchar_t*) { return 0; }
 
@@ -392,6 +394,8 @@ void CMainWnd::DispatchClick(CControlUI* sender) {
         c.SetEqMode();
     } else if (name == L"btn_advance") {
         c.ShowAdvanceMenu(m_hWnd, sender, &m_menuChecks, &m_menu, &m_pm);
+    } else if (name == L"btn_link_select") {
+        ShowLinkSelWnd(m_hWnd, c);
     } else if (name == L"btn_irc") {
         if (ShowAutoCalWnd(m_hWnd, c) == 1) ResyncAfterCalibration();
     }
@@ -437,7 +441,8 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CONNECT_FAILED: OneButtonBox(m_hWnd, L"${device_connect_fail}"); return true;
     case WM_DSP_READY: c.OnDspReady(); return true;
     case WM_REFRESH_PAGE: c.RefreshAllFromConfig(); return true;
-    case WM_SCENE_WORK_DONE: c.OnSceneWorkDone(wParam); return true;
+    case WM_SCENE_WORK_DONE: c.OnSceneWorkDone(wParam, lParam); return true;
+    case WM_SCENE_UI_STEP: c.OnSceneUiStep(wParam, lParam); return true;
     case WM_READ_FAILED: c.DisconnectDevice(); return true;
     case WM_FORCE_UPDATE: c.StartForceUpdate(); return true;
     case WM_FW_NEWER: {
@@ -447,6 +452,8 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
         return true;
     }
     case WM_SHOW_PLUGOUT_BOX:
+        // Plugged in again before the box came up: it would stand over a connected window.
+        if (c.Device().IsConnected() || c.IsReadRunning()) return true;
         LogPrintW(L"DisconnectMsgThread start!\n");
         OneButtonBox(m_hWnd, L"${device_plugout}");
         LogPrintW(L"DisconnectMsgThread end!\n");
@@ -521,5 +528,6 @@ void CMainWnd::DispatchMenu(const std::wstring& name) {
         else if (name == L"advance_item_noise_threshold") ShowNoiseThresholdWnd(m_hWnd, c);
         else if (name == L"advance_item_compressors_on") ShowCompressorsOnWnd(m_hWnd, c);
         else if (name == L"advance_item_compressor") ShowCompressorWnd(m_hWnd, c);
+        else if (name == L"advance_item_ktv") ShowKtvWnd(m_hWnd, c);
     }
 }

@@ -672,7 +672,7 @@ def noise_threshold_layout():
 
 # The mixer: a header column group (input names, second source, input phase) and ten output columns of
 # ten rows each, 56 high per row (the window shrinks by 56 for every hidden row).
-MIX_ROW, MIX_HEAD = 55, 56
+MIX_ROW, MIX_HEAD = 55, 36
 VICE_ITEMS = [("0900", "-")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
                                   for src, code, chans in [(0, "OPT", 2), (2, "BT", 2), (4, "RCA", 8), (5, "HI", 8),
                                                            (6, "DMP", 2)]
@@ -681,10 +681,10 @@ VICE_ITEMS = [("0900", "-")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
 
 
 def phase_option(name, height=18, **kw):
+    dest = f"4,{(height - 14) // 2},18,{(height + 14) // 2}"
     return Opt(name=name, width=22, height=height, bkcolor="#00000000", hotbkcolor=HOVER, selectedbkcolor="#00000000",
-               bordersize=0, normalimage=img("phase", dest=f"4,{(height - 14) // 2},18,{(height + 14) // 2}"),
-               selectedimage=img("phase_on", dest=f"4,{(height - 14) // 2},18,{(height + 14) // 2}"),
-               tooltip="${mixer_phase}", **kw)
+               bordersize=0, normalimage=img("phase", dest=dest), selectedimage=img("phase_on", dest=dest),
+               disabledimage=img("phase_dis", dest=dest), tooltip="${mixer_phase}", **kw)
 
 
 def indicator(name):
@@ -693,7 +693,7 @@ def indicator(name):
 
 def mixer_header_columns():
     def column(title, part, width, fill):
-        items = [V(title, height=MIX_HEAD, inset="6,0,6,0")]
+        items = [V(title, height=MIX_HEAD, inset="6,8,6,8")]
         for r in range(10):
             items.append(fill(r))
             if r < 9:
@@ -701,8 +701,10 @@ def mixer_header_columns():
         return V(*items, width=width)
 
     def title(r):
-        return H(Lbl(name=f"title_label_{r}", text="", textcolor=TEXT, font=4), name=f"left_box_{r}",
-                 height=MIX_ROW, inset="8,0,4,0")
+        # The second-source rows keep their own titles; the window names the source's inputs.
+        text = "${mixer_extra_%d}" % (r - 7) if r >= 8 else ""
+        return H(Lbl(name=f"title_label_{r}", text=text, textcolor=TEXT, endellipsis="true"),
+                 name=f"left_box_{r}", height=MIX_ROW, inset="8,0,4,0")
 
     def second(r):
         if r < 8:
@@ -726,15 +728,15 @@ def mixer_header_columns():
                  height=MIX_ROW, inset="6,18,6,18", childpadding=6)
 
     return [
-        column(Node("Container", name="channel_name_area"), "left", 110, title),
-        column(Lbl(text="${mixer_second_source}", font=1, endellipsis="true"), "second", 150, second),
-        column(Lbl(text="${mixer_phase}", font=1, align="center"), "in_phase", 64, in_phase),
+        column(Node("Container", name="channel_name_area"), "left", 140, title),
+        column(Lbl(text="${mixer_second_source}", font=1, endellipsis="true"), "second", 130, second),
+        column(Lbl(text="${mixer_phase}", font=1, align="center", endellipsis="true"), "in_phase", 54, in_phase),
     ]
 
 
 def mixer_output_column(c):
     items = [V(H(Lbl(text=f"CH{c + 1}", font=4, textcolor=TEXT), indicator(f"out_distort_{c}"),
-                 height=20, padding="0,18,0,18"), height=MIX_HEAD, inset="8,0,6,0")]
+                 height=20, padding="0,8,0,8"), height=MIX_HEAD, inset="8,0,6,0")]
     for r in range(10):
         items.append(V(
             H(Chk(name=f"box_enable_{c}_{r}", width=16, height=16, textpadding="0,0,0,0", tooltip="${mixer_route}",
@@ -751,21 +753,23 @@ def mixer_output_column(c):
 
 
 def mixer_layout():
+    # Ten rows of 56 and the least around them, so that the tallest matrix still fits a 1080-pixel screen
+    # at 150 %: the buttons share the bottom row with the bridges, under the header columns.
     bridges = [Opt(name=f"ch_bridge_{p}", userdata=p, text="${bridge}", width=144, height=22, font=1,
-                   padding="4,4,4,4") for p in range(5)]
+                   padding="4,7,4,7") for p in range(5)]
     matrix = H(*mixer_header_columns(), *[mixer_output_column(c) for c in range(10)])
-    bridge_row = H(gap(324), *bridges, height=30)
-    body = V(matrix, bridge_row, inset="16,8,16,0", bkcolor=PANEL)
+    buttons = H(secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
+                primary("confirm_btn", "${confirm}"), gap(), width=324, padding="0,4,0,4", childpadding=8)
+    bottom_row = H(buttons, *bridges, height=44, inset="0,4,0,4")
+    body = V(matrix, bottom_row, inset="16,4,16,0", bkcolor=PANEL)
     root = V(tool_caption("${mixer_title}"), body,
-             H(gap(), secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
-               primary("confirm_btn", "${confirm}"), height=52, inset="16,8,16,16", childpadding=8),
              Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
              name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
-    return window(root, size="1120,760", caption="0,0,0,40")
+    return window(root, size="1120,684", caption="0,0,0,40")
 
 
 def mixer_header(text):
-    return Node("Window", V(Lbl(text=text, font=4, textcolor=SECONDARY, wordbreak="true"), inset="0,10,0,6"))
+    return Node("Window", V(Lbl(text=text, font=1, textcolor=SECONDARY, endellipsis="true"), height=20))
 
 
 def value_row(label, kind, lo, hi, step, text, scale_label_width=120):
@@ -775,15 +779,18 @@ def value_row(label, kind, lo, hi, step, text, scale_label_width=120):
 
 
 def ktv_layout():
-    rows = [value_row("${ktv_mic_volume}", "mic_volume", -60, 0, 1, "0dB"),
-            value_row("${ktv_music_volume}", "bgmusic_volume", -60, 0, 1, "0dB"),
-            value_row("${ktv_voice_changer}", "voice_changer", -12, 12, 1, "0"),
-            value_row("${ktv_echo_level}", "echo_level", -60, 0, 1, "0dB"),
+    # The ranges stay within what each command carries: one unsigned byte, the echo delay two bytes,
+    # treble and bass one signed byte.
+    # Top to bottom in the order Right moves the focus through the edits.
+    rows = [value_row("${ktv_mic_volume}", "mic_volume", 0, 60, 1, "0dB"),
+            value_row("${ktv_music_volume}", "bgmusic_volume", 0, 60, 1, "0dB"),
+            value_row("${ktv_voice_changer}", "voice_changer", 0, 24, 1, "0"),
+            value_row("${ktv_treble}", "treble", -12, 12, 1, "0"),
+            value_row("${ktv_bass}", "bass", -12, 12, 1, "0"),
+            value_row("${ktv_echo_level}", "echo_level", 0, 60, 1, "0dB"),
             value_row("${ktv_echo_delay}", "echo_delay", 0, 500, 10, "0ms"),
             value_row("${ktv_reverb_level}", "reverb_level", 0, 100, 1, "0"),
-            value_row("${ktv_reverb_time}", "reverb_time", 0, 3000, 50, "0ms"),
-            value_row("${ktv_treble}", "treble", -12, 12, 1, "0"),
-            value_row("${ktv_bass}", "bass", -12, 12, 1, "0")]
+            value_row("${ktv_reverb_time}", "reverb_time", 0, 250, 5, "0ms")]
     body = V(Chk(name="option_howling_control", text="${ktv_howling}", height=24), *rows,
              Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
              inset="20,14,20,0", childpadding=10)

@@ -229,12 +229,14 @@ TEST(MainWindow, StartsUpInOrderAndShutsDownCleanly) {
     SendPlug(handle, DBT_DEVICEARRIVAL, L"\\\\?\\HID#VID_0483&PID_5750#7&3&0000#{4d1e55b2}");
     EXPECT_TRUE(window->Controller().Device().IsConnected());  // a repeated arrival keeps the connection
     EXPECT_EQ(hid.opens.load(), 2);
-    // The plug-out box follows once the notification has returned; the arrival reads the amplifier again.
+    // The arrival reads the amplifier again. The plug-out box, due once the removal's notification had
+    // returned, would stand over a connected window now: it never comes.
     gAnsweredBoxes.clear();
     const UINT_PTR answering = SetTimer(nullptr, 0, 20, AnswerBoxes);
-    EXPECT_TRUE(PumpUntil([&] { return Connected(window) && !gAnsweredBoxes.empty(); }));
+    EXPECT_TRUE(PumpUntil([&] { return Connected(window); }));
+    PumpUntil([] { return false; }, 300);
     KillTimer(nullptr, answering);
-    EXPECT_EQ(gAnsweredBoxes, std::vector<std::wstring>{Text(L"${device_plugout}")});
+    EXPECT_EQ(gAnsweredBoxes, std::vector<std::wstring>{});
 
     // Changing the language stores it.
     window->ChangeLanguage(L"en", L"0");

@@ -107,13 +107,23 @@ void CPaintManagerUI::ReleaseControlServices() {
     m_hDcPaint = nullptr;
 }
 
-void CPaintManagerUI::ForgetControl(CControlUI* control) {
+void CPaintManagerUI::ReleaseControl(CControlUI* control) {
     if (!control) return;
     if (m_pEventKey == control) m_pEventKey = nullptr;
     if (m_pEventHover == control) m_pEventHover = nullptr;
-    if (m_pEventClick == control) m_pEventClick = nullptr;
+    if (m_pEventClick == control) {
+        m_pEventClick = nullptr;
+        // Nobody would take the button up any more: the capture would outlive it and freeze the hover.
+        if (m_bMouseCapture) ReleaseMouseCapture();
+    }
     if (m_pFocus == control) m_pFocus = nullptr;
     if (m_pLosingFocus == control) m_pLosingFocus = nullptr;
+    RemoveFrom(m_aNeedMouseLeaveNeeded, control);
+}
+
+void CPaintManagerUI::ForgetControl(CControlUI* control) {
+    if (!control) return;
+    ReleaseControl(control);
     for (int i = m_aTimers.Count() - 1; i >= 0; --i) {
         TTimerRecord* timer = TimerAt(m_aTimers, i);
         if (timer->pSender != control) continue;
@@ -128,7 +138,6 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
         if (msg->pSender == control) msg->pSender = nullptr;
     }
     RemoveFrom(m_aPostPaintControls, control);
-    RemoveFrom(m_aNeedMouseLeaveNeeded, control);
     RemoveFrom(m_aFoundControls, control);
     RemoveFrom(m_aFoundByClass, control);
     const int native = m_aNativeWindowControl.IndexOf(control);

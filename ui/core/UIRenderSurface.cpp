@@ -316,12 +316,72 @@ void ForgetTopDownBitmap(HBITMAP bitmap) { CKnownTopDownBitmaps::Remove(bitmap);
 
 namespace {
 
+// A kept call, compact: the pixels it met as runs of equal pixels (mostly a plain background), and what
+// it changed as spans of pixels, row after row.
 struct TMemoEntry {
-    std::vector<DWORD> before, after;
+    std::vector<DWORD> before;   // per row: (count, pixel) pairs
+    std::vector<DWORD> changes;  // per row: (offset, count, pixels...) spans, then kEndOfRow
     unsigned long long lastUse = 0;
 };
 
-// Kept results by key, a few per key (a control over its hot and normal backgrounds), 32 MB at most;
+const DWORD kEndOfRow = 0xFFFFFFFF;
+
+void EncodeRuns(const DWORD* row, int width, std::vector<DWORD>& out) {
+    for (int x = 0; x < width;) {
+        int end = x + 1;
+        while (end < width && row[end] == row[x]) ++end;
+        out.push_back(static_cast<DWORD>(end - x));
+        out.push_back(row[x]);
+        x = end;
+    }
+}
+
+// Whether the row holds the runs at `runs`, which moves past them.
+bool MatchesRuns(const DWORD* row, int width, const DWORD*& runs) {
+    for (int x = 0; x < width;) {
+        const int count = static_cast<int>(runs[0]);
+        const DWORD pixel = runs[1];
+        runs += 2;
+        for (const int end = x + count; x < end; ++x)
+            if (row[x] != pixel) return false;
+    }
+    return true;
+}
+
+// Spans of changed pixels; unchanged gaps of a few pixels are kept inside a span, cheaper than a new one.
+void EncodeChanges(const DWORD* before, const DWORD* after, int width, std::vector<DWORD>& out) {
+    for (int x = 0; x < width;) {
+        if (before[x] == after[x]) {
+            ++x;
+            continue;
+        }
+        int end = x + 1, quiet = 0;
+        for (int next = x + 1; next < width && quiet <= 2; ++next) {
+            if (before[next] == after[next]) {
+                ++quiet;
+            } else {
+                quiet = 0;
+                end = next + 1;
+            }
+        }
+        out.push_back(static_cast<DWORD>(x));
+        out.push_back(static_cast<DWORD>(end - x));
+        out.insert(out.end(), after + x, after + end);
+        x = end;
+    }
+    out.push_back(kEndOfRow);
+}
+
+void ApplyChanges(DWORD* row, const DWORD*& changes) {
+    while (*changes != kEndOfRow) {
+        const DWORD offset = changes[0], count = changes[1];
+        memcpy(row + offset, changes + 2, count * sizeof(DWORD));
+        changes += 2 + count;
+    }
+    ++changes;
+}
+
+// Kept results by key, a few per key (a control over its hot and normal backgrounds), 8 MB at most;
 // the least recently used go first.
 class CMemoStore {
 public:
@@ -335,7 +395,7 @@ public:
     }
     unsigned long long Tick() { return ++m_clock; }
     void Add(const std::wstring& key, TMemoEntry&& entry) {
-        const size_t bytes = (entry.before.size() + entry.after.size()) * sizeof(DWORD) + key.size() * 2 + 64;
+        const size_t bytes = Bytes(key, entry);
         if (bytes > kMaxBytes / 8) return;
         std::vector<TMemoEntry>& list = m_entries[key];
         if (list.size() >= kPerKey) {
@@ -363,11 +423,11 @@ private:
         Get().m_hooked = false;
     }
 
-    static const size_t kMaxBytes = 32u << 20;
+    static const size_t kMaxBytes = 8u << 20;
     static const size_t kPerKey = 3;
 
     static size_t Bytes(const std::wstring& key, const TMemoEntry& e) {
-        return (e.before.size() + e.after.size()) * sizeof(DWORD) + key.size() * 2 + 64;
+        return (e.before.size() + e.changes.size()) * sizeof(DWORD) + key.size() * 2 + 64;
     }
 
     // Down to three quarters, the least recently used first.
@@ -437,11 +497,11 @@ CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(
     if (std::vector<TMemoEntry>* kept = store.Find(m_key)) {
         for (TMemoEntry& entry : *kept) {
             bool same = true;
-            for (int y = m_device.top; y < m_device.bottom && same; ++y)
-                same = memcmp(row(y), &entry.before[static_cast<size_t>(y - m_device.top) * width], rowBytes) == 0;
+            const DWORD* runs = entry.before.data();
+            for (int y = m_device.top; y < m_device.bottom && same; ++y) same = MatchesRuns(row(y), width, runs);
             if (!same) continue;
-            for (int y = m_device.top; y < m_device.bottom; ++y)
-                memcpy(row(y), &entry.after[static_cast<size_t>(y - m_device.top) * width], rowBytes);
+            const DWORD* changes = entry.changes.data();
+            for (int y = m_device.top; y < m_device.bottom; ++y) ApplyChanges(row(y), changes);
             entry.lastUse = store.Tick();
             m_done = true;
             return;
@@ -457,14 +517,17 @@ void CUIPixelMemo::Keep() {
     GdiFlush();
     TMemoEntry entry;
     const int width = m_device.right - m_device.left;
-    entry.after.resize(m_before.size());
     for (int y = m_device.top; y < m_device.bottom; ++y) {
-        const DWORD* from = reinterpret_cast<const DWORD*>(
-                                m_bits + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride) +
-                            m_device.left;
-        memcpy(&entry.after[static_cast<size_t>(y - m_device.top) * width], from, static_cast<size_t>(width) * sizeof(DWORD));
+        const DWORD* after = reinterpret_cast<const DWORD*>(
+                                 m_bits + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride) +
+                             m_device.left;
+        const DWORD* before = &m_before[static_cast<size_t>(y - m_device.top) * width];
+        EncodeRuns(before, width, entry.before);
+        EncodeChanges(before, after, width, entry.changes);
     }
-    entry.before = std::move(m_before);
+    entry.before.shrink_to_fit();
+    entry.changes.shrink_to_fit();
+    m_before = std::vector<DWORD>();
     CMemoStore& store = CMemoStore::Get();
     entry.lastUse = store.Tick();
     store.Add(m_key, std::move(entry));
