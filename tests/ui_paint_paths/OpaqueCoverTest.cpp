@@ -17,9 +17,19 @@ using namespace WindowTest;
 namespace {
 
 // Panels of every kind a parent may or may not skip: rounded, translucent, gradient, nested in a plain
-// layout, hidden, floating out of their parent, inside an inset, scrolled, and classes of their own.
+// layout, hidden, floating out of their parent (the last panel, so that nothing paints over what would
+// leak), inside an inset (and beyond the inner area), scrolled, and classes of their own.
 const wchar_t kPanels[] = LR"(<Window size="260,200">
   <VerticalLayout name="root" bkcolor="#FF203040" inset="4,4,4,4">
+    <VerticalLayout height="40" inset="10,5,10,5" bkcolor="#FF112233">
+      <Control height="20" bkcolor="#FF998877"/>
+      <Control height="20" bkcolor="#FF778899"/>
+    </VerticalLayout>
+    <VerticalLayout height="40" vscrollbar="true" bkcolor="#FF334455">
+      <Control height="30" bkcolor="#FF665544"/>
+      <Control height="30" bkcolor="#FF556677"/>
+    </VerticalLayout>
+    <Label text="words" height="30" bkcolor="#FF445566"/>
     <HorizontalLayout name="rounded" height="64" bkcolor="#FF405060" borderround="12,12" inset="3,3,3,3"
                       bordercolor="#FFC0C0C0" bordersize="1">
       <Control name="solid" width="30" bkcolor="#FFAA0000"/>
@@ -33,14 +43,6 @@ const wchar_t kPanels[] = LR"(<Window size="260,200">
       <Probe width="20" bkcolor="#FFFFFF00"/>
       <Control width="30" bkcolor="#FF102030" borderround="8,8"/>
     </HorizontalLayout>
-    <HorizontalLayout height="40" inset="10,5,10,5" bkcolor="#FF112233">
-      <Control bkcolor="#FF998877"/>
-    </HorizontalLayout>
-    <VerticalLayout height="40" vscrollbar="true" bkcolor="#FF334455">
-      <Control height="30" bkcolor="#FF665544"/>
-      <Control height="30" bkcolor="#FF556677"/>
-    </VerticalLayout>
-    <Label text="words" bkcolor="#FF445566"/>
   </VerticalLayout>
 </Window>)";
 
@@ -96,7 +98,7 @@ TEST(OpaqueCover, TheWindowPaintLeavesNothingUncovered) {
     ASSERT_NE(nullptr, hwnd);
     Pump();
     CPaintManagerUI& pm = window.pm();
-    for (const RECT& area : {RECT{0, 0, 260, 200}, RECT{5, 10, 90, 60}, RECT{0, 50, 40, 120}, RECT{120, 70, 250, 190}}) {
+    for (const RECT& area : {RECT{0, 0, 260, 200}, RECT{5, 10, 90, 60}, RECT{0, 120, 40, 190}, RECT{120, 70, 250, 190}}) {
         const std::vector<DWORD> skipped = PaintTree(pm, area, true, 0x12345678);
         const std::vector<DWORD> whole = PaintTree(pm, area, false, 0x9ABCDEF0);
         EXPECT_EQ("", FirstDifference(skipped, whole, 260, area)) << area.left << "," << area.top;
@@ -167,5 +169,28 @@ TEST(OpaqueCover, SubtractRectsLeavesExactlyTheRest) {
             }
         }
         EXPECT_EQ(expected, Area(parts));
+    }
+}
+
+// The window's own paint, with its clip kept as rectangles beside the DC, against the same tree painted
+// on a plain bitmap whose clip GDI alone keeps: rounded, floating, inset and scrolled children and text
+// all land on the same pixels, for the whole window and for parts of it.
+TEST(OpaqueCover, TheOffscreenPaintMatchesAPlainPaint) {
+    CTestWindow window(kPanels);
+    HWND hwnd = window.Create();
+    ASSERT_NE(nullptr, hwnd);
+    Pump();
+    CPaintManagerUI& pm = window.pm();
+    for (const RECT& area : {RECT{0, 0, 260, 200}, RECT{5, 10, 90, 60}, RECT{30, 130, 120, 200}}) {
+        InvalidateRect(hwnd, &area, FALSE);
+        UpdateWindow(hwnd);
+        GdiFlush();
+        const SIZE size = pm.GetOffscreenSize();
+        ASSERT_EQ(260, size.cx);
+        const DWORD* offscreen = pm.GetOffscreenPixels();
+        ASSERT_NE(nullptr, offscreen);
+        const std::vector<DWORD> shown(offscreen, offscreen + static_cast<size_t>(size.cx) * size.cy);
+        const std::vector<DWORD> plain = PaintTree(pm, area, false, 0x9ABCDEF0);
+        EXPECT_EQ("", FirstDifference(shown, plain, 260, area)) << area.left << "," << area.top;
     }
 }

@@ -51,8 +51,31 @@ void CUIRenderClip::Begin(HDC hdc, const RECT& rect, HRGN narrowing, CUIRenderCl
     DeleteObject(narrowing);
 }
 
+namespace {
+
+// Selects a rectangle as the clip (SelectClipRgn copies the kept region). UI thread only.
+void SelectClipRect(HDC hdc, const RECT& rect) {
+    static HRGN region = CreateRectRgn(0, 0, 0, 0);
+    SetRectRgn(region, rect.left, rect.top, rect.right, rect.bottom);
+    SelectClipRgn(hdc, region);
+}
+
+}  // namespace
+
+// On the off-screen picture the clip is a known rectangle: narrowing it is one call, and nothing need
+// be read back.
 void CUIRenderClip::GenerateClip(HDC hdc, const RECT& rect, CUIRenderClip& clip) {
-    Begin(hdc, rect, DeviceRectRegion(hdc, rect), clip);
+    TKnownPaintTarget* target = KnownPaintTarget(hdc);
+    if (!target || !target->clipKnown) {
+        Begin(hdc, rect, DeviceRectRegion(hdc, rect), clip);
+        return;
+    }
+    clip.rcItem = rect;
+    clip.hDC = hdc;
+    clip.m_tracked = true;
+    clip.m_oldClip = target->clip;
+    if (!IntersectRect(&target->clip, &target->clip, &rect)) SetRectEmpty(&target->clip);
+    IntersectClipRect(hdc, rect.left, rect.top, rect.right, rect.bottom);
 }
 
 namespace {
@@ -113,11 +136,39 @@ void CUIRenderClip::GenerateRoundClip(HDC hdc, const RECT& rect, const RECT& inn
     LPtoDP(hdc, corners, 2);
     if (HRGN round = CRoundRegions::Get(RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}, width, height))
         CombineRgn(region, region, round, RGN_AND);
-    Begin(hdc, rect, region, clip);
+    TKnownPaintTarget* target = KnownPaintTarget(hdc);
+    if (!target || !target->clipKnown || !region) {
+        Begin(hdc, rect, region, clip);
+        return;
+    }
+    // Within the known rectangle; the clip is no rectangle until this guard ends.
+    HRGN within = CreateRectRgnIndirect(&target->clip);
+    CombineRgn(region, region, within, RGN_AND);
+    DeleteObject(within);
+    SelectClipRgn(hdc, region);
+    DeleteObject(region);
+    clip.rcItem = rect;
+    clip.hDC = hdc;
+    clip.m_tracked = true;
+    clip.m_oldClip = target->clip;
+    target->clipKnown = false;
 }
 
 // The narrowed clip is read only when it is left for a while (most guards never are).
 void CUIRenderClip::UseOldClipBegin(HDC hdc, CUIRenderClip& clip) {
+    TKnownPaintTarget* target = clip.m_tracked ? KnownPaintTarget(hdc) : nullptr;
+    if (target) {
+        clip.m_narrowedKnown = target->clipKnown;
+        clip.m_narrowedClip = target->clip;
+        if (!target->clipKnown) {
+            if (!clip.hRgn) clip.hRgn = CreateRectRgn(0, 0, 0, 0);
+            if (clip.hRgn) GetClipRgn(hdc, clip.hRgn);
+        }
+        SelectClipRect(hdc, clip.m_oldClip);
+        target->clip = clip.m_oldClip;
+        target->clipKnown = true;
+        return;
+    }
     if (!clip.hRgn) clip.hRgn = CreateRectRgn(0, 0, 0, 0);
     if (clip.hRgn && GetClipRgn(hdc, clip.hRgn) != 1) {  // no clip at all: none to go back to
         DeleteObject(clip.hRgn);
@@ -126,10 +177,31 @@ void CUIRenderClip::UseOldClipBegin(HDC hdc, CUIRenderClip& clip) {
     SelectClipRgn(hdc, clip.hOldRgn);
 }
 
-void CUIRenderClip::UseOldClipEnd(HDC hdc, CUIRenderClip& clip) { SelectClipRgn(hdc, clip.hRgn); }
+void CUIRenderClip::UseOldClipEnd(HDC hdc, CUIRenderClip& clip) {
+    TKnownPaintTarget* target = clip.m_tracked ? KnownPaintTarget(hdc) : nullptr;
+    if (!target) {
+        SelectClipRgn(hdc, clip.hRgn);
+        return;
+    }
+    if (clip.m_narrowedKnown) {
+        SelectClipRect(hdc, clip.m_narrowedClip);
+    } else {
+        SelectClipRgn(hdc, clip.hRgn);
+    }
+    target->clip = clip.m_narrowedClip;
+    target->clipKnown = clip.m_narrowedKnown;
+}
 
 CUIRenderClip::~CUIRenderClip() {
-    if (hDC) SelectClipRgn(hDC, hOldRgn);
+    if (m_tracked) {
+        if (TKnownPaintTarget* target = KnownPaintTarget(hDC)) {
+            SelectClipRect(hDC, m_oldClip);
+            target->clip = m_oldClip;
+            target->clipKnown = true;
+        }
+    } else if (hDC) {
+        SelectClipRgn(hDC, hOldRgn);
+    }
     if (hOldRgn) DeleteObject(hOldRgn);
     if (hRgn) DeleteObject(hRgn);
 }

@@ -44,6 +44,13 @@ public:
     HRGN hOldRgn = nullptr;  // the clip before; null when the DC had none
 
 private:
+    // On the window's off-screen picture, whose clip is kept as a rectangle: the one before, and the
+    // narrowed one (unless a rounded region) while the old one is in use.
+    bool m_tracked = false;
+    RECT m_oldClip = {};
+    bool m_narrowedKnown = false;
+    RECT m_narrowedClip = {};
+
     static void Begin(HDC hdc, const RECT& rect, HRGN narrowing, CUIRenderClip& clip);
 };
 

@@ -162,6 +162,7 @@ void FillWithGdi(HDC hdc, const RECT* rects, int count, DWORD color) {
 // draw) for other targets; empty when nothing is visible.
 struct TDirectTarget {
     bool usable = false;
+    bool deviceUnits = false;  // logical units are device units: nothing to convert
     TDibPixels dib;
     std::vector<RECT> clip;
 
@@ -169,10 +170,10 @@ struct TDirectTarget {
     // rectangle within, when given).
     template <class Fn>
     void ForEachVisible(HDC hdc, const RECT& logical, Fn fn, const RECT* within = nullptr) const {
-        const RECT device = ToDevice(hdc, logical);
+        const RECT device = Device(hdc, logical);
         RECT bounds = device;
         if (within) {
-            const RECT limit = ToDevice(hdc, *within);
+            const RECT limit = Device(hdc, *within);
             if (!IntersectRect(&bounds, &bounds, &limit)) return;
         }
         for (const RECT& piece : clip) {
@@ -181,6 +182,8 @@ struct TDirectTarget {
         }
     }
 
+    RECT Device(HDC hdc, const RECT& logical) const { return deviceUnits ? logical : ToDevice(hdc, logical); }
+
     static RECT ToDevice(HDC hdc, const RECT& logical) {
         POINT corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
         LPtoDP(hdc, corners, 2);
@@ -188,8 +191,22 @@ struct TDirectTarget {
     }
 };
 
+TKnownPaintTarget*& CurrentKnownTarget() {
+    static TKnownPaintTarget* current = nullptr;
+    return current;
+}
+
 TDirectTarget DirectTarget(HDC hdc) {
     TDirectTarget target;
+    if (const TKnownPaintTarget* known = KnownPaintTarget(hdc)) {
+        if (known->clipKnown) {
+            target.dib = {reinterpret_cast<BYTE*>(known->bits), known->width, known->height, known->width * 4, false};
+            if (!IsRectEmpty(&known->clip)) target.clip.push_back(known->clip);
+            target.usable = target.deviceUnits = true;
+            GdiFlush();
+            return target;
+        }
+    }
     if (!DibPixels(hdc, target.dib) || !ClipRects(hdc, target.dib, target.clip)) return target;
     GdiFlush();  // GDI drawing still queued must land before the pixels are read or written
     if (target.clip.empty()) {
@@ -306,6 +323,26 @@ bool BlendStretchedOnto(HDC hdc, int x, int y, int width, int height, const TSha
 }
 
 }  // namespace
+
+CUIPaintTargetScope::CUIPaintTargetScope(HDC dc, DWORD* bits, int width, int height) {
+    m_target.outer = CurrentKnownTarget();
+    if (!dc || !bits || width <= 0 || height <= 0) return;
+    SelectClipRgn(dc, nullptr);
+    m_target.dc = dc;
+    m_target.bits = bits;
+    m_target.width = width;
+    m_target.height = height;
+    m_target.clip = {0, 0, width, height};
+    m_target.clipKnown = true;
+    CurrentKnownTarget() = &m_target;
+}
+
+CUIPaintTargetScope::~CUIPaintTargetScope() { CurrentKnownTarget() = m_target.outer; }
+
+TKnownPaintTarget* KnownPaintTarget(HDC hdc) {
+    TKnownPaintTarget* current = CurrentKnownTarget();
+    return current && current->dc == hdc && hdc ? current : nullptr;
+}
 
 void RememberTopDownBitmap(HBITMAP bitmap, const void* bits) { CKnownTopDownBitmaps::Add(bitmap, bits); }
 
@@ -467,7 +504,7 @@ CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(
     if (!hdc) return;
     const TDirectTarget target = DirectTarget(hdc);
     if (!target.usable) return;
-    m_device = TDirectTarget::ToDevice(hdc, rect);
+    m_device = target.Device(hdc, rect);
     const long long area = static_cast<long long>(m_device.right - m_device.left) * (m_device.bottom - m_device.top);
     if (m_device.right <= m_device.left || m_device.bottom <= m_device.top || area > 512 * 512) return;
     // The clip's part of the rectangle belongs to the call (a rounded control cuts its corners): outside
@@ -626,8 +663,8 @@ bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, f
     if (!points || count < 2 || !(width > 0) || width > 1000 || (color >> 24) == 0) return true;
     // Translation is all a usable target can do between logical and device units.
     POINT origin = {0, 0};
-    LPtoDP(hdc, &origin, 1);
-    const RECT limit = TDirectTarget::ToDevice(hdc, within);
+    if (!target.deviceUnits) LPtoDP(hdc, &origin, 1);
+    const RECT limit = target.Device(hdc, within);
     RECT visible = {};
     for (const RECT& piece : target.clip) {
         RECT part;
