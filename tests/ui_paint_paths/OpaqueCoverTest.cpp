@@ -18,7 +18,8 @@ namespace {
 
 // Panels of every kind a parent may or may not skip: rounded, translucent, gradient, nested in a plain
 // layout, hidden, floating out of their parent (the last panel, so that nothing paints over what would
-// leak), inside an inset (and beyond the inner area), scrolled, and classes of their own.
+// leak), inside an inset (and beyond the inner area), scrolled, and classes of their own (a rounded one
+// with formatted text, which narrows the clip once more).
 const wchar_t kPanels[] = LR"(<Window size="260,200">
   <VerticalLayout name="root" bkcolor="#FF203040" inset="4,4,4,4">
     <VerticalLayout height="40" inset="10,5,10,5" bkcolor="#FF112233">
@@ -42,6 +43,8 @@ const wchar_t kPanels[] = LR"(<Window size="260,200">
       <Control float="true" pos="-10,40,30,90" bkcolor="#FF0000FF"/>
       <Probe width="20" bkcolor="#FFFFFF00"/>
       <Control width="30" bkcolor="#FF102030" borderround="8,8"/>
+      <Label width="60" text="{b}Aa{/b} bb" showhtml="true" borderround="10,10" bkcolor="#FF556600"
+             textcolor="#FFFFFFFF" bordercolor="#FFFFFFFF" bordersize="1"/>
     </HorizontalLayout>
   </VerticalLayout>
 </Window>)";
@@ -181,7 +184,7 @@ TEST(OpaqueCover, TheOffscreenPaintMatchesAPlainPaint) {
     ASSERT_NE(nullptr, hwnd);
     Pump();
     CPaintManagerUI& pm = window.pm();
-    for (const RECT& area : {RECT{0, 0, 260, 200}, RECT{5, 10, 90, 60}, RECT{30, 130, 120, 200}}) {
+    for (const RECT& area : {RECT{0, 0, 260, 200}, RECT{5, 10, 90, 60}, RECT{30, 130, 120, 200}, RECT{170, 90, 240, 140}}) {
         InvalidateRect(hwnd, &area, FALSE);
         UpdateWindow(hwnd);
         GdiFlush();

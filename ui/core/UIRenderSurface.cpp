@@ -199,9 +199,12 @@ TKnownPaintTarget*& CurrentKnownTarget() {
 TDirectTarget DirectTarget(HDC hdc) {
     TDirectTarget target;
     if (const TKnownPaintTarget* known = KnownPaintTarget(hdc)) {
-        if (known->clipKnown) {
+        if (known->clip.known) {
             target.dib = {reinterpret_cast<BYTE*>(known->bits), known->width, known->height, known->width * 4, false};
-            if (!IsRectEmpty(&known->clip)) target.clip.push_back(known->clip);
+            if (known->clip.shaped)
+                target.clip = known->clip.shape;
+            else if (!IsRectEmpty(&known->clip.rect))
+                target.clip.push_back(known->clip.rect);
             target.usable = target.deviceUnits = true;
             GdiFlush();
             return target;
@@ -332,8 +335,8 @@ CUIPaintTargetScope::CUIPaintTargetScope(HDC dc, DWORD* bits, int width, int hei
     m_target.bits = bits;
     m_target.width = width;
     m_target.height = height;
-    m_target.clip = {0, 0, width, height};
-    m_target.clipKnown = true;
+    m_target.clip.rect = {0, 0, width, height};
+    m_target.clip.known = true;
     CurrentKnownTarget() = &m_target;
 }
 

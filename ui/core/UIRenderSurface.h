@@ -34,13 +34,20 @@ void ForgetTopDownBitmap(HBITMAP bitmap);
 // them on every call. The DC draws in plain device units (no origin, scale or transform) and its clip
 // changes only through CUIRenderClip (or SaveDC/RestoreDC pairs) while the scope lasts; the scope
 // begins with no clip. UI thread only.
+// The clip as known beside the DC, in device units.
+struct TKnownClip {
+    bool known = false;       // false while GDI alone knows it
+    RECT rect = {};           // the clip; with a shape, the box it lies in
+    bool shaped = false;      // the clip is the rectangles of shape (a rounded control's), within rect
+    std::vector<RECT> shape;
+};
+
 struct TKnownPaintTarget {
     HDC dc = nullptr;
     DWORD* bits = nullptr;  // top-down
     int width = 0;
     int height = 0;
-    RECT clip = {};          // in device units, within the bitmap; valid when clipKnown
-    bool clipKnown = false;  // false while a region of another shape (a rounded control's) is selected
+    TKnownClip clip;
     TKnownPaintTarget* outer = nullptr;
 };
 
