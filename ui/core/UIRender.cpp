@@ -553,14 +553,13 @@ const TShapePicture* RoundShapePicture(const TRoundShape& shape, int width, int 
     return CRoundShapePictures::Find(shape);
 }
 
-// A panel-sized rounded shape is its corners joined by straight sides: the same shape made just wide and
+// A rounded shape is its corners joined by straight sides: the same shape made just wide and
 // high enough for its corners and a few pixels of straight side is drawn (and kept) small, and its
 // middle column and row are repeated to the full size. The corners keep their place within their pixels,
 // so every pixel is the one GDI+ gives the full shape. Pens of three pixels and more are left whole:
 // Wine's GDI+ adds stray pixels to them that depend on the absolute position.
 bool DrawRoundAsNineGrid(HDC hdc, const TRoundShape& shape, int left, int top, int width, int height) {
-    if (static_cast<long long>(width) * height <= static_cast<long long>(kKeptPicturePixels) || shape.penWidth >= 3)
-        return false;
+    if (shape.penWidth >= 3) return false;
     const float reach = std::max(shape.penWidth, 1.0f) / 2 + 2;
     const float needed = std::max(shape.arcSize, 0.0f) + 2 * reach + 8;  // corners and a straight piece
     // Even, as the picture's corner is (see DrawRoundRectangle).

@@ -229,7 +229,8 @@ inline DWORD BlendPixel(DWORD destination, DWORD source) {
     const DWORD keep = 255 - (source >> 24);
     DWORD result = 0;
     for (int shift = 0; shift < 32; shift += 8) {
-        const DWORD value = ((source >> shift) & 0xFF) + (((destination >> shift) & 0xFF) * keep + 127) / 255;
+        // (d * keep + 127) / 255 exactly, for bytes, without the division.
+        const DWORD value = ((source >> shift) & 0xFF) + (((((destination >> shift) & 0xFF) * keep + 128) * 257) >> 16);
         result |= std::min<DWORD>(value, 255) << shift;
     }
     return result;
@@ -376,14 +377,27 @@ void EncodeRuns(const DWORD* row, int width, std::vector<DWORD>& out) {
     }
 }
 
+// Whether count pixels from `from` all equal pixel; eight at a time.
+bool RunMatches(const DWORD* from, int count, DWORD pixel) {
+    const __m128i want = _mm_set1_epi32(static_cast<int>(pixel));
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        const __m128i first = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x)), want);
+        const __m128i second = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x + 4)), want);
+        if (_mm_movemask_epi8(_mm_and_si128(first, second)) != 0xFFFF) return false;
+    }
+    for (; x < count; ++x)
+        if (from[x] != pixel) return false;
+    return true;
+}
+
 // Whether the row holds the runs at `runs`, which moves past them.
 bool MatchesRuns(const DWORD* row, int width, const DWORD*& runs) {
     for (int x = 0; x < width;) {
         const int count = static_cast<int>(runs[0]);
-        const DWORD pixel = runs[1];
+        if (!RunMatches(row + x, count, runs[1])) return false;
         runs += 2;
-        for (const int end = x + count; x < end; ++x)
-            if (row[x] != pixel) return false;
+        x += count;
     }
     return true;
 }
