@@ -768,8 +768,6 @@ void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wc
         DrawTextGdiplus(hdc, manager, rect, shown, color, handle, style);
         return;
     }
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, ToColorRef(color));
     // Text drawn within its rectangle in the DC's plain text set-up is a memo's call: the same words over
     // the same pixels give the same pixels.
     const bool memoable = !(style & (DT_CALCRECT | DT_NOCLIP | DT_MODIFYSTRING | DT_EXTERNALLEADING)) &&
@@ -790,6 +788,8 @@ void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wc
     HDC memoTarget = key.empty() ? nullptr : hdc;  // before the key moves
     CUIPixelMemo memo(memoTarget, rect, std::move(key));
     if (memo.Done()) return;
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, ToColorRef(color));
     HGDIOBJ oldFont = SelectObject(hdc, handle);
     ::DrawTextW(hdc, shown, -1, &rect, style);
     SelectObject(hdc, oldFont);

@@ -160,11 +160,26 @@ void FillWithGdi(HDC hdc, const RECT* rects, int count, DWORD color) {
 
 // A DC whose pixels can be written directly: its DIB, its clip and its row order. Not usable (GDI must
 // draw) for other targets; empty when nothing is visible.
+// Rectangles held elsewhere, walked as a range.
+struct TRectSpan {
+    const RECT* first = nullptr;
+    int count = 0;
+    const RECT* begin() const { return first; }
+    const RECT* end() const { return first + count; }
+    bool empty() const { return count == 0; }
+};
+
 struct TDirectTarget {
     bool usable = false;
     bool deviceUnits = false;  // logical units are device units: nothing to convert
     TDibPixels dib;
-    std::vector<RECT> clip;
+    std::vector<RECT> readClip;  // the clip as read from GDI
+    TRectSpan knownClip;         // or the known target's, not copied
+    bool clipKnown = false;
+
+    TRectSpan Clip() const {
+        return clipKnown ? knownClip : TRectSpan{readClip.data(), static_cast<int>(readClip.size())};
+    }
 
     // The device rectangles of a logical rectangle that lie within the clip (and within the logical
     // rectangle within, when given).
@@ -176,7 +191,7 @@ struct TDirectTarget {
             const RECT limit = Device(hdc, *within);
             if (!IntersectRect(&bounds, &bounds, &limit)) return;
         }
-        for (const RECT& piece : clip) {
+        for (const RECT& piece : Clip()) {
             RECT part;
             if (IntersectRect(&part, &bounds, &piece)) fn(part, device);
         }
@@ -201,18 +216,19 @@ TDirectTarget DirectTarget(HDC hdc) {
     if (const TKnownPaintTarget* known = KnownPaintTarget(hdc)) {
         if (known->clip.known) {
             target.dib = {reinterpret_cast<BYTE*>(known->bits), known->width, known->height, known->width * 4, false};
+            target.clipKnown = true;
             if (known->clip.shaped)
-                target.clip = known->clip.shape;
-            else if (!IsRectEmpty(&known->clip.rect))
-                target.clip.push_back(known->clip.rect);
+                target.knownClip = {known->clip.shape.data(), static_cast<int>(known->clip.shape.size())};
+            else
+                target.knownClip = {&known->clip.rect, IsRectEmpty(&known->clip.rect) ? 0 : 1};
             target.usable = target.deviceUnits = true;
             GdiFlush();
             return target;
         }
     }
-    if (!DibPixels(hdc, target.dib) || !ClipRects(hdc, target.dib, target.clip)) return target;
+    if (!DibPixels(hdc, target.dib) || !ClipRects(hdc, target.dib, target.readClip)) return target;
     GdiFlush();  // GDI drawing still queued must land before the pixels are read or written
-    if (target.clip.empty()) {
+    if (target.readClip.empty()) {
         target.usable = true;
         return target;
     }
@@ -220,7 +236,7 @@ TDirectTarget DirectTarget(HDC hdc) {
         target.usable = true;
         return target;
     }
-    target.usable = FindRowOrder(hdc, target.dib, target.clip);
+    target.usable = FindRowOrder(hdc, target.dib, target.readClip);
     return target;
 }
 
@@ -426,10 +442,16 @@ void EncodeChanges(const DWORD* before, const DWORD* after, int width, std::vect
     out.push_back(kEndOfRow);
 }
 
+// Spans are short (the pixels of a few glyphs' strokes): copied here rather than through a call.
 void ApplyChanges(DWORD* row, const DWORD*& changes) {
     while (*changes != kEndOfRow) {
         const DWORD offset = changes[0], count = changes[1];
-        memcpy(row + offset, changes + 2, count * sizeof(DWORD));
+        const DWORD* from = changes + 2;
+        DWORD* to = row + offset;
+        DWORD i = 0;
+        for (; i + 4 <= count; i += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+        for (; i < count; ++i) to[i] = from[i];
         changes += 2 + count;
     }
     ++changes;
@@ -527,7 +549,7 @@ CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(
     // The clip's part of the rectangle belongs to the call (a rounded control cuts its corners): outside
     // it the call changes nothing, so what was kept there is what is there.
     int pieces = 0;
-    for (const RECT& piece : target.clip) {
+    for (const RECT& piece : target.Clip()) {
         RECT part;
         if (!IntersectRect(&part, &piece, &m_device)) continue;
         if (++pieces > 16) return;
@@ -683,7 +705,7 @@ bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, f
     if (!target.deviceUnits) LPtoDP(hdc, &origin, 1);
     const RECT limit = target.Device(hdc, within);
     RECT visible = {};
-    for (const RECT& piece : target.clip) {
+    for (const RECT& piece : target.Clip()) {
         RECT part;
         if (IntersectRect(&part, &piece, &limit)) UnionRect(&visible, &visible, &part);
     }
@@ -707,7 +729,7 @@ bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, f
     const float ox = static_cast<float>(origin.x), oy = static_cast<float>(origin.y);
     for (int i = 1; i < count; ++i)
         coverage.AddSegment(points[i - 1].x + ox, points[i - 1].y + oy, points[i].x + ox, points[i].y + oy, half);
-    for (const RECT& piece : target.clip) {
+    for (const RECT& piece : target.Clip()) {
         RECT part;
         if (IntersectRect(&part, &piece, &limit)) coverage.Blend(target.dib, part, color);
     }
