@@ -339,6 +339,7 @@ public:
     void SendChTrim(int n);
     void SendChEqAndFilter(int n);
     void SendInputMixTrim(int n);
+    void SendChRouting(int n);
     void SetChMute(int n, bool mute);
     void UpdateLinkPartner();
     static bool StepSlider(SkinUI::CSliderUI* slider, bool up, float step);

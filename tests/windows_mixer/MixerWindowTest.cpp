@@ -150,9 +150,13 @@ TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
         },
         [&] { return HasRequest(emulator, kBridge, {0, 0, 5, 1}); },
         [&] {
-            // Bridged, output 1 takes output 0's mixing: its route from input 0 is gone.
+            // Bridged, output 1 takes output 0's mixing: its route from input 0 is gone, in the
+            // amplifier too.
             EXPECT_FALSE(IsChecked(mixer, L"box_enable_1_0"));
             EXPECT_EQ(TextIn(mixer, L"box_edit_1_0"), L"0");
+            const AmpScene bridged = emulator.State().scenes[0];
+            EXPECT_EQ(bridged.mix[0][1], 0);
+            for (int s = 0; s < SourceCount; ++s) EXPECT_EQ(bridged.mix[s][1], c.config.inputs[s][1]) << s;
             emulator.ClearRequests();
             return ClickAt(mixer, L"box_enable_0_1");
         },
