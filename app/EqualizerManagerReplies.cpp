@@ -279,7 +279,8 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
     case DSP_MIX_CH: {
         const auto* r = static_cast<const DspMixRecord*>(data);
         LogPrintW(L"set mix source = %d, ch = %d, mix_in = 0x%x\n", r->source, r->channel, r->mix);
-        if (r->channel >= 8 || r->source >= static_cast<uint32_t>(SourceCount)) return;
+        // Every output the page and the mixer route, 8 and 9 included.
+        if (r->channel >= static_cast<uint32_t>(OutputCount) || r->source >= static_cast<uint32_t>(SourceCount)) return;
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
         // Bits past the input channels route nothing.
