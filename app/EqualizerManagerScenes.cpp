@@ -202,6 +202,8 @@ void EqualizerManager::RunSceneWork(SceneWork work) {
     }
     mSceneRunning = false;
     if (!mStopping && hMainWnd) PostMessageW(hMainWnd, WM_SCENE_WORK_DONE, static_cast<WPARAM>(work), ok ? 1 : 0);
+    // Behind the save's acknowledgement, if one came: the scene window tells which.
+    if (work == SceneWork::SaveScene) PostToSceneWnd(WM_SCENE_SAVE_DONE);
     if (IsSceneWindowWork(work)) PostToSceneWnd(WM_HIDE_LOADING);
 }
 
