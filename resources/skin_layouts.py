@@ -723,7 +723,8 @@ def mixer_header_columns():
         k = r - 8
         items = [Item(name=f"vice_{k}_{tag}", text=text, userdata=tag) for tag, text in VICE_ITEMS]
         selector = Cmb(*items, name=f"cmb_csm_vice_source_{k}",
-                       dropbox=alist(bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,1,1,1"),
+                       dropbox=alist(bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,1,1,1",
+                                     vscrollbarstyle="vice_scroll"),
                        dropboxsize="0,300")
         connector = H(Ctl(name=f"line_1_{k}", width=1, height=11, bkcolor=SECONDARY, padding="8,0,0,0"),
                       Ctl(name=f"line_0_{k}", height=1, bkcolor=SECONDARY, padding="0,10,0,0"),
@@ -779,7 +780,14 @@ def mixer_layout():
     root = V(tool_caption("${mixer_title}"), body,
              Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
              name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
-    return window(root, size="1200,684", caption="0,0,0,40")
+    # The second-source list is longer than its drop box: a slim scroll bar in the palette.
+    thumb = dict(corner="0,4,0,4")
+    scroll = Node("Style", name="vice_scroll",
+                  value=alist(width=8, showbutton1="false", showbutton2="false", bkcolor=RAISED,
+                              thumbnormalimage=img("scroll_thumb", **thumb), thumbhotimage=img("scroll_thumb_hot", **thumb),
+                              thumbpushedimage=img("scroll_thumb_hot", **thumb)))
+    return Node("Window", *theme(), scroll, root, size="1200,684", caption="0,0,0,40", defaultfontcolor=TEXT,
+                disabledfontcolor=DISABLED)
 
 
 def mixer_header(text):
