@@ -26,6 +26,8 @@ void CPopWnd::OnInitWindow() {
     m_restoreButton = m_pm.FindControlByName(L"restorebtn");
     m_minButton = m_pm.FindControlByName(L"minbtn");
     m_menuButton = m_pm.FindControlByName(L"menubtn");
+    // A button that could open nothing is shown as such.
+    if (CControlUI* home = m_pm.FindControlByName(L"homepage_btn")) home->SetEnabled(*kHomePage != 0);
 }
 
 void CPopWnd::OnClick(TNotifyMessage& msg) {

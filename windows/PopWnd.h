@@ -5,7 +5,7 @@
 
 class CPopWnd : public CSkinDialogWnd {
 public:
-    // The vendor's home page is not known to this program: the button opens nothing while it is empty.
+    // The vendor's home page is not known to this program: while it is empty the button is disabled.
     static constexpr const wchar_t* kHomePage = L"";
 
     virtual void OnSelectChanged(SkinUI::TNotifyMessage& msg);

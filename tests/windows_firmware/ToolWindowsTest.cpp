@@ -269,7 +269,10 @@ TEST(PopupWindow, ItsButtonsWorkAndAltF4ClosesItAlone) {
             return true;
         },
         [&] { return (window = OpenWindow<CPopWnd>(L"PopWnd", L"popwnd")) != nullptr; },
-        [&] { return PostClick(Pm(window), L"homepage_btn") && PostClick(Pm(window), L"menubtn"); },
+        [&] {
+            EXPECT_EQ(EnabledIn(window, L"homepage_btn"), *CPopWnd::kHomePage != 0);
+            return PostClick(Pm(window), L"homepage_btn") && PostClick(Pm(window), L"menubtn");
+        },
         [&] { return PostClick(Pm(window), L"minbtn"); },
         [&] { return IsIconic(window->GetHandle()) != FALSE; },
         [&] {
