@@ -12,6 +12,7 @@
 #include "device/DeviceMessages.h"
 #include "windows/ForceUpdateImages.h"
 #include "windows/ForceUpdateWnd.h"
+#include "windows/MixerWnd.h"
 
 #include <cmath>
 #include <cstdio>
@@ -45,9 +46,13 @@ FirmwareVerdict CompareFirmware(int mainVersion, int slaveVersion) {
 
 EqualizerManager::EqualizerManager(HidBackend* hid, DeviceClock* clock) : device(SeamsWith(hid, clock)) {
     device.SetDeviceProfile(kAmplifierModel, OutputCount, 10, 0, 0);
+    mUiStepDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
-EqualizerManager::~EqualizerManager() { Shutdown(); }
+EqualizerManager::~EqualizerManager() {
+    Shutdown();
+    if (mUiStepDone) CloseHandle(mUiStepDone);
+}
 
 void EqualizerManager::Shutdown() {
     mStopping = true;
@@ -104,6 +109,8 @@ void EqualizerManager::ConnectDevice(bool showError) {
         ShowConnectionState(L"${btn_disconnected}", kDisconnectedText, false);
         return;
     }
+    ++mConnection;
+    CloseMixerWnd(1);
     LogPrintW(L"Connect OK\xFF01\n");
     // A firmware window waiting for the amplifier: the user-started one closes, a forced update goes on.
     if (closeUpdateWindow) closeUpdateWindow();
@@ -144,6 +151,13 @@ void EqualizerManager::StartReadBack() {
     }
 }
 
+void EqualizerManager::PostReadFailure() {
+    if (mStopping) return;
+    Post(WM_HIDE_LOADING);
+    Post(WM_CONNECT_FAILED);
+    Post(WM_READ_FAILED);
+}
+
 // The worker only asks the device and posts. The replies it caused are posted before its own messages,
 // and posted messages arrive in order, so the ready handler sees every value applied.
 void EqualizerManager::ReadMcuValueThread() {
@@ -152,9 +166,7 @@ void EqualizerManager::ReadMcuValueThread() {
         const int result = PC_UI_Status_Init();
         if (!mStopping) {
             if (result == -1) {
-                Post(WM_HIDE_LOADING);
-                Post(WM_CONNECT_FAILED);
-                Post(WM_READ_FAILED);
+                PostReadFailure();
             } else {
                 Post(WM_DSP_READY);
                 Post(WM_HIDE_LOADING);
@@ -163,8 +175,10 @@ void EqualizerManager::ReadMcuValueThread() {
         LogPrintW(L"Read mcu value thread end!\n");
     } catch (const std::exception& e) {
         LogPrintA("ReadMcuValueThread: %s\n", e.what());
+        PostReadFailure();
     } catch (...) {
         LogPrintA("ReadMcuValueThread failed\n");
+        PostReadFailure();
     }
     mReadRunning = false;
 }
@@ -208,9 +222,11 @@ void EqualizerManager::OnDspReady() {
 
 void EqualizerManager::DisconnectDevice() {
     if (UpgradeInProgress()) return;
+    CloseMixerWnd(1);
     if (hMainWnd) KillTimer(hMainWnd, DEVICE_STATUS_TIMER);
     device.DisableCmdQueue();
     device.CloseHIDDevice(true);
+    ++mConnection;
     ShowConnectionState(L"${btn_disconnected}", kDisconnectedText, false);
     config.model = -1;
     mLinkOffPending = false;
@@ -235,6 +251,12 @@ void EqualizerManager::DevicePlugin() {
     }
     // A repeated arrival (several HID collections) must not toggle an open connection off.
     if (device.IsConnected() || mReadRunning) return;
+    // A scene or profile worker must not see a second read-back beside its own requests.
+    if (mSceneRunning) {
+        LogPrintW(L"DevicePlugin: a scene worker runs, connecting when it ends\n");
+        mPlugInPending = true;
+        return;
+    }
     ConnectDevice(false);
 }
 
@@ -268,6 +290,7 @@ void EqualizerManager::FactoryDefaultThread() {
         LogPrintW(L"Factory default thread end!\n");
     } catch (...) {
         LogPrintA("FactoryDefaultThread failed\n");
+        if (!mStopping) Post(WM_HIDE_LOADING);
     }
     mFactoryRunning = false;
 }

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -122,6 +123,7 @@ public:
     SkinUI::CSliderUI* FirstVolumeSlider() const;
     void UpdateEqCurve(int output, bool bypassed, int points);
     void UpdateEqualizer(int band);
+    int SelectedCurveBand() const;  // the band the curve shows selected, -1 none
     void UpdateChVolumeEdit(int n, int value);
     void UpdateChDelayText(int n);
     void SetMainVolumeEditText(int value);
@@ -205,6 +207,7 @@ public:
     void OnDebugButton();
     void SetEqMode();
     void SetOutputValue(int output, const wchar_t* itemName);
+    void ApplyOutputPosition(int output, const wchar_t* itemName, bool withPreset);
     void LoadSenceConfigFromDSP(HWND window);
     void SaveSenceConfigToDSP(HWND window);
     void DeleteDSPSenceConfig(HWND window);
@@ -213,6 +216,15 @@ public:
     void LoadWholeConfigFromFile();
     void SaveWholeConfigToFile();
     void OnMixerMenu();
+    // Handlers no control calls: the DSP on/off button (sync sends at once), a redraw forwarder, the
+    // noise-gate open/closed option, the calibration's active bypass option and a file test.
+    void OnDspOnOff(bool sync);
+    void RedrawEqualizer(int mode);
+    void SetNoiseOpen(SkinUI::CControlUI* option);
+    void SetIrcActiveBypass(SkinUI::CControlUI* option);
+    static bool IsFilePresent(const wchar_t* path);
+    static constexpr int kNoiseOpenThreshold = -60;     // sent as the byte 196
+    static constexpr int kNoiseClosedThreshold = -100;  // sent as the byte 156
 
     // ---- Equalizer, crossover and menu editing of the current output ----
     // Next frequency on a 200-step logarithmic scale from 20 Hz to 20 kHz.
@@ -225,15 +237,21 @@ public:
     void SetFreqDivider(int n);
     void SetupOutputMenuItem(SkinUI::CMenuElementUI* item, const wchar_t* name, int n);
     // Sending a loaded profile (on a worker) and bringing the page up to date with it.
-    static void SetCurSceneThread(EqualizerManager* controller);
-    static void SetWholeProfileThread(EqualizerManager* controller);
+    // Each worker answers true when everything went out over the connection it started on.
+    static bool SetCurSceneThread(EqualizerManager* controller);
+    static bool SetWholeProfileThread(EqualizerManager* controller);
     void SetReadCurProfileToMCU(const DspConfig& record);
-    void SetReadWholeProfileToMCU();
+    bool SetReadWholeProfileToMCU();
+    // One record as the working configuration (scene byte 0): outputs, routing of every source, mix levels.
+    void SendWorkingRecord(const DspConfig& record, bool sync);
     void RefreshAllFromConfig();
 
     DeviceLink& Device() { return device; }
     SkinUI::CSButtonUI* ConnectButton() const { return btnConnect; }
     int CurrentOutput() const;
+    // The scene byte every page edit carries: the working configuration's, never the id the scene
+    // window last acted on.
+    uint8_t SceneByte() const { return static_cast<uint8_t>(config.scene); }
 
     // ---- Fields ----
     HWND hMainWnd = nullptr;
@@ -364,6 +382,7 @@ private:
     void ShowConnectionState(const wchar_t* text, DWORD textColor, bool selected);
     void StartReadBack();
     void ReadMcuValueThread();
+    void PostReadFailure();
     void FactoryDefaultThread();
     void JoinFinishedWorkers();
     void Post(UINT message) const;
@@ -396,6 +415,10 @@ private:
     void StoreBand(int n, int band, const EqBand& value);
     void SpreadBypass(int cur, uint8_t value, bool withPartner);
     bool IsPeqMode() const;
+    float ShownBandGain(int n, int band) const;
+    // True when these values are what the band row and the curve already show.
+    bool IsBandAsShown(int n, int band, int freq, float q, float gain) const;
+    void ShowBandRow(int n, int band);
     void ApplyFilterFreq(int kind, int freq);
     void ApplyFilterSetting(int kind, bool isType, int value);
     void ShowOddSlopes(SkinUI::CComboUI* slopes, bool shown);
@@ -419,8 +442,18 @@ public:
     // Starts one scene or profile worker; false (nothing started) while another still runs.
     bool StartSceneWorker(SceneWork work);
     bool IsSceneWorkerRunning() const { return mSceneRunning.load(); }
-    // UI thread: a worker's reads have ended and every reply before this message has been applied.
-    void OnSceneWorkDone(WPARAM work);
+    // UI thread: a worker has ended (succeeded 1 or 0) and every reply before this message has been
+    // applied; closes the busy popup, reports a failure and connects an amplifier that came back meanwhile.
+    void OnSceneWorkDone(WPARAM work, LPARAM succeeded);
+    // Steps a worker has the UI thread take, between its reads, and waits for.
+    enum class UiStep : WPARAM { KeepLiveCrossMix = 1, KeepSceneCrossMix, RestoreLive };
+    void OnSceneUiStep(WPARAM step, LPARAM scene);
+    // Cross-source mixes of one record.
+    struct CrossMixTable {
+        int32_t source[SourceCount][InputChannelCount] = {};
+        int32_t channel[SourceCount][InputChannelCount] = {};
+        int32_t gain[SourceCount][InputChannelCount] = {};
+    };
     // The common open or save dialog for profile files; replaceable so that a test gives the path.
     // Fills path (capacity wide characters) and answers true on OK.
     using ProfileDialog = std::function<bool(HWND owner, bool save, bool whole, wchar_t* path, DWORD capacity)>;
@@ -428,17 +461,26 @@ public:
     static bool ShowProfileDialog(HWND owner, bool save, bool whole, wchar_t* path, DWORD capacity);
 
 private:
-    void LoadSenceThread();
-    void SaveSenceThread();
-    void DeleteSenceThread();
-    void SaveWholeSceneThread();
+    bool LoadSenceThread();
+    bool SaveSenceThread();
+    bool DeleteSenceThread();
+    bool SaveWholeSceneThread();
     void RunSceneWork(SceneWork work);
+    static bool IsSceneWindowWork(SceneWork work);
     void PostToSceneWnd(UINT message);
-    void WriteWholeProfile();
+    void WriteWholeProfile(bool readOk);
     void JoinSceneWorker();
+    bool RunUiStep(UiStep step, int scene);
+    // Not stopping, still open and the same connection the running worker started on.
+    bool ConnectionIntact() const;
 
     std::thread mSceneThread;
     std::atomic<bool> mSceneRunning{false};
-    std::atomic<bool> mWholeReadOk{false};
+    std::atomic<unsigned> mConnection{0};  // counts opens and closes of the device
+    unsigned mWorkConnection = 0;          // the connection the running worker started on
+    bool mPlugInPending = false;           // an arrival while a worker ran, handled at its end
+    HANDLE mUiStepDone = nullptr;
+    CrossMixTable mLiveCrossMix;
+    std::unique_ptr<DspConfig> mSendRecord;  // the live record a worker sends back, copied on the UI thread
 };
 

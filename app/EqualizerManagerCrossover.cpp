@@ -31,7 +31,7 @@ std::wstring ItemText(CComboUI* combo, int index) {
 
 void EqualizerManager::SendFilter(int n, int kind) {
     const CrossoverFilter& f = FilterOf(config.channels[n], kind);
-    device.Filter_Ctrl(sceneIndex, 0, static_cast<uint8_t>(n), static_cast<uint8_t>(kind), f.fs, f.slope, f.type, false);
+    device.Filter_Ctrl(SceneByte(), 0, static_cast<uint8_t>(n), static_cast<uint8_t>(kind), f.fs, f.slope, f.type, false);
 }
 
 void EqualizerManager::SetFreqDivider(int n) {
@@ -127,6 +127,11 @@ void EqualizerManager::ShowOddSlopes(CComboUI* slopes, bool shown) {
 
 void EqualizerManager::SetHpFreq() {
     const ChannelConfig& ch = config.channels[CurrentOutput()];
+    if (!ReadNumberText(TextOf(hpFreq), nullptr)) {
+        // Not a frequency: the edit shows the one in use again and nothing is sent.
+        SetInt(hpFreq, L"%dHz", ch.crossover.GetHpFreq());
+        return;
+    }
     int freq = ParseCrossoverFrequency(TextOf(hpFreq).c_str());
     freq = freq < 20 ? 20 : (freq > 20000 ? 20000 : freq);
     if (freq > ch.crossover.GetLpFreq()) freq = ch.crossover.GetLpFreq();
@@ -136,6 +141,11 @@ void EqualizerManager::SetHpFreq() {
 
 void EqualizerManager::SetLpFreq() {
     const ChannelConfig& ch = config.channels[CurrentOutput()];
+    if (!ReadNumberText(TextOf(lpFreq), nullptr)) {
+        // Not a frequency: the edit shows the one in use again and nothing is sent.
+        SetInt(lpFreq, L"%dHz", ch.crossover.GetLpFreq());
+        return;
+    }
     int freq = ParseCrossoverFrequency(TextOf(lpFreq).c_str());
     freq = freq < 20 ? 20 : (freq > 20000 ? 20000 : freq);
     if (freq < ch.crossover.GetHpFreq()) freq = ch.crossover.GetHpFreq();

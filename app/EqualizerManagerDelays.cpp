@@ -73,6 +73,15 @@ float EqualizerManager::FormatDelay(int unit, float value, wchar_t* text, size_t
     return ms;
 }
 
+// The delay one whole cm or inch further, from the unit value now shown, within 0..15 ms.
+static float StepDelayOneUnit(int unit, float ms, bool up) {
+    const float top = UnitsAtMax(unit);
+    long shown = std::lround(ClampMs(ms) * top / MaxDelayMs) + (up ? 1 : -1);
+    if (shown < 0) shown = 0;
+    if (shown > static_cast<long>(top)) shown = static_cast<long>(top);
+    return shown * MaxDelayMs / top;
+}
+
 float EqualizerManager::QuantizeDelay(int unit, float ms) {
     ms = ClampMs(ms);
     if (unit != kUnitCm && unit != kUnitInch) return ms;
@@ -97,7 +106,16 @@ void EqualizerManager::SetChDelaySlider(int n) {
 
 void EqualizerManager::SetChDelayUp(int n, bool up) {
     LogPrintA("SetChDelayUp %d \n", up ? 1 : 0);
-    if (StepSlider(ChDelaySlider(n), up, kSliderStep)) SetChDelaySlider(n);
+    const int unit = DelayUnit();
+    if (unit == kUnitMs) {
+        if (StepSlider(ChDelaySlider(n), up, kSliderStep)) SetChDelaySlider(n);
+        return;
+    }
+    // In cm or inch one step is one unit shown: a slider step is smaller than an inch and would be
+    // rounded away again.
+    if (!IsOutput(n)) return;
+    const float delay = StepDelayOneUnit(unit, config.channels[n].delay, up);
+    if (delay != config.channels[n].delay) SetChDelayMs(n, delay);
 }
 
 void EqualizerManager::SetChDelayMs(int n, float ms) {
@@ -242,7 +260,9 @@ void EqualizerManager::SetSpeakerDelayUp(int position, bool up) {
     const int n = FirstOutputAt(config, position);
     if (n < 0) return;
     const float old = config.channels[n].delay;
-    const float delay = ClampMs(old + (up ? kMarkerStepMs : -kMarkerStepMs));
+    const int unit = DelayUnit();
+    const float delay = unit == kUnitMs ? ClampMs(old + (up ? kMarkerStepMs : -kMarkerStepMs))
+                                        : StepDelayOneUnit(unit, old, up);
     LogPrintA("speaker %d channel %d delay edit value %.3f\n", position, n, delay);
     config.channels[n].delay = delay;
     UpdateSpeakerDelayLabel(position - 1, n);

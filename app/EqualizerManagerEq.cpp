@@ -68,14 +68,14 @@ std::vector<int> EqualizerManager::SyncGroupOf(int n) const {
 
 void EqualizerManager::SendBand(int n, int band, float gain) {
     const EqBand& e = config.channels[n].eqArray[band];
-    device.EQ_Ctrl(sceneIndex, 0, static_cast<uint8_t>(n), static_cast<uint8_t>(band), static_cast<uint16_t>(e.freq),
+    device.EQ_Ctrl(SceneByte(), 0, static_cast<uint8_t>(n), static_cast<uint8_t>(band), static_cast<uint16_t>(e.freq),
                    e.factor, gain, false);
 }
 
 void EqualizerManager::SendBandStored(int n, int band) { SendBand(n, band, config.channels[n].eqArray[band].gain); }
 
 void EqualizerManager::SendBypass(int n) {
-    device.PEQ_Bypass_Ctrl(sceneIndex, 0, static_cast<uint8_t>(n), static_cast<uint8_t>(n), &config.channels[n].bypass,
+    device.PEQ_Bypass_Ctrl(SceneByte(), 0, static_cast<uint8_t>(n), static_cast<uint8_t>(n), &config.channels[n].bypass,
                            false);
 }
 
@@ -132,6 +132,26 @@ void EqualizerManager::SpreadBypass(int cur, uint8_t value, bool withPartner) {
 
 bool EqualizerManager::IsPeqMode() const { return IsSelected(btnArgEq); }
 
+// The gain the page and the curve show for a band: 0 while the band is off or the output bypassed.
+float EqualizerManager::ShownBandGain(int n, int band) const {
+    const ChannelConfig& ch = config.channels[n];
+    const EqBand& e = ch.eqArray[band];
+    return ch.bypass != 1 && e.enable ? e.gain : 0.0f;
+}
+
+bool EqualizerManager::IsBandAsShown(int n, int band, int freq, float q, float gain) const {
+    const EqBand& e = config.channels[n].eqArray[band];
+    return e.freq == freq && std::fabs(e.factor - q) < 0.01f && std::fabs(ShownBandGain(n, band) - gain) < 0.01f;
+}
+
+void EqualizerManager::ShowBandRow(int n, int band) {
+    if (band >= config.channels[n].eqSize) return;
+    const EqBand& e = config.channels[n].eqArray[band];
+    SetInt(eqFreq[band], L"%d", e.freq);
+    SetNumber(eqQ[band], L"%.2f", e.factor);
+    SetNumber(eqGain[band], L"%.1f", ShownBandGain(n, band));
+}
+
 void EqualizerManager::SetBypassButtonText(bool showBypass) {
     if (btnBypass) btnBypass->SetText(showBypass ? L"${bypass_eq}" : L"${restore_eq}");
 }
@@ -155,12 +175,21 @@ void EqualizerManager::SetChEqEdit(int band) {
     ChannelConfig& ch = config.channels[cur];
     EqBand& stored = ch.eqArray[band];
 
-    int freq = ParseBandFrequency(TextOf(eqFreq[band]).c_str());
+    // Text that is not a number changes nothing: the row shows its values again.
+    double typedFreq = stored.freq, typedQ = stored.factor, typedGain = ShownBandGain(cur, band);
+    if ((eqFreq[band] && !ReadNumberText(TextOf(eqFreq[band]), &typedFreq)) ||
+        (eqQ[band] && !ReadNumberText(TextOf(eqQ[band]), &typedQ)) ||
+        (eqGain[band] && !ReadNumberText(TextOf(eqGain[band]), &typedGain))) {
+        LogPrintA("SetChEqEdit band=%d: not a number, ignored\n", band);
+        ShowBandRow(cur, band);
+        return;
+    }
+    int freq = eqFreq[band] ? ParseBandFrequency(TextOf(eqFreq[band]).c_str()) : stored.freq;
     if (freq < kMinFreq || freq > kMaxFreq) freq = stored.freq;
     SetInt(eqFreq[band], L"%d", freq);
-    const float q = ClampQ(static_cast<float>(_wtof(TextOf(eqQ[band]).c_str())));
+    const float q = ClampQ(static_cast<float>(typedQ));
     SetNumber(eqQ[band], L"%.2f", q);
-    float gain = static_cast<float>(_wtof(TextOf(eqGain[band]).c_str()));
+    float gain = static_cast<float>(typedGain);
     if (CSliderUI* slider = eqSlider[band]) {
         float tenths = gain * 10;
         if (ClampToSlider(slider, tenths)) slider->SetValue(static_cast<int>(std::lround(tenths)));
@@ -173,11 +202,9 @@ void EqualizerManager::SetChEqEdit(int band) {
     if (band >= ch.eqSize) return;
 
     FindPartner();
-    // A bypassed output shows every gain as 0.0: entering 0 there again changes nothing, so the hidden
-    // gains are kept unless a band really changes.
-    const bool sameShape = stored.freq == freq && std::fabs(stored.factor - q) < 0.01f && stored.enable == 1;
-    const bool sameGain = std::fabs(stored.gain - gain) < 0.01f || (ch.bypass == 1 && std::fabs(gain) < 0.001f);
-    if (sameShape && sameGain) return;
+    // Passing through a row (tabbing, Enter on what is shown) is no change: a switched-off band or a
+    // bypassed output keeps the gains it does not show.
+    if (IsBandAsShown(cur, band, freq, q, gain)) return;
     if (ch.bypass == 1) ZeroHiddenGains(cur);
 
     const EqBand value(gain, q, freq, 1);
@@ -450,7 +477,7 @@ void EqualizerManager::SetOutputEqReset() {
     SetBypassButtonText(true);
     UpdateEqualizer(-1);
     uint8_t list[2] = {static_cast<uint8_t>(cur), static_cast<uint8_t>(partnerOutput)};
-    device.PEQ_Reset_Ctrl(sceneIndex, 0, hasPartner ? 2 : 1, list, false);
+    device.PEQ_Reset_Ctrl(SceneByte(), 0, hasPartner ? 2 : 1, list, false);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -479,6 +506,11 @@ void EqualizerManager::UpdateEqualizer(int mode) {
     LogPrintA("UpdateEqualizer 1 cost time %d ms\n", static_cast<int>(GetTickCount() - second));
 }
 
+int EqualizerManager::SelectedCurveBand() const {
+    const UIEqualizer* curve = Curve(equalizer);
+    return curve ? curve->GetCurrentControlIndex() : -1;
+}
+
 void EqualizerManager::EqualizerCallback(int index, int cmd) {
     LogPrintA("%s cmd %d index %d\n", "EqualizerCallback", cmd, index);
     UIEqualizer* curve = Curve(equalizer);
@@ -493,9 +525,8 @@ void EqualizerManager::EqualizerCallback(int index, int cmd) {
         const float gain = moved.gain, q = ClampQ(moved.factor);
         int freq = moved.freq;
         if (freq < kMinFreq || freq > kMaxFreq) freq = stored.freq;
-        const bool sameShape = stored.freq == freq && std::fabs(stored.factor - q) < 0.01f && stored.enable == 1;
-        const bool sameGain = std::fabs(stored.gain - gain) < 0.01f || (ch.bypass == 1 && std::fabs(gain) < 0.001f);
-        if (sameShape && sameGain) return;
+        // Hovering or clicking a point without moving it changes nothing.
+        if (IsBandAsShown(cur, index, freq, q, gain)) return;
         if (ch.bypass == 1 && std::fabs(gain) > 0.001f) ZeroHiddenGains(cur);
         const EqBand value(gain, q, freq, 1);
         stored = value;

@@ -139,14 +139,18 @@ void EqualizerManager::ShowSceneMenu(HWND window, CControlUI* sender, CUIStringM
     menu->ResizeMenu();
 }
 
-void EqualizerManager::SetOutputValue(int n, const wchar_t* itemName) {
+void EqualizerManager::SetOutputValue(int n, const wchar_t* itemName) { ApplyOutputPosition(n, itemName, true); }
+
+// withPreset: the position's crossover preset replaces the output's crossover; without it the output
+// keeps the crossover it has (a bridged right output keeps the copy of the left one's).
+void EqualizerManager::ApplyOutputPosition(int n, const wchar_t* itemName, bool withPreset) {
     LogPrintW(L"SetOutputValue channel %d selected value %ls\n", n, itemName ? itemName : L"");
     const OutputType value = PositionFromItem(itemName);
     // Only the position items carry a position; the branches that open sub-menus are not one.
     if (n < 0 || n >= OutputCount || value < 0) return;
     SetText(chOutputBtn[n], OutputTypeButtonText(value));
     config.outputs[n] = value;
-    config.channels[n].crossover = Crossover::FromOutputType(value);
+    if (withPreset) config.channels[n].crossover = Crossover::FromOutputType(value);
     if (n == CurrentOutput()) SetFreqDivider(n);
     ShowOutputTypes();
     UpdateEqualizer(-1);
@@ -154,9 +158,9 @@ void EqualizerManager::SetOutputValue(int n, const wchar_t* itemName) {
 
     uint8_t positions[OutputCount];
     for (int i = 0; i < OutputCount; ++i) positions[i] = static_cast<uint8_t>(config.outputs[i]);
-    device.CH_Type_Ctrl(sceneIndex, 0, static_cast<uint8_t>(n), static_cast<uint8_t>(n), &positions[n], false);
+    device.CH_Type_Ctrl(SceneByte(), 0, static_cast<uint8_t>(n), static_cast<uint8_t>(n), &positions[n], false);
     SendFilter(n, 2);
     SendFilter(n, 1);
     float trim = 0 - config.channels[n].gain;
-    device.Trim_Ctrl(sceneIndex, 0, static_cast<uint8_t>(n), static_cast<uint8_t>(n), &trim, false);
+    device.Trim_Ctrl(SceneByte(), 0, static_cast<uint8_t>(n), static_cast<uint8_t>(n), &trim, false);
 }

@@ -548,7 +548,7 @@ void EqualizerManager::SetChBridge(int pair, bool bridged) {
     SendChDelay(r, config.channels[l].delay);
     config.CopyMixConfig(l, r);
     SendInputMixTrim(r);
-    if (const wchar_t* name = OutputTypeMenuName(config.outputs[l])) SetOutputValue(r, name);
+    if (const wchar_t* name = OutputTypeMenuName(config.outputs[l])) ApplyOutputPosition(r, name, false);
     SetChPhase(r, config.channels[l].phase != 0);
     SetChMute(r, config.channels[l].mute != 0);
 }

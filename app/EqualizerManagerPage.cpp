@@ -16,6 +16,7 @@
 #include "UITextResource.h"
 #include "model/OutputCurve.h"
 #include "model/ResponseMath.h"
+#include "model/SectionPowerSum.h"
 
 #include <cmath>
 #include <cstdio>
@@ -26,7 +27,6 @@ using namespace PageControls;
 namespace {
 
 constexpr int kComboItemHeight = 16;
-constexpr double kSampleRate = 48000.0;
 
 std::wstring Formatted(const wchar_t* format, int n) {
     wchar_t name[64];
@@ -331,8 +331,8 @@ void EqualizerManager::ShowRoutingOptions() {
 void EqualizerManager::UpdateEqCurve(int output, bool bypassed, int points) {
     if (output < 0 || output >= OutputCount || points != CurvePoints) return;
     ChannelConfig& channel = config.channels[output];
-    double axis[CurvePoints];
-    MakeLogFreqAxis(kSampleRate, CurvePoints, axis);
+    // The program's one axis, with its trigonometry computed once.
+    const double* axis = CurveAxisTable::Standard().Axis();
     // The crossover caches always follow; an output without bands keeps its own curve.
     double sum[CurvePoints];
     OutputResponseDb(channel, bypassed, axis, CurvePoints, config.hpCurve, config.lpCurve, sum);

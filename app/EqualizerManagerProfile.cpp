@@ -5,6 +5,7 @@
 
 #include "base/Log.h"
 #include "PageControls.h"
+#include "SceneWnd.h"
 #include "UIEdit.h"
 #include "device/DeviceMessages.h"
 #include "model/ChannelRules.h"
@@ -57,70 +58,72 @@ static void SendRecordOutputs(DeviceLink& device, const DspConfig& r, uint8_t sc
     device.PEQ_Bypass_Ctrl(scene, 0, 0, last, bypass, sync);
 }
 
-static void SendMixLevels(DeviceLink& device, const DspConfig& r, uint8_t scene) {
+static void SendMixLevels(DeviceLink& device, const DspConfig& r, uint8_t scene, bool sync) {
     for (const auto& row : kMixRows) {
         for (uint8_t input = 0; input < row.inputs && input < InputChannelCount; ++input) {
             uint8_t levels[OutputCount];
             for (int n = 0; n < OutputCount; ++n) levels[n] = static_cast<uint8_t>(r.inputMixVolume[row.source][input][n]);
-            device.Input_Mix_Trim_Ctrl(scene, row.source, input, 0, OutputCount - 1, levels, false);
+            device.Input_Mix_Trim_Ctrl(scene, row.source, input, 0, OutputCount - 1, levels, sync);
         }
     }
 }
 
-static bool ValidSource(int source) { return source >= 0 && source < SourceCount; }
+// One record into the amplifier's working configuration: crossovers, bands, the whole-range values,
+// the routing of every source (the page shows them all) and the mix levels.
+void EqualizerManager::SendWorkingRecord(const DspConfig& r, bool sync) {
+    SendRecordOutputs(device, r, 0, sync);
+    for (int s = 0; s < SourceCount; ++s)
+        device.Mix_Ch_Ctrl(0, static_cast<uint8_t>(s), 0, OutputCount - 1, r.inputs[s], sync);
+    SendMixLevels(device, r, 0, sync);
+}
 
+// Sent on a worker, each command waiting for its reply, so the busy popup stays up exactly as long as
+// the bus needs and nothing queued is still on its way when it closes.
 void EqualizerManager::SetReadCurProfileToMCU(const DspConfig& r) {
     LogPrintA("%s\n", "EqualizerManager::SetReadCurProfileToMCU");
     device.Main_Volume_Ctrl(6.0f - VolumeToDb(static_cast<float>(r.mainVolume)), true);
     device.Mute_Ctrl(static_cast<uint8_t>(r.mainVolumeMute), true);
-    SendRecordOutputs(device, r, 0, true);
-    if (ValidSource(r.inputSource))
-        device.Mix_Ch_Ctrl(0, static_cast<uint8_t>(r.inputSource), 0, OutputCount - 1, r.inputs[r.inputSource], true);
-    SendMixLevels(device, r, 0);
+    SendWorkingRecord(r, true);
 }
 
-void EqualizerManager::SetReadWholeProfileToMCU() {
+// The amplifier stores a scene from its working configuration (SaveScene), so each scene of the file
+// is first made the working one, then stored under its id and name; the live record comes last and
+// stays the working configuration.
+bool EqualizerManager::SetReadWholeProfileToMCU() {
     LogPrintA("%s\n", "EqualizerManager::SetReadWholeProfileToMCU");
-    for (int id = 1; id <= kSceneSlots; ++id) {
-        const DspConfig& r = sceneConfigs[id - 1];
+    bool stored = true;
+    for (int id = 1; id <= kSceneSlots && ConnectionIntact(); ++id) {
         const uint8_t scene = static_cast<uint8_t>(id);
         LogPrintA("set scene(%d)\n", id);
-        SendRecordOutputs(device, r, scene, true);
-        if (ValidSource(r.inputSource))
-            device.Mix_Ch_Ctrl(scene, static_cast<uint8_t>(r.inputSource), 0, OutputCount - 1, r.inputs[r.inputSource], true);
-        SendMixLevels(device, r, scene);
-        char name[16] = {};
-        WideCharToMultiByte(CP_ACP, 0, sceneNames[id - 1], -1, name, sizeof name - 1, nullptr, nullptr);
+        SendWorkingRecord(sceneConfigs[id - 1], true);
+        char name[16];
+        SceneNameToDevice(sceneNames[id - 1], name);
         device.SetSceneName(scene, name, sizeof name);
         device.SaveScene(scene, 1);
+        stored = stored && device.mBytesRead.load() > 0;
     }
-    device.Main_Volume_Ctrl(6.0f - VolumeToDb(static_cast<float>(config.mainVolume)), false);
-    device.Mute_Ctrl(static_cast<uint8_t>(config.mainVolumeMute), false);
-    SendRecordOutputs(device, config, 0, false);
-    for (int s = 0; s < SourceCount; ++s)
-        device.Mix_Ch_Ctrl(0, static_cast<uint8_t>(s), 0, OutputCount - 1, config.inputs[s], false);
-    SendMixLevels(device, config, 0);
-    Sleep(200);
+    SetReadCurProfileToMCU(config);
+    return stored && ConnectionIntact();
 }
 
-// The page belongs to the UI thread: the workers ask for the refresh by message, posted ahead of the
-// message that closes the busy popup, so it runs first.
-void EqualizerManager::SetCurSceneThread(EqualizerManager* c) {
+// The page belongs to the UI thread: the workers ask for the refresh by message, posted ahead of their
+// end, which closes the busy popup, so it runs first.
+bool EqualizerManager::SetCurSceneThread(EqualizerManager* c) {
     LogPrintA("SetCurSceneThread start!\n");
     c->SetReadCurProfileToMCU(c->config);
     PostMessageW(c->hMainWnd, WM_REFRESH_PAGE, 0, 0);
-    PostMessageW(c->hMainWnd, WM_HIDE_LOADING, 0, 0);
     LogPrintA("SetCurSceneThread end!\n");
+    return c->ConnectionIntact();
 }
 
-void EqualizerManager::SetWholeProfileThread(EqualizerManager* c) {
+// Each SaveScene waits for the amplifier's acknowledgement that the scene is stored; nothing more
+// needs waiting for once the last command is answered.
+bool EqualizerManager::SetWholeProfileThread(EqualizerManager* c) {
     LogPrintA("SetWholeProfileThread start!\n");
-    c->SetReadWholeProfileToMCU();
+    const bool ok = c->SetReadWholeProfileToMCU();
     PostMessageW(c->hMainWnd, WM_REFRESH_PAGE, 0, 0);
-    // The amplifier stores the scenes meanwhile; the busy popup stays up.
-    for (int waited = 0; waited < 20000 && !c->mStopping.load(); waited += 100) Sleep(100);
-    PostMessageW(c->hMainWnd, WM_HIDE_LOADING, 0, 0);
     LogPrintA("SetWholeProfileThread end!\n");
+    return ok;
 }
 
 void EqualizerManager::RefreshAllFromConfig() {
@@ -168,7 +171,10 @@ void EqualizerManager::RefreshAllFromConfig() {
     }
     mApplyingReply = wasApplying;
     // Mute and phase go out again, as a user's change would send them.
-    for (int n = 0; n < OutputCount; ++n) OnChMuteOption(n);
+    for (int n = 0; n < OutputCount; ++n) {
+        OnChMuteOption(n);
+        SetChPhase(n, config.channels[n].phase != 0);
+    }
     SetCurChannelChange(cur);
     for (int n = 0; n < OutputCount; ++n) UpdateEqCurve(n, config.channels[n].bypass == 1, CurvePoints);
     UpdateEqualizer(-1);

@@ -1,7 +1,9 @@
 // Replies on the UI thread: each decoded reply the link posts is stored in the live configuration (scene
 // 0, which also updates the page) or in a stored scene (1..10, no control touched). Every index that
 // comes from the device is checked before it is used; a record that fails is logged and dropped, and
-// every record is freed. Applying a reply never sends anything back to the amplifier.
+// every record is freed. Values are held to what the page's controls and the setters accept: levels and
+// frequencies are clamped, switches become 0 or 1, and a value that names nothing (a NaN, an unknown
+// source) drops its record. Applying a reply never sends anything back to the amplifier.
 #include "EqualizerManager.h"
 
 #include "base/Log.h"
@@ -18,6 +20,7 @@
 #include "device/DeviceProtocol.h"
 #include "device/DeviceRecords.h"
 #include "model/ChannelRules.h"
+#include "model/ValueRanges.h"
 
 #include <cmath>
 #include <cstdio>
@@ -34,6 +37,8 @@ bool ValidOutput(uint32_t channel, const wchar_t* what) {
     LogPrintW(L"%ls: output %u out of range, dropped\n", what, channel);
     return false;
 }
+
+int32_t OnOff(uint32_t value) { return value != 0 ? 1 : 0; }
 
 // Sets a slider to a value within its range, only when that changes it.
 void SetSliderClamped(CSliderUI* slider, float value) {
@@ -108,7 +113,8 @@ void EqualizerManager::ReadDspValueCallback(WPARAM sub, LPARAM data) {
                 if (hMainWnd) KillTimer(hMainWnd, GET_MAIN_VOLUME_TIMER);
                 const int db = static_cast<int8_t>(value & 0xFF);
                 LogPrintW(L"DSP_VOLUME %d \n", db);
-                const int volume = static_cast<int>(std::pow(10.0, (db + 60) / 41.25));
+                const int volume =
+                    ClampInt(static_cast<int64_t>(std::pow(10.0, (db + 60) / 41.25)), MinMainVolume, MaxMainVolume);
                 LogPrintW(L"DSP_VOLUME %d \n", volume);
                 config.mainVolume = volume;
                 if (sliderMainVolume && sliderMainVolume->GetValue() != volume) sliderMainVolume->SetValue(volume);
@@ -116,14 +122,14 @@ void EqualizerManager::ReadDspValueCallback(WPARAM sub, LPARAM data) {
                 break;
             }
             case DSP_MUTE:
-                config.mainVolumeMute = value;
+                config.mainVolumeMute = OnOff(value);
                 ShowSelected(mainMute, value != 0);
                 break;
             case DSP_INPUT_THRESHOLD: config.noiseGateThreshold = static_cast<int8_t>(value & 0xFF); break;
             case DSP_FACTORY_PRESET: LogPrintW(L"factory preset mode = %d\n", value); break;
             case DSP_SETUP_MODE: LogPrintW(L"setup_mode mode = %d\n", value); break;
             case DSP_AUTO_EFFECTION_ON_OFF_CONTROL:
-                config.autoEffectOn = value;
+                config.autoEffectOn = OnOff(value);
                 ShowSelected(btnDspOnOff, value != 0);
                 break;
             case DSP_AMP_MUTE: SetAmpOnOffButton(value == 0); break;
@@ -186,20 +192,27 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
             LogPrintW(L"DSP_EQ_CH: band %u of output %u out of range, dropped\n", r->band, r->channel);
             return;
         }
+        if (std::isnan(r->q) || std::isnan(r->gain)) {
+            LogPrintW(L"DSP_EQ_CH: band %u of output %u is not a number, dropped\n", r->band, r->channel);
+            return;
+        }
+        const int freq = ClampInt(r->freq, MinBandFreq, MaxBandFreq);
+        const float q = ClampFinite(r->q, MinQ, MaxQ, MinQ);
+        const float gain = ClampFinite(r->gain, MinBandGain, MaxBandGain, 0.0f);
         EqBand& band = channel.eqArray[r->band];
-        band.freq = static_cast<int32_t>(r->freq);
-        band.factor = r->q;
-        band.gain = r->gain;
+        band.freq = freq;
+        band.factor = q;
+        band.gain = gain;
         if (target != &config) return;
         band.enable = 1;
         if (static_cast<int>(r->channel) != config.currOutChannel || r->band >= static_cast<uint32_t>(kPageBands)) return;
         const int k = static_cast<int>(r->band);
         const bool bypassed = channel.bypass == 1;
-        if (eqSlider[k]) SetSliderClamped(eqSlider[k], bypassed ? 0.0f : static_cast<float>(static_cast<int>(r->gain * 10)));
-        SetInt(eqFreq[k], L"%d", static_cast<int>(r->freq));
-        SetNumber(eqGain[k], L"%.1f", bypassed ? 0.0 : r->gain);
-        SetNumber(eqQ[k], L"%.2f", r->q);
-        ShowSelected(ptEnable[k], !bypassed && r->gain != 0);
+        if (eqSlider[k]) SetSliderClamped(eqSlider[k], bypassed ? 0.0f : static_cast<float>(static_cast<int>(gain * 10)));
+        SetInt(eqFreq[k], L"%d", freq);
+        SetNumber(eqGain[k], L"%.1f", bypassed ? 0.0 : gain);
+        SetNumber(eqQ[k], L"%.2f", q);
+        ShowSelected(ptEnable[k], !bypassed && gain != 0);
         break;
     }
     case DSP_DELAY_CH: {
@@ -224,12 +237,12 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
         const int n = static_cast<int>(r->channel);
+        const float trim = ClampFinite(r->trim, MinChannelGain, MaxChannelGain, 0.0f);
         if (target != &config) {
-            target->channels[n].gain = r->trim;
+            target->channels[n].gain = trim;
             return;
         }
-        float v = r->trim * 10;
-        if (!(v == v)) v = 0;  // a NaN
+        float v = trim * 10;
         CSliderUI* slider = ChVolumeSlider(n);
         if (slider) {
             if (ClampToSlider(slider, v)) slider->SetValue(static_cast<int>(std::lround(v)));
@@ -247,7 +260,7 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         if (!ValidOutput(r->channel, L"DSP_MUTE_CH")) return;
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
-        target->channels[r->channel].mute = static_cast<int32_t>(r->value);
+        target->channels[r->channel].mute = OnOff(r->value);
         if (target == &config) ShowSelected(ChMuteOption(static_cast<int>(r->channel)), r->value != 0);
         break;
     }
@@ -256,7 +269,7 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         if (!ValidOutput(r->channel, L"DSP_PHASE_CH")) return;
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
-        const int value = static_cast<int8_t>(r->value & 0xFF);
+        const int value = OnOff(r->value & 0xFF);
         target->channels[r->channel].phase = value;
         if (target != &config) return;
         SetChPhase(static_cast<int>(r->channel), value != 0);
@@ -269,7 +282,8 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         if (r->channel >= 8 || r->source >= static_cast<uint32_t>(SourceCount)) return;
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
-        target->inputs[r->source][r->channel] = static_cast<int32_t>(r->mix);
+        // Bits past the input channels route nothing.
+        target->inputs[r->source][r->channel] = static_cast<int32_t>(r->mix & MaxRoutingMask);
         if (target == &config && static_cast<int>(r->source) == config.inputSource) {
             for (int j = 0; j < kRoutingInputs; ++j) ShowSelected(routing[j][r->channel], (r->mix >> j) & 1);
         }
@@ -305,7 +319,7 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         if (!ValidOutput(r->channel, L"DSP_EQ_BYPASS")) return;
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
-        const uint8_t value = static_cast<uint8_t>(r->value & 0xFF);
+        const uint8_t value = (r->value & 0xFF) == 1 ? 1 : 0;  // only 1 bypasses
         target->channels[r->channel].bypass = value;
         if (target == &config && static_cast<int>(r->channel) == config.currOutChannel && btnBypass)
             btnBypass->SetText(value == 1 ? L"${restore_eq}" : L"${bypass_eq}");
@@ -324,8 +338,8 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         if (!target) return;
         for (uint32_t o = r->out_first; o <= r->out_last; ++o) {
             int level = static_cast<int8_t>(r->trim[o - r->out_first]);
-            if (level <= 0 && ((target->inputs[r->source][o] >> r->input) & 1)) level = 100;
-            target->inputMixVolume[r->source][r->input][o] = level;
+            if (level <= 0 && ((target->inputs[r->source][o] >> r->input) & 1)) level = MaxMixLevel;
+            target->inputMixVolume[r->source][r->input][o] = ClampInt(level, 0, MaxMixLevel);
         }
         break;
     }
@@ -345,13 +359,17 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
     case DSP_COMPRESSOR_SETTING: {
         const auto* r = static_cast<const DspCompressorRecord*>(data);
         if (!ValidOutput(r->channel, L"DSP_COMPRESSOR_SETTING")) return;
+        if (!std::isfinite(r->noise) || !std::isfinite(r->ratio) || !std::isfinite(r->soft_knee)) {
+            LogPrintW(L"DSP_COMPRESSOR_SETTING: output %u not a number, dropped\n", r->channel);
+            return;
+        }
         CompressorSettings& c = config.compressor;
         const uint32_t n = r->channel;
-        c.bypass[n] = static_cast<int32_t>(r->bypass);
+        c.bypass[n] = OnOff(r->bypass);
         c.threshold[n] = r->noise;
         c.ratio[n] = r->ratio;
-        c.attackTime[n] = static_cast<int32_t>(r->attack);
-        c.releaseTime[n] = static_cast<int32_t>(r->release);
+        c.attackTime[n] = ClampInt(r->attack, 0, INT32_MAX);
+        c.releaseTime[n] = ClampInt(r->release, 0, INT32_MAX);
         c.softKnee[n] = r->soft_knee;
         break;
     }
@@ -364,9 +382,13 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
     case DSP_COMPRESSOR_SETTING2: {
         const auto* r = static_cast<const DspCompressor2Record*>(data);
         if (!ValidOutput(r->channel, L"DSP_COMPRESSOR_SETTING2")) return;
+        if (!std::isfinite(r->threshold)) {
+            LogPrintW(L"DSP_COMPRESSOR_SETTING2: output %u not a number, dropped\n", r->channel);
+            return;
+        }
         config.compressor.threshold[r->channel] = r->threshold;
-        config.compressor.attackTime[r->channel] = static_cast<int32_t>(r->attack);
-        config.compressor.releaseTime[r->channel] = static_cast<int32_t>(r->release);
+        config.compressor.attackTime[r->channel] = ClampInt(r->attack, 0, INT32_MAX);
+        config.compressor.releaseTime[r->channel] = ClampInt(r->release, 0, INT32_MAX);
         break;
     }
     case DSP_CROSS_SOURCE_MIX:
@@ -379,9 +401,19 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         if (r->ch >= 8 || r->source >= SourceCount) return;
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
-        target->crossMixSource[r->source][r->ch] = static_cast<int32_t>(r->vice_source) - 0x51;
-        target->crossMixChannel[r->source][r->ch] = r->vice_ch;
-        target->crossMixGain[r->source][r->ch] = static_cast<int32_t>(r->vice_gain) - 32;
+        // The second source is a source code 0x51.. (one past the last source: none) with one of its
+        // inputs; anything else mixes in no known source, so the slot shows none.
+        int viceSource = static_cast<int>(r->vice_source) - 0x51;
+        int viceInput = r->vice_ch;
+        if (viceSource < 0 || viceSource > NoCrossMixSource || viceInput >= InputChannelCount) {
+            LogPrintW(L"cross source mix: second source %d, input %d unknown, none kept\n", r->vice_source, r->vice_ch);
+            viceSource = NoCrossMixSource;
+            viceInput = 0;
+        }
+        target->crossMixSource[r->source][r->ch] = viceSource;
+        target->crossMixChannel[r->source][r->ch] = viceInput;
+        target->crossMixGain[r->source][r->ch] =
+            ClampInt(static_cast<int>(r->vice_gain) - 32, MinCrossMixGain, MaxCrossMixGain);
         break;
     }
     case DSP_REM_OUT: {
@@ -509,8 +541,8 @@ void EqualizerManager::ReadMcuValueCallback(WPARAM sub, LPARAM data) {
             break;
         case MCU_ACC:
             if (!record && sliderAcc) {
-                config.acc = static_cast<int32_t>(data);
-                if (sliderAcc->GetValue() != config.acc) sliderAcc->SetValue(config.acc);
+                SetSlider(sliderAcc, static_cast<int32_t>(data));
+                config.acc = sliderAcc->GetValue();
                 if (editAcc) {
                     if (sliderAcc->GetValue() == sliderAcc->GetMinValue())
                         editAcc->SetText(CTextResource::GetInstance()->GetText(L"${off}").Data());
@@ -541,7 +573,7 @@ void EqualizerManager::ReadSenceValueCallback(WPARAM sub, LPARAM data) {
             LogPrintW(L"scene name slot %u out of range, dropped\n", r->index);
     } else if (sub == FLASH_SCENE_VALID) {
         const auto* r = reinterpret_cast<const ValidSceneRecord*>(data);
-        validSceneMask = r->mask;
+        validSceneMask = r->mask & ((1u << kSceneSlots) - 1);  // one bit per scene slot
         LogPrintW(L"FLASH_SCENE_VALID 0x%02x\n", r->mask);
     }
     free(reinterpret_cast<void*>(data));

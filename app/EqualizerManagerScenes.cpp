@@ -33,6 +33,28 @@ SceneNameSlot* NameSlots(wchar_t (&names)[kSceneSlots][kSceneNameChars]) {
     return reinterpret_cast<SceneNameSlot*>(names);
 }
 
+EqualizerManager::CrossMixTable CrossMixOf(const DspConfig& r) {
+    EqualizerManager::CrossMixTable t;
+    std::memcpy(t.source, r.crossMixSource, sizeof t.source);
+    std::memcpy(t.channel, r.crossMixChannel, sizeof t.channel);
+    std::memcpy(t.gain, r.crossMixGain, sizeof t.gain);
+    return t;
+}
+
+void SetCrossMix(DspConfig& r, const EqualizerManager::CrossMixTable& t) {
+    std::memcpy(r.crossMixSource, t.source, sizeof t.source);
+    std::memcpy(r.crossMixChannel, t.channel, sizeof t.channel);
+    std::memcpy(r.crossMixGain, t.gain, sizeof t.gain);
+}
+
+// A record is plain data except for its channels' pointers into its own band storage.
+void CopyRecord(const DspConfig& from, DspConfig& to) {
+    if (&from == &to) return;
+    std::memcpy(static_cast<void*>(&to), static_cast<const void*>(&from), sizeof to);
+    for (int n = 0; n < OutputCount; ++n) to.channels[n].eqArray = to.bandStorage[n];
+    to.currentBands = nullptr;
+}
+
 }  // namespace
 
 bool EqualizerManager::ShowProfileDialog(HWND owner, bool save, bool whole, wchar_t* path, DWORD capacity) {
@@ -139,6 +161,8 @@ bool EqualizerManager::StartSceneWorker(SceneWork work) {
     if (mSceneThread.joinable()) mSceneThread.join();
     // The reads use the band counts of now; the worker never reads the configuration itself.
     for (int n = 0; n < OutputCount; ++n) mReadBandCounts[n] = config.channels[n].eqSize;
+    mWorkConnection = mConnection.load();
+    if (!mSendRecord) mSendRecord = std::make_unique<DspConfig>();
     mSceneRunning = true;
     try {
         mSceneThread = std::thread(&EqualizerManager::RunSceneWork, this, work);
@@ -154,15 +178,22 @@ void EqualizerManager::JoinSceneWorker() {
     if (mSceneThread.joinable()) mSceneThread.join();
 }
 
+bool EqualizerManager::ConnectionIntact() const {
+    return !mStopping && device.IsConnected() && !device.IsLinkFailed() && mConnection.load() == mWorkConnection;
+}
+
+// Every worker ends the same way, whatever happened in it: its end reaches the UI thread (which closes
+// the busy popup and reports a failure) behind every reply it caused.
 void EqualizerManager::RunSceneWork(SceneWork work) {
+    bool ok = false;
     try {
         switch (work) {
-        case SceneWork::LoadScene: LoadSenceThread(); break;
-        case SceneWork::SaveScene: SaveSenceThread(); break;
-        case SceneWork::DeleteScene: DeleteSenceThread(); break;
-        case SceneWork::WholeSave: SaveWholeSceneThread(); break;
-        case SceneWork::SendSceneProfile: SetCurSceneThread(this); break;
-        case SceneWork::SendWholeProfile: SetWholeProfileThread(this); break;
+        case SceneWork::LoadScene: ok = LoadSenceThread(); break;
+        case SceneWork::SaveScene: ok = SaveSenceThread(); break;
+        case SceneWork::DeleteScene: ok = DeleteSenceThread(); break;
+        case SceneWork::WholeSave: ok = SaveWholeSceneThread(); break;
+        case SceneWork::SendSceneProfile: ok = SetCurSceneThread(this); break;
+        case SceneWork::SendWholeProfile: ok = SetWholeProfileThread(this); break;
         }
     } catch (const std::exception& e) {
         LogPrintA("scene worker %d: %s\n", static_cast<int>(work), e.what());
@@ -170,6 +201,12 @@ void EqualizerManager::RunSceneWork(SceneWork work) {
         LogPrintA("scene worker %d failed\n", static_cast<int>(work));
     }
     mSceneRunning = false;
+    if (!mStopping && hMainWnd) PostMessageW(hMainWnd, WM_SCENE_WORK_DONE, static_cast<WPARAM>(work), ok ? 1 : 0);
+    if (IsSceneWindowWork(work)) PostToSceneWnd(WM_HIDE_LOADING);
+}
+
+bool EqualizerManager::IsSceneWindowWork(SceneWork work) {
+    return work == SceneWork::LoadScene || work == SceneWork::SaveScene || work == SceneWork::DeleteScene;
 }
 
 void EqualizerManager::PostToSceneWnd(UINT message) {
@@ -178,72 +215,130 @@ void EqualizerManager::PostToSceneWnd(UINT message) {
     if (window) PostMessageW(window, message, 0, 0);
 }
 
-void EqualizerManager::LoadSenceThread() {
+// Runs one step on the UI thread once every reply posted before it has been applied, and waits for it.
+// False when the controller stops meanwhile.
+bool EqualizerManager::RunUiStep(UiStep step, int scene) {
+    if (mStopping || !hMainWnd) return false;
+    ResetEvent(mUiStepDone);
+    if (!PostMessageW(hMainWnd, WM_SCENE_UI_STEP, static_cast<WPARAM>(step), scene)) return false;
+    while (WaitForSingleObject(mUiStepDone, 100) == WAIT_TIMEOUT)
+        if (mStopping) return false;
+    return true;
+}
+
+void EqualizerManager::OnSceneUiStep(WPARAM step, LPARAM scene) {
+    switch (static_cast<UiStep>(step)) {
+    case UiStep::KeepLiveCrossMix: mLiveCrossMix = CrossMixOf(config); break;
+    case UiStep::KeepSceneCrossMix:
+        // The cross-source mixes are read from the working configuration, which is scene `scene` now.
+        if (scene >= 1 && scene <= kSceneSlots) SetCrossMix(sceneConfigs[scene - 1], CrossMixOf(config));
+        break;
+    case UiStep::RestoreLive:
+        SetCrossMix(config, mLiveCrossMix);
+        CopyRecord(config, *mSendRecord);
+        break;
+    }
+    SetEvent(mUiStepDone);
+}
+
+bool EqualizerManager::LoadSenceThread() {
     LogPrintW(L"LoadSenceThread start!\n");
     device.DisableCmdQueue();
     device.ReadScene(sceneIndex, 0);
-    PC_UI_Status_Init();
-    // The markers, curves and the queue are set on the UI thread once the replies are in.
-    if (!mStopping && hMainWnd)
-        PostMessageW(hMainWnd, WM_SCENE_WORK_DONE, static_cast<WPARAM>(SceneWork::LoadScene), 0);
-    PostToSceneWnd(WM_HIDE_LOADING);
+    const bool ok = PC_UI_Status_Init() == 0 && ConnectionIntact();
     LogPrintW(L"LoadSenceThread end!\n");
+    return ok;
 }
 
-void EqualizerManager::SaveSenceThread() {
+bool EqualizerManager::SaveSenceThread() {
     LogPrintW(L"SaveSenceThread start!\n");
     device.SetSceneName(sceneIndex, pendingSceneName, 16);
     device.SaveScene(sceneIndex, 0);
-    PostToSceneWnd(WM_HIDE_LOADING);
     LogPrintW(L"SaveSenceThread end!\n");
+    return ConnectionIntact();
 }
 
-void EqualizerManager::DeleteSenceThread() {
+bool EqualizerManager::DeleteSenceThread() {
     LogPrintW(L"DeleteSenceThread start!\n");
     device.DeleteScene(sceneIndex);
-    // The acknowledgement closes the popup too; without one (unplugged, no answer) this still does.
-    PostToSceneWnd(WM_HIDE_LOADING);
+    // The acknowledgement closes the popup; without one (unplugged, no answer) the worker's end does.
     LogPrintW(L"DeleteSenceThread end!\n");
+    return ConnectionIntact();
 }
 
-void EqualizerManager::SaveWholeSceneThread() {
+// The live configuration is read first. Reading a stored scene makes it the working configuration, so
+// after the ten scenes the live one is sent back and the page shows it again; the file is written on
+// the UI thread from what was read.
+bool EqualizerManager::SaveWholeSceneThread() {
     LogPrintW(L"SaveWholeSceneThread start!\n");
-    bool ok = true;
-    for (uint8_t id = 1; id <= kSceneSlots && ok && !mStopping; ++id) ok = ReadSceneFromDevice(id) == 0;
-    if (ok && !mStopping) {
-        device.ReadScene(0, 0);
-        ok = PC_UI_Status_Init() == 0;
+    bool ok = PC_UI_Status_Init() == 0 && RunUiStep(UiStep::KeepLiveCrossMix, 0);
+    bool scenesChanged = false;
+    for (uint8_t id = 1; id <= kSceneSlots && ok && ConnectionIntact(); ++id) {
+        scenesChanged = true;
+        ok = ReadSceneFromDevice(id) == 0 && RunUiStep(UiStep::KeepSceneCrossMix, id);
     }
-    mWholeReadOk = ok;
-    // The file is written on the UI thread, after every reply of these reads has been applied.
-    if (!mStopping && hMainWnd)
-        PostMessageW(hMainWnd, WM_SCENE_WORK_DONE, static_cast<WPARAM>(SceneWork::WholeSave), 0);
+    // Whatever happened, the amplifier gets the live configuration back once a scene was loaded.
+    if (scenesChanged && RunUiStep(UiStep::RestoreLive, 0) && ConnectionIntact()) {
+        device.Main_Volume_Ctrl(6.0f - VolumeToDb(static_cast<float>(mSendRecord->mainVolume)), true);
+        device.Mute_Ctrl(static_cast<uint8_t>(mSendRecord->mainVolumeMute), true);
+        SendWorkingRecord(*mSendRecord, true);
+    }
+    ok = ok && ConnectionIntact();
     LogPrintW(L"SaveWholeSceneThread end!\n");
+    return ok;
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Ends of the workers, on the UI thread
 
-void EqualizerManager::OnSceneWorkDone(WPARAM work) {
+void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM succeeded) {
     if (mStopping) return;
-    if (work == static_cast<WPARAM>(SceneWork::LoadScene)) {
-        ShowOutputTypes();  // with the speaker markers
-        for (int n = 0; n < OutputCount; ++n) UpdateEqCurve(n, config.channels[n].bypass == 1, CurvePoints);
-        UpdateEqualizer(-1);
-        device.EnableCmdQueue();
-    } else if (work == static_cast<WPARAM>(SceneWork::WholeSave)) {
-        WriteWholeProfile();
+    const bool ok = succeeded != 0;
+    switch (static_cast<SceneWork>(work)) {
+    case SceneWork::LoadScene:
+        if (ok) {
+            ShowOutputTypes();  // with the speaker markers
+            for (int n = 0; n < OutputCount; ++n) UpdateEqCurve(n, config.channels[n].bypass == 1, CurvePoints);
+            UpdateEqualizer(-1);
+            device.EnableCmdQueue();
+        } else {
+            // As after a failed connect: the page shows the amplifier is gone and nothing is sent.
+            LogPrintW(L"LoadSenceThread: the scene was not read back\n");
+            Post(WM_READ_FAILED);
+            Post(WM_CONNECT_FAILED);
+        }
+        break;
+    case SceneWork::WholeSave:
+        RefreshAllFromConfig();
+        WriteWholeProfile(ok);
+        break;
+    case SceneWork::SendSceneProfile:
+    case SceneWork::SendWholeProfile:
+        // Every scene of a whole profile is stored now, named or not.
+        if (ok && static_cast<SceneWork>(work) == SceneWork::SendWholeProfile) validSceneMask = (1u << kSceneSlots) - 1;
+        Post(WM_HIDE_LOADING);
+        if (!ok) OneButtonBox(hMainWnd, L"${profile_send_fail}");
+        break;
+    default: break;
+    }
+    if (mPlugInPending) {
+        // The amplifier came back while the worker ran: connect now that it has ended.
+        mPlugInPending = false;
+        if (!device.IsConnected() && !mReadRunning) ConnectDevice(false);
     }
 }
 
-void EqualizerManager::WriteWholeProfile() {
+void EqualizerManager::WriteWholeProfile(bool readOk) {
     bool written = false;
-    if (mWholeReadOk) {
+    if (readOk) {
         ProfileFile file(hMainWnd);
         written = file.SaveWholeProfile(config, sceneConfigs, NameSlots(sceneNames), wholeProfilePath);
     } else {
         LogPrintW(L"SaveWholeSceneThread: the amplifier was not read whole, nothing written\n");
     }
     Post(WM_HIDE_LOADING);
-    OneButtonBox(hMainWnd, written ? L"${profile_save_ok}" : L"${profile_create_error}");
+    if (!readOk)
+        OneButtonBox(hMainWnd, L"${profile_read_fail}");
+    else
+        OneButtonBox(hMainWnd, written ? L"${profile_save_ok}" : L"${profile_create_error}");
 }

@@ -1,6 +1,7 @@
 #include "LoadingWnd.h"
 
 #include "UIControl.h"
+#include "base/Log.h"
 
 using namespace SkinUI;
 
@@ -19,6 +20,18 @@ void CLoadingWnd::OnClick(TNotifyMessage& msg) {
         PostClose(1);
     else if (EqualsIgnoreCase(name.Data(), L"cancel_btn"))
         PostClose(0);
+}
+
+void CLoadingWnd::CloseWhenWorkEnded() {
+    m_closeAllowed = true;
+    PostClose(1);
+}
+
+LRESULT CLoadingWnd::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
+    // Handled without closing: the window stays, and its modal loop goes on.
+    handled = m_closeAllowed ? FALSE : TRUE;
+    if (!m_closeAllowed) LogPrintW(L"loading popup: close refused while the work runs\n");
+    return 0;
 }
 
 void CLoadingWnd::SetMessageText(const wchar_t* text) { SetLabel(L"MessageText", text); }
@@ -42,7 +55,7 @@ void CLoadingPopupHolder::Show(HWND owner) {
 
 bool CLoadingPopupHolder::Hide() {
     if (!m_popup) return false;
-    m_popup->PostClose(1);
+    m_popup->CloseWhenWorkEnded();
     m_popup = nullptr;
     return true;
 }

@@ -10,13 +10,20 @@ class CLoadingWnd : public CSkinDialogWnd {
 public:
     void SetMessageText(const wchar_t* text);
     void SetMessageTitle(const wchar_t* text);
+    // The one way the popup closes: its opener, once the work it stands for has ended. Alt+F4, the
+    // system menu's close and its own buttons leave it up, or the page would be usable while a
+    // worker still talks to the amplifier.
+    void CloseWhenWorkEnded();
 
 protected:
     const wchar_t* GetWndClassName() const override { return L"LoadingWnd"; }
     SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(L"XML_LOADING"); }
     void OnClick(SkinUI::TNotifyMessage& msg) override;
+    LRESULT OnClose(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
 private:
+    bool m_closeAllowed = false;
+
     SKINUI_DECLARE_NOTIFY_MAP()
 };
 

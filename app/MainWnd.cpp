@@ -85,6 +85,8 @@ void CMainWnd::OnInitWindow() {
     if (const wchar_t* pack = LanguagePackForSetting(GetConfigLanguage())) CTextResource::GetInstance()->SelectLanguage(pack);
     GlobalSkinChangeObserver().AddReceiver(this);
     m_pm.ApplyDpi(GetAutoDpi());
+    // Placed at its final size before the window is first shown, so it never appears at the corner.
+    CenterOnOwner();
     m_controller.startMainVolumePoll = [this] { StartMainVolumePoll(); };
     m_controller.Init(&m_pm, m_hWnd);
     if (!ClaimSingleInstance()) return;

@@ -4,6 +4,9 @@
 // outside its range, and an unbound control is ignored.
 #include "MainWnd.h"
 
+#include "AutoCalWnd.h"
+#include "CompressorWnd.h"
+#include "CompressorsOnWnd.h"
 #include "base/Log.h"
 #include "MsgWnd.h"
 #include "SButton.h"
@@ -16,6 +19,9 @@
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
 #include "windows/AboutWnd.h"
+#include "windows/KtvWnd.h"
+#include "windows/LinkSelWnd.h"
+#include "windows/NoiseThresholdWnd.h"
 #include "windows/UpdateFwWnd.h"
 
 #include <shellapi.h>
@@ -55,11 +61,6 @@ void OneButtonBox(HWND owner, const wchar_t* text) {
     const wchar_t* captions[] = {L"${confirm}", L"", L""};
     ShowMsgWndButtons(owner, L"${tips}", text, captions, 1);
 }
-
-// Openers of the tool windows; each window joins with its own work and until then opens nothing.
-int ShowAutoCalWnd(HWND, EqualizerManager&) { return 0; }
-int ShowNoiseThresholdWnd(HWND, EqualizerManager&) { return 0; }
-int ShowCompressorsOnWnd(HWND, EqualizerManager&) { return 0; }
 
 std::wstring Numbered(const wchar_t* prefix, int n) { return prefix + std::to_wstring(n); }
 
@@ -270,7 +271,8 @@ bool CMainWnd::RouteNotify(TNotifyMessage& msg) {
             if (index >= 0 && (kind != 0 || band())) c.EqualizerCallback(index, kind);
         }
     } else if (type == L"windowsize") {
-        c.UpdateEqualizer(0);
+        // Redrawn for the new layout with the selection it had: a layout never selects a band itself.
+        c.UpdateEqualizer(c.SelectedCurveBand());
     }
     return true;
 }
@@ -390,6 +392,8 @@ void CMainWnd::DispatchClick(CControlUI* sender) {
         c.SetEqMode();
     } else if (name == L"btn_advance") {
         c.ShowAdvanceMenu(m_hWnd, sender, &m_menuChecks, &m_menu, &m_pm);
+    } else if (name == L"btn_link_select") {
+        ShowLinkSelWnd(m_hWnd, c);
     } else if (name == L"btn_irc") {
         if (ShowAutoCalWnd(m_hWnd, c) == 1) ResyncAfterCalibration();
     }
@@ -435,7 +439,8 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_CONNECT_FAILED: OneButtonBox(m_hWnd, L"${device_connect_fail}"); return true;
     case WM_DSP_READY: c.OnDspReady(); return true;
     case WM_REFRESH_PAGE: c.RefreshAllFromConfig(); return true;
-    case WM_SCENE_WORK_DONE: c.OnSceneWorkDone(wParam); return true;
+    case WM_SCENE_WORK_DONE: c.OnSceneWorkDone(wParam, lParam); return true;
+    case WM_SCENE_UI_STEP: c.OnSceneUiStep(wParam, lParam); return true;
     case WM_READ_FAILED: c.DisconnectDevice(); return true;
     case WM_FORCE_UPDATE: c.StartForceUpdate(); return true;
     case WM_FW_NEWER: {
@@ -445,6 +450,8 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
         return true;
     }
     case WM_SHOW_PLUGOUT_BOX:
+        // Plugged in again before the box came up: it would stand over a connected window.
+        if (c.Device().IsConnected() || c.IsReadRunning()) return true;
         LogPrintW(L"DisconnectMsgThread start!\n");
         OneButtonBox(m_hWnd, L"${device_plugout}");
         LogPrintW(L"DisconnectMsgThread end!\n");
@@ -516,5 +523,7 @@ void CMainWnd::DispatchMenu(const std::wstring& name) {
         if (name == L"advance_item_mixer") c.OnMixerMenu();
         else if (name == L"advance_item_noise_threshold") ShowNoiseThresholdWnd(m_hWnd, c);
         else if (name == L"advance_item_compressors_on") ShowCompressorsOnWnd(m_hWnd, c);
+        else if (name == L"advance_item_compressor") ShowCompressorWnd(m_hWnd, c);
+        else if (name == L"advance_item_ktv") ShowKtvWnd(m_hWnd, c);
     }
 }

@@ -1,6 +1,9 @@
 #include "NameWnd.h"
 
 #include "base/Log.h"
+#include "EqualizerManager.h"
+#include "MsgWnd.h"
+#include "SceneWnd.h"
 #include "UIControl.h"
 
 using namespace SkinUI;
@@ -30,6 +33,18 @@ void CNameMsgWnd::FocusNameEdit() {
 }
 
 void CNameMsgWnd::Confirm() {
+    if (m_nameEdit) {
+        wchar_t name[kSceneNameChars];
+        CopyNameBounded(m_nameEdit->GetText().Data(), name, kSceneNameChars);
+        // The amplifier keeps names in the system's code page: what it cannot hold is refused here,
+        // before anything is saved, and the dialog stays for another name.
+        if (!IsSceneNameStorable(name)) {
+            const wchar_t* buttons[] = {L"${confirm}"};
+            ShowMsgWndButtons(GetHandle(), L"${tips}", L"${scene_name_not_storable}", buttons, 1);
+            FocusNameEdit();
+            return;
+        }
+    }
     if (m_nameEdit) CopyNameBounded(m_nameEdit->GetText().Data(), m_buffer, m_capacity);
     PostClose(1);
 }

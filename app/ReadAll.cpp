@@ -102,6 +102,8 @@ std::vector<ReadStep> ReadSceneSteps(uint8_t id, const int (&bandCounts)[OutputC
 }
 
 bool EqualizerManager::RunReadSteps(const std::vector<ReadStep>& steps) {
+    // Each reply is posted while the next request is on the bus; all are posted before this returns.
+    DeviceLink::ReplyBatch batch(device);
     int silent = 0;
     for (const ReadStep& step : steps) {
         step(device);

@@ -52,20 +52,32 @@ std::wstring FormatSceneText(const wchar_t* format, const wchar_t* expected, con
     return out;
 }
 
-void SceneNameToDevice(const wchar_t* name, char (&bytes)[16]) {
+bool SceneNameToDevice(const wchar_t* name, char (&bytes)[16]) {
     std::memset(bytes, 0, sizeof bytes);
-    if (!name) return;
+    if (!name) return true;
+    // A UTF-8 system code page takes every character, and the conversion may not be asked about defaults.
+    const bool utf8 = GetACP() == CP_UTF8;
+    bool whole = true;
     int used = 0;
     for (const wchar_t* at = name; *at; ++at) {
         // A surrogate pair goes over as one character.
         const int units = (at[0] >= 0xD800 && at[0] <= 0xDBFF && at[1]) ? 2 : 1;
         char encoded[8];
-        const int length = WideCharToMultiByte(CP_ACP, 0, at, units, encoded, sizeof encoded, nullptr, nullptr);
-        if (length <= 0 || used + length > 15) break;
+        BOOL defaulted = FALSE;
+        const int length = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, at, units, encoded,
+                                               sizeof encoded, nullptr, utf8 ? nullptr : &defaulted);
+        if (length <= 0 || used + length > 15) return false;
+        if (defaulted) whole = false;
         std::memcpy(bytes + used, encoded, length);
         used += length;
         at += units - 1;
     }
+    return whole;
+}
+
+bool IsSceneNameStorable(const wchar_t* name) {
+    char bytes[16];
+    return SceneNameToDevice(name, bytes);
 }
 
 SKINUI_BEGIN_NOTIFY_MAP(CSceneWnd, WindowImplBase)
@@ -246,7 +258,8 @@ bool CSceneWnd::SaveSence(int scene) {
     std::memcpy(name, slot, sizeof name);
     name[kSceneNameChars - 1] = 0;
 
-    if (slot[0] != 0) {
+    // A stored scene is asked about even without a name: only a clear valid bit means it is empty.
+    if (slot[0] != 0 || (c.validSceneMask & (1u << (scene - 1)))) {
         const std::wstring values[] = {std::to_wstring(scene)};
         const std::wstring text = FormatSceneText(Resolved(L"${save_scene_overwrite}").c_str(), L"d", values, 1);
         if (ShowMsgWnd(GetHandle(), L"${tips}", text.c_str()) != 1) return false;
@@ -277,6 +290,7 @@ void CSceneWnd::DeleteSence(int scene) {
     LogPrintA("DeleteSence\n");
     if (!m_controller || scene < 1 || scene > kSceneSlots) return;
     std::memset(m_controller->sceneNames[scene - 1], 0, sizeof m_controller->sceneNames[scene - 1]);
+    m_controller->validSceneMask &= ~(1u << (scene - 1));
     FillSceneList();
     StartWorker(scene, static_cast<int>(EqualizerManager::SceneWork::DeleteScene));
 }
@@ -297,7 +311,7 @@ void CSceneWnd::ShowLoadingWnd(HWND owner) { m_loading.Show(owner); }
 // ---------------------------------------------------------------------------------------------------
 // Messages
 
-LRESULT CSceneWnd::HandleOtherMessage(UINT message, WPARAM, LPARAM lParam, BOOL& handled) {
+LRESULT CSceneWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     handled = FALSE;
     try {
         switch (message) {
@@ -311,6 +325,8 @@ LRESULT CSceneWnd::HandleOtherMessage(UINT message, WPARAM, LPARAM lParam, BOOL&
             break;
         case WM_FLASH_VALUE: {
             handled = TRUE;
+            // The acknowledgement names the scene now stored.
+            if (m_controller && wParam >= 1 && wParam <= kSceneSlots) m_controller->validSceneMask |= 1u << (wParam - 1);
             PostMessageW(GetHandle(), WM_HIDE_LOADING, 0, 0);
             const wchar_t* buttons[] = {L"${confirm}"};
             ShowMsgWndButtons(GetHandle(), L"${tips}", L"${save_scene_ok}", buttons, 1);

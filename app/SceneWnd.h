@@ -16,15 +16,18 @@ class CListUI;
 
 // Private messages of the scene workers (beside WM_SHOW_LOADING and WM_HIDE_LOADING).
 constexpr UINT WM_SCENE_WORK_DONE = WM_USER + 266;  // 1290, to the main window: wParam the finished work
+constexpr UINT WM_SCENE_UI_STEP = WM_USER + 267;    // 1291, to the main window: a worker's step on the UI thread
 constexpr UINT WM_SCENE_ACK_1236 = WM_USER + 212;   // 1236, handled like a delete acknowledgement
 
 // A language text used as a format, filled with the values in order when its conversions are exactly
 // `expected` ("d" integer, "s" text); else the text followed by the values, so nothing is misread.
 std::wstring FormatSceneText(const wchar_t* format, const wchar_t* expected, const std::wstring* values, int count);
 
-// The ANSI form of a scene name into the amplifier's 16-byte slot: whole characters only, at most 15
-// bytes, zero-filled.
-void SceneNameToDevice(const wchar_t* name, char (&bytes)[16]);
+// The ANSI form (system code page) of a scene name into the amplifier's 16-byte slot: whole characters
+// only, at most 15 bytes, zero-filled. False when the name does not survive it: a character the code
+// page lacks (it goes over as the code page's default character) or more than 15 bytes (cut).
+bool SceneNameToDevice(const wchar_t* name, char (&bytes)[16]);
+bool IsSceneNameStorable(const wchar_t* name);
 
 class CSceneWnd : public CSkinDialogWnd {
 public:

@@ -36,7 +36,7 @@ const wchar_t* LanguagePackForSetting(int value) {
     case 0: return L"en";
     case 1: return L"cn_zh";
     case 2: return L"ru";
-    default: return nullptr;
+    default: return L"en";  // a hand-edited value means the default
     }
 }
 

@@ -12,7 +12,7 @@ bool WriteSettingText(const wchar_t* key, const wchar_t* value);
 
 // The "lan" value: 0 English, 1 Chinese, 2 Russian.
 int GetConfigLanguage();
-// The language pack of a "lan" value ("en", "cn_zh", "ru"), null for any other value.
+// The language pack of a "lan" value ("en", "cn_zh", "ru"); any other value means the default, "en".
 const wchar_t* LanguagePackForSetting(int value);
 
 // True when the named file exists in the current directory (marker files such as "savelog.ini").

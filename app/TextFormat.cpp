@@ -9,18 +9,33 @@
 
 namespace {
 
+// Widths and precisions above this are refused: the C runtime fails on huge ones (%.65535d), and no
+// language text needs more than a few places.
+constexpr int kMaxFieldSize = 64;
+
+// Skips a run of digits; false when their value is above the bound.
+bool SkipFieldSize(const wchar_t*& p) {
+    int value = 0;
+    for (; iswdigit(*p); ++p) {
+        value = value * 10 + (*p - L'0');
+        if (value > kMaxFieldSize) return false;
+    }
+    return true;
+}
+
 // The conversion letters of a format in order ('d' for %d and %i, the letter otherwise); false for a
-// conversion this checker does not accept (widths from arguments, %n, an unfinished one).
+// conversion this checker does not accept (widths from arguments or above the bound, %n, an unfinished
+// one).
 bool CollectConversions(const wchar_t* format, std::wstring* letters) {
     for (const wchar_t* p = format; *p; ++p) {
         if (*p != L'%') continue;
         ++p;
         if (*p == L'%') continue;
         while (*p == L'-' || *p == L'+' || *p == L' ' || *p == L'#' || *p == L'0') ++p;
-        while (iswdigit(*p)) ++p;
+        if (!SkipFieldSize(p)) return false;
         if (*p == L'.') {
             ++p;
-            while (iswdigit(*p)) ++p;
+            if (!SkipFieldSize(p)) return false;
         }
         if (*p == L'l' || *p == L'h') ++p;
         switch (*p) {

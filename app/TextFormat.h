@@ -4,7 +4,7 @@
 #include <string>
 
 // True when the format's conversions are exactly the given sequence, e.g. L"dddd" for four integers
-// (%d or %i, optionally with flags and width) or L"sd" for a text and an integer; "%%" is allowed anywhere.
+// (%d or %i, optionally with flags, width and precision, each at most 64) or L"sd" for a text and an integer; "%%" is allowed anywhere.
 bool FormatHasConversions(const wchar_t* format, const wchar_t* expected);
 
 // The format filled with integers when it has exactly that many integer conversions; else the format

@@ -12,7 +12,6 @@
 
 namespace {
 constexpr size_t kDeviceStringChars = 255;
-constexpr uint32_t kIdlePollMs = 5;
 constexpr int kStringFailuresThatClose = 3;
 }  // namespace
 
@@ -38,6 +37,7 @@ void DeviceLink::Construct(const DeviceLinkSeams& seams) {
 
 DeviceLink::~DeviceLink() {
     mRunning = 0;
+    mCmdQueue.Wake();  // an idle worker waits on the queue alone
     // Closing first ends a read the worker may be waiting in.
     CloseHIDDevice(false);
     if (mCmdThread != nullptr) {
@@ -45,6 +45,7 @@ DeviceLink::~DeviceLink() {
         delete mCmdThread;
         mCmdThread = nullptr;
     }
+    FlushPendingPosts();  // what a batch still held goes out, or its records are freed
     delete[] mRxBuffer;
     mRxBuffer = nullptr;
     free(mMcuImage);
@@ -148,12 +149,48 @@ bool DeviceLink::IsCmdQueueIdle() const { return mPendingCmds.load() == 0; }
 // ---- Replies to windows ----
 
 void DeviceLink::PostValue(int slot, UINT message, WPARAM wParam, LPARAM value) {
-    mPoster->Post(mReplyWnd[slot], message, wParam, value);
+    Deliver(PendingPost{slot, message, wParam, value, false});
 }
 
 void DeviceLink::PostRecord(int slot, UINT message, WPARAM wParam, void* record) {
     if (record == nullptr) return;
-    if (!mPoster->Post(mReplyWnd[slot], message, wParam, reinterpret_cast<LPARAM>(record))) free(record);
+    Deliver(PendingPost{slot, message, wParam, reinterpret_cast<LPARAM>(record), true});
+}
+
+void DeviceLink::Deliver(const PendingPost& post) {
+    std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+    if (mBatchThread.load() == GetCurrentThreadId()) {
+        mPendingPosts.push_back(post);
+        return;
+    }
+    FlushPendingPosts();
+    PostNow(post);
+}
+
+void DeviceLink::PostNow(const PendingPost& post) {
+    // The window is looked up as the post goes out: a window that gave up its slot meanwhile gets nothing.
+    const bool posted = mPoster->Post(mReplyWnd[post.slot], post.message, post.wParam, post.lParam);
+    if (!posted && post.record) free(reinterpret_cast<void*>(post.lParam));
+}
+
+void DeviceLink::FlushPendingPosts() {
+    std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
+    if (mPendingPosts.empty()) return;
+    std::vector<PendingPost> posts;
+    posts.swap(mPendingPosts);
+    for (const PendingPost& post : posts) PostNow(post);
+}
+
+DeviceLink::ReplyBatch::ReplyBatch(DeviceLink& link) : mLink(link) {
+    DWORD none = 0;
+    mOwner = link.mBatchThread.compare_exchange_strong(none, GetCurrentThreadId());
+}
+
+DeviceLink::ReplyBatch::~ReplyBatch() {
+    if (!mOwner) return;
+    std::lock_guard<std::recursive_mutex> lock(mLink.mExchangeLock);
+    mLink.mBatchThread = 0;
+    mLink.FlushPendingPosts();
 }
 
 // ---- Common steps of the builders ----
@@ -178,7 +215,10 @@ bool DeviceLink::ExchangeHere(uint8_t cmd, uint8_t sub, uint8_t optype, const ui
                               int waitMs) {
     std::lock_guard<std::recursive_mutex> lock(mExchangeLock);
     DrainStaleInput();
-    if (!SendCtrlCommand(cmd, sub, optype, data, len)) {
+    const bool sent = SendCtrlCommand(cmd, sub, optype, data, len);
+    // Replies held by a reply batch go out now, while the request is on the bus and its reply on its way.
+    FlushPendingPosts();
+    if (!sent) {
         // Nothing went out, so no reply can come: waiting for one would only stall the caller.
         LogPrintW(L"cmd 0x%02x sub 0x%02x not sent, no reply awaited\n", cmd, sub);
         return false;
@@ -228,7 +268,14 @@ void DeviceLink::RunCmdWorker() {
     LogPrintW(L"McuCmdThread start\n");
     McuCmd cmd;
     while (mRunning) {
-        if (!mCmdQueue.WaitDequeue(cmd, kIdlePollMs)) continue;
+        // Sleeps until a producer or the destructor wakes it: an idle link costs no CPU.
+        if (!mCmdQueue.WaitDequeue(cmd)) continue;
+        if (!mRunning) {
+            // Taken while the link was being destroyed: dropped unsent like the rest.
+            LogQueuedCmd(cmd);
+            --mPendingCmds;
+            break;
+        }
         LogQueuedCmd(cmd);
         ExchangeHere(cmd.mcmd, cmd.subcmd, cmd.optype, cmd.cmd_data.data(), static_cast<uint8_t>(cmd.len), cmd.waitMs);
         --mPendingCmds;

@@ -28,6 +28,7 @@
 #include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class Payload;
 class Thread;
@@ -80,6 +81,23 @@ public:
     static bool RunHiddenProcess(const wchar_t* commandLine);
     // True when nothing is queued and the worker is not sending or reading.
     bool IsCmdQueueIdle() const;
+
+    // While a thread holds a reply batch, the replies it decodes are posted once its next request has
+    // been written, while that request is on the bus, instead of between the reply and that request (a
+    // post costs a good part of a bus interval under Wine); the batch's end posts whatever is left. The
+    // order of posts is kept: a reply decoded by another thread first posts what is pending. One batch
+    // at a time; a second one meanwhile changes nothing.
+    class ReplyBatch {
+    public:
+        explicit ReplyBatch(DeviceLink& link);
+        ~ReplyBatch();
+        ReplyBatch(const ReplyBatch&) = delete;
+        ReplyBatch& operator=(const ReplyBatch&) = delete;
+
+    private:
+        DeviceLink& mLink;
+        bool mOwner = false;
+    };
 
     // ---- Send path ----
     bool SendCtrlCommand(uint8_t cmd, uint8_t sub, uint8_t optype, const uint8_t* payload, uint8_t len);
@@ -404,6 +422,17 @@ private:
     // Posts a reply; a record whose post fails is freed here, since no receiver will.
     void PostValue(int slot, UINT message, WPARAM wParam, LPARAM value);
     void PostRecord(int slot, UINT message, WPARAM wParam, void* record);
+    struct PendingPost {
+        int slot;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool record;  // lParam is a malloc'd record
+    };
+    // Posts now, or holds the post while this thread's reply batch runs.
+    void Deliver(const PendingPost& post);
+    void PostNow(const PendingPost& post);
+    void FlushPendingPosts();
 
     std::unique_ptr<HidBackend> mOwnedHid;  // the product backend when none was injected
     HidBackend* mHid = nullptr;
@@ -419,6 +448,8 @@ private:
     std::recursive_mutex mExchangeLock;  // one send and its read; also guards ring and parser
     std::atomic<bool> mLinkFailed{false};
     std::atomic<DWORD> mUiThread{0};
+    std::atomic<DWORD> mBatchThread{0};      // the thread whose reply batch runs, 0 for none
+    std::vector<PendingPost> mPendingPosts;  // guarded by mExchangeLock
     static constexpr int kMaxStaleReports = 16;  // a device that never stops talking cannot hold a send
 
     uint32_t mRingWrite = 0;

@@ -69,6 +69,7 @@ const wchar_t* const kIrcFailureNames[] = {
     L"IRC_FAIL_DELAY\n",  L"IRC_FAIL_TRIM\n",   L"IRC_FAIL_EQ\n",
 };
 constexpr uint8_t kIrcStatusFailed = 11;
+constexpr uint8_t kIrcStatusDistanceReady = 14;
 
 }  // namespace
 
@@ -593,6 +594,13 @@ void DspReplyDecoder::IrcStatus() {
     if (!Require(6)) return;
     const uint8_t status = f[2];
     LogPrintW(L"DSP_IRC_CTRL Update Status = 0x%x, progress = %d\n", status, f[5]);
+    // A distance ready for a channel (14) names the channel as the spectrum and EQ steps do; the
+    // calibration worker fetches the distance on it.
+    if (status == kIrcStatusDistanceReady) {
+        LogPrintW(L"IRC_RET_DISTANCE_UPDATE\n");
+        link.PostValue(DeviceLink::kCalibrationWnd, WM_IRC_STATUS, status, f[3]);
+        return;
+    }
     if (status >= sizeof kIrcStatusNames / sizeof kIrcStatusNames[0]) return;
     LogPrintW(kIrcStatusNames[status]);
     LPARAM value = f[5];

@@ -27,18 +27,38 @@ public:
     McuCmdQueue() : mQueue(kInitialCapacity) {}
 
     // False only when growing the queue failed.
-    bool Enqueue(const McuCmd& cmd) {
-        std::lock_guard<std::mutex> lock(mProducers);
-        return mQueue.enqueue(cmd);
+    bool Enqueue(const McuCmd& cmd) { return Put(Slot{cmd, false}); }
+    // Ends the consumer's current or next wait without an item, so it can look at its own state.
+    void Wake() { Put(Slot{McuCmd{}, true}); }
+    // Waits, without limit and without waking up meanwhile, for an item (true) or a Wake (false).
+    bool WaitDequeue(McuCmd& cmd) {
+        Slot slot;
+        mQueue.wait_dequeue(slot);
+        if (slot.wake) return false;
+        cmd = slot.cmd;
+        return true;
     }
-    // Waits up to timeoutMs for an item; the worker's idle poll.
-    bool WaitDequeue(McuCmd& cmd, uint32_t timeoutMs) {
-        return mQueue.wait_dequeue_timed(cmd, static_cast<std::int64_t>(timeoutMs) * 1000);
+    // The next item, if any; wake-ups are passed over.
+    bool TryDequeue(McuCmd& cmd) {
+        Slot slot;
+        while (mQueue.try_dequeue(slot)) {
+            if (slot.wake) continue;
+            cmd = slot.cmd;
+            return true;
+        }
+        return false;
     }
-    bool TryDequeue(McuCmd& cmd) { return mQueue.try_dequeue(cmd); }
-    size_t SizeApprox() const { return mQueue.size_approx(); }
 
 private:
+    struct Slot {
+        McuCmd cmd;
+        bool wake = false;  // no item: only ends a wait
+    };
+    bool Put(const Slot& slot) {
+        std::lock_guard<std::mutex> lock(mProducers);
+        return mQueue.enqueue(slot);
+    }
+
     std::mutex mProducers;  // the underlying queue allows one producer at a time
-    moodycamel::BlockingReaderWriterQueue<McuCmd> mQueue;
+    moodycamel::BlockingReaderWriterQueue<Slot> mQueue;
 };

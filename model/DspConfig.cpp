@@ -102,6 +102,8 @@ DspConfig::DspConfig() {
     for (int n = 0; n < 16; ++n) bandCounts[n] = BandCountOfOutput(n);
     std::copy(kCustomEqFreqs, kCustomEqFreqs + CustomEqBandCount, customEqFreqs);
     std::copy(kCustomEqGains, kCustomEqGains + CustomEqBandCount, customEqGains);
+    // The custom EQ starts flat, one band per third octave from 20 Hz.
+    for (int i = 0; i < CustomEqBandCount; ++i) customEqBands[i] = EqBand(0.0f, 5.8f, ThirdOctaveBands[i], 1);
     Reset();
 }
 

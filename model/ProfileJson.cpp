@@ -10,6 +10,7 @@
 #include <cjson/cJSON.h>
 
 #include "model/Base64.h"
+#include "model/ValueRanges.h"
 
 void JsonDeleter::operator()(cJSON* item) const { cJSON_Delete(item); }
 
@@ -18,41 +19,51 @@ void JsonDeleter::operator()(cJSON* item) const { cJSON_Delete(item); }
 
 namespace {
 
-// cJSON prints a non-finite number as null, which would make the file unreadable; 0 keeps it loadable.
-double FileFloat(float value) { return std::isfinite(value) ? value : 0.0; }
+// Values are written inside the ranges the loader accepts, so every file the program writes loads: a
+// record may hold what no setter gives (the reset main volume -5, a non-finite number), and the nearest
+// accepted value stands for it. cJSON would print a non-finite number as null; 0 (or its range's nearest
+// bound) keeps the file loadable.
+double FileFloat(float value, float low = -FLT_MAX, float high = FLT_MAX) {
+    return ClampFinite(std::isfinite(value) ? value : 0.0f, low, high, 0.0f);
+}
 
 void AddInt(cJSON* object, const char* key, int32_t value) { cJSON_AddNumberToObject(object, key, value); }
+void AddIntIn(cJSON* object, const char* key, int32_t value, int32_t low, int32_t high) {
+    AddInt(object, key, ClampInt(value, low, high));
+}
 
-cJSON* IntArray(const int32_t* values, int count) {
+cJSON* IntArray(const int32_t* values, int count, int32_t low = INT32_MIN, int32_t high = INT32_MAX) {
     cJSON* array = cJSON_CreateArray();
-    for (int i = 0; i < count; ++i) cJSON_AddItemToArray(array, cJSON_CreateNumber(values[i]));
+    for (int i = 0; i < count; ++i) cJSON_AddItemToArray(array, cJSON_CreateNumber(ClampInt(values[i], low, high)));
     return array;
 }
 
-cJSON* IntRows(const int32_t* values, int rows, int cols, int rowStride) {
+cJSON* IntRows(const int32_t* values, int rows, int cols, int rowStride, int32_t low, int32_t high) {
     cJSON* array = cJSON_CreateArray();
-    for (int r = 0; r < rows; ++r) cJSON_AddItemToArray(array, IntArray(values + r * rowStride, cols));
+    for (int r = 0; r < rows; ++r) cJSON_AddItemToArray(array, IntArray(values + r * rowStride, cols, low, high));
     return array;
 }
 
 void AddMixLevels(cJSON* object, const DspConfig& c) {
     cJSON* sources = cJSON_CreateArray();
     for (int s = 0; s < SourceCount; ++s)
-        cJSON_AddItemToArray(sources, IntRows(&c.inputMixVolume[s][0][0], ProfileInputChannels, OutputCount, OutputCount));
+        cJSON_AddItemToArray(sources, IntRows(&c.inputMixVolume[s][0][0], ProfileInputChannels, OutputCount,
+                                              OutputCount, 0, MaxMixLevel));
     cJSON_AddItemToObject(object, "inputMixVolume", sources);
 }
 
 void AddInputPhases(cJSON* object, const DspConfig& c) {
-    IntMatrixToJson(object, "inMixPhase", &c.inMixPhase[0][0], SourceCount, ProfileInputChannels, InputChannelCount);
+    cJSON_AddItemToObject(object, "inMixPhase",
+                          IntRows(&c.inMixPhase[0][0], SourceCount, ProfileInputChannels, InputChannelCount, 0, 1));
 }
 
 void AddLevels(cJSON* object, const DspConfig& c) {
     AddInt(object, "model", ProfileModel);
     cJSON_AddStringToObject(object, "model_name", ProfileModelName);
-    AddInt(object, "mainVolume", c.mainVolume);
-    AddInt(object, "acc", c.acc);
+    AddIntIn(object, "mainVolume", c.mainVolume, MinMainVolume, MaxMainVolume);
+    AddIntIn(object, "acc", c.acc, MinAcc, MaxAcc);
     AddInt(object, "subVolume", c.subVolume);
-    AddInt(object, "mainVolumeMute", c.mainVolumeMute);
+    AddIntIn(object, "mainVolumeMute", c.mainVolumeMute, 0, 1);
 }
 
 void AddRecord(cJSON* object, const DspConfig& c, PhaseKey phase) {
@@ -60,15 +71,15 @@ void AddRecord(cJSON* object, const DspConfig& c, PhaseKey phase) {
     cJSON* channels = cJSON_CreateArray();
     for (const ChannelConfig& channel : c.channels) cJSON_AddItemToArray(channels, ChannelToJson(channel));
     cJSON_AddItemToObject(object, "channels", channels);
-    IntMatrixToJson(object, "inputs", &c.inputs[0][0], SourceCount, OutputCount, OutputCount);
+    cJSON_AddItemToObject(object, "inputs", IntRows(&c.inputs[0][0], SourceCount, OutputCount, OutputCount, 0, MaxRoutingMask));
     AddMixLevels(object, c);
     if (phase == PhaseKey::AfterMix) AddInputPhases(object, c);
-    cJSON_AddItemToObject(object, "outputs", IntArray(c.outputs, OutputCount));
-    cJSON_AddItemToObject(object, "linkOutputs", IntArray(c.linkOutputs, OutputCount));
-    cJSON_AddItemToObject(object, "showOutChEqualizer", IntArray(c.showOutChEqualizer, OutputCount));
-    AddInt(object, "currOutChannel", c.currOutChannel);
-    AddInt(object, "linkMode", c.linkMode);
-    AddInt(object, "lockMode", c.lockMode);
+    cJSON_AddItemToObject(object, "outputs", IntArray(c.outputs, OutputCount, 0, OutputTypeCount - 1));
+    cJSON_AddItemToObject(object, "linkOutputs", IntArray(c.linkOutputs, OutputCount, -1, OutputCount - 1));
+    cJSON_AddItemToObject(object, "showOutChEqualizer", IntArray(c.showOutChEqualizer, OutputCount, 0, 1));
+    AddIntIn(object, "currOutChannel", c.currOutChannel, 0, OutputCount - 1);
+    AddIntIn(object, "linkMode", c.linkMode, 0, 1);
+    AddIntIn(object, "lockMode", c.lockMode, 0, 1);
     if (phase == PhaseKey::AtEnd) AddInputPhases(object, c);
 }
 
@@ -76,16 +87,16 @@ void AddRecord(cJSON* object, const DspConfig& c, PhaseKey phase) {
 
 cJSON* FilterToJson(const CrossoverFilter& filter) {
     cJSON* object = cJSON_CreateObject();
-    AddInt(object, "fs", filter.fs);
-    AddInt(object, "type", filter.type);
-    AddInt(object, "slope", filter.slope);
+    AddIntIn(object, "fs", filter.fs, MinFreq, MaxFreq);
+    AddIntIn(object, "type", filter.type, FilterButterworth, FilterBessel);
+    AddIntIn(object, "slope", filter.slope, 0, MaxFilterOrder);
     AddInt(object, "bypass", filter.bypass);
     return object;
 }
 
 cJSON* CrossoverToJson(const Crossover& crossover) {
     cJSON* object = cJSON_CreateObject();
-    AddInt(object, "bpType", crossover.bpType);
+    AddIntIn(object, "bpType", crossover.bpType, 0, 3);
     cJSON_AddItemToObject(object, "hp", FilterToJson(crossover.hp));
     cJSON_AddItemToObject(object, "lp", FilterToJson(crossover.lp));
     return object;
@@ -96,9 +107,9 @@ cJSON* EqArrayToJson(const EqBand* bands, int eqSize) {
     int count = bands ? std::min(eqSize, BandSlotsPerOutput) : 0;
     for (int k = 0; k < count; ++k) {
         cJSON* band = cJSON_CreateObject();
-        AddInt(band, "freq", bands[k].freq);
-        cJSON_AddNumberToObject(band, "eqFactor", FileFloat(bands[k].factor));
-        cJSON_AddNumberToObject(band, "eqGain", FileFloat(bands[k].gain));
+        AddIntIn(band, "freq", bands[k].freq, MinBandFreq, MaxBandFreq);
+        cJSON_AddNumberToObject(band, "eqFactor", FileFloat(bands[k].factor, MinQ, MaxQ));
+        cJSON_AddNumberToObject(band, "eqGain", FileFloat(bands[k].gain, MinBandGain, MaxBandGain));
         AddInt(band, "enable", bands[k].enable);
         cJSON_AddItemToArray(array, band);
     }
@@ -108,18 +119,18 @@ cJSON* EqArrayToJson(const EqBand* bands, int eqSize) {
 cJSON* ChannelToJson(const ChannelConfig& channel) {
     cJSON* object = cJSON_CreateObject();
     AddInt(object, "eqSize", channel.eqSize);
-    cJSON_AddNumberToObject(object, "gain", FileFloat(channel.gain));
-    AddInt(object, "mute", channel.mute);
-    cJSON_AddNumberToObject(object, "delay", FileFloat(channel.delay));
-    AddInt(object, "phase", channel.phase);
-    AddInt(object, "bypass", channel.bypass);
+    cJSON_AddNumberToObject(object, "gain", FileFloat(channel.gain, MinChannelGain, MaxChannelGain));
+    AddIntIn(object, "mute", channel.mute, 0, 1);
+    cJSON_AddNumberToObject(object, "delay", FileFloat(channel.delay, 0.0f, MaxDelayMs));
+    AddIntIn(object, "phase", channel.phase, 0, 1);
+    AddIntIn(object, "bypass", channel.bypass, 0, 1);
     cJSON_AddItemToObject(object, "crossover", CrossoverToJson(channel.crossover));
     cJSON_AddItemToObject(object, "eqArray", EqArrayToJson(channel.eqArray, channel.eqSize));
     return object;
 }
 
 void IntMatrixToJson(cJSON* object, const char* key, const int32_t* values, int rows, int cols, int rowStride) {
-    cJSON_AddItemToObject(object, key, IntRows(values, rows, cols, rowStride));
+    cJSON_AddItemToObject(object, key, IntRows(values, rows, cols, rowStride, INT32_MIN, INT32_MAX));
 }
 
 JsonPtr SceneProfileToJson(const DspConfig& record) {
@@ -209,12 +220,14 @@ bool IntAt(const cJSON* object, const char* key, int32_t& out) {
     return IntAt(object, key, INT32_MIN, INT32_MAX, out);
 }
 
-bool FloatAt(const cJSON* object, const char* key, float& out) {
+bool FloatAt(const cJSON* object, const char* key, float low, float high, float& out) {
     const cJSON* item = Member(object, key);
     if (item == nullptr) return Refuse(key, "missing");
     if (!cJSON_IsNumber(item) || !std::isfinite(item->valuedouble) || std::fabs(item->valuedouble) > FLT_MAX)
         return Refuse(key, "not a finite number a float can hold");
     out = float(item->valuedouble);
+    if (out < low || out > high)
+        return Refuse(key, NumberText(item->valuedouble) + " is outside " + NumberText(low) + ".." + NumberText(high));
     return true;
 }
 
@@ -243,16 +256,13 @@ bool ReadIntsIn(const cJSON* array, const std::string& what, int32_t* out, int c
     return true;
 }
 
-bool ReadInts(const cJSON* array, const std::string& what, int32_t* out, int count) {
-    return ReadIntsIn(array, what, out, count, INT32_MIN, INT32_MAX);
-}
-
-bool ReadGrid(const cJSON* array, const std::string& what, int32_t* out, int rows, int cols) {
+bool ReadGrid(const cJSON* array, const std::string& what, int32_t* out, int rows, int cols, int32_t low = INT32_MIN,
+              int32_t high = INT32_MAX) {
     if (!HasItems(array, what, rows)) return false;
     const cJSON* row = nullptr;
     int r = 0;
     cJSON_ArrayForEach(row, array) {
-        if (!ReadInts(row, Indexed(what, r), out + cols * r, cols)) return false;
+        if (!ReadIntsIn(row, Indexed(what, r), out + cols * r, cols, low, high)) return false;
         ++r;
     }
     return true;
@@ -265,10 +275,9 @@ bool ReadMixLevels(const cJSON* object, RecordBlock& block) {
     const cJSON* source = nullptr;
     int s = 0;
     cJSON_ArrayForEach(source, array) {
-        if (!ReadGrid(source, Indexed(key, s), &block.inputMixVolume[s][0][0], ProfileInputChannels, OutputCount))
+        if (!ReadGrid(source, Indexed(key, s), &block.inputMixVolume[s][0][0], ProfileInputChannels, OutputCount, 0,
+                      MaxMixLevel))
             return false;
-        for (auto& row : block.inputMixVolume[s])
-            for (int32_t& level : row) level = std::clamp(level, 0, 100);  // the amplifier takes 0..100
         ++s;
     }
     return true;
@@ -296,8 +305,9 @@ bool ParseBand(const cJSON* object, int index, EqBand& band) {
     if (!IsObject(object, name)) return false;
     Where where(name);
     int32_t enable = 0;
-    if (!IntAt(object, "freq", 0, MaxWireBandFreq, band.freq) || !FloatAt(object, "eqFactor", band.factor) ||
-        !FloatAt(object, "eqGain", band.gain) || !IntAt(object, "enable", enable))
+    if (!IntAt(object, "freq", MinBandFreq, MaxBandFreq, band.freq) ||
+        !FloatAt(object, "eqFactor", MinQ, MaxQ, band.factor) ||
+        !FloatAt(object, "eqGain", MinBandGain, MaxBandGain, band.gain) || !IntAt(object, "enable", enable))
         return false;
     band.enable = enable != 0;
     return true;
@@ -306,11 +316,10 @@ bool ParseBand(const cJSON* object, int index, EqBand& band) {
 bool ParseChannel(const cJSON* object, int output, ChannelBlock& channel) {
     int32_t bypass = 0;
     if (!IntAt(object, "eqSize", 0, BandCountOfOutput(output), channel.eqSize) ||
-        !FloatAt(object, "gain", channel.gain) || !IntAt(object, "mute", channel.mute) ||
-        !FloatAt(object, "delay", channel.delay) || !IntAt(object, "phase", channel.phase) ||
-        !IntAt(object, "bypass", bypass) || !ParseCrossover(object, channel.crossover))
+        !FloatAt(object, "gain", MinChannelGain, MaxChannelGain, channel.gain) || !IntAt(object, "mute", 0, 1, channel.mute) ||
+        !FloatAt(object, "delay", 0.0f, MaxDelayMs, channel.delay) || !IntAt(object, "phase", 0, 1, channel.phase) ||
+        !IntAt(object, "bypass", 0, 1, bypass) || !ParseCrossover(object, channel.crossover))
         return false;
-    channel.delay = std::clamp(channel.delay, 0.0f, MaxDelayMs);
     channel.bypass = uint8_t(bypass);
     const cJSON* eqArray = Member(object, "eqArray");
     if (!HasItems(eqArray, "eqArray", channel.eqSize)) return false;
@@ -324,22 +333,26 @@ bool ParseChannel(const cJSON* object, int output, ChannelBlock& channel) {
 }
 
 bool ParseLevels(const cJSON* root, LevelsBlock& levels) {
-    return IntAt(root, "mainVolume", levels.mainVolume) && IntAt(root, "acc", levels.acc) &&
-           IntAt(root, "subVolume", levels.subVolume) && IntAt(root, "mainVolumeMute", levels.mainVolumeMute);
+    return IntAt(root, "mainVolume", MinMainVolume, MaxMainVolume, levels.mainVolume) &&
+           IntAt(root, "acc", MinAcc, MaxAcc, levels.acc) && IntAt(root, "subVolume", levels.subVolume) &&
+           IntAt(root, "mainVolumeMute", 0, 1, levels.mainVolumeMute);
 }
 
-// Speaker positions, link partners and the shown output index tables later, so they must be in range.
+// Speaker positions, link partners and the shown output index tables later, so they must be in range;
+// every other value must be one the page's controls could have set.
 bool ParseRecord(const cJSON* object, bool withPhase, RecordBlock& block) {
-    return ReadGrid(Member(object, "inputs"), "inputs", &block.inputs[0][0], SourceCount, OutputCount) &&
+    return ReadGrid(Member(object, "inputs"), "inputs", &block.inputs[0][0], SourceCount, OutputCount, 0,
+                    MaxRoutingMask) &&
            ReadMixLevels(object, block) &&
            ReadIntsIn(Member(object, "outputs"), "outputs", block.outputs, OutputCount, 0, OutputTypeCount - 1) &&
            ReadIntsIn(Member(object, "linkOutputs"), "linkOutputs", block.linkOutputs, OutputCount, -1,
                       OutputCount - 1) &&
-           ReadInts(Member(object, "showOutChEqualizer"), "showOutChEqualizer", block.showOutChEqualizer, OutputCount) &&
+           ReadIntsIn(Member(object, "showOutChEqualizer"), "showOutChEqualizer", block.showOutChEqualizer, OutputCount,
+                      0, 1) &&
            IntAt(object, "currOutChannel", 0, OutputCount - 1, block.currOutChannel) &&
-           IntAt(object, "linkMode", block.linkMode) && IntAt(object, "lockMode", block.lockMode) &&
+           IntAt(object, "linkMode", 0, 1, block.linkMode) && IntAt(object, "lockMode", 0, 1, block.lockMode) &&
            (!withPhase || ReadGrid(Member(object, "inMixPhase"), "inMixPhase", &block.inMixPhase[0][0], SourceCount,
-                                   ProfileInputChannels)) &&
+                                   ProfileInputChannels, 0, 1)) &&
            ParseChannels(Member(object, "channels"), block);
 }
 

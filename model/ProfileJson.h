@@ -14,7 +14,6 @@ constexpr char ProfileModelName[] = "KTR3.500DSP";
 constexpr int ProfileSceneCount = 10;
 constexpr int SceneNameBytes = 16;
 constexpr int ProfileInputChannels = 8;  // input channels 8 and 9 are not part of the files
-constexpr int MaxWireBandFreq = 65535;   // the amplifier takes a band frequency as 16 bits
 
 using SceneNameSlot = uint8_t[SceneNameBytes];
 

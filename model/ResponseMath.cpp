@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "model/Crossover.h"
+#include "model/SectionPowerSum.h"
 
 namespace {
 
@@ -81,17 +83,6 @@ Complex CascadeAt(const double* num, const double* den, int order, int sections,
     return h;
 }
 
-double FlooredDb(double power) { return std::fabs(power) > kFloorPower ? 10.0 * std::log10(power) : FloorDb; }
-
-// Adds one biquad's floored dB to outDb at every axis point; the axis is only read.
-void AddSectionDb(const double num[3], const double den[3], const double* axis, int n, double* outDb) {
-    double fref = axis[n - 2];
-    for (int i = 0; i < n; ++i) {
-        Complex h = CascadeAt(num, den, 2, 1, axis[i], fref);
-        outDb[i] += FlooredDb(h.re * h.re + h.im * h.im);
-    }
-}
-
 double ClampW(double w) { return std::clamp(w, kMinW, kMaxW); }
 
 // The bandwidth term of a peaking band at w0 (s0, c0 its sine and cosine) with quality q and level a. A cut
@@ -114,24 +105,8 @@ double ButterworthDamping(int order, int k) {
 
 void SideResponseDb(int sectionsKind, double fc, int order, int type, int n, const double* axis, double* outDb) {
     if (n < 2) return;
-    CrossoverSections sections;
-    FilterSectionsDesign(sectionsKind, 0, fc, order, type, sections);
-    std::fill(outDb, outDb + n, 0.0);
-    bool highPass = sectionsKind == SectionsHighPass;
-    for (int k = 0; k < 4; ++k) {
-        double alpha = sections.alpha[k], c = sections.cosw[k];
-        if (sections.kind[k] == 0.0) {
-            double den[3] = {1.0, alpha, 0.0};
-            double g = highPass ? (1.0 - alpha) / 2.0 : (1.0 + alpha) / 2.0;
-            double num[3] = {g, highPass ? -g : g, 0.0};
-            AddSectionDb(num, den, axis, n, outDb);
-        } else if (sections.kind[k] == 1.0) {
-            double den[3] = {1.0, -(1.0 + alpha) * c, alpha};
-            double g = highPass ? (1.0 + alpha) * (1.0 + c) / 4.0 : (1.0 + alpha) * (1.0 - c) / 4.0;
-            double num[3] = {g, highPass ? -2.0 * g : 2.0 * g, g};
-            AddSectionDb(num, den, axis, n, outDb);
-        }
-    }
+    std::optional<CurveAxisTable> local;
+    CrossoverSideDb(sectionsKind, fc, order, type, CurveAxisTable::For(axis, n, local), outDb);
 }
 
 void ResponseDb(const double* num, const double* den, int order, int sections, double* out, double* axis, int n,
@@ -180,14 +155,24 @@ void PeakingBiquad(double fs, double f0, double gainDb, double q, double den[3],
     num[2] = (beta - a * s0) / d;
 }
 
+bool PeakingBandSection(double fs, double f0, double gainDb, double q, double den[3], double num[3]) {
+    bool drawable = std::isfinite(gainDb) && std::isfinite(q) && q > 0.0 && f0 > 0.0 && f0 < fs / 2.0;
+    if (!drawable || gainDb == 0.0) return false;  // a 0 dB band is exactly flat
+    PeakingBiquad(fs, f0, gainDb, q, den, num);
+    return true;
+}
+
 void PeakingEqCurve(double fs, double f0, double gainDb, double q, const double* axis, double* outDb, int n) {
     if (n < 2) return;
-    std::fill(outDb, outDb + n, 0.0);
-    bool drawable = std::isfinite(gainDb) && std::isfinite(q) && q > 0.0 && f0 > 0.0 && f0 < fs / 2.0;
-    if (!drawable || gainDb == 0.0) return;  // a 0 dB band is exactly flat
     double den[3], num[3];
-    PeakingBiquad(fs, f0, gainDb, q, den, num);
-    AddSectionDb(num, den, axis, n, outDb);
+    if (!PeakingBandSection(fs, f0, gainDb, q, den, num)) {
+        std::fill(outDb, outDb + n, 0.0);
+        return;
+    }
+    std::optional<CurveAxisTable> local;
+    SectionPowerSum band(CurveAxisTable::For(axis, n, local));
+    band.AddSection(num, den);
+    band.WriteDb(outDb);
 }
 
 void FilterSectionsDesign(int kind, int allOff, double fc, int order, int type, CrossoverSections& out) {
@@ -228,6 +213,38 @@ void FilterSectionsDesign(int kind, int allOff, double fc, int order, int type, 
             remaining -= 2;
         }
     }
+}
+
+int CrossoverSideSections(int sectionsKind, double fc, int order, int type, double num[4][3], double den[4][3]) {
+    CrossoverSections sections;
+    FilterSectionsDesign(sectionsKind, 0, fc, order, type, sections);
+    bool highPass = sectionsKind == SectionsHighPass;
+    int count = 0;
+    for (int k = 0; k < 4; ++k) {
+        double alpha = sections.alpha[k], c = sections.cosw[k];
+        double* b = num[count];
+        double* a = den[count];
+        if (sections.kind[k] == 0.0) {
+            double g = highPass ? (1.0 - alpha) / 2.0 : (1.0 + alpha) / 2.0;
+            a[0] = 1.0, a[1] = alpha, a[2] = 0.0;
+            b[0] = g, b[1] = highPass ? -g : g, b[2] = 0.0;
+            ++count;
+        } else if (sections.kind[k] == 1.0) {
+            double g = highPass ? (1.0 + alpha) * (1.0 + c) / 4.0 : (1.0 + alpha) * (1.0 - c) / 4.0;
+            a[0] = 1.0, a[1] = -(1.0 + alpha) * c, a[2] = alpha;
+            b[0] = g, b[1] = highPass ? -2.0 * g : 2.0 * g, b[2] = g;
+            ++count;
+        }
+    }
+    return count;
+}
+
+void CrossoverSideDb(int sectionsKind, double fc, int order, int type, const CurveAxisTable& table, double* outDb) {
+    double num[4][3], den[4][3];
+    const int count = CrossoverSideSections(sectionsKind, fc, order, type, num, den);
+    SectionPowerSum side(table);
+    for (int k = 0; k < count; ++k) side.AddSection(num[k], den[k]);
+    side.WriteDb(outDb);
 }
 
 void HighPassResponseDb(double fc, double, int order, int type, int n, const double* axis, double* outDb) {

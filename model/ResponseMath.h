@@ -3,6 +3,8 @@
 // is double precision; the crossover design is fixed at 48000 Hz.
 #include <cstdint>
 
+class CurveAxisTable;
+
 constexpr double CurveSampleRate = 48000.0;
 constexpr double FloorDb = -400.0;  // a section below -80 dB is drawn at this level
 
@@ -28,7 +30,15 @@ void PeakingBiquad(double fs, double f0, double gainDb, double q, double den[3],
 // is drawn flat.
 void PeakingEqCurve(double fs, double f0, double gainDb, double q, const double* axis, double* outDb, int n);
 
+// The biquad of one band; false when the band is drawn flat (0 dB, or a band that cannot be designed).
+bool PeakingBandSection(double fs, double f0, double gainDb, double q, double den[3], double num[3]);
+
 void FilterSectionsDesign(int kind, int allOff, double fc, int order, int type, CrossoverSections& out);
+// The biquads of one crossover side (kind SectionsHighPass or SectionsLowPass), first to last; the
+// number of sections, 0 to 4.
+int CrossoverSideSections(int sectionsKind, double fc, int order, int type, double num[4][3], double den[4][3]);
+// One crossover side in dB on an axis whose trigonometry is already computed.
+void CrossoverSideDb(int sectionsKind, double fc, int order, int type, const CurveAxisTable& table, double* outDb);
 
 // One crossover side in dB; fs is not used (the design is fixed at 48000 Hz).
 void HighPassResponseDb(double fc, double fs, int order, int type, int n, const double* axis, double* outDb);

@@ -577,9 +577,15 @@ def tool_caption(title, minimise=True):
              height=40, inset="16,0,0,0", bordersize="0,0,0,1", bordercolor=BORDER)
 
 
+def is_spring(node):
+    return node is not None and node.tag == "Control" and not dict(node.pairs).get("width")
+
+
 def tool_window(title, body, buttons, size, minimise=True):
+    # Buttons stand at the right, unless the row places its own spring (some at the left, some at the right).
+    lead = None if any(is_spring(b) for b in buttons or []) else gap()
     root = V(tool_caption(title, minimise), body,
-             H(gap(), *buttons, height=52, inset="16,8,16,16", childpadding=8) if buttons else None,
+             H(lead, *buttons, height=52, inset="16,8,16,16", childpadding=8) if buttons else None,
              name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
     return window(root, size=size, caption="0,0,0,40")
 
@@ -589,8 +595,13 @@ def section(text):
 
 
 def auto_cal_layout():
-    distances = [Lbl(name=f"ch_{c}: ", text="", visible="false", width=64, font=1, textcolor=SECONDARY)
-                 for c in range(10)]
+    # Each measured output's distance beside its name; a cell shows once its output has been measured.
+    cells = [H(Lbl(text=f"CH{c + 1}", width=30, font=1),
+               Lbl(name=f"ch_{c}: ", text="", visible="false", font=1, textcolor=TEXT),
+               name=f"ch_distance_{c}", visible="false", width=100, height=18, childpadding=4) for c in range(10)]
+    distances = H(Lbl(text="${irc_distances}", width=110, height=18, font=1, endellipsis="true"),
+                  Node("TileLayout", *cells, columns=5, childpadding=4),
+                  height=40, childpadding=8)
     channels = [H(Chk(name=f"ch_checkbox_{2 * r}", userdata=2 * r, text=f"CH{2 * r + 1}", selected="true"),
                   Chk(name=f"ch_checkbox_{2 * r + 1}", userdata=2 * r + 1, text=f"CH{2 * r + 2}", selected="true"),
                   height=20, childpadding=8) for r in range(5)]
@@ -601,7 +612,7 @@ def auto_cal_layout():
                                selected="true" if row == 0 and i == 0 else None) for i in range(3)],
                          height=24, childpadding=4))
     left = V(Node("CurveAc", name="equalizer_ac", bkcolor=PLOT, bordersize=1, bordercolor=BORDER),
-             H(*distances, height=18, childpadding=4),
+             distances,
              Lbl(name="tips", text="", textcolor=TEXT, height=22),
              progress("progress"),
              childpadding=8)
@@ -661,7 +672,7 @@ def noise_threshold_layout():
 
 # The mixer: a header column group (input names, second source, input phase) and ten output columns of
 # ten rows each, 56 high per row (the window shrinks by 56 for every hidden row).
-MIX_ROW, MIX_HEAD = 55, 56
+MIX_ROW, MIX_HEAD = 55, 36
 VICE_ITEMS = [("0900", "-")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
                                   for src, code, chans in [(0, "OPT", 2), (2, "BT", 2), (4, "RCA", 8), (5, "HI", 8),
                                                            (6, "DMP", 2)]
@@ -670,10 +681,10 @@ VICE_ITEMS = [("0900", "-")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
 
 
 def phase_option(name, height=18, **kw):
+    dest = f"4,{(height - 14) // 2},18,{(height + 14) // 2}"
     return Opt(name=name, width=22, height=height, bkcolor="#00000000", hotbkcolor=HOVER, selectedbkcolor="#00000000",
-               bordersize=0, normalimage=img("phase", dest=f"4,{(height - 14) // 2},18,{(height + 14) // 2}"),
-               selectedimage=img("phase_on", dest=f"4,{(height - 14) // 2},18,{(height + 14) // 2}"),
-               tooltip="${mixer_phase}", **kw)
+               bordersize=0, normalimage=img("phase", dest=dest), selectedimage=img("phase_on", dest=dest),
+               disabledimage=img("phase_dis", dest=dest), tooltip="${mixer_phase}", **kw)
 
 
 def indicator(name):
@@ -682,7 +693,7 @@ def indicator(name):
 
 def mixer_header_columns():
     def column(title, part, width, fill):
-        items = [V(title, height=MIX_HEAD, inset="6,0,6,0")]
+        items = [V(title, height=MIX_HEAD, inset="6,8,6,8")]
         for r in range(10):
             items.append(fill(r))
             if r < 9:
@@ -690,8 +701,10 @@ def mixer_header_columns():
         return V(*items, width=width)
 
     def title(r):
-        return H(Lbl(name=f"title_label_{r}", text="", textcolor=TEXT, font=4), name=f"left_box_{r}",
-                 height=MIX_ROW, inset="8,0,4,0")
+        # The second-source rows keep their own titles; the window names the source's inputs.
+        text = "${mixer_extra_%d}" % (r - 7) if r >= 8 else ""
+        return H(Lbl(name=f"title_label_{r}", text=text, textcolor=TEXT, endellipsis="true"),
+                 name=f"left_box_{r}", height=MIX_ROW, inset="8,0,4,0")
 
     def second(r):
         if r < 8:
@@ -715,15 +728,15 @@ def mixer_header_columns():
                  height=MIX_ROW, inset="6,18,6,18", childpadding=6)
 
     return [
-        column(Node("Container", name="channel_name_area"), "left", 110, title),
-        column(Lbl(text="${mixer_second_source}", font=1, endellipsis="true"), "second", 150, second),
-        column(Lbl(text="${mixer_phase}", font=1, align="center"), "in_phase", 64, in_phase),
+        column(Node("Container", name="channel_name_area"), "left", 140, title),
+        column(Lbl(text="${mixer_second_source}", font=1, endellipsis="true"), "second", 130, second),
+        column(Lbl(text="${mixer_phase}", font=1, align="center", endellipsis="true"), "in_phase", 54, in_phase),
     ]
 
 
 def mixer_output_column(c):
     items = [V(H(Lbl(text=f"CH{c + 1}", font=4, textcolor=TEXT), indicator(f"out_distort_{c}"),
-                 height=20, padding="0,18,0,18"), height=MIX_HEAD, inset="8,0,6,0")]
+                 height=20, padding="0,8,0,8"), height=MIX_HEAD, inset="8,0,6,0")]
     for r in range(10):
         items.append(V(
             H(Chk(name=f"box_enable_{c}_{r}", width=16, height=16, textpadding="0,0,0,0", tooltip="${mixer_route}",
@@ -740,21 +753,23 @@ def mixer_output_column(c):
 
 
 def mixer_layout():
+    # Ten rows of 56 and the least around them, so that the tallest matrix still fits a 1080-pixel screen
+    # at 150 %: the buttons share the bottom row with the bridges, under the header columns.
     bridges = [Opt(name=f"ch_bridge_{p}", userdata=p, text="${bridge}", width=144, height=22, font=1,
-                   padding="4,4,4,4") for p in range(5)]
+                   padding="4,7,4,7") for p in range(5)]
     matrix = H(*mixer_header_columns(), *[mixer_output_column(c) for c in range(10)])
-    bridge_row = H(gap(324), *bridges, height=30)
-    body = V(matrix, bridge_row, inset="16,8,16,0", bkcolor=PANEL)
+    buttons = H(secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
+                primary("confirm_btn", "${confirm}"), gap(), width=324, padding="0,4,0,4", childpadding=8)
+    bottom_row = H(buttons, *bridges, height=44, inset="0,4,0,4")
+    body = V(matrix, bottom_row, inset="16,4,16,0", bkcolor=PANEL)
     root = V(tool_caption("${mixer_title}"), body,
-             H(gap(), secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
-               primary("confirm_btn", "${confirm}"), height=52, inset="16,8,16,16", childpadding=8),
              Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
              name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
-    return window(root, size="1120,760", caption="0,0,0,40")
+    return window(root, size="1120,684", caption="0,0,0,40")
 
 
 def mixer_header(text):
-    return Node("Window", V(Lbl(text=text, font=4, textcolor=SECONDARY, wordbreak="true"), inset="0,10,0,6"))
+    return Node("Window", V(Lbl(text=text, font=1, textcolor=SECONDARY, endellipsis="true"), height=20))
 
 
 def value_row(label, kind, lo, hi, step, text, scale_label_width=120):
@@ -764,15 +779,18 @@ def value_row(label, kind, lo, hi, step, text, scale_label_width=120):
 
 
 def ktv_layout():
-    rows = [value_row("${ktv_mic_volume}", "mic_volume", -60, 0, 1, "0dB"),
-            value_row("${ktv_music_volume}", "bgmusic_volume", -60, 0, 1, "0dB"),
-            value_row("${ktv_voice_changer}", "voice_changer", -12, 12, 1, "0"),
-            value_row("${ktv_echo_level}", "echo_level", -60, 0, 1, "0dB"),
+    # The ranges stay within what each command carries: one unsigned byte, the echo delay two bytes,
+    # treble and bass one signed byte.
+    # Top to bottom in the order Right moves the focus through the edits.
+    rows = [value_row("${ktv_mic_volume}", "mic_volume", 0, 60, 1, "0dB"),
+            value_row("${ktv_music_volume}", "bgmusic_volume", 0, 60, 1, "0dB"),
+            value_row("${ktv_voice_changer}", "voice_changer", 0, 24, 1, "0"),
+            value_row("${ktv_treble}", "treble", -12, 12, 1, "0"),
+            value_row("${ktv_bass}", "bass", -12, 12, 1, "0"),
+            value_row("${ktv_echo_level}", "echo_level", 0, 60, 1, "0dB"),
             value_row("${ktv_echo_delay}", "echo_delay", 0, 500, 10, "0ms"),
             value_row("${ktv_reverb_level}", "reverb_level", 0, 100, 1, "0"),
-            value_row("${ktv_reverb_time}", "reverb_time", 0, 3000, 50, "0ms"),
-            value_row("${ktv_treble}", "treble", -12, 12, 1, "0"),
-            value_row("${ktv_bass}", "bass", -12, 12, 1, "0")]
+            value_row("${ktv_reverb_time}", "reverb_time", 0, 250, 5, "0ms")]
     body = V(Chk(name="option_howling_control", text="${ktv_howling}", height=24), *rows,
              Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
              inset="20,14,20,0", childpadding=10)
@@ -780,11 +798,12 @@ def ktv_layout():
 
 
 def compressor_layout():
-    rows = [value_row("${threshold}", "noise", -600, 0, 10, "0.0dB"),
-            value_row("${ratio}", "ratio", 10, 200, 1, "1.0"),
-            value_row("${attack}", "attack_time", 1, 1000, 10, "10ms"),
-            value_row("${release}", "release_time", 10, 30000, 100, "1000ms"),
-            value_row("${soft_knee}", "soft_knee", 0, 120, 1, "0.0dB")]
+    # The ranges hold the amplifier's defaults: threshold 64 dB, ratio 100, 1000 ms, 30000 ms, knee 24 dB.
+    rows = [value_row("${threshold}", "noise", 0, 1000, 10, "64.0dB"),
+            value_row("${ratio}", "ratio", 10, 1000, 10, "100.0"),
+            value_row("${attack}", "attack_time", 1, 1000, 10, "1000ms"),
+            value_row("${release}", "release_time", 10, 30000, 100, "30000ms"),
+            value_row("${soft_knee}", "soft_knee", 0, 300, 1, "24.0dB")]
     body = V(H(Lbl(name="curr_channel_text", text="CH1", font=2, textcolor=ACCENT, width=60),
                Opt(name="btn_bp", text="${bypass}", width=110), gap(), height=26),
              *rows, inset="20,14,20,0", childpadding=10)
@@ -799,7 +818,47 @@ def custom_eq_layout():
     return tool_window("${custom_eq_title}", body,
                        [Btn(name="btn_reset_custom_eq", text="${factory_eq}", width=140, height=28),
                         Btn(name="btn_reset_eq", text="${reset_eq}", width=110, height=28), gap(24),
-                        primary("confirm_btn", "${confirm}")], "930,520")
+                        primary("confirm_btn", "${confirm}")], "894,520")
+
+
+# The CS auto surround window: mode and speaker choices, two effect switches and a switch, slider and
+# edit per surround channel. The window grows by 83 per input channel beyond six, so the channel rows
+# share whatever height it has.
+CS_AUTO_CHANNELS = ["cs_ch_front_left", "cs_ch_front_right", "cs_ch_center", "cs_ch_surround_left",
+                    "cs_ch_surround_right", "cs_ch_rear_left", "cs_ch_rear_right", "cs_ch_subwoofer",
+                    "cs_ch_dialog"]
+CS_SPEAKER_ITEMS = ["${cs_spk_none}", "${cs_spk_large}", "40 Hz", "60 Hz", "70 Hz", "80 Hz", "100 Hz", "120 Hz"]
+
+
+def cs_auto_layout():
+    def choice(name, label, items, selected):
+        return V(Lbl(text=label, height=18, font=1, endellipsis="true"),
+                 combo(name, None, [(f"{name}_{i}", t) for i, t in enumerate(items)], selected=selected),
+                 childpadding=4)
+    toggle = dict(height=24, selectedbkcolor=ACCENT_DIM, selectedtextcolor=ACCENT, align="left",
+                  textpadding="10,0,6,0")
+    rows = [V(gap(), H(Opt(name=f"btn_auto_{i}", userdata=i, text="${%s}" % key, width=170, selected="true",
+                           **toggle),
+                       Sld(name=f"slider_auto_{i}", userdata=i, min=0, max=200, value=100, step=1, padding="0,4,0,4"),
+                       Edt(name=f"edit_auto_{i}", userdata=i, width=70, text="1.000"),
+                       height=24, childpadding=12), gap())
+            for i, key in enumerate(CS_AUTO_CHANNELS)]
+    body = V(H(choice("combo_mode", "${cs_auto_mode}", ["${cs_mode_music}", "${cs_mode_movie}", "${cs_mode_voice}",
+                                                        "${cs_mode_stereo}"], 0),
+               choice("combo_front", "${cs_auto_front}", CS_SPEAKER_ITEMS, 5),
+               choice("combo_surround", "${cs_auto_surround}", CS_SPEAKER_ITEMS, 5),
+               choice("combo_subwoofer", "${cs_auto_subwoofer}", CS_SPEAKER_ITEMS, 5),
+               height=44, childpadding=12),
+             H(Opt(name="btn_auto_9", userdata=9, text="${cs_auto_dialog}", width=190, selected="true", **toggle),
+               Opt(name="btn_auto_10", userdata=10, text="${cs_auto_bass}", width=190, selected="true", **toggle),
+               gap(), height=24, childpadding=8),
+             sep(height=1, width=None),
+             section("${cs_auto_levels}"),
+             V(*rows),
+             inset="16,12,16,0", childpadding=8)
+    return tool_window("${cs_auto_title}", body,
+                       [Btn(name="btn_restore_cs_auto", text="${cs_auto_restore}", width=150, height=28), gap(),
+                        primary("confirm_btn", "${confirm}")], "620,640")
 
 
 def popup_layout():
@@ -918,6 +977,7 @@ def resource_table():
                ("XML_AUTO_CAL", "auto_cal.xml"), ("XML_COMPRESSORS_ON", "compressors_on.xml"),
                ("XML_NOISE_THRESHOLD", "noise_threshold.xml"), ("XML_MIXER", "mixer.xml"),
                ("XML_KTV", "ktv.xml"), ("XML_COMPRESSOR", "compressor.xml"), ("XML_CUSTOM_EQ", "custom_eq.xml")]
+    layouts += [("XML_CS_AUTO", "cs_auto.xml")]
     # Images the code names without their folder, registered at every scale the loader asks for.
     images = ["right", "on", "off"]
     suffixes = [""] + [f"@{s}" for s in SCALES]
@@ -949,6 +1009,7 @@ def main():
     write("ktv.xml", ktv_layout())
     write("compressor.xml", compressor_layout())
     write("custom_eq.xml", custom_eq_layout())
+    write("cs_auto.xml", cs_auto_layout())
     # Its window names the layout by file name, so it lies at the top of the archive.
     write(os.path.join("..", "popup.xml"), popup_layout())
     for kind, text in [("hi", "${mixer_inputs_hi}"), ("low", "${mixer_inputs_low}"), ("aux", "${mixer_inputs_aux}"),

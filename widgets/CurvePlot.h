@@ -1,6 +1,7 @@
 #pragma once
 // What the equalizer curve and the calibration display share: the plot's colours, the text-style
 // attributes both accept, the running-midpoint smoothing of a response curve and its GDI+ drawing.
+#include "UIRenderSurface.h"
 #include "UIString.h"
 
 #include <windows.h>
@@ -49,8 +50,10 @@ std::vector<POINT> CollectCurvePoints(const double* freqs, const double* gains, 
 
 enum class CurveStroke { Bezier, Cardinal };
 
-// One GDI+ drawing surface over a device context for a whole paint, anti-aliased and clipped to `clip`
-// (curves far below the plot's floor must not spill over the neighbouring controls).
+// The drawing surface of one paint of a curve plot, clipped to `clip` (curves far below the plot's floor
+// must not spill over the neighbouring controls). Solid Bezier curves are flattened and drawn
+// anti-aliased straight into a 32-bit off-screen target; dashed and cardinal curves, and other targets,
+// go through GDI+ with anti-aliasing, made only when one of them is drawn.
 class CCurveCanvas {
 public:
     CCurveCanvas(HDC hdc, const RECT& clip);
@@ -62,12 +65,20 @@ public:
     // otherwise a cardinal curve. Width in pixels.
     void DrawCurve(const std::vector<POINT>& points, DWORD color, float width, CurveStroke stroke, bool dashed,
                    bool dropLast);
-    // A filled disc with a ring inside the box.
+    // A filled disc with a ring inside the box: GDI+'s anti-aliased ellipses, drawn once per look and
+    // kept as a picture.
     void DrawDisc(const RECT& box, DWORD fill, DWORD ring, float ringWidth);
 
 private:
+    Gdiplus::GpGraphics* Graphics();
+
+    HDC m_hdc;
+    RECT m_clip;
     Gdiplus::GpGraphics* m_graphics = nullptr;
 };
+
+// The cubic Bezier run (a start point and three points per segment) as a polyline of short chords.
+std::vector<TStrokePoint> FlattenBeziers(const POINT* points, int count);
 
 // ---- template body
 

@@ -261,16 +261,24 @@ void UIEqualizer::setCurEqHpLp(int hpFreq, int lpFreq) {
 
 void UIEqualizer::SetEqResponse(const double* freqs, const double* gains, int count, int current, const int* shown) {
     if (count <= 0 || !freqs || !gains) return;
-    m_curveCount = std::min(count, static_cast<int>(kMaxCurves));
+    const int newCount = std::min(count, static_cast<int>(kMaxCurves));
+    // The curves behind the shown one mostly stay as they are while its bands are dragged.
+    bool othersChanged = newCount != m_curveCount || current != m_current;
     for (int i = 0; i < kMaxCurves; ++i) {
-        m_curveShown[i] = i < m_curveCount && shown && shown[i] != 0;
-        m_curves[i] = Curve{};
+        const bool show = i < newCount && shown && shown[i] != 0;
+        Curve fresh{};
+        if (i < newCount) {
+            std::memcpy(fresh.freqs, freqs + i * CurvePoints, sizeof(fresh.freqs));
+            std::memcpy(fresh.gains, gains + i * CurvePoints, sizeof(fresh.gains));
+        }
+        if (i != current && (show != m_curveShown[i] || (show && std::memcmp(&fresh, &m_curves[i], sizeof fresh) != 0)))
+            othersChanged = true;
+        m_curveShown[i] = show;
+        m_curves[i] = fresh;
     }
-    for (int i = 0; i < m_curveCount; ++i) {
-        std::memcpy(m_curves[i].freqs, freqs + i * CurvePoints, sizeof(m_curves[i].freqs));
-        std::memcpy(m_curves[i].gains, gains + i * CurvePoints, sizeof(m_curves[i].gains));
-    }
+    m_curveCount = newCount;
     m_current = current;
+    if (othersChanged) ++m_otherCurvesVersion;
     Invalidate();
 }
 
@@ -509,21 +517,66 @@ bool UIEqualizer::DoPaint(HDC hdc, const RECT&, CControlUI*) {
     else
         RefreshSelection();
     const TEqualizerGeometry geometry = Geometry();
+    // Over an opaque plot the still layers are kept in a bitmap: a drag changes only what lies on them.
+    const DWORD fill = GetAdjustColor(m_dwBackColor);
+    bool kept = false;
+    if ((fill >> 24) == 0xFF) {
+        const TPlotLayersKey key = StillLayersKey(geometry);
+        if (!m_stillLayers.Holds(key)) {
+            if (HDC layers = m_stillLayers.Begin(m_plot)) {
+                PaintStillLayers(layers, geometry);
+                m_stillLayers.End(key);
+            }
+        }
+        if (m_stillLayers.Holds(key)) {
+            m_stillLayers.CopyTo(hdc);
+            kept = true;
+        }
+    } else {
+        m_stillLayers.Release();
+    }
+    if (!kept) PaintStillLayers(hdc, geometry);
+    {
+        CCurveCanvas canvas(hdc, m_plot);
+        PaintCurrentCurve(canvas, geometry);
+        PaintBandDiscs(canvas);
+    }
+    PaintBands(hdc);
+    PaintMarkers(hdc);
+    return true;
+}
+
+TPlotLayersKey UIEqualizer::StillLayersKey(const TEqualizerGeometry& geometry) const {
+    TPlotLayersKey key;
+    key.plot = m_plot;
+    key.scale = geometry.scale;
+    key.fill = GetAdjustColor(m_dwBackColor);
+    key.logo = m_curveLogo;
+    if (m_curveLogo.IsEmpty() && m_allFlat) {
+        key.caption = CTextResource::GetInstance()->GetText(L"${all_bypass}");
+        key.captionFont = m_pManager ? m_pManager->GetFontHandle(m_bypassFont) : nullptr;
+    }
+    key.textStyle = m_text.style;
+    key.curvesVersion = m_otherCurvesVersion;
+    key.curveColorCount = m_curveColorCount;
+    for (int i = 0; i < kMaxCurveColors; ++i) key.curveColors[i] = i < m_curveColorCount ? m_curveColors[i] : 0;
+    return key;
+}
+
+// Fill, grid, the caption or logo, and the other outputs' curves.
+void UIEqualizer::PaintStillLayers(HDC hdc, const TEqualizerGeometry& geometry) {
+    // The logo is drawn whole, whatever part of the window this paint covers.
+    const CUIRect paint = m_rcPaint;
+    m_rcPaint = m_plot;
     CUIRender::DrawColor(hdc, m_plot, GetAdjustColor(m_dwBackColor));
     PaintGrid(hdc, geometry);
     if (!m_curveLogo.IsEmpty())
         DrawImage(hdc, m_curveLogo.Data());
     else if (m_allFlat)
         PaintCaption(hdc);
-    {
-        // One GDI+ surface for the curves and the band discs: making one costs more than a curve.
-        CCurveCanvas canvas(hdc, m_plot);
-        PaintCurves(canvas, geometry);
-        PaintBandDiscs(canvas);
-    }
-    PaintBands(hdc);
-    PaintMarkers(hdc);
-    return true;
+    m_rcPaint = paint;
+    CCurveCanvas canvas(hdc, m_plot);
+    PaintOtherCurves(canvas, geometry);
 }
 
 void UIEqualizer::PaintGrid(HDC hdc, const TEqualizerGeometry& geometry) {
@@ -550,27 +603,39 @@ void UIEqualizer::PaintCaption(HDC hdc) {
     CUIRender::DrawText(hdc, m_pManager, rect, text.Data(), kCaptionColor, m_bypassFont, m_text.style);
 }
 
-void UIEqualizer::PaintCurves(CCurveCanvas& canvas, const TEqualizerGeometry& geometry) {
-    auto map = [&geometry](double f, double g, double& x, double& y) {
+namespace {
+
+auto CurveMap(const TEqualizerGeometry& geometry) {
+    return [&geometry](double f, double g, double& x, double& y) {
         x = geometry.FreqToX(f);
         // Far below the plot (a crossover's floor) is as good as just below it.
         y = geometry.GainToY(static_cast<float>(std::max(g, -100.0)));
     };
+}
+
+}  // namespace
+
+void UIEqualizer::PaintOtherCurves(CCurveCanvas& canvas, const TEqualizerGeometry& geometry) {
     const float scale = geometry.scale / 100.0f;
     const int current = m_current >= 0 && m_current < kMaxCurves ? m_current : -1;
     for (int i = 0; i < m_curveCount; ++i) {
         if (!m_curveShown[i] || i == current) continue;
         const Curve& curve = m_curves[i];
         const std::vector<POINT> points = CollectCurvePoints(curve.freqs, curve.gains, CurvePoints, kCurveMinFreq,
-                                                             kCurveMaxFreq, true, m_plot.left, map);
+                                                             kCurveMaxFreq, true, m_plot.left, CurveMap(geometry));
         const DWORD color = i < m_curveColorCount ? m_curveColors[i] : kDefaultOtherCurveColor;
         canvas.DrawCurve(points, MixColors(color, PlotColor(), kOtherCurveStrength), 1.0f * scale,
                          CurveStroke::Bezier, false, true);
     }
+}
+
+void UIEqualizer::PaintCurrentCurve(CCurveCanvas& canvas, const TEqualizerGeometry& geometry) {
+    const float scale = geometry.scale / 100.0f;
+    const int current = m_current >= 0 && m_current < kMaxCurves ? m_current : -1;
     if (current < 0) return;
     const Curve& curve = m_curves[current];
     const std::vector<POINT> points = CollectCurvePoints(curve.freqs, curve.gains, CurvePoints, kCurveMinFreq,
-                                                         kCurveMaxFreq, false, m_plot.left, map);
+                                                         kCurveMaxFreq, false, m_plot.left, CurveMap(geometry));
     const DWORD color = current < m_curveColorCount ? m_curveColors[current] : kDefaultCurrentCurveColor;
     canvas.DrawCurve(points, color, 2.0f * scale, CurveStroke::Bezier, false, true);
 }
@@ -621,6 +686,65 @@ void UIEqualizer::PaintMarkers(HDC hdc) {
         const DWORD color = m_capture == LP_CAPTURED ? kSelectedColor : kBandTextColor;
         CUIRender::DrawText(hdc, m_pManager, rect, L"L", color, m_text.font, m_text.style);
     }
+}
+
+// ---- kept still layers
+
+bool TPlotLayersKey::operator==(const TPlotLayersKey& o) const {
+    return EqualRect(&plot, &o.plot) && scale == o.scale && fill == o.fill && captionFont == o.captionFont &&
+           caption == o.caption && logo == o.logo && textStyle == o.textStyle && curvesVersion == o.curvesVersion &&
+           curveColorCount == o.curveColorCount &&
+           std::memcmp(curveColors, o.curveColors, sizeof curveColors) == 0;
+}
+
+HDC CPlotLayers::Begin(const RECT& plot) {
+    m_valid = false;
+    const SIZE size = {plot.right - plot.left, plot.bottom - plot.top};
+    if (size.cx <= 0 || size.cy <= 0 || size.cx > 8192 || size.cy > 8192) return nullptr;
+    if (!m_bitmap || size.cx != m_size.cx || size.cy != m_size.cy) {
+        Release();
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!m_dc || !m_bitmap) {
+            Release();
+            return nullptr;
+        }
+        m_oldBitmap = SelectObject(m_dc, m_bitmap);
+        RememberTopDownBitmap(m_bitmap, bits);
+        m_size = size;
+    }
+    PatBlt(m_dc, 0, 0, size.cx, size.cy, BLACKNESS);
+    SetWindowOrgEx(m_dc, plot.left, plot.top, nullptr);
+    m_plot = plot;
+    return m_dc;
+}
+
+void CPlotLayers::End(const TPlotLayersKey& key) {
+    SetWindowOrgEx(m_dc, 0, 0, nullptr);
+    SelectClipRgn(m_dc, nullptr);
+    GdiFlush();
+    m_key = key;
+    m_valid = true;
+}
+
+void CPlotLayers::CopyTo(HDC hdc) const {
+    if (!m_valid) return;
+    BitBlt(hdc, m_plot.left, m_plot.top, m_size.cx, m_size.cy, m_dc, 0, 0, SRCCOPY);
+}
+
+void CPlotLayers::Release() {
+    if (m_bitmap) ForgetTopDownBitmap(m_bitmap);
+    if (m_dc && m_oldBitmap) SelectObject(m_dc, m_oldBitmap);
+    if (m_bitmap) DeleteObject(m_bitmap);
+    if (m_dc) DeleteDC(m_dc);
+    m_dc = nullptr;
+    m_bitmap = nullptr;
+    m_oldBitmap = nullptr;
+    m_size = {};
+    m_valid = false;
 }
 
 // ---- attributes

@@ -48,6 +48,49 @@ private:
     RECT MarkerRect(int freq, int top, int height) const;
 };
 
+// What decides the plot's still layers (fill, grid, caption or logo, the other outputs' curves).
+struct TPlotLayersKey {
+    RECT plot = {};
+    int scale = 0;
+    DWORD fill = 0;
+    HFONT captionFont = nullptr;
+    CUIString caption;  // shown only on an all-flat equalizer without a logo
+    CUIString logo;
+    UINT textStyle = 0;
+    unsigned curvesVersion = 0;
+    int curveColorCount = 0;
+    DWORD curveColors[12] = {};
+
+    bool operator==(const TPlotLayersKey& o) const;
+};
+
+// A 32-bit bitmap of the plot's size holding the still layers, drawn again only when they change.
+class CPlotLayers {
+public:
+    CPlotLayers() = default;
+    CPlotLayers(const CPlotLayers&) = delete;
+    CPlotLayers& operator=(const CPlotLayers&) = delete;
+    ~CPlotLayers() { Release(); }
+
+    // A DC over a cleared bitmap of the plot's size whose logical units are the window's (the plot's
+    // top-left maps to the bitmap's corner); null when it cannot be made.
+    HDC Begin(const RECT& plot);
+    void End(const TPlotLayersKey& key);  // the layers are drawn
+    bool Holds(const TPlotLayersKey& key) const { return m_valid && m_key == key; }
+    void CopyTo(HDC hdc) const;  // onto the plot's place, within hdc's clip
+    void Forget() { m_valid = false; }
+    void Release();
+
+private:
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+    SIZE m_size = {};
+    RECT m_plot = {};
+    bool m_valid = false;
+    TPlotLayersKey m_key;
+};
+
 class UIEqualizer : public CControlUI {
 public:
     static constexpr int kMaxBands = 31;
@@ -119,9 +162,12 @@ private:
     void OnButtonUp(POINT point);
     void HoverOver(POINT point);
 
+    TPlotLayersKey StillLayersKey(const TEqualizerGeometry& geometry) const;
+    void PaintStillLayers(HDC hdc, const TEqualizerGeometry& geometry);
     void PaintGrid(HDC hdc, const TEqualizerGeometry& geometry);
     void PaintCaption(HDC hdc);
-    void PaintCurves(CCurveCanvas& canvas, const TEqualizerGeometry& geometry);
+    void PaintOtherCurves(CCurveCanvas& canvas, const TEqualizerGeometry& geometry);
+    void PaintCurrentCurve(CCurveCanvas& canvas, const TEqualizerGeometry& geometry);
     void PaintBandDiscs(CCurveCanvas& canvas);
     void PaintBands(HDC hdc);
     DWORD PlotColor() const;
@@ -156,6 +202,8 @@ private:
     bool m_allFlat = false;
     POINT m_pressPoint = {};  // where the captured drag began
     bool m_movedSincePress = false;
+    unsigned m_otherCurvesVersion = 0;  // changes whenever a curve behind the shown one does
+    CPlotLayers m_stillLayers;
 };
 
 }  // namespace SkinUI

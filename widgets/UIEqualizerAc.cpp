@@ -26,6 +26,7 @@ constexpr DWORD kSpectrumColors[16] = {0xFFEF0000, 0xFFEF7030, 0xFFEFEF27, 0xFFA
                                        0xFF00FFFF, 0xFF0088FF, 0xFF0000FF, 0xFF8F00FF};
 constexpr DWORD kThirdSetColor = 0xFFE00068;
 constexpr float kPenWidth = 2.0f;
+constexpr int kSmallestPlot = 3;
 
 }  // namespace
 
@@ -110,8 +111,10 @@ void UIEqualizerAc::Store(CurveSet& set, const double* freqs, const double* gain
     std::fill(set.freqs.begin(), set.freqs.end(), 0.0);
     std::fill(set.gains.begin(), set.gains.end(), 0.0);
     const size_t values = static_cast<size_t>(set.count) * set.points;
-    std::copy(freqs, freqs + values, set.freqs.begin());
-    std::copy(gains, gains + values, set.gains.begin());
+    // A value that is not a number is dropped: a frequency of 0 is never drawn, a gain of 0 is the centre.
+    auto finite = [](double v) { return std::isfinite(v) ? v : 0.0; };
+    std::transform(freqs, freqs + values, set.freqs.begin(), finite);
+    std::transform(gains, gains + values, set.gains.begin(), finite);
     for (int i = 0; i < kMaxCurves; ++i) set.shown[i] = i < set.count && shown ? shown[i] : 0;
     Invalidate();
 }
@@ -148,10 +151,12 @@ bool UIEqualizerAc::DoPaint(HDC hdc, const RECT&, CControlUI*) {
     m_plot = m_rcItem;
     const TCalibrationGeometry geometry(m_plot);
     CUIRender::DrawColor(hdc, m_plot, GetAdjustColor(m_dwBackColor));
+    // A plot too small to hold a grid line between its edges shows only its background.
+    if (m_plot.right - m_plot.left < kSmallestPlot || m_plot.bottom - m_plot.top < kSmallestPlot) return true;
     PaintGrid(hdc, geometry);
     auto map = [&geometry](double f, double g, double& x, double& y) {
         x = geometry.FreqToX(f);
-        y = geometry.GainToY(std::max(g, -100.0));
+        y = geometry.GainToY(std::min(std::max(g, -100.0), 100.0));
     };
     auto curve = [](const CurveSet& set, int i, const double*& f, const double*& g) {
         f = set.freqs.data() + static_cast<size_t>(i) * set.points;

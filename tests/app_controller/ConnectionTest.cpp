@@ -6,6 +6,8 @@
 #include "SButton.h"
 #include "UICombo.h"
 #include "UIMenu.h"
+#include "TextFormat.h"
+#include "UIOption.h"
 #include "UIProgress.h"
 #include "UITextResource.h"
 
@@ -309,6 +311,46 @@ TEST(Connection, MenuCommandsAndTheVolumePoll) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].sub, 0x02);
     EXPECT_FALSE(KillTimer(run.handle, GET_MAIN_VOLUME_TIMER));  // already gone
+}
+
+// Handlers no control of the page calls: each sends its command with the working scene byte.
+TEST(Connection, DspSwitchNoiseOptionActiveBypassAndTheFileTest) {
+    AmpEmulator emulator;
+    emulator.EditState([](AmpState& st) { st.scenes[0].autoOn = 1; });
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    emulator.ClearRequests();
+    COptionUI option;
+    option.Selected(true, true);
+    c.SetNoiseOpen(&option);  // open: -60 dBu
+    EXPECT_EQ(option.GetText().Data(), Text(L"${noise_open}"));
+    option.Selected(false, true);
+    c.SetNoiseOpen(&option);  // closed: -100 dBu
+    EXPECT_EQ(option.GetText().Data(), Text(L"${noise_close}"));
+    option.Selected(true, true);
+    c.SetIrcActiveBypass(&option);
+    c.OnDspOnOff(true);  // the page has no DSP button: it reads as off, and goes out at once
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return ParsedRequests(emulator).size() >= 4u; }, 5000));
+    const auto sent = ParsedRequests(emulator);
+    const std::vector<std::vector<uint8_t>> expected = {{0x26, 196}, {0x26, 156}, {0x3C, 0, 1}, {0x3B, 0, 0}};
+    ASSERT_EQ(sent.size(), expected.size());
+    for (size_t i = 0; i < sent.size(); ++i) {
+        std::vector<uint8_t> got = {sent[i].sub};
+        got.insert(got.end(), sent[i].payload.begin(), sent[i].payload.begin() + (expected[i].size() - 1));
+        EXPECT_EQ(got, expected[i]) << i;
+    }
+    const AmpState state = emulator.State();
+    EXPECT_EQ(state.settings.inputThreshold, 156);
+    EXPECT_EQ(state.scenes[0].ircActiveBypass, 1);
+    EXPECT_EQ(state.scenes[0].autoOn, 0);
+
+    const std::wstring path = TempFilePath(L"controller_present.txt");
+    _wremove(path.c_str());
+    EXPECT_FALSE(EqualizerManager::IsFilePresent(path.c_str()));
+    fclose(_wfopen(path.c_str(), L"w"));
+    EXPECT_TRUE(EqualizerManager::IsFilePresent(path.c_str()));
+    _wremove(path.c_str());
 }
 
 TEST(Connection, StoredSceneReadsLandInTheSceneRecordOnly) {

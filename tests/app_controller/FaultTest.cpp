@@ -3,11 +3,27 @@
 #include "AppTestSupport.h"
 #include "ControllerTestSupport.h"
 
+#include "device/DeviceMessages.h"
+#include "device/DeviceProtocol.h"
+#include "device/DeviceRecords.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
 
 using namespace ControllerTest;
 
 namespace {
+
+// A reply record on the heap, as the decoders post it (the receiver frees it).
+template <class Record>
+LPARAM Posted(const Record& record) {
+    void* block = calloc(1, sizeof(Record));
+    std::memcpy(block, &record, sizeof(Record));
+    return reinterpret_cast<LPARAM>(block);
+}
 
 bool AnyBoxContains(const std::wstring& part) {
     for (const std::wstring& text : MainWindowRun::BoxesSeen())
@@ -127,6 +143,138 @@ TEST(Faults, HostileRepliesChangeNothingOutsideTheirRecord) {
     for (int s = 0; s < kSceneSlots; ++s)
         for (int n = 0; n < OutputCount; ++n) EXPECT_EQ(run.Controller().sceneConfigs[s].channels[n].delay, 0.0f);
     EXPECT_EQ(run.TextOf(L"edit_ch_volume_0"), L"0dB");
+}
+
+// Values no control could have set, as a faulty amplifier reports them: what the page shows and the
+// configuration keeps stays within what the controls and setters accept.
+TEST(Faults, HostileValuesAreHeldToWhatTheControlsAccept) {
+    AmpEmulator emulator;
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    const DspConfig& live = c.config;
+    const DspConfig& scene3 = c.sceneConfigs[2];
+    auto send = [&](UINT message, WPARAM sub, LPARAM data) { SendMessageW(run.handle, message, sub, data); };
+    send(WM_DSP_VALUE, DSP_EQ_BYPASS, Posted(DspChannelValueRecord{0, 0, 0}));  // output 0 shows its gains
+    ASSERT_EQ(c.CurrentOutput(), 0);
+    ASSERT_EQ(live.inputs[0][1] & 2, 0) << "input 2 is not routed to output 1 on source 0";
+    const int band5Freq = live.channels[0].eqArray[5].freq;
+    const int32_t bypass5 = live.compressor.bypass[5];
+    const float ratio5 = live.compressor.ratio[5];
+
+    struct Case {
+        const char* what;
+        UINT message;
+        WPARAM sub;
+        std::function<LPARAM()> data;
+        std::function<void()> check;
+    };
+    const Case cases[] = {
+        {"EQ above every limit", WM_DSP_VALUE, DSP_EQ_CH, [] { return Posted(DspEqRecord{0, 0, 2, 60223, 254.8f, 99.0f}); },
+         [&] {
+             const EqBand& band = live.channels[0].eqArray[2];
+             EXPECT_EQ(band.freq, 20000);
+             EXPECT_FLOAT_EQ(band.factor, 9.0f);
+             EXPECT_FLOAT_EQ(band.gain, 12.0f);
+             EXPECT_EQ(run.TextOf(L"eq_freq_2"), L"20000");
+             EXPECT_EQ(run.TextOf(L"eq_q_2"), L"9.00");
+             EXPECT_EQ(run.TextOf(L"eq_gain_2"), L"12.0");
+         }},
+        {"EQ below every limit", WM_DSP_VALUE, DSP_EQ_CH, [] { return Posted(DspEqRecord{0, 0, 4, 0, -3.0f, -1e30f}); },
+         [&] {
+             const EqBand& band = live.channels[0].eqArray[4];
+             EXPECT_EQ(band.freq, 10);
+             EXPECT_FLOAT_EQ(band.factor, 0.5f);
+             EXPECT_FLOAT_EQ(band.gain, -18.0f);
+             EXPECT_EQ(run.TextOf(L"eq_q_4"), L"0.50");
+             EXPECT_EQ(run.TextOf(L"eq_gain_4"), L"-18.0");
+         }},
+        {"EQ gain not a number", WM_DSP_VALUE, DSP_EQ_CH, [] { return Posted(DspEqRecord{0, 0, 5, 1000, 1.0f, nanf("")}); },
+         [&] { EXPECT_EQ(live.channels[0].eqArray[5].freq, band5Freq) << "dropped"; }},
+        {"main volume 127 dB", WM_DSP_VALUE, DSP_VOLUME, [] { return LPARAM(127); },
+         [&] {
+             EXPECT_EQ(live.mainVolume, 40);
+             EXPECT_EQ(run.TextOf(L"edit_main_volume"), L"40");
+         }},
+        {"main volume -128 dB", WM_DSP_VALUE, DSP_VOLUME, [] { return LPARAM(0x80); },
+         [&] {
+             EXPECT_EQ(live.mainVolume, 0);
+             EXPECT_EQ(run.TextOf(L"edit_main_volume"), Text(L"${off}"));
+         }},
+        {"main mute 5", WM_DSP_VALUE, DSP_MUTE, [] { return LPARAM(5); }, [&] { EXPECT_EQ(live.mainVolumeMute, 1); }},
+        {"trim +50 dB", WM_DSP_VALUE, DSP_TRIM_CH, [] { return Posted(DspTrimRecord{0, 1, 50.0f}); },
+         [&] {
+             EXPECT_EQ(live.channels[1].gain, 0.0f);
+             EXPECT_EQ(run.TextOf(L"edit_ch_volume_1"), L"0dB");
+         }},
+        {"trim -1000 dB", WM_DSP_VALUE, DSP_TRIM_CH, [] { return Posted(DspTrimRecord{0, 2, -1000.0f}); },
+         [&] {
+             EXPECT_EQ(live.channels[2].gain, -60.0f);
+             EXPECT_EQ(run.TextOf(L"edit_ch_volume_2"), Text(L"${off}")) << "the slider's minimum";
+         }},
+        {"scene trim not a number", WM_DSP_VALUE, DSP_TRIM_CH, [] { return Posted(DspTrimRecord{3, 1, nanf("")}); },
+         [&] { EXPECT_EQ(scene3.channels[1].gain, 0.0f); }},
+        {"scene trim -70 dB", WM_DSP_VALUE, DSP_TRIM_CH, [] { return Posted(DspTrimRecord{3, 2, -70.0f}); },
+         [&] { EXPECT_EQ(scene3.channels[2].gain, -60.0f); }},
+        {"channel mute 7", WM_DSP_VALUE, DSP_MUTE_CH, [] { return Posted(DspChannelValueRecord{0, 3, 7}); },
+         [&] { EXPECT_EQ(live.channels[3].mute, 1); }},
+        {"phase 0x80", WM_DSP_VALUE, DSP_PHASE_CH, [] { return Posted(DspChannelValueRecord{0, 3, 0x80}); },
+         [&] { EXPECT_EQ(live.channels[3].phase, 1); }},
+        {"EQ bypass 7", WM_DSP_VALUE, DSP_EQ_BYPASS, [] { return Posted(DspChannelValueRecord{3, 4, 7}); },
+         [&] { EXPECT_EQ(scene3.channels[4].bypass, 0); }},
+        {"routing of every bit", WM_DSP_VALUE, DSP_MIX_CH, [] { return Posted(DspMixRecord{0, 0, 2, 0xFFFFFFFF}); },
+         [&] { EXPECT_EQ(live.inputs[0][2], 0x3FF); }},
+        {"mix levels 127 and -5", WM_DSP_VALUE, DSP_INPUT_MIX_CH_TRIM,
+         [] {
+             DspInputMixTrimRecord r = {0, 0, 1, 0, 1, {}};
+             r.trim[0] = 127;
+             r.trim[1] = uint8_t(-5);  // input 2 is not routed to output 1
+             return Posted(r);
+         },
+         [&] {
+             EXPECT_EQ(live.inputMixVolume[0][1][0], 100);
+             EXPECT_EQ(live.inputMixVolume[0][1][1], 0);
+         }},
+        {"cross-mix gain code 250", WM_DSP_VALUE, DSP_CROSS_SOURCE_MIX_CS47048,
+         [] { return Posted(DspCrossSourceMixRecord{3, 4, 2, 0x53, 1, 250}); },
+         [&] {
+             EXPECT_EQ(scene3.crossMixSource[4][2], 2);
+             EXPECT_EQ(scene3.crossMixChannel[4][2], 1);
+             EXPECT_EQ(scene3.crossMixGain[4][2], 32);
+         }},
+        {"cross-mix source code 0xFE", WM_DSP_VALUE, DSP_CROSS_SOURCE_MIX_CS47048,
+         [] { return Posted(DspCrossSourceMixRecord{3, 4, 2, 0xFE, 1, 0}); },
+         [&] {
+             EXPECT_EQ(scene3.crossMixSource[4][2], 9) << "none";
+             EXPECT_EQ(scene3.crossMixGain[4][2], -32);
+         }},
+        {"cross-mix input 50", WM_DSP_VALUE, DSP_CROSS_SOURCE_MIX,
+         [] { return Posted(DspCrossSourceMixRecord{0, 1, 1, 0x53, 50, 32}); },
+         [&] {
+             EXPECT_EQ(live.crossMixSource[1][1], 9) << "none";
+             EXPECT_EQ(live.crossMixChannel[1][1], 0);
+         }},
+        {"compressor not a number", WM_DSP_VALUE, DSP_COMPRESSOR_SETTING,
+         [] { return Posted(DspCompressorRecord{0, 5, 9, nanf(""), 2.0f, 10, 100, 1.0f}); },
+         [&] {
+             EXPECT_EQ(live.compressor.bypass[5], bypass5) << "dropped";
+             EXPECT_EQ(live.compressor.ratio[5], ratio5);
+         }},
+        {"compressor times past 2^31", WM_DSP_VALUE, DSP_COMPRESSOR_SETTING,
+         [] { return Posted(DspCompressorRecord{0, 6, 9, -10.0f, 2.0f, 0xFFFFFFF0u, 100, 1.0f}); },
+         [&] {
+             EXPECT_EQ(live.compressor.bypass[6], 1);
+             EXPECT_EQ(live.compressor.attackTime[6], INT32_MAX);
+         }},
+        {"valid-scene mask of every bit", WM_FLASH_VALUE, FLASH_SCENE_VALID, [] { return Posted(ValidSceneRecord{0xFFFFFFFF}); },
+         [&] { EXPECT_EQ(c.validSceneMask, 0x3FFu); }},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        send(test.message, test.sub, test.data());
+        test.check();
+    }
+    EXPECT_TRUE(run.Close());
 }
 
 TEST(Faults, LinkCorrectionFoundDuringTheReadIsSentOnceTheQueueIsOn) {

@@ -237,9 +237,48 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
     EXPECT_FALSE(page.Selected(L"pt_enable_5"));
     EXPECT_EQ(page.Text(L"eq_gain_5"), L"0.0");
     EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[5].gain, moved / 10.0f);
+    // Only visiting the switched-off band changes nothing: the pointer over its point and the next
+    // band's on the curve, a click into its gain cell and the focus leaving it again.
+    auto* bands = static_cast<UIEqualizer*>(page.Find(L"equalizer")->GetInterface(L"Curve"));
+    ASSERT_NE(bands, nullptr);
+    page.Mouse(run.handle, WM_MOUSEMOVE, bands->GetBandPoint(6));
+    page.Mouse(run.handle, WM_MOUSEMOVE, bands->GetBandPoint(5));
+    page.Click(L"eq_gain_5");
+    page.MoveFocusAway();
+    page.ExpectSent({}, "visiting a band that is off");
+    EXPECT_EQ(c.config.channels[0].eqArray[5].enable, 0);
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[5].gain, moved / 10.0f);
     page.Click(L"pt_enable_5");
     page.ExpectSent({Eq(0, 5, band5.freq, Tenths(band5.factor), moved)}, "band on");
     EXPECT_TRUE(page.Selected(L"pt_enable_5"));
+
+    // Text that is not a number restores what the cell showed and sends nothing.
+    const std::wstring shownFreq = page.Text(L"eq_freq_5"), shownQ = page.Text(L"eq_q_5");
+    const struct {
+        const wchar_t* cell;
+        const wchar_t* typed;
+        std::wstring shown;
+    } notNumbers[] = {
+        {L"eq_gain_5", L"\b", page.Text(L"eq_gain_5")},   // emptied
+        {L"eq_gain_5", L"nan", page.Text(L"eq_gain_5")},
+        {L"eq_q_5", L"abc", shownQ},
+        {L"eq_freq_5", L"\x97F3\x91CF", shownFreq},      // CJK
+    };
+    for (const auto& n : notNumbers) {
+        page.Type(n.cell, n.typed);
+        page.ExpectSent({}, "not a number");
+        EXPECT_EQ(page.Text(n.cell), n.shown) << std::wstring(n.cell).size();
+    }
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[5].gain, moved / 10.0f);
+    // In the crossover edits too; the focus leaving commits the frequency in use again, as ever.
+    page.Type(L"hp_freq", L"k5");
+    page.ExpectSent({}, "high-pass not a number");
+    EXPECT_EQ(page.Text(L"hp_freq"), L"80Hz");
+    page.Type(L"lp_freq", L"\b");
+    page.ExpectSent({Filter(0, 2, 1, 80, 2)}, "low-pass emptied");
+    EXPECT_EQ(page.Text(L"lp_freq"), L"4000Hz");
+    page.MoveFocusAway();
+    page.ExpectSent({Filter(0, 1, 1, 4000, 2)}, "not a number, focus gone");
 
     // Bypass: asked, confirmed, sent; the rows show 0.0 while the gains stay stored. Then restored.
     MainWindowRun::ConfirmContaining() = Text(L"${bypass_all_eq_tips}");
@@ -369,6 +408,10 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
                      Filter(0, 1, xo.GetLpType(), xo.GetLpFreq(), xo.GetLpSlope()), trim},
                     "speaker position");
     EXPECT_EQ(emulator.State().scenes[0].outputs[0].type, 24);
+    // The page is laid out again after the choice; that selects no band of the curve the user never
+    // pointed at (it showed band 1 with "0.0 dB").
+    page.Pump(150);
+    EXPECT_EQ(curve->GetCurrentControlIndex(), -1);
     EXPECT_TRUE(run.Close());
 }
 
@@ -530,16 +573,26 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
     // A loaded scene profile goes out from a worker, waiting for each reply, then the page follows it.
     c.config.channels[0].eqArray[2].gain = 4.5f;
     c.config.channels[0].bypass = 0;
+    c.config.inputs[7][5] = 3;  // routing of a source that is not the current one
     std::thread worker(EqualizerManager::SetCurSceneThread, &c);
     worker.join();
-    AppTest::PumpUntil([&] { return emulator.Requests().size() >= 211u; }, 5000);
+    AppTest::PumpUntil([&] { return emulator.Requests().size() >= 229u; }, 5000);
     page.Pump(200);
     EXPECT_EQ(page.Text(L"eq_gain_2"), L"4.5");
     const auto sent = ParsedRequests(emulator);
-    // volume, mute, 10 x 2 filters, 4 x 21 + 6 x 11 bands, 6 whole-range values, the routing, 22 mix rows,
-    // then the page's refresh sends every output's mute again
-    EXPECT_EQ(sent.size(), 2u + 20 + 84 + 66 + 6 + 1 + 22 + 10);
-    ASSERT_GE(sent.size(), 5u);
+    // volume, mute, 10 x 2 filters, 4 x 21 + 6 x 11 bands, 6 whole-range values, the routing of all nine
+    // sources, 22 mix rows, then the page's refresh sends every output's mute and phase again
+    ASSERT_EQ(sent.size(), 2u + 20 + 84 + 66 + 6 + 9 + 22 + 20);
+    for (uint8_t s = 0; s < 9; ++s) {
+        EXPECT_EQ(sent[178 + s].sub, 0x0B);
+        EXPECT_EQ(sent[178 + s].payload[1], s);
+    }
+    EXPECT_EQ(emulator.State().scenes[0].mix[7][5], 3);
+    for (uint8_t n = 0; n < 10; ++n) {
+        EXPECT_EQ(sent[209 + 2 * n].sub, 0x09);  // mute, then phase, of each output
+        EXPECT_EQ(sent[210 + 2 * n].sub, 0x0A);
+        EXPECT_EQ(sent[210 + 2 * n].payload[2], n);
+    }
     EXPECT_EQ(sent[0].sub, 0x02);  // main volume
     EXPECT_EQ(sent[1].sub, 0x04);  // main mute
     EXPECT_EQ(sent[2].sub, 0x05);

@@ -164,11 +164,15 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
         const uint8_t s = uint8_t(i / 8), in = uint8_t(i % 8);
         EXPECT_EQ(bridge[16 + i], Dsp(kMixTrim, {0, s, in, 5, 5, 100})) << "mix level " << i;
     }
-    // Output 5 takes output 4's position (centre tweeter): the position, its crossover preset, its trim.
+    // Output 5 takes output 4's position (centre tweeter) and keeps the crossover copied from it (not
+    // the position's preset): the position, the copied high-pass and low-pass, its trim.
     EXPECT_EQ(bridge[88], Dsp(kType, {0, 0, 5, 5, 19}));
-    EXPECT_EQ(bridge[89][5], kFilter);
-    EXPECT_EQ(bridge[90][5], kFilter);
+    EXPECT_EQ(bridge[89], Dsp(kFilter, {0, 0, 5, 2, 1, 0x00, 0x14, 0}));
+    EXPECT_EQ(bridge[90], Dsp(kFilter, {0, 0, 5, 1, 1, 0x4E, 0x20, 0}));
     EXPECT_EQ(bridge[91], Trim(5, 26));
+    const AmpScene bridged = emulator.State().scenes[0];
+    EXPECT_EQ(std::vector<uint8_t>(bridged.outputs[5].filter, bridged.outputs[5].filter + 8),
+              std::vector<uint8_t>(bridged.outputs[4].filter, bridged.outputs[4].filter + 8));
     EXPECT_EQ(run.TextOf(L"ch_output_btn_5"), Text(L"${center_tweeter}"));
     ExpectFrames(std::vector<Frame>(bridge.begin() + 92, bridge.end()),
                  {Dsp(kPhase, {0, 0, 5, 5, 1}), MuteCh(5, 0), Dsp(kBridge, {0, 0, 5, 0, 0, 1, 0, 1})}, "bridge end");

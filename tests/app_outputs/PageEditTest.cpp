@@ -200,6 +200,13 @@ TEST(PageEdit, DelaysVolumeSourceRoutingAndSwitches) {
     d.TypeAndEnter(L"edit_ch_delay_2", L"100");  // 100 in = 7.353 ms
     ExpectFrames(d.Take(1), {Delay(2, 7, 352)}, "delay in inch");
     EXPECT_EQ(run.TextOf(L"edit_ch_delay_2"), L"100 in");
+    // The arrows move one inch: 101 in = 7.426 ms, and back.
+    d.KeyIn(L"edit_ch_delay_2", VK_UP);
+    ExpectFrames(d.Take(1), {Delay(2, 7, 426)}, "delay up one inch");
+    EXPECT_EQ(run.TextOf(L"edit_ch_delay_2"), L"101 in");
+    d.KeyIn(L"edit_ch_delay_2", VK_DOWN);
+    ExpectFrames(d.Take(1), {Delay(2, 7, 352)}, "delay down one inch");
+    EXPECT_EQ(run.TextOf(L"edit_ch_delay_2"), L"100 in");
     d.Settle();
 
     // Main volume: typed 10 sends the attenuation 24.75 dB (whole dB on the wire), then the unmute.
@@ -305,6 +312,14 @@ TEST(PageEdit, SharedPositionsMarkerStepsAndTheOffText) {
     ExpectFrames(d.Take(1), {Delay(0, 14, 979)}, "delay down");
     EXPECT_EQ(run.TextOf(L"edit_ch_delay_0"), L"14.979 ms");
     EXPECT_FLOAT_EQ(c.config.channels[1].delay, 0.0f);
+    // In inch they move one inch from the one shown: 204 in down to 203 in = 14.926 ms.
+    Choose(d, L"comb_ch_unit", 2);
+    d.Click(L"btn_delay_down");
+    ExpectFrames(d.Take(1), {Delay(0, 14, 926)}, "delay down one inch");
+    EXPECT_EQ(run.TextOf(L"spk_delay_6"), L"203");
+    Choose(d, L"comb_ch_unit", 0);
+    d.Click(L"btn_delay_up");
+    ExpectFrames(d.Take(1), {Delay(0, 14, 947)}, "delay up in ms");
     d.Settle();
 
     // The language's "off" typed into a gain edit is -60 dB, shown as "off" again.
@@ -327,4 +342,5 @@ TEST(PageEdit, SharedPositionsMarkerStepsAndTheOffText) {
     const AmpState state = emulator.State();
     EXPECT_EQ(state.scenes[0].outputs[3].trim[0], 60);
     EXPECT_EQ(state.scenes[0].outputs[0].delay[0], 14);
+    EXPECT_EQ((state.scenes[0].outputs[0].delay[1] << 8) | state.scenes[0].outputs[0].delay[2], 947);
 }

@@ -52,6 +52,20 @@ TEST(SceneTexts, FormatsFillOnlyMatchingConversionsAndNamesFitTheirSlots) {
     EXPECT_STREQ(slot, L"ABCDEF");
 }
 
+// A name the system's code page cannot hold: Cyrillic, Thai or, where it takes them all (UTF-8), seven
+// CJK characters, more than the amplifier's 15 bytes.
+static const wchar_t* UnstorableName() {
+    for (const wchar_t* name : {L"\x0416\x0418", L"\x0E01\x0E02", L"\x97F3\x97F3\x97F3\x97F3\x97F3\x97F3\x97F3"}) {
+        char out[64];
+        BOOL defaulted = FALSE;
+        const bool utf8 = GetACP() == CP_UTF8;
+        const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, name, -1, out, 64, nullptr,
+                                          utf8 ? nullptr : &defaulted);
+        if (n <= 0 || defaulted || n > 16) return name;
+    }
+    return nullptr;
+}
+
 TEST(SceneDialogs, NameEntryAndTwoBoxQuestion) {
     AppTest::SettingsFileGuard settings;
     AmpEmulator emulator;
@@ -97,6 +111,31 @@ TEST(SceneDialogs, NameEntryAndTwoBoxQuestion) {
     }
     EXPECT_EQ(code, 1);
     EXPECT_STREQ(buffer, L"");
+    // A name the amplifier cannot hold in the system's code page is refused with a box; the dialog stays
+    // for another name. The scene window and the profile senders convert names through one function.
+    const wchar_t* foreign = UnstorableName();
+    ASSERT_NE(foreign, nullptr);
+    char bytes[16];
+    EXPECT_FALSE(SceneNameToDevice(foreign, bytes));
+    EXPECT_TRUE(SceneNameToDevice(L"Gym", bytes));
+    MainWindowRun::BoxesSeen().clear();
+    {
+        Script refuse({findDialog,
+                       [&] {
+                           edit()->SetText(foreign);
+                           return PostClick(dialog->GetPaintManager(), L"confirm_btn");
+                       },
+                       [&] { return !MainWindowRun::BoxesSeen().empty(); },
+                       [&] {
+                           EXPECT_TRUE(IsWindow(dialog->GetHandle()));
+                           edit()->SetText(L"Gym");
+                           return PostClick(dialog->GetPaintManager(), L"confirm_btn");
+                       }});
+        code = opener.AskSceneName(run.handle, buffer, kSceneNameChars);
+    }
+    EXPECT_EQ(code, 1);
+    EXPECT_STREQ(buffer, L"Gym");
+    EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{Text(L"${scene_name_not_storable}")});
 
     // ---- Two boxes: confirm needs a ticked box; the answer names it ----
     CMsgCheckBoxWnd* box = nullptr;

@@ -3,6 +3,7 @@
 // their message, changing nothing and starting no worker.
 #include "AppTestSupport.h"
 #include "SceneTestSupport.h"
+#include "OutputTypeNames.h"
 #include "TextFormat.h"
 #include "model/MessagePresenter.h"
 #include "model/ProfileFile.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -138,7 +140,14 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_TRUE(MainWindowRun::BoxesSeen().empty());
     EXPECT_FLOAT_EQ(c.config.channels[0].gain, -3.0f);
 
-    // ---- Whole profile: the ten scenes read in order, then the live set, then the file ----
+    // ---- Whole profile: the live set read, the ten scenes in order, the live set back, then the file ----
+    // Stored scene 10 sounds unlike the live set (output 1 at position 7, -12.5 dB, from the file above).
+    emulator.EditState([](AmpState& st) {
+        st.scenes[10].outputs[1].type = 20;
+        st.scenes[10].mix[3][2] = 5;
+    });
+    const AmpScene liveAmp = emulator.State().scenes[0];
+    ASSERT_EQ(liveAmp.outputs[1].type, 7);
     emulator.ClearRequests();
     answer.path = wpf;
     answer.asked.clear();
@@ -149,17 +158,27 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{Text(L"${profile_save_ok}")});
     EXPECT_EQ(MainWindowRun::PopupsCreated(), popups + 1);
     auto reads = RequestsOf(emulator, kAmpCmdFlash, 0x09);
-    ASSERT_EQ(reads.size(), 11u);
+    ASSERT_EQ(reads.size(), 10u);
     for (uint8_t id = 1; id <= 10; ++id) EXPECT_EQ(reads[id - 1].payload, (std::vector<uint8_t>{id, 0xFF}));
-    EXPECT_EQ(reads[10].payload, (std::vector<uint8_t>{0, 0}));
-    // Each scene's own getters carry its id; the read-all's handshake comes after the last scene.
+    // The read-all's handshake comes before the first scene is loaded.
     const auto all = ParsedRequests(emulator);
-    size_t lastSceneRead = 0, handshake = 0;
+    size_t firstSceneRead = all.size(), handshake = all.size();
     for (size_t i = 0; i < all.size(); ++i) {
-        if (all[i].cmd == kAmpCmdFlash && all[i].sub == 0x09) lastSceneRead = i;
+        if (all[i].cmd == kAmpCmdFlash && all[i].sub == 0x09 && firstSceneRead == all.size()) firstSceneRead = i;
         if (all[i].cmd == kAmpCmdMcu && all[i].sub == 0x08) handshake = i;
     }
-    EXPECT_GT(handshake, lastSceneRead);
+    EXPECT_LT(handshake, firstSceneRead);
+    // What plays is the live set again, in the amplifier and on the page, and the file's current set.
+    AmpScene working = emulator.State().scenes[0];
+    for (int n = 0; n < 10; ++n) {
+        EXPECT_EQ(std::memcmp(working.outputs[n].filter, liveAmp.outputs[n].filter, 8), 0) << n;
+        EXPECT_EQ(std::memcmp(working.outputs[n].trim, liveAmp.outputs[n].trim, 2), 0) << n;
+        EXPECT_EQ(working.outputs[n].type, liveAmp.outputs[n].type) << n;
+        EXPECT_EQ(std::memcmp(working.outputs[n].eq, liveAmp.outputs[n].eq, 21 * sizeof(AmpEqBand)), 0) << n;
+    }
+    EXPECT_EQ(std::memcmp(working.mix, liveAmp.mix, sizeof liveAmp.mix), 0);
+    EXPECT_EQ(c.config.outputs[1], 7);
+    EXPECT_EQ(run.TextOf(L"ch_output_btn_1"), Text(OutputTypeButtonText(7)));
 
     // The file holds what the amplifier holds: names, scene 2's values.
     DspConfig live;
@@ -171,16 +190,37 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_STREQ(reinterpret_cast<const wchar_t*>(names[1]), L"Road");
     EXPECT_EQ(scenes[1].outputs[0], 3);
     EXPECT_FLOAT_EQ(scenes[1].channels[0].gain, -6.0f);
+    EXPECT_EQ(scenes[9].outputs[1], 20);
+    EXPECT_EQ(live.outputs[1], 7);
 
-    // Loaded back over changed names and scenes.
+    // Loaded back over changed names and scenes, in the controller and in the amplifier.
     wcscpy(c.sceneNames[1], L"Other");
     c.sceneConfigs[1].outputs[0] = 9;
+    emulator.EditState([](AmpState& st) {
+        st.scenes[2].outputs[0].type = 9;
+        st.scenes[10].outputs[1].type = 2;
+        st.scenes[0].outputs[1].type = 3;
+    });
+    emulator.ClearRequests();
     popups = MainWindowRun::PopupsCreated();
     RunCommand(run, answer, L"scene_item_load_whole", 0, true);
     EXPECT_TRUE(MainWindowRun::BoxesSeen().empty());
     EXPECT_STREQ(c.sceneNames[1], L"Road");
     EXPECT_EQ(c.sceneConfigs[1].outputs[0], 3);
     EXPECT_EQ(MainWindowRun::PopupsCreated(), popups + 1);
+    // Each stored scene is the file's scene, and the working configuration the file's current set.
+    AmpState loaded = emulator.State();
+    EXPECT_EQ(loaded.scenes[2].outputs[0].type, 3);
+    EXPECT_EQ(loaded.scenes[2].outputs[0].trim[0], 6);
+    EXPECT_EQ(loaded.scenes[10].outputs[1].type, 20);
+    EXPECT_EQ(loaded.scenes[0].outputs[1].type, 7);
+    EXPECT_EQ(loaded.scenes[0].outputs[0].trim[0], liveAmp.outputs[0].trim[0]);
+    EXPECT_EQ(NameBytes(loaded.directory.names[1]), "Road");
+    EXPECT_EQ(loaded.directory.validMask, 0x3FF);
+    // Each scene went out as the working configuration (scene byte 0) before it was stored.
+    for (const AmpRequest& r : ParsedRequests(emulator))
+        if (r.cmd == kAmpCmdDsp) EXPECT_EQ(r.payload[0], 0) << "sub " << int(r.sub);
+    EXPECT_EQ(RequestsOf(emulator, kAmpCmdFlash, 0x08).size(), 10u);
 
     // A damaged whole profile changes neither the names nor the scenes.
     WriteAll(bad, ReadAll(wpf).substr(0, 200));

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using namespace ControllerTest;
 using namespace SceneTest;
 using namespace SkinUI;
@@ -54,6 +56,8 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
     AmpEmulator emulator;
     emulator.SetRealTime(true);
     emulator.EditState(PrepareScenes);
+    // Scene 5 holds settings but no name.
+    emulator.EditState([](AmpState& s) { s.directory.validMask |= 1u << 4; });
     MainWindowRun run(emulator);
     ASSERT_TRUE(run.WaitConnected());
     EqualizerManager& c = run.Controller();
@@ -66,6 +70,9 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
     const int popupsBefore = MainWindowRun::PopupsCreated();
     MainWindowRun::ConfirmContaining() = L"Road";  // the question names the scene
     CSceneWnd* seen = nullptr;
+    // Slow replies, so the busy popup is up long enough to be told to close.
+    emulator.SetReplyDelay(3);
+    bool popupStayed = false;
     Script load({
         [&] { PostMenuClick(run.handle, L"scene_item_load_scene"); return true; },
         [&] {
@@ -80,10 +87,22 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
             EXPECT_EQ(seen->RowText(2), L"");
             return ConfirmRow(seen, 1);
         },
+        [&] {
+            const HWND popup = FindWindowW(L"LoadingWnd", nullptr);
+            if (!popup) return false;
+            // Alt+F4, the system menu's close and a close from outside: it stays while the worker runs.
+            SendMessageW(popup, WM_SYSCOMMAND, SC_CLOSE, 0);
+            SendMessageW(popup, WM_CLOSE, 0, 0);
+            PostMessageW(popup, WM_CLOSE, 0, 0);
+            popupStayed = IsWindow(popup) && c.IsSceneWorkerRunning();
+            return true;
+        },
         [&] { return MainWindowRun::PopupsCreated() > popupsBefore && Settled(run); },
         [&] { return PostClick(seen->GetPaintManager(), L"cancel_btn"); },
     });
     ASSERT_TRUE(RunScript(load)) << "stopped after step " << load.StepsDone();
+    emulator.SetReplyDelay(0);
+    EXPECT_TRUE(popupStayed);
     EXPECT_TRUE(BoxSeen(L"Road"));
     EXPECT_EQ(MainWindowRun::PopupsCreated(), popupsBefore + 1);
     // The amplifier was told to make scene 2 the working one, then read back whole.
@@ -119,12 +138,20 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
         [&] { return BoxSeen(L"Club") && MainWindowRun::BoxesSeen().size() == 2; },
         [&] {
             EXPECT_EQ(seen->RowText(3), L"");
+            // Scene 5 has no name but holds settings: asked first, and the "no" saves nothing.
+            return ConfirmRow(seen, 4);
+        },
+        [&] { return MainWindowRun::BoxesSeen().size() == 3; },
+        [&] {
+            EXPECT_FALSE(OpenWindow<CNameMsgWnd>(L"NameMsgWnd", L"namemsgwnd"));
             return PostClick(seen->GetPaintManager(), L"cancel_btn");
         },
     });
     ASSERT_TRUE(RunScript(save)) << "stopped after step " << save.StepsDone();
     EXPECT_STREQ(c.sceneNames[2], L"Gym");
     EXPECT_STREQ(c.sceneNames[3], L"");
+    const std::wstring five[] = {L"5"};
+    EXPECT_EQ(MainWindowRun::BoxesSeen()[2], FormatSceneText(Text(L"${save_scene_overwrite}").c_str(), L"d", five, 1));
     auto names = RequestsOf(emulator, F, 0x0B);
     ASSERT_EQ(names.size(), 1u);  // the refused name went nowhere
     std::vector<uint8_t> nameFrame = {3, 16, 'G', 'y', 'm'};
@@ -137,6 +164,28 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
     EXPECT_EQ(NameBytes(state.directory.names[2]), "Gym");
     EXPECT_EQ(NameBytes(state.directory.names[3]), "");
     EXPECT_TRUE(state.directory.validMask & (1u << 2));
+
+    // ---- Edits after saving scene 3 change what is playing, never stored scene 3 ----
+    ASSERT_EQ(c.sceneIndex, 3);
+    emulator.ClearRequests();
+    const AmpScene stored3 = state.scenes[3];
+    const AmpScene playing = state.scenes[0];
+    c.SetEqGainUp(0, true);     // a band, and the output's bypass
+    c.SetHpFreqUp(true);        // the crossover
+    c.SetOutputValue(1, L"output_menu_front_right_high_freq");  // position, crossover and trim
+    AppTest::PumpUntil([&] { return ParsedRequests(emulator).size() >= 6u; }, 5000);
+    AppTest::PumpUntil([] { return false; }, 200);
+    const auto edits = ParsedRequests(emulator);
+    EXPECT_GE(edits.size(), 6u);
+    for (const AmpRequest& r : edits) {
+        ASSERT_EQ(r.cmd, kAmpCmdDsp);
+        EXPECT_EQ(r.payload[0], 0) << "scene byte of sub " << int(r.sub);
+    }
+    state = emulator.State();
+    EXPECT_EQ(std::memcmp(state.scenes[3].outputs, stored3.outputs, sizeof stored3.outputs), 0);
+    EXPECT_NE(std::memcmp(state.scenes[0].outputs[0].eq, playing.outputs[0].eq, sizeof playing.outputs[0].eq), 0);
+    EXPECT_NE(std::memcmp(state.scenes[0].outputs[0].filter, playing.outputs[0].filter, 8), 0);
+    EXPECT_EQ(state.scenes[0].outputs[1].type, 7);
 
     // ---- Delete scene 1: the row empties before the amplifier answers ----
     emulator.ClearRequests();
@@ -193,9 +242,26 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
     EXPECT_EQ(MainWindowRun::BoxesSeen()[0].substr(0, emptyQuestion.find(L'%')),
               emptyQuestion.substr(0, emptyQuestion.find(L'%')));
     EXPECT_TRUE(RequestsOf(emulator, F, 0x09).empty());
+
+    // ---- A load whose read-back is given up (three getters unanswered) ends disconnected, saying so ----
+    emulator.SetRealTime(false);  // unanswered requests cost no time
+    emulator.AddFault({AmpFault::NoReply, kAmpCmdDsp, -1, kAmpOpGet, 0, -1});
+    MainWindowRun::BoxesSeen().clear();
+    MainWindowRun::ConfirmContaining() = L"Road";
+    Script failing({
+        [&] { PostMenuClick(run.handle, L"scene_item_load_scene"); return true; },
+        [&] { return (seen = OpenSceneWnd()) != nullptr; },
+        [&] { return ConfirmRow(seen, 1); },
+        [&] { return BoxSeen(Text(L"${device_connect_fail}")) && Settled(run); },
+        [&] { return PostClick(seen->GetPaintManager(), L"cancel_btn"); },
+    });
+    ASSERT_TRUE(RunScript(failing)) << "stopped after step " << failing.StepsDone();
+    EXPECT_TRUE(run.WaitDisconnected());
+    EXPECT_EQ(run.TextOf(L"btnConnect"), Text(L"${btn_disconnected}"));
+    EXPECT_EQ(c.Device().mQueueEnabled.load(), 0);
 }
 
-TEST(SceneWindow, ClosingDuringAWholeProfileSaveJoinsTheWorker) {
+TEST(SceneWindow, ReplugOrClosingDuringAWholeProfileSaveWritesNothing) {
     AppTest::SettingsFileGuard settings;
     AmpEmulator emulator;
     emulator.SetRealTime(true);
@@ -207,6 +273,35 @@ TEST(SceneWindow, ClosingDuringAWholeProfileSaveJoinsTheWorker) {
         wcscpy(out, path.c_str());
         return true;
     };
+    auto handshakes = [&] { return RequestsOf(emulator, kAmpCmdMcu, 0x08).size(); };
+    MainWindowRun::BoxesSeen().clear();
+
+    // A quick replug while the save reads: no second read-back beside it, the save says it failed and
+    // writes nothing, and the amplifier is connected once the save has ended.
+    emulator.ClearRequests();
+    AppTest::RunLater(1500, [&] {
+        emulator.Unplug();
+        emulator.Replug();
+    });
+    PostMenuClick(run.handle, L"scene_item_save_whole");
+    EXPECT_TRUE(run.WaitForBox(L"${profile_read_fail}", 60000));
+    EXPECT_TRUE(run.WaitConnected());
+    // The save's own read of the live set, then, once the save has given up, the connect's.
+    EXPECT_EQ(handshakes(), 2u);
+    const auto requests = ParsedRequests(emulator);
+    size_t lastSceneRead = 0, secondHandshake = 0;
+    for (size_t i = 0; i < requests.size(); ++i) {
+        const AmpRequest& r = requests[i];
+        const bool sceneGetter = r.cmd == kAmpCmdDsp && r.IsGet() && !r.payload.empty() && r.payload[0] >= 1;
+        if ((r.cmd == kAmpCmdFlash && r.sub == 0x09) || sceneGetter) lastSceneRead = i;
+        if (r.cmd == kAmpCmdMcu && r.sub == 0x08) secondHandshake = i;
+    }
+    EXPECT_GT(lastSceneRead, 0u);
+    EXPECT_GT(secondHandshake, lastSceneRead);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    for (const std::wstring& box : MainWindowRun::BoxesSeen()) EXPECT_NE(box, Text(L"${profile_save_ok}"));
+
+    // Closing the main window during the save joins the worker.
     bool runningAtClose = false;
     AppTest::RunLater(1500, [&] {
         runningAtClose = run.Controller().IsSceneWorkerRunning();

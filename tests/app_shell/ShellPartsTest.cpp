@@ -79,8 +79,9 @@ TEST(Settings, FileLanguageValuesAndMarkers) {
     EXPECT_STREQ(LanguagePackForSetting(0), L"en");
     EXPECT_STREQ(LanguagePackForSetting(1), L"cn_zh");
     EXPECT_STREQ(LanguagePackForSetting(2), L"ru");
-    EXPECT_EQ(LanguagePackForSetting(5), nullptr);
-    EXPECT_EQ(LanguagePackForSetting(-1), nullptr);
+    // Any other value, a hand-edited one, means the default: English.
+    EXPECT_STREQ(LanguagePackForSetting(5), L"en");
+    EXPECT_STREQ(LanguagePackForSetting(-1), L"en");
 
     SettingsFileGuard guard;
     EXPECT_EQ(GetConfigLanguage(), 0);  // a fresh machine starts in English
@@ -109,12 +110,19 @@ TEST(LanguageFormats, OnlyTheExpectedConversionsBecomeAFormat) {
     EXPECT_FALSE(FormatHasConversions(L"%n%d%d%d", L"dddd"));
     EXPECT_FALSE(FormatHasConversions(L"broken %", L""));
     EXPECT_FALSE(FormatHasConversions(nullptr, L""));
+    // Huge widths and precisions kill the C runtime; the bound lets ordinary ones through.
+    EXPECT_TRUE(FormatHasConversions(L"%64d %.64d %-64.64i %5.2d", L"dddd"));
+    EXPECT_FALSE(FormatHasConversions(L"%.65535d", L"d"));
+    EXPECT_FALSE(FormatHasConversions(L"%65d", L"d"));
+    EXPECT_FALSE(FormatHasConversions(L"%.65s %d", L"sd"));
+    EXPECT_FALSE(FormatHasConversions(L"%99999999999999999999d", L"d"));
 
     const int versions[] = {1, 20, 1, 19};
     EXPECT_EQ(FormatIntegers(L"Amplifier %d.%d is newer than %d.%d", versions, 4), L"Amplifier 1.20 is newer than 1.19");
     // A translation with a stray text conversion is shown as it is, followed by the values.
     EXPECT_EQ(FormatIntegers(L"Amplifier %s is newer", versions, 4), L"Amplifier %s is newer 1 20 1 19");
     EXPECT_EQ(FormatIntegers(L"only %d", versions, 4), L"only %d 1 20 1 19");
+    EXPECT_EQ(FormatIntegers(L"%.65535d.%d %d.%d", versions, 4), L"%.65535d.%d %d.%d 1 20 1 19");
 }
 
 TEST(TempPaths, FallBackToTheSystemFolder) {

@@ -12,10 +12,11 @@
 
 #include "UIWindowImplBase.h"
 
-// A skin window whose layout is the given XML text.
+// A skin window whose layout is the given XML text, at the given DPI (0: as the layout says).
 class CBenchWindow : public SkinUI::WindowImplBase {
 public:
-    CBenchWindow(const std::wstring& layout, const wchar_t* className) : m_layout(layout), m_className(className) {}
+    CBenchWindow(const std::wstring& layout, const wchar_t* className, int dpi = 0)
+        : m_layout(layout), m_className(className), m_dpi(dpi) {}
     ~CBenchWindow() override {
         if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
     }
@@ -24,10 +25,14 @@ public:
 protected:
     const wchar_t* GetWndClassName() const override { return m_className; }
     SkinUI::CUIString GetLayoutFile() const override { return SkinUI::CUIString(m_layout.c_str()); }
+    void OnInitWindow() override {
+        if (m_dpi > 0) m_pm.ApplyDpi(m_dpi);
+    }
 
 private:
     std::wstring m_layout;
     const wchar_t* m_className;
+    int m_dpi;
 };
 
 inline void Pump() {

@@ -1,6 +1,7 @@
 // The link against the emulated amplifier: handshake, a whole configuration set through the setters (via
 // the queue) and read back through the getters, scenes, the emulator's fault switches as the link sees
 // them, and an unplug at every stage of the read that follows a connect.
+#include "DriverCommands.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceTestSupport.h"
 #include "emulator/AmpEmulator.h"
@@ -548,3 +549,28 @@ TEST(UnplugDuringReadAll, EveryStageEndsPromptlyAndLeavesTheLinkFailed) {
 }
 
 }  // namespace
+
+// The command-line driver after a command that restarts the amplifier: the request that finds it gone
+// says so, the driver opens it again, and the lines after that reach it.
+TEST(DriverAgainstEmulator, ReopensTheAmplifierAfterItsFactoryReset) {
+    AmpEmulator amp;
+    CapturingPoster poster;
+    DeviceLink link{DeviceLinkSeams{&amp, nullptr, &poster}};
+    link.SetDeviceProfile(94, 10, 10, 0, 0);
+    link.OpenHIDDevice();
+    ASSERT_TRUE(link.IsConnected());
+    link.EnableCmdQueue();
+
+    EXPECT_EQ(RunDriverLineOnDevice(link, "MCU_Factory_Default", 1000, 1000), "");
+    EXPECT_EQ(amp.Counters().restarts, 1);
+    const std::string failed = RunDriverLineOnDevice(link, "Get_Trim [0,0,0,9]", 1000, 1000);
+    EXPECT_NE(failed.find("error: the request failed"), std::string::npos) << failed;
+    EXPECT_NE(failed.find("open again"), std::string::npos) << failed;
+    EXPECT_EQ(amp.Counters().opens, 2);
+
+    amp.ClearRequests();
+    EXPECT_EQ(RunDriverLineOnDevice(link, "Trim_Ctrl [0,0,3,3,[4],false]", 1000, 1000), "");
+    EXPECT_EQ(RunDriverLineOnDevice(link, "Get_Trim [0,0,0,9]", 1000, 1000), "");
+    EXPECT_EQ(amp.Requests().size(), 2u);
+    EXPECT_EQ(amp.State().scenes[0].outputs[3].trim[0], 4);
+}

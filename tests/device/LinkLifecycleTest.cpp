@@ -1,5 +1,6 @@
 // The link's life: opening and closing, the send queue and its worker (off, on, drain, destroy, several
-// producers), the write-busy time-out, closing during a read, atomic exchanges and the handshake result.
+// producers, waiting without polling), the write-busy time-out, closing during a read, atomic exchanges,
+// the handshake result and reply batches.
 #include "device/DeviceMessages.h"
 #include "device/DeviceTestSupport.h"
 #include "device/HidApiBackend.h"
@@ -423,6 +424,130 @@ TEST_F(LinkLifecycle, HandConnectSucceedsOnlyOnAHandshakeDecodedDuringTheCall) {
     answer = ReplyBytes(3, {0x93, 0xDD});
     EXPECT_TRUE(link->Hand_Connect()) << "the upgrade mode answers with a ping reply";
     EXPECT_EQ(0, link->mHandshakeOk);
+}
+
+// Each volume request is answered with the next volume; the posts already made are noted at every write.
+struct CountingVolumes {
+    std::mutex lock;
+    uint8_t volume = 0;
+    std::vector<size_t> postsAtWrite;
+
+    void Answer(ScriptedHid& hid, CapturingPoster& poster) {
+        hid.onWrite = [&](const ScriptedHid::Written&) {
+            std::lock_guard<std::mutex> guard(lock);
+            postsAtWrite.push_back(poster.Of(WM_DSP_VALUE, 2).size());
+            hid.QueueReply(1, {0x02, 0xDD, ++volume});
+        };
+    }
+};
+
+std::vector<LPARAM> Volumes(CapturingPoster& poster) {
+    std::vector<LPARAM> values;
+    for (const auto& p : poster.Of(WM_DSP_VALUE, 2)) values.push_back(p.lParam);
+    return values;
+}
+
+TEST_F(LinkLifecycle, ABatchPostsEachReplyOnceTheNextRequestIsOutAndAllBeforeItEnds) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    CountingVolumes volumes;
+    volumes.Answer(hid, poster);
+    link->Get_Main_Volume();
+    EXPECT_EQ((std::vector<LPARAM>{1}), Volumes(poster)) << "without a batch the reply is posted at once";
+    {
+        DeviceLink::ReplyBatch batch(*link);
+        link->Get_Main_Volume();
+        EXPECT_EQ(1u, Volumes(poster).size()) << "held until the next request is out";
+        {
+            DeviceLink::ReplyBatch second(*link);  // a batch already runs: this one changes nothing
+            link->Get_Main_Volume();
+        }
+        EXPECT_EQ((std::vector<LPARAM>{1, 2}), Volumes(poster));
+        link->Get_Main_Volume();
+        EXPECT_EQ((std::vector<LPARAM>{1, 2, 3}), Volumes(poster));
+    }
+    EXPECT_EQ((std::vector<LPARAM>{1, 2, 3, 4}), Volumes(poster)) << "the batch's end posts the last one";
+    // Each request went out before the reply to the one before it was posted.
+    EXPECT_EQ((std::vector<size_t>{0, 1, 1, 2}), volumes.postsAtWrite);
+    for (const auto& p : poster.Posts()) EXPECT_EQ(GetCurrentThreadId(), p.thread);
+
+    link->Get_Main_Volume();
+    EXPECT_EQ(5u, Volumes(poster).size()) << "after the batch replies are posted at once again";
+}
+
+TEST_F(LinkLifecycle, RepliesDecodedByAnotherThreadDuringABatchKeepTheirOrder) {
+    auto link = NewLink();
+    link->OpenHIDDevice();
+    CountingVolumes volumes;
+    volumes.Answer(hid, poster);
+    std::mutex lock;
+    std::condition_variable changed;
+    int step = 0;
+    auto waitFor = [&](int wanted) {
+        std::unique_lock<std::mutex> guard(lock);
+        return changed.wait_for(guard, std::chrono::seconds(20), [&] { return step >= wanted; });
+    };
+    auto moveTo = [&](int next) {
+        std::lock_guard<std::mutex> guard(lock);
+        step = next;
+        changed.notify_all();
+    };
+    std::thread reader([&] {
+        DeviceLink::ReplyBatch batch(*link);
+        link->Get_Main_Volume();  // 1, held
+        moveTo(1);
+        waitFor(2);
+        link->Get_Main_Volume();  // 3, held until the batch ends
+        moveTo(3);
+        waitFor(4);
+    });
+    ASSERT_TRUE(waitFor(1));
+    EXPECT_TRUE(Volumes(poster).empty());
+    link->Get_Main_Volume();  // 2: the held reply goes first
+    EXPECT_EQ((std::vector<LPARAM>{1, 2}), Volumes(poster));
+    moveTo(2);
+    ASSERT_TRUE(waitFor(3));
+    EXPECT_EQ((std::vector<LPARAM>{1, 2}), Volumes(poster));
+    moveTo(4);
+    reader.join();
+    EXPECT_EQ((std::vector<LPARAM>{1, 2, 3}), Volumes(poster));
+}
+
+TEST(McuCmdQueue, WaitsWithoutLimitForAnItemOrAWake) {
+    McuCmdQueue queue;
+    std::atomic<int> results{0};
+    std::atomic<bool> lastWasItem{false};
+    McuCmd taken;
+    std::thread consumer([&] {
+        for (int i = 0; i < 2; ++i) {
+            lastWasItem = queue.WaitDequeue(taken);
+            ++results;
+        }
+    });
+    Sleep(100);
+    EXPECT_EQ(0, results.load()) << "an empty queue's wait returned by itself";
+    McuCmd item;
+    item.subcmd = 0x04;
+    item.len = 1;
+    item.cmd_data[0] = 7;
+    ASSERT_TRUE(queue.Enqueue(item));
+    ASSERT_TRUE(Eventually([&] { return results.load() == 1; }));
+    EXPECT_TRUE(lastWasItem.load());
+    EXPECT_EQ(0x04, taken.subcmd);
+    EXPECT_EQ(7, taken.cmd_data[0]);
+    Sleep(100);
+    EXPECT_EQ(1, results.load());
+    queue.Wake();
+    ASSERT_TRUE(Eventually([&] { return results.load() == 2; }));
+    EXPECT_FALSE(lastWasItem.load()) << "a wake carries no item";
+    consumer.join();
+
+    queue.Wake();
+    item.cmd_data[0] = 8;
+    ASSERT_TRUE(queue.Enqueue(item));
+    ASSERT_TRUE(queue.TryDequeue(taken)) << "a wake is passed over";
+    EXPECT_EQ(8, taken.cmd_data[0]);
+    EXPECT_FALSE(queue.TryDequeue(taken));
 }
 
 TEST(HidIoGate, CloseWaitsForCallsInsideAndRefusesNewOnes) {

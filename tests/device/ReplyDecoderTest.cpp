@@ -126,6 +126,12 @@ TEST_F(ReplyDecoders, RepliesGoToTheirWindows) {
     EXPECT_EQ(2, status[0].lParam);
     EXPECT_EQ(7u, status[1].wParam);
     EXPECT_EQ(4, status[1].lParam) << "spectrum ready carries the channel";
+    Dsp({0x13, 0xDD, 0x0D, 0x03, 0x00, 0x20});  // 13: not a status the window knows
+    Dsp({0x13, 0xDD, 0x0E, 0x06, 0x00, 0x30});  // 14: distance of channel 6 ready
+    const auto more = f.poster.Of(WM_IRC_STATUS);
+    ASSERT_EQ(3u, more.size());
+    EXPECT_EQ(14u, more[2].wParam);
+    EXPECT_EQ(6, more[2].lParam) << "distance ready carries the channel";
 }
 
 TEST_F(ReplyDecoders, CalibrationResultsDecodeSignedSpectrumAndEq) {

@@ -170,6 +170,12 @@ struct AmpCalibrationData {
     AmpIrcChannel channels[kAmpChannels];
     // Empty: each run walks the built-in sequence for the channels it measures (see AmpCalibration.h).
     std::vector<AmpIrcStep> script;
+    // What happened to the runs, for checking the amplifier's side of a calibration.
+    bool running = false;  // started and not yet done, failed or stopped
+    int runs = 0;          // runs started
+    int stops = 0;         // runs stopped by the host
+    int applied = 0;       // results written into the working configuration
+    int discarded = 0;     // results thrown away
 };
 
 enum class AmpFirmwareTarget { Mcu = 0, Bootloader = 1, DspFlash = 2 };

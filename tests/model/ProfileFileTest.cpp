@@ -3,6 +3,7 @@
 
 #include <cjson/cJSON.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -129,8 +130,10 @@ std::string FilterText(const CrossoverFilter& f) {
            std::to_string(f.slope) + ",\"bypass\":" + std::to_string(f.bypass) + "}";
 }
 
+// The reset record's main volume (-5, nothing read yet) is written as 0, the lowest volume a file may hold;
+// the amplifier hears the same from both.
 std::string ExpectedSceneFile(const DspConfig& c) {
-    std::string s = "{\"model\":94,\"model_name\":\"KTR3.500DSP\",\"mainVolume\":" + std::to_string(c.mainVolume) +
+    std::string s = "{\"model\":94,\"model_name\":\"KTR3.500DSP\",\"mainVolume\":" + std::to_string(std::max(c.mainVolume, 0)) +
                     ",\"acc\":" + std::to_string(c.acc) + ",\"subVolume\":" + std::to_string(c.subVolume) +
                     ",\"mainVolumeMute\":" + std::to_string(c.mainVolumeMute) + ",\"channels\":[";
     for (int n = 0; n < OutputCount; ++n) {
@@ -483,7 +486,7 @@ TEST_F(ProfileFileTest, ARefusedFileNamesTheFirstValueRefusedAndWhy) {
         {false, [](cJSON* r) { Set(At(At(At(At(r, "channels"), 3), "crossover"), "lp"), "slope", cJSON_CreateNumber(9)); },
          "channels[3].crossover.lp.slope: 9 is outside 0..8"},
         {false, [](cJSON* r) { Set(Band(r, 1, 3), "freq", cJSON_CreateNumber(70000)); },
-         "channels[1].eqArray[3].freq: 70000 is outside 0..65535"},
+         "channels[1].eqArray[3].freq: 70000 is outside 10..20000"},
         {false, [](cJSON* r) { cJSON_ReplaceItemInArray(At(r, "outputs"), 4, cJSON_CreateNumber(99)); },
          "outputs[4]: 99 is outside 0..24"},
         {false, [](cJSON* r) { cJSON_DeleteItemFromArray(At(r, "channels"), 9); }, "channels: 9 items where 10 belong"},
@@ -566,26 +569,130 @@ TEST_F(ProfileFileTest, NonFiniteNumbersAreRejectedAndRangesHeld) {
     EXPECT_EQ(std::vector<std::wstring>(2, L"${profile_load_error}"), messages_);
     EXPECT_EQ(-1, target->model);  // untouched: still the reset record
 
-    std::wstring path = SavedAndEdited(false, [](cJSON* r) {
-        EditChannel(r, 2, "delay", cJSON_CreateNumber(20));
-        EditChannel(r, 3, "delay", cJSON_CreateNumber(-3));
-        cJSON_ReplaceItemInArray(At(At(At(r, "inputMixVolume"), 1), 2), 3, cJSON_CreateNumber(300));
-        cJSON_ReplaceItemInArray(At(At(At(r, "inputMixVolume"), 1), 2), 4, cJSON_CreateNumber(-5));
-    });
-    ASSERT_TRUE(file.LoadSceneProfile(path.c_str(), *target));
-    EXPECT_EQ(15.0f, target->channels[2].delay);
-    EXPECT_EQ(0.0f, target->channels[3].delay);
-    EXPECT_EQ(100, target->inputMixVolume[1][2][3]);
-    EXPECT_EQ(0, target->inputMixVolume[1][2][4]);
-
-    // A record holding a non-finite value still saves a file that loads.
+    // A record holding a non-finite or out-of-range value still saves a file that loads: the nearest
+    // value a file may hold stands for it.
     auto odd = std::make_unique<DspConfig>();
     odd->channels[1].gain = NAN;
     odd->channels[1].eqArray[2].factor = INFINITY;
+    odd->channels[2].delay = 20.0f;
+    odd->inputMixVolume[1][2][3] = 300;
+    odd->channels[3].eqArray[0].gain = -40.0f;
     file.SaveSceneProfile(*odd, Path(L"odd.spf").c_str());
-    ASSERT_TRUE(file.LoadSceneProfile(Path(L"odd.spf").c_str(), *target));
+    ASSERT_TRUE(file.LoadSceneProfile(Path(L"odd.spf").c_str(), *target)) << ProfileFailure();
     EXPECT_EQ(0.0f, target->channels[1].gain);
-    EXPECT_EQ(0.0f, target->channels[1].eqArray[2].factor);
+    EXPECT_EQ(MinQ, target->channels[1].eqArray[2].factor);
+    EXPECT_EQ(MaxDelayMs, target->channels[2].delay);
+    EXPECT_EQ(100, target->inputMixVolume[1][2][3]);
+    EXPECT_EQ(-18.0f, target->channels[3].eqArray[0].gain);
+}
+
+// A value no setter accepts is refused, and the reason names it; the target keeps its values.
+TEST_F(ProfileFileTest, OutOfRangeValuesAreRefusedByName) {
+    auto channel = [](int n, const char* key, double value) {
+        return Edit([=](cJSON* r) { EditChannel(r, n, key, cJSON_CreateNumber(value)); });
+    };
+    auto band = [](int n, int k, const char* key, double value) {
+        return Edit([=](cJSON* r) { Set(Band(r, n, k), key, cJSON_CreateNumber(value)); });
+    };
+    auto top = [](const char* key, double value) { return Edit([=](cJSON* r) { Set(r, key, cJSON_CreateNumber(value)); }); };
+    auto cell = [](const char* key, int row, int col, double value) {
+        return Edit([=](cJSON* r) { cJSON_ReplaceItemInArray(At(At(r, key), row), col, cJSON_CreateNumber(value)); });
+    };
+    struct RangeCase {
+        Edit edit;
+        const char* why;
+    };
+    const RangeCase cases[] = {
+        {channel(0, "gain", -2147483648.0), "channels[0].gain: -2147483648 is outside -60..0"},
+        {channel(4, "gain", 0.5), "channels[4].gain: 0.5 is outside -60..0"},
+        {band(1, 3, "eqFactor", -2147483648.0), "channels[1].eqArray[3].eqFactor: -2147483648 is outside 0.5..9"},
+        {band(2, 0, "eqFactor", 9.5), "channels[2].eqArray[0].eqFactor: 9.5 is outside 0.5..9"},
+        {band(0, 20, "eqGain", 100), "channels[0].eqArray[20].eqGain: 100 is outside -18..12"},
+        {band(9, 10, "eqGain", -18.5), "channels[9].eqArray[10].eqGain: -18.5 is outside -18..12"},
+        {band(3, 1, "freq", 9), "channels[3].eqArray[1].freq: 9 is outside 10..20000"},
+        {channel(5, "delay", 15.5), "channels[5].delay: 15.5 is outside 0..15"},
+        {channel(6, "delay", -0.25), "channels[6].delay: -0.25 is outside 0..15"},
+        {channel(7, "mute", 2), "channels[7].mute: 2 is outside 0..1"},
+        {channel(8, "phase", -1), "channels[8].phase: -1 is outside 0..1"},
+        {channel(9, "bypass", 256), "channels[9].bypass: 256 is outside 0..1"},
+        {top("mainVolume", 41), "mainVolume: 41 is outside 0..40"},
+        {top("mainVolume", -5), "mainVolume: -5 is outside 0..40"},
+        {top("mainVolumeMute", 3), "mainVolumeMute: 3 is outside 0..1"},
+        {top("acc", 256), "acc: 256 is outside -128..255"},
+        {top("linkMode", 2), "linkMode: 2 is outside 0..1"},
+        {top("lockMode", -1), "lockMode: -1 is outside 0..1"},
+        {cell("inputs", 4, 9, 1024), "inputs[4][9]: 1024 is outside 0..1023"},
+        {[](cJSON* r) { cJSON_ReplaceItemInArray(At(At(At(r, "inputMixVolume"), 1), 2), 3, cJSON_CreateNumber(101)); },
+         "inputMixVolume[1][2][3]: 101 is outside 0..100"},
+        {[](cJSON* r) { cJSON_ReplaceItemInArray(At(At(At(r, "inputMixVolume"), 8), 7), 9, cJSON_CreateNumber(-1)); },
+         "inputMixVolume[8][7][9]: -1 is outside 0..100"},
+        {cell("inMixPhase", 8, 7, 5), "inMixPhase[8][7]: 5 is outside 0..1"},
+        {[](cJSON* r) { cJSON_ReplaceItemInArray(At(r, "showOutChEqualizer"), 6, cJSON_CreateNumber(7)); },
+         "showOutChEqualizer[6]: 7 is outside 0..1"},
+    };
+    ProfileFile file(kOwner);
+    auto target = std::make_unique<DspConfig>();
+    FillFileFields(*target, 9);
+    const std::vector<uint8_t> before = Bytes(target.get(), sizeof(DspConfig));
+    for (const RangeCase& c : cases) {
+        if (!c.why) continue;
+        SCOPED_TRACE(c.why);
+        const std::wstring path = SavedAndEdited(false, c.edit);
+        EXPECT_FALSE(file.LoadSceneProfile(path.c_str(), *target));
+        EXPECT_EQ(c.why, ProfileFailure());
+        EXPECT_TRUE(before == Bytes(target.get(), sizeof(DspConfig)));
+    }
+    // The same rules hold inside a whole profile's live block and scene entries.
+    auto live = std::make_unique<DspConfig>();
+    std::vector<DspConfig> scenes(10);
+    SceneNameSlot names[10];
+    const std::wstring whole = SavedAndEdited(true, [](cJSON* r) {
+        Set(Band(At(At(r, "sceneArray"), 4), 2, 5), "eqGain", cJSON_CreateNumber(60223));
+    });
+    EXPECT_FALSE(file.LoadWholeProfile(whole.c_str(), *live, scenes.data(), names));
+    EXPECT_EQ("sceneArray[4].channels[2].eqArray[5].eqGain: 60223 is outside -18..12", ProfileFailure());
+    const std::wstring wholeLive = SavedAndEdited(true, [](cJSON* r) {
+        Set(At(At(At(r, "currentProfile"), "channels"), 1), "gain", cJSON_CreateNumber(3));
+    });
+    EXPECT_FALSE(file.LoadWholeProfile(wholeLive.c_str(), *live, scenes.data(), names));
+    EXPECT_EQ("currentProfile.channels[1].gain: 3 is outside -60..0", ProfileFailure());
+}
+
+// Whatever a record holds, the file the program writes for it loads, and writing what was loaded gives
+// the same bytes again.
+TEST_F(ProfileFileTest, WrittenFilesLoadAndResaveByteForByte) {
+    ProfileFile file(kOwner);
+    for (unsigned seed : {4u, 5u}) {
+        auto source = std::make_unique<DspConfig>();
+        if (seed == 5u) {
+            // Held outside the ranges (the reset main volume, values no setter gives): still loadable.
+            source->mainVolume = -5;
+            source->acc = 1000;
+            source->channels[0].gain = 12.0f;
+            source->channels[1].eqArray[0] = EqBand(99.0f, 254.8f, 60223, 1);
+            source->channels[2].delay = -1.0f;
+            source->channels[3].phase = -1;
+            source->inputs[0][0] = 0xFFFF;
+            source->inputMixVolume[0][0][0] = 127;
+            source->lockMode = 5;
+        } else {
+            FillFileFields(*source, seed);
+        }
+        file.SaveSceneProfile(*source, Path(L"first.spf").c_str());
+        auto loaded = std::make_unique<DspConfig>();
+        ASSERT_TRUE(file.LoadSceneProfile(Path(L"first.spf").c_str(), *loaded)) << ProfileFailure();
+        file.SaveSceneProfile(*loaded, Path(L"second.spf").c_str());
+        EXPECT_EQ(Read(Path(L"first.spf")), Read(Path(L"second.spf")));
+
+        std::vector<DspConfig> scenes(10), loadedScenes(10);
+        if (seed == 5u) scenes[6].channels[4].eqArray[1].factor = 0.0f;
+        SceneNameSlot loadedNames[10];
+        ASSERT_TRUE(file.SaveWholeProfile(*source, scenes.data(), names_, Path(L"first.wpf").c_str()));
+        ASSERT_TRUE(file.LoadWholeProfile(Path(L"first.wpf").c_str(), *loaded, loadedScenes.data(), loadedNames))
+            << ProfileFailure();
+        ASSERT_TRUE(file.SaveWholeProfile(*loaded, loadedScenes.data(), loadedNames, Path(L"second.wpf").c_str()));
+        EXPECT_EQ(Read(Path(L"first.wpf")), Read(Path(L"second.wpf")));
+    }
 }
 
 TEST_F(ProfileFileTest, CraftedSceneNameStaysInsideItsSlot) {

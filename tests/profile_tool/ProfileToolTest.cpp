@@ -121,6 +121,9 @@ TEST_F(ProfileTool, RefusedFilesGiveTheMessageAndWhy) {
     cJSON* lp = cJSON_GetObjectItem(
         cJSON_GetObjectItem(cJSON_GetArrayItem(cJSON_GetObjectItem(root.get(), "channels"), 3), "crossover"), "lp");
     cJSON_ReplaceItemInObject(lp, "slope", cJSON_CreateNumber(9));
+    JsonPtr trim = SceneProfileToJson(*record);
+    cJSON_ReplaceItemInObject(cJSON_GetArrayItem(cJSON_GetObjectItem(trim.get(), "channels"), 0), "gain",
+                              cJSON_CreateNumber(-2147483648.0));
     struct Case {
         std::wstring file;
         std::string text;  // empty: no file
@@ -129,6 +132,8 @@ TEST_F(ProfileTool, RefusedFilesGiveTheMessageAndWhy) {
     const Case cases[] = {
         {L"slope.spf", Printed(root.get(), false),
          L": does not load: ${profile_load_error}: channels[3].crossover.lp.slope: 9 is outside 0..8"},
+        {L"trim.spf", Printed(trim.get(), false),
+         L": does not load: ${profile_load_error}: channels[0].gain: -2147483648 is outside -60..0"},
         {L"cut.spf", "{\"model\":94,", L": does not load: ${profile_open_error}: not JSON (from byte 12)"},
         {L"cut.wpf", "{\"model\":94,", L": does not load: ${profile_load_error}: not JSON (from byte 12)"},
         {L"other.spf", "{\"model\":95}", L": does not load: ${software_not_match}: model: 95, not 94"},

@@ -318,3 +318,31 @@ TEST(Edit, AFieldOnAHiddenPageIsNoTabStop) {
         EXPECT_EQ(window.Control(L"shown"), window.pm().GetFocusedControl());
     }
 }
+
+// Value boxes are set again after every change of their value: the text they already show repaints
+// nothing, a new one repaints the field; while editing, the native control takes the text either way.
+TEST(Edit, TheSameTextAgainRepaintsNothing) {
+    CControlWindow window(kFields);
+    ASSERT_NE(nullptr, window.Open());
+    auto* edit = window.Get<CEditUI>(L"e");
+    UpdateWindow(window.GetHandle());
+    Pump();
+    RECT dirty = {};
+    edit->SetText(L"42");
+    EXPECT_FALSE(GetUpdateRect(window.GetHandle(), &dirty, FALSE));
+    edit->SetText(L"43");
+    ASSERT_TRUE(GetUpdateRect(window.GetHandle(), &dirty, FALSE));
+    const RECT field = edit->GetPos();
+    RECT both = {};
+    EXPECT_TRUE(IntersectRect(&both, &dirty, &field));
+    UpdateWindow(window.GetHandle());
+    window.Activate();
+    edit->SetFocus();
+    Pump();
+    ASSERT_NE(nullptr, edit->GetNativeWindow());
+    Type(edit->GetNativeWindow(), L"5");
+    edit->SetText(L"435");  // what the field holds already
+    EXPECT_EQ(L"435", NativeText(edit->GetNativeWindow()));
+    edit->SetText(L"44");
+    EXPECT_EQ(L"44", NativeText(edit->GetNativeWindow()));
+}

@@ -143,6 +143,64 @@ TEST(Lifetime, ListenersAfterOneThatDeletesTheSenderNeverSeeIt) {
     window.pm().RemoveNotifyListener(&late);
 }
 
+// A control that leaves its manager may be deleted without the manager knowing: it must not stay the
+// focus, the hover or the pressed control holding the mouse capture there.
+TEST(Lifetime, AControlThatLeavesItsManagerIsNoLongerFocusHoverOrCapture) {
+    // A tab page takes the focus while its tab is built; the builder then deletes the whole subtree,
+    // because a scroll bar holds no children.
+    const wchar_t* const tabLayout = L"<Window><ScrollBar><HorizontalLayout><TabLayout selectedid=\"1,2,3,4\">"
+                                     L"<VerticalLayout/><TileLayout></TileLayout></TabLayout></HorizontalLayout>"
+                                     L"</ScrollBar></Window>";
+    {
+        CTestWindow host(LR"(<Window size="100,60"><VerticalLayout/></Window>)");
+        ASSERT_NE(nullptr, host.Create());
+        CUIBuilder builder;
+        CControlUI* root = builder.Create(tabLayout, nullptr, nullptr, &host.pm());
+        ASSERT_NE(nullptr, root);
+        EXPECT_EQ(nullptr, host.pm().GetFocusedControl()) << "the deleted tab page is still the focus";
+        delete root;
+    }
+    {
+        CTestWindow window(tabLayout);  // built and attached as every window is
+        ASSERT_NE(nullptr, window.Create());
+        EXPECT_EQ(nullptr, window.pm().GetFocusedControl());
+        Pump();
+    }
+
+    CTestWindow window(LR"(<Window size="200,60"><HorizontalLayout name="row">
+      <Probe name="a" tabstop="true"/><Probe name="b"/></HorizontalLayout></Window>)");
+    ASSERT_NE(nullptr, window.Create());
+    UpdateWindow(window.GetHandle());
+    CPaintManagerUI& pm = window.pm();
+    auto* row = static_cast<CContainerUI*>(window.Control(L"row"));
+    CControlUI* a = window.Control(L"a");
+    SendMessageW(window.GetHandle(), WM_MOUSEMOVE, 0, At(20, 20));
+    SendMessageW(window.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+    ASSERT_EQ(a, pm.GetHoverControl());
+    ASSERT_EQ(a, pm.GetPressedControl());
+    ASSERT_EQ(a, pm.GetFocusedControl());
+    ASSERT_TRUE(pm.HasMouseCapture());
+    ASSERT_TRUE(pm.AddMouseLeaveNeeded(a));
+
+    row->SetAutoDestroy(false);
+    ASSERT_TRUE(row->Remove(a));
+    a->SetManager(nullptr, nullptr, false);
+    delete a;
+    EXPECT_EQ(nullptr, pm.GetFocusedControl());
+    EXPECT_EQ(nullptr, pm.GetHoverControl());
+    EXPECT_EQ(nullptr, pm.GetPressedControl());
+    EXPECT_FALSE(pm.HasMouseCapture()) << "the capture would outlive the control and freeze the hover";
+    EXPECT_FALSE(pm.RemoveMouseLeaveNeeded(a));
+
+    // The window goes on: the hover follows the mouse again.
+    UpdateWindow(window.GetHandle());
+    CProbeUI* b = window.Probe(L"b");
+    const RECT bPos = b->GetPos();
+    SendMessageW(window.GetHandle(), WM_MOUSEMOVE, 0, At(bPos.left + 5, 20));
+    SendMessageW(window.GetHandle(), WM_LBUTTONUP, 0, At(bPos.left + 5, 20));
+    EXPECT_EQ(b, pm.GetHoverControl());
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Focus, hit testing and found controls
 

@@ -13,6 +13,7 @@
 #include "UIImage.h"
 #include "UIManager.h"
 #include "UIRender.h"
+#include "UIRenderSurface.h"
 
 using namespace SkinUI;
 using namespace Gdiplus;
@@ -620,4 +621,275 @@ TEST_F(PixelPaths, HugeRoundBorderDrawnInPlace) {
             for (int x = corner.x; x < corner.x + 40; ++x)
                 ASSERT_EQ(fast.At(x, y), reference.At(x, y)) << x << "," << y;
     EXPECT_EQ(fast.At(1000, 5), 0xFFFFFFFFu);
+}
+
+// Panel-sized rounded shapes are drawn small and widened as a nine-grid: the pixels of GDI+ drawing the
+// whole shape on the target, for wide and tall shapes, thin pens, fills, translucent colours, half-pixel
+// places, clips and bottom-up bitmaps.
+TEST_F(PixelPaths, PanelRoundBorderAsNineGridMatchesGdiplus) {
+    struct Case {
+        float x, y, w, h, arc, pen;
+        DWORD color;
+        bool fill;
+        DWORD fillColor;
+    };
+    const Case cases[] = {
+        {4, 4, 300, 150, 8, 1, 0xFF2A3038, false, 0},        // a panel at 100 %
+        {2, 3, 310, 170, 12, 2, 0xFF2A3038, false, 0},       // at 200 %
+        {10.5f, 6.5f, 280, 140, 6, 1.5f, 0xFF00FF00, false, 0},
+        {-20, 20, 340, 130, 20, 1, 0x80FFFFFF, false, 0},    // translucent, partly off the canvas
+        {6, 8, 290, 150, 10, 1, 0xFF0000FF, true, 0x8000FF00},  // filled with a translucent colour
+        {30, 2, 260, 174, 40, 1, 0xFFFF00FF, true, 0},       // large corners
+        {5, 60, 300, 110, 6, 2, 0xFF808080, false, 0},
+    };
+    for (bool bottomUp : {false, true})
+        for (ClipKind clip : {ClipKind::None, ClipKind::TwoPieces})
+            for (const Case& c : cases) {
+                Surface fast(320, 180, 0xFF112233, bottomUp), reference(320, 180, 0xFF112233, bottomUp);
+                for (Surface* s : {&fast, &reference}) ApplyClip(s->dc(), clip);
+                CUIRender::DrawRoundRectangle(fast.dc(), c.x, c.y, c.w, c.h, c.arc, c.color, c.pen, c.fill, c.fillColor);
+                ReferenceRoundRectangle(reference.dc(), c.x, c.y, c.w, c.h, c.arc, c.color, c.pen, c.fill, c.fillColor);
+                EXPECT_EQ(CompareNear(fast, reference, 0), "")
+                    << "bottom-up " << bottomUp << " clip " << static_cast<int>(clip) << " shape at " << c.x << ","
+                    << c.y << " " << c.w << "x" << c.h << " pen " << c.pen;
+            }
+    // Drawn again from the kept small picture, and within a paint part under a window origin.
+    Surface fast(320, 180, 0xFF112233), reference(320, 180, 0xFF112233);
+    for (Surface* s : {&fast, &reference}) {
+        SetWindowOrgEx(s->dc(), 7, -5, nullptr);
+        IntersectClipRect(s->dc(), 100, 0, 180, 200);
+    }
+    CUIRender::DrawRoundRect(fast.dc(), {4, 4, 305, 155}, 1, 8, 8, 0xFF2A3038);
+    ReferenceRoundRectangle(reference.dc(), 4, 4, 300, 150, 8, 0xFF2A3038, 1, false, 0);
+    EXPECT_EQ(CompareNear(fast, reference, 0), "");
+}
+
+// On a target without 32-bit pixels the widened picture is blended through the system.
+TEST_F(PixelPaths, PanelRoundBorderOnDeviceBitmap) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 320, 200);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, 320, 200, WHITENESS);
+    CUIRender::DrawRoundRect(dc, {2, 2, 302, 182}, 1, 8, 8, 0xFF0000FF);
+    EXPECT_EQ(GetPixel(dc, 150, 2), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 2, 90), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 301, 90), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 150, 181), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 150, 90), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc, 2, 2), RGB(255, 255, 255));  // cut off by the rounded corner
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+namespace {
+
+// The colour over the background at a coverage of 0..1, as a source-over blend gives it.
+DWORD Mix(DWORD background, DWORD color, double coverage) {
+    const double a = coverage * (color >> 24) / 255.0;
+    DWORD result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const double top = shift == 24 ? 255.0 : ((color >> shift) & 0xFF);
+        const double value = top * a + ((background >> shift) & 0xFF) * (1 - a);
+        result |= static_cast<DWORD>(value + 0.5) << shift;
+    }
+    return result;
+}
+
+}  // namespace
+
+// Anti-aliased lines straight into the pixels: along the pixel grid each row or column is covered by
+// the part of it the line's width spans (whole numbers are pixel centres, as in GDI+).
+TEST_F(PixelPaths, AntiAliasedLineCoversThePixelsItSpans) {
+    const DWORD background = 0xFF102030;
+    struct Case {
+        TStrokePoint a, b;
+        float width;
+        DWORD color;
+        double cover[3];  // of the rows (or columns) before, on and after the centre
+    };
+    const Case cases[] = {
+        {{5, 10}, {30, 10}, 1, 0xFFFF8000, {0, 1, 0}},
+        {{5, 10}, {30, 10}, 2, 0xFFFF8000, {0.5, 1, 0.5}},
+        {{5, 10}, {30, 10}, 3, 0xFF00FF00, {1, 1, 1}},
+        {{8, 4}, {8, 30}, 2, 0x80FFFFFF, {0.5, 1, 0.5}},
+        {{5, 10.5f}, {30, 10.5f}, 1, 0xFFFF8000, {0, 0.5, 0.5}},
+    };
+    for (const Case& c : cases) {
+        Surface canvas(40, 40, background);
+        const TStrokePoint line[2] = {c.a, c.b};
+        ASSERT_TRUE(StrokePolylineAntiAliased(canvas.dc(), line, 2, c.width, c.color, {0, 0, 40, 40}));
+        const bool horizontal = c.a.y == c.b.y;
+        const int centre = static_cast<int>(horizontal ? c.a.y : c.a.x);
+        for (int offset = -1; offset <= 1; ++offset) {
+            const int along = horizontal ? 15 : 20, across = centre + offset;
+            const DWORD seen = horizontal ? canvas.At(along, across) : canvas.At(across, along);
+            const DWORD expected = Mix(background, c.color, c.cover[offset + 1]);
+            for (int shift = 0; shift < 32; shift += 8)
+                EXPECT_NEAR(static_cast<int>((seen >> shift) & 0xFF), static_cast<int>((expected >> shift) & 0xFF), 1)
+                    << "width " << c.width << " offset " << offset << std::hex << " seen " << seen;
+        }
+        // Two pixels off the line nothing is touched.
+        EXPECT_EQ(horizontal ? canvas.At(15, centre + 3) : canvas.At(centre + 3, 20), background);
+        EXPECT_EQ(horizontal ? canvas.At(15, centre - 2) : canvas.At(centre - 2, 20), background);
+    }
+    // A polyline's joints are covered once, not blended twice: a translucent corner stays as light
+    // as the straight parts.
+    Surface corner(40, 40, background);
+    const TStrokePoint bend[3] = {{5, 20}, {20, 20}, {20, 35}};
+    ASSERT_TRUE(StrokePolylineAntiAliased(corner.dc(), bend, 3, 1, 0x80FFFFFF, {0, 0, 40, 40}));
+    EXPECT_EQ(corner.At(20, 20), corner.At(10, 20));
+    EXPECT_EQ(corner.At(20, 20), corner.At(20, 30));
+}
+
+// The line keeps within the target's clip, the given rectangle and the bitmap, under a window origin
+// and on bottom-up bitmaps: inside them the pixels of the same line drawn unclipped, outside untouched.
+TEST_F(PixelPaths, AntiAliasedLineKeepsWithinItsClips) {
+    const TStrokePoint zigzag[5] = {{-10, 5}, {15, 35.5f}, {25, 3}, {33.3f, 38}, {60, 20}};
+    const RECT within = {2, 4, 37, 34};
+    for (bool bottomUp : {false, true})
+        for (ClipKind clip : {ClipKind::None, ClipKind::TwoPieces, ClipKind::Round})
+            for (int origin : {0, 3}) {
+                Surface clipped(40, 40, 0xFF112233, bottomUp), whole(40, 40, 0xFF112233, bottomUp),
+                    mask(40, 40, 0, bottomUp);
+                ApplyClip(clipped.dc(), clip);
+                ApplyClip(mask.dc(), clip);
+                for (Surface* s : {&clipped, &whole, &mask}) SetWindowOrgEx(s->dc(), origin, -origin, nullptr);
+                ASSERT_TRUE(StrokePolylineAntiAliased(clipped.dc(), zigzag, 5, 2.5f, 0xFFE0C020, within));
+                ASSERT_TRUE(StrokePolylineAntiAliased(whole.dc(), zigzag, 5, 2.5f, 0xFFE0C020, {-100, -100, 100, 100}));
+                // The mask: the clip and the rectangle, filled through the same clip.
+                CUIRender::DrawColor(mask.dc(), within, 0xFFFFFFFF);
+                int inked = 0;
+                for (int y = 0; y < 40; ++y)
+                    for (int x = 0; x < 40; ++x) {
+                        const bool inside = mask.At(x, y) != 0;
+                        const DWORD expected = inside ? whole.At(x, y) : 0xFF112233u;
+                        ASSERT_EQ(clipped.At(x, y), expected) << x << "," << y << " clip " << static_cast<int>(clip)
+                                                              << " origin " << origin << " bottom-up " << bottomUp;
+                        inked += inside && expected != 0xFF112233u;
+                    }
+                EXPECT_GT(inked, 40);
+            }
+}
+
+// A target without 32-bit pixels is left to the caller.
+TEST_F(PixelPaths, AntiAliasedLineNeedsPixels) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 20, 20);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const TStrokePoint line[2] = {{1, 1}, {18, 18}};
+    EXPECT_FALSE(StrokePolylineAntiAliased(dc, line, 2, 1, 0xFFFFFFFF, {0, 0, 20, 20}));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+namespace {
+
+// Plain text as DrawTextW draws it, each time, in the render engine's set-up.
+void ReferenceGdiText(HDC dc, HFONT font, RECT rect, const wchar_t* text, DWORD color, UINT style) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF));
+    HGDIOBJ old = SelectObject(dc, font);
+    DrawTextW(dc, text, -1, &rect, style);
+    SelectObject(dc, old);
+}
+
+// Paints a striped background into the rectangle, different for each seed.
+void Background(Surface& s, const RECT& r, int seed) {
+    for (int y = r.top; y < r.bottom; y += 3) {
+        const DWORD color = 0xFF000000 | static_cast<DWORD>((y * 37 + seed * 91) & 0xFF) << 8 | static_cast<DWORD>(seed * 40);
+        CUIRender::DrawColor(s.dc(), {r.left, y, r.right, std::min<LONG>(y + 3, r.bottom)}, color);
+    }
+}
+
+}  // namespace
+
+// Plain text is drawn once and written again from what it left while the same words in the same font,
+// colour, style and place meet the same pixels: whatever changes (the background, the colour, the font,
+// the words, the clip), the pixels are those of DrawTextW drawing every time.
+TEST_F(PixelPaths, KeptTextMatchesDrawingItEachTime) {
+    CUIPixelMemo::Clear();  // nothing kept from earlier tests
+    manager.AddFont(1, L"Tahoma", 13, false, false, false);
+    manager.AddFont(2, L"Tahoma", 17, true, false, true);
+    struct Step {
+        int seed, font;
+        DWORD color;
+        const wchar_t* text;
+        ClipKind clip;
+    };
+    const Step steps[] = {
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // drawn
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // written again
+        {2, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // another background
+        {1, 1, 0xFFF6CE1D, L"Phase 180\u00B0", ClipKind::None},  // another colour
+        {1, 2, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // another font
+        {1, 1, 0xFFE6E8EB, L"Phase 0\u00B0", ClipKind::None},    // other words
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::Round}, // a rounded control's clip
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::Round},
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::TwoPieces},
+        {2, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},
+    };
+    const RECT rect = {2, 8, 38, 30};
+    const UINT style = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS;
+    for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+        const Step& step = steps[i];
+        Surface kept(40, 40, 0xFF101010), reference(40, 40, 0xFF101010);
+        for (Surface* s : {&kept, &reference}) {
+            Background(*s, {0, 0, 40, 40}, step.seed);
+            ApplyClip(s->dc(), step.clip);
+        }
+        RECT r = rect;
+        CUIRender::DrawText(kept.dc(), &manager, r, step.text, step.color, step.font, style);
+        ReferenceGdiText(reference.dc(), manager.GetFontHandle(step.font), rect, step.text, step.color, style);
+        EXPECT_EQ(Compare(kept, reference), "") << "step " << i;
+        EXPECT_TRUE(EqualRect(&r, &rect));
+    }
+    // Kept text shows: a step drawn again differs from its background.
+    Surface plain(40, 40, 0xFF101010);
+    Background(plain, {0, 0, 40, 40}, 1);
+    Surface drawn(40, 40, 0xFF101010);
+    Background(drawn, {0, 0, 40, 40}, 1);
+    RECT r = rect;
+    CUIRender::DrawText(drawn.dc(), &manager, r, L"Phase 180\u00B0", 0xFFE6E8EB, 1, style);
+    EXPECT_NE(Compare(drawn, plain), "");
+}
+
+// Images of the manager are blended once and written again from what they left over the same pixels;
+// over other pixels, elsewhere, faded or cut by the paint area they are drawn, as every time before.
+TEST_F(PixelPaths, KeptImagesMatchDrawingThemEachTime) {
+    CUIPixelMemo::Clear();
+    TImageRecord* image = manager.AddImage(L"101", L"PNG");
+    ASSERT_NE(image, nullptr);
+    struct Step {
+        int seed;
+        RECT dest, paint;
+        BYTE fade;
+    };
+    const RECT all = {0, 0, 40, 40};
+    const Step steps[] = {
+        {1, {4, 4, 28, 28}, all, 255},  {1, {4, 4, 28, 28}, all, 255}, {2, {4, 4, 28, 28}, all, 255},
+        {1, {4, 4, 28, 28}, all, 128},  {2, {4, 4, 28, 28}, all, 128}, {1, {4, 4, 28, 28}, all, 128},
+        {1, {6, 4, 30, 28}, all, 255},  {1, {4, 4, 28, 28}, {0, 0, 20, 40}, 255}, {1, {4, 4, 28, 28}, all, 255},
+    };
+    const RECT source = {0, 0, 12, 12}, corners = {3, 3, 3, 3};
+    for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+        const Step& step = steps[i];
+        for (ClipKind clip : {ClipKind::None, ClipKind::Round}) {
+            Surface kept(40, 40, 0xFF101010), reference(40, 40, 0xFF101010);
+            for (Surface* s : {&kept, &reference}) {
+                Background(*s, all, step.seed);
+                ApplyClip(s->dc(), clip);
+            }
+            ASSERT_TRUE(CUIRender::DrawImage(kept.dc(), &manager, all, step.paint, L"101", L"PNG", step.dest, source,
+                                             corners, 0, step.fade, false, false, false));
+            CUIRender::DrawImage(reference.dc(), image->bitmap, step.dest, step.paint, source, corners, image->hasAlpha,
+                                 step.fade);
+            EXPECT_EQ(Compare(kept, reference), "") << "step " << i << " clip " << static_cast<int>(clip);
+        }
+    }
 }

@@ -238,6 +238,35 @@ TEST_F(InputTest, TabMovesThroughTheTabStopsAndWraps) {
     EXPECT_EQ(L"c", killed.back().sender);
 }
 
+// A tab move waiting for the paint after a layout (the first focus of a new window among them) is dropped
+// when a control is focused before that paint: it would move the focus on from the control just chosen.
+TEST_F(InputTest, APendingTabMoveNeverMovesAFocusGivenBeforeItsPaint) {
+    // Two paints: the waiting move is carried out at a paint that has no layout to do.
+    auto repaint = [&] {
+        for (int i = 0; i < 2; ++i) {
+            InvalidateRect(hwnd, nullptr, FALSE);
+            UpdateWindow(hwnd);
+            Pump();
+        }
+    };
+    ASSERT_TRUE(window.pm().IsFocusNeeded()) << "the first paint came before the layout";
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(150, 50));
+    Send(WM_LBUTTONUP, 0, At(150, 50));
+    ASSERT_EQ(b, window.pm().GetFocusedControl());
+    repaint();
+    EXPECT_EQ(b, window.pm().GetFocusedControl()) << "the click's focus stays";
+    EXPECT_FALSE(window.pm().IsFocusNeeded());
+
+    // A forward move asked while a layout is due, then the program focuses a control itself.
+    window.pm().GetRootControl()->NeedUpdate();
+    ASSERT_TRUE(window.pm().MoveTabFocus(true));
+    ASSERT_TRUE(window.pm().IsFocusNeeded());
+    a->SetFocus();
+    repaint();
+    EXPECT_EQ(a, window.pm().GetFocusedControl());
+    EXPECT_EQ(1, b->Count(UIEVENT_SETFOCUS)) << "b was focused by the click alone";
+}
+
 // The search visits the topmost (last) child first: the control after a label in the search stands
 // before it in the layout.
 TEST(AltShortcut, ALabelPassesItsShortcutToTheNextControl) {

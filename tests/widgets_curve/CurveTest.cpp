@@ -310,7 +310,11 @@ TEST(Curve, OtherOutputsAreThinnerHiddenOnesAbsentAndTheCaptionShowsWhenFlat) {
     curve->SetEqResponse(freqs.data(), gains.data(), 3, 0, shown);
     Picture picture = Capture(window);
     const int x = X(500);
-    EXPECT_EQ(picture.RowsOf(x, 0xFF0000, T0, B0).size(), 2u);  // current: 2 px at full strength
+    // Current: 2 px of ink, anti-aliased: the centre row at full strength and half a row either side.
+    EXPECT_EQ(picture.RowsOf(x, 0xFF0000, T0, B0), std::vector<int>{C0});
+    double ink = 0;  // red over the plot's 0x11, between two grid columns
+    for (int y = C0 - 5; y <= C0 + 5; ++y) ink += ((picture.At(X(450), y) >> 16) - 0x11) / double(0xFF - 0x11);
+    EXPECT_NEAR(ink, 2.0, 0.05);
     int other = 0, hidden = 0;
     for (int y = T0; y < B0; ++y) {
         const DWORD p = picture.At(x, y);
@@ -546,6 +550,72 @@ TEST(Curve, CaptionWhenFlatUnlessALogoAndTheLayoutFollowsTheControl) {
     EXPECT_EQ(pos.right, 410);
     const TEqualizerGeometry expected(pos, 100);
     EXPECT_EQ(curve->GetBandPoint(1).x, expected.FreqToX(1000));
+}
+
+namespace {
+
+// What a plot shows: three outputs' curves (a peak on the first, others raised or lowered), the shown
+// one, its bands.
+struct PlotState {
+    double peakGain = 6, secondGain = 6, thirdGain = -3;
+    int current = 0;
+    float bandGain = 3;
+};
+
+void ShowState(UIEqualizer& curve, const PlotState& state) {
+    std::vector<double> freqs(3 * CurvePoints), gains(3 * CurvePoints, 0.0);
+    for (int n = 0; n < 3; ++n) MakeLogFreqAxis(CurveSampleRate, CurvePoints, freqs.data() + n * CurvePoints);
+    PeakingEqCurve(CurveSampleRate, 1000, state.peakGain, 1.4, freqs.data(), gains.data(), CurvePoints);
+    std::fill(gains.begin() + CurvePoints, gains.begin() + 2 * CurvePoints, state.secondGain);
+    std::fill(gains.begin() + 2 * CurvePoints, gains.end(), state.thirdGain);
+    const EqBand bands[2] = {EqBand(0, 1, 100, 1), EqBand(state.bandGain, 1.4f, 1000, 1)};
+    const int shown[3] = {1, 1, 1};
+    curve.SetDragAllDirection(true);
+    curve.SetCurEqBand(bands, 2, 1);
+    curve.setCurEqHpLp(60, 12000);
+    curve.SetEqResponse(freqs.data(), gains.data(), 3, state.current, shown);
+}
+
+}  // namespace
+
+// The still part of the plot (fill, grid, caption, the other outputs' curves) is kept between paints:
+// after each change, of the shown curve alone, of another output's curve, of the shown output or to a
+// flat equalizer with its caption, the plot is painted as a fresh window showing the same paints it.
+TEST(Curve, KeptStillLayersPaintAsAFreshPlot) {
+    CCurveWindow kept(Layout(kCurve, 600, 300));
+    ASSERT_NE(kept.Create(nullptr, kWindowX, kWindowY), nullptr);
+    UIEqualizer* curve = Curve(kept);
+    ASSERT_NE(curve, nullptr);
+    PlotState state;
+    ShowState(*curve, state);
+    Capture(kept);
+    const struct {
+        const char* what;
+        void (*change)(PlotState&);
+    } steps[] = {
+        {"the shown curve", [](PlotState& s) { s.peakGain = 9, s.bandGain = 9; }},
+        {"another output's curve", [](PlotState& s) { s.secondGain = 2; }},
+        {"the shown output", [](PlotState& s) { s.current = 1; }},
+        {"back to the first", [](PlotState& s) { s.current = 0; }},
+        {"a flat equalizer", [](PlotState& s) { s.peakGain = 0, s.bandGain = 0; }},
+    };
+    for (const auto& step : steps) {
+        step.change(state);
+        ShowState(*curve, state);
+        const Picture picture = Capture(kept);
+        // The fresh window's first paint comes after its data.
+        CCurveWindow fresh(Layout(kCurve, 600, 300));
+        HWND hwnd = fresh.CreateNativeWindow(nullptr, L"fresh", WS_POPUP, WS_EX_TOOLWINDOW, kWindowX, kWindowY, 0, 0);
+        ASSERT_NE(hwnd, nullptr);
+        ShowState(*Curve(fresh), state);
+        ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        const Picture expected = Capture(fresh);
+        ASSERT_EQ(picture.pixels.size(), expected.pixels.size());
+        int differing = 0;
+        for (size_t i = 0; i < expected.pixels.size(); ++i) differing += picture.pixels[i] != expected.pixels[i];
+        EXPECT_EQ(differing, 0) << "after a change of " << step.what;
+    }
+    EXPECT_TRUE(curve->IsAllFlat());
 }
 
 TEST(Curve, SizesFollowTheWindowsDpi) {

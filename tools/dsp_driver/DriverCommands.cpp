@@ -361,3 +361,30 @@ std::string RunDriverLine(DeviceLink& link, const std::string& line) {
     }
     return "";
 }
+
+namespace {
+
+bool DeviceLost(const DeviceLink& link) { return !link.IsConnected() || link.IsLinkFailed(); }
+
+bool Reopen(DeviceLink& link, int waitMs) {
+    link.CloseHIDDevice(false);
+    for (int waited = 0;; waited += 20) {
+        link.OpenHIDDevice();
+        if (link.IsConnected()) return true;
+        if (waited >= waitMs) return false;
+        Sleep(20);
+    }
+}
+
+}  // namespace
+
+std::string RunDriverLineOnDevice(DeviceLink& link, const std::string& line, int queueWaitMs, int reopenWaitMs) {
+    if (DeviceLost(link) && !Reopen(link, reopenWaitMs)) return "error: not sent: no amplifier found (USB 0483:5750)\n";
+    const std::string error = RunDriverLine(link, line);
+    if (!error.empty()) return "error: " + error + "\n";
+    for (int waited = 0; !link.IsCmdQueueIdle() && waited < queueWaitMs; ++waited) Sleep(1);
+    if (!DeviceLost(link)) return "";
+    std::string said = "error: the request failed: the amplifier is gone\n";
+    if (Reopen(link, reopenWaitMs)) said += "the amplifier is back and open again\n";
+    return said;
+}

@@ -23,6 +23,7 @@
 namespace {
 
 constexpr int kQueueWaitMs = 60000;
+constexpr int kReopenWaitMs = 10000;
 
 void PrintUsage() {
     std::printf("usage: dsp_driver [--emulator] [command ...]\n"
@@ -37,17 +38,12 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// Runs one command line; queued commands are waited for, so the output follows the line.
+// Runs one command line; what it queued is waited for, so the output follows the line.
 void RunLine(DeviceLink& link, const std::string& rawLine) {
     const std::string line = Trim(rawLine);
     if (line.empty() || line[0] == '#') return;
     std::printf("> %s\n", line.c_str());
-    const std::string error = RunDriverLine(link, line);
-    if (!error.empty()) {
-        std::printf("error: %s\n", error.c_str());
-        return;
-    }
-    for (int waited = 0; !link.IsCmdQueueIdle() && waited < kQueueWaitMs; ++waited) Sleep(1);
+    std::printf("%s", RunDriverLineOnDevice(link, line, kQueueWaitMs, kReopenWaitMs).c_str());
     std::fflush(stdout);
 }
 

@@ -293,6 +293,14 @@ void CSkinViewWindow::ApplyDemoCalibration() {
     const BYTE shown[outputs] = {1, 1};
     display->SetCurves121(sf.data(), sg.data(), outputs, 0, shown);
     display->SetCurves(rf.data(), rg.data(), outputs, 0, shown);
+    // Their distances as the window shows them once measured.
+    const wchar_t* const distances[outputs] = {L"0.860000", L"1.090000"};
+    for (int n = 0; n < outputs; ++n) {
+        const std::wstring label = L"ch_" + std::to_wstring(n) + L": ";
+        Set((L"ch_distance_" + std::to_wstring(n)).c_str(), L"visible", L"true");
+        Set(label.c_str(), L"visible", L"true");
+        Set(label.c_str(), L"text", distances[n]);
+    }
 }
 
 void CSkinViewWindow::TakeShot() {
@@ -317,9 +325,14 @@ TShotResult SaveClientBitmap(HWND window, const wchar_t* path, bool fromScreen) 
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, source, origin.x, origin.y, SRCCOPY);
     GdiFlush();
-    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    DWORD* pixels = static_cast<DWORD*>(bits);
     std::unordered_set<DWORD> colours;
-    for (int i = 0; i < width * height; ++i) colours.insert(pixels[i] & 0xFFFFFF);
+    for (int i = 0; i < width * height; ++i) {
+        colours.insert(pixels[i] & 0xFFFFFF);
+        // The screen has no transparency, but GDI leaves 0 in the fourth byte of what it drew (lines,
+        // text); picture tools that read that byte as alpha would show those pixels as holes.
+        pixels[i] |= 0xFF000000;
+    }
     result.width = width;
     result.height = height;
     result.colours = static_cast<int>(colours.size());

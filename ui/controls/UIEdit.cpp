@@ -49,10 +49,13 @@ UINT CEditUI::GetControlFlags() const { return IsEnabled() ? (UIFLAG_TABSTOP | U
 
 HWND CEditUI::GetNativeWindow() const { return m_pWindow ? m_pWindow->GetHandle() : nullptr; }
 
+// Value boxes are set again after every change of their value, mostly to the text they already show:
+// the same text repaints nothing (the native control still takes it, which puts its caret back).
 void CEditUI::SetText(const wchar_t* text) {
+    const bool changed = !(m_sText == text);
     m_sText = text;
     if (m_pWindow) m_pWindow->SetTextQuietly(m_sText.Data());
-    Invalidate();
+    if (changed) Invalidate();
 }
 
 void CEditUI::PlaceNativeWindow(bool move) {

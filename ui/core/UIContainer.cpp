@@ -605,8 +605,10 @@ bool CContainerUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopContr
         const RECT inner = GetInnerRect();
         RECT innerVisible;
         const bool innerShown = IntersectRect(&innerVisible, &paintRect, &inner) != FALSE;
+        // Without an inset the inner area's clip is the container's own: no second one is made.
+        const bool innerClipped = innerShown && !EqualRect(&innerVisible, &visible);
         CUIRenderClip innerClip;
-        if (innerShown) CUIRenderClip::GenerateClip(hdc, innerVisible, innerClip);
+        if (innerClipped) CUIRenderClip::GenerateClip(hdc, innerVisible, innerClip);
         for (int i = 0; i < m_items.Count(); ++i) {
             CControlUI* child = GetItemAt(i);
             if (child == stopControl) return false;
@@ -614,9 +616,9 @@ bool CContainerUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopContr
             if (child->IsFloat()) {
                 // Floating children may leave the inner area: they paint under the container's own clip.
                 if (!Meets(m_rcItem, child->GetPos())) continue;
-                if (innerShown) CUIRenderClip::UseOldClipBegin(hdc, innerClip);
+                if (innerClipped) CUIRenderClip::UseOldClipBegin(hdc, innerClip);
                 const bool painted = child->Paint(hdc, paintRect, stopControl);
-                if (innerShown) CUIRenderClip::UseOldClipEnd(hdc, innerClip);
+                if (innerClipped) CUIRenderClip::UseOldClipEnd(hdc, innerClip);
                 if (!painted) return false;
             } else if (innerShown && Meets(inner, child->GetPos())) {
                 if (!child->Paint(hdc, paintRect, stopControl)) return false;

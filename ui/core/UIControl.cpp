@@ -40,6 +40,8 @@ bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 CPaintManagerUI* CControlUI::GetManager() const { return m_pManager; }
 
 void CControlUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
+    // Once detached it could be deleted without its old manager knowing: that manager lets go of it now.
+    if (m_pManager && m_pManager != manager) m_pManager->ReleaseControl(this);
     m_pManager = manager;
     m_pParent = parent;
     if (init && m_pParent) Init();

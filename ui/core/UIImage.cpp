@@ -5,6 +5,7 @@
 #include "UIDpi.h"
 #include "UIManager.h"
 #include "UIRender.h"
+#include "UIRenderSurface.h"
 #include "UIResourceSettings.h"
 #include "UITextResource.h"
 
@@ -248,6 +249,7 @@ TImageRecord* CUIRender::DecodeImage(const BYTE* data, size_t size, DWORD mask) 
 }
 
 void CUIRender::FreeImage(TImageRecord* image, bool deleteRecord) {
+    CUIPixelMemo::Clear();  // its handle may come back with other pixels
     if (!image) return;
     if (image->bitmap) DeleteObject(image->bitmap);
     delete[] image->sourcePixels;
@@ -498,8 +500,25 @@ bool CUIRender::DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& item, c
     source.bottom = std::min<LONG>(source.bottom, image->height);
     RECT hit;
     if (!IntersectRect(&hit, &dest, &item) || !IntersectRect(&hit, &dest, &paint)) return true;
-    DrawImage(hdc, image->bitmap, dest, paint, source, corners, manager->IsLayeredWindow() || image->hasAlpha, fade,
-              hole, tiledX, tiledY);
+    const bool alpha = manager->IsLayeredWindow() || image->hasAlpha;
+    // A whole image of the manager's, whose pixels only an HSL change alters, is a memo's call.
+    std::wstring key;
+    if (EqualRect(&hit, &dest) && !image->useHSL) {
+        const struct {
+            HBITMAP bitmap;
+            LONG width, height;
+            RECT source, corners;
+            BYTE alpha, fade, hole, tiledX, tiledY, unused[3];
+        } call = {image->bitmap, dest.right - dest.left, dest.bottom - dest.top, source, corners,
+                  alpha, fade, hole, tiledX, tiledY, {}};
+        key.assign(L"image");
+        key.append(reinterpret_cast<const wchar_t*>(&call), sizeof call / sizeof(wchar_t));
+    }
+    HDC memoTarget = key.empty() ? nullptr : hdc;  // before the key moves
+    CUIPixelMemo memo(memoTarget, dest, std::move(key));
+    if (memo.Done()) return true;
+    DrawImage(hdc, image->bitmap, dest, paint, source, corners, alpha, fade, hole, tiledX, tiledY);
+    memo.Keep();
     return true;
 }
 

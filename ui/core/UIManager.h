@@ -295,6 +295,10 @@ public:
     // Drops every reference to a control that is going away: focus, hover, pressed and key control,
     // timers, name entry, lists, option groups; queued notifications it sent lose their sender.
     void ForgetControl(CControlUI* control);
+    // A control that leaves this manager (it may be deleted later without telling it) stops being the
+    // focus, the hover, the pressed control holding the mouse capture, the key control and a
+    // mouse-leave receiver here. Its timers, name and option groups stay for when it comes back.
+    void ReleaseControl(CControlUI* control);
 
     bool AddNotifyListener(INotifyUI* listener);
     bool RemoveNotifyListener(INotifyUI* listener);

@@ -107,13 +107,23 @@ void CPaintManagerUI::ReleaseControlServices() {
     m_hDcPaint = nullptr;
 }
 
-void CPaintManagerUI::ForgetControl(CControlUI* control) {
+void CPaintManagerUI::ReleaseControl(CControlUI* control) {
     if (!control) return;
     if (m_pEventKey == control) m_pEventKey = nullptr;
     if (m_pEventHover == control) m_pEventHover = nullptr;
-    if (m_pEventClick == control) m_pEventClick = nullptr;
+    if (m_pEventClick == control) {
+        m_pEventClick = nullptr;
+        // Nobody would take the button up any more: the capture would outlive it and freeze the hover.
+        if (m_bMouseCapture) ReleaseMouseCapture();
+    }
     if (m_pFocus == control) m_pFocus = nullptr;
     if (m_pLosingFocus == control) m_pLosingFocus = nullptr;
+    RemoveFrom(m_aNeedMouseLeaveNeeded, control);
+}
+
+void CPaintManagerUI::ForgetControl(CControlUI* control) {
+    if (!control) return;
+    ReleaseControl(control);
     for (int i = m_aTimers.Count() - 1; i >= 0; --i) {
         TTimerRecord* timer = TimerAt(m_aTimers, i);
         if (timer->pSender != control) continue;
@@ -128,7 +138,6 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
         if (msg->pSender == control) msg->pSender = nullptr;
     }
     RemoveFrom(m_aPostPaintControls, control);
-    RemoveFrom(m_aNeedMouseLeaveNeeded, control);
     RemoveFrom(m_aFoundControls, control);
     RemoveFrom(m_aFoundByClass, control);
     const int native = m_aNativeWindowControl.IndexOf(control);
@@ -249,15 +258,21 @@ bool CPaintManagerUI::KillFocus(CControlUI* next) {
     return static_cast<bool>(alive);
 }
 
+// A control focused here supersedes a tab move still waiting for the next paint: that move would start
+// from this control and carry the focus one stop past the one just chosen.
 void CPaintManagerUI::FocusControl(CControlUI* control) {
     if (m_hWndPaint && GetFocus() != m_hWndPaint && control != m_pFocus) SetFocus(m_hWndPaint);
-    if (control == m_pFocus) return;
+    if (control == m_pFocus) {
+        if (control) m_bFocusNeeded = false;
+        return;
+    }
     const unsigned change = ++m_focusChanges;
     if (m_pFocus && !KillFocus(control)) return;
     // A kill-focus handler that focused a control itself has the last word.
     if (change != m_focusChanges) return;
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_pFocus = control;
+        m_bFocusNeeded = false;
         const CUILifeWatch alive = m_life.Watch();
         TUIEvent event = MakeEvent(UIEVENT_SETFOCUS, control);
         control->Event(event);

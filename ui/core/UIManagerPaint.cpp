@@ -8,6 +8,7 @@
 #include "UIControl.h"
 #include "UIManagerShared.h"
 #include "UIRender.h"
+#include "UIRenderSurface.h"
 #include "base/Log.h"
 
 #include <cstring>
@@ -152,6 +153,7 @@ void CPaintManagerUI::OnPaint() {
         // A DC from a paint whose bitmap could not be made is used again, not made anew.
         if (!m_hDcOffscreen) m_hDcOffscreen = CreateCompatibleDC(m_hDcPaint);
         m_hbmpOffscreen = CreateTopDownBitmap(m_hDcPaint, client.right, client.bottom, &m_pOffscreenBits);
+        RememberTopDownBitmap(m_hbmpOffscreen, m_pOffscreenBits);
         m_szOffscreen = {client.right, client.bottom};
     }
 
@@ -378,6 +380,7 @@ void CPaintManagerUI::OnPrintClient(HDC dc, LPARAM flags) {
 }
 
 void CPaintManagerUI::FreeOffscreen() {
+    if (m_hbmpOffscreen) ForgetTopDownBitmap(m_hbmpOffscreen);
     if (m_hDcOffscreen) DeleteDC(m_hDcOffscreen);
     if (m_hbmpOffscreen) DeleteObject(m_hbmpOffscreen);
     if (m_hDcBackground) DeleteDC(m_hDcBackground);

@@ -57,14 +57,64 @@ void CUIRenderClip::GenerateClip(HDC hdc, const RECT& rect, CUIRenderClip& clip)
     Begin(hdc, rect, DeviceRectRegion(hdc, rect), clip);
 }
 
+namespace {
+
+// The rounded regions of the controls painted last, kept: every paint of a window asks for the same
+// ones, and making a rounded region costs more than using one.
+class CRoundRegions {
+public:
+    static HRGN Get(const RECT& box, int width, int height) {
+        std::vector<TEntry>& entries = Entries();
+        for (const TEntry& entry : entries)
+            if (EqualRect(&entry.box, &box) && entry.width == width && entry.height == height) return entry.region;
+        HRGN region = CreateRoundRectRgn(box.left, box.top, box.right, box.bottom, width, height);
+        if (!region) return nullptr;
+        if (!HookSet()) {  // the shut-down forgets its hooks: again after each
+            CPaintManagerUI::AddShutdownHook(&ReleaseAll);
+            HookSet() = true;
+        }
+        static size_t next = 0;
+        if (entries.size() < kEntries) {
+            entries.push_back({box, width, height, region});
+        } else {
+            DeleteObject(entries[next].region);
+            entries[next] = {box, width, height, region};
+            next = (next + 1) % kEntries;
+        }
+        return region;
+    }
+
+private:
+    struct TEntry {
+        RECT box;
+        int width, height;
+        HRGN region;
+    };
+    static const size_t kEntries = 256;
+    static std::vector<TEntry>& Entries() {
+        static std::vector<TEntry> entries;
+        return entries;
+    }
+    static bool& HookSet() {
+        static bool set = false;
+        return set;
+    }
+    static void ReleaseAll(bool) {
+        for (TEntry& entry : Entries()) DeleteObject(entry.region);
+        Entries().clear();
+        HookSet() = false;
+    }
+};
+
+}  // namespace
+
 void CUIRenderClip::GenerateRoundClip(HDC hdc, const RECT& rect, const RECT& inner, int width, int height,
                                       CUIRenderClip& clip) {
     HRGN region = DeviceRectRegion(hdc, rect);
     POINT corners[2] = {{inner.left, inner.top}, {inner.right + 1, inner.bottom + 1}};
     LPtoDP(hdc, corners, 2);
-    HRGN round = CreateRoundRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y, width, height);
-    CombineRgn(region, region, round, RGN_AND);
-    DeleteObject(round);
+    if (HRGN round = CRoundRegions::Get(RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}, width, height))
+        CombineRgn(region, region, round, RGN_AND);
     Begin(hdc, rect, region, clip);
 }
 
@@ -95,6 +145,7 @@ DWORD CUIRender::AdjustColor(DWORD color, short hue, short saturation, short lig
 
 void CUIRender::AdjustImage(bool useHSL, TImageRecord* image, short hue, short saturation, short lightness) {
     if (!image || !image->useHSL || !image->bitmap || !image->currentPixels || !image->sourcePixels) return;
+    CUIPixelMemo::Clear();
     const int count = image->width * image->height;
     GdiFlush();
     if (!useHSL || (hue == 180 && saturation == 100 && lightness == 100)) {
@@ -333,8 +384,11 @@ void DrawRoundPath(GpGraphics* graphics, const TRoundShape& shape) {
     DllExports::GdipDeletePath(path);
 }
 
+// Pictures up to this many pixels are kept.
+const size_t kKeptPicturePixels = 32 * 1024;
+
 // The pictures of the rounded shapes drawn last: a window's rounded controls mostly share a few sizes
-// and colours, and each picture is drawn by GDI+ only once. Small pictures only (2 MB at most).
+// and colours, and each picture is drawn by GDI+ only once. Small pictures only (8 MB at most).
 class CRoundShapePictures {
 public:
     static const TShapePicture* Find(const TRoundShape& shape) {
@@ -343,7 +397,7 @@ public:
         return nullptr;
     }
     static void Keep(const TRoundShape& shape, TShapePicture&& picture) {
-        if (picture.pixels.size() > kMaxPixels) return;
+        if (picture.pixels.size() > kKeptPicturePixels) return;
         std::vector<TEntry>& entries = Entries();
         static size_t next = 0;
         if (entries.size() < kEntries) {
@@ -359,8 +413,7 @@ private:
         TRoundShape shape;
         TShapePicture picture;
     };
-    static const size_t kEntries = 16;
-    static const size_t kMaxPixels = 32 * 1024;
+    static const size_t kEntries = 64;
 
     static std::vector<TEntry>& Entries() {
         static std::vector<TEntry> entries;
@@ -371,6 +424,47 @@ private:
 // Shapes larger than this are drawn by GDI+ on the target itself rather than through a picture.
 const long long kMaxPicturePixels = 4 * 1024 * 1024;
 
+// The picture of a shape, kept or drawn now (and kept when small); null when it cannot be drawn.
+const TShapePicture* RoundShapePicture(const TRoundShape& shape, int width, int height) {
+    if (const TShapePicture* kept = CRoundShapePictures::Find(shape)) return kept;
+    GpGraphics* graphics = CUIScratchSurface::Begin(0, 0, width, height);
+    if (!graphics) return nullptr;
+    DrawRoundPath(graphics, shape);
+    static TShapePicture drawn;  // the last large one, which is not kept
+    CUIScratchSurface::End(graphics, drawn);
+    if (drawn.pixels.size() > kKeptPicturePixels) return &drawn;
+    CRoundShapePictures::Keep(shape, std::move(drawn));
+    return CRoundShapePictures::Find(shape);
+}
+
+// A panel-sized rounded shape is its corners joined by straight sides: the same shape made just wide and
+// high enough for its corners and a few pixels of straight side is drawn (and kept) small, and its
+// middle column and row are repeated to the full size. The corners keep their place within their pixels,
+// so every pixel is the one GDI+ gives the full shape. Pens of three pixels and more are left whole:
+// Wine's GDI+ adds stray pixels to them that depend on the absolute position.
+bool DrawRoundAsNineGrid(HDC hdc, const TRoundShape& shape, int left, int top, int width, int height) {
+    if (static_cast<long long>(width) * height <= static_cast<long long>(kKeptPicturePixels) || shape.penWidth >= 3)
+        return false;
+    const float reach = std::max(shape.penWidth, 1.0f) / 2 + 2;
+    const float needed = std::max(shape.arcSize, 0.0f) + 2 * reach + 8;  // corners and a straight piece
+    // Even, as the picture's corner is (see DrawRoundRectangle).
+    const int shrinkX = shape.width > needed ? static_cast<int>(shape.width - needed) & ~1 : 0;
+    const int shrinkY = shape.height > needed ? static_cast<int>(shape.height - needed) & ~1 : 0;
+    if (shrinkX == 0 && shrinkY == 0) return false;
+    TRoundShape small = shape;
+    small.width -= static_cast<float>(shrinkX);
+    small.height -= static_cast<float>(shrinkY);
+    const int smallWidth = width - shrinkX, smallHeight = height - shrinkY;
+    if (static_cast<size_t>(smallWidth) * smallHeight > kKeptPicturePixels) return false;
+    const TShapePicture* picture = RoundShapePicture(small, smallWidth, smallHeight);
+    if (!picture) return true;
+    // The split lies in the middle of the straight sides.
+    const int splitX = static_cast<int>(small.offsetX + small.width / 2);
+    const int splitY = static_cast<int>(small.offsetY + small.height / 2);
+    CUIScratchSurface::BlendStretched(hdc, left, top, width, height, *picture, splitX, splitY);
+    return true;
+}
+
 }  // namespace
 
 // The rounded path is drawn by GDI+ on a scratch bitmap over just the shape's bounds, kept for shapes
@@ -379,9 +473,10 @@ void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float
                                    DWORD penColor, float penWidth, bool fill, DWORD fillColor) {
     if (!hdc || !(width >= 0) || !(height >= 0) || !(penWidth >= 0) || width > 1e6f || height > 1e6f || penWidth > 1e6f)
         return;
-    // The picture's whole-pixel corner, with room for the pen's half width and anti-aliased edges.
+    // The picture's whole-pixel corner, with room for the pen's half width and anti-aliased edges; even,
+    // because GDI+ rounds halves to even and a shape moved by an odd number of pixels may differ.
     const float reach = std::max(penWidth, 1.0f) / 2 + 2;
-    const int left = static_cast<int>(std::floor(x - reach)), top = static_cast<int>(std::floor(y - reach));
+    const int left = static_cast<int>(std::floor(x - reach)) & ~1, top = static_cast<int>(std::floor(y - reach)) & ~1;
     const int right = static_cast<int>(std::ceil(x + width + reach)), bottom = static_cast<int>(std::ceil(y + height + reach));
     const TRoundShape shape = {x - left, y - top, width, height, arcSize, penWidth, penColor, fill ? fillColor : 0, fill};
     if (static_cast<long long>(right - left) * (bottom - top) > kMaxPicturePixels) {
@@ -394,17 +489,9 @@ void CUIRender::DrawRoundRectangle(HDC hdc, float x, float y, float width, float
         DllExports::GdipDeleteGraphics(graphics);
         return;
     }
-    if (const TShapePicture* kept = CRoundShapePictures::Find(shape)) {
-        CUIScratchSurface::Blend(hdc, left, top, *kept);
-        return;
-    }
-    GpGraphics* graphics = CUIScratchSurface::Begin(0, 0, right - left, bottom - top);
-    if (!graphics) return;
-    DrawRoundPath(graphics, shape);
-    TShapePicture picture;
-    CUIScratchSurface::End(graphics, picture);
-    CUIScratchSurface::Blend(hdc, left, top, picture);
-    CRoundShapePictures::Keep(shape, std::move(picture));
+    if (DrawRoundAsNineGrid(hdc, shape, left, top, right - left, bottom - top)) return;
+    const TShapePicture* picture = RoundShapePicture(shape, right - left, bottom - top);
+    if (picture) CUIScratchSurface::Blend(hdc, left, top, *picture);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -568,9 +655,30 @@ void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wc
     }
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, ToColorRef(color));
+    // Text drawn within its rectangle in the DC's plain text set-up is a memo's call: the same words over
+    // the same pixels give the same pixels.
+    const bool memoable = !(style & (DT_CALCRECT | DT_NOCLIP | DT_MODIFYSTRING | DT_EXTERNALLEADING)) &&
+                          GetTextAlign(hdc) == 0 && GetTextCharacterExtra(hdc) == 0;
+    std::wstring key;
+    LOGFONTW logFont = {};
+    if (memoable && GetObjectW(handle, sizeof logFont, &logFont)) {
+        const struct {
+            COLORREF color;
+            UINT style;
+            LONG width, height;
+        } call = {ToColorRef(color), style, rect.right - rect.left, rect.bottom - rect.top};
+        key.assign(L"text");
+        key.append(reinterpret_cast<const wchar_t*>(&call), sizeof call / sizeof(wchar_t));
+        key.append(reinterpret_cast<const wchar_t*>(&logFont), sizeof logFont / sizeof(wchar_t));
+        key.append(shown);
+    }
+    HDC memoTarget = key.empty() ? nullptr : hdc;  // before the key moves
+    CUIPixelMemo memo(memoTarget, rect, std::move(key));
+    if (memo.Done()) return;
     HGDIOBJ oldFont = SelectObject(hdc, handle);
     ::DrawTextW(hdc, shown, -1, &rect, style);
     SelectObject(hdc, oldFont);
+    memo.Keep();
 }
 
 void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_t* text, DWORD color, int font,

@@ -6,7 +6,10 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <emmintrin.h>
+#include <unordered_map>
 #include <vector>
 
 namespace SkinUI {
@@ -45,27 +48,65 @@ bool DibPixels(HDC hdc, TDibPixels& out) {
 }
 
 // The DC's clip as device rectangles within the bitmap (the whole bitmap when it has no clip region);
-// false when the region cannot be read.
+// false when the region cannot be read. A rectangular clip, the usual one, is read without its data.
 bool ClipRects(HDC hdc, const TDibPixels& dib, std::vector<RECT>& rects) {
     const RECT bounds = {0, 0, dib.width, dib.height};
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    static HRGN region = CreateRectRgn(0, 0, 0, 0);  // kept: UI thread only
     if (!region) return false;
-    bool ok = true;
-    if (GetClipRgn(hdc, region) == 1) {
-        const DWORD size = GetRegionData(region, 0, nullptr);
-        std::vector<BYTE> buffer(size);
-        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-        ok = size && GetRegionData(region, size, data) == size;
-        for (DWORD i = 0; ok && i < data->rdh.nCount; ++i) {
-            RECT piece;
-            if (IntersectRect(&piece, &reinterpret_cast<const RECT*>(data->Buffer)[i], &bounds)) rects.push_back(piece);
-        }
-    } else {
-        rects.push_back(bounds);
+    const int kind = GetClipRgn(hdc, region);
+    if (kind != 1) {
+        if (kind == 0) rects.push_back(bounds);
+        return kind == 0;
     }
-    DeleteObject(region);
+    RECT box;
+    const int shape = GetRgnBox(region, &box);
+    if (shape == NULLREGION) return true;
+    if (shape == SIMPLEREGION) {
+        if (IntersectRect(&box, &box, &bounds)) rects.push_back(box);
+        return true;
+    }
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    std::vector<BYTE> buffer(size);
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    const bool ok = size && GetRegionData(region, size, data) == size;
+    for (DWORD i = 0; ok && i < data->rdh.nCount; ++i) {
+        RECT piece;
+        if (IntersectRect(&piece, &reinterpret_cast<const RECT*>(data->Buffer)[i], &bounds)) rects.push_back(piece);
+    }
     return ok;
 }
+
+// Top-down bitmaps made by the framework for its own painting (the windows' off-screen pictures), told
+// here by their makers so that their row order need not be asked of GDI on every drawing call. A
+// bitmap is known by its handle and its pixel memory together, and forgotten before it is deleted.
+class CKnownTopDownBitmaps {
+public:
+    static bool Contains(HGDIOBJ bitmap, const BYTE* bits) {
+        for (const TEntry& entry : Entries())
+            if (entry.bitmap == bitmap && entry.bits == bits) return true;
+        return false;
+    }
+    static void Add(HGDIOBJ bitmap, const void* bits) {
+        if (!bitmap || !bits) return;
+        Remove(bitmap);
+        Entries().push_back({bitmap, static_cast<const BYTE*>(bits)});
+    }
+    static void Remove(HGDIOBJ bitmap) {
+        std::vector<TEntry>& entries = Entries();
+        entries.erase(std::remove_if(entries.begin(), entries.end(), [bitmap](const TEntry& e) { return e.bitmap == bitmap; }),
+                      entries.end());
+    }
+
+private:
+    struct TEntry {
+        HGDIOBJ bitmap;
+        const BYTE* bits;
+    };
+    static std::vector<TEntry>& Entries() {
+        static std::vector<TEntry> entries;
+        return entries;
+    }
+};
 
 // Settles dib.bottomUp by reading one pixel inside the clip through GDI and comparing it with the two
 // places it may sit in memory; when both hold the same colour, one of them is changed for the moment.
@@ -94,9 +135,20 @@ bool FindRowOrder(HDC hdc, TDibPixels& dib, const std::vector<RECT>& clip) {
     return true;
 }
 
+// One row of a fill, sixteen bytes at a time.
+void FillRow(DWORD* to, int count, DWORD pixel) {
+    while (count > 0 && (reinterpret_cast<uintptr_t>(to) & 15)) {
+        *to++ = pixel;
+        --count;
+    }
+    const __m128i four = _mm_set1_epi32(static_cast<int>(pixel));
+    for (; count >= 4; count -= 4, to += 4) _mm_store_si128(reinterpret_cast<__m128i*>(to), four);
+    while (count-- > 0) *to++ = pixel;
+}
+
 void FillDeviceRect(const TDibPixels& dib, const RECT& rect, DWORD pixel) {
     const int width = rect.right - rect.left;
-    for (int y = rect.top; y < rect.bottom; ++y) std::fill_n(dib.Row(y) + rect.left, width, pixel);
+    for (int y = rect.top; y < rect.bottom; ++y) FillRow(dib.Row(y) + rect.left, width, pixel);
 }
 
 void FillWithGdi(HDC hdc, const RECT* rects, int count, DWORD color) {
@@ -113,16 +165,26 @@ struct TDirectTarget {
     TDibPixels dib;
     std::vector<RECT> clip;
 
-    // The device rectangles of a logical rectangle that lie within the clip.
+    // The device rectangles of a logical rectangle that lie within the clip (and within the logical
+    // rectangle within, when given).
     template <class Fn>
-    void ForEachVisible(HDC hdc, const RECT& logical, Fn fn) const {
-        POINT corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
-        LPtoDP(hdc, corners, 2);
-        const RECT device = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    void ForEachVisible(HDC hdc, const RECT& logical, Fn fn, const RECT* within = nullptr) const {
+        const RECT device = ToDevice(hdc, logical);
+        RECT bounds = device;
+        if (within) {
+            const RECT limit = ToDevice(hdc, *within);
+            if (!IntersectRect(&bounds, &bounds, &limit)) return;
+        }
         for (const RECT& piece : clip) {
             RECT part;
-            if (IntersectRect(&part, &device, &piece)) fn(part, device);
+            if (IntersectRect(&part, &bounds, &piece)) fn(part, device);
         }
+    }
+
+    static RECT ToDevice(HDC hdc, const RECT& logical) {
+        POINT corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
+        LPtoDP(hdc, corners, 2);
+        return {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
     }
 };
 
@@ -130,7 +192,15 @@ TDirectTarget DirectTarget(HDC hdc) {
     TDirectTarget target;
     if (!DibPixels(hdc, target.dib) || !ClipRects(hdc, target.dib, target.clip)) return target;
     GdiFlush();  // GDI drawing still queued must land before the pixels are read or written
-    target.usable = target.clip.empty() || FindRowOrder(hdc, target.dib, target.clip);
+    if (target.clip.empty()) {
+        target.usable = true;
+        return target;
+    }
+    if (CKnownTopDownBitmaps::Contains(GetCurrentObject(hdc, OBJ_BITMAP), target.dib.bits)) {
+        target.usable = true;
+        return target;
+    }
+    target.usable = FindRowOrder(hdc, target.dib, target.clip);
     return target;
 }
 
@@ -173,15 +243,61 @@ namespace {
 
 // Blends a premultiplied top-down picture onto a 32-bit DIB target at the logical point (x, y); empty
 // pixels are skipped. False for another kind of target.
-bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width, int height) {
+bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width, int height, const RECT* within) {
     const TDirectTarget target = DirectTarget(hdc);
     if (!target.usable) return false;
+    target.ForEachVisible(
+        hdc, RECT{x, y, x + width, y + height},
+        [&](const RECT& part, const RECT& device) {
+            for (int row = part.top; row < part.bottom; ++row) {
+                const DWORD* from = pixels + static_cast<size_t>(row - device.top) * stride - device.left;
+                DWORD* to = target.dib.Row(row);
+                for (int column = part.left; column < part.right; ++column) {
+                    const DWORD s = from[column];
+                    if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
+                }
+            }
+        },
+        within);
+    return true;
+}
+
+// Blends one pixel over the columns [from, to) of a row.
+void BlendRun(DWORD* row, int from, int to, DWORD pixel) {
+    if (from >= to || !pixel) return;
+    if ((pixel >> 24) == 0xFF) {
+        std::fill(row + from, row + to, pixel);
+        return;
+    }
+    for (int column = from; column < to; ++column) row[column] = BlendPixel(row[column], pixel);
+}
+
+// The picture's column (or row) for an offset into the widened area: the ends keep theirs, the middle
+// repeats the split.
+inline int StretchedIndex(int offset, int split, int extra) {
+    return offset < split ? offset : offset <= split + extra ? split : offset - extra;
+}
+
+bool BlendStretchedOnto(HDC hdc, int x, int y, int width, int height, const TShapePicture& picture, int splitX,
+                        int splitY) {
+    const TDirectTarget target = DirectTarget(hdc);
+    if (!target.usable) return false;
+    const int extraX = width - picture.width, extraY = height - picture.height;
     target.ForEachVisible(hdc, RECT{x, y, x + width, y + height}, [&](const RECT& part, const RECT& device) {
+        // The three column runs in device units: the left end, the repeated split column, the right end.
+        const int middleFrom = device.left + splitX, rightFrom = middleFrom + extraX + 1;
+        const int leftTo = std::min<int>(part.right, middleFrom);
         for (int row = part.top; row < part.bottom; ++row) {
-            const DWORD* from = pixels + static_cast<size_t>(row - device.top) * stride - device.left;
+            const DWORD* from = &picture.pixels[static_cast<size_t>(StretchedIndex(row - device.top, splitY, extraY)) *
+                                                picture.width];
             DWORD* to = target.dib.Row(row);
-            for (int column = part.left; column < part.right; ++column) {
-                const DWORD s = from[column];
+            for (int column = part.left; column < leftTo; ++column) {
+                const DWORD s = from[column - device.left];
+                if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
+            }
+            BlendRun(to, std::max<int>(part.left, middleFrom), std::min<int>(part.right, rightFrom), from[splitX]);
+            for (int column = std::max<int>(part.left, rightFrom); column < part.right; ++column) {
+                const DWORD s = from[column - device.left - extraX];
                 if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
             }
         }
@@ -190,6 +306,359 @@ bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width
 }
 
 }  // namespace
+
+void RememberTopDownBitmap(HBITMAP bitmap, const void* bits) { CKnownTopDownBitmaps::Add(bitmap, bits); }
+
+void ForgetTopDownBitmap(HBITMAP bitmap) { CKnownTopDownBitmaps::Remove(bitmap); }
+
+// ---------------------------------------------------------------------------------------------------
+// Pixel memo.
+
+namespace {
+
+// A kept call, compact: the pixels it met as runs of equal pixels (mostly a plain background), and what
+// it changed as spans of pixels, row after row.
+struct TMemoEntry {
+    std::vector<DWORD> before;   // per row: (count, pixel) pairs
+    std::vector<DWORD> changes;  // per row: (offset, count, pixels...) spans, then kEndOfRow
+    unsigned long long lastUse = 0;
+};
+
+const DWORD kEndOfRow = 0xFFFFFFFF;
+
+void EncodeRuns(const DWORD* row, int width, std::vector<DWORD>& out) {
+    for (int x = 0; x < width;) {
+        int end = x + 1;
+        while (end < width && row[end] == row[x]) ++end;
+        out.push_back(static_cast<DWORD>(end - x));
+        out.push_back(row[x]);
+        x = end;
+    }
+}
+
+// Whether the row holds the runs at `runs`, which moves past them.
+bool MatchesRuns(const DWORD* row, int width, const DWORD*& runs) {
+    for (int x = 0; x < width;) {
+        const int count = static_cast<int>(runs[0]);
+        const DWORD pixel = runs[1];
+        runs += 2;
+        for (const int end = x + count; x < end; ++x)
+            if (row[x] != pixel) return false;
+    }
+    return true;
+}
+
+// Spans of changed pixels; unchanged gaps of a few pixels are kept inside a span, cheaper than a new one.
+void EncodeChanges(const DWORD* before, const DWORD* after, int width, std::vector<DWORD>& out) {
+    for (int x = 0; x < width;) {
+        if (before[x] == after[x]) {
+            ++x;
+            continue;
+        }
+        int end = x + 1, quiet = 0;
+        for (int next = x + 1; next < width && quiet <= 2; ++next) {
+            if (before[next] == after[next]) {
+                ++quiet;
+            } else {
+                quiet = 0;
+                end = next + 1;
+            }
+        }
+        out.push_back(static_cast<DWORD>(x));
+        out.push_back(static_cast<DWORD>(end - x));
+        out.insert(out.end(), after + x, after + end);
+        x = end;
+    }
+    out.push_back(kEndOfRow);
+}
+
+void ApplyChanges(DWORD* row, const DWORD*& changes) {
+    while (*changes != kEndOfRow) {
+        const DWORD offset = changes[0], count = changes[1];
+        memcpy(row + offset, changes + 2, count * sizeof(DWORD));
+        changes += 2 + count;
+    }
+    ++changes;
+}
+
+// Kept results by key, a few per key (a control over its hot and normal backgrounds), 8 MB at most;
+// the least recently used go first.
+class CMemoStore {
+public:
+    static CMemoStore& Get() {
+        static CMemoStore store;
+        return store;
+    }
+    std::vector<TMemoEntry>* Find(const std::wstring& key) {
+        auto found = m_entries.find(key);
+        return found == m_entries.end() ? nullptr : &found->second;
+    }
+    unsigned long long Tick() { return ++m_clock; }
+    void Add(const std::wstring& key, TMemoEntry&& entry) {
+        const size_t bytes = Bytes(key, entry);
+        if (bytes > kMaxBytes / 8) return;
+        std::vector<TMemoEntry>& list = m_entries[key];
+        if (list.size() >= kPerKey) {
+            auto oldest = std::min_element(list.begin(), list.end(),
+                                           [](const TMemoEntry& a, const TMemoEntry& b) { return a.lastUse < b.lastUse; });
+            m_bytes -= Bytes(key, *oldest);
+            list.erase(oldest);
+        }
+        list.push_back(std::move(entry));
+        m_bytes += bytes;
+        if (!m_hooked) {  // the shut-down forgets its hooks: again after each
+            CPaintManagerUI::AddShutdownHook(&ReleaseAtShutdown);
+            m_hooked = true;
+        }
+        if (m_bytes > kMaxBytes) Shrink();
+    }
+    void Clear() {
+        m_entries.clear();
+        m_bytes = 0;
+    }
+
+private:
+    static void ReleaseAtShutdown(bool) {
+        Get().Clear();
+        Get().m_hooked = false;
+    }
+
+    static const size_t kMaxBytes = 8u << 20;
+    static const size_t kPerKey = 3;
+
+    static size_t Bytes(const std::wstring& key, const TMemoEntry& e) {
+        return (e.before.size() + e.changes.size()) * sizeof(DWORD) + key.size() * 2 + 64;
+    }
+
+    // Down to three quarters, the least recently used first.
+    void Shrink() {
+        std::vector<unsigned long long> uses;
+        for (const auto& item : m_entries)
+            for (const TMemoEntry& e : item.second) uses.push_back(e.lastUse);
+        std::sort(uses.begin(), uses.end());
+        const unsigned long long cut = uses[uses.size() / 2];
+        for (auto item = m_entries.begin(); item != m_entries.end();) {
+            std::vector<TMemoEntry>& list = item->second;
+            for (auto e = list.begin(); e != list.end();) {
+                if (e->lastUse <= cut) {
+                    m_bytes -= Bytes(item->first, *e);
+                    e = list.erase(e);
+                } else {
+                    ++e;
+                }
+            }
+            item = list.empty() ? m_entries.erase(item) : std::next(item);
+        }
+    }
+
+    std::unordered_map<std::wstring, std::vector<TMemoEntry>> m_entries;
+    size_t m_bytes = 0;
+    unsigned long long m_clock = 0;
+    bool m_hooked = false;
+};
+
+void AppendRaw(std::wstring& key, const void* data, size_t bytes) {
+    key.append(static_cast<const wchar_t*>(data), bytes / sizeof(wchar_t));
+}
+
+}  // namespace
+
+CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(std::move(key)) {
+    if (!hdc) return;
+    const TDirectTarget target = DirectTarget(hdc);
+    if (!target.usable) return;
+    m_device = TDirectTarget::ToDevice(hdc, rect);
+    const long long area = static_cast<long long>(m_device.right - m_device.left) * (m_device.bottom - m_device.top);
+    if (m_device.right <= m_device.left || m_device.bottom <= m_device.top || area > 512 * 512) return;
+    // The clip's part of the rectangle belongs to the call (a rounded control cuts its corners): outside
+    // it the call changes nothing, so what was kept there is what is there.
+    int pieces = 0;
+    for (const RECT& piece : target.clip) {
+        RECT part;
+        if (!IntersectRect(&part, &piece, &m_device)) continue;
+        if (++pieces > 16) return;
+        OffsetRect(&part, -m_device.left, -m_device.top);
+        AppendRaw(m_key, &part, sizeof part);
+    }
+    if (pieces == 0) return;
+    m_bits = target.dib.bits;
+    m_stride = target.dib.stride;
+    m_bottomUp = target.dib.bottomUp;
+    m_height = target.dib.height;
+    m_active = true;
+    AppendRaw(m_key, &m_device, sizeof m_device);
+    const int width = m_device.right - m_device.left;
+    const size_t rowBytes = static_cast<size_t>(width) * sizeof(DWORD);
+    auto row = [&](int y) {
+        return reinterpret_cast<DWORD*>(m_bits + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride) +
+               m_device.left;
+    };
+    CMemoStore& store = CMemoStore::Get();
+    if (std::vector<TMemoEntry>* kept = store.Find(m_key)) {
+        for (TMemoEntry& entry : *kept) {
+            bool same = true;
+            const DWORD* runs = entry.before.data();
+            for (int y = m_device.top; y < m_device.bottom && same; ++y) same = MatchesRuns(row(y), width, runs);
+            if (!same) continue;
+            const DWORD* changes = entry.changes.data();
+            for (int y = m_device.top; y < m_device.bottom; ++y) ApplyChanges(row(y), changes);
+            entry.lastUse = store.Tick();
+            m_done = true;
+            return;
+        }
+    }
+    m_before.resize(static_cast<size_t>(area));
+    for (int y = m_device.top; y < m_device.bottom; ++y)
+        memcpy(&m_before[static_cast<size_t>(y - m_device.top) * width], row(y), rowBytes);
+}
+
+void CUIPixelMemo::Keep() {
+    if (!m_active || m_done) return;
+    GdiFlush();
+    TMemoEntry entry;
+    const int width = m_device.right - m_device.left;
+    for (int y = m_device.top; y < m_device.bottom; ++y) {
+        const DWORD* after = reinterpret_cast<const DWORD*>(
+                                 m_bits + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride) +
+                             m_device.left;
+        const DWORD* before = &m_before[static_cast<size_t>(y - m_device.top) * width];
+        EncodeRuns(before, width, entry.before);
+        EncodeChanges(before, after, width, entry.changes);
+    }
+    entry.before.shrink_to_fit();
+    entry.changes.shrink_to_fit();
+    m_before = std::vector<DWORD>();
+    CMemoStore& store = CMemoStore::Get();
+    entry.lastUse = store.Tick();
+    store.Add(m_key, std::move(entry));
+    m_active = false;
+}
+
+void CUIPixelMemo::Clear() { CMemoStore::Get().Clear(); }
+
+// ---------------------------------------------------------------------------------------------------
+// Anti-aliased lines.
+
+namespace {
+
+// Coverage of one line over a box of device pixels, a byte per pixel, and the columns touched per row.
+class CCoverage {
+public:
+    void Reset(const RECT& box) {
+        m_box = box;
+        m_width = box.right - box.left;
+        const int height = box.bottom - box.top;
+        m_cover.assign(static_cast<size_t>(m_width) * height, 0);
+        m_rowFrom.assign(height, m_width);
+        m_rowTo.assign(height, 0);
+    }
+
+    // Adds the segment a-b (device units) of the given half width.
+    void AddSegment(float ax, float ay, float bx, float by, float half) {
+        const float reach = half + 0.5f;
+        const int left = std::max<int>(m_box.left, static_cast<int>(std::ceil(std::min(ax, bx) - reach)));
+        const int right = std::min<int>(m_box.right - 1, static_cast<int>(std::floor(std::max(ax, bx) + reach)));
+        const int top = std::max<int>(m_box.top, static_cast<int>(std::ceil(std::min(ay, by) - reach)));
+        const int bottom = std::min<int>(m_box.bottom - 1, static_cast<int>(std::floor(std::max(ay, by) + reach)));
+        if (left > right || top > bottom) return;
+        const float dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+        for (int y = top; y <= bottom; ++y) {
+            const int row = y - m_box.top;
+            BYTE* cover = &m_cover[static_cast<size_t>(row) * m_width - m_box.left];
+            int touchedFrom = right + 1, touchedTo = left - 1;
+            for (int x = left; x <= right; ++x) {
+                const float px = x - ax, py = y - ay;
+                float t = length2 > 0 ? (px * dx + py * dy) / length2 : 0.0f;
+                t = t < 0 ? 0 : t > 1 ? 1 : t;
+                const float ex = px - t * dx, ey = py - t * dy;
+                const float inside = reach - std::sqrt(ex * ex + ey * ey);
+                if (inside <= 0) continue;
+                const BYTE value = inside >= 1 ? 255 : static_cast<BYTE>(inside * 255 + 0.5f);
+                if (value > cover[x]) cover[x] = value;
+                touchedFrom = std::min(touchedFrom, x);
+                touchedTo = std::max(touchedTo, x);
+            }
+            if (touchedFrom <= touchedTo) {
+                m_rowFrom[row] = std::min(m_rowFrom[row], touchedFrom - static_cast<int>(m_box.left));
+                m_rowTo[row] = std::max(m_rowTo[row], touchedTo - static_cast<int>(m_box.left) + 1);
+            }
+        }
+    }
+
+    // Blends the colour by coverage over the part of the box within the device rectangle.
+    void Blend(const TDibPixels& dib, const RECT& part, DWORD color) const {
+        RECT area;
+        if (!IntersectRect(&area, &part, &m_box)) return;
+        const DWORD alpha = color >> 24;
+        for (int y = area.top; y < area.bottom; ++y) {
+            const int row = y - m_box.top;
+            const int from = std::max<int>(m_rowFrom[row] + m_box.left, area.left);
+            const int to = std::min<int>(m_rowTo[row] + m_box.left, area.right);
+            const BYTE* cover = &m_cover[static_cast<size_t>(row) * m_width - m_box.left];
+            DWORD* pixels = dib.Row(y);
+            for (int x = from; x < to; ++x) {
+                if (!cover[x]) continue;
+                const DWORD a = (alpha * cover[x] + 127) / 255;
+                if (a == 255) {
+                    pixels[x] = color;
+                    continue;
+                }
+                DWORD source = a << 24;
+                for (int shift = 0; shift <= 16; shift += 8) source |= ((((color >> shift) & 0xFF) * a + 127) / 255) << shift;
+                pixels[x] = BlendPixel(pixels[x], source);
+            }
+        }
+    }
+
+private:
+    RECT m_box = {};
+    int m_width = 0;
+    std::vector<BYTE> m_cover;
+    std::vector<int> m_rowFrom, m_rowTo;  // columns touched per row, relative to the box
+};
+
+}  // namespace
+
+bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, float width, DWORD color,
+                               const RECT& within) {
+    const TDirectTarget target = DirectTarget(hdc);
+    if (!target.usable) return false;
+    if (!points || count < 2 || !(width > 0) || width > 1000 || (color >> 24) == 0) return true;
+    // Translation is all a usable target can do between logical and device units.
+    POINT origin = {0, 0};
+    LPtoDP(hdc, &origin, 1);
+    const RECT limit = TDirectTarget::ToDevice(hdc, within);
+    RECT visible = {};
+    for (const RECT& piece : target.clip) {
+        RECT part;
+        if (IntersectRect(&part, &piece, &limit)) UnionRect(&visible, &visible, &part);
+    }
+    const float half = width / 2, reach = half + 1;
+    float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) return true;
+        minX = std::min(minX, points[i].x);
+        maxX = std::max(maxX, points[i].x);
+        minY = std::min(minY, points[i].y);
+        maxY = std::max(maxY, points[i].y);
+    }
+    const float clampLow = -1e7f, clampHigh = 1e7f;
+    RECT box = {static_cast<LONG>(std::floor(std::max(minX - reach, clampLow))) + origin.x,
+                static_cast<LONG>(std::floor(std::max(minY - reach, clampLow))) + origin.y,
+                static_cast<LONG>(std::ceil(std::min(maxX + reach, clampHigh))) + origin.x + 1,
+                static_cast<LONG>(std::ceil(std::min(maxY + reach, clampHigh))) + origin.y + 1};
+    if (!IntersectRect(&box, &box, &visible)) return true;
+    static CCoverage coverage;  // UI thread only; kept to save its allocation
+    coverage.Reset(box);
+    const float ox = static_cast<float>(origin.x), oy = static_cast<float>(origin.y);
+    for (int i = 1; i < count; ++i)
+        coverage.AddSegment(points[i - 1].x + ox, points[i - 1].y + oy, points[i].x + ox, points[i].y + oy, half);
+    for (const RECT& piece : target.clip) {
+        RECT part;
+        if (IntersectRect(&part, &piece, &limit)) coverage.Blend(target.dib, part, color);
+    }
+    return true;
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Scratch surface.
@@ -295,9 +764,9 @@ void CUIScratchSurface::End(GpGraphics* graphics, TShapePicture& picture) {
                s.areaWidth * 4u);
 }
 
-void CUIScratchSurface::Blend(HDC target, int x, int y, const TShapePicture& picture) {
+void CUIScratchSurface::Blend(HDC target, int x, int y, const TShapePicture& picture, const RECT* clip) {
     if (!target || picture.width <= 0 || picture.height <= 0) return;
-    if (BlendOnto(target, x, y, picture.pixels.data(), picture.width, picture.width, picture.height)) return;
+    if (BlendOnto(target, x, y, picture.pixels.data(), picture.width, picture.width, picture.height, clip)) return;
     // Another kind of target: through the system's blend, from the scratch bitmap.
     TScratch& s = Scratch();
     if (s.image || !Reserve(picture.width, picture.height)) return;
@@ -306,7 +775,31 @@ void CUIScratchSurface::Blend(HDC target, int x, int y, const TShapePicture& pic
         memcpy(s.pixels + static_cast<size_t>(row) * s.width, &picture.pixels[static_cast<size_t>(row) * picture.width],
                picture.width * 4u);
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const int saved = clip ? SaveDC(target) : 0;
+    if (clip) IntersectClipRect(target, clip->left, clip->top, clip->right, clip->bottom);
     AlphaBlend(target, x, y, picture.width, picture.height, s.dc, 0, 0, picture.width, picture.height, blend);
+    if (clip) RestoreDC(target, saved);
+}
+
+void CUIScratchSurface::BlendStretched(HDC target, int x, int y, int width, int height, const TShapePicture& picture,
+                                       int splitX, int splitY) {
+    if (!target || picture.width <= 0 || picture.height <= 0 || width < picture.width || height < picture.height ||
+        splitX < 0 || splitX >= picture.width || splitY < 0 || splitY >= picture.height)
+        return;
+    if (BlendStretchedOnto(target, x, y, width, height, picture, splitX, splitY)) return;
+    // Another kind of target: the whole picture made and blended through the system.
+    TShapePicture whole;
+    whole.width = width;
+    whole.height = height;
+    whole.pixels.resize(static_cast<size_t>(width) * height);
+    for (int row = 0; row < height; ++row) {
+        const DWORD* from = &picture.pixels[static_cast<size_t>(StretchedIndex(row, splitY, height - picture.height)) *
+                                            picture.width];
+        for (int column = 0; column < width; ++column)
+            whole.pixels[static_cast<size_t>(row) * width + column] =
+                from[StretchedIndex(column, splitX, width - picture.width)];
+    }
+    Blend(target, x, y, whole);
 }
 
 }  // namespace SkinUI

@@ -2,6 +2,7 @@
 // which the tuning controller does after reading the amplifier or loading a profile.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -40,14 +41,21 @@ int main() {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     double sink = ComputeAll(*config, axis.data());  // warm-up
-    const int passes = 200;
-    QueryPerformanceCounter(&start);
-    for (int i = 0; i < passes; ++i) sink += ComputeAll(*config, axis.data());
-    QueryPerformanceCounter(&end);
-    double ms = double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart) / passes;
+    // Rounds of passes, and their median: a busy machine slows a round now and then, not the code.
+    const int rounds = 21, passes = 20;
+    std::vector<double> perPass;
+    for (int r = 0; r < rounds; ++r) {
+        QueryPerformanceCounter(&start);
+        for (int i = 0; i < passes; ++i) sink += ComputeAll(*config, axis.data());
+        QueryPerformanceCounter(&end);
+        perPass.push_back(double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart) / passes);
+    }
+    std::sort(perPass.begin(), perPass.end());
     int bands = 0;
     for (const ChannelConfig& ch : config->channels) bands += ch.eqSize;
-    std::printf("all 10 outputs, %d bands and 20 crossover sides, %d points each: %.3f ms per pass (%d passes, check %.3f)\n",
-                bands, CurvePoints, ms, passes, sink / (passes + 1));
+    std::printf("all 10 outputs, %d bands and 20 crossover sides, %d points each: median %.3f ms per pass, best "
+                "%.3f ms (%d rounds of %d passes, check %.3f)\n",
+                bands, CurvePoints, perPass[rounds / 2], perPass.front(), rounds, passes,
+                sink / (rounds * passes + 1));
     return 0;
 }

@@ -3,6 +3,7 @@
 // repaint (one cell) and a repaint of two distant cells, off-screen and layered. Beside them stands the
 // floor: putting an empty picture of the same size on the screen the same way (BitBlt in WM_PAINT, or
 // UpdateLayeredWindow), which no painting can beat.
+// Each at 100 % and 150 %.
 // Run under Wine and Xvfb: ui_window_bench.exe [windows] [repaints]
 #include <windows.h>
 
@@ -48,7 +49,7 @@ std::wstring MakeLayout(int rows, int columns, bool layered, int* controls) {
     return xml;
 }
 
-void Print(const char* what, int runs, const TStats& stats) { PrintStats(what, 46, runs, stats); }
+void Print(const char* what, int runs, const TStats& stats) { PrintStats(what, 56, runs, stats); }
 
 // Times InvalidateRect of the given rectangles and the paint that follows.
 double TimeRepaint(HWND hwnd, const std::vector<RECT>& rects) {
@@ -141,14 +142,16 @@ RECT ControlRect(CBenchWindow& window, const wchar_t* name) {
     return control ? control->GetPos() : RECT{0, 0, 1, 1};
 }
 
-void Measure(const char* name, bool layered, int windows, int repaints) {
+void Measure(const char* kind, bool layered, int dpi, int windows, int repaints) {
+    char name[64];
+    snprintf(name, sizeof name, "%d %% %s", dpi * 100 / 96, kind);
     int controls = 0;
     const std::wstring layout = MakeLayout(12, 10, layered, &controls);
     std::vector<double> creation, repaint, hover, twoCells;
     SIZE size = {};
     RECT hoverRect = {};
     for (int w = 0; w < windows + 1; ++w) {
-        CBenchWindow window(layout, L"BenchSkinWnd");
+        CBenchWindow window(layout, L"BenchSkinWnd", dpi);
         double created = 0;
         HWND hwnd = OpenTimed(window, &created);
         if (!hwnd) {
@@ -189,8 +192,10 @@ int main(int argc, char** argv) {
     const int repaints = argc > 2 ? std::max(1, atoi(argv[2])) : 50;
     OleInitialize(nullptr);
     CPaintManagerUI::SetModuleInstance(GetModuleHandleW(nullptr));
-    Measure("off-screen window", false, windows, repaints);
-    Measure("layered window", true, windows, repaints);
+    for (int dpi : {96, 144}) {
+        Measure("off-screen window", false, dpi, windows, repaints);
+        Measure("layered window", true, dpi, windows, repaints);
+    }
     CPaintManagerUI::ShutdownShared(true);
     OleUninitialize();
     return 0;

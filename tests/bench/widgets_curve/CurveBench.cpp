@@ -1,7 +1,8 @@
 // Times one drag step on the equalizer curve as the main page shows it (880 x 260 at 100 %, ten output
-// curves, 21 bands, PEQ): a mouse move that changes the band, the notification, and the repaint of the
-// control that follows. Beside it: repainting the same area with nothing changed (the picture's share
-// of a step), and repainting it with an empty plot (frame and grid only), the floor of this window.
+// curves, 21 bands, PEQ), at 100 % and 150 %: a mouse move that changes the band, the notification, and
+// the repaint of the control that follows. Beside it: repainting the same area with nothing changed (the
+// picture's share of a step), and repainting it with an empty plot (frame and grid only), the floor of
+// this window.
 // Run under Wine and Xvfb: widgets_curve_bench.exe [steps]
 #include <windows.h>
 
@@ -29,12 +30,19 @@ const wchar_t kLayout[] =
     L" #FFE15759 #FFB07AA1 #FF76D7EA #FFEDC948 #FFFF9DA7 #FFC9A27E #FFB6BDC6\"/></VerticalLayout></Window>";
 
 class CBenchWindow : public WindowImplBase {
+public:
+    explicit CBenchWindow(int dpi) : m_dpi(dpi) {}
+
 protected:
+    void OnInitWindow() override { m_pm.ApplyDpi(m_dpi); }
     const wchar_t* GetWndClassName() const override { return L"CurveBenchWnd"; }
     CUIString GetLayoutFile() const override { return CUIString(kLayout); }
     CControlUI* CreateControl(const wchar_t* className) override {
         return EqualsIgnoreCase(className, L"Curve") ? new UIEqualizer : nullptr;
     }
+
+private:
+    int m_dpi;
 };
 
 void Pump() {
@@ -76,12 +84,8 @@ void Fill(UIEqualizer& curve) {
     curve.SetEqResponse(freqs.data(), gains.data(), 10, 0, shown);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const int steps = argc > 1 ? std::max(10, atoi(argv[1])) : 400;
-    RegisterControlClasses();
-    CBenchWindow window;
+int Measure(int dpi, int steps) {
+    CBenchWindow window(dpi);
     HWND hwnd = window.CreateNativeWindow(nullptr, L"bench", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 0, 0);
     if (!hwnd) {
         printf("the window was not created\n");
@@ -129,11 +133,22 @@ int main(int argc, char** argv) {
         UpdateWindow(hwnd);
         bare.push_back((BenchSeconds() - before) * 1e3);
     }
-    printf("curve %ldx%ld, 10 curves, 21 bands\n", area.right - area.left, area.bottom - area.top);
+    printf("%d %%: curve %ldx%ld, 10 curves, 21 bands\n", dpi * 100 / 96, area.right - area.left,
+           area.bottom - area.top);
     Print("drag step (move, notify, repaint)", drag);
     Print("repaint of the same area, nothing changed", empty);
-    Print("repaint of the same area, empty plot", bare);
+    Print("floor: repaint of the same area, empty plot", bare);
     DestroyWindow(hwnd);
     Pump();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int steps = argc > 1 ? std::max(10, atoi(argv[1])) : 400;
+    RegisterControlClasses();
+    for (int dpi : {96, 144})
+        if (Measure(dpi, steps) != 0) return 1;
     return 0;
 }

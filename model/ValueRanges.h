@@ -1,0 +1,36 @@
+#pragma once
+// What the setters and the main page's controls accept for the values the amplifier reports and the
+// profile files carry. Replies are held inside these ranges before they are stored or shown, and the
+// profile loader refuses a file with a value outside them.
+#include <cmath>
+#include <cstdint>
+
+#include "model/DspConfig.h"
+
+constexpr int32_t MinMainVolume = 0;  // the main volume slider; 0 is "off"
+constexpr int32_t MaxMainVolume = 40;
+constexpr float MinChannelGain = -60.0f;  // output trim in dB (slider -600..0 tenths)
+constexpr float MaxChannelGain = 0.0f;
+constexpr float MinBandGain = -18.0f;  // EQ band gain in dB: band sliders and curve
+constexpr float MaxBandGain = 12.0f;
+// Stored band frequencies reach below the page's editing limit (MinFreq): the custom EQ's factory
+// preset starts at 10 Hz.
+constexpr int32_t MinBandFreq = 10;
+constexpr int32_t MaxBandFreq = MaxFreq;
+constexpr int32_t MaxMixLevel = 100;                                   // input mix level, 0..100
+constexpr int32_t MaxRoutingMask = (1 << InputChannelCount) - 1;       // one bit per input channel
+constexpr int32_t NoCrossMixSource = SourceCount;                      // crossMixSource 9: none
+constexpr int32_t MinCrossMixGain = -32;  // the amplifier codes the gain as gain + 32
+constexpr int32_t MaxCrossMixGain = 32;
+constexpr int32_t MinAcc = -128;  // sent as one byte
+constexpr int32_t MaxAcc = 255;
+
+// The value held to [low, high]; a NaN gives fallback.
+inline float ClampFinite(float value, float low, float high, float fallback) {
+    if (std::isnan(value)) return fallback;
+    return value < low ? low : (value > high ? high : value);
+}
+
+inline int32_t ClampInt(int64_t value, int32_t low, int32_t high) {
+    return value < low ? low : (value > high ? high : static_cast<int32_t>(value));
+}
