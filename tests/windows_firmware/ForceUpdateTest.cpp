@@ -228,36 +228,4 @@ TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
     ExpectConnectedAndSending(rig);
 }
 
-TEST(ForceUpdate, AnAmplifierThatDoesNotComeBackLetsTheWindowBeClosed) {
-    AppRig rig(Older);
-    MainWindowRun::ConfirmContaining() = L"v1.17";
-    CForceUpdateWnd* window = nullptr;
-    Script script({
-        [&] { return (window = ForceWindow()) != nullptr; },
-        [&] {
-            MainWindowRun::ConfirmContaining().clear();  // a second question is declined
-            return PostClick(Pm(window), L"update_btn");
-        },
-        [&] { return StatusIs(window, L"${update_reboot_mcu}"); },
-        [&] {
-            EXPECT_TRUE(window->IsBusy());
-            PostMessageW(window->GetHandle(), WM_UPDATE_REPLUG, 0, 0);  // what the wait's timer posts
-            return true;
-        },
-        [&] { return StatusIs(window, L"${please_plug_out_and_in}"); },
-        [&] {
-            EXPECT_FALSE(window->IsBusy());
-            EXPECT_FALSE(FirmwareUpdateBusy());
-            EXPECT_TRUE(EnabledIn(window, L"cancel_btn"));
-            PostMessageW(window->GetHandle(), WM_KEYDOWN, VK_ESCAPE, 0);
-            return true;
-        },
-        [&] { return ForceWindow() == nullptr; },
-    });
-    ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
-    // The amplifier came back meanwhile: it is read again and, its firmware still old, asked about again.
-    EXPECT_TRUE(AppTest::PumpUntil([] { return BoxesContaining(L"v1.17") == 2; }, 20000));
-    ExpectConnectedAndSending(rig);
-}
-
 }  // namespace
