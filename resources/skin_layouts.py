@@ -872,7 +872,7 @@ def popup_layout():
                caption_button("closebtn", "icon_close", DANGER),
                height=40, bordersize="0,0,0,1", bordercolor=BORDER),
              body, name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
-    return window(root, size="400,300", caption="0,0,0,40")
+    return window(root, size="400,170", caption="0,0,0,40")
 
 
 # ---------------------------------------------------------------------------------------------------
