@@ -580,90 +580,50 @@ TEST_F(MenuFixture, ThirdLevelTakesTheFirstLevelsLook) {
 
 // Placement as arithmetic: a menu and each sub-menu lie wholly on the work area, turning to the other
 // side of what opened them where the preferred side has no room.
+std::string Text(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
 TEST(MenuPlacement, MenusStayOnTheWorkArea) {
     const RECT screen = {0, 0, 1920, 1080};
     const RECT second = {1920, 0, 3840, 1040};  // a monitor on the right with a task bar below
-    const DWORD belowRight = eMenuAlignment_Left | eMenuAlignment_Top;
+    const DWORD below = eMenuAlignment_Left | eMenuAlignment_Top;
     const DWORD belowLeft = eMenuAlignment_Top | eMenuAlignment_Right;
-    const DWORD aboveLeft = eMenuAlignment_Right | eMenuAlignment_Bottom;
-    struct Case {
-        const char* what;
-        POINT point;
-        RECT anchor;
-        SIZE size;
-        DWORD alignment;
-        RECT work;
-        RECT expected;
-    };
+    struct Case { const char* what; POINT point; RECT anchor; SIZE size; DWORD alignment; RECT work; RECT expected; };
     const Case cases[] = {
-        {"room below", {100, 200}, {100, 170, 250, 200}, {200, 300}, belowRight, screen, {100, 200, 300, 500}},
-        {"bottom row opens above its button", {100, 900}, {100, 870, 250, 900}, {200, 300}, belowRight, screen,
-         {100, 570, 300, 870}},
-        {"right edge ends at the button's right", {1800, 200}, {1800, 170, 1900, 200}, {200, 300}, belowRight, screen,
+        {"room below", {100, 200}, {100, 170, 250, 200}, {200, 300}, below, screen, {100, 200, 300, 500}},
+        {"bottom row: above the button", {100, 900}, {100, 870, 250, 900}, {200, 300}, below, screen, {100, 570, 300, 870}},
+        {"right edge: ends at the button's right", {1800, 200}, {1800, 170, 1900, 200}, {200, 300}, below, screen,
          {1700, 200, 1900, 500}},
-        {"right-aligned at its point", {1900, 60}, {1800, 30, 1900, 60}, {200, 300}, belowLeft, screen,
-         {1700, 60, 1900, 360}},
-        {"right-aligned at the left edge starts at the button's left", {150, 60}, {50, 30, 150, 60}, {200, 300},
-         belowLeft, screen, {50, 60, 250, 360}},
-        {"corner at the point", {500, 300}, {500, 300, 500, 300}, {100, 50}, aboveLeft, screen, {400, 250, 500, 300}},
-        {"no anchor near the bottom goes above the point", {500, 1000}, {500, 1000, 500, 1000}, {100, 200}, belowRight,
-         screen, {500, 800, 600, 1000}},
-        {"room on neither side: the larger, moved onto the screen", {100, 600}, {100, 570, 200, 600}, {200, 700},
-         belowRight, screen, {100, 0, 300, 700}},
-        {"taller than the screen starts at its top", {100, 600}, {100, 570, 200, 600}, {200, 1200}, belowRight, screen,
-         {100, 0, 300, 1200}},
-        {"second monitor's task bar", {1950, 1000}, {1950, 970, 2050, 1000}, {200, 300}, belowRight, second,
+        {"left edge: starts at the button's left", {150, 60}, {50, 30, 150, 60}, {200, 300}, belowLeft, screen,
+         {50, 60, 250, 360}},
+        {"corner at the point", {500, 300}, {500, 300, 500, 300}, {100, 50}, eMenuAlignment_Right | eMenuAlignment_Bottom,
+         screen, {400, 250, 500, 300}},
+        {"no room either side: the larger, moved on", {100, 600}, {100, 570, 200, 600}, {200, 700}, below, screen,
+         {100, 0, 300, 700}},
+        {"second monitor's task bar", {1950, 1000}, {1950, 970, 2050, 1000}, {200, 300}, below, second,
          {1950, 670, 2150, 970}},
-        {"second monitor's left edge", {1930, 100}, {1930, 70, 2000, 100}, {200, 100}, belowLeft, second,
-         {1930, 100, 2130, 200}},
     };
-    for (const Case& c : cases) {
-        const RECT placed = CMenuWnd::PlaceMenu(c.point, c.anchor, c.size, c.alignment, c.work);
-        EXPECT_EQ(c.expected.left, placed.left) << c.what;
-        EXPECT_EQ(c.expected.top, placed.top) << c.what;
-        EXPECT_EQ(c.expected.right, placed.right) << c.what;
-        EXPECT_EQ(c.expected.bottom, placed.bottom) << c.what;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(Text(c.expected), Text(CMenuWnd::PlaceMenu(c.point, c.anchor, c.size, c.alignment, c.work))) << c.what;
 
-    struct SubCase {
-        const char* what;
-        RECT item;
-        RECT owner;
-        SIZE size;
-        bool toLeft;
-        bool aboveOwner;
-        RECT work;
-        RECT expected;
-    };
+    struct SubCase { const char* what; RECT item; RECT owner; SIZE size; bool toLeft; bool above; RECT expected; };
     const SubCase subCases[] = {
-        {"beside its item", {100, 300, 300, 330}, {96, 292, 304, 450}, {202, 100}, false, false, screen,
-         {304, 300, 506, 400}},
-        {"no room below: bottom at the item's bottom", {100, 1000, 300, 1030}, {96, 800, 304, 1060}, {202, 200}, false,
-         false, screen, {304, 830, 506, 1030}},
+        {"beside its item", {100, 300, 300, 330}, {96, 292, 304, 450}, {202, 100}, false, false, {304, 300, 506, 400}},
         {"third level at 150 % near the bottom", {400, 941, 700, 980}, {396, 900, 704, 1070}, {300, 246}, false, false,
-         screen, {704, 734, 1004, 980}},
-        {"no room on the right", {1804, 310, 1906, 340}, {1800, 300, 1910, 500}, {202, 100}, false, false, screen,
+         {704, 734, 1004, 980}},
+        {"no room on the right", {1804, 310, 1906, 340}, {1800, 300, 1910, 500}, {202, 100}, false, false,
          {1598, 310, 1800, 410}},
-        {"asks for the left", {1004, 310, 1196, 340}, {1000, 300, 1200, 500}, {202, 100}, true, false, screen,
-         {798, 310, 1000, 410}},
-        {"asks for the left without room there", {54, 310, 246, 340}, {50, 300, 250, 500}, {202, 100}, true, false,
-         screen, {250, 310, 452, 410}},
-        {"taller than the screen", {100, 300, 300, 330}, {96, 292, 304, 450}, {202, 1100}, false, false, screen,
-         {304, 0, 506, 1100}},
-        {"above and left of its window", {404, 510, 596, 540}, {400, 500, 600, 700}, {202, 100}, true, true, screen,
-         {198, 400, 400, 500}},
-        {"above its window without room there", {404, 40, 596, 70}, {400, 30, 600, 230}, {202, 100}, true, true,
-         screen, {198, 40, 400, 140}},
-        {"second monitor's task bar", {2000, 1000, 2200, 1030}, {1996, 900, 2204, 1036}, {202, 200}, false, false,
-         second, {2204, 830, 2406, 1030}},
+        {"asks for the left", {1004, 310, 1196, 340}, {1000, 300, 1200, 500}, {202, 100}, true, false, {798, 310, 1000, 410}},
+        {"no room on the left", {54, 310, 246, 340}, {50, 300, 250, 500}, {202, 100}, true, false, {250, 310, 452, 410}},
+        {"taller than the screen", {100, 300, 300, 330}, {96, 292, 304, 450}, {202, 1100}, false, false, {304, 0, 506, 1100}},
+        {"above its window", {404, 510, 596, 540}, {400, 500, 600, 700}, {202, 100}, true, true, {198, 400, 400, 500}},
+        {"no room above its window", {404, 40, 596, 70}, {400, 30, 600, 230}, {202, 100}, true, true, {198, 40, 400, 140}},
     };
-    for (const SubCase& c : subCases) {
-        const RECT placed = CMenuWnd::PlaceSubMenu(c.item, c.owner, c.size, c.toLeft, c.aboveOwner, c.work);
-        EXPECT_EQ(c.expected.left, placed.left) << c.what;
-        EXPECT_EQ(c.expected.top, placed.top) << c.what;
-        EXPECT_EQ(c.expected.right, placed.right) << c.what;
-        EXPECT_EQ(c.expected.bottom, placed.bottom) << c.what;
-    }
+    for (const SubCase& c : subCases)
+        EXPECT_EQ(Text(c.expected), Text(CMenuWnd::PlaceSubMenu(c.item, c.owner, c.size, c.toLeft, c.above, screen)))
+            << c.what;
 }
 
 // A real menu opened from a button at the bottom of the work area opens above the button.
