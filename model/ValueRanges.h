@@ -13,9 +13,7 @@ constexpr float MinChannelGain = -60.0f;  // output trim in dB (slider -600..0 t
 constexpr float MaxChannelGain = 0.0f;
 constexpr float MinBandGain = -18.0f;  // EQ band gain in dB: band sliders and curve
 constexpr float MaxBandGain = 12.0f;
-// Stored band frequencies reach below the page's editing limit (MinFreq): the custom EQ's factory
-// preset starts at 10 Hz.
-constexpr int32_t MinBandFreq = 10;
+constexpr int32_t MinBandFreq = MinFreq;  // band frequencies, Hz
 constexpr int32_t MaxBandFreq = MaxFreq;
 constexpr int32_t MaxMixLevel = 100;                                   // input mix level, 0..100
 constexpr int32_t MaxRoutingMask = (1 << InputChannelCount) - 1;       // one bit per input channel

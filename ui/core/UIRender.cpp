@@ -49,8 +49,6 @@ void CUIRenderClip::Begin(HDC hdc, const RECT& rect, HRGN narrowing, CUIRenderCl
     }
     ExtSelectClipRgn(hdc, narrowing, RGN_AND);
     DeleteObject(narrowing);
-    clip.hRgn = CreateRectRgn(0, 0, 0, 0);
-    GetClipRgn(hdc, clip.hRgn);
 }
 
 void CUIRenderClip::GenerateClip(HDC hdc, const RECT& rect, CUIRenderClip& clip) {
@@ -118,7 +116,15 @@ void CUIRenderClip::GenerateRoundClip(HDC hdc, const RECT& rect, const RECT& inn
     Begin(hdc, rect, region, clip);
 }
 
-void CUIRenderClip::UseOldClipBegin(HDC hdc, CUIRenderClip& clip) { SelectClipRgn(hdc, clip.hOldRgn); }
+// The narrowed clip is read only when it is left for a while (most guards never are).
+void CUIRenderClip::UseOldClipBegin(HDC hdc, CUIRenderClip& clip) {
+    if (!clip.hRgn) clip.hRgn = CreateRectRgn(0, 0, 0, 0);
+    if (clip.hRgn && GetClipRgn(hdc, clip.hRgn) != 1) {  // no clip at all: none to go back to
+        DeleteObject(clip.hRgn);
+        clip.hRgn = nullptr;
+    }
+    SelectClipRgn(hdc, clip.hOldRgn);
+}
 
 void CUIRenderClip::UseOldClipEnd(HDC hdc, CUIRenderClip& clip) { SelectClipRgn(hdc, clip.hRgn); }
 

@@ -40,7 +40,7 @@ public:
 
     RECT rcItem = {};
     HDC hDC = nullptr;
-    HRGN hRgn = nullptr;     // the narrowed clip, in device units
+    HRGN hRgn = nullptr;     // the narrowed clip, in device units, read by UseOldClipBegin
     HRGN hOldRgn = nullptr;  // the clip before; null when the DC had none
 
 private:
