@@ -10,6 +10,8 @@
 #include "UIManager.h"
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
+#include "windows/ForceUpdateImages.h"
+#include "windows/ForceUpdateWnd.h"
 #include "windows/MixerWnd.h"
 
 #include <cmath>
@@ -23,9 +25,10 @@ namespace {
 constexpr DWORD kDisconnectedText = 0xFFFF0000;
 constexpr DWORD kConnectedText = 0xFFFFFFFF;
 
-DeviceLinkSeams SeamsWith(HidBackend* hid) {
+DeviceLinkSeams SeamsWith(HidBackend* hid, DeviceClock* clock) {
     DeviceLinkSeams seams;
     seams.hid = hid;
+    seams.clock = clock;
     return seams;
 }
 
@@ -41,7 +44,7 @@ FirmwareVerdict CompareFirmware(int mainVersion, int slaveVersion) {
     return FirmwareVerdict::Older;
 }
 
-EqualizerManager::EqualizerManager(HidBackend* hid) : device(SeamsWith(hid)) {
+EqualizerManager::EqualizerManager(HidBackend* hid, DeviceClock* clock) : device(SeamsWith(hid, clock)) {
     device.SetDeviceProfile(kAmplifierModel, OutputCount, 10, 0, 0);
     mUiStepDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
@@ -109,6 +112,13 @@ void EqualizerManager::ConnectDevice(bool showError) {
     ++mConnection;
     CloseMixerWnd(1);
     LogPrintW(L"Connect OK\xFF01\n");
+    // A firmware window waiting for the amplifier: the user-started one closes, a forced update goes on.
+    if (closeUpdateWindow) closeUpdateWindow();
+    if (forceUpdateRunning && forceUpdateNextStage && !NoForceUpdateMarker()) {
+        ShowConnectionState(L"${btn_connected}", kConnectedText, true);
+        forceUpdateNextStage();
+        return;
+    }
     ShowConnectionState(L"${btn_connecting}", kDisconnectedText, false);
     StartReadBack();
 }
@@ -290,7 +300,7 @@ void EqualizerManager::OnFactoryDefaultDone() {
 }
 
 void EqualizerManager::StartForceUpdate() {
-    if (NoForceUpdateMarker()) return;
+    if (NoForceUpdateMarker() || forceUpdateRunning) return;
     const CUIString format = CTextResource::GetInstance()->GetText(L"${update_tips}");
     const int values[] = {static_cast<int>(device.mMasterVersion.load()), static_cast<int>(device.mSlaveVersion.load()),
                           kBuiltInMainVersion, kBuiltInSlaveVersion};
@@ -298,7 +308,33 @@ void EqualizerManager::StartForceUpdate() {
     const wchar_t* captions[] = {L"${confirm}", L"${cancel}"};
     if (ShowMsgWndButtons(hMainWnd, L"${tips}", question.c_str(), captions, 2) != 1) return;
     LogPrintW(L"Start force update!\n");
-    // The forced-update window takes over from here once it exists.
+    std::wstring mcuImagePath, flashImagePath;
+    const int error = PrepareForceUpdateImages(kMcuImageResource, kFlashImageResource, mcuImagePath, flashImagePath);
+    if (error != 0) {
+        wchar_t text[64];
+        _snwprintf(text, 63, L"File prepare error. error code %d", error);
+        text[63] = 0;
+        const wchar_t* confirm[] = {L"${confirm}", L"", L""};
+        ShowMsgWndButtons(hMainWnd, L"${tips}", text, confirm, 1);
+        return;
+    }
+    forceUpdateRunning = 1;
+    bool stageRan = false;
+    const int result = ShowForceUpdateWnd(hMainWnd, device, mcuImagePath.c_str(), mcuImagePath.c_str(),
+                                          flashImagePath.c_str(), forceUpdateNextStage, &stageRan);
+    forceUpdateRunning = 0;
+    if (result == 1 || stageRan) ReadAgainAfterUpdate();
+}
+
+void EqualizerManager::ReadAgainAfterUpdate() {
+    if (mStopping || mReadRunning || UpgradeInProgress()) return;
+    const bool ready = device.IsConnected() && !device.IsLinkFailed() && device.mQueueEnabled.load() == 1 &&
+                       config.model == kAmplifierModel;
+    if (ready) return;
+    // A fresh handle: the amplifier restarted under the old one, whether or not the system said so.
+    LogPrintW(L"firmware update ended: the amplifier is connected and read again\n");
+    DisconnectDevice();
+    ConnectDevice(false);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -68,8 +68,9 @@ constexpr int kReadGiveUpTimeouts = 3;
 
 class EqualizerManager {
 public:
-    // hid: the HID calls behind the link; null talks to the real amplifier through hidapi.
-    explicit EqualizerManager(HidBackend* hid = nullptr);
+    // hid: the HID calls behind the link; null talks to the real amplifier through hidapi. clock: the
+    // link's sleeps and ticks; null for the system's.
+    explicit EqualizerManager(HidBackend* hid = nullptr, DeviceClock* clock = nullptr);
     ~EqualizerManager();
     EqualizerManager(const EqualizerManager&) = delete;
     EqualizerManager& operator=(const EqualizerManager&) = delete;
@@ -88,6 +89,9 @@ public:
     void DevicePlugOut();
     void ResetMcuFactoryDefault();
     void StartForceUpdate();
+    // After a firmware window closed with its update ended: unless a reconnection has read the amplifier
+    // since, the link is closed, opened and read again, so that sending is never left switched off.
+    void ReadAgainAfterUpdate();
     void OnFactoryDefaultDone();
     bool IsReadRunning() const { return mReadRunning.load(); }
     // True while a reply writes controls: the notifications this raises must not send anything back.
@@ -240,6 +244,9 @@ public:
     bool SetReadWholeProfileToMCU();
     // One record as the working configuration (scene byte 0): outputs, routing of every source, mix levels.
     void SendWorkingRecord(const DspConfig& record, bool sync);
+    // Everything the read-back reads of the working configuration, from a record read back, sent and
+    // answered command by command: what reading stored scenes replaced comes back whole.
+    void RestoreWorkingRecord(const DspConfig& record);
     void RefreshAllFromConfig();
 
     DeviceLink& Device() { return device; }
@@ -339,6 +346,7 @@ public:
     void SendChTrim(int n);
     void SendChEqAndFilter(int n);
     void SendInputMixTrim(int n);
+    void SendChRouting(int n);
     void SetChMute(int n, bool mute);
     void UpdateLinkPartner();
     static bool StepSlider(SkinUI::CSliderUI* slider, bool up, float step);
@@ -364,6 +372,11 @@ public:
     void UpdateAllVolumeEdit();
     // Set by the main window: starts its main-volume poll after a source switch.
     std::function<void()> startMainVolumePoll;
+    // Set by the firmware windows' openers while their windows run: when the amplifier connects again,
+    // the user-started update window closes, and a forced update goes on with its next stage instead of
+    // the amplifier being read.
+    std::function<void()> closeUpdateWindow;
+    std::function<void()> forceUpdateNextStage;
     // Asks the link question in place of the two-box window (0 cancel, 1 first box, 2 second box); unset,
     // the window asks. Tests answer through it.
     std::function<int(HWND, const wchar_t*, const wchar_t*, const wchar_t* const*)> checkBoxQuestion;

@@ -1,10 +1,10 @@
 // Handlers the main window routes to that open tool windows (the DSP memory window behind the debug
-// button is not built yet: its handler only logs that it was reached), then the handlers no control
-// calls yet.
+// button, the mixer), then the handlers no control calls yet.
 #include "EqualizerManager.h"
 
 #include "base/Log.h"
 #include "PageControls.h"
+#include "windows/MemWrWnd.h"
 #include "windows/MixerWnd.h"
 
 #include <io.h>
@@ -13,7 +13,7 @@
 
 using namespace PageControls;
 
-void EqualizerManager::OnDebugButton() { LogPrintA("%s\n", __func__); }
+void EqualizerManager::OnDebugButton() { ShowMemWrWnd(hMainWnd, device); }
 void EqualizerManager::OnMixerMenu() { ShowMixerWnd(hMainWnd, *this); }
 
 // ---------------------------------------------------------------------------------------------------

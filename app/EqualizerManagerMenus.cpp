@@ -77,6 +77,9 @@ CMenuWnd* EqualizerManager::OpenMenu(HWND window, CControlUI* sender, CUIStringM
     const POINT at = {owner.left + (atRight ? button.right : button.left), owner.top + button.bottom};
     auto* menu = new CMenuWnd;
     *slot = menu;
+    // Where the screen has no room below (the bottom row of the page), the menu opens above the button.
+    menu->SetAnchor(RECT{owner.left + button.left, owner.top + button.top, owner.left + button.right,
+                         owner.top + button.bottom});
     menu->Init(nullptr, layout, at, manager, checks, atRight ? kAlignBelowRight : kAlignBelowLeft);
     return menu->GetHandle() ? menu : nullptr;
 }

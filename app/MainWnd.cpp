@@ -14,6 +14,7 @@
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
+#include "windows/FirmwareUpload.h"
 
 #include <cstdlib>
 #include <cwctype>
@@ -25,6 +26,8 @@ using namespace SkinUI;
 namespace {
 
 constexpr const wchar_t* kModelNameWide = L"KTR3.500DSP";
+// Polls, after a display change during a firmware update, for the update's end.
+constexpr UINT_PTR RESTART_WAIT_TIMER = 4118;
 // The HID device-interface class.
 constexpr GUID kHidInterfaceClass = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 
@@ -57,7 +60,7 @@ void CMainPage::OnItemClick(TNotifyMessage&) { LogPrintW(L"OnItemClick\n"); }
 // ---------------------------------------------------------------------------------------------------
 // Main window: life cycle
 
-CMainWnd::CMainWnd(HidBackend* hid) : m_controller(hid) {
+CMainWnd::CMainWnd(HidBackend* hid, DeviceClock* clock) : m_controller(hid, clock) {
     m_mainPage.SetPaintMagager(&m_pm);
     AddNotifyPage(L"mainpage", &m_mainPage);
     m_pm.GetDpiScaler()->SetDPIAwareness(CUIDpi::kPerMonitorAware);
@@ -216,6 +219,17 @@ void CMainWnd::OnClose() {
     PostQuitMessage(0);
 }
 
+void CMainWnd::RequestRestart() {
+    if (FirmwareUpdateBusy()) {
+        LogPrintW(L"CMainWnd: display change during a firmware update, restart deferred\n");
+        SetTimer(m_hWnd, RESTART_WAIT_TIMER, 1000, nullptr);
+        return;
+    }
+    // The fresh instance starts once this one has let go of its mutex and device.
+    m_restartRequested = true;
+    PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
 void CMainWnd::OnDeviceChange(WPARAM event, LPARAM data, BOOL& handled) {
     if (event == DBT_DEVNODES_CHANGED) {
         LogPrintW(L"Message DBT_DEVNODES_CHANGED\n");
@@ -244,12 +258,25 @@ LRESULT CMainWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam,
     handled = FALSE;
     try {
         switch (message) {
-        case WM_CLOSE: OnClose(); break;
+        case WM_CLOSE:
+            if (FirmwareUpdateBusy()) {
+                // Ending the program now could leave the amplifier without firmware.
+                LogPrintW(L"CMainWnd: close refused while a firmware update runs\n");
+                handled = TRUE;
+                break;
+            }
+            OnClose();
+            break;
         case WM_SHOWWINDOW: InvalidateRect(m_hWnd, nullptr, TRUE); break;
-        case WM_DISPLAYCHANGE:
-            // The fresh instance starts once this one has let go of its mutex and device.
-            m_restartRequested = true;
-            PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        case WM_DISPLAYCHANGE: RequestRestart(); break;
+        case WM_TIMER:
+            if (wParam == RESTART_WAIT_TIMER) {
+                KillTimer(m_hWnd, RESTART_WAIT_TIMER);
+                RequestRestart();
+                handled = TRUE;
+            } else {
+                HandleControllerMessage(message, wParam, lParam, handled);
+            }
             break;
         case WM_DEVICECHANGE: OnDeviceChange(wParam, lParam, handled); break;
         case WM_SHOW_LOADING: m_loading.Show(m_hWnd); break;

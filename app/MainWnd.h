@@ -45,8 +45,9 @@ public:
     static constexpr int kWidth = 1230;
     static constexpr int kHeight = 650;
 
-    // hid: the HID calls behind the device link; null talks to the real amplifier.
-    explicit CMainWnd(HidBackend* hid = nullptr);
+    // hid: the HID calls behind the device link; null talks to the real amplifier. clock: the link's
+    // sleeps and ticks; null for the system's.
+    explicit CMainWnd(HidBackend* hid = nullptr, DeviceClock* clock = nullptr);
     ~CMainWnd() override;
 
     void ChangeLanguage(const wchar_t* language, const wchar_t* iniValue);
@@ -86,6 +87,8 @@ private:
     bool ClaimSingleInstance();
     void OnDeviceChange(WPARAM event, LPARAM data, BOOL& handled);
     void OnClose();
+    // A display change asks for a fresh instance; not while a firmware update runs, which it waits for.
+    void RequestRestart();
     // Routing (MainWndRouting.cpp).
     bool RouteNotify(SkinUI::TNotifyMessage& msg);
     void RouteSlider(const std::wstring& name, int index, SkinUI::CControlUI* sender);

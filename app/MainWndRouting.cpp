@@ -18,9 +18,11 @@
 #include "UITextResource.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
+#include "windows/AboutWnd.h"
 #include "windows/KtvWnd.h"
 #include "windows/LinkSelWnd.h"
 #include "windows/NoiseThresholdWnd.h"
+#include "windows/UpdateFwWnd.h"
 
 #include <shellapi.h>
 
@@ -59,10 +61,6 @@ void OneButtonBox(HWND owner, const wchar_t* text) {
     const wchar_t* captions[] = {L"${confirm}", L"", L""};
     ShowMsgWndButtons(owner, L"${tips}", text, captions, 1);
 }
-
-// Openers of the tool windows; each window joins with its own work and until then opens nothing.
-int ShowAboutWnd(HWND, DspConfig&) { return 0; }
-int ShowUpdateFwWnd(HWND, DeviceLink&, const wchar_t*) { return 0; }
 
 std::wstring Numbered(const wchar_t* prefix, int n) { return prefix + std::to_wstring(n); }
 
@@ -431,7 +429,7 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_KTV_VALUE: c.ReadKtvValueCallback(wParam, lParam); return true;
     case WM_DEVICE_ABNORMAL:
         OneButtonBox(m_hWnd, L"${device_status_unnormal}");
-        ShowUpdateFwWnd(m_hWnd, c.Device(), L"");
+        RunUserFirmwareUpdate(m_hWnd, c);
         return true;
     case WM_FACTORY_DEFAULT_DONE:
         m_loading.Hide();
@@ -496,9 +494,7 @@ void CMainWnd::DispatchMenu(const std::wstring& name) {
         // Outputs 2k and 2k+1 form a pair; a bridged pair takes the same position.
         if (c.config.outputBridge[output / 2]) c.SetOutputValue(output ^ 1, name.c_str());
     } else if (StartsWith(name, L"option_item_firmware_upgrade")) {
-        c.updateWindowOpen = 1;
-        ShowUpdateFwWnd(m_hWnd, c.Device(), L"");
-        c.updateWindowOpen = 0;
+        RunUserFirmwareUpdate(m_hWnd, c);
     } else if (StartsWith(name, L"option_item_reset_default")) {
         c.ResetMcuFactoryDefault();
     } else if (StartsWith(name, L"option_item_about")) {

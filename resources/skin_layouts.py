@@ -671,9 +671,12 @@ def noise_threshold_layout():
 
 
 # The mixer: a header column group (input names, second source, input phase) and ten output columns of
-# ten rows each, 56 high per row (the window shrinks by 56 for every hidden row).
-MIX_ROW, MIX_HEAD = 55, 36
-VICE_ITEMS = [("0900", "-")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
+# ten rows each. The window's height allows 56 per row with its separator and shrinks by 56 for every
+# hidden row; the rows themselves have no height of their own but share what the window gives, so the
+# rounding of many scaled heights can never push the last row under the buttons. Every column holds the
+# same rows and separators, so the rows line up across the columns at any scale.
+MIX_HEAD, MIX_COLUMN = 36, 84
+VICE_ITEMS = [("0900", "${mixer_vice_none}")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
                                   for src, code, chans in [(0, "OPT", 2), (2, "BT", 2), (4, "RCA", 8), (5, "HI", 8),
                                                            (6, "DMP", 2)]
                                   for ch, name in enumerate(["L", "R"] if chans == 2 else
@@ -683,12 +686,18 @@ VICE_ITEMS = [("0900", "-")] + [(f"{src:02d}{ch:02d}", f"{code} {name}")
 def phase_option(name, height=18, **kw):
     dest = f"4,{(height - 14) // 2},18,{(height + 14) // 2}"
     return Opt(name=name, width=22, height=height, bkcolor="#00000000", hotbkcolor=HOVER, selectedbkcolor="#00000000",
-               bordersize=0, normalimage=img("phase", dest=dest), selectedimage=img("phase_on", dest=dest),
-               disabledimage=img("phase_dis", dest=dest), tooltip="${mixer_phase}", **kw)
+               disabledbkcolor="#00000000", bordersize=0, normalimage=img("phase", dest=dest),
+               selectedimage=img("phase_on", dest=dest), disabledimage=img("phase_dis", dest=dest),
+               tooltip="${mixer_phase}", **kw)
 
 
-def indicator(name):
-    return Ctl(name=name, width=14, height=14, bkimage="on.png")
+def indicator(name, **kw):
+    return Ctl(name=name, width=14, height=14, bkimage="on.png", **kw)
+
+
+def centred(*lines, **kw):
+    """Lines of fixed height in the middle of a row whose height the window decides."""
+    return V(gap(), *lines, gap(), **kw)
 
 
 def mixer_header_columns():
@@ -704,28 +713,32 @@ def mixer_header_columns():
         # The second-source rows keep their own titles; the window names the source's inputs.
         text = "${mixer_extra_%d}" % (r - 7) if r >= 8 else ""
         return H(Lbl(name=f"title_label_{r}", text=text, textcolor=TEXT, endellipsis="true"),
-                 name=f"left_box_{r}", height=MIX_ROW, inset="8,0,4,0")
+                 name=f"left_box_{r}", inset="8,0,4,0")
 
     def second(r):
         if r < 8:
-            return V(name=f"second_{r}", height=MIX_ROW)
+            return V(name=f"second_{r}")
+        # The chosen source above, and under it a connector that carries it, at the gain shown, into
+        # the row: a corner line from the selector down and along to an arrow head at the gain.
         k = r - 8
         items = [Item(name=f"vice_{k}_{tag}", text=text, userdata=tag) for tag, text in VICE_ITEMS]
-        return V(H(Ctl(name=f"line_0_{k}", width=8, height=1, bkcolor=SECONDARY, padding="0,11,0,0"),
-                   Cmb(*items, name=f"cmb_csm_vice_source_{k}",
-                       dropbox=alist(bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,1,1,1"),
-                       dropboxsize="0,300"),
-                   height=22, childpadding=4),
-                 H(Ctl(name=f"line_1_{k}", width=1, height=18, bkcolor=SECONDARY, padding="4,0,0,0"),
-                   Ctl(name=f"arrow_up_{k}", width=10, height=6, bkimage=img("arrow_up"), padding="0,6,0,6"),
-                   gap(), Edt(name=f"csm_vice_gain_edit_{k}", width=56, height=20, font=1, text="0dB",
-                              readonly="true"),
-                   height=20, childpadding=4),
-                 name=f"second_{r}", height=MIX_ROW, inset="4,4,6,4", childpadding=5)
+        selector = Cmb(*items, name=f"cmb_csm_vice_source_{k}",
+                       dropbox=alist(bkcolor=RAISED, bordersize=1, bordercolor=BORDER, inset="1,1,1,1",
+                                     vscrollbarstyle="vice_scroll"),
+                       dropboxsize="0,300")
+        connector = H(Ctl(name=f"line_1_{k}", width=1, height=11, bkcolor=SECONDARY, padding="8,0,0,0"),
+                      Ctl(name=f"line_0_{k}", height=1, bkcolor=SECONDARY, padding="0,10,0,0"),
+                      Ctl(name=f"arrow_up_{k}", width=6, height=8, bkimage=img("flow_arrow"), padding="0,7,0,0"),
+                      Edt(name=f"csm_vice_gain_edit_{k}", width=48, height=20, font=1, text="0dB", readonly="true",
+                          mouse="false", keyboard="false", bkcolor="#00000000", nativebkcolor=PANEL, bordersize=0,
+                          align="left", textpadding="4,0,0,0", padding="0,1,0,1"),
+                      height=22)
+        return centred(selector, connector, name=f"second_{r}", inset="4,0,6,0")
 
     def in_phase(r):
-        return H(phase_option(f"in_phase_{r}"), indicator(f"in_distort_{r}"), name=f"in_phase_box_{r}",
-                 height=MIX_ROW, inset="6,18,6,18", childpadding=6)
+        return centred(H(phase_option(f"in_phase_{r}"), indicator(f"in_distort_{r}", padding="0,2,0,2"),
+                         height=18, childpadding=6),
+                       name=f"in_phase_box_{r}", inset="6,0,6,0")
 
     return [
         column(Node("Container", name="channel_name_area"), "left", 140, title),
@@ -735,27 +748,29 @@ def mixer_header_columns():
 
 
 def mixer_output_column(c):
+    # A cell: the routing switch beside the level slider, the level edit beside the (read-only) phase.
     items = [V(H(Lbl(text=f"CH{c + 1}", font=4, textcolor=TEXT), indicator(f"out_distort_{c}"),
                  height=20, padding="0,8,0,8"), height=MIX_HEAD, inset="8,0,6,0")]
     for r in range(10):
-        items.append(V(
+        items.append(centred(
             H(Chk(name=f"box_enable_{c}_{r}", width=16, height=16, textpadding="0,0,0,0", tooltip="${mixer_route}",
                   normalimage=img("check_off", dest="1,1,15,15"), hotimage=img("check_off_hot", dest="1,1,15,15"),
                   selectedimage=img("check_on", dest="1,1,15,15"),
-                  selectedhotimage=img("check_on_hot", dest="1,1,15,15")),
-              gap(), phase_option(f"box_phase_{c}_{r}", height=16), height=16),
-            Sld(name=f"box_volume_{c}_{r}", min=0, max=100, value=0, step=1),
-            Edt(name=f"box_edit_{c}_{r}", height=18, font=1, text="0", textpadding="2,1,2,1"),
-            name=f"box_{c}_{r}", height=MIX_ROW, inset="5,1,5,1", childpadding=1))
+                  selectedhotimage=img("check_on_hot", dest="1,1,15,15"), padding="0,1,0,1"),
+              Sld(name=f"box_volume_{c}_{r}", min=0, max=100, value=0, step=1, padding="0,1,0,1"),
+              height=18, childpadding=3),
+            H(Edt(name=f"box_edit_{c}_{r}", height=20, font=1, text="0", textpadding="2,1,2,1"),
+              phase_option(f"box_phase_{c}_{r}", height=20), height=20, childpadding=2),
+            name=f"box_{c}_{r}", inset="5,0,5,0", childpadding=4))
         if r < 9:
             items.append(Ctl(name=f"box_grap_{c}_{r}", height=1, bkcolor=BORDER))
-    return V(*items, name=f"column_{c}", width=76, bkcolor=STRIP if c % 2 == 0 else PANEL)
+    return V(*items, name=f"column_{c}", width=MIX_COLUMN, bkcolor=STRIP if c % 2 == 0 else PANEL)
 
 
 def mixer_layout():
     # Ten rows of 56 and the least around them, so that the tallest matrix still fits a 1080-pixel screen
     # at 150 %: the buttons share the bottom row with the bridges, under the header columns.
-    bridges = [Opt(name=f"ch_bridge_{p}", userdata=p, text="${bridge}", width=144, height=22, font=1,
+    bridges = [Opt(name=f"ch_bridge_{p}", userdata=p, text="${bridge}", width=2 * MIX_COLUMN - 8, height=22, font=1,
                    padding="4,7,4,7") for p in range(5)]
     matrix = H(*mixer_header_columns(), *[mixer_output_column(c) for c in range(10)])
     buttons = H(secondary("third_btn", "${default}", "false"), secondary("cancel_btn", "${cancel}"),
@@ -765,7 +780,14 @@ def mixer_layout():
     root = V(tool_caption("${mixer_title}"), body,
              Btn(name="maxbtn", visible="false"), Btn(name="restorebtn", visible="false"),
              name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
-    return window(root, size="1120,684", caption="0,0,0,40")
+    # The second-source list is longer than its drop box: a slim scroll bar in the palette.
+    thumb = dict(corner="0,4,0,4")
+    scroll = Node("Style", name="vice_scroll",
+                  value=alist(width=8, showbutton1="false", showbutton2="false", bkcolor=RAISED,
+                              thumbnormalimage=img("scroll_thumb", **thumb), thumbhotimage=img("scroll_thumb_hot", **thumb),
+                              thumbpushedimage=img("scroll_thumb_hot", **thumb)))
+    return Node("Window", *theme(), scroll, root, size="1200,684", caption="0,0,0,40", defaultfontcolor=TEXT,
+                disabledfontcolor=DISABLED)
 
 
 def mixer_header(text):
@@ -872,7 +894,7 @@ def popup_layout():
                caption_button("closebtn", "icon_close", DANGER),
                height=40, bordersize="0,0,0,1", bordercolor=BORDER),
              body, name="root", bkcolor=PANEL, bordersize=1, bordercolor=BORDER)
-    return window(root, size="400,300", caption="0,0,0,40")
+    return window(root, size="400,170", caption="0,0,0,40")
 
 
 # ---------------------------------------------------------------------------------------------------

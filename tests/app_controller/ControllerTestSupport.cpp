@@ -81,7 +81,7 @@ int& MainWindowRun::PopupsDestroyed() {
     return count;
 }
 
-MainWindowRun::MainWindowRun(AmpEmulator& emulator) : m_emulator(emulator) {
+MainWindowRun::MainWindowRun(AmpEmulator& emulator, DeviceClock* clock) : m_emulator(emulator) {
     BoxesSeen().clear();
     ConfirmContaining().clear();
     PopupSeen() = false;
@@ -90,7 +90,7 @@ MainWindowRun::MainWindowRun(AmpEmulator& emulator) : m_emulator(emulator) {
     AppTest::ClearQuit();
     gWatchTimer = SetTimer(nullptr, 0, 10, Watch);
     NotifyPlugEvents(emulator, MainWindowNow);
-    window = new CMainWnd(&emulator);
+    window = new CMainWnd(&emulator, clock);
     if (!window->CreateNativeWindow(nullptr, CMainWnd::kTitle, WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0,
                                     CMainWnd::kWidth, CMainWnd::kHeight)) {
         ADD_FAILURE() << "main window not created";

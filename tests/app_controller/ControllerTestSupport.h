@@ -13,7 +13,8 @@ namespace ControllerTest {
 
 class MainWindowRun {
 public:
-    explicit MainWindowRun(AmpEmulator& emulator);
+    // clock: the device link's sleeps and ticks (null: the system's).
+    explicit MainWindowRun(AmpEmulator& emulator, DeviceClock* clock = nullptr);
     ~MainWindowRun();
 
     CMainWnd* window = nullptr;

@@ -292,11 +292,18 @@ TEST(Faults, LinkCorrectionFoundDuringTheReadIsSentOnceTheQueueIsOn) {
     EXPECT_EQ(run.Controller().config.lockMode, 0);
 }
 
+// The firmware update window that follows the abnormal-state box is closed unused.
+static void CALLBACK CloseUpdateWindow(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND window = FindWindowW(L"UpdateFwWnd", nullptr)) PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
 TEST(Faults, AbnormalHandshakeLeavesTheAmplifierConnectingWithTheQueueOff) {
     AmpEmulator emulator;
     emulator.EditState([](AmpState& s) { s.identity.handshakeStatus = 0xF0; });
     MainWindowRun run(emulator);
+    const UINT_PTR closer = SetTimer(nullptr, 0, 20, CloseUpdateWindow);
     ASSERT_TRUE(run.WaitForBox(L"${device_status_unnormal}"));
+    KillTimer(nullptr, closer);
     ASSERT_TRUE(AppTest::PumpUntil(
         [&] { return !run.Controller().IsReadRunning() && !FindWindowW(L"LoadingWnd", nullptr); }, 5000));
     EXPECT_EQ(ParsedRequests(emulator).size(), 2u);  // nothing is read from it

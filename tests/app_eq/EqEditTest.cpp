@@ -156,6 +156,26 @@ void PrepareAmplifier(AmpState& s) {
     out0.type = 1;
 }
 
+CMenuWnd* TopMenu() {
+    for (int i = 0; i < GetMenuObserver().GetReceiverCount(); ++i)
+        if (auto* menu = dynamic_cast<CMenuWnd*>(GetMenuObserver().GetReceiver(i)))
+            if (!menu->GetOwner()) return menu;
+    return nullptr;
+}
+
+CMenuElementUI* MenuItem(CMenuWnd* menu, const wchar_t* name) {
+    CControlUI* item = menu ? menu->GetPaintManager()->FindControlByName(name) : nullptr;
+    return item ? static_cast<CMenuElementUI*>(item->GetInterface(L"MenuElement")) : nullptr;
+}
+
+// Clicks the button that opens a menu and pumps until the open menu is the one holding this item: a
+// loaded machine may take longer than any fixed wait.
+CMenuWnd* OpenMenu(Page& page, const wchar_t* button, const wchar_t* item) {
+    page.Click(button);
+    AppTest::PumpUntil([&] { return MenuItem(TopMenu(), item) != nullptr; });
+    return TopMenu();
+}
+
 }  // namespace
 
 TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
@@ -375,12 +395,7 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
     EXPECT_EQ(page.Text(L"lp_freq"), std::to_wstring(lpFreq) + L"Hz");
 
     // The speaker position menu of output 0: the subwoofer branch, then "low".
-    page.Click(L"ch_output_btn_0");
-    page.Pump(100);
-    CMenuWnd* top = nullptr;
-    for (int i = 0; i < GetMenuObserver().GetReceiverCount(); ++i)
-        if (auto* menu = dynamic_cast<CMenuWnd*>(GetMenuObserver().GetReceiver(i)))
-            if (!menu->GetOwner()) top = menu;
+    CMenuWnd* top = OpenMenu(page, L"ch_output_btn_0", L"output_menu_subwoof");
     ASSERT_NE(top, nullptr);
     auto* used = static_cast<CMenuElementUI*>(top->GetPaintManager()->FindControlByName(L"output_menu_front_left_high_freq"));
     ASSERT_NE(used, nullptr);
@@ -388,7 +403,7 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
     ASSERT_NE(branch, nullptr);
     const RECT b = branch->GetPos();
     page.ClickAt(top->GetHandle(), {(b.left + b.right) / 2, (b.top + b.bottom) / 2});
-    page.Pump(100);
+    AppTest::PumpUntil([&] { return branch->GetSubMenuWnd() != nullptr; });
     CMenuWnd* sub = branch->GetSubMenuWnd();
     ASSERT_NE(sub, nullptr);
     CControlUI* low = nullptr;
@@ -434,18 +449,6 @@ Frame EqOf(EqualizerManager& c, int output, int band, int gainTenths) {
 Frame HpOf(EqualizerManager& c, int output) {
     const Crossover& xo = c.config.channels[output].crossover;
     return Filter(uint8_t(output), 2, xo.GetHpType(), xo.GetHpFreq(), xo.GetHpSlope());
-}
-
-CMenuWnd* TopMenu() {
-    for (int i = 0; i < GetMenuObserver().GetReceiverCount(); ++i)
-        if (auto* menu = dynamic_cast<CMenuWnd*>(GetMenuObserver().GetReceiver(i)))
-            if (!menu->GetOwner()) return menu;
-    return nullptr;
-}
-
-CMenuElementUI* MenuItem(CMenuWnd* menu, const wchar_t* name) {
-    CControlUI* item = menu ? menu->GetPaintManager()->FindControlByName(name) : nullptr;
-    return item ? static_cast<CMenuElementUI*>(item->GetInterface(L"MenuElement")) : nullptr;
 }
 
 }  // namespace
@@ -545,9 +548,7 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
     c.RefreshEqBandControls();
 
     // The right half of the page opens the speaker sub-menus to the left.
-    page.Click(L"ch_output_btn_7");
-    page.Pump(100);
-    CMenuWnd* menu = TopMenu();
+    CMenuWnd* menu = OpenMenu(page, L"ch_output_btn_7", L"output_menu_front");
     ASSERT_NE(menu, nullptr);
     for (const wchar_t* name : {L"output_menu_front", L"output_menu_rear_left", L"output_menu_subwoof"}) {
         CMenuElementUI* item = MenuItem(menu, name);
@@ -555,12 +556,9 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
         EXPECT_EQ(item->GetSubMenuAlignment(), 44u);
     }
     // Opening another menu replaces it; while connected the device items are enabled.
-    page.Click(L"btn_option");
-    page.Pump(100);
-    ASSERT_NE(TopMenu(), nullptr);
+    ASSERT_NE(OpenMenu(page, L"btn_option", L"option_item_reset_default"), nullptr);
     EXPECT_TRUE(MenuItem(TopMenu(), L"option_item_reset_default")->IsEnabled());
-    page.Click(L"btn_advance");
-    page.Pump(100);
+    OpenMenu(page, L"btn_advance", L"advance_item_ktv");
     EXPECT_FALSE(MenuItem(TopMenu(), L"advance_item_ktv")->IsVisible());
     EXPECT_TRUE(MenuItem(TopMenu(), L"advance_item_mixer")->IsVisible());
     EXPECT_EQ(GetMenuObserver().GetReceiverCount(), 1);
@@ -602,11 +600,9 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
     // Disconnected: the option and scene menus offer no device items.
     c.DisconnectDevice();
     ASSERT_TRUE(run.WaitDisconnected());
-    page.Click(L"btn_option");
-    page.Pump(100);
+    OpenMenu(page, L"btn_option", L"option_item_reset_default");
     EXPECT_FALSE(MenuItem(TopMenu(), L"option_item_reset_default")->IsEnabled());
-    page.Click(L"btn_scene");
-    page.Pump(100);
+    OpenMenu(page, L"btn_scene", L"scene_item_load_scene");
     for (const wchar_t* name : {L"scene_item_load_scene", L"scene_item_saveas_scene", L"scene_item_delete_scene"})
         EXPECT_FALSE(MenuItem(TopMenu(), name)->IsEnabled());
     EXPECT_TRUE(MenuItem(TopMenu(), L"scene_item_load_file")->IsEnabled());

@@ -70,6 +70,8 @@ void Driver::TypeAndEnter(const wchar_t* name, const wchar_t* text) {
     Click(name);
     auto* edit = static_cast<CEditUI*>(Find(name)->GetInterface(L"Edit"));
     ASSERT_NE(edit, nullptr);
+    // The native edit opens from a posted message, later on a loaded machine.
+    AppTest::PumpUntil([&] { return edit->GetNativeWindow() != nullptr; });
     HWND native = edit->GetNativeWindow();
     ASSERT_NE(native, nullptr) << "the click opened no native edit";
     SendMessageW(native, EM_SETSEL, 0, -1);

@@ -55,6 +55,7 @@ const wchar_t* const kProgramKeys[] = {
     L"${update_fail}", L"${update_finish}", L"${update_no_file}", L"${update_ok}", L"${update_progress_flash}",
     L"${update_progress_mcu}", L"${update_reboot_flash}", L"${update_reboot_mcu}", L"${update_start_flash}",
     L"${update_start_mcu}", L"${update_tips}", L"${version}", L"${woofer}",
+    L"${update_file_open_fail}", L"${update_start_refused}",
 };
 
 // Texts the program uses as printf formats, with the conversions it passes, in order.

@@ -500,3 +500,144 @@ TEST_F(MenuFixture, SubMenusStayOnTheWorkArea) {
     EXPECT_LE(WindowRect(sub).bottom, work.bottom);
     EXPECT_EQ(WindowRect(menu).right, WindowRect(sub).left);
 }
+
+namespace {
+
+// A cascade three levels deep whose look comes from the layout's defaults, as the application's menus do.
+const wchar_t kCascade[] = LR"(<Window>
+  <Default name="Menu" value="bkcolor=&quot;#FF202830&quot; inset=&quot;1,4,1,4&quot; itemtextcolor=&quot;#FFE0E0E0&quot; itemhotbkcolor=&quot;#FF405060&quot; itemselectedbkcolor=&quot;#FF405060&quot; itemtextpadding=&quot;30,0,24,0&quot; itemfont=&quot;1&quot;"/>
+  <Default name="ExplandIcon" value="arrow.png"/>
+  <Font id="1" name="Tahoma" size="17"/>
+  <Menu>
+    <MenuElement name="top" text="Top" height="24">
+      <MenuElement name="side" text="Side" height="24">
+        <MenuElement name="leaf1" text="Leaf one" height="24"/>
+        <MenuElement name="leaf2" text="Leaf two" height="24"/>
+      </MenuElement>
+    </MenuElement>
+  </Menu>
+</Window>)";
+
+constexpr DWORD kCascadeBk = 0x202830;
+constexpr DWORD kCascadeHot = 0x405060;
+
+// The colour at the right end of an item, clear of its text.
+DWORD ItemPixel(CMenuWnd* window, CMenuElementUI* item) {
+    const RECT pos = item->GetPos();
+    return OffscreenPixel(*window->GetPaintManager(), pos.right - 6, (pos.top + pos.bottom) / 2) & 0xFFFFFF;
+}
+
+}  // namespace
+
+// Every level of a cascade paints with the look of the first: background, hot item, font, padding and
+// arrow; the hot item follows the pointer and goes when the pointer leaves the window.
+TEST_F(MenuFixture, ThirdLevelTakesTheFirstLevelsLook) {
+    for (int dpi : {96, 144}) {
+        opener.pm().ApplyDpi(dpi);
+        Open({300, 100}, eMenuAlignment_Left | eMenuAlignment_Top, kCascade);
+        Hover(menu, L"top");
+        CMenuWnd* second = Element(menu, L"top")->GetSubMenuWnd();
+        ASSERT_NE(nullptr, second);
+        Repaint(second->GetHandle());
+        Hover(second, L"side");
+        CMenuWnd* third = Element(second, L"side")->GetSubMenuWnd();
+        ASSERT_NE(nullptr, third);
+        Repaint(third->GetHandle());
+
+        CPaintManagerUI& pm = *third->GetPaintManager();
+        CMenuElementUI* leaf1 = Element(third, L"leaf1");
+        CMenuElementUI* leaf2 = Element(third, L"leaf2");
+        EXPECT_EQ(kCascadeBk, OffscreenPixel(pm, 10, 1) & 0xFFFFFF) << dpi;  // in the top inset
+        EXPECT_EQ(kCascadeBk, ItemPixel(third, leaf1)) << dpi;
+        EXPECT_EQ(MulDiv(4, dpi, 96), leaf1->GetPos().top) << dpi;
+        auto* list = static_cast<CMenuUI*>(third->GetMenuUI()->GetInterface(L"Menu"));
+        EXPECT_EQ(30, list->GetListInfo()->rcTextPadding.left);
+        EXPECT_EQ(17, pm.GetFontRecord(list->GetListInfo()->nFont)->size) << dpi;
+        EXPECT_NE(nullptr, pm.GetClassDefaultAttributes(L"ExplandIcon"));
+
+        Hover(third, L"leaf1");
+        Repaint(third->GetHandle());
+        EXPECT_EQ(kCascadeHot, ItemPixel(third, leaf1)) << dpi;
+        Hover(third, L"leaf2");
+        Repaint(third->GetHandle());
+        EXPECT_EQ(kCascadeBk, ItemPixel(third, leaf1)) << dpi;
+        EXPECT_EQ(kCascadeHot, ItemPixel(third, leaf2)) << dpi;
+
+        // The pointer rests (the hover message), then leaves the window without another move inside.
+        const POINT at = Centre(leaf2);
+        SendMessageW(third->GetHandle(), WM_MOUSEHOVER, 0, At(at.x, at.y));
+        SetCursorPos(WindowRect(third).right + 200, WindowRect(third).bottom + 200);
+        SendMessageW(third->GetHandle(), WM_MOUSELEAVE, 0, 0);
+        Repaint(third->GetHandle());
+        EXPECT_EQ(kCascadeBk, ItemPixel(third, leaf2)) << dpi;
+
+        delete menu;
+        menu = nullptr;
+        Pump();
+    }
+    opener.pm().ApplyDpi(96);
+}
+
+// Placement as arithmetic: a menu and each sub-menu lie wholly on the work area, turning to the other
+// side of what opened them where the preferred side has no room.
+std::string Text(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+TEST(MenuPlacement, MenusStayOnTheWorkArea) {
+    const RECT screen = {0, 0, 1920, 1080};
+    const RECT second = {1920, 0, 3840, 1040};  // a monitor on the right with a task bar below
+    const DWORD below = eMenuAlignment_Left | eMenuAlignment_Top;
+    const DWORD belowLeft = eMenuAlignment_Top | eMenuAlignment_Right;
+    struct Case { const char* what; POINT point; RECT anchor; SIZE size; DWORD alignment; RECT work; RECT expected; };
+    const Case cases[] = {
+        {"room below", {100, 200}, {100, 170, 250, 200}, {200, 300}, below, screen, {100, 200, 300, 500}},
+        {"bottom row: above the button", {100, 900}, {100, 870, 250, 900}, {200, 300}, below, screen, {100, 570, 300, 870}},
+        {"right edge: ends at the button's right", {1800, 200}, {1800, 170, 1900, 200}, {200, 300}, below, screen,
+         {1700, 200, 1900, 500}},
+        {"left edge: starts at the button's left", {150, 60}, {50, 30, 150, 60}, {200, 300}, belowLeft, screen,
+         {50, 60, 250, 360}},
+        {"corner at the point", {500, 300}, {500, 300, 500, 300}, {100, 50}, eMenuAlignment_Right | eMenuAlignment_Bottom,
+         screen, {400, 250, 500, 300}},
+        {"no room either side: the larger, moved on", {100, 600}, {100, 570, 200, 600}, {200, 700}, below, screen,
+         {100, 0, 300, 700}},
+        {"second monitor's task bar", {1950, 1000}, {1950, 970, 2050, 1000}, {200, 300}, below, second,
+         {1950, 670, 2150, 970}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Text(c.expected), Text(CMenuWnd::PlaceMenu(c.point, c.anchor, c.size, c.alignment, c.work))) << c.what;
+
+    struct SubCase { const char* what; RECT item; RECT owner; SIZE size; bool toLeft; bool above; RECT expected; };
+    const SubCase subCases[] = {
+        {"beside its item", {100, 300, 300, 330}, {96, 292, 304, 450}, {202, 100}, false, false, {304, 300, 506, 400}},
+        {"third level at 150 % near the bottom", {400, 941, 700, 980}, {396, 900, 704, 1070}, {300, 246}, false, false,
+         {704, 734, 1004, 980}},
+        {"no room on the right", {1804, 310, 1906, 340}, {1800, 300, 1910, 500}, {202, 100}, false, false,
+         {1598, 310, 1800, 410}},
+        {"asks for the left", {1004, 310, 1196, 340}, {1000, 300, 1200, 500}, {202, 100}, true, false, {798, 310, 1000, 410}},
+        {"no room on the left", {54, 310, 246, 340}, {50, 300, 250, 500}, {202, 100}, true, false, {250, 310, 452, 410}},
+        {"taller than the screen", {100, 300, 300, 330}, {96, 292, 304, 450}, {202, 1100}, false, false, {304, 0, 506, 1100}},
+        {"above its window", {404, 510, 596, 540}, {400, 500, 600, 700}, {202, 100}, true, true, {198, 400, 400, 500}},
+        {"no room above its window", {404, 40, 596, 70}, {400, 30, 600, 230}, {202, 100}, true, true, {198, 40, 400, 140}},
+    };
+    for (const SubCase& c : subCases)
+        EXPECT_EQ(Text(c.expected), Text(CMenuWnd::PlaceSubMenu(c.item, c.owner, c.size, c.toLeft, c.above, screen)))
+            << c.what;
+}
+
+// A real menu opened from a button at the bottom of the work area opens above the button.
+TEST_F(MenuFixture, MenuAtTheBottomOpensAboveItsButton) {
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT button = {300, work.bottom - 40, 420, work.bottom - 10};
+    menu = new CMenuWnd;
+    menu->SetAnchor(button);
+    menu->Init(nullptr, kMenu, POINT{button.left, button.bottom}, &opener.pm(), &checks,
+               eMenuAlignment_Left | eMenuAlignment_Top);
+    ASSERT_NE(nullptr, menu->GetHandle());
+    const RECT rect = WindowRect(menu);
+    EXPECT_EQ(button.top, rect.bottom);
+    EXPECT_EQ(button.left, rect.left);
+    EXPECT_EQ(78, rect.bottom - rect.top);
+}

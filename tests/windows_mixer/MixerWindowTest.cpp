@@ -8,9 +8,12 @@
 #include "ToolWindowTestSupport.h"
 #include "PageControls.h"
 #include "UICombo.h"
+#include "ScreenInfo.h"
 #include "windows/MixerWnd.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace ControllerTest;
 using namespace SceneTest;
@@ -21,9 +24,81 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 constexpr uint8_t kMixTrim = 0x24, kMixMask = 0x0B, kInputPhase = 0x22, kCrossMix = 0x4D, kBridge = 0x4C;
-constexpr SIZE kLayout = {1120, 684};  // the mixer layout as drawn: ten rows of 56
+constexpr SIZE kLayout = {1200, 684};  // the mixer layout as drawn: ten rows of 56
 
 WindowImplBase* Mixer() { return OpenTool(L"MixerWnd"); }
+
+std::wstring Name(const wchar_t* pattern, int a, int b = 0) {
+    wchar_t name[64];
+    swprintf(name, 64, pattern, a, b);
+    return name;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom && inner.right > inner.left && inner.bottom > inner.top;
+}
+
+// Where the open mixer's layout went wrong: every shown row whole inside the client area, above the
+// button row and inside each of its containers, lined up across the header and output columns, each control whole inside its row and no
+// two rows overlapping. Empty when all is well.
+std::string MixerLayoutFaults(WindowImplBase* mixer, int inputs) {
+    std::string faults;
+    auto fault = [&](const std::wstring& name, const char* what) {
+        faults += std::string(name.begin(), name.end()) + " " + what + "; ";
+    };
+    // A control's rectangle as far as its containers let it paint: empty when any of them cuts it.
+    auto rect = [&](const std::wstring& name) {
+        CControlUI* control = Control(mixer, name);
+        if (!control || !control->IsVisible()) return RECT{};
+        const RECT own = control->GetPos();
+        for (CControlUI* parent = control->GetParent(); parent; parent = parent->GetParent())
+            if (!Inside(own, parent->GetPos())) return RECT{};
+        return own;
+    };
+    const SIZE size = ClientSize(mixer);
+    const RECT client = {0, 0, size.cx, size.cy};
+    RECT above = client;
+    for (const wchar_t* button : {L"cancel_btn", L"confirm_btn"}) {
+        if (!Inside(rect(button), client)) fault(button, "not whole in the window");
+        above.bottom = std::min(above.bottom, rect(button).top);
+    }
+    for (int p = 0; p < OutputCount / 2; ++p) {
+        if (!Inside(rect(Name(L"ch_bridge_%d", p)), client)) fault(Name(L"ch_bridge_%d", p), "not whole in the window");
+        above.bottom = std::min(above.bottom, rect(Name(L"ch_bridge_%d", p)).top);
+    }
+    int lastBottom = 0;
+    for (int r = 0; r < kMixerRows; ++r) {
+        if (!MixerRowShown(r, inputs, true)) continue;
+        const RECT row = rect(Name(L"box_0_%d", r));
+        if (!Inside(row, above)) fault(Name(L"box_0_%d", r), "not whole above the buttons");
+        if (row.top < lastBottom) fault(Name(L"box_0_%d", r), "overlaps the row above");
+        lastBottom = row.bottom;
+        std::vector<std::pair<std::wstring, std::wstring>> parts;  // (part, its row box)
+        for (int c = 0; c < OutputCount; ++c) {
+            const std::wstring box = Name(L"box_%d_%d", c, r);
+            for (const wchar_t* part : {L"box_enable_%d_%d", L"box_volume_%d_%d", L"box_edit_%d_%d", L"box_phase_%d_%d"})
+                parts.emplace_back(Name(part, c, r), box);
+            parts.emplace_back(box, box);
+        }
+        for (const wchar_t* header : {L"left_box_%d", L"second_%d", L"in_phase_box_%d"})
+            parts.emplace_back(Name(header, r), Name(header, r));
+        parts.emplace_back(Name(L"title_label_%d", r), Name(L"left_box_%d", r));
+        parts.emplace_back(Name(L"in_phase_%d", r), Name(L"in_phase_box_%d", r));
+        if (r >= kMixerFirstViceRow) {
+            const int k = r - kMixerFirstViceRow;
+            for (const wchar_t* part : {L"cmb_csm_vice_source_%d", L"csm_vice_gain_edit_%d", L"line_0_%d",
+                                        L"line_1_%d", L"arrow_up_%d"})
+                parts.emplace_back(Name(part, k), Name(L"second_%d", r));
+        }
+        for (const auto& [part, box] : parts) {
+            const RECT outer = rect(box);
+            if (outer.top != row.top || outer.bottom != row.bottom) fault(box, "not level with its row");
+            if (!Inside(rect(part), outer)) fault(part, "not whole inside its row");
+        }
+    }
+    return faults;
+}
 
 }  // namespace
 
@@ -53,7 +128,10 @@ TEST(MixerLayout, RowsSizesFocusAndSecondSourceTags) {
     EXPECT_EQ(MixerClientSize(kLayout, 2, true, 100).cy, 348);
     EXPECT_EQ(MixerClientSize(kLayout, 8, true, 100).cy, 684);
     EXPECT_EQ(MixerClientSize(kLayout, 0, true, 150).cy, 354);
-    EXPECT_EQ(MixerClientSize(kLayout, 0, true, 150).cx, 1680);
+    EXPECT_EQ(MixerClientSize(kLayout, 0, true, 150).cx, 1800);
+    // The tallest matrix at 150 % still fits the work area of a 1920 x 1080 screen with a taskbar.
+    EXPECT_LE(MixerClientSize(kLayout, 8, true, 150).cy, 1040);
+    EXPECT_LE(MixerClientSize(kLayout, 8, true, 150).cx, 1920);
 
     // Left and Right walk the level edits row by row, wrapping within the source's own inputs.
     struct Move {
@@ -92,15 +170,58 @@ TEST(MixerLayout, RowsSizesFocusAndSecondSourceTags) {
     EXPECT_FALSE(TextToMixLevel(L"", level));
 }
 
+// The real window for sources of two, eight and no inputs at 80, 100, 125 and 150 %: nothing clipped.
+TEST(MixerWindow, EveryRowWholeAboveTheButtonsForEachSourceAndScale) {
+    AppTest::SettingsFileGuard settings;
+    UseShotLanguage();
+    AmpEmulator emulator;
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    const InputSource before = c.config.inputSource;
+    for (int dpi : {77, 96, 120, 144}) {
+        for (InputSource source : {InputSource(0), SourceHighLevel, InputSource(1)}) {
+            SCOPED_TRACE(testing::Message() << "source " << source << " at " << dpi << " DPI");
+            c.config.inputSource = source;
+            SetAutoDpiOverride(dpi);
+            WindowImplBase* mixer = nullptr;
+            Script look({
+                [&] { PostMenuClick(run.handle, L"advance_item_mixer"); return true; },
+                [&] { return (mixer = Mixer()) != nullptr; },
+                [&] {
+                    EXPECT_EQ(Scale(mixer), dpi * 100 / 96);
+                    EXPECT_EQ(MixerLayoutFaults(mixer, GetSourceExtraChannels(source)), "");
+                    return ClickAt(mixer, L"cancel_btn");
+                },
+                [&] { return Mixer() == nullptr; },
+            });
+            EXPECT_TRUE(RunWatched(look, L"MixerWnd")) << "stopped after step " << look.StepsDone();
+        }
+    }
+    SetAutoDpiOverride(0);
+    c.config.inputSource = before;
+}
+
 TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
     AppTest::SettingsFileGuard settings;
     UseShotLanguage();
     AmpEmulator emulator;
     emulator.SetRealTime(true);
+    // Second sources the amplifier already mixes in: Bluetooth L and R into high level's inputs 8 and 9,
+    // optical R into DMP's input 3 (the second of its two second-source inputs).
+    emulator.EditState([](AmpState& st) {
+        st.scenes[0].crossMix[5][8] = AmpCrossMix{2, 0, 0};
+        st.scenes[0].crossMix[5][9] = AmpCrossMix{2, 1, 0};
+        st.scenes[0].crossMix[6][3] = AmpCrossMix{0, 1, 0};
+    });
     MainWindowRun run(emulator);
     ASSERT_TRUE(run.WaitConnected());
     EqualizerManager& c = run.Controller();
     ASSERT_EQ(c.config.inputSource, 0);
+    EXPECT_EQ(c.config.crossMixSource[6][3], 0);
+    EXPECT_EQ(c.config.crossMixChannel[6][3], 1);
+    EXPECT_EQ(c.config.crossMixSource[6][2], 9) << "none";
+    EXPECT_EQ(c.config.crossMixSource[6][0], 9) << "DMP's own inputs mix nothing in";
     emulator.ClearRequests();
 
     // ---- Optical (two inputs): routing, typed and slider levels, bridge, phase, second source ----
@@ -150,9 +271,13 @@ TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
         },
         [&] { return HasRequest(emulator, kBridge, {0, 0, 5, 1}); },
         [&] {
-            // Bridged, output 1 takes output 0's mixing: its route from input 0 is gone.
+            // Bridged, output 1 takes output 0's mixing: its route from input 0 is gone, in the
+            // amplifier too.
             EXPECT_FALSE(IsChecked(mixer, L"box_enable_1_0"));
             EXPECT_EQ(TextIn(mixer, L"box_edit_1_0"), L"0");
+            const AmpScene bridged = emulator.State().scenes[0];
+            EXPECT_EQ(bridged.mix[0][1], 0);
+            for (int s = 0; s < SourceCount; ++s) EXPECT_EQ(bridged.mix[s][1], c.config.inputs[s][1]) << s;
             emulator.ClearRequests();
             return ClickAt(mixer, L"box_enable_0_1");
         },
@@ -231,6 +356,10 @@ TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
         [&] {
             EXPECT_TRUE(IsShown(mixer, L"box_4_7"));
             EXPECT_TRUE(IsShown(mixer, L"box_grap_4_7"));
+            // The second sources the amplifier holds, with no gain of their own.
+            EXPECT_EQ(SelectedTag(mixer, L"cmb_csm_vice_source_0"), L"0200");
+            EXPECT_EQ(SelectedTag(mixer, L"cmb_csm_vice_source_1"), L"0201");
+            EXPECT_EQ(TextIn(mixer, L"csm_vice_gain_edit_0"), L"0dB");
             EXPECT_EQ(TextIn(mixer, L"title_label_7"), Text(L"${source_hi}") + L"8");
             EXPECT_EQ(ClientSize(mixer).cy, MixerClientSize(kLayout, 8, true, Scale(mixer)).cy);
             EXPECT_TRUE(CheckPicture(mixer, L"mixer_high_level"));

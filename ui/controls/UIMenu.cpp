@@ -20,6 +20,39 @@ RECT WorkAreaOf(HMONITOR monitor) {
     return info.rcWork;
 }
 
+// The start of a span of the size on one axis: from forwardStart on, or ending at backwardEnd, whichever
+// is preferred and fits the work span; else the other if it fits; else the one with more room, moved
+// into the work span (its start edge wins when the span is larger than the work span).
+int PlaceSpan(int forwardStart, int backwardEnd, int size, bool preferBackward, int workStart, int workEnd) {
+    const bool forwardFits = forwardStart >= workStart && forwardStart + size <= workEnd;
+    const bool backwardFits = backwardEnd - size >= workStart && backwardEnd <= workEnd;
+    bool backward = preferBackward;
+    if (backward ? !backwardFits : !forwardFits) {
+        if (backward ? forwardFits : backwardFits) {
+            backward = !backward;
+        } else {
+            backward = backwardEnd - workStart > workEnd - forwardStart;
+        }
+    }
+    const int start = backward ? backwardEnd - size : forwardStart;
+    return std::max(workStart, std::min(start, workEnd - size));
+}
+
+RECT InsetOf(CControlUI* root) {
+    auto* container = root ? static_cast<CContainerUI*>(root->GetInterface(L"Container")) : nullptr;
+    return container ? container->GetInset() : RECT{};
+}
+
+// What a sub-menu's items need from the menu that opens them; a sub-menu's own manager holds no layout
+// resources, so without them a deeper level would paint with none.
+const wchar_t* const kInheritedDefaults[] = {L"Menu", L"ExplandIcon", L"VScrollBar", L"HScrollBar"};
+
+void CopyFont(CPaintManagerUI& from, CPaintManagerUI& to, int id) {
+    const TFontRecord* font = from.GetFontRecord(id);
+    if (font && !font->faceName.IsEmpty())
+        to.AddFont(id, font->faceName.Data(), font->size, font->bold, font->underline, font->italic);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -190,11 +223,11 @@ void CMenuWnd::CreateSubMenu() {
     CPaintManagerUI* ownerManager = m_pOwner->GetManager();
     m_pm.AttachWindow(m_hWnd);
     if (ownerManager) m_pm.GetDpiScaler()->SetScale(ownerManager->GetDpiScaler()->GetDPI());
+    if (ownerManager) InheritLook(*ownerManager);
     m_pLayout = new CMenuUI;
     m_pLayout->SetManager(&m_pm, nullptr, true);
-    if (ownerManager) {
-        if (const wchar_t* defaults = ownerManager->GetClassDefaultAttributes(L"Menu")) m_pLayout->ApplyAttributeList(defaults);
-    }
+    if (const wchar_t* defaults = m_pm.GetClassDefaultAttributes(L"Menu")) m_pLayout->ApplyAttributeList(defaults);
+    if (ownerManager) CopyFont(*ownerManager, m_pm, m_pLayout->GetListInfo()->nFont);
     // The items stay the owner's: the list only borrows them.
     m_pLayout->GetList()->SetAutoDestroy(false);
     for (int i = 0; i < m_pOwner->GetCount(); ++i) {
@@ -215,6 +248,18 @@ void CMenuWnd::CreateSubMenu() {
     ResizeSubMenu();
 }
 
+void CMenuWnd::InheritLook(CPaintManagerUI& from) {
+    for (const wchar_t* name : kInheritedDefaults) {
+        if (const wchar_t* list = from.GetClassDefaultAttributes(name)) m_pm.AddDefaultAttributeList(name, list);
+    }
+    const TFontRecord* font = from.GetDefaultFontRecord();
+    if (font && !font->faceName.IsEmpty())
+        m_pm.SetDefaultFont(font->faceName.Data(), font->size, font->bold, font->underline, font->italic);
+    m_pm.SetDefaultTextColor(from.GetDefaultTextColor());
+    m_pm.SetDefaultDisabledColor(from.GetDefaultDisabledTextColor());
+    m_pm.SetDefaultSelectedBkColor(from.GetDefaultSelectedBkColor());
+}
+
 CMenuUI* CMenuWnd::RootMenu() const {
     CControlUI* root = m_pm.GetRootControl();
     return root ? static_cast<CMenuUI*>(root->GetInterface(L"Menu")) : nullptr;
@@ -223,54 +268,56 @@ CMenuUI* CMenuWnd::RootMenu() const {
 // ---------------------------------------------------------------------------------------------------
 // Placement
 
+RECT CMenuWnd::PlaceMenu(POINT point, const RECT& anchor, SIZE size, DWORD alignment, const RECT& work) {
+    const bool leftOfPoint = (alignment & eMenuAlignment_Right) != 0;
+    const bool abovePoint = (alignment & eMenuAlignment_Bottom) != 0;
+    const int left = PlaceSpan(leftOfPoint ? anchor.left : point.x, leftOfPoint ? point.x : anchor.right, size.cx,
+                               leftOfPoint, work.left, work.right);
+    const int top = PlaceSpan(abovePoint ? anchor.bottom : point.y, abovePoint ? point.y : anchor.top, size.cy,
+                              abovePoint, work.top, work.bottom);
+    return RECT{left, top, left + size.cx, top + size.cy};
+}
+
+RECT CMenuWnd::PlaceSubMenu(const RECT& item, const RECT& ownerWindow, SIZE size, bool toLeft, bool aboveOwner,
+                            const RECT& work) {
+    const int left = PlaceSpan(ownerWindow.right, ownerWindow.left, size.cx, toLeft, work.left, work.right);
+    const int top = PlaceSpan(item.top, aboveOwner ? ownerWindow.top : item.bottom, size.cy, aboveOwner, work.top,
+                              work.bottom);
+    return RECT{left, top, left + size.cx, top + size.cy};
+}
+
 void CMenuWnd::ResizeMenu() {
     CControlUI* root = m_pm.GetRootControl();
     if (!root) return;
-    const RECT work = WorkAreaOf(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY));
+    const RECT work = WorkAreaOf(MonitorFromPoint(m_BasedPoint, MONITOR_DEFAULTTONEAREST));
     const SIZE size = root->EstimateSize(SIZE{Width(work), Height(work)});
     m_pm.SetInitialSize(size.cx, size.cy);
-    RECT rect = {m_BasedPoint.x, m_BasedPoint.y, m_BasedPoint.x + 8 + size.cx, m_BasedPoint.y + size.cy};
-    const int width = Width(rect);
-    const int height = Height(rect);
-    if (m_dwAlignment & eMenuAlignment_Right) {
-        rect.right = m_BasedPoint.x;
-        rect.left = rect.right - width;
-    }
-    if (m_dwAlignment & eMenuAlignment_Bottom) {
-        rect.bottom = m_BasedPoint.y;
-        rect.top = rect.bottom - height;
-    }
-    const RECT inset = static_cast<CContainerUI*>(root->GetInterface(L"Container")) ?
-                           static_cast<CContainerUI*>(root->GetInterface(L"Container"))->GetInset() : RECT{};
+    const RECT inset = InsetOf(root);
+    const SIZE outer = {size.cx + 8, size.cy + inset.top + inset.bottom};
+    const RECT anchor = m_bHasAnchor ? m_rcAnchor : RECT{m_BasedPoint.x, m_BasedPoint.y, m_BasedPoint.x, m_BasedPoint.y};
+    const RECT rect = PlaceMenu(m_BasedPoint, anchor, outer, m_dwAlignment, work);
     SetForegroundWindow(m_hWnd);
-    MoveWindow(m_hWnd, rect.left, rect.top, width, height, FALSE);
-    SetWindowPos(m_hWnd, HWND_TOPMOST, rect.left, rect.top, width, height + inset.top + inset.bottom, SWP_SHOWWINDOW);
+    MoveWindow(m_hWnd, rect.left, rect.top, outer.cx, outer.cy, FALSE);
+    SetWindowPos(m_hWnd, HWND_TOPMOST, rect.left, rect.top, outer.cx, outer.cy, SWP_SHOWWINDOW);
 }
 
 void CMenuWnd::ResizeSubMenu() {
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    const RECT work = WorkAreaOf(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST));
+    HWND ownerWindow = m_pOwner->GetManager()->GetWindowHandle();
+    RECT ownerRect = {};
+    GetWindowRect(ownerWindow, &ownerRect);
+    RECT item = m_pOwner->GetPos();
+    MapWindowPoints(ownerWindow, HWND_DESKTOP, reinterpret_cast<POINT*>(&item), 2);
+    const RECT work = WorkAreaOf(MonitorFromRect(&item, MONITOR_DEFAULTTONEAREST));
     const SIZE available = {Width(work), Height(work)};
     int totalHeight = 0;
     int width = 0;
-    int lastHeight = available.cy;
     for (int i = 0; i < m_pOwner->GetCount(); ++i) {
         CControlUI* child = m_pOwner->GetItemAt(i);
         if (!child->GetInterface(L"MenuElement")) continue;
         const SIZE size = child->EstimateSize(available);
         totalHeight += size.cy;
         width = std::max<int>(width, size.cx);
-        lastHeight = size.cy;
     }
-
-    HWND ownerWindow = m_pOwner->GetManager()->GetWindowHandle();
-    RECT ownerRect = {};
-    GetWindowRect(ownerWindow, &ownerRect);
-    const RECT& element = m_pOwner->GetPos();
-    POINT topLeft = {element.left, element.top};
-    ClientToScreen(ownerWindow, &topLeft);
-    RECT rect = {ownerRect.right, topLeft.y, ownerRect.right + 2 + width, topLeft.y + totalHeight};
 
     // Where the menus already open stand decides the side this one opens on.
     bool reachRight = false;
@@ -285,37 +332,17 @@ void CMenuWnd::ResizeSubMenu() {
         reachBottom = other.top >= ownerRect.bottom;
         if (menu->GetHandle() == ownerWindow || reachRight || reachBottom) break;
     }
-    const int fullWidth = Width(rect);
-    if ((m_dwAlignment & eMenuAlignment_Up) && (m_dwAlignment & eMenuAlignment_Bottom)) {
-        rect = RECT{ownerRect.left - width, ownerRect.top - totalHeight, ownerRect.left, ownerRect.top};
-    } else if (!(m_dwAlignment & eMenuAlignment_Up) && reachBottom) {
-        rect.bottom = ownerRect.top;
-        rect.top = rect.bottom - totalHeight;
-    }
-    auto toLeft = [&] {
-        rect.right = ownerRect.left;
-        rect.left = rect.right - fullWidth;
-    };
-    // "Intelligent" menus open on the side their alignment names; the others avoid open menus.
+    const bool up = (m_dwAlignment & eMenuAlignment_Up) != 0;
+    const bool upAndLeft = up && (m_dwAlignment & eMenuAlignment_Bottom);
+    // "Intelligent" menus open on the side their alignment names; the others follow the open menus.
     const bool intelligent = (m_dwAlignment & eMenuAlignment_Intelligent) != 0;
-    if (intelligent ? (m_dwAlignment & eMenuAlignment_Right) != 0 : reachRight) toLeft();
+    const bool toLeft = upAndLeft || (intelligent ? (m_dwAlignment & eMenuAlignment_Right) != 0 : reachRight);
+    const bool aboveOwner = upAndLeft || (!up && reachBottom);
 
-    // Kept on the work area.
-    if (rect.bottom > work.bottom) {
-        rect.bottom = std::min<LONG>(rect.top + lastHeight, work.bottom);
-        rect.top = rect.bottom - totalHeight;
-    }
-    if (rect.right > work.right) toLeft();
-    if (rect.top < work.top) {
-        rect.top = topLeft.y;
-        rect.bottom = rect.top + totalHeight;
-    }
-    if (rect.left < work.left) {
-        rect.left = ownerRect.right;
-        rect.right = rect.left + fullWidth;
-    }
     const RECT inset = m_pLayout ? m_pLayout->GetInset() : RECT{};
-    MoveWindow(m_hWnd, rect.left, rect.top, Width(rect), Height(rect) + inset.top + inset.bottom, FALSE);
+    const SIZE outer = {width + 2, totalHeight + inset.top + inset.bottom};
+    const RECT rect = PlaceSubMenu(item, ownerRect, outer, toLeft, aboveOwner, work);
+    MoveWindow(m_hWnd, rect.left, rect.top, outer.cx, outer.cy, FALSE);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -137,6 +137,19 @@ public:
                                 CUIStringMap* checkInfo = nullptr,
                                 DWORD alignment = eMenuAlignment_Left | eMenuAlignment_Top);
 
+    // The screen rectangle of what opened a top-level menu (its button): a menu without room on the
+    // side its alignment names opens on the other side of it instead of covering it. Set before Init.
+    void SetAnchor(const RECT& onScreen) { m_rcAnchor = onScreen; m_bHasAnchor = true; }
+
+    // Where a top-level menu of the size goes: at the point as the alignment says, turned to the other
+    // side of the anchor where the work area has no room, and always wholly on the work area.
+    static RECT PlaceMenu(POINT point, const RECT& anchor, SIZE size, DWORD alignment, const RECT& work);
+    // Where a sub-menu of the size goes: beside its menu window, level with its item (bottom to the item's
+    // bottom when there is no room below), on the other side when there is no room on the preferred
+    // one, and always wholly on the work area. aboveOwner puts it over the whole owner window instead.
+    static RECT PlaceSubMenu(const RECT& item, const RECT& ownerWindow, SIZE size, bool toLeft, bool aboveOwner,
+                             const RECT& work);
+
     CControlUI* GetMenuUI() const { return m_pm.GetRootControl(); }
     CPaintManagerUI* GetPaintManager() { return &m_pm; }
     CMenuElementUI* GetOwner() const { return m_pOwner; }
@@ -171,6 +184,8 @@ private:
     void OnKillFocus(HWND next);
     // The borrowed items go back to their element: its manager and parent, hidden. Safe to repeat.
     void GiveBackOwnerItems(bool hide);
+    // A sub-menu is dressed as the menu that opens it: its item look, fonts, arrow and colours.
+    void InheritLook(CPaintManagerUI& from);
     bool IsMenuWindow(HWND window) const;
     CMenuUI* RootMenu() const;
 
@@ -182,6 +197,8 @@ private:
     CMenuUI* m_pLayout = nullptr;  // the list a sub-menu builds for its owner's items
     DWORD m_dwAlignment = eMenuAlignment_Left | eMenuAlignment_Top;
     bool m_bShowShadow = false;
+    RECT m_rcAnchor = {};
+    bool m_bHasAnchor = false;
 };
 
 }  // namespace SkinUI

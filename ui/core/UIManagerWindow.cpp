@@ -378,7 +378,9 @@ bool CPaintManagerUI::HandleMouseMessage(UINT message, WPARAM wParam, LPARAM lPa
 
 bool CPaintManagerUI::OnMouseMove(CControlUI* control, POINT point, POINT previous, WPARAM wParam, LPARAM lParam,
                                   const CUILifeWatch& alive) {
-    if (!m_bMouseTracking) {
+    // The move a leave sends (at -1, -1) tracks nothing: two windows of the thread would otherwise hand
+    // the leave back and forth.
+    if (!m_bMouseTracking && lParam != static_cast<LPARAM>(-1)) {
         TRACKMOUSEEVENT track = {};
         track.cbSize = sizeof track;
         track.dwFlags = TME_HOVER | TME_LEAVE;
@@ -505,13 +507,18 @@ bool CPaintManagerUI::OnMouseHover(LPARAM lParam, const CUILifeWatch& alive) {
 
 bool CPaintManagerUI::OnMouseLeave(const CUILifeWatch& alive) {
     if (m_hwndTooltip) SendMessageW(m_hwndTooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&m_ToolTip));
-    if (!m_bMouseTracking) return false;
+    // Taken even when the hover message has cleared the tracking flag: the leave request outlives the
+    // hover one, and a pointer that rested on a control and then left would keep the control hot.
     POINT cursor = {};
     GetCursorPos(&cursor);
     RECT window = {};
     GetWindowRect(m_hWndPaint, &window);
-    // A leave into a native child or the tooltip is no leave: the mouse is still over the window.
-    bool inside = !IsIconic(m_hWndPaint) && GetActiveWindow() == m_hWndPaint && PtInRect(&window, cursor) &&
+    // A leave into a native child or the tooltip is no leave: the mouse is still over the window. A
+    // cursor position over the window itself is older than the leave (Wine's, right after the pointer
+    // jumped to another window) and is no reason to stay.
+    HWND under = WindowFromPoint(cursor);
+    bool inside = under && under != m_hWndPaint && (under == m_hwndTooltip || IsChild(m_hWndPaint, under)) &&
+                  !IsIconic(m_hWndPaint) && GetActiveWindow() == m_hWndPaint && PtInRect(&window, cursor) &&
                   SendMessageW(m_hWndPaint, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) == HTCLIENT;
     if (!alive) return true;
     if (inside) {

@@ -1,0 +1,66 @@
+#pragma once
+// The firmware and tool windows against the emulated amplifier, through the real main window: a link
+// clock whose long sleeps (the upload's wait for the restarting amplifier) are cut short, the windows
+// found by class, their controls read by name, and the progress messages they receive recorded.
+#include "AppTestSupport.h"
+#include "ControllerTestSupport.h"
+#include "SceneTestSupport.h"
+#include "device_firmware/FirmwareTestSupport.h"
+#include "windows/ForceUpdateWnd.h"
+#include "windows/UpdateFwWnd.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace FirmwareTest {
+
+// Real ticks; sleeps of more than a few milliseconds cut short, so an upload's 8 s wait costs nothing.
+class QuickClock final : public DeviceClock {
+public:
+    uint32_t NowMs() override { return GetTickCount(); }
+    void SleepMs(uint32_t ms) override { Sleep(ms > 5 ? 5 : ms); }
+};
+
+// The main window connected to a fresh emulated amplifier (prepared first), with the settings file
+// kept aside.
+struct AppRig {
+    explicit AppRig(void (*prepare)(AmpState&) = nullptr);
+    EqualizerManager& Controller() { return run->Controller(); }
+
+    AppTest::SettingsFileGuard settings;
+    AmpEmulator emulator;
+    QuickClock clock;
+    std::unique_ptr<ControllerTest::MainWindowRun> run;
+};
+
+CUpdateFwWnd* UpdateWindow();
+CForceUpdateWnd* ForceWindow();
+// The resolved text of a named control, "<missing>" without one.
+std::wstring TextIn(SkinUI::CWindowWnd* window, const wchar_t* name);
+bool EnabledIn(SkinUI::CWindowWnd* window, const wchar_t* name);
+int ProgressIn(SkinUI::CWindowWnd* window, const wchar_t* name);
+// The status line of a firmware window is the resolved text of this key.
+bool StatusIs(SkinUI::CWindowWnd* window, const wchar_t* key);
+
+// Every WM_UPDATE_PROGRESS this thread's windows take from their queue while it lives, in order.
+class ProgressRecorder {
+public:
+    ProgressRecorder();
+    ~ProgressRecorder();
+    std::vector<int> Values() const;
+    void Clear();
+};
+
+// What an upload of this wrapper must leave in the emulator: the image bytes at their offsets, the
+// head of the start command, the finish command.
+::testing::AssertionResult ImageReceived(const AmpEmulator& emulator, AmpFirmwareTarget target,
+                                         const Bytes& wrapper);
+
+// Tries every way of closing a window (its close and cancel buttons, Alt+F4, a close from outside,
+// Escape); the window must process them before it is looked at again.
+void TryToClose(SkinUI::CWindowWnd* window);
+
+}  // namespace FirmwareTest

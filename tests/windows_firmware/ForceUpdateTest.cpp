@@ -1,0 +1,231 @@
+// The forced update against the emulated amplifier, in a program that carries its two images (see
+// FirmwareImages.rc): an amplifier with older firmware is asked about, the images are written out, the
+// window runs the MCU stage, waits for the amplifier's return, runs the DSP stage (and the factory reset
+// when asked) and ends complete; the amplifier is read again. Stages that fail end with a message and
+// are repeated by the next start.
+#include "AppTestSupport.h"
+#include "FirmwareWindowsTestSupport.h"
+#include "TextFormat.h"
+#include "windows/ForceUpdateImages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using namespace ControllerTest;
+using namespace FirmwareTest;
+using namespace SceneTest;
+using namespace SkinUI;
+
+namespace {
+
+const Bytes kMcuImage = Wrapper(1, 94, {0xA1, 0xB2, 0xC3, 0xD4}, Pattern(70, 5));
+const Bytes kFlashImage = Wrapper(2, 94, {0x11, 0x22, 0x33, 0x44}, Pattern(120, 9));
+
+CPaintManagerUI* Pm(CWindowWnd* window) { return dynamic_cast<WindowImplBase*>(window)->GetPaintManager(); }
+
+Bytes FileBytes(const std::wstring& path) {
+    Bytes bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        int c;
+        while ((c = fgetc(f)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
+        fclose(f);
+    }
+    return bytes;
+}
+
+void WriteFile(const std::wstring& path, const Bytes& bytes) {
+    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    }
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void Older(AmpState& s) { s.identity.slaveVersion = 17; }
+
+// The amplifier restarted with the new MCU firmware, and the system reports it gone and back.
+void Replug(AppRig& rig, bool newFirmware = false) {
+    if (newFirmware) rig.emulator.EditState([](AmpState& s) { s.identity.slaveVersion = 19; });
+    rig.emulator.Unplug();
+    rig.emulator.Replug();
+}
+
+int BoxesContaining(const std::wstring& part) {
+    int count = 0;
+    for (const std::wstring& text : MainWindowRun::BoxesSeen())
+        if (text.find(part) != std::wstring::npos) ++count;
+    return count;
+}
+
+void ExpectConnectedAndSending(AppRig& rig) {
+    ASSERT_TRUE(rig.run->WaitConnected());
+    EXPECT_EQ(rig.Controller().Device().mQueueEnabled.load(), 1);
+    EXPECT_EQ(rig.Controller().forceUpdateRunning, 0);
+    EXPECT_FALSE(FirmwareUpdateBusy());
+}
+
+TEST(ForceUpdateImages, AreWrittenToTheTemporaryFolderAndAMissingOneIsAnError) {
+    std::wstring mcu, flash;
+    ASSERT_EQ(PrepareForceUpdateImages(kMcuImageResource, kFlashImageResource, mcu, flash), 0);
+    EXPECT_EQ(mcu, TempFilePath(L"MCU_UPG.bin"));
+    EXPECT_EQ(flash, TempFilePath(L"FLASH_UPG.bin"));
+    EXPECT_EQ(FileBytes(mcu), kMcuImage);
+    EXPECT_EQ(FileBytes(flash), kFlashImage);
+    // Error codes: the MCU image's own, the flash image's plus 6; neither file is left behind.
+    EXPECT_EQ(PrepareForceUpdateImages(kMcuImageResource, L"IDR_NO_SUCH_IMAGE", mcu, flash), 7);
+    EXPECT_FALSE(Exists(mcu));
+    EXPECT_FALSE(Exists(flash));
+    EXPECT_EQ(PrepareForceUpdateImages(L"IDR_NO_SUCH_IMAGE", kFlashImageResource, mcu, flash), 1);
+    EXPECT_FALSE(Exists(mcu));
+    EXPECT_FALSE(Exists(flash));
+    // Without TMP the system's temporary folder is used.
+    wchar_t saved[MAX_PATH] = L"";
+    const DWORD length = GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", nullptr);
+    wchar_t system[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, system);
+    EXPECT_EQ(PrepareForceUpdateImages(kMcuImageResource, kFlashImageResource, mcu, flash), 0);
+    EXPECT_EQ(mcu, std::wstring(system) + L"MCU_UPG.bin");
+    EXPECT_EQ(FileBytes(mcu), kMcuImage);
+    if (length > 0 && length < MAX_PATH) SetEnvironmentVariableW(L"TMP", saved);
+}
+
+TEST(ForceUpdate, BothStagesWithTheReplugBetweenThenTheAmplifierIsReadAgain) {
+    AppRig rig(Older);
+    MainWindowRun::ConfirmContaining() = L"v1.17";  // the question names the amplifier's firmware
+    ProgressRecorder progress;
+    CForceUpdateWnd* window = nullptr;
+    std::vector<int> mcuProgress;
+    size_t requestsBefore = 0;
+    Script script({
+        [&] { return (window = ForceWindow()) != nullptr; },
+        [&] {
+            EXPECT_EQ(TextIn(window, L"mcu_file"), TempFilePath(L"MCU_UPG.bin"));
+            EXPECT_EQ(TextIn(window, L"flash_file"), TempFilePath(L"FLASH_UPG.bin"));
+            EXPECT_EQ(FileBytes(TempFilePath(L"FLASH_UPG.bin")), kFlashImage);
+            EXPECT_TRUE(EnabledIn(window, L"update_btn"));
+            return PostClick(Pm(window), L"update_btn");
+        },
+        [&] {
+            EXPECT_FALSE(EnabledIn(window, L"update_btn"));
+            EXPECT_FALSE(EnabledIn(window, L"cancel_btn"));
+            EXPECT_FALSE(EnabledIn(window, L"closebtn"));
+            TryToClose(window);
+            PostMessageW(rig.run->handle, WM_CLOSE, 0, 0);
+            return true;
+        },
+        [&] { return StatusIs(window, L"${update_reboot_mcu}"); },
+        [&] {
+            EXPECT_EQ(ForceWindow(), window);
+            EXPECT_EQ(ProgressIn(window, L"mcu_progress"), 100);
+            EXPECT_EQ(ProgressIn(window, L"flash_progress"), 0);
+            EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::Mcu, kMcuImage));
+            mcuProgress = progress.Values();
+            progress.Clear();
+            // Waiting for the amplifier: still nothing closes the window.
+            TryToClose(window);
+            return true;
+        },
+        [&] {
+            EXPECT_EQ(ForceWindow(), window);
+            Replug(rig, true);
+            return true;
+        },
+        [&] { return StatusIs(window, L"${update_reboot_flash}"); },
+        [&] {
+            EXPECT_EQ(ProgressIn(window, L"flash_progress"), 100);
+            EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage));
+            Replug(rig);
+            return true;
+        },
+        [&] { return StatusIs(window, L"${update_finish}"); },
+        [&] {
+            EXPECT_TRUE(window->IsFinished());
+            EXPECT_TRUE(EnabledIn(window, L"cancel_btn"));
+            requestsBefore = ParsedRequests(rig.emulator).size();
+            return PostClick(Pm(window), L"cancel_btn");
+        },
+        [&] { return ForceWindow() == nullptr; },
+    });
+    ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+    EXPECT_TRUE(IsWindow(rig.run->handle));
+    EXPECT_FALSE(AppTest::QuitSeen());
+    EXPECT_EQ(mcuProgress, (std::vector<int>{8, 54, 100}));
+    EXPECT_EQ(progress.Values(), (std::vector<int>{41, 83, 100}));
+    ExpectConnectedAndSending(rig);
+    EXPECT_GT(ParsedRequests(rig.emulator).size(), requestsBefore + 100);  // read whole again
+    EXPECT_EQ(BoxesContaining(L"v1.17"), 1);  // asked once; the new firmware asks nothing more
+    EXPECT_EQ(BoxesContaining(AppTest::Text(L"${device_plugout}")), 0);
+}
+
+TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
+    AppRig rig(Older);
+    MainWindowRun::ConfirmContaining() = L"v1.17";
+    // The MCU stage's enter-upgrade command goes unanswered once.
+    rig.emulator.AddFault({AmpFault::NoReply, kAmpCmdMcu, 0x01, -1, 0, 1});
+    CForceUpdateWnd* window = nullptr;
+    const std::wstring flashPath = TempFilePath(L"FLASH_UPG.bin");
+    auto failedWith = [&](const wchar_t* key) {
+        if (!StatusIs(window, key)) return false;
+        EXPECT_EQ(window->GetStage(), CForceUpdateWnd::kIdle);
+        EXPECT_TRUE(EnabledIn(window, L"update_btn"));
+        EXPECT_TRUE(EnabledIn(window, L"cancel_btn"));
+        EXPECT_FALSE(window->IsBusy());
+        return true;
+    };
+    Script script({
+        [&] { return (window = ForceWindow()) != nullptr; },
+        [&] { return PostClick(Pm(window), L"check_box_facotry") && PostClick(Pm(window), L"update_btn"); },
+        [&] { return failedWith(L"${update_start_refused}"); },
+        // It restarted without a word: the link is gone until the amplifier is plugged in again.
+        [&] { return PostClick(Pm(window), L"update_btn"); },
+        [&] { return StatusIs(window, L"${please_plug_out_and_in}"); },
+        [&] {
+            Replug(rig);
+            return PostClick(Pm(window), L"update_btn");
+        },
+        [&] { return StatusIs(window, L"${update_reboot_mcu}"); },
+        [&] {
+            WriteFile(flashPath, {2, 94, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});  // a bad file
+            Replug(rig, true);
+            return true;
+        },
+        [&] { return failedWith(L"${load_fw_fail}"); },
+        [&] {
+            EXPECT_EQ(ProgressIn(window, L"mcu_progress"), 100);
+            WriteFile(flashPath, kFlashImage);
+            rig.emulator.AddFault({AmpFault::Vanish, kAmpCmdFlash, 0x04, -1, 1, 1});  // unplugged mid-transfer
+            return PostClick(Pm(window), L"update_btn");
+        },
+        [&] { return failedWith(L"${update_fail}"); },
+        [&] {
+            Replug(rig);  // back, with nothing waiting for it
+            return true;
+        },
+        [&] { return rig.Controller().Device().IsConnected() && window->GetStage() == CForceUpdateWnd::kIdle; },
+        [&] { return PostClick(Pm(window), L"update_btn"); },  // the DSP stage again, not the MCU one
+        [&] { return StatusIs(window, L"${update_reboot_flash}"); },
+        [&] {
+            EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage));
+            Replug(rig);
+            return true;
+        },
+        [&] { return StatusIs(window, L"${update_factory_reboot}"); },
+        [&] {
+            EXPECT_FALSE(EnabledIn(window, L"cancel_btn"));
+            Replug(rig);
+            return true;
+        },
+        [&] { return StatusIs(window, L"${update_finish}"); },
+        [&] { return PostClick(Pm(window), L"closebtn"); },
+        [&] { return ForceWindow() == nullptr; },
+    });
+    ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+    EXPECT_EQ(RequestsOf(rig.emulator, kAmpCmdMcu, 0x90).size(), 1u);  // the factory reset
+    EXPECT_EQ(RequestsOf(rig.emulator, kAmpCmdMcu, 0x02).size(), 1u);  // one MCU start: not repeated
+    ExpectConnectedAndSending(rig);
+}
+
+}  // namespace
