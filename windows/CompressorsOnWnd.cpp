@@ -81,11 +81,7 @@ void CCompressorsOnWnd::BuildRows() {
 }
 
 void CCompressorsOnWnd::OnClick(TNotifyMessage& msg) {
-    const std::wstring name = NameOf(msg.pSender);
-    if (msg.pSender && msg.pSender == m_closeButton) PostClose(0);
-    else if (EqualsNoCase(name, L"confirm_btn")) PostClose(1);
-    else if (EqualsNoCase(name, L"cancel_btn")) PostClose(0);
-    else if (EqualsNoCase(name, L"third_btn")) PostClose(2);
+    HandleClick(*this, m_closeButton, msg.pSender);
 }
 
 void CCompressorsOnWnd::Notify(TNotifyMessage& msg) {

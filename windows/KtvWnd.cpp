@@ -2,7 +2,7 @@
 
 #include "EqualizerManager.h"
 #include "PageControls.h"
-#include "ToolWindowParts.h"
+#include "ToolWindowControls.h"
 #include "base/Log.h"
 
 #include <algorithm>
@@ -12,9 +12,6 @@ using namespace SkinUI;
 using namespace PageControls;
 
 namespace {
-
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 
 uint8_t Byte(int value) { return static_cast<uint8_t>(value); }
 
@@ -68,7 +65,7 @@ void CKtvWnd::OnInitWindow() {
 }
 
 void CKtvWnd::OnClick(TNotifyMessage& msg) {
-    if (!HandleToolWindowClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
+    if (!ToolWindow::HandleClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
 }
 
 int CKtvWnd::ParameterOfEdit(const CUIString& name) const {
@@ -160,11 +157,5 @@ void CKtvWnd::OnHowling() {
 }
 
 int ShowKtvWnd(HWND owner, EqualizerManager& controller) {
-    auto* window = new CKtvWnd(controller);
-    if (!window->CreateNativeWindow(owner, L"KtvWnd", kWindowStyle, kWindowExStyle)) {
-        delete window;
-        return 0;
-    }
-    window->CenterOnOwner();
-    return static_cast<int>(window->RunModal());
+    return ToolWindow::RunToolWindow(new CKtvWnd(controller), owner, L"KtvWnd");
 }

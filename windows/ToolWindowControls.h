@@ -1,11 +1,12 @@
 #pragma once
-// What the tool windows share when they read their controls: name tests, the index a control carries in
-// its user data, typed look-ups that give null for a missing or differently typed control, and the
-// modal run of a tool window owned by the main window.
+// What the tool windows share: name tests, the index a control carries in its user data, typed look-ups
+// that give null for a missing or differently typed control, the caption and button clicks, the size
+// their layout was drawn at, and the modal run of a tool window owned by the main window.
 #include "SkinDialogWnd.h"
 #include "UIEdit.h"
 #include "UIManager.h"
 #include "UIProgress.h"
+#include "UIWindow.h"
 
 #include <cwchar>
 #include <string>
@@ -34,6 +35,14 @@ inline SkinUI::CEditUI* FindEdit(SkinUI::CPaintManagerUI& pm, const std::wstring
     SkinUI::CControlUI* control = pm.FindControlByName(name.c_str());
     return control ? static_cast<SkinUI::CEditUI*>(control->GetInterface(L"Edit")) : nullptr;
 }
+
+// The caption and button clicks: the close button closes with 0, the minimise, maximise and restore
+// buttons send their system commands, and "confirm_btn", "cancel_btn" and "third_btn" (in any case)
+// close with 1, 0 and 2. True when the click was one of these and has been acted on.
+bool HandleClick(SkinUI::CWindowWnd& window, SkinUI::CControlUI* closeButton, SkinUI::CControlUI* sender);
+
+// The size the window's layout was drawn at (its "size"), whatever scale the layout was built with.
+SIZE UnscaledLayoutSize(SkinUI::CPaintManagerUI& pm);
 
 // A tool window (WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW) owned by `owner`, centred on it and run
 // modally; the window deletes itself when it closes. The close code, or 0 when it could not open.
