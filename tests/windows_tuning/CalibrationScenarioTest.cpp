@@ -5,8 +5,8 @@
 #include "AppTestSupport.h"
 #include "AutoCalWnd.h"
 #include "SceneTestSupport.h"
-#include "TuningTestSupport.h"
 #include "UIProgress.h"
+#include "tool_windows/ToolWindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,9 @@
 using namespace ControllerTest;
 using namespace SceneTest;
 using namespace SkinUI;
-using TuningTest::Bytes;
-using TuningTest::Driver;
-using TuningTest::Payloads;
+using ToolTest::Bytes;
+using ToolTest::Driver;
+using ToolTest::Payloads;
 
 namespace {
 
@@ -199,7 +199,7 @@ TEST(CalibrationWindow, StopAndCloseStopTheAmplifierUnplugClosesWithoutReadBack)
     });
     ASSERT_TRUE(AppTest::PumpUntil([&] { return stopAndClose.Done() && !CAutoCalWnd::Current(); }, 60000))
         << "stopped after step " << stopAndClose.StepsDone();
-    TuningTest::Settle();
+    ToolTest::Settle();
     AmpState state = f.emulator.State();
     EXPECT_EQ(state.calibration.stops, 2);
     EXPECT_FALSE(state.calibration.running);
@@ -232,7 +232,7 @@ TEST(CalibrationWindow, StopAndCloseStopTheAmplifierUnplugClosesWithoutReadBack)
     ASSERT_TRUE(AppTest::PumpUntil([&] { return unplug.Done() && !CAutoCalWnd::Current(); }, 60000))
         << "stopped after step " << unplug.StepsDone();
     ASSERT_TRUE(run.WaitDisconnected());
-    TuningTest::Settle(300);
+    ToolTest::Settle(300);
     EXPECT_EQ(f.emulator.Counters().failedOpens, failedOpens) << "no reconnection was tried";
     EXPECT_TRUE(run.WaitForBox(L"${device_plugout}"));
     EXPECT_TRUE(IsWindow(run.handle));
