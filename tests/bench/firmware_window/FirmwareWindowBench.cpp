@@ -8,6 +8,7 @@
 #include "UIControl.h"
 #include "UIControls.h"
 #include "UITextResource.h"
+#include "bench/BenchClock.h"
 #include "bench/firmware/FirmwareBench.h"
 #include "device/DeviceMessages.h"
 #include "windows/UpdateFwWnd.h"
@@ -94,11 +95,6 @@ double WindowRate(PacedAmplifier& bus, const Target& t, const std::wstring& path
     return static_cast<double>(t.imageSize) / std::chrono::duration<double>(gEnd - gFirstProgress).count();
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main() {
@@ -137,7 +133,7 @@ int main() {
         }
         DeleteFileW(path.c_str());
         if (windowed.empty()) continue;
-        const double window = Median(windowed), raw = Median(direct);
+        const double window = BenchMedian(windowed), raw = BenchMedian(direct);
         std::printf("%s upload, %u-byte image: through the window %.0f bytes/s, through the link %.0f bytes/s "
                     "(window/link %.3f), bus limit %.0f bytes/s (window/limit %.3f)\n",
                     t.label, static_cast<unsigned>(t.imageSize), window, raw, window / raw, t.busLimit,
