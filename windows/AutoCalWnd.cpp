@@ -361,7 +361,9 @@ LRESULT CAutoCalWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lPar
             }
             return 0;
         case WM_IRC_PROGRESS:
-            if (m_progress) m_progress->SetValue(static_cast<int>(wParam));
+            // The worker's last step may still be queued when the end shows its final value: only a
+            // running measurement moves the bar.
+            if (m_progress && m_measuring) m_progress->SetValue(static_cast<int>(wParam));
             return 0;
         case WM_IRC_COMPLETED:
             SetTips(L"${irc_completed}");
