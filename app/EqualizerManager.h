@@ -244,6 +244,9 @@ public:
     bool SetReadWholeProfileToMCU();
     // One record as the working configuration (scene byte 0): outputs, routing of every source, mix levels.
     void SendWorkingRecord(const DspConfig& record, bool sync);
+    // Everything the read-back reads of the working configuration, from a record read back, sent and
+    // answered command by command: what reading stored scenes replaced comes back whole.
+    void RestoreWorkingRecord(const DspConfig& record);
     void RefreshAllFromConfig();
 
     DeviceLink& Device() { return device; }
@@ -343,6 +346,7 @@ public:
     void SendChTrim(int n);
     void SendChEqAndFilter(int n);
     void SendInputMixTrim(int n);
+    void SendChRouting(int n);
     void SetChMute(int n, bool mute);
     void UpdateLinkPartner();
     static bool StepSlider(SkinUI::CSliderUI* slider, bool up, float step);

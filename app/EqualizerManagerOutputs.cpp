@@ -189,6 +189,14 @@ void EqualizerManager::SendChEqAndFilter(int n) {
     device.PEQ_Bypass_Ctrl(scene, 0, out, out, &channel.bypass, false);
 }
 
+// The routing masks of one output, every source's.
+void EqualizerManager::SendChRouting(int n) {
+    if (!IsOutput(n)) return;
+    for (int s = 0; s < SourceCount; ++s)
+        device.Mix_Ch_Ctrl(static_cast<uint8_t>(config.scene), static_cast<uint8_t>(s), static_cast<uint8_t>(n),
+                           static_cast<uint8_t>(n), &config.inputs[s][n], false);
+}
+
 void EqualizerManager::SendInputMixTrim(int n) {
     if (!IsOutput(n)) return;
     for (int s = 0; s < SourceCount; ++s)
@@ -547,7 +555,11 @@ void EqualizerManager::SetChBridge(int pair, bool bridged) {
     SendChTrim(r);
     SendChDelay(r, config.channels[l].delay);
     config.CopyMixConfig(l, r);
+    // The masks go with the levels, or the amplifier keeps routing r as it did before the copy; the
+    // page's routing boxes show the copy.
+    SendChRouting(r);
     SendInputMixTrim(r);
+    ShowRoutingOptions();
     if (const wchar_t* name = OutputTypeMenuName(config.outputs[l])) ApplyOutputPosition(r, name, false);
     SetChPhase(r, config.channels[l].phase != 0);
     SetChMute(r, config.channels[l].mute != 0);

@@ -77,6 +77,50 @@ void EqualizerManager::SendWorkingRecord(const DspConfig& r, bool sync) {
     SendMixLevels(device, r, 0, sync);
 }
 
+// Linked outputs as the link button sends them when the left output is copied to the right one.
+static int LinkPairsLeftToRight(const DspConfig& r, uint8_t (&pairs)[2 * OutputCount]) {
+    int count = 0;
+    if (!r.linkMode) return 0;
+    for (int i = 0; i < OutputCount; ++i) {
+        const int p = r.linkOutputs[i];
+        if (p < 0 || p >= OutputCount || r.outputs[i] >= r.outputs[p]) continue;
+        pairs[2 * count] = static_cast<uint8_t>(i);
+        pairs[2 * count + 1] = static_cast<uint8_t>(p);
+        ++count;
+    }
+    return count;
+}
+
+void EqualizerManager::RestoreWorkingRecord(const DspConfig& r) {
+    LogPrintA("%s\n", "EqualizerManager::RestoreWorkingRecord");
+    device.Main_Volume_Ctrl(6.0f - VolumeToDb(static_cast<float>(r.mainVolume)), true);
+    device.Mute_Ctrl(static_cast<uint8_t>(r.mainVolumeMute), true);
+    SendRecordOutputs(device, r, 0, true);
+    for (int s = 0; s < SourceCount; ++s)
+        device.Mix_Ch_Ctrl(0, static_cast<uint8_t>(s), 0, OutputCount - 1, r.inputs[s], true);
+    // Every level the read-back reads: each source's own inputs and the two second-source inputs after them.
+    for (int s = 0; s < SourceCount; ++s) {
+        const int extra = GetSourceExtraChannels(s);
+        for (int i = 0; i < extra + 2 && i < InputChannelCount; ++i) {
+            uint8_t levels[OutputCount];
+            for (int n = 0; n < OutputCount; ++n) levels[n] = static_cast<uint8_t>(r.inputMixVolume[s][i][n]);
+            device.Input_Mix_Trim_Ctrl(0, static_cast<uint8_t>(s), static_cast<uint8_t>(i), 0, OutputCount - 1, levels,
+                                       true);
+        }
+        for (int slot = extra; slot < extra + 2 && slot < InputChannelCount; ++slot)
+            device.Cross_Source_Mix_Ctrl_CS47048(0, static_cast<uint8_t>(s), static_cast<uint8_t>(slot),
+                                                  static_cast<uint8_t>(r.crossMixSource[s][slot]),
+                                                  static_cast<uint8_t>(r.crossMixChannel[s][slot]), true);
+    }
+    uint8_t pairs[2 * OutputCount] = {};
+    const int pairCount = LinkPairsLeftToRight(r, pairs);
+    device.CH_Link_Ctrl(0, r.linkMode ? 1 : 0, static_cast<uint8_t>(pairCount), pairCount ? pairs : nullptr, true);
+    device.CH_Lock_Ctrl(0, r.lockMode ? 1 : 0, true);
+    uint8_t bridges[kBridgePairs];
+    std::memcpy(bridges, r.outputBridge, sizeof bridges);
+    device.Output_Bridge_Ctrl(0, 0, kBridgePairs, bridges, true);
+}
+
 // Sent on a worker, each command waiting for its reply, so the busy popup stays up exactly as long as
 // the bus needs and nothing queued is still on its way when it closes.
 void EqualizerManager::SetReadCurProfileToMCU(const DspConfig& r) {

@@ -279,7 +279,8 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
     case DSP_MIX_CH: {
         const auto* r = static_cast<const DspMixRecord*>(data);
         LogPrintW(L"set mix source = %d, ch = %d, mix_in = 0x%x\n", r->source, r->channel, r->mix);
-        if (r->channel >= 8 || r->source >= static_cast<uint32_t>(SourceCount)) return;
+        // Every output the page and the mixer route, 8 and 9 included.
+        if (r->channel >= static_cast<uint32_t>(OutputCount) || r->source >= static_cast<uint32_t>(SourceCount)) return;
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
         // Bits past the input channels route nothing.
@@ -398,12 +399,14 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
                       ? L"set cross source mix, source = %d, ch = %d, with source = %d, ch = %d, gain = %d\n"
                       : L"set cross source mix cs47048, source = %d, ch = %d, with source = %d, ch = %d, gain = %d\n",
                   r->source, r->ch, r->vice_source, r->vice_ch, r->vice_gain);
-        if (r->ch >= 8 || r->source >= SourceCount) return;
+        // Sources with eight inputs take their second sources at inputs 8 and 9.
+        if (r->ch >= InputChannelCount || r->source >= SourceCount) return;
         DspConfig* target = ConfigForScene(r->scene);
         if (!target) return;
-        // The second source is a source code 0x51.. (one past the last source: none) with one of its
-        // inputs; anything else mixes in no known source, so the slot shows none.
-        int viceSource = static_cast<int>(r->vice_source) - 0x51;
+        // The second source is a source code 0x51.. (one past the last source: none), or the plain
+        // source number 0..9 that the mixer sends, with one of its inputs; anything else mixes in no
+        // known source, so the slot shows none.
+        int viceSource = static_cast<int>(r->vice_source) - (r->vice_source >= 0x51 ? 0x51 : 0);
         int viceInput = r->vice_ch;
         if (viceSource < 0 || viceSource > NoCrossMixSource || viceInput >= InputChannelCount) {
             LogPrintW(L"cross source mix: second source %d, input %d unknown, none kept\n", r->vice_source, r->vice_ch);

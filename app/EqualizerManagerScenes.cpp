@@ -202,6 +202,8 @@ void EqualizerManager::RunSceneWork(SceneWork work) {
     }
     mSceneRunning = false;
     if (!mStopping && hMainWnd) PostMessageW(hMainWnd, WM_SCENE_WORK_DONE, static_cast<WPARAM>(work), ok ? 1 : 0);
+    // Behind the save's acknowledgement, if one came: the scene window tells which.
+    if (work == SceneWork::SaveScene) PostToSceneWnd(WM_SCENE_SAVE_DONE);
     if (IsSceneWindowWork(work)) PostToSceneWnd(WM_HIDE_LOADING);
 }
 
@@ -278,11 +280,7 @@ bool EqualizerManager::SaveWholeSceneThread() {
         ok = ReadSceneFromDevice(id) == 0 && RunUiStep(UiStep::KeepSceneCrossMix, id);
     }
     // Whatever happened, the amplifier gets the live configuration back once a scene was loaded.
-    if (scenesChanged && RunUiStep(UiStep::RestoreLive, 0) && ConnectionIntact()) {
-        device.Main_Volume_Ctrl(6.0f - VolumeToDb(static_cast<float>(mSendRecord->mainVolume)), true);
-        device.Mute_Ctrl(static_cast<uint8_t>(mSendRecord->mainVolumeMute), true);
-        SendWorkingRecord(*mSendRecord, true);
-    }
+    if (scenesChanged && RunUiStep(UiStep::RestoreLive, 0) && ConnectionIntact()) RestoreWorkingRecord(*mSendRecord);
     ok = ok && ConnectionIntact();
     LogPrintW(L"SaveWholeSceneThread end!\n");
     return ok;

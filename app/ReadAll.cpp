@@ -37,11 +37,13 @@ void AddRoutingSteps(std::vector<ReadStep>& steps, uint8_t scene) {
                 d.Get_Input_Mix_CH_Trim(scene, static_cast<uint8_t>(s), static_cast<uint8_t>(i), 0, 9);
             });
     }
-    // Cross-source mixing is always asked of the working configuration.
+    // Cross-source mixing is always asked of the working configuration, for the two inputs that follow
+    // the source's own, where the mixer sets it.
     for (int s = 0; s < SourceCount; ++s)
         for (int k = 0; k < 2; ++k)
             steps.push_back([=](DeviceLink& d) {
-                d.Get_Cross_Source_Mix_CS47048(0, static_cast<uint8_t>(s), static_cast<uint8_t>(k));
+                d.Get_Cross_Source_Mix_CS47048(0, static_cast<uint8_t>(s),
+                                               static_cast<uint8_t>(GetSourceExtraChannels(s) + k));
             });
 }
 

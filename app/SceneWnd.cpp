@@ -225,8 +225,11 @@ void CSceneWnd::StartWorker(int scene, int work) {
     m_controller->sceneIndex = static_cast<uint8_t>(scene);
     m_controller->Device().mReplyWnd[DeviceLink::kSceneWnd] = GetHandle();
     // Another worker still running: the popup closes again at once.
-    if (!m_controller->StartSceneWorker(static_cast<EqualizerManager::SceneWork>(work)))
+    if (!m_controller->StartSceneWorker(static_cast<EqualizerManager::SceneWork>(work))) {
+        if (work == static_cast<int>(EqualizerManager::SceneWork::SaveScene))
+            PostMessageW(GetHandle(), WM_SCENE_SAVE_DONE, 0, 0);
         PostMessageW(GetHandle(), WM_HIDE_LOADING, 0, 0);
+    }
 }
 
 bool CSceneWnd::LoadSence(int scene) {
@@ -282,8 +285,27 @@ bool CSceneWnd::SaveSence(int scene) {
         }
     }
     if (CControlUI* value = RowValue(scene - 1)) value->SetText(name);
+    static_assert(sizeof m_save.name == sizeof earlier, "a saved row keeps one name slot");
+    m_save.scene = scene;
+    m_save.acknowledged = false;
+    m_save.currentRow = m_currentRow;
+    std::memcpy(m_save.name, earlier, sizeof earlier);
     StartWorker(scene, static_cast<int>(EqualizerManager::SceneWork::SaveScene));
     return true;
+}
+
+// Only the amplifier's acknowledgement says a scene is stored; without it the row shows again what it
+// showed before and the user is told.
+void CSceneWnd::OnSaveDone() {
+    const PendingSave save = m_save;
+    m_save = PendingSave();
+    if (save.scene < 1 || save.scene > kSceneSlots || save.acknowledged || !m_controller) return;
+    LogPrintA("SaveSence: scene %d not acknowledged\n", save.scene);
+    std::memcpy(m_controller->sceneNames[save.scene - 1], save.name, sizeof save.name);
+    if (CControlUI* value = RowValue(save.scene - 1)) value->SetText(save.name);
+    UpdateCurrentScene(save.currentRow);
+    const wchar_t* buttons[] = {L"${confirm}"};
+    ShowMsgWndButtons(GetHandle(), L"${tips}", L"${save_scene_fail}", buttons, 1);
 }
 
 void CSceneWnd::DeleteSence(int scene) {
@@ -327,11 +349,16 @@ LRESULT CSceneWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam
             handled = TRUE;
             // The acknowledgement names the scene now stored.
             if (m_controller && wParam >= 1 && wParam <= kSceneSlots) m_controller->validSceneMask |= 1u << (wParam - 1);
+            if (static_cast<int>(wParam) == m_save.scene) m_save.acknowledged = true;
             PostMessageW(GetHandle(), WM_HIDE_LOADING, 0, 0);
             const wchar_t* buttons[] = {L"${confirm}"};
             ShowMsgWndButtons(GetHandle(), L"${tips}", L"${save_scene_ok}", buttons, 1);
             break;
         }
+        case WM_SCENE_SAVE_DONE:
+            handled = TRUE;
+            OnSaveDone();
+            break;
         case WM_CURRENT_SCENE:
             handled = TRUE;
             if (m_controller && lParam >= 0 && lParam <= kSceneSlots) {

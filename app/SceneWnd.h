@@ -18,6 +18,7 @@ class CListUI;
 constexpr UINT WM_SCENE_WORK_DONE = WM_USER + 266;  // 1290, to the main window: wParam the finished work
 constexpr UINT WM_SCENE_UI_STEP = WM_USER + 267;    // 1291, to the main window: a worker's step on the UI thread
 constexpr UINT WM_SCENE_ACK_1236 = WM_USER + 212;   // 1236, handled like a delete acknowledgement
+constexpr UINT WM_SCENE_SAVE_DONE = WM_USER + 268;  // 1292, to the scene window: the save worker has ended
 
 // A language text used as a format, filled with the values in order when its conversions are exactly
 // `expected` ("d" integer, "s" text); else the text followed by the values, so nothing is misread.
@@ -82,6 +83,16 @@ private:
     CLoadingPopupHolder m_loading;
     EqualizerManager* m_controller = nullptr;
     int m_currentRow = -1;
+    // The save under way until its worker ends: the scene, whether the amplifier acknowledged it, and
+    // what its row showed before, put back when it was not stored.
+    struct PendingSave {
+        int scene = 0;
+        bool acknowledged = false;
+        int currentRow = -1;
+        wchar_t name[8] = {};
+    } m_save;
+
+    void OnSaveDone();
 
     SKINUI_DECLARE_NOTIFY_MAP()
 };

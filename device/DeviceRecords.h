@@ -93,7 +93,7 @@ struct DspMixTypeRecord {  // DSP_MIX_TYPE, DSP_MIX_TYPE2
 struct DspRemOutRecord {  // DSP_REM_OUT
     uint8_t rem_out1, rem_out2;
 };
-// DSP_CROSS_SOURCE_MIX and DSP_CROSS_SOURCE_MIX_CS47048 (whose gain is always 0).
+// DSP_CROSS_SOURCE_MIX and DSP_CROSS_SOURCE_MIX_CS47048 (whose gain code is always 32: 0 dB).
 struct DspCrossSourceMixRecord {
     uint8_t scene, source, ch, vice_source, vice_ch, vice_gain;
 };

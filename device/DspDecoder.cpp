@@ -70,6 +70,9 @@ const wchar_t* const kIrcFailureNames[] = {
 };
 constexpr uint8_t kIrcStatusFailed = 11;
 constexpr uint8_t kIrcStatusDistanceReady = 14;
+// The CS47048 form of the cross-source mix carries no gain: the second source is mixed in as it comes,
+// which the gain code (dB + 32) says as 32.
+constexpr uint8_t kNoGainCode = 32;
 
 }  // namespace
 
@@ -281,7 +284,7 @@ void DspReplyDecoder::Others() {
     case DSP_CROSS_SOURCE_MIX_CS47048:
         if (!Require(7)) break;
         if (auto* record = NewRecord<DspCrossSourceMixRecord>()) {
-            *record = {f[2], f[3], f[6], f[4], f[5], 0};
+            *record = {f[2], f[3], f[6], f[4], f[5], kNoGainCode};
             LogPrintW(L"DSP_CROSS_SOURCE_MIX_CS47048 OP=0x%x, scene(0x%x), source(0x%x), vice_source(0x%x), "
                       L"vice_ch(0x%x), ch(0x%x)\n",
                       op, f[2], f[3], f[4], f[5], f[6]);

@@ -52,8 +52,9 @@ std::vector<Expected> ExpectedReadBack() {
     const int inputs[9] = {4, 2, 4, 2, 10, 10, 4, 2, 2};
     for (uint8_t s = 0; s < 9; ++s)
         for (uint8_t i = 0; i < inputs[s]; ++i) e.push_back({D, 0x24, {0, s, i, 0, 9}});
+    // The second sources of each source: the two inputs after its own (inputs minus two of them).
     for (uint8_t s = 0; s < 9; ++s)
-        for (uint8_t k = 0; k < 2; ++k) e.push_back({D, 0x4D, {0, s, 0, 0, k}});
+        for (uint8_t k = 0; k < 2; ++k) e.push_back({D, 0x4D, {0, s, 0, 0, uint8_t(inputs[s] - 2 + k)}});
     for (uint8_t id = 1; id <= 10; ++id) e.push_back({F, 0x0B, {id}});
     e.push_back({D, 0x4C, {0, 0, 5}});
     return e;

@@ -18,7 +18,7 @@ using namespace SkinUI;
 namespace {
 
 constexpr uint8_t kDelay = 0x07, kTrim = 0x08, kMuteCh = 0x09, kPhase = 0x0A, kFilter = 0x05, kEq = 0x06,
-                  kEqBypass = 0x12, kMixTrim = 0x24, kBridge = 0x4C, kType = 0x0D;
+                  kEqBypass = 0x12, kMixTrim = 0x24, kBridge = 0x4C, kType = 0x0D, kMixMask = 0x0B;
 
 Frame Trim(uint8_t output, uint8_t attenuation) { return Dsp(kTrim, {0, 0, output, output, attenuation}); }
 Frame MuteCh(uint8_t output, uint8_t mute) { return Dsp(kMuteCh, {0, 0, output, output, mute}); }
@@ -39,6 +39,9 @@ void Prepare(AmpState& s) {
     live.outputs[8].trim[0] = 4;  // outputs 8 and 9 bridged, with different gains: the page follows, no copy
     live.bridgeCount = 5;
     live.bridge[4] = 1;
+    live.mix[0][4] = 0x3;  // optical L and R into output 4; output 5 routed otherwise
+    live.mix[0][5] = 0x1;
+    live.mix[3][5] = 0x2;
 }
 
 bool Selected(Driver& d, const wchar_t* name) {
@@ -145,8 +148,8 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
 
     // Bridging pair 2 makes output 5 a copy of output 4 and sends all of it, then the five bridge flags.
     d.Click(L"ch_bridge_2");
-    std::vector<Frame> bridge = d.Take(95);
-    ASSERT_EQ(bridge.size(), 95u);
+    std::vector<Frame> bridge = d.Take(104);
+    ASSERT_EQ(bridge.size(), 104u);
     std::vector<Frame> head;
     for (uint8_t b = 0; b < 11; ++b) {
         const uint16_t freq = AmpBandFrequency(b);
@@ -159,22 +162,32 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
     head.push_back(Trim(5, 26));
     head.push_back(Dsp(kDelay, {0, 0, 5, 5, 3, 0x01, 0xF4}));
     ExpectFrames(std::vector<Frame>(bridge.begin(), bridge.begin() + 16), head, "bridge copy");
+    // Every source's routing of output 5: output 4's (two inputs of optical, nothing else).
+    for (uint8_t s = 0; s < 9; ++s)
+        EXPECT_EQ(bridge[16 + s], Dsp(kMixMask, {0, s, 5, 5, 0, uint8_t(s == 0 ? 3 : 0)})) << "routing " << int(s);
     // Every source's and input's level (the neutral amplifier's full level), source by source.
     for (int i = 0; i < 72; ++i) {
         const uint8_t s = uint8_t(i / 8), in = uint8_t(i % 8);
-        EXPECT_EQ(bridge[16 + i], Dsp(kMixTrim, {0, s, in, 5, 5, 100})) << "mix level " << i;
+        EXPECT_EQ(bridge[25 + i], Dsp(kMixTrim, {0, s, in, 5, 5, 100})) << "mix level " << i;
     }
     // Output 5 takes output 4's position (centre tweeter) and keeps the crossover copied from it (not
     // the position's preset): the position, the copied high-pass and low-pass, its trim.
-    EXPECT_EQ(bridge[88], Dsp(kType, {0, 0, 5, 5, 19}));
-    EXPECT_EQ(bridge[89], Dsp(kFilter, {0, 0, 5, 2, 1, 0x00, 0x14, 0}));
-    EXPECT_EQ(bridge[90], Dsp(kFilter, {0, 0, 5, 1, 1, 0x4E, 0x20, 0}));
-    EXPECT_EQ(bridge[91], Trim(5, 26));
+    EXPECT_EQ(bridge[97], Dsp(kType, {0, 0, 5, 5, 19}));
+    EXPECT_EQ(bridge[98], Dsp(kFilter, {0, 0, 5, 2, 1, 0x00, 0x14, 0}));
+    EXPECT_EQ(bridge[99], Dsp(kFilter, {0, 0, 5, 1, 1, 0x4E, 0x20, 0}));
+    EXPECT_EQ(bridge[100], Trim(5, 26));
     const AmpScene bridged = emulator.State().scenes[0];
     EXPECT_EQ(std::vector<uint8_t>(bridged.outputs[5].filter, bridged.outputs[5].filter + 8),
               std::vector<uint8_t>(bridged.outputs[4].filter, bridged.outputs[4].filter + 8));
     EXPECT_EQ(run.TextOf(L"ch_output_btn_5"), Text(L"${center_tweeter}"));
-    ExpectFrames(std::vector<Frame>(bridge.begin() + 92, bridge.end()),
+    // The amplifier routes output 5 as the page shows it.
+    for (int s = 0; s < 9; ++s) {
+        EXPECT_EQ(bridged.mix[s][5], bridged.mix[s][4]) << "source " << s;
+        EXPECT_EQ(bridged.mix[s][5], c.config.inputs[s][5]) << "source " << s;
+    }
+    EXPECT_TRUE(Selected(d, L"option_ch_in0_5"));
+    EXPECT_TRUE(Selected(d, L"option_ch_in1_5"));
+    ExpectFrames(std::vector<Frame>(bridge.begin() + 101, bridge.end()),
                  {Dsp(kPhase, {0, 0, 5, 5, 1}), MuteCh(5, 0), Dsp(kBridge, {0, 0, 5, 0, 0, 1, 0, 1})}, "bridge end");
     EXPECT_TRUE(Selected(d, L"ch_bridge_2"));
     EXPECT_FALSE(Selected(d, L"ch_mute_5"));

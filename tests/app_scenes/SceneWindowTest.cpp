@@ -187,6 +187,38 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
     EXPECT_NE(std::memcmp(state.scenes[0].outputs[0].filter, playing.outputs[0].filter, 8), 0);
     EXPECT_EQ(state.scenes[0].outputs[1].type, 7);
 
+    // ---- A save the amplifier does not acknowledge says so, and the row keeps what it showed ----
+    emulator.ClearRequests();
+    MainWindowRun::BoxesSeen().clear();
+    emulator.AddFault({AmpFault::NotReady, F, 0x08, kAmpOpSet, 0, 1});
+    const AmpScene stored4 = emulator.State().scenes[4];
+    int waited = 0;
+    Script unacknowledged({
+        [&] { PostMenuClick(run.handle, L"scene_item_saveas_scene"); return true; },
+        [&] { return (seen = OpenSceneWnd()) != nullptr && seen->CurrentRow() == 2; },
+        [&] { return ConfirmRow(seen, 3); },
+        [&] { return EnterName(L"Hall", false); },
+        [&] { return !RequestsOf(emulator, F, 0x08).empty() && Settled(run); },
+        // The worker's end is on its way by now: a little longer for the box it brings.
+        [&] { return BoxSeen(Text(L"${save_scene_fail}")) || ++waited > 100; },
+        [&] {
+            EXPECT_TRUE(BoxSeen(Text(L"${save_scene_fail}")));
+            EXPECT_EQ(seen->RowText(3), L"");
+            EXPECT_EQ(seen->CurrentRow(), 2) << "the amplifier's current scene is still 3";
+            return PostClick(seen->GetPaintManager(), L"cancel_btn");
+        },
+    });
+    ASSERT_TRUE(RunScript(unacknowledged)) << "stopped after step " << unacknowledged.StepsDone();
+    emulator.ClearFaults();
+    EXPECT_FALSE(BoxSeen(Text(L"${save_scene_ok}")));
+    EXPECT_STREQ(c.sceneNames[3], L"");
+    EXPECT_FALSE(c.validSceneMask & (1u << 3));
+    ASSERT_EQ(RequestsOf(emulator, F, 0x08).size(), 1u);
+    state = emulator.State();
+    EXPECT_FALSE(state.directory.validMask & (1u << 3));
+    EXPECT_EQ(state.directory.currentScene, 3);
+    EXPECT_EQ(std::memcmp(&state.scenes[4], &stored4, sizeof stored4), 0);
+
     // ---- Delete scene 1: the row empties before the amplifier answers ----
     emulator.ClearRequests();
     std::wstring rowAtOnce = L"?";

@@ -63,7 +63,7 @@ struct AmpLinkList {
 };
 
 struct AmpCrossMix {
-    uint8_t viceSource = 0;
+    uint8_t viceSource = 9;  // as the host sends it: source 0..8, 9 none
     uint8_t viceChannel = 0;
     uint8_t viceGain = 0;  // gain code, dB + 32
 };

@@ -207,10 +207,21 @@ TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
     UseShotLanguage();
     AmpEmulator emulator;
     emulator.SetRealTime(true);
+    // Second sources the amplifier already mixes in: Bluetooth L and R into high level's inputs 8 and 9,
+    // optical R into DMP's input 3 (the second of its two second-source inputs).
+    emulator.EditState([](AmpState& st) {
+        st.scenes[0].crossMix[5][8] = AmpCrossMix{2, 0, 0};
+        st.scenes[0].crossMix[5][9] = AmpCrossMix{2, 1, 0};
+        st.scenes[0].crossMix[6][3] = AmpCrossMix{0, 1, 0};
+    });
     MainWindowRun run(emulator);
     ASSERT_TRUE(run.WaitConnected());
     EqualizerManager& c = run.Controller();
     ASSERT_EQ(c.config.inputSource, 0);
+    EXPECT_EQ(c.config.crossMixSource[6][3], 0);
+    EXPECT_EQ(c.config.crossMixChannel[6][3], 1);
+    EXPECT_EQ(c.config.crossMixSource[6][2], 9) << "none";
+    EXPECT_EQ(c.config.crossMixSource[6][0], 9) << "DMP's own inputs mix nothing in";
     emulator.ClearRequests();
 
     // ---- Optical (two inputs): routing, typed and slider levels, bridge, phase, second source ----
@@ -260,9 +271,13 @@ TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
         },
         [&] { return HasRequest(emulator, kBridge, {0, 0, 5, 1}); },
         [&] {
-            // Bridged, output 1 takes output 0's mixing: its route from input 0 is gone.
+            // Bridged, output 1 takes output 0's mixing: its route from input 0 is gone, in the
+            // amplifier too.
             EXPECT_FALSE(IsChecked(mixer, L"box_enable_1_0"));
             EXPECT_EQ(TextIn(mixer, L"box_edit_1_0"), L"0");
+            const AmpScene bridged = emulator.State().scenes[0];
+            EXPECT_EQ(bridged.mix[0][1], 0);
+            for (int s = 0; s < SourceCount; ++s) EXPECT_EQ(bridged.mix[s][1], c.config.inputs[s][1]) << s;
             emulator.ClearRequests();
             return ClickAt(mixer, L"box_enable_0_1");
         },
@@ -341,6 +356,10 @@ TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
         [&] {
             EXPECT_TRUE(IsShown(mixer, L"box_4_7"));
             EXPECT_TRUE(IsShown(mixer, L"box_grap_4_7"));
+            // The second sources the amplifier holds, with no gain of their own.
+            EXPECT_EQ(SelectedTag(mixer, L"cmb_csm_vice_source_0"), L"0200");
+            EXPECT_EQ(SelectedTag(mixer, L"cmb_csm_vice_source_1"), L"0201");
+            EXPECT_EQ(TextIn(mixer, L"csm_vice_gain_edit_0"), L"0dB");
             EXPECT_EQ(TextIn(mixer, L"title_label_7"), Text(L"${source_hi}") + L"8");
             EXPECT_EQ(ClientSize(mixer).cy, MixerClientSize(kLayout, 8, true, Scale(mixer)).cy);
             EXPECT_TRUE(CheckPicture(mixer, L"mixer_high_level"));
