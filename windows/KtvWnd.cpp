@@ -83,30 +83,33 @@ int CKtvWnd::ParameterOfSlider(const CUIString& name) const {
 void CKtvWnd::Notify(TNotifyMessage& msg) {
     try {
         LogPrintW(L"Notify %ls\n", msg.sType.Data());
-        if (msg.pSender) {
-            const CUIString name = msg.pSender->GetName();
-            const CUIString& type = msg.sType;
-            if (type == L"selectchanged") {
-                if (msg.pSender == mHowling) OnHowling();
-            } else if (type == L"valuechanged" || type == L"movevaluechanged") {
-                const int index = ParameterOfSlider(name);
-                if (index >= 0) ApplySliderValue(index);
-            } else {
-                const int index = ParameterOfEdit(name);
-                if (index >= 0) {
-                    if (type == L"valuechangedup" || type == L"valuechangeddown")
-                        StepValue(index, type == L"valuechangedup");
-                    else if (type == L"valuechangedleft" || type == L"valuechangedright")
-                        MoveFocus(index, type == L"valuechangedright");
-                    else if (type == L"return" || type == L"killfocus")
-                        ApplyTypedValue(index);
-                }
-            }
-        }
+        if (msg.pSender) Route(msg);
     } catch (...) {
         LogPrintA("CKtvWnd::Notify failed\n");
     }
     WindowImplBase::Notify(msg);
+}
+
+void CKtvWnd::Route(TNotifyMessage& msg) {
+    const CUIString name = msg.pSender->GetName();
+    const CUIString& type = msg.sType;
+    if (type == L"selectchanged") {
+        if (msg.pSender == mHowling) OnHowling();
+        return;
+    }
+    if (type == L"valuechanged" || type == L"movevaluechanged") {
+        const int index = ParameterOfSlider(name);
+        if (index >= 0) ApplySliderValue(index);
+        return;
+    }
+    const int index = ParameterOfEdit(name);
+    if (index < 0) return;
+    if (type == L"valuechangedup" || type == L"valuechangeddown")
+        StepValue(index, type == L"valuechangedup");
+    else if (type == L"valuechangedleft" || type == L"valuechangedright")
+        MoveFocus(index, type == L"valuechangedright");
+    else if (type == L"return" || type == L"killfocus")
+        ApplyTypedValue(index);
 }
 
 int CKtvWnd::Limit(int index, bool upper) const {
