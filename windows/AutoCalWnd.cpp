@@ -54,8 +54,7 @@ SKINUI_END_NOTIFY_MAP()
 
 int ShowAutoCalWnd(HWND owner, EqualizerManager& controller) {
     auto* window = new CAutoCalWnd(controller);
-    if (!window->CreateNativeWindow(owner, L"updatefwwnd", WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW)) return 0;
-    window->CenterOnOwner();
+    if (!OpenToolWindow(window, owner, L"updatefwwnd")) return 0;
     if (owner) ShowWindow(owner, SW_SHOWMINIMIZED);
     const int result = static_cast<int>(window->RunModal());
     if (owner) ShowWindow(owner, SW_RESTORE);

@@ -1,6 +1,7 @@
 #include "ForceUpdateWnd.h"
 
 #include "PageControls.h"
+#include "ToolWindowControls.h"
 #include "TextFormat.h"
 #include "UIProgress.h"
 #include "UpdateFwWnd.h"
@@ -14,8 +15,6 @@ using namespace SkinUI;
 
 namespace {
 
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 constexpr UINT_PTR REPLUG_WAIT_TIMER = 4117;
 constexpr DWORD kFactoryPauseMs = 1000;
 
@@ -319,8 +318,7 @@ int ShowForceUpdateWnd(HWND parent, DeviceLink& link, const wchar_t* mcuText, co
                        const wchar_t* flashPath, std::function<void()>& nextStage, bool* stageStarted) {
     if (stageStarted) *stageStarted = false;
     auto window = std::make_unique<CForceUpdateWnd>();
-    if (!window->CreateNativeWindow(parent, L"updatefwwnd", kWindowStyle, kWindowExStyle)) return 0;
-    window->CenterOnOwner();
+    if (!ToolWindow::OpenToolWindow(window.get(), parent, L"updatefwwnd")) return 0;
     window->SetDeviceLink(&link);
     window->SetMcuText(mcuText);
     window->SetMcuPath(mcuPath);

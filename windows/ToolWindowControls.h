@@ -44,12 +44,19 @@ bool HandleClick(SkinUI::CWindowWnd& window, SkinUI::CControlUI* closeButton, Sk
 // The size the window's layout was drawn at (its "size"), whatever scale the layout was built with.
 SIZE UnscaledLayoutSize(SkinUI::CPaintManagerUI& pm);
 
-// A tool window (WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW) owned by `owner`, centred on it and run
-// modally; the window deletes itself when it closes. The close code, or 0 when it could not open.
+// Creates a tool window (WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW) owned by `owner` and centres it
+// on it; false when it could not be created.
+inline bool OpenToolWindow(CSkinDialogWnd* window, HWND owner, const wchar_t* title) {
+    if (!window->CreateNativeWindow(owner, title, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW)) return false;
+    window->CenterOnOwner();
+    return true;
+}
+
+// A tool window opened as above and run modally; the window deletes itself when it closes. The close
+// code, or 0 when it could not open.
 inline int RunToolWindow(CSkinDialogWnd* window, HWND owner, const wchar_t* title) {
     // A window that failed after its creation began has already deleted itself with its native window.
-    if (!window->CreateNativeWindow(owner, title, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW)) return 0;
-    window->CenterOnOwner();
+    if (!OpenToolWindow(window, owner, title)) return 0;
     return static_cast<int>(window->RunModal());
 }
 

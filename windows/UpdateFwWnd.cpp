@@ -3,6 +3,7 @@
 #include "EqualizerManager.h"
 #include "PageControls.h"
 #include "Settings.h"
+#include "ToolWindowControls.h"
 #include "UIEdit.h"
 #include "UIProgress.h"
 #include "base/Log.h"
@@ -17,9 +18,6 @@
 using namespace SkinUI;
 
 namespace {
-
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 
 CUpdateFwWnd* gCurrent = nullptr;
 
@@ -242,8 +240,7 @@ LRESULT CUpdateFwWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lPa
 int ShowUpdateFwWnd(HWND owner, DeviceLink& link, const wchar_t* path, bool* uploadStarted) {
     if (uploadStarted) *uploadStarted = false;
     auto window = std::make_unique<CUpdateFwWnd>();
-    if (!window->CreateNativeWindow(owner, L"updatefwwnd", kWindowStyle, kWindowExStyle)) return 0;
-    window->CenterOnOwner();
+    if (!ToolWindow::OpenToolWindow(window.get(), owner, L"updatefwwnd")) return 0;
     window->SetDeviceLink(&link);
     window->SetGivenFile(path);
     const int result = static_cast<int>(window->RunModal());
