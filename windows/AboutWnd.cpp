@@ -2,6 +2,7 @@
 
 #include "EqualizerManager.h"
 #include "PageControls.h"
+#include "ToolWindowControls.h"
 #include "base/Log.h"
 #include "model/DspConfig.h"
 
@@ -12,9 +13,6 @@
 using namespace SkinUI;
 
 namespace {
-
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 
 std::wstring Version(int main, int slave) { return L"v" + std::to_wstring(main) + L"." + std::to_wstring(slave); }
 
@@ -62,14 +60,7 @@ void CAboutWnd::Notify(TNotifyMessage& msg) {
 }
 
 void CAboutWnd::OnClick(TNotifyMessage& msg) {
-    if (!msg.pSender) return;
-    const CUIString name = msg.pSender->GetName();
-    if (msg.pSender == m_closeButton || EqualsIgnoreCase(name.Data(), L"cancel_btn"))
-        PostClose(0);
-    else if (EqualsIgnoreCase(name.Data(), L"confirm_btn"))
-        PostClose(1);
-    else if (EqualsIgnoreCase(name.Data(), L"third_btn"))
-        PostClose(2);
+    ToolWindow::HandleClick(*this, m_closeButton, msg.pSender);
 }
 
 BOOL CAboutWnd::OnDefaultKey(WPARAM key) {
@@ -80,10 +71,5 @@ BOOL CAboutWnd::OnDefaultKey(WPARAM key) {
 int ShowAboutWnd(HWND owner, const DspConfig& config) {
     auto* window = new CAboutWnd;
     window->SetIdentity(DeviceIdentity{config.model, config.mainVersion, config.slaveVersion});
-    if (!window->CreateNativeWindow(owner, L"msgwnd", kWindowStyle, kWindowExStyle)) {
-        delete window;
-        return 0;
-    }
-    window->CenterOnOwner();
-    return static_cast<int>(window->RunModal());  // the window deletes itself when it is destroyed
+    return ToolWindow::RunToolWindow(window, owner, L"msgwnd");  // the window deletes itself when it is destroyed
 }

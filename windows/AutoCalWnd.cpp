@@ -54,8 +54,7 @@ SKINUI_END_NOTIFY_MAP()
 
 int ShowAutoCalWnd(HWND owner, EqualizerManager& controller) {
     auto* window = new CAutoCalWnd(controller);
-    if (!window->CreateNativeWindow(owner, L"updatefwwnd", WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW)) return 0;
-    window->CenterOnOwner();
+    if (!OpenToolWindow(window, owner, L"updatefwwnd")) return 0;
     if (owner) ShowWindow(owner, SW_SHOWMINIMIZED);
     const int result = static_cast<int>(window->RunModal());
     if (owner) ShowWindow(owner, SW_RESTORE);
@@ -361,7 +360,9 @@ LRESULT CAutoCalWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lPar
             }
             return 0;
         case WM_IRC_PROGRESS:
-            if (m_progress) m_progress->SetValue(static_cast<int>(wParam));
+            // The worker's last step may still be queued when the end shows its final value: only a
+            // running measurement moves the bar.
+            if (m_progress && m_measuring) m_progress->SetValue(static_cast<int>(wParam));
             return 0;
         case WM_IRC_COMPLETED:
             SetTips(L"${irc_completed}");

@@ -146,26 +146,25 @@ bool CCompressorWnd::Route(TNotifyMessage& msg) {
     return true;
 }
 
-float CCompressorWnd::StoredValue(int param) const {
-    const CompressorSettings& s = m_config.compressor;
-    const int n = Output();
+int CCompressorWnd::Scale(int param) { return kValues[param].scale; }
+int CCompressorWnd::Step(int param) { return kValues[param].step; }
+
+float CCompressorWnd::ReadValue(const CompressorSettings& s, int param, int n) {
     switch (param) {
-    case 0: return s.threshold[n];
-    case 1: return s.ratio[n];
-    case 2: return static_cast<float>(s.attackTime[n]);
-    case 3: return static_cast<float>(s.releaseTime[n]);
+    case kThreshold: return s.threshold[n];
+    case kRatio: return s.ratio[n];
+    case kAttack: return static_cast<float>(s.attackTime[n]);
+    case kRelease: return static_cast<float>(s.releaseTime[n]);
     default: return s.softKnee[n];
     }
 }
 
-void CCompressorWnd::Store(int param, float value) {
-    CompressorSettings& s = m_config.compressor;
-    const int n = Output();
+void CCompressorWnd::StoreValue(CompressorSettings& s, int param, int n, float value) {
     switch (param) {
-    case 0: s.threshold[n] = value; break;
-    case 1: s.ratio[n] = value; break;
-    case 2: s.attackTime[n] = static_cast<int32_t>(value); break;
-    case 3: s.releaseTime[n] = static_cast<int32_t>(value); break;
+    case kThreshold: s.threshold[n] = value; break;  // kept as typed, not rounded to the shown tenth
+    case kRatio: s.ratio[n] = value; break;
+    case kAttack: s.attackTime[n] = static_cast<int32_t>(value); break;
+    case kRelease: s.releaseTime[n] = static_cast<int32_t>(value); break;
     default: s.softKnee[n] = value; break;
     }
 }
@@ -175,10 +174,14 @@ std::wstring CCompressorWnd::ValueText(int param, float value) {
                          : PageControls::FormatReal(kValues[param].format, value);
 }
 
-void CCompressorWnd::ShowValue(int param, float value) {
-    PageControls::SetText(m_edits[param], ValueText(param, value).c_str());
-    PageControls::SetSlider(m_sliders[param], static_cast<int>(value * kValues[param].scale));
+void CCompressorWnd::ShowValue(CEditUI* edit, CSliderUI* slider, int param, float value) {
+    PageControls::SetText(edit, ValueText(param, value).c_str());
+    PageControls::SetSlider(slider, static_cast<int>(value * Scale(param)));
 }
+
+float CCompressorWnd::StoredValue(int param) const { return ReadValue(m_config.compressor, param, Output()); }
+void CCompressorWnd::Store(int param, float value) { StoreValue(m_config.compressor, param, Output(), value); }
+void CCompressorWnd::ShowValue(int param, float value) { ShowValue(m_edits[param], m_sliders[param], param, value); }
 
 void CCompressorWnd::CommitEdit(int param) {
     CEditUI* edit = m_edits[param];
@@ -205,13 +208,11 @@ void CCompressorWnd::OnSlider(int param) {
     if (!slider) return;
     const float value = static_cast<float>(slider->GetValue()) / kValues[param].scale;
     CEditUI* edit = m_edits[param];
-    if (IsTime(param)) {
+    if (IsTime(param))
         LogPrintW(kValues[param].sliderLog, static_cast<int>(value));
-        PageControls::SetInt(edit, kValues[param].format, static_cast<int>(value));
-    } else {
+    else
         LogPrintW(kValues[param].sliderLog, value);
-        PageControls::SetNumber(edit, kValues[param].format, value);
-    }
+    PageControls::SetText(edit, ValueText(param, value).c_str());
     if (edit) {
         edit->SetFocus();
         edit->SetSelAll();

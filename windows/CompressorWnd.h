@@ -8,6 +8,7 @@
 
 class EqualizerManager;
 class DeviceLink;
+struct CompressorSettings;
 struct DspConfig;
 
 namespace SkinUI {
@@ -20,6 +21,7 @@ int ShowCompressorWnd(HWND owner, EqualizerManager& controller);
 class CCompressorWnd : public CSkinDialogWnd {
 public:
     static constexpr int kParams = 5;  // threshold ("noise"), ratio, attack, release, soft knee
+    enum Param { kThreshold, kRatio, kAttack, kRelease, kSoftKnee };
 
     explicit CCompressorWnd(EqualizerManager& controller);
 
@@ -27,6 +29,16 @@ public:
     static int ParamOfName(const std::wstring& name);
     // The edit the Left or Right key moves to along noise, ratio, attack, release, soft knee.
     static std::wstring NextEdit(int param, bool forward);
+
+    // One output's compressor value by parameter, as the compressors window shows it too: the edit's
+    // text, the slider in `Scale` units per value unit (1 for the whole-millisecond times) and `Step`
+    // units per Up or Down.
+    static float ReadValue(const CompressorSettings& settings, int param, int output);
+    static void StoreValue(CompressorSettings& settings, int param, int output, float value);
+    static std::wstring ValueText(int param, float value);
+    static void ShowValue(SkinUI::CEditUI* edit, SkinUI::CSliderUI* slider, int param, float value);
+    static int Scale(int param);
+    static int Step(int param);
 
     void Notify(SkinUI::TNotifyMessage& msg) override;
 
@@ -43,7 +55,6 @@ private:
     int Output() const;
     float StoredValue(int param) const;
     void Store(int param, float value);
-    static std::wstring ValueText(int param, float value);
     void ShowValue(int param, float value);
     void CommitEdit(int param);
     void OnSlider(int param);

@@ -1,5 +1,6 @@
 #include "CompressorsOnWnd.h"
 
+#include "CompressorWnd.h"
 #include "EqualizerManager.h"
 #include "PageControls.h"
 #include "ToolWindowControls.h"
@@ -12,19 +13,20 @@ using namespace ToolWindow;
 
 namespace {
 
+// Each row is one of the compressor editor's values, shown and stored as that window does.
 struct CompressorParam {
-    const wchar_t* key;     // in the control names
-    const wchar_t* format;  // of the edit
-    const wchar_t* unit;    // in the log
-    int scale;              // slider units per value unit
-    int step;               // of Up and Down, in slider units
+    const wchar_t* key;   // in the control names
+    const wchar_t* unit;  // in the log
+    int value;            // the compressor editor's parameter
 };
 
 const CompressorParam kParamRows[CCompressorsOnWnd::kParams] = {
-    {L"threshold", L"%.1fdB", L"dB", 10, 1},
-    {L"attack_time", L"%dms", L"ms", 1, 10},
-    {L"release_time", L"%dms", L"ms", 1, 100},
+    {L"threshold", L"dB", CCompressorWnd::kThreshold},
+    {L"attack_time", L"ms", CCompressorWnd::kAttack},
+    {L"release_time", L"ms", CCompressorWnd::kRelease},
 };
+
+int ScaleOf(int param) { return CCompressorWnd::Scale(kParamRows[param].value); }
 
 std::wstring ControlName(const wchar_t* kind, int param, int channel) {
     return std::wstring(kind) + L"_" + kParamRows[param].key + L"_" + std::to_wstring(channel);
@@ -81,11 +83,7 @@ void CCompressorsOnWnd::BuildRows() {
 }
 
 void CCompressorsOnWnd::OnClick(TNotifyMessage& msg) {
-    const std::wstring name = NameOf(msg.pSender);
-    if (msg.pSender && msg.pSender == m_closeButton) PostClose(0);
-    else if (EqualsNoCase(name, L"confirm_btn")) PostClose(1);
-    else if (EqualsNoCase(name, L"cancel_btn")) PostClose(0);
-    else if (EqualsNoCase(name, L"third_btn")) PostClose(2);
+    HandleClick(*this, m_closeButton, msg.pSender);
 }
 
 void CCompressorsOnWnd::Notify(TNotifyMessage& msg) {
@@ -119,7 +117,7 @@ void CCompressorsOnWnd::Route(TNotifyMessage& msg) {
         const bool forward = type == L"valuechangedright";
         LogPrintW(forward ? L"on %ls UI_MSGTYPE_VALUECHANGED_RIGHT\n" : L"on %ls UI_MSGTYPE_VALUECHANGED_LEFT\n",
                   name.c_str());
-        if (valid) OnEditMoveFocus(name, channel, forward);
+        if (valid && param >= 0 && StartsWith(name, L"edit_")) OnEditMoveFocus(param, channel, forward);
     } else if (type == L"valuechanged" || type == L"movevaluechanged") {
         LogPrintW(type == L"valuechanged" ? L"on %ls UI_MSGTYPE_VALUECHANGED\n" : L"on %ls UI_MSGTYPE_VALUECHANGED_MOVE\n",
                   name.c_str());
@@ -140,26 +138,19 @@ void CCompressorsOnWnd::OnEnableBox(CControlUI* box) {
 }
 
 float CCompressorsOnWnd::StoredValue(int param, int channel) const {
-    const CompressorSettings& s = m_config.compressor;
-    if (param == 0) return s.threshold[channel];
-    return static_cast<float>(param == 1 ? s.attackTime[channel] : s.releaseTime[channel]);
+    return CCompressorWnd::ReadValue(m_config.compressor, kParamRows[param].value, channel);
 }
 
 void CCompressorsOnWnd::Store(int param, int channel, float value) {
-    CompressorSettings& s = m_config.compressor;
-    if (param == 0) s.threshold[channel] = value;  // kept as typed, not rounded to the shown tenth
-    else if (param == 1) s.attackTime[channel] = static_cast<int32_t>(value);
-    else s.releaseTime[channel] = static_cast<int32_t>(value);
+    CCompressorWnd::StoreValue(m_config.compressor, kParamRows[param].value, channel, value);
 }
 
 std::wstring CCompressorsOnWnd::ValueText(int param, float value) {
-    const CompressorParam& row = kParamRows[param];
-    return param == 0 ? PageControls::FormatReal(row.format, value) : PageControls::Format(row.format, static_cast<int>(value));
+    return CCompressorWnd::ValueText(kParamRows[param].value, value);
 }
 
 void CCompressorsOnWnd::ShowValue(int param, int channel, float value) {
-    PageControls::SetText(m_edits[param][channel], ValueText(param, value).c_str());
-    PageControls::SetSlider(m_sliders[param][channel], static_cast<int>(value * kParamRows[param].scale));
+    CCompressorWnd::ShowValue(m_edits[param][channel], m_sliders[param][channel], kParamRows[param].value, value);
 }
 
 void CCompressorsOnWnd::SetEdit(int param, int channel) {
@@ -172,8 +163,8 @@ void CCompressorsOnWnd::SetEdit(int param, int channel) {
     if (edit->GetText().Data() == ValueText(param, StoredValue(param, channel))) return;
     float value = static_cast<float>(_wtof(edit->GetText().Data()));
     LogPrintW(L"SetEdit %g %ls\n", value, row.unit);
-    const float upper = static_cast<float>(slider->GetMaxValue()) / row.scale;
-    const float lower = static_cast<float>(slider->GetMinValue()) / row.scale;
+    const float upper = static_cast<float>(slider->GetMaxValue()) / ScaleOf(param);
+    const float lower = static_cast<float>(slider->GetMinValue()) / ScaleOf(param);
     if (value > upper) value = upper;
     else if (lower > value) value = lower;
     ShowValue(param, channel, value);
@@ -185,7 +176,7 @@ void CCompressorsOnWnd::SetSlider(int param, int channel) {
     CSliderUI* slider = m_sliders[param][channel];
     if (!slider) return;
     const CompressorParam& row = kParamRows[param];
-    const float value = static_cast<float>(slider->GetValue()) / row.scale;
+    const float value = static_cast<float>(slider->GetValue()) / ScaleOf(param);
     LogPrintW(L"SetSlider %g %ls\n", value, row.unit);
     CEditUI* edit = m_edits[param][channel];
     PageControls::SetText(edit, ValueText(param, value).c_str());
@@ -201,7 +192,7 @@ void CCompressorsOnWnd::SetSliderUp(int param, int channel, bool up, const std::
     LogPrintW(L"SetSliderUp %ls\n", name.c_str());
     CSliderUI* slider = m_sliders[param][channel];
     if (!slider) return;
-    const int step = kParamRows[param].step;
+    const int step = CCompressorWnd::Step(kParamRows[param].value);
     int v = slider->GetValue();
     if ((up && v >= slider->GetMaxValue()) || (!up && v <= slider->GetMinValue())) return;
     v += up ? step : -step;
@@ -210,12 +201,7 @@ void CCompressorsOnWnd::SetSliderUp(int param, int channel, bool up, const std::
     SetSlider(param, channel);
 }
 
-void CCompressorsOnWnd::OnEditMoveFocus(const std::wstring& name, int channel, bool forward) {
-    int param = -1;
-    if (StartsWith(name, L"edit_threshold")) param = 0;
-    else if (StartsWith(name, L"edit_attack_time")) param = 1;
-    else if (StartsWith(name, L"edit_release_time")) param = 2;
-    if (param < 0) return;
+void CCompressorsOnWnd::OnEditMoveFocus(int param, int channel, bool forward) {
     if (CEditUI* target = FindEdit(m_pm, NextEditInRing(param, channel, forward))) {
         target->SetFocus();
         target->SetSelAll();

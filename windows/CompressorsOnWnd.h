@@ -46,7 +46,7 @@ private:
     void SetEdit(int param, int channel);
     void SetSlider(int param, int channel);
     void SetSliderUp(int param, int channel, bool up, const std::wstring& name);
-    void OnEditMoveFocus(const std::wstring& name, int channel, bool forward);
+    void OnEditMoveFocus(int param, int channel, bool forward);
     float StoredValue(int param, int channel) const;
     void Store(int param, int channel, float value);
     static std::wstring ValueText(int param, float value);

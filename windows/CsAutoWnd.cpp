@@ -102,11 +102,8 @@ void CSAutoWnd::FitToSource() {
 }
 
 void CSAutoWnd::OnClick(TNotifyMessage& msg) {
-    const std::wstring name = NameOf(msg.pSender);
-    if ((msg.pSender && msg.pSender == m_closeButton) || EqualsNoCase(name, L"cancel_btn")) PostClose(0);
-    else if (EqualsNoCase(name, L"confirm_btn")) PostClose(1);
-    else if (EqualsNoCase(name, L"third_btn")) PostClose(2);
-    else if (EqualsNoCase(name, L"btn_restore_cs_auto")) RestoreCSAuto();
+    if (!HandleClick(*this, m_closeButton, msg.pSender) && EqualsNoCase(NameOf(msg.pSender), L"btn_restore_cs_auto"))
+        RestoreCSAuto();
 }
 
 void CSAutoWnd::Notify(TNotifyMessage& msg) {

@@ -4,12 +4,14 @@
 #include "device/DeviceLink.h"
 #include "device/DeviceMessages.h"
 
+#include <cwchar>
 #include <exception>
 #include <memory>
 
 namespace {
 
 std::atomic<int> gBusyHolds{0};
+int gTickCount = 0;  // the slow-tick counter, shared by every window as the progress ticks expect
 
 }  // namespace
 
@@ -21,6 +23,28 @@ void FirmwareBusyHold::Release() {
     if (!m_held) return;
     m_held = false;
     --gBusyHolds;
+}
+
+const wchar_t* UploadStartFailureText(int result) {
+    switch (result) {
+    case UPG_FILE_OPEN_FAIL: return L"${update_file_open_fail}";
+    case UPG_CONNECT_FAIL: return L"${please_plug_out_and_in}";
+    case UPG_START_FAIL: return L"${update_start_refused}";
+    default: return L"${load_fw_fail}";  // an invalid file, and anything not told apart
+    }
+}
+
+int TickedProgress(int value) {
+    if (value >= 80) return value;
+    ++gTickCount;
+    if (gTickCount * 10 < value) return value;
+    gTickCount = 0;
+    return value + 1;
+}
+
+void CopyFirmwarePath(wchar_t (&to)[MAX_PATH], const wchar_t* from) {
+    _snwprintf(to, MAX_PATH - 1, L"%ls", from ? from : L"");
+    to[MAX_PATH - 1] = 0;
 }
 
 void RunUploadStage(DeviceLink& link, const std::wstring& path, UINT startedMessage, const std::atomic<bool>& stop,
@@ -81,6 +105,16 @@ bool FirmwareWorker::Start(std::function<void(const std::atomic<bool>& stop)> wo
         return false;
     }
     return true;
+}
+
+bool FirmwareWorker::StartUpload(DeviceLink& link, const std::wstring& path, UINT startedMessage, HWND window,
+                                 const wchar_t* name) {
+    return Start([&link, path, startedMessage, window, name](const std::atomic<bool>& stop) {
+        LogPrintW(L"%ls start\n", name);
+        RunUploadStage(link, path, startedMessage, stop,
+                       [window](UINT message, WPARAM wParam) { PostMessageW(window, message, wParam, 0); });
+        LogPrintW(L"%ls end\n", name);
+    });
 }
 
 void FirmwareWorker::Join() {

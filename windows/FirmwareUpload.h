@@ -1,8 +1,9 @@
 #pragma once
 // What the two firmware windows share: one upload stage run on a worker thread (UpgradeStart, then
 // UpgradeProgress until the transfer ends), the worker that runs it and is joined before its window
-// goes, and a process-wide "firmware work in progress" count that the main window consults before it
-// closes or restarts.
+// goes, the status text of a start that failed, the slow progress tick, the file path copy, and a
+// process-wide "firmware work in progress" count that the main window consults before it closes or
+// restarts.
 #include <windows.h>
 
 #include <atomic>
@@ -39,6 +40,19 @@ using UploadReport = std::function<void(UINT message, WPARAM wParam)>;
 void RunUploadStage(DeviceLink& link, const std::wstring& path, UINT startedMessage, const std::atomic<bool>& stop,
                     const UploadReport& report);
 
+// The status text for an UpgradeStart result other than 0.
+const wchar_t* UploadStartFailureText(int result);
+
+// The timer id of the slow progress tick both firmware windows take (as WM_TIMER, or WM_UPDATE_TICK).
+constexpr UINT_PTR UPDATE_TICK_TIMER = 4113;
+
+// The progress after one slow tick from `value`: below 80 % the bar creeps one step every value / 10
+// ticks (a counter shared by every window); from 80 % on it stays.
+int TickedProgress(int value);
+
+// Copies a path into a MAX_PATH buffer, cut short if longer; null gives an empty path.
+void CopyFirmwarePath(wchar_t (&to)[MAX_PATH], const wchar_t* from);
+
 // One worker thread at a time, holding the busy state while it runs. The destructor asks the work to
 // stop and joins it, so a worker never outlives the window whose fields it reads.
 class FirmwareWorker {
@@ -52,6 +66,11 @@ public:
     bool Start(std::function<void(const std::atomic<bool>& stop)> work);
     bool IsRunning() const { return m_running.load(); }
     void Join();
+
+    // Starts RunUploadStage on the worker, posting its reports to `window`; `name` marks the thread's
+    // start and end in the log.
+    bool StartUpload(DeviceLink& link, const std::wstring& path, UINT startedMessage, HWND window,
+                     const wchar_t* name);
 
 private:
     std::thread m_thread;

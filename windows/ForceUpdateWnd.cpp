@@ -1,6 +1,7 @@
 #include "ForceUpdateWnd.h"
 
 #include "PageControls.h"
+#include "ToolWindowControls.h"
 #include "TextFormat.h"
 #include "UIProgress.h"
 #include "UpdateFwWnd.h"
@@ -8,25 +9,14 @@
 #include "device/DeviceLink.h"
 #include "device/DeviceMessages.h"
 
-#include <cwchar>
 #include <exception>
 
 using namespace SkinUI;
 
 namespace {
 
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
-constexpr UINT_PTR UPDATE_TICK_TIMER = 4113;
 constexpr UINT_PTR REPLUG_WAIT_TIMER = 4117;
 constexpr DWORD kFactoryPauseMs = 1000;
-
-int gTickCount = 0;  // the slow-tick counter, shared by every window as the progress ticks expect
-
-void CopyPath(wchar_t (&to)[MAX_PATH], const wchar_t* from) {
-    _snwprintf(to, MAX_PATH - 1, L"%ls", from ? from : L"");
-    to[MAX_PATH - 1] = 0;
-}
 
 // A language text with one percentage in it, checked before it is used as a format.
 std::wstring Percent(const wchar_t* key, int value) {
@@ -60,13 +50,13 @@ void CForceUpdateWnd::SetMcuText(const wchar_t* text) {
 }
 
 void CForceUpdateWnd::SetMcuPath(const wchar_t* path) {
-    if (path && *path) CopyPath(m_mcuPath, path);
+    if (path && *path) CopyFirmwarePath(m_mcuPath, path);
 }
 
 void CForceUpdateWnd::SetFlashPath(const wchar_t* path) {
     if (!path || !*path) return;
     PageControls::SetText(m_flashFile, path);
-    CopyPath(m_flashPath, path);
+    CopyFirmwarePath(m_flashPath, path);
 }
 
 std::wstring CForceUpdateWnd::McuText() const { return PageControls::TextOf(m_mcuFile); }
@@ -113,18 +103,10 @@ void CForceUpdateWnd::StartStage(Stage stage) {
     m_replugAsked = false;
     KillTimer(m_hWnd, REPLUG_WAIT_TIMER);
     SetStatus(stage == kMcu ? L"${update_check_mcu}" : L"${update_check_flash}");
-    DeviceLink* link = m_link;
-    const std::wstring path = stage == kMcu ? m_mcuPath : m_flashPath;
+    const wchar_t* path = stage == kMcu ? m_mcuPath : m_flashPath;
     const UINT started = stage == kMcu ? WM_UPDATE_MCU_STARTED : WM_UPDATE_FLASH_STARTED;
-    const HWND window = m_hWnd;
     m_stageStarted = true;
-    const bool running = m_worker.Start([link, path, started, window](const std::atomic<bool>& stop) {
-        LogPrintW(L"ForceUpdateThread start\n");
-        RunUploadStage(*link, path, started, stop,
-                       [window](UINT message, WPARAM wParam) { PostMessageW(window, message, wParam, 0); });
-        LogPrintW(L"ForceUpdateThread end\n");
-    });
-    if (!running) OnStageEnded(WM_UPDATE_FAILED, 0);
+    if (!m_worker.StartUpload(*m_link, path, started, m_hWnd, L"ForceUpdateThread")) OnStageEnded(WM_UPDATE_FAILED, 0);
 }
 
 void CForceUpdateWnd::NextStage() {
@@ -225,17 +207,7 @@ void CForceUpdateWnd::SetProgress(int value) {
 
 void CForceUpdateWnd::OnProgressTick() {
     CProgressUI* bar = StageBar();
-    int value = bar ? bar->GetValue() : 0;
-    if (bar && value >= 80) {
-        SetProgress(value);
-        return;
-    }
-    ++gTickCount;
-    if (gTickCount * 10 >= value) {
-        gTickCount = 0;
-        ++value;
-    }
-    SetProgress(value);
+    SetProgress(TickedProgress(bar ? bar->GetValue() : 0));
 }
 
 void CForceUpdateWnd::SetStatus(const wchar_t* text) { PageControls::SetText(m_status, text); }
@@ -346,8 +318,7 @@ int ShowForceUpdateWnd(HWND parent, DeviceLink& link, const wchar_t* mcuText, co
                        const wchar_t* flashPath, std::function<void()>& nextStage, bool* stageStarted) {
     if (stageStarted) *stageStarted = false;
     auto window = std::make_unique<CForceUpdateWnd>();
-    if (!window->CreateNativeWindow(parent, L"updatefwwnd", kWindowStyle, kWindowExStyle)) return 0;
-    window->CenterOnOwner();
+    if (!ToolWindow::OpenToolWindow(window.get(), parent, L"updatefwwnd")) return 0;
     window->SetDeviceLink(&link);
     window->SetMcuText(mcuText);
     window->SetMcuPath(mcuPath);

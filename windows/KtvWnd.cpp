@@ -2,7 +2,7 @@
 
 #include "EqualizerManager.h"
 #include "PageControls.h"
-#include "ToolWindowParts.h"
+#include "ToolWindowControls.h"
 #include "base/Log.h"
 
 #include <algorithm>
@@ -12,9 +12,6 @@ using namespace SkinUI;
 using namespace PageControls;
 
 namespace {
-
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 
 uint8_t Byte(int value) { return static_cast<uint8_t>(value); }
 
@@ -68,7 +65,7 @@ void CKtvWnd::OnInitWindow() {
 }
 
 void CKtvWnd::OnClick(TNotifyMessage& msg) {
-    if (!HandleToolWindowClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
+    if (!ToolWindow::HandleClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
 }
 
 int CKtvWnd::ParameterOfEdit(const CUIString& name) const {
@@ -86,30 +83,33 @@ int CKtvWnd::ParameterOfSlider(const CUIString& name) const {
 void CKtvWnd::Notify(TNotifyMessage& msg) {
     try {
         LogPrintW(L"Notify %ls\n", msg.sType.Data());
-        if (msg.pSender) {
-            const CUIString name = msg.pSender->GetName();
-            const CUIString& type = msg.sType;
-            if (type == L"selectchanged") {
-                if (msg.pSender == mHowling) OnHowling();
-            } else if (type == L"valuechanged" || type == L"movevaluechanged") {
-                const int index = ParameterOfSlider(name);
-                if (index >= 0) ApplySliderValue(index);
-            } else {
-                const int index = ParameterOfEdit(name);
-                if (index >= 0) {
-                    if (type == L"valuechangedup" || type == L"valuechangeddown")
-                        StepValue(index, type == L"valuechangedup");
-                    else if (type == L"valuechangedleft" || type == L"valuechangedright")
-                        MoveFocus(index, type == L"valuechangedright");
-                    else if (type == L"return" || type == L"killfocus")
-                        ApplyTypedValue(index);
-                }
-            }
-        }
+        if (msg.pSender) Route(msg);
     } catch (...) {
         LogPrintA("CKtvWnd::Notify failed\n");
     }
     WindowImplBase::Notify(msg);
+}
+
+void CKtvWnd::Route(TNotifyMessage& msg) {
+    const CUIString name = msg.pSender->GetName();
+    const CUIString& type = msg.sType;
+    if (type == L"selectchanged") {
+        if (msg.pSender == mHowling) OnHowling();
+        return;
+    }
+    if (type == L"valuechanged" || type == L"movevaluechanged") {
+        const int index = ParameterOfSlider(name);
+        if (index >= 0) ApplySliderValue(index);
+        return;
+    }
+    const int index = ParameterOfEdit(name);
+    if (index < 0) return;
+    if (type == L"valuechangedup" || type == L"valuechangeddown")
+        StepValue(index, type == L"valuechangedup");
+    else if (type == L"valuechangedleft" || type == L"valuechangedright")
+        MoveFocus(index, type == L"valuechangedright");
+    else if (type == L"return" || type == L"killfocus")
+        ApplyTypedValue(index);
 }
 
 int CKtvWnd::Limit(int index, bool upper) const {
@@ -160,11 +160,5 @@ void CKtvWnd::OnHowling() {
 }
 
 int ShowKtvWnd(HWND owner, EqualizerManager& controller) {
-    auto* window = new CKtvWnd(controller);
-    if (!window->CreateNativeWindow(owner, L"KtvWnd", kWindowStyle, kWindowExStyle)) {
-        delete window;
-        return 0;
-    }
-    window->CenterOnOwner();
-    return static_cast<int>(window->RunModal());
+    return ToolWindow::RunToolWindow(new CKtvWnd(controller), owner, L"KtvWnd");
 }

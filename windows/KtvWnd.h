@@ -43,6 +43,7 @@ protected:
     void OnClick(SkinUI::TNotifyMessage& msg) override;
 
 private:
+    void Route(SkinUI::TNotifyMessage& msg);
     int ParameterOfEdit(const SkinUI::CUIString& name) const;
     int ParameterOfSlider(const SkinUI::CUIString& name) const;
     void ApplyTypedValue(int index);

@@ -2,7 +2,7 @@
 
 #include "EqualizerManager.h"
 #include "PageControls.h"
-#include "ToolWindowParts.h"
+#include "ToolWindowControls.h"
 #include "base/Log.h"
 #include "model/ChannelRules.h"
 
@@ -12,9 +12,6 @@ using namespace SkinUI;
 using namespace PageControls;
 
 namespace {
-
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 
 bool IsOutputIndex(int n) { return n >= 0 && n < OutputCount; }
 
@@ -172,19 +169,14 @@ void CMsgLinkSelWnd::OnClick(TNotifyMessage& msg) {
         Confirm();
         return;
     }
-    if (!HandleToolWindowClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
+    if (!ToolWindow::HandleClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
 }
 
 int ShowLinkSelWnd(HWND owner, EqualizerManager& controller) {
     int32_t count = 0;
     LinkPair pairs[kLinkBoxes];
-    auto* window = new CMsgLinkSelWnd(controller.config, &count, pairs);
-    if (!window->CreateNativeWindow(owner, L"linkselwnd", kWindowStyle, kWindowExStyle)) {
-        delete window;
-        return 0;
-    }
-    window->CenterOnOwner();
-    const int result = static_cast<int>(window->RunModal());
+    const int result =
+        ToolWindow::RunToolWindow(new CMsgLinkSelWnd(controller.config, &count, pairs), owner, L"linkselwnd");
     LogPrintW(L"CMsgLinkSelWnd %d, %d pairs\n", result, count);
     if (result == 1) ApplyLinkSelection(controller, pairs, count);
     return result;

@@ -1,6 +1,7 @@
 #include "MemWrWnd.h"
 
 #include "PageControls.h"
+#include "ToolWindowControls.h"
 #include "Settings.h"
 #include "base/Log.h"
 #include "device/DeviceLink.h"
@@ -14,9 +15,6 @@
 using namespace SkinUI;
 
 namespace {
-
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 
 int DigitValue(wchar_t c, int base) {
     int value = -1;
@@ -161,10 +159,5 @@ LRESULT CMemWrWnd::HandleOtherMessage(UINT message, WPARAM, LPARAM lParam, BOOL&
 int ShowMemWrWnd(HWND owner, DeviceLink& link) {
     auto* window = new CMemWrWnd;
     window->SetDeviceLink(&link);
-    if (!window->CreateNativeWindow(owner, L"memwrwnd", kWindowStyle, kWindowExStyle)) {
-        delete window;
-        return 0;
-    }
-    window->CenterOnOwner();
-    return static_cast<int>(window->RunModal());  // the window deletes itself when it is destroyed
+    return ToolWindow::RunToolWindow(window, owner, L"memwrwnd");  // the window deletes itself when it is destroyed
 }

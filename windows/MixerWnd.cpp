@@ -3,7 +3,7 @@
 #include "EqualizerManager.h"
 #include "PageControls.h"
 #include "ScreenInfo.h"
-#include "ToolWindowParts.h"
+#include "ToolWindowControls.h"
 #include "base/Log.h"
 #include "UICombo.h"
 #include "UIDlgBuilder.h"
@@ -19,8 +19,6 @@ namespace {
 
 CMixerWnd* gOpenMixer = nullptr;
 
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 
 const wchar_t* const kSourceNameKeys[SourceCount] = {L"${source_opt}", L"${source_coax}", L"${source_bt}",
                                                      L"${source_aux}", L"${source_low}", L"${source_hi}",
@@ -156,7 +154,7 @@ CMixerWnd* CMixerWnd::Open() { return gOpenMixer; }
 
 void CMixerWnd::OnInitWindow() {
     // The layout's size as drawn, before the automatic DPI scales the window.
-    const SIZE layout = UnscaledLayoutSize(m_pm);
+    const SIZE layout = ToolWindow::UnscaledLayoutSize(m_pm);
     CSkinDialogWnd::OnInitWindow();
     BuildHeader();
     LogPrintW(L"mSource = %d\n", mSource);
@@ -286,7 +284,7 @@ void CMixerWnd::RefreshMixCell(int row, int output) {
 // Notifications
 
 void CMixerWnd::OnClick(TNotifyMessage& msg) {
-    if (!HandleToolWindowClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
+    if (!ToolWindow::HandleClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
 }
 
 void CMixerWnd::Notify(TNotifyMessage& msg) {
@@ -539,15 +537,8 @@ int ShowMixerWnd(HWND owner, EqualizerManager& controller) {
         LogPrintW(L"ShowMixerWnd: source %d has no mixer\n", source);
         return 0;
     }
-    auto* mixer = new CMixerWnd(controller, source);
-    gOpenMixer = mixer;
-    if (!mixer->CreateNativeWindow(owner, L"MixerWnd", kWindowStyle, kWindowExStyle)) {
-        gOpenMixer = nullptr;
-        delete mixer;
-        return 0;
-    }
-    mixer->CenterOnOwner();
-    const int result = static_cast<int>(mixer->RunModal());
+    gOpenMixer = new CMixerWnd(controller, source);
+    const int result = ToolWindow::RunToolWindow(gOpenMixer, owner, L"MixerWnd");
     gOpenMixer = nullptr;
     // The page's routing boxes show what the mixer left.
     controller.ShowRoutingOptions();

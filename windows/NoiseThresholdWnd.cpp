@@ -2,7 +2,7 @@
 
 #include "EqualizerManager.h"
 #include "PageControls.h"
-#include "ToolWindowParts.h"
+#include "ToolWindowControls.h"
 #include "base/Log.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceProtocol.h"
@@ -17,8 +17,6 @@ using namespace PageControls;
 
 namespace {
 
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 constexpr int kNoiseFloor = -100;  // the meters' start
 constexpr int kBaseMeters = 6;     // the layout's width holds six meters
 
@@ -60,7 +58,7 @@ CNoiseThresholdWnd::CNoiseThresholdWnd(EqualizerManager& controller) : mControll
 }
 
 void CNoiseThresholdWnd::OnInitWindow() {
-    const SIZE layout = UnscaledLayoutSize(m_pm);
+    const SIZE layout = ToolWindow::UnscaledLayoutSize(m_pm);
     CSkinDialogWnd::OnInitWindow();
     mOffText = Lang(L"${off}");
     DspConfig& config = mController.config;
@@ -105,7 +103,7 @@ void CNoiseThresholdWnd::OnClick(TNotifyMessage& msg) {
     if (msg.pSender == m_closeButton || EqualsIgnoreCase(name.Data(), L"confirm_btn") ||
         EqualsIgnoreCase(name.Data(), L"cancel_btn"))
         Stop();
-    if (!HandleToolWindowClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
+    if (!ToolWindow::HandleClick(*this, m_closeButton, msg.pSender)) WindowImplBase::OnClick(msg);
 }
 
 void CNoiseThresholdWnd::Notify(TNotifyMessage& msg) {
@@ -192,11 +190,5 @@ LRESULT CNoiseThresholdWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPAR
 }
 
 int ShowNoiseThresholdWnd(HWND owner, EqualizerManager& controller) {
-    auto* window = new CNoiseThresholdWnd(controller);
-    if (!window->CreateNativeWindow(owner, L"msgwnd", kWindowStyle, kWindowExStyle)) {
-        delete window;
-        return 0;
-    }
-    window->CenterOnOwner();
-    return static_cast<int>(window->RunModal());
+    return ToolWindow::RunToolWindow(new CNoiseThresholdWnd(controller), owner, L"msgwnd");
 }

@@ -1,18 +1,12 @@
 #include "PopWnd.h"
 
+#include "ToolWindowControls.h"
 #include "UIControl.h"
 #include "base/Log.h"
 
 #include <shellapi.h>
 
 using namespace SkinUI;
-
-namespace {
-
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
-
-}  // namespace
 
 SKINUI_BEGIN_NOTIFY_MAP(CPopWnd, WindowImplBase)
     SKINUI_NOTIFY_ENTRY(L"click", L"", &CPopWnd::OnClick)
@@ -66,10 +60,5 @@ BOOL CPopWnd::OnDefaultKey(WPARAM key) {
 
 int ShowPopWnd(HWND owner) {
     auto* window = new CPopWnd;
-    if (!window->CreateNativeWindow(owner, L"popwnd", kWindowStyle, kWindowExStyle)) {
-        delete window;
-        return 0;
-    }
-    window->CenterOnOwner();
-    return static_cast<int>(window->RunModal());  // the window deletes itself when it is destroyed
+    return ToolWindow::RunToolWindow(window, owner, L"popwnd");  // the window deletes itself when it is destroyed
 }

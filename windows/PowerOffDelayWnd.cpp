@@ -1,6 +1,7 @@
 #include "PowerOffDelayWnd.h"
 
 #include "PageControls.h"
+#include "ToolWindowControls.h"
 #include "base/Log.h"
 #include "device/DeviceLink.h"
 
@@ -10,9 +11,6 @@
 using namespace SkinUI;
 
 namespace {
-
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
 
 int Clamp(int value) { return value < 0 ? 0 : (value > CPowerOffDelayWnd::kMaxDelayMs ? CPowerOffDelayWnd::kMaxDelayMs : value); }
 
@@ -112,10 +110,5 @@ LRESULT CPowerOffDelayWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARA
 int ShowPowerOffDelayWnd(HWND owner, DeviceLink& link, int32_t& powerOffDelay) {
     auto* window = new CPowerOffDelayWnd;
     window->SetTarget(&link, &powerOffDelay);
-    if (!window->CreateNativeWindow(owner, L"poweroffdelaywnd", kWindowStyle, kWindowExStyle)) {
-        delete window;
-        return 0;
-    }
-    window->CenterOnOwner();
-    return static_cast<int>(window->RunModal());  // the window deletes itself when it is destroyed
+    return ToolWindow::RunToolWindow(window, owner, L"poweroffdelaywnd");  // the window deletes itself when it is destroyed
 }

@@ -3,6 +3,7 @@
 #include "EqualizerManager.h"
 #include "PageControls.h"
 #include "Settings.h"
+#include "ToolWindowControls.h"
 #include "UIEdit.h"
 #include "UIProgress.h"
 #include "base/Log.h"
@@ -18,32 +19,13 @@ using namespace SkinUI;
 
 namespace {
 
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPCHILDREN;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW;
-constexpr UINT_PTR UPDATE_TICK_TIMER = 4113;
-
 CUpdateFwWnd* gCurrent = nullptr;
-int gTickCount = 0;  // the slow-tick counter, shared by every window as the progress ticks expect
-
-void CopyPath(wchar_t (&to)[MAX_PATH], const wchar_t* from) {
-    _snwprintf(to, MAX_PATH - 1, L"%ls", from ? from : L"");
-    to[MAX_PATH - 1] = 0;
-}
 
 }  // namespace
 
 SKINUI_BEGIN_NOTIFY_MAP(CUpdateFwWnd, WindowImplBase)
     SKINUI_NOTIFY_ENTRY(L"click", L"", &CUpdateFwWnd::OnClick)
 SKINUI_END_NOTIFY_MAP()
-
-const wchar_t* UploadStartFailureText(int result) {
-    switch (result) {
-    case UPG_FILE_OPEN_FAIL: return L"${update_file_open_fail}";
-    case UPG_CONNECT_FAIL: return L"${please_plug_out_and_in}";
-    case UPG_START_FAIL: return L"${update_start_refused}";
-    default: return L"${load_fw_fail}";  // an invalid file, and anything not told apart
-    }
-}
 
 // ---------------------------------------------------------------------------------------------------
 // File choice
@@ -75,11 +57,11 @@ bool CUpdateFwWnd::ShowFileDialog(HWND owner, wchar_t* path, DWORD capacity) {
 bool CUpdateFwWnd::ChooseFirmwareFile() {
     if (IsUploading()) return false;
     wchar_t chosen[MAX_PATH];
-    CopyPath(chosen, m_dialogPath);
+    CopyFirmwarePath(chosen, m_dialogPath);
     if (!FileDialogSeam() || !FileDialogSeam()(m_hWnd, chosen, MAX_PATH)) return false;
     chosen[MAX_PATH - 1] = 0;
-    CopyPath(m_dialogPath, chosen);
-    CopyPath(m_uploadPath, chosen);
+    CopyFirmwarePath(m_dialogPath, chosen);
+    CopyFirmwarePath(m_uploadPath, chosen);
     m_fileGiven = false;  // a chosen file is the user's own: never renamed
     LogPrintW(L"Upg_GetOpenFileName %ls ok\n", m_uploadPath);
     if (m_pathEdit) {
@@ -93,8 +75,8 @@ bool CUpdateFwWnd::ChooseFirmwareFile() {
 void CUpdateFwWnd::SetGivenFile(const wchar_t* path) {
     if (!path || !*path) return;
     if (m_pathEdit) m_pathEdit->SetText(path);
-    CopyPath(m_dialogPath, path);
-    CopyPath(m_uploadPath, path);
+    CopyFirmwarePath(m_dialogPath, path);
+    CopyFirmwarePath(m_uploadPath, path);
     m_fileGiven = true;
 }
 
@@ -116,16 +98,7 @@ void CUpdateFwWnd::BeginUpdate() {
     m_link->DisableCmdQueue();
     SetStatus(L"${loading_fw}");
     if (m_progress) m_progress->SetValue(0);
-    DeviceLink* link = m_link;
-    const std::wstring path = m_uploadPath;
-    const HWND window = m_hWnd;
-    const bool started = m_worker.Start([link, path, window](const std::atomic<bool>& stop) {
-        LogPrintW(L"UpdateFwThread start\n");
-        RunUploadStage(*link, path, 0, stop,
-                       [window](UINT message, WPARAM wParam) { PostMessageW(window, message, wParam, 0); });
-        LogPrintW(L"UpdateFwThread end\n");
-    });
-    if (!started) {
+    if (!m_worker.StartUpload(*m_link, m_uploadPath, 0, m_hWnd, L"UpdateFwThread")) {
         SetStatus(L"${update_fail}");
         return;
     }
@@ -139,17 +112,7 @@ void CUpdateFwWnd::SetProgress(int value) {
     if (m_progress) m_progress->SetValue(value);
 }
 
-void CUpdateFwWnd::OnProgressTick() {
-    int value = m_progress ? m_progress->GetValue() : 0;
-    if (value < 80) {
-        ++gTickCount;
-        if (gTickCount * 10 >= value) {
-            gTickCount = 0;
-            ++value;
-        }
-    }
-    SetProgress(value);
-}
+void CUpdateFwWnd::OnProgressTick() { SetProgress(TickedProgress(m_progress ? m_progress->GetValue() : 0)); }
 
 void CUpdateFwWnd::ResetProgress() { SetProgress(0); }
 
@@ -277,8 +240,7 @@ LRESULT CUpdateFwWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lPa
 int ShowUpdateFwWnd(HWND owner, DeviceLink& link, const wchar_t* path, bool* uploadStarted) {
     if (uploadStarted) *uploadStarted = false;
     auto window = std::make_unique<CUpdateFwWnd>();
-    if (!window->CreateNativeWindow(owner, L"updatefwwnd", kWindowStyle, kWindowExStyle)) return 0;
-    window->CenterOnOwner();
+    if (!ToolWindow::OpenToolWindow(window.get(), owner, L"updatefwwnd")) return 0;
     window->SetDeviceLink(&link);
     window->SetGivenFile(path);
     const int result = static_cast<int>(window->RunModal());

@@ -78,9 +78,6 @@ private:
     SKINUI_DECLARE_NOTIFY_MAP()
 };
 
-// The status text for an UpgradeStart result other than 0.
-const wchar_t* UploadStartFailureText(int result);
-
 // Opens the firmware window modally over `owner`; a non-empty path is shown as the chosen file.
 // Returns the close code (1 when the amplifier's reconnection closed it); `uploadStarted` (when given)
 // tells whether an upload ran.

@@ -1,6 +1,10 @@
 #pragma once
-// The benchmarks' clock: seconds from the high-resolution performance counter.
+// The benchmarks' clock: seconds from the high-resolution performance counter, and the median of a
+// series of timings.
 #include <windows.h>
+
+#include <algorithm>
+#include <vector>
 
 inline double BenchSeconds() {
     static const double frequency = [] {
@@ -11,4 +15,10 @@ inline double BenchSeconds() {
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     return static_cast<double>(counter.QuadPart) / frequency;
+}
+
+// The middle value (of an even count, the upper of the two middle ones); the series must not be empty.
+inline double BenchMedian(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }

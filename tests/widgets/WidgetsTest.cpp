@@ -3,7 +3,7 @@
 #include "CircleProgress.h"
 #include "SButton.h"
 #include "UIControls.h"
-#include "ui_window/WindowTestSupport.h"
+#include "WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,103 +15,20 @@
 
 using namespace SkinUI;
 using namespace WindowTest;
+using namespace WidgetTest;
 
 namespace {
-
-class ControlsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { RegisterControlClasses(); }
-};
-const auto* gControls = ::testing::AddGlobalTestEnvironment(new ControlsEnvironment);
-
-class CWidgetWindow : public CTestWindow {
-public:
-    using CTestWindow::CTestWindow;
-
-protected:
-    CControlUI* CreateControl(const wchar_t* className) override {
-        if (EqualsIgnoreCase(className, L"SButton")) return new CSButtonUI;
-        if (EqualsIgnoreCase(className, L"CircleProgress")) return new CCircleProgressUI;
-        return CTestWindow::CreateControl(className);
-    }
-};
 
 std::wstring Layout(const std::wstring& body) {
     return L"<Window size=\"320,240\"><VerticalLayout bkcolor=\"#FF000000\">" + body + L"</VerticalLayout></Window>";
 }
 
-DWORD PixelAt(CWidgetWindow& window, int x, int y) {
-    window.pm().Invalidate();
-    UpdateWindow(window.GetHandle());
-    Pump();
-    return WindowPixel(window.GetHandle(), x, y);
-}
-
-uint32_t Crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void PutBigEndian(std::string& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
-}
-
-void PutChunk(std::string& out, const char* type, const std::string& data) {
-    PutBigEndian(out, static_cast<uint32_t>(data.size()));
-    const std::string typed = std::string(type, 4) + data;
-    out += typed;
-    PutBigEndian(out, Crc32(typed));
-}
-
-// A PNG (RGB, stored deflate blocks) of width x height whose thirds are red, green and blue.
+// A PNG of width x height whose thirds are red, green and blue.
 std::wstring WriteThreeColourStrip(int width, int height) {
-    std::string raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back('\0');  // no filter
-        for (int x = 0; x < width; ++x) {
-            const int part = x * 3 / width;
-            raw.push_back(part == 0 ? '\xFF' : '\0');
-            raw.push_back(part == 1 ? '\xFF' : '\0');
-            raw.push_back(part == 2 ? '\xFF' : '\0');
-        }
-    }
-    std::string zlib = "\x78\x01";
-    for (size_t at = 0; at < raw.size(); at += 65535) {
-        const size_t n = std::min<size_t>(65535, raw.size() - at);
-        zlib.push_back(at + n == raw.size() ? 1 : 0);
-        zlib.push_back(static_cast<char>(n & 0xFF));
-        zlib.push_back(static_cast<char>(n >> 8));
-        zlib.push_back(static_cast<char>(~n & 0xFF));
-        zlib.push_back(static_cast<char>((~n >> 8) & 0xFF));
-        zlib.append(raw, at, n);
-    }
-    uint32_t a = 1, b = 0;
-    for (unsigned char byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    PutBigEndian(zlib, (b << 16) | a);
-
-    std::string header;
-    PutBigEndian(header, static_cast<uint32_t>(width));
-    PutBigEndian(header, static_cast<uint32_t>(height));
-    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB
-    std::string png = "\x89PNG\r\n\x1A\n";
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", zlib);
-    PutChunk(png, "IEND", "");
-
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"widgets_strip.png";
-    FILE* out = _wfopen(path.c_str(), L"wb");
-    fwrite(png.data(), 1, png.size(), out);
-    fclose(out);
-    return path;
+    return WritePng(L"widgets_strip.png", width, height, [width](int x, int) {
+        const int part = x * 3 / width;
+        return part == 0 ? 0xFF0000u : part == 1 ? 0x00FF00u : 0x0000FFu;
+    });
 }
 
 }  // namespace

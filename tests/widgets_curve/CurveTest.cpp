@@ -5,7 +5,7 @@
 #include "UIEqualizer.h"
 #include "UIEqualizerAc.h"
 #include "model/ResponseMath.h"
-#include "ui_window/WindowTestSupport.h"
+#include "widgets/WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +15,9 @@
 
 using namespace SkinUI;
 using namespace WindowTest;
+using namespace WidgetTest;
 
 namespace {
-
-class ControlsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { RegisterControlClasses(); }
-};
-const auto* gControls = ::testing::AddGlobalTestEnvironment(new ControlsEnvironment);
-
-class CCurveWindow : public CTestWindow {
-public:
-    using CTestWindow::CTestWindow;
-
-protected:
-    CControlUI* CreateControl(const wchar_t* className) override {
-        if (EqualsIgnoreCase(className, L"Curve")) return new UIEqualizer;
-        if (EqualsIgnoreCase(className, L"CurveAc")) return new UIEqualizerAc;
-        return CTestWindow::CreateControl(className);
-    }
-};
 
 // Away from the corner where the other window tests open theirs, which run beside these on one display.
 constexpr int kWindowX = 1250, kWindowY = 650;
@@ -57,37 +40,6 @@ int Y(double gain) {
 int Freq(int x) { return static_cast<int>(std::lround(20.0 * std::pow(10.0, (x - L0) * 3.0 / 600.0))); }
 float Gain(int y) { return y < C0 ? 12.0f * (C0 - y) / (C0 - T0) : -18.0f * (y - C0) / (B0 - C0); }
 
-// The client area after a full repaint, as rows of 0x00RRGGBB.
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<DWORD> pixels;
-    DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-    // The rows of column x that hold the colour, top to bottom.
-    std::vector<int> RowsOf(int x, DWORD colour, int top, int bottom) const {
-        std::vector<int> rows;
-        for (int y = top; y < bottom; ++y)
-            if (At(x, y) == colour) rows.push_back(y);
-        return rows;
-    }
-};
-
-// Read from the window's off-screen picture: other tests' windows on the same display cannot cover it.
-Picture Capture(CCurveWindow& window) {
-    window.pm().Invalidate();
-    UpdateWindow(window.GetHandle());
-    Pump();
-    GdiFlush();
-    Picture picture;
-    const DWORD* pixels = window.pm().GetOffscreenPixels();
-    const SIZE size = window.pm().GetOffscreenSize();
-    EXPECT_NE(pixels, nullptr);
-    if (!pixels) return picture;
-    picture.width = size.cx;
-    picture.height = size.cy;
-    picture.pixels.assign(pixels, pixels + static_cast<size_t>(size.cx) * size.cy);
-    return picture;
-}
-
 // One response curve on the 512-point axis.
 struct Response {
     std::vector<double> freqs = std::vector<double>(CurvePoints);
@@ -100,9 +52,9 @@ void Show(UIEqualizer& curve, const Response& response) {
     curve.SetEqResponse(response.freqs.data(), response.gains.data(), 1, 0, shown);
 }
 
-UIEqualizer* Curve(CCurveWindow& window) { return static_cast<UIEqualizer*>(window.Control(L"equalizer")); }
+UIEqualizer* Curve(CWidgetWindow& window) { return static_cast<UIEqualizer*>(window.Control(L"equalizer")); }
 
-void Mouse(CCurveWindow& window, UINT message, POINT point) {
+void Mouse(CWidgetWindow& window, UINT message, POINT point) {
     SendMessageW(window.GetHandle(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, At(point.x, point.y));
     Pump();
 }
@@ -111,7 +63,7 @@ void Mouse(CCurveWindow& window, UINT message, POINT point) {
 // the window's paint manager; every other notification counted in `all`.
 class NoteLog : public INotifyUI {
 public:
-    NoteLog(CCurveWindow& window, const wchar_t* type) : m_window(window), m_type(type) {
+    NoteLog(CWidgetWindow& window, const wchar_t* type) : m_window(window), m_type(type) {
         window.pm().AddNotifyListener(this);
     }
     ~NoteLog() override { m_window.pm().RemoveNotifyListener(this); }
@@ -125,14 +77,14 @@ public:
     int all = 0;
 
 private:
-    CCurveWindow& m_window;
+    CWidgetWindow& m_window;
     std::wstring m_type;
 };
 
 }  // namespace
 
 TEST(Curve, LayoutAttributesAndTextStyles) {
-    CCurveWindow window(Layout(
+    CWidgetWindow window(Layout(
         L"<Curve name=\"equalizer\" FONT=\"3\" bypassfont=\"5\" curvecolor=\"#FFFF0000 #FF00C000 #FF0000FF\""
         L" textcolor=\"#FF102030\" DisabledTextColor=\"FF405060\" textpadding=\"1,2,3,4\" align=\"left\""
         L" valign=\"top\" endellipsis=\"TRUE\" noprefix=\"true\" autocalcwidth=\"true\" curvelogo=\"file='x.png'\""
@@ -236,7 +188,7 @@ TEST(Curve, GeometryMatchesTheWrittenOutMapping) {
 }
 
 TEST(Curve, PlotsKnownResponsesWhereTheMappingPutsThem) {
-    CCurveWindow window(Layout(kCurve, 600, 300));
+    CWidgetWindow window(Layout(kCurve, 600, 300));
     ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
@@ -296,7 +248,7 @@ TEST(Curve, PlotsKnownResponsesWhereTheMappingPutsThem) {
 }
 
 TEST(Curve, OtherOutputsAreThinnerHiddenOnesAbsentAndTheCaptionShowsWhenFlat) {
-    CCurveWindow window(Layout(kCurve, 600, 300));
+    CWidgetWindow window(Layout(kCurve, 600, 300));
     ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
@@ -360,7 +312,7 @@ TEST(Curve, DraggingABandFollowsThePointerWithinThePlot) {
         {"Q handle at its limit", true, {band1.x + 41, band1.y + 8}, {{band1.x + 1, 108}}, 1000, 3.0f, 9.0f, 2},
     };
     for (const auto& c : cases) {
-        CCurveWindow window(Layout(kCurve, 600, 300));
+        CWidgetWindow window(Layout(kCurve, 600, 300));
         ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
         UIEqualizer* curve = Curve(window);
         ASSERT_NE(curve, nullptr);
@@ -388,7 +340,7 @@ TEST(Curve, DraggingABandFollowsThePointerWithinThePlot) {
 }
 
 TEST(Curve, HoverSelectsAndMarkersMoveUpToEachOther) {
-    CCurveWindow window(Layout(kCurve, 600, 300));
+    CWidgetWindow window(Layout(kCurve, 600, 300));
     ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
@@ -449,7 +401,7 @@ TEST(Curve, HoverSelectsAndMarkersMoveUpToEachOther) {
 }
 
 TEST(Curve, CountsBeyondTheTablesAreBounded) {
-    CCurveWindow window(Layout(kCurve, 600, 300));
+    CWidgetWindow window(Layout(kCurve, 600, 300));
     ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
@@ -467,7 +419,7 @@ TEST(Curve, CountsBeyondTheTablesAreBounded) {
 }
 
 TEST(CurveAc, DrawsSpectraSmoothAndResponsesDashedFollowingItsSize) {
-    CCurveWindow window(Layout(L"<CurveAc name=\"ac\" bkcolor=\"#FF111418\"/>", 600, 400));
+    CWidgetWindow window(Layout(L"<CurveAc name=\"ac\" bkcolor=\"#FF111418\"/>", 600, 400));
     ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     auto* ac = static_cast<UIEqualizerAc*>(window.Control(L"ac"));
     ASSERT_NE(ac, nullptr);
@@ -523,7 +475,7 @@ TEST(CurveAc, DrawsSpectraSmoothAndResponsesDashedFollowingItsSize) {
 }
 
 TEST(Curve, CaptionWhenFlatUnlessALogoAndTheLayoutFollowsTheControl) {
-    CCurveWindow window(Layout(kCurve, 600, 300));
+    CWidgetWindow window(Layout(kCurve, 600, 300));
     ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);
@@ -582,7 +534,7 @@ void ShowState(UIEqualizer& curve, const PlotState& state) {
 // after each change, of the shown curve alone, of another output's curve, of the shown output or to a
 // flat equalizer with its caption, the plot is painted as a fresh window showing the same paints it.
 TEST(Curve, KeptStillLayersPaintAsAFreshPlot) {
-    CCurveWindow kept(Layout(kCurve, 600, 300));
+    CWidgetWindow kept(Layout(kCurve, 600, 300));
     ASSERT_NE(kept.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(kept);
     ASSERT_NE(curve, nullptr);
@@ -604,7 +556,7 @@ TEST(Curve, KeptStillLayersPaintAsAFreshPlot) {
         ShowState(*curve, state);
         const Picture picture = Capture(kept);
         // The fresh window's first paint comes after its data.
-        CCurveWindow fresh(Layout(kCurve, 600, 300));
+        CWidgetWindow fresh(Layout(kCurve, 600, 300));
         HWND hwnd = fresh.CreateNativeWindow(nullptr, L"fresh", WS_POPUP, WS_EX_TOOLWINDOW, kWindowX, kWindowY, 0, 0);
         ASSERT_NE(hwnd, nullptr);
         ShowState(*Curve(fresh), state);
@@ -619,7 +571,7 @@ TEST(Curve, KeptStillLayersPaintAsAFreshPlot) {
 }
 
 TEST(Curve, SizesFollowTheWindowsDpi) {
-    CCurveWindow window(Layout(kCurve, 600, 300));
+    CWidgetWindow window(Layout(kCurve, 600, 300));
     ASSERT_NE(window.Create(nullptr, kWindowX, kWindowY), nullptr);
     UIEqualizer* curve = Curve(window);
     ASSERT_NE(curve, nullptr);

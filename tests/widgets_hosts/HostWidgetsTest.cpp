@@ -6,7 +6,7 @@
 #include "NTGraphic.h"
 #include "UIControls.h"
 #include "WndUI.h"
-#include "ui_window/WindowTestSupport.h"
+#include "widgets/WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,106 +17,23 @@
 
 using namespace SkinUI;
 using namespace WindowTest;
+using namespace WidgetTest;
 
 namespace {
 
-class ControlsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { RegisterControlClasses(); }
-};
-const auto* gControls = ::testing::AddGlobalTestEnvironment(new ControlsEnvironment);
-
-class CHostWindow : public CTestWindow {
-public:
-    using CTestWindow::CTestWindow;
-
-protected:
-    CControlUI* CreateControl(const wchar_t* className) override {
-        if (EqualsIgnoreCase(className, L"ChartView")) return CChartViewUI::CreateControl();
-        if (EqualsIgnoreCase(className, L"MyCombo")) return CMyComboUI::CreateControl();
-        if (EqualsIgnoreCase(className, L"Wnd")) return CWndUI::CreateControl();
-        if (EqualsIgnoreCase(className, L"NTGraphic")) return CNTGraphicUI::CreateControl();
-        return CTestWindow::CreateControl(className);
-    }
-};
-
 constexpr DWORD kBackground = 0x202020;
 
-std::unique_ptr<CHostWindow> Open(const std::wstring& body, int width = 320, int height = 240) {
-    auto window = std::make_unique<CHostWindow>(L"<Window size=\"" + std::to_wstring(width) + L"," +
-                                                std::to_wstring(height) + L"\"><VerticalLayout bkcolor=\"#FF202020\">" +
-                                                body + L"</VerticalLayout></Window>");
+std::unique_ptr<CWidgetWindow> Open(const std::wstring& body, int width = 320, int height = 240) {
+    auto window = std::make_unique<CWidgetWindow>(L"<Window size=\"" + std::to_wstring(width) + L"," +
+                                                  std::to_wstring(height) + L"\"><VerticalLayout bkcolor=\"#FF202020\">" +
+                                                  body + L"</VerticalLayout></Window>");
     EXPECT_NE(window->Create(), nullptr);
     return window;
 }
 
-DWORD Pixel(CHostWindow& window, int x, int y) {
-    window.pm().Invalidate();
-    UpdateWindow(window.GetHandle());
-    Pump();
-    return WindowPixel(window.GetHandle(), x, y);
-}
-
-uint32_t Crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void PutBigEndian(std::string& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
-}
-
-void PutChunk(std::string& out, const char* type, const std::string& data) {
-    PutBigEndian(out, static_cast<uint32_t>(data.size()));
-    const std::string typed = std::string(type, 4) + data;
-    out += typed;
-    PutBigEndian(out, Crc32(typed));
-}
-
-// A 10 x 10 PNG of one colour (RGB, one stored deflate block), written to the temporary folder.
+// A 10 x 10 PNG of one colour, written to the temporary folder.
 std::wstring WriteSolidPng(const wchar_t* name, DWORD rgb) {
-    std::string raw;
-    for (int y = 0; y < 10; ++y) {
-        raw.push_back('\0');  // no filter
-        for (int x = 0; x < 10; ++x) {
-            raw.push_back(static_cast<char>((rgb >> 16) & 0xFF));
-            raw.push_back(static_cast<char>((rgb >> 8) & 0xFF));
-            raw.push_back(static_cast<char>(rgb & 0xFF));
-        }
-    }
-    uint32_t a = 1, b = 0;
-    for (unsigned char byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    std::string zlib("\x78\x01\x01", 3);
-    const uint16_t length = static_cast<uint16_t>(raw.size());
-    zlib.push_back(static_cast<char>(length & 0xFF));
-    zlib.push_back(static_cast<char>(length >> 8));
-    zlib.push_back(static_cast<char>(~length & 0xFF));
-    zlib.push_back(static_cast<char>((~length >> 8) & 0xFF));
-    zlib += raw;
-    PutBigEndian(zlib, (b << 16) | a);
-    std::string header;
-    PutBigEndian(header, 10);
-    PutBigEndian(header, 10);
-    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB
-    std::string png = "\x89PNG\r\n\x1A\n";
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", zlib);
-    PutChunk(png, "IEND", "");
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + name;
-    FILE* out = _wfopen(path.c_str(), L"wb");
-    if (!out) return L"";
-    fwrite(png.data(), 1, png.size(), out);
-    fclose(out);
-    return path;
+    return WritePng(name, 10, 10, [rgb](int, int) { return rgb; });
 }
 
 }  // namespace
@@ -176,25 +93,25 @@ TEST(ChartView, PaintsPieSectorsHistogramBarsAndSurvivesEmptyValues) {
     ASSERT_NE(pie, nullptr);
     ASSERT_NE(bars, nullptr);
     // Nothing to show yet, and zero values: only the background.
-    EXPECT_EQ(Pixel(*window, 160, 60), kBackground);
+    EXPECT_EQ(PixelAt(*window, 160, 60), kBackground);
     pie->AddItem(L"none", 0);
     bars->AddItem(L"none", 0);
-    EXPECT_EQ(Pixel(*window, 160, 180), kBackground) << "a histogram without a positive value draws no bar";
+    EXPECT_EQ(PixelAt(*window, 160, 180), kBackground) << "a histogram without a positive value draws no bar";
 
     // One item: a full disc of the first palette colour, centred in the room left of the small margin.
     pie->RemoveAllItems();
     pie->AddItem(L"all", 7);
     const PieLayout layout = ComputePieLayout(pie->GetPos(), false, 1);
     const int cx = layout.x + layout.diameter / 2, cy = layout.y + layout.diameter / 2;
-    EXPECT_EQ(Pixel(*window, cx, cy), 0x3F96F5u);
-    EXPECT_EQ(Pixel(*window, cx + layout.diameter / 3, cy), 0x3F96F5u);
-    EXPECT_EQ(Pixel(*window, cx - layout.diameter / 3, cy + layout.diameter / 4), 0x3F96F5u);
-    EXPECT_EQ(Pixel(*window, 3, 3), kBackground);
+    EXPECT_EQ(PixelAt(*window, cx, cy), 0x3F96F5u);
+    EXPECT_EQ(PixelAt(*window, cx + layout.diameter / 3, cy), 0x3F96F5u);
+    EXPECT_EQ(PixelAt(*window, cx - layout.diameter / 3, cy + layout.diameter / 4), 0x3F96F5u);
+    EXPECT_EQ(PixelAt(*window, 3, 3), kBackground);
 
     // Two equal items: the first from 0 degrees clockwise (lower half), the second the upper half.
     pie->AddItem(L"half", 7);
-    EXPECT_EQ(Pixel(*window, cx, cy + layout.diameter / 3), 0x3F96F5u);
-    EXPECT_EQ(Pixel(*window, cx, cy - layout.diameter / 3), 0xFF5A01u);
+    EXPECT_EQ(PixelAt(*window, cx, cy + layout.diameter / 3), 0x3F96F5u);
+    EXPECT_EQ(PixelAt(*window, cx, cy - layout.diameter / 3), 0xFF5A01u);
 
     // The histogram: the largest value fills the whole height, half of it half.
     const std::wstring pillar = WriteSolidPng(L"chart_pillar.png", 0x00C000);
@@ -206,12 +123,12 @@ TEST(ChartView, PaintsPieSectorsHistogramBarsAndSurvivesEmptyValues) {
     const RECT r = bars->GetPos();
     const int gap = ((r.right - r.left) / 20) * 2;
     const int first = r.left + gap + 10, second = r.left + 2 * gap + 20 + 10;
-    EXPECT_EQ(Pixel(*window, first, r.top + 2), 0x00C000u) << "the largest value reaches the top";
-    EXPECT_EQ(Pixel(*window, first, r.bottom - 2), 0x00C000u);
-    EXPECT_EQ(Pixel(*window, second, r.top + 40), kBackground);
-    EXPECT_EQ(Pixel(*window, second, r.bottom - 40), 0x00C000u);
+    EXPECT_EQ(PixelAt(*window, first, r.top + 2), 0x00C000u) << "the largest value reaches the top";
+    EXPECT_EQ(PixelAt(*window, first, r.bottom - 2), 0x00C000u);
+    EXPECT_EQ(PixelAt(*window, second, r.top + 40), kBackground);
+    EXPECT_EQ(PixelAt(*window, second, r.bottom - 40), 0x00C000u);
     bars->SetAttribute(L"pillarimagewidth", L"0");
-    EXPECT_EQ(Pixel(*window, first, r.bottom - 2), kBackground) << "no width, no bars, no division by zero";
+    EXPECT_EQ(PixelAt(*window, first, r.bottom - 2), kBackground) << "no width, no bars, no division by zero";
     DeleteFileW(pillar.c_str());
 }
 
@@ -222,10 +139,10 @@ TEST(MyCombo, BackgroundIsADiscInItsRectangle) {
     EXPECT_STREQ(combo->GetClass(), L"MyCombo");
     EXPECT_NE(combo->GetInterface(L"Combo"), nullptr);
     const RECT r = combo->GetPos();
-    EXPECT_EQ(Pixel(*window, r.left + 50, r.top + 50), 0x0050A0u);
-    EXPECT_EQ(Pixel(*window, r.left + 50, r.top + 3), 0x0050A0u);
-    EXPECT_EQ(Pixel(*window, r.left + 2, r.top + 2), kBackground) << "the corners stay outside the disc";
-    EXPECT_EQ(Pixel(*window, r.right - 3, r.bottom - 3), kBackground);
+    EXPECT_EQ(PixelAt(*window, r.left + 50, r.top + 50), 0x0050A0u);
+    EXPECT_EQ(PixelAt(*window, r.left + 50, r.top + 3), 0x0050A0u);
+    EXPECT_EQ(PixelAt(*window, r.left + 2, r.top + 2), kBackground) << "the corners stay outside the disc";
+    EXPECT_EQ(PixelAt(*window, r.right - 3, r.bottom - 3), kBackground);
 }
 
 TEST(WndHost, NativeWindowFollowsTheControl) {
@@ -330,7 +247,7 @@ TEST(GraphHost, MissingComponentFailsCleanlyAndTheSinkChecksItsEvents) {
     EXPECT_EQ(graph->GetEventCookie(), 0u);
     EXPECT_EQ(graph->GetSinkRefCount(), 0);
     EXPECT_EQ(graph->GetHostWindow(), nullptr);
-    EXPECT_EQ(Pixel(*window, 110, 60), kBackground) << "nothing drawn where the control is";
+    EXPECT_EQ(PixelAt(*window, 110, 60), kBackground) << "nothing drawn where the control is";
     bool handled = false;
     EXPECT_EQ(graph->MessageHandler(WM_KEYDOWN, 'A', 0, handled), 0);
     EXPECT_FALSE(handled);

@@ -24,11 +24,6 @@ LRESULT CALLBACK RecordProgress(int code, WPARAM removal, LPARAM lParam) {
     return CallNextHookEx(gProgressHook, code, removal, lParam);
 }
 
-CControlUI* ControlIn(CWindowWnd* window, const wchar_t* name) {
-    auto* skin = dynamic_cast<WindowImplBase*>(window);
-    return skin ? skin->GetPaintManager()->FindControlByName(name) : nullptr;
-}
-
 }  // namespace
 
 AppRig::AppRig(void (*prepare)(AmpState&)) {
@@ -38,21 +33,6 @@ AppRig::AppRig(void (*prepare)(AmpState&)) {
 
 CUpdateFwWnd* UpdateWindow() { return SceneTest::OpenWindow<CUpdateFwWnd>(L"UpdateFwWnd", L"updatefwwnd"); }
 CForceUpdateWnd* ForceWindow() { return SceneTest::OpenWindow<CForceUpdateWnd>(L"ForceUpdateWnd", L"updatefwwnd"); }
-
-std::wstring TextIn(CWindowWnd* window, const wchar_t* name) {
-    CControlUI* control = ControlIn(window, name);
-    return control ? control->GetText().Data() : L"<missing>";
-}
-
-bool EnabledIn(CWindowWnd* window, const wchar_t* name) {
-    CControlUI* control = ControlIn(window, name);
-    return control && control->IsEnabled();
-}
-
-int ProgressIn(CWindowWnd* window, const wchar_t* name) {
-    auto* bar = dynamic_cast<CProgressUI*>(ControlIn(window, name));
-    return bar ? bar->GetValue() : -1;
-}
 
 bool StatusIs(CWindowWnd* window, const wchar_t* key) {
     return window && TextIn(window, L"update_tips") == AppTest::Text(key);
@@ -89,8 +69,8 @@ void ProgressRecorder::Clear() { gProgress.clear(); }
 
 void TryToClose(CWindowWnd* window) {
     const HWND handle = window->GetHandle();
-    SceneTest::PostClick(dynamic_cast<WindowImplBase*>(window)->GetPaintManager(), L"closebtn");
-    SceneTest::PostClick(dynamic_cast<WindowImplBase*>(window)->GetPaintManager(), L"cancel_btn");
+    SceneTest::PostClick(Pm(window), L"closebtn");
+    SceneTest::PostClick(Pm(window), L"cancel_btn");
     PostMessageW(handle, WM_SYSCOMMAND, SC_CLOSE, 0);
     PostMessageW(handle, WM_CLOSE, 0, 0);
     PostMessageW(handle, WM_KEYDOWN, VK_ESCAPE, 0);

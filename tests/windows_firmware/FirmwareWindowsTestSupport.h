@@ -6,6 +6,7 @@
 #include "ControllerTestSupport.h"
 #include "SceneTestSupport.h"
 #include "device_firmware/FirmwareTestSupport.h"
+#include "tool_windows/ToolWindowTestSupport.h"
 #include "windows/ForceUpdateWnd.h"
 #include "windows/UpdateFwWnd.h"
 
@@ -38,10 +39,11 @@ struct AppRig {
 
 CUpdateFwWnd* UpdateWindow();
 CForceUpdateWnd* ForceWindow();
-// The resolved text of a named control, "<missing>" without one.
-std::wstring TextIn(SkinUI::CWindowWnd* window, const wchar_t* name);
-bool EnabledIn(SkinUI::CWindowWnd* window, const wchar_t* name);
-int ProgressIn(SkinUI::CWindowWnd* window, const wchar_t* name);
+using ToolTest::DragSlider;
+using ToolTest::EnabledIn;
+using ToolTest::Pm;
+using ToolTest::ProgressIn;
+using ToolTest::TextIn;
 // The status line of a firmware window is the resolved text of this key.
 bool StatusIs(SkinUI::CWindowWnd* window, const wchar_t* key);
 

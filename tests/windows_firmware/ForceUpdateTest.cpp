@@ -22,8 +22,6 @@ namespace {
 const Bytes kMcuImage = Wrapper(1, 94, {0xA1, 0xB2, 0xC3, 0xD4}, Pattern(70, 5));
 const Bytes kFlashImage = Wrapper(2, 94, {0x11, 0x22, 0x33, 0x44}, Pattern(120, 9));
 
-CPaintManagerUI* Pm(CWindowWnd* window) { return dynamic_cast<WindowImplBase*>(window)->GetPaintManager(); }
-
 Bytes FileBytes(const std::wstring& path) {
     Bytes bytes;
     if (FILE* f = _wfopen(path.c_str(), L"rb")) {

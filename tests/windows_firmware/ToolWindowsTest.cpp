@@ -21,28 +21,11 @@ using namespace SkinUI;
 
 namespace {
 
-CPaintManagerUI* Pm(CWindowWnd* window) { return dynamic_cast<WindowImplBase*>(window)->GetPaintManager(); }
-
 void Type(CWindowWnd* window, const wchar_t* name, const wchar_t* text, const wchar_t* notification = nullptr) {
     CControlUI* edit = Pm(window)->FindControlByName(name);
     ASSERT_NE(edit, nullptr) << "no control";
     edit->SetText(text);
     if (notification) Pm(window)->RaiseNotify(edit, notification, 0, 0, false);
-}
-
-// Drags a slider's thumb with the mouse to a fraction of its track.
-bool DragSlider(CWindowWnd* window, const wchar_t* name, double fraction) {
-    auto* slider = dynamic_cast<CSliderUI*>(Pm(window)->FindControlByName(name));
-    if (!slider) return false;
-    const RECT thumb = slider->GetThumbRect();
-    const RECT track = slider->GetPos();
-    const int y = (thumb.top + thumb.bottom) / 2;
-    const LPARAM from = MAKELPARAM((thumb.left + thumb.right) / 2, y);
-    const LPARAM to = MAKELPARAM(track.left + static_cast<int>((track.right - track.left) * fraction), y);
-    PostMessageW(window->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, from);
-    PostMessageW(window->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, to);
-    PostMessageW(window->GetHandle(), WM_LBUTTONUP, 0, to);
-    return true;
 }
 
 // Alt+F4 closes the window alone: it goes, the main window stays and the program's loop goes on.

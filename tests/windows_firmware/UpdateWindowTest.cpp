@@ -19,8 +19,6 @@ namespace {
 
 const uint8_t M = kAmpCmdMcu, F = kAmpCmdFlash;
 
-CPaintManagerUI* Pm(CWindowWnd* window) { return dynamic_cast<WindowImplBase*>(window)->GetPaintManager(); }
-
 // The file dialog answers with this path.
 void ChooseInDialog(const std::wstring& path) {
     CUpdateFwWnd::FileDialogSeam() = [path](HWND, wchar_t* out, DWORD capacity) {

@@ -5,7 +5,7 @@
 // sent; the main page shows the routing afterwards; a disconnect closes the window. Also the matrix's
 // arithmetic as a table.
 #include "AppTestSupport.h"
-#include "ToolWindowTestSupport.h"
+#include "tool_windows/ToolWindowTestSupport.h"
 #include "PageControls.h"
 #include "UICombo.h"
 #include "ScreenInfo.h"

@@ -5,7 +5,7 @@
 // and the ticked pair made the amplifier's link. Also the windows' small rules as tables.
 #include "AppTestSupport.h"
 #include "PageControls.h"
-#include "ToolWindowTestSupport.h"
+#include "tool_windows/ToolWindowTestSupport.h"
 #include "UICombo.h"
 #include "windows/KtvWnd.h"
 #include "windows/LinkSelWnd.h"

@@ -5,8 +5,8 @@
 #include "AppTestSupport.h"
 #include "AutoCalWnd.h"
 #include "SceneTestSupport.h"
-#include "TuningTestSupport.h"
 #include "UIProgress.h"
+#include "tool_windows/ToolWindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,9 @@
 using namespace ControllerTest;
 using namespace SceneTest;
 using namespace SkinUI;
-using TuningTest::Bytes;
-using TuningTest::Driver;
-using TuningTest::Payloads;
+using ToolTest::Bytes;
+using ToolTest::Driver;
+using ToolTest::Payloads;
 
 namespace {
 
@@ -90,6 +90,8 @@ TEST(CalibrationWindow, RunShowsMeasurementsAppliesAndReadsBack) {
             EXPECT_EQ(d.TextOf(L"start_auto_cal"), Text(L"${start_irc}"));
             EXPECT_TRUE(d.Find(L"closebtn")->IsEnabled());
             auto* progress = static_cast<CProgressUI*>(d.Find(L"progress")->GetInterface(L"Progress"));
+            // A step the worker posted before the end, taken after it, leaves the bar full.
+            SendMessageW(w->GetHandle(), WM_IRC_PROGRESS, 60, 0);
             EXPECT_EQ(progress ? progress->GetValue() : -1, 100);
             // Distances of both measured outputs, 0.86 m and 1.32 m on this first run.
             EXPECT_TRUE(d.Find(L"ch_0: ")->IsVisible());
@@ -199,7 +201,7 @@ TEST(CalibrationWindow, StopAndCloseStopTheAmplifierUnplugClosesWithoutReadBack)
     });
     ASSERT_TRUE(AppTest::PumpUntil([&] { return stopAndClose.Done() && !CAutoCalWnd::Current(); }, 60000))
         << "stopped after step " << stopAndClose.StepsDone();
-    TuningTest::Settle();
+    ToolTest::Settle();
     AmpState state = f.emulator.State();
     EXPECT_EQ(state.calibration.stops, 2);
     EXPECT_FALSE(state.calibration.running);
@@ -232,7 +234,7 @@ TEST(CalibrationWindow, StopAndCloseStopTheAmplifierUnplugClosesWithoutReadBack)
     ASSERT_TRUE(AppTest::PumpUntil([&] { return unplug.Done() && !CAutoCalWnd::Current(); }, 60000))
         << "stopped after step " << unplug.StepsDone();
     ASSERT_TRUE(run.WaitDisconnected());
-    TuningTest::Settle(300);
+    ToolTest::Settle(300);
     EXPECT_EQ(f.emulator.Counters().failedOpens, failedOpens) << "no reconnection was tried";
     EXPECT_TRUE(run.WaitForBox(L"${device_plugout}"));
     EXPECT_TRUE(IsWindow(run.handle));

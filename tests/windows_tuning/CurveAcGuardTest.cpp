@@ -2,7 +2,7 @@
 // numbers and a plot a few pixels small.
 #include "UIControls.h"
 #include "UIEqualizerAc.h"
-#include "ui_window/WindowTestSupport.h"
+#include "widgets/WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,53 +13,14 @@
 
 using namespace SkinUI;
 using namespace WindowTest;
+using namespace WidgetTest;
 
 namespace {
-
-class CAcWindow : public CTestWindow {
-public:
-    using CTestWindow::CTestWindow;
-
-protected:
-    CControlUI* CreateControl(const wchar_t* className) override {
-        if (_wcsicmp(className, L"CurveAc") == 0) return new UIEqualizerAc;
-        return CTestWindow::CreateControl(className);
-    }
-};
 
 std::wstring Layout(int width, int height) {
     return L"<Window size=\"" + std::to_wstring(width + 20) + L"," + std::to_wstring(height + 20) +
            L"\"><VerticalLayout bkcolor=\"#FF000000\" inset=\"10,10,10,10\"><CurveAc name=\"ac\" bkcolor=\"#FF111418\"/>"
            L"</VerticalLayout></Window>";
-}
-
-// The client area after a full repaint, as rows of 0x00RRGGBB, from the window's off-screen picture.
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<DWORD> pixels;
-    DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-    std::vector<int> RowsOf(int x, DWORD colour, int top, int bottom) const {
-        std::vector<int> rows;
-        for (int y = top; y < bottom; ++y)
-            if (At(x, y) == colour) rows.push_back(y);
-        return rows;
-    }
-};
-
-Picture Capture(CAcWindow& window) {
-    window.pm().Invalidate();
-    UpdateWindow(window.GetHandle());
-    Pump();
-    GdiFlush();
-    Picture picture;
-    const DWORD* pixels = window.pm().GetOffscreenPixels();
-    const SIZE size = window.pm().GetOffscreenSize();
-    EXPECT_NE(pixels, nullptr);
-    if (!pixels) return picture;
-    picture.width = size.cx;
-    picture.height = size.cy;
-    picture.pixels.assign(pixels, pixels + static_cast<size_t>(size.cx) * size.cy);
-    return picture;
 }
 
 // One spectrum of 121 points, 20 Hz to 20 kHz, every level `level`.
@@ -73,11 +34,10 @@ void SetSpectrum(UIEqualizerAc* ac, double level) {
 }  // namespace
 
 TEST(CurveAcGuards, NonNumbersAndTinyPlots) {
-    RegisterControlClasses();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     {
         // Levels that are not numbers lie on the 0 dB line: plot 400 x 200 at (10, 10), 0 dB at y = 110.
-        CAcWindow window(Layout(400, 200));
+        CWidgetWindow window(Layout(400, 200));
         ASSERT_NE(window.Create(nullptr, 1250, 650), nullptr);
         auto* ac = static_cast<UIEqualizerAc*>(window.Control(L"ac"));
         ASSERT_NE(ac, nullptr);
@@ -94,7 +54,7 @@ TEST(CurveAcGuards, NonNumbersAndTinyPlots) {
     }
     {
         // A 2 x 2 plot shows its background only: no frame, grid or curve squeezed into it.
-        CAcWindow window(Layout(2, 2));
+        CWidgetWindow window(Layout(2, 2));
         ASSERT_NE(window.Create(nullptr, 1250, 650), nullptr);
         auto* ac = static_cast<UIEqualizerAc*>(window.Control(L"ac"));
         ASSERT_NE(ac, nullptr);

@@ -8,8 +8,8 @@
 #include "CustomEqWnd.h"
 #include "PageControls.h"
 #include "SceneTestSupport.h"
-#include "TuningTestSupport.h"
 #include "UICombo.h"
+#include "tool_windows/ToolWindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,10 +19,10 @@
 using namespace ControllerTest;
 using namespace SceneTest;
 using namespace SkinUI;
-using TuningTest::Bytes;
-using TuningTest::Driver;
-using TuningTest::OpenManager;
-using TuningTest::Payloads;
+using ToolTest::Bytes;
+using ToolTest::Driver;
+using ToolTest::OpenManager;
+using ToolTest::Payloads;
 
 namespace {
 
@@ -141,7 +141,7 @@ TEST(ToolWindows, CompressorsSwitchedAndEdited) {
     });
     ASSERT_TRUE(AppTest::PumpUntil([&] { return compressors.Done() && !FindWindowW(L"CustomEqWnd", nullptr); }, 30000))
         << "stopped after step " << compressors.StepsDone();
-    TuningTest::Settle();
+    ToolTest::Settle();
     EXPECT_EQ(Payloads(f.emulator, D, 0x4A).size(), 3u);
     EXPECT_EQ(Payloads(f.emulator, D, 0x3E).size(), 2u);
     const AmpState state = f.emulator.State();
@@ -236,7 +236,7 @@ TEST(ToolWindows, CustomEqBandsSentToTheCurrentOutputOnly) {
     ASSERT_TRUE(run.WaitConnected());
     EqualizerManager& c = run.Controller();
     c.SetCurChannelChange(1);
-    TuningTest::Settle();
+    ToolTest::Settle();
     f.emulator.ClearRequests();
     const AmpState before = f.emulator.State();
     const EqBand pageBand3 = c.config.channels[1].eqArray[3], pageBand14 = c.config.channels[1].eqArray[14];
@@ -290,7 +290,7 @@ TEST(ToolWindows, CustomEqBandsSentToTheCurrentOutputOnly) {
     });
     ASSERT_TRUE(AppTest::PumpUntil([&] { return custom.Done() && !FindWindowW(L"CustomEqWnd", nullptr); }, 30000))
         << "stopped after step " << custom.StepsDone();
-    TuningTest::Settle();
+    ToolTest::Settle();
     EXPECT_EQ(Payloads(f.emulator, D, 0x06).size(), expected.size());
     // Output 1's own bands and every other output's bands are as they were.
     const AmpState after = f.emulator.State();

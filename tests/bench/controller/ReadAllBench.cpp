@@ -7,16 +7,7 @@
 //   - from the last reply read to the connected page painted (every reply applied, the popup gone, the
 //     window's pending paint done). Floor: 0.
 // Run under Wine in an X session: read_all_bench.exe [runs]
-#include "AmpEmulator.h"
-#include "AppMain.h"
-#include "MainWnd.h"
-#include "SButton.h"
-#include "UIControls.h"
-#include "UIManager.h"
-#include "UITextResource.h"
-#include "bench/BenchClock.h"
-
-#include <ole2.h>
+#include "ControllerBench.h"
 
 #include <algorithm>
 #include <atomic>
@@ -51,14 +42,8 @@ public:
     std::atomic<int> writes{0};
 };
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool PumpUntilConnected(CMainWnd& window, double timeoutSeconds) {
     const double start = BenchSeconds();
-    const std::wstring connected = CTextResource::GetInstance()->GetText(L"${btn_connected}").Data();
     while (BenchSeconds() - start < timeoutSeconds) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -68,10 +53,7 @@ bool PumpUntilConnected(CMainWnd& window, double timeoutSeconds) {
                 DispatchMessageW(&msg);
             }
         }
-        EqualizerManager& c = window.Controller();
-        if (c.ConnectButton() && connected == c.ConnectButton()->GetText().Data() && !c.IsReadRunning() &&
-            !FindWindowW(L"LoadingWnd", nullptr))
-            return true;
+        if (MainWindowConnected(window)) return true;
         // Sleeps until a message comes, as the program's own loop does: polling here would compete with
         // the read-back it measures.
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
@@ -83,23 +65,15 @@ bool PumpUntilConnected(CMainWnd& window, double timeoutSeconds) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
-    OleInitialize(nullptr);
-    CPaintManagerUI::SetModuleInstance(GetModuleHandleW(nullptr));
-    RegisterControlClasses();
-    if (!InitSkinResource(VELMOR_SKIN_PASSWORD)) {
-        fprintf(stderr, "skin archive not readable\n");
-        return 1;
-    }
+    BenchApplication application;
+    if (!application.ready) return 1;
     std::vector<double> readTimes, paintTimes, gapTimes;
     int requests = 0;
     for (int run = 0; run < runs; ++run) {
         AmpEmulator emulator;
-        emulator.SetRealTime(true);
-        emulator.SetUsbPacing(true);
+        PaceLikeUsb(emulator);
         TimingBackend timing(emulator);
-        auto* window = new CMainWnd(&timing);
-        window->CreateNativeWindow(nullptr, CMainWnd::kTitle, WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0,
-                                   CMainWnd::kWidth, CMainWnd::kHeight);
+        CMainWnd* window = OpenMainWindow(&timing);
         if (!PumpUntilConnected(*window, 30)) {
             fprintf(stderr, "run %d: not connected\n", run);
             return 1;
@@ -110,15 +84,12 @@ int main(int argc, char** argv) {
         paintTimes.push_back(painted - timing.lastRead.load());
         gapTimes.push_back(timing.hostGaps.load());
         requests = timing.writes.load();
-        DestroyWindow(window->GetHandle());
-        delete window;
+        CloseMainWindow(window);
     }
     printf("read-back: %d requests, median %.0f ms over %d runs (floor %d ms on the bus)\n", requests,
-           Median(readTimes) * 1000, runs, 1 + 126 * 2);
+           BenchMedian(readTimes) * 1000, runs, 1 + 126 * 2);
     printf("  of which the program between a reply and its next request: median %.1f ms in all (floor 0 ms)\n",
-           Median(gapTimes) * 1000);
-    printf("last reply to painted page: median %.1f ms (floor 0 ms)\n", Median(paintTimes) * 1000);
-    CPaintManagerUI::ShutdownShared(true);
-    OleUninitialize();
+           BenchMedian(gapTimes) * 1000);
+    printf("last reply to painted page: median %.1f ms (floor 0 ms)\n", BenchMedian(paintTimes) * 1000);
     return 0;
 }

@@ -3,20 +3,11 @@
 // the menu command to the busy popup gone, beside its floor: the bus time of the frames it sent, each a
 // request and its reply, frames x 2 ms. The original design held the popup a fixed 20 s after sending.
 // Run under Wine in an X session: whole_profile_load_bench.exe [runs]
-#include "AmpEmulator.h"
-#include "AppMain.h"
-#include "MainWnd.h"
-#include "SButton.h"
+#include "ControllerBench.h"
 #include "TextFormat.h"
-#include "UIControls.h"
-#include "UIManager.h"
 #include "UIMenu.h"
-#include "UITextResource.h"
-#include "bench/BenchClock.h"
 #include "model/MessagePresenter.h"
 #include "model/ProfileFile.h"
-
-#include <ole2.h>
 
 #include <algorithm>
 #include <atomic>
@@ -45,11 +36,6 @@ void CALLBACK WatchPopup(HWND, UINT, UINT_PTR, DWORD) {
     if (FindWindowW(L"LoadingWnd", nullptr)) gPopupSeen = true;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool Pump(const std::function<bool()>& done, double timeoutSeconds) {
     const double start = BenchSeconds();
     while (BenchSeconds() - start < timeoutSeconds) {
@@ -66,13 +52,6 @@ bool Pump(const std::function<bool()>& done, double timeoutSeconds) {
         Sleep(1);
     }
     return false;
-}
-
-bool Connected(CMainWnd& window) {
-    static const std::wstring connected = CTextResource::GetInstance()->GetText(L"${btn_connected}").Data();
-    EqualizerManager& c = window.Controller();
-    return c.ConnectButton() && connected == c.ConnectButton()->GetText().Data() && !c.IsReadRunning() &&
-           !FindWindowW(L"LoadingWnd", nullptr);
 }
 
 // A profile whose scenes all differ from what the amplifier holds: every band raised a little.
@@ -93,13 +72,8 @@ void WriteProfile(EqualizerManager& c, const std::wstring& path) {
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
-    OleInitialize(nullptr);
-    CPaintManagerUI::SetModuleInstance(GetModuleHandleW(nullptr));
-    RegisterControlClasses();
-    if (!InitSkinResource(VELMOR_SKIN_PASSWORD)) {
-        fprintf(stderr, "skin archive not readable\n");
-        return 1;
-    }
+    BenchApplication application;
+    if (!application.ready) return 1;
     // The file's writer and reader report success without a box.
     SetMessagePresenter([](HWND, const wchar_t*, const wchar_t*, const wchar_t* const*, int) { return 1; });
     const std::wstring path = TempFilePath(L"whole_profile_bench.wpf");
@@ -112,14 +86,11 @@ int main(int argc, char** argv) {
     int frames = 0;
     for (int run = 0; run < runs; ++run) {
         AmpEmulator emulator;
-        emulator.SetRealTime(true);
-        emulator.SetUsbPacing(true);
+        PaceLikeUsb(emulator);
         CountingBackend counting(emulator);
-        auto* window = new CMainWnd(&counting);
-        window->CreateNativeWindow(nullptr, CMainWnd::kTitle, WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0,
-                                   CMainWnd::kWidth, CMainWnd::kHeight);
+        CMainWnd* window = OpenMainWindow(&counting);
         EqualizerManager& c = window->Controller();
-        if (!Pump([&] { return Connected(*window); }, 30)) {
+        if (!Pump([&] { return MainWindowConnected(*window); }, 30)) {
             fprintf(stderr, "run %d: not connected\n", run);
             return 1;
         }
@@ -141,13 +112,10 @@ int main(int argc, char** argv) {
         }
         loadTimes.push_back(took);
         frames = counting.writes.load();
-        DestroyWindow(window->GetHandle());
-        delete window;
+        CloseMainWindow(window);
     }
     _wremove(path.c_str());
     printf("whole-profile load: %d frames, median %.0f ms over %d runs (floor %d ms on the bus: frames x 2 ms)\n",
-           frames, Median(loadTimes) * 1000, runs, frames * 2);
-    CPaintManagerUI::ShutdownShared(true);
-    OleUninitialize();
+           frames, BenchMedian(loadTimes) * 1000, runs, frames * 2);
     return 0;
 }

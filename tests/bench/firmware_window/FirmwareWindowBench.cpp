@@ -4,12 +4,12 @@
 // the firmware benchmark does, and beside the bus limit. The window's figure runs from the first
 // progress message the window takes to the done message; the link's from the first step to the last.
 // Run under Wine in an X session: firmware_window_bench.exe
-#include "AmpEmulator.h"
 #include "AppMain.h"
 #include "UIControl.h"
 #include "UIControls.h"
 #include "UITextResource.h"
-#include "device/DeviceLink.h"
+#include "bench/BenchClock.h"
+#include "bench/firmware/FirmwareBench.h"
 #include "device/DeviceMessages.h"
 #include "windows/UpdateFwWnd.h"
 
@@ -23,32 +23,10 @@
 #include <string>
 #include <vector>
 
+using namespace FirmwareBench;
 using namespace SkinUI;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-std::vector<uint8_t> Wrapper(uint8_t id, size_t imageSize) {
-    std::vector<uint8_t> file{id, 94, 0x12, 0x34, 0x56, 0x78};
-    for (size_t i = 0; i < imageSize; ++i) file.push_back(static_cast<uint8_t>(i * 31 + (i >> 8)));
-    file.insert(file.end(), {1, 2, 3, 4});
-    uint32_t sum = 0;
-    for (uint8_t b : file) sum += b;
-    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<uint8_t>(sum >> shift));
-    return file;
-}
-
-std::wstring WriteTemp(const wchar_t* name, const std::vector<uint8_t>& bytes) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    const std::wstring path = std::wstring(dir) + L"velmor_wbench_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
-    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-    return path;
-}
 
 struct Target {
     const char* label;
@@ -58,29 +36,6 @@ struct Target {
     AmpFirmwareTarget received;
     double busLimit;  // bytes per second: one chunk per request and acknowledgement, 2 ms
 };
-
-// The amplifier waits in its upgrade mode, the link open to it, as before each upload of the benchmark.
-bool Ready(AmpEmulator& amp, DeviceLink& link) {
-    link.CloseHIDDevice(false);  // the previous upload ended with the amplifier restarting
-    amp.EditState([](AmpState& s) { s.mode = AmpMode::Upgrade; });
-    link.OpenHIDDevice();
-    return link.IsConnected();
-}
-
-bool Received(AmpEmulator& amp, const Target& t) {
-    const AmpUpgradeRecord record = amp.State().upgrades[static_cast<int>(t.received)];
-    return record.finished && record.image.size() >= t.imageSize;
-}
-
-double LinkRate(AmpEmulator& amp, DeviceLink& link, const Target& t, const std::wstring& path) {
-    if (!Ready(amp, link) || link.UpgradeStart(path.c_str(), 0) != 0) return -1;
-    const Clock::time_point start = Clock::now();
-    uint8_t progress = 0;
-    while (progress <= 100) progress = link.UpgradeProgress();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (progress != UPG_PROGRESS_DONE || !Received(amp, t)) return -1;
-    return static_cast<double>(t.imageSize) / seconds;
-}
 
 // When the window took its first progress message and its end message.
 Clock::time_point gFirstProgress, gEnd;
@@ -116,8 +71,8 @@ void Pump(const Clock::time_point until, const bool& done) {
 }
 
 // The update button clicked as the mouse does, the file taken from the dialog.
-double WindowRate(AmpEmulator& amp, DeviceLink& link, const Target& t, const std::wstring& path) {
-    if (!Ready(amp, link)) return -1;
+double WindowRate(PacedAmplifier& bus, const Target& t, const std::wstring& path) {
+    if (!bus.ReadyForUpload()) return -1;
     CUpdateFwWnd::FileDialogSeam() = [path](HWND, wchar_t* out, DWORD capacity) {
         wcsncpy(out, path.c_str(), capacity - 1);
         out[capacity - 1] = 0;
@@ -126,7 +81,7 @@ double WindowRate(AmpEmulator& amp, DeviceLink& link, const Target& t, const std
     CUpdateFwWnd window;
     if (!window.CreateNativeWindow(nullptr, L"updatefwwnd", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, WS_EX_TOOLWINDOW))
         return -1;
-    window.SetDeviceLink(&link);
+    window.SetDeviceLink(&bus.link);
     UpdateWindow(window.GetHandle());
     CControlUI* button = window.GetPaintManager()->FindControlByName(L"update_btn");
     if (!button) return -1;
@@ -136,13 +91,8 @@ double WindowRate(AmpEmulator& amp, DeviceLink& link, const Target& t, const std
     PostMessageW(window.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(window.GetHandle(), WM_LBUTTONUP, 0, at);
     Pump(Clock::now() + std::chrono::seconds(60), gEnded);
-    if (!gEnded || gFailed || !gSawProgress || !Received(amp, t)) return -1;
+    if (!gEnded || gFailed || !gSawProgress || !bus.Received(t.received, t.imageSize)) return -1;
     return static_cast<double>(t.imageSize) / std::chrono::duration<double>(gEnd - gFirstProgress).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
@@ -160,11 +110,7 @@ int main() {
     CTextResource::GetInstance()->SelectLanguage(L"en");
     gHook = SetWindowsHookExW(WH_GETMESSAGE, Watch, nullptr, GetCurrentThreadId());
 
-    AmpEmulator amp;
-    amp.SetRealTime(true);
-    amp.SetUsbPacing(true);
-    DeviceLink link(DeviceLinkSeams{&amp, nullptr, nullptr});
-    link.SetDeviceProfile(94, 10, 10, 0, 0);
+    PacedAmplifier bus;
 
     const Target targets[] = {
         {"MCU", L"MCU_UPG.BIN", 1, 16 * 1024, AmpFirmwareTarget::Mcu, 16000.0},
@@ -175,8 +121,8 @@ int main() {
         const std::wstring path = WriteTemp(t.fileName, Wrapper(t.id, t.imageSize));
         std::vector<double> direct, windowed;
         for (int run = 0; run < 3; ++run) {
-            const double viaLink = LinkRate(amp, link, t, path);
-            const double viaWindow = WindowRate(amp, link, t, path);
+            const double viaLink = bus.LinkRate(t.received, t.imageSize, path);
+            const double viaWindow = WindowRate(bus, t, path);
             if (viaLink < 0 || viaWindow < 0) {
                 std::printf("%s upload failed\n", t.label);
                 ++failures;
@@ -187,7 +133,7 @@ int main() {
         }
         DeleteFileW(path.c_str());
         if (windowed.empty()) continue;
-        const double window = Median(windowed), raw = Median(direct);
+        const double window = BenchMedian(windowed), raw = BenchMedian(direct);
         std::printf("%s upload, %u-byte image: through the window %.0f bytes/s, through the link %.0f bytes/s "
                     "(window/link %.3f), bus limit %.0f bytes/s (window/limit %.3f)\n",
                     t.label, static_cast<unsigned>(t.imageSize), window, raw, window / raw, t.busLimit,

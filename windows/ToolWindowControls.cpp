@@ -1,12 +1,13 @@
-#include "ToolWindowParts.h"
+#include "ToolWindowControls.h"
 
 #include "UIDpi.h"
-
 #include "UIString.h"
 
 using namespace SkinUI;
 
-bool HandleToolWindowClick(CWindowWnd& window, CControlUI* closeButton, CControlUI* sender) {
+namespace ToolWindow {
+
+bool HandleClick(CWindowWnd& window, CControlUI* closeButton, CControlUI* sender) {
     if (!sender) return false;
     if (sender == closeButton) {
         window.PostClose(0);
@@ -42,3 +43,5 @@ SIZE UnscaledLayoutSize(CPaintManagerUI& pm) {
     if (scale <= 0 || scale == 100) return built;
     return {built.cx * 100 / scale, built.cy * 100 / scale};
 }
+
+}  // namespace ToolWindow

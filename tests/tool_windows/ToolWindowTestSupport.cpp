@@ -4,8 +4,11 @@
 #include "Settings.h"
 #include "UICombo.h"
 #include "UIDpi.h"
+#include "UIEdit.h"
 #include "UIOption.h"
 #include "UIProgress.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,8 +53,22 @@ WindowImplBase* OpenTool(const wchar_t* className) {
     return dynamic_cast<WindowImplBase*>(reinterpret_cast<CWindowWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA)));
 }
 
-CControlUI* Control(WindowImplBase* window, const std::wstring& name) {
-    return window ? window->GetPaintManager()->FindControlByName(name.c_str()) : nullptr;
+CPaintManagerUI* OpenManager(const wchar_t* className) {
+    WindowImplBase* window = OpenTool(className);
+    if (!window) return nullptr;
+    // Only once laid out are its controls where a click finds them.
+    CPaintManagerUI* pm = window->GetPaintManager();
+    CControlUI* root = pm->GetRootControl();
+    if (!root || root->GetPos().right <= root->GetPos().left) return nullptr;
+    // And once painted, so that nothing of its opening is still waiting for a paint.
+    return pm->GetOffscreenPixels() ? pm : nullptr;
+}
+
+CPaintManagerUI* Pm(CWindowWnd* window) { return dynamic_cast<WindowImplBase*>(window)->GetPaintManager(); }
+
+CControlUI* Control(CWindowWnd* window, const std::wstring& name) {
+    auto* skin = dynamic_cast<WindowImplBase*>(window);
+    return skin ? skin->GetPaintManager()->FindControlByName(name.c_str()) : nullptr;
 }
 
 bool ClickAt(WindowImplBase* window, const std::wstring& name, double fraction) {
@@ -67,7 +84,7 @@ bool ClickAt(WindowImplBase* window, const std::wstring& name, double fraction) 
     return true;
 }
 
-bool DragSlider(WindowImplBase* window, const std::wstring& name, double fraction) {
+bool DragSlider(CWindowWnd* window, const std::wstring& name, double fraction) {
     auto* slider = dynamic_cast<CSliderUI*>(Control(window, name));
     if (!slider || !slider->IsVisible()) return false;
     const RECT thumb = slider->GetThumbRect();
@@ -121,9 +138,19 @@ bool IsChecked(WindowImplBase* window, const std::wstring& name) {
     return option && option->IsSelected();
 }
 
-std::wstring TextIn(WindowImplBase* window, const std::wstring& name) {
+std::wstring TextIn(CWindowWnd* window, const std::wstring& name) {
     CControlUI* control = Control(window, name);
     return control ? control->GetText().Data() : L"<missing>";
+}
+
+bool EnabledIn(CWindowWnd* window, const std::wstring& name) {
+    CControlUI* control = Control(window, name);
+    return control && control->IsEnabled();
+}
+
+int ProgressIn(CWindowWnd* window, const std::wstring& name) {
+    auto* bar = dynamic_cast<CProgressUI*>(Control(window, name));
+    return bar ? bar->GetValue() : -1;
 }
 
 SIZE ClientSize(WindowImplBase* window) {
@@ -163,6 +190,15 @@ bool HasRequest(const AmpEmulator& emulator, uint8_t sub, const std::vector<uint
     return false;
 }
 
+std::vector<Bytes> Payloads(const AmpEmulator& emulator, uint8_t cmd, uint8_t sub, uint8_t optype) {
+    std::vector<Bytes> found;
+    for (const AmpRequest& r : SceneTest::RequestsOf(emulator, cmd, sub))
+        if (r.optype == optype) found.push_back(r.payload);
+    return found;
+}
+
+void Settle(int ms) { AppTest::PumpUntil([] { return false; }, ms); }
+
 void UseShotLanguage() {
     if (const wchar_t* language = _wgetenv(L"VELMOR_SHOT_LANG")) WriteSettingText(L"lan", language);
 }
@@ -200,6 +236,81 @@ bool CheckPicture(WindowImplBase* window, const wchar_t* name) {
         }
     }
     return colours.size() >= 12;
+}
+
+CControlUI* Driver::Find(const wchar_t* name) {
+    CControlUI* control = m_pm ? m_pm->FindControlByName(name) : nullptr;
+    EXPECT_NE(control, nullptr) << "no control named " << std::string(name, name + wcslen(name));
+    return control;
+}
+
+void Driver::Click(const wchar_t* name) {
+    CControlUI* control = Find(name);
+    if (!control) return;
+    // As the user's click would, the window takes the keyboard focus (no window manager does it here).
+    if (GetFocus() != Window()) SetFocus(Window());
+    const RECT r = control->GetPos();
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageW(Window(), WM_MOUSEMOVE, 0, at);
+    SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(Window(), WM_LBUTTONUP, 0, at);
+    // No pumping here: a close the click posts belongs to the window's own modal loop.
+}
+
+HWND Driver::NativeEdit(const wchar_t* name) {
+    CControlUI* control = Find(name);
+    auto* edit = control ? static_cast<CEditUI*>(control->GetInterface(L"Edit")) : nullptr;
+    if (!edit) return nullptr;
+    // The native edit appears once the focus has arrived; a busy machine may take a moment. A window
+    // just opened may take the first click for its own activation: then the edit is clicked again.
+    for (int attempt = 0; attempt < 3 && !edit->GetNativeWindow(); ++attempt) {
+        if (attempt > 0) Click(name);
+        AppTest::PumpUntil([&] { return edit->GetNativeWindow() != nullptr; }, 1000);
+    }
+    return edit->GetNativeWindow();
+}
+
+void Driver::Key(HWND window, WPARAM key) {
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    SendMessageW(window, WM_KEYUP, key, 0xC0000001);
+    Settle(20);
+}
+
+void Driver::Type(const wchar_t* name, const wchar_t* text, WPARAM finish) {
+    Click(name);
+    HWND native = NativeEdit(name);
+    ASSERT_NE(native, nullptr) << "no native edit";
+    SendMessageW(native, EM_SETSEL, 0, -1);
+    for (const wchar_t* ch = text; *ch; ++ch) SendMessageW(native, WM_CHAR, *ch, 1);
+    Key(native, finish);
+}
+
+void Driver::KeyIn(const wchar_t* name, WPARAM key) {
+    Click(name);
+    HWND native = NativeEdit(name);
+    ASSERT_NE(native, nullptr) << "no native edit";
+    Key(native, key);
+}
+
+void Driver::Wheel(const wchar_t* name, bool up) {
+    CControlUI* control = Find(name);
+    if (!control) return;
+    const RECT r = control->GetPos();
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SendMessageW(Window(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    ClientToScreen(Window(), &at);
+    SendMessageW(Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, up ? WHEEL_DELTA : -WHEEL_DELTA), MAKELPARAM(at.x, at.y));
+    Settle(20);
+}
+
+std::wstring Driver::TextOf(const wchar_t* name) {
+    CControlUI* control = Find(name);
+    return control ? control->GetText().Data() : L"<missing>";
+}
+
+std::wstring Driver::FocusedName() {
+    CControlUI* focused = m_pm->GetFocusedControl();
+    return focused ? focused->GetName().Data() : L"";
 }
 
 }  // namespace ToolTest
