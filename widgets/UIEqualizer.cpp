@@ -564,6 +564,13 @@ TPlotLayersKey UIEqualizer::StillLayersKey(const TEqualizerGeometry& geometry) c
 }
 
 // Fill, grid, the caption or logo, and the other outputs' curves.
+// Over an opaque colour every pixel of the plot is painted, from the kept layers or afresh.
+void UIEqualizer::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
+    if ((GetAdjustColor(m_dwBackColor) >> 24) != 0xFF) return;
+    RECT part;
+    if (IntersectRect(&part, &m_rcItem, &within)) cover.push_back(part);
+}
+
 void UIEqualizer::PaintStillLayers(HDC hdc, const TEqualizerGeometry& geometry) {
     // The logo is drawn whole, whatever part of the window this paint covers.
     const CUIRect paint = m_rcPaint;

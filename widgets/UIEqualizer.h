@@ -107,6 +107,7 @@ public:
     void SetText(const wchar_t* text) override;
     void DoEvent(TUIEvent& event) override;
     bool DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) override;
+    void CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     virtual bool IsAutoCalcWidth() const { return m_text.autoCalcWidth; }
     virtual void SetAutoCalcWidth(bool autoWidth) { m_text.autoCalcWidth = autoWidth; }

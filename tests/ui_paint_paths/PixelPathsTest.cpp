@@ -859,6 +859,29 @@ TEST_F(PixelPaths, KeptTextMatchesDrawingItEachTime) {
     EXPECT_NE(Compare(drawn, plain), "");
 }
 
+// A kept call is taken again only over the very pixels it met: one pixel changed anywhere under it (at
+// either end or amid a run of the background, of rows of any length) makes it draw.
+TEST_F(PixelPaths, KeptTextNoticesOnePixelChanged) {
+    CUIPixelMemo::Clear();
+    manager.AddFont(1, L"Tahoma", 13, false, false, false);
+    const UINT style = DT_SINGLELINE | DT_LEFT | DT_VCENTER;
+    const POINT changed[] = {{2, 8}, {9, 8}, {10, 20}, {17, 12}, {25, 29}, {36, 15}, {37, 29}};
+    for (const RECT& rect : {RECT{2, 8, 38, 30}, RECT{2, 8, 13, 30}}) {
+        for (const POINT& at : changed) {
+            if (!PtInRect(&rect, at)) continue;
+            for (int pass = 0; pass < 2; ++pass) {  // the plain background kept, then the changed one met
+                Surface kept(40, 40, 0xFF203040), reference(40, 40, 0xFF203040);
+                if (pass == 1)
+                    for (Surface* s : {&kept, &reference}) CUIRender::DrawColor(s->dc(), {at.x, at.y, at.x + 1, at.y + 1}, 0xFF203041);
+                RECT r = rect;
+                CUIRender::DrawText(kept.dc(), &manager, r, L"Wi", 0xFFE6E8EB, 1, style);
+                ReferenceGdiText(reference.dc(), manager.GetFontHandle(1), rect, L"Wi", 0xFFE6E8EB, style);
+                EXPECT_EQ(Compare(kept, reference), "") << at.x << "," << at.y << " pass " << pass;
+            }
+        }
+    }
+}
+
 // Images of the manager are blended once and written again from what they left over the same pixels;
 // over other pixels, elsewhere, faded or cut by the paint area they are drawn, as every time before.
 TEST_F(PixelPaths, KeptImagesMatchDrawingThemEachTime) {

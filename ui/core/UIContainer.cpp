@@ -3,9 +3,15 @@
 #include "UIAttributes.h"
 #include "UIManager.h"
 #include "UIRender.h"
+#include "UIRenderSurface.h"
 #include "UIScrollBar.h"
+#include "UIHorizontalLayout.h"
+#include "UITabLayout.h"
+#include "UITileLayout.h"
+#include "UIVerticalLayout.h"
 
 #include <cwchar>
+#include <typeinfo>
 
 namespace SkinUI {
 
@@ -599,7 +605,9 @@ bool CContainerUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopContr
     if (!IntersectRect(&visible, &paintRect, &m_rcItem)) return true;
     CUIRenderClip clip;
     CUIRenderClip::GenerateClip(hdc, visible, clip);
+    m_bLeaveCovered = stopControl == nullptr;
     CControlUI::DoPaint(hdc, paintRect, stopControl);
+    m_bLeaveCovered = false;
 
     if (!m_items.IsEmpty()) {
         const RECT inner = GetInnerRect();
@@ -632,6 +640,57 @@ bool CContainerUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopContr
             return false;
     }
     return true;
+}
+
+// An opaque background is filled only where no child paints an opaque one over it (nested panels would
+// otherwise fill most pixels two or three times).
+void CContainerUI::PaintBkColor(HDC hdc) {
+    std::vector<RECT> cover;
+    if (m_bLeaveCovered && (m_dwBackColor >> 24) == 0xFF && m_dwBackColor2 == 0) CollectChildrenCover(m_rcPaint, cover);
+    if (cover.empty()) {
+        CControlUI::PaintBkColor(hdc);
+        return;
+    }
+    const std::vector<RECT> parts = SubtractRects(m_rcPaint, cover);
+    if (parts.empty()) return;
+    if (!FillOpaqueRects(hdc, parts.data(), static_cast<int>(parts.size()), GetAdjustColor(m_dwBackColor)))
+        CControlUI::PaintBkColor(hdc);
+}
+
+namespace {
+
+// The containers whose painting is this file's: their own background, then their children.
+bool PaintsAsContainer(const CContainerUI& container) {
+    const std::type_info& type = typeid(container);
+    return type == typeid(CContainerUI) || type == typeid(CVerticalLayoutUI) || type == typeid(CHorizontalLayoutUI) ||
+           type == typeid(CTabLayoutUI) || type == typeid(CTileLayoutUI);
+}
+
+// Enough for a window's panels; the rest is filled as before.
+const size_t kMaxCoverRects = 256;
+
+}  // namespace
+
+void CContainerUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
+    if (!PaintsAsContainer(*this)) return;
+    RECT visible;
+    if (!IntersectRect(&visible, &within, &m_rcItem)) return;
+    if (!CollectOpaqueBackground(visible, cover)) CollectChildrenCover(visible, cover);
+}
+
+// Children paint within the inner area, floating ones within the container's own.
+void CContainerUI::CollectChildrenCover(const RECT& visible, std::vector<RECT>& cover) const {
+    const RECT inner = GetInnerRect();
+    RECT innerVisible;
+    const bool innerShown = IntersectRect(&innerVisible, &visible, &inner) != FALSE;
+    for (int i = 0; i < m_items.Count() && cover.size() < kMaxCoverRects; ++i) {
+        const CControlUI* child = static_cast<const CControlUI*>(m_items[i]);
+        if (!child->IsVisible()) continue;
+        if (child->IsFloat())
+            child->CollectOpaqueCover(visible, cover);
+        else if (innerShown)
+            child->CollectOpaqueCover(innerVisible, cover);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -100,6 +100,9 @@ public:
     void DoEvent(TUIEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     bool DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) override;
+    // Leaves out of its own background what its children cover opaquely.
+    void PaintBkColor(HDC hdc) override;
+    void CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const override;
 
     // The item rectangle minus the inset and the thickness of the visible bars: where children show.
     RECT GetInnerRect() const;
@@ -116,6 +119,8 @@ public:
     CUIString GetSubControlUserData(const wchar_t* name);
 
 protected:
+    // What the children (and theirs) cover opaquely of `visible`, this container's painted part.
+    void CollectChildrenCover(const RECT& visible, std::vector<RECT>& cover) const;
     // The item rectangle minus the inset.
     RECT GetInsetRect() const;
     // The item rectangle minus the inset, moved by the scroll positions and extended by the ranges:
@@ -150,6 +155,8 @@ protected:
     bool m_bDelayedDestroy = true;
     bool m_bMouseChildEnabled = true;
     int m_nScrollStepSize = 0;
+    // Set while a paint that reaches every child (no stop control) draws the background.
+    bool m_bLeaveCovered = false;
     CScrollBarUI* m_pVerticalScrollBar = nullptr;
     CScrollBarUI* m_pHorizontalScrollBar = nullptr;
     CUIString m_sVerticalScrollBarStyle;

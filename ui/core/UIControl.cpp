@@ -5,6 +5,8 @@
 #include "UIRender.h"
 #include "UITextResource.h"
 
+#include <typeinfo>
+
 namespace SkinUI {
 
 namespace {
@@ -587,5 +589,30 @@ void CControlUI::PaintBorder(HDC hdc) {
 }
 
 void CControlUI::DoPostPaint(HDC /*hdc*/, const RECT& /*paintRect*/) {}
+
+// Only this class's own painting is known here: subclasses with a painting of their own say what they
+// cover themselves.
+void CControlUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
+    if (typeid(*this) == typeid(CControlUI)) CollectOpaqueBackground(within, cover);
+}
+
+bool CControlUI::CollectOpaqueBackground(const RECT& within, std::vector<RECT>& cover) const {
+    if ((m_dwBackColor >> 24) != 0xFF || m_dwBackColor2 != 0) return false;
+    const SIZE round = GetBorderRound();
+    if (round.cx <= 0 && round.cy <= 0) {
+        RECT part;
+        if (IntersectRect(&part, &m_rcItem, &within)) cover.push_back(part);
+        return true;
+    }
+    // The rounded clip cuts the corners within half the ellipse (a pixel more for its rounding): the
+    // cross between them is filled.
+    const int cutX = round.cx / 2 + 1, cutY = round.cy / 2 + 1;
+    const RECT& r = m_rcItem;
+    for (const RECT& arm : {RECT{r.left + cutX, r.top, r.right - cutX, r.bottom}, RECT{r.left, r.top + cutY, r.right, r.bottom - cutY}}) {
+        RECT part;
+        if (IntersectRect(&part, &arm, &within)) cover.push_back(part);
+    }
+    return true;
+}
 
 }  // namespace SkinUI

@@ -207,6 +207,10 @@ public:
     virtual void PaintText(HDC hdc);
     virtual void PaintBorder(HDC hdc);
     virtual void DoPostPaint(HDC hdc, const RECT& paintRect);
+    // Appends the parts of `within` that this control's painting leaves opaque whatever lies beneath
+    // (its background fill), so that a parent need not fill them first. Nothing when in doubt: a class
+    // that paints its own way says nothing unless it overrides this.
+    virtual void CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const;
     // A control that takes the Tab key itself (a rich edit with "wanttab") answers true.
     virtual bool IsWantTab() const { return false; }
     // The window's DPI changed: a control holding scaled resources of its own renews them.
@@ -278,6 +282,10 @@ public:
     CUIEventSource OnNotify;
 
 protected:
+    // The parts of `within` the opaque background fill of the control's own painting covers (a rounded
+    // control: all but its corners); false, appending nothing, when the background is not one opaque
+    // colour.
+    bool CollectOpaqueBackground(const RECT& within, std::vector<RECT>& cover) const;
     // A layout size as read: scaled by the manager's DPI, unscaled without a manager.
     int Scaled(int value) const;
     RECT ScaledMargins(const RECT& margins) const;

@@ -2,6 +2,8 @@
 // Geometry value types. Each derives from its Win32 record, so it can be passed to the system as is.
 #include <windows.h>
 
+#include <vector>
+
 namespace SkinUI {
 
 class CUIPoint : public POINT {
@@ -38,5 +40,8 @@ public:
     // The system's union, which ignores empty rectangles.
     void Union(const RECT& r);
 };
+
+// The parts of area outside every hole, as disjoint rectangles (row bands from top to bottom).
+std::vector<RECT> SubtractRects(const RECT& area, const std::vector<RECT>& holes);
 
 }  // namespace SkinUI

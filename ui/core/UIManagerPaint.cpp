@@ -236,12 +236,15 @@ void CPaintManagerUI::PaintPostPaintControls(HDC dc, const RECT& paint) {
 void CPaintManagerUI::PaintOffscreen(HDC windowDc, const std::vector<RECT>& parts, const RECT& client) {
     HGDIOBJ old = SelectObject(m_hDcOffscreen, m_hbmpOffscreen);
     const int saved = SaveDC(m_hDcOffscreen);
-    for (const RECT& part : parts) {
-        if (!m_pRoot) break;
-        if (m_bLayered) ClearPixels(part);
-        m_pRoot->Paint(m_hDcOffscreen, part, nullptr);
-        if (m_bLayered) PrintNativeChildren(part);
-        PaintPostPaintControls(m_hDcOffscreen, part);
+    {
+        CUIPaintTargetScope known(m_hDcOffscreen, m_pOffscreenBits, m_szOffscreen.cx, m_szOffscreen.cy);
+        for (const RECT& part : parts) {
+            if (!m_pRoot) break;
+            if (m_bLayered) ClearPixels(part);
+            m_pRoot->Paint(m_hDcOffscreen, part, nullptr);
+            if (m_bLayered) PrintNativeChildren(part);
+            PaintPostPaintControls(m_hDcOffscreen, part);
+        }
     }
     RestoreDC(m_hDcOffscreen, saved);
     if (m_bLayered) {

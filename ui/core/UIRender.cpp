@@ -37,11 +37,14 @@ HRGN DeviceRectRegion(HDC hdc, const RECT& rect) {
 
 // ---------------------------------------------------------------------------------------------------
 // Clip guard. The previous clip is saved as the region itself (not its bounding box), so it comes back
-// exactly, also under a window origin.
+// exactly, also under a window origin. On the window's off-screen picture the clip is also kept beside
+// the DC as rectangles: while it is one rectangle, narrowing and restoring it take one or two calls and
+// nothing is read back; a rounded control's clip is known by the rectangles of its kept region.
 
 void CUIRenderClip::Begin(HDC hdc, const RECT& rect, HRGN narrowing, CUIRenderClip& clip) {
     clip.rcItem = rect;
     clip.hDC = hdc;
+    clip.m_generic = true;
     clip.hOldRgn = CreateRectRgn(0, 0, 0, 0);
     if (GetClipRgn(hdc, clip.hOldRgn) != 1) {  // no clip region yet
         DeleteObject(clip.hOldRgn);
@@ -51,46 +54,103 @@ void CUIRenderClip::Begin(HDC hdc, const RECT& rect, HRGN narrowing, CUIRenderCl
     DeleteObject(narrowing);
 }
 
+namespace {
+
+// Selects a rectangle as the clip (SelectClipRgn copies the kept region). UI thread only.
+void SelectClipRect(HDC hdc, const RECT& rect) {
+    static HRGN region = CreateRectRgn(0, 0, 0, 0);
+    SetRectRgn(region, rect.left, rect.top, rect.right, rect.bottom);
+    SelectClipRgn(hdc, region);
+}
+
+// The known clip narrowed to rect (device units).
+void NarrowKnownClip(TKnownClip& clip, const RECT& rect) {
+    if (!clip.known) return;
+    if (!IntersectRect(&clip.rect, &clip.rect, &rect)) SetRectEmpty(&clip.rect);
+    if (!clip.shaped) return;
+    std::vector<RECT> kept;
+    for (const RECT& piece : clip.shape) {
+        RECT part;
+        if (IntersectRect(&part, &piece, &rect)) kept.push_back(part);
+    }
+    clip.shape.swap(kept);
+}
+
+}  // namespace
+
 void CUIRenderClip::GenerateClip(HDC hdc, const RECT& rect, CUIRenderClip& clip) {
-    Begin(hdc, rect, DeviceRectRegion(hdc, rect), clip);
+    TKnownPaintTarget* target = KnownPaintTarget(hdc);
+    if (!target) {
+        Begin(hdc, rect, DeviceRectRegion(hdc, rect), clip);
+        return;
+    }
+    clip.m_tracked = true;
+    clip.m_old = target->clip;
+    if (target->clip.known && !target->clip.shaped) {
+        clip.rcItem = rect;
+        clip.hDC = hdc;
+        IntersectClipRect(hdc, rect.left, rect.top, rect.right, rect.bottom);
+    } else {
+        Begin(hdc, rect, DeviceRectRegion(hdc, rect), clip);
+    }
+    NarrowKnownClip(target->clip, rect);
 }
 
 namespace {
 
-// The rounded regions of the controls painted last, kept: every paint of a window asks for the same
-// ones, and making a rounded region costs more than using one.
+// The rounded regions of the controls painted last, kept with their rectangles: every paint of a
+// window asks for the same ones, and making a rounded region costs more than using one.
+struct TRoundRegion {
+    RECT box;
+    int width, height;
+    HRGN region;
+    std::vector<RECT> rects;  // the region's, in device units
+};
+
 class CRoundRegions {
 public:
-    static HRGN Get(const RECT& box, int width, int height) {
-        std::vector<TEntry>& entries = Entries();
-        for (const TEntry& entry : entries)
-            if (EqualRect(&entry.box, &box) && entry.width == width && entry.height == height) return entry.region;
+    static const TRoundRegion* Get(const RECT& box, int width, int height) {
+        std::vector<TRoundRegion>& entries = Entries();
+        for (const TRoundRegion& entry : entries)
+            if (EqualRect(&entry.box, &box) && entry.width == width && entry.height == height) return &entry;
         HRGN region = CreateRoundRectRgn(box.left, box.top, box.right, box.bottom, width, height);
         if (!region) return nullptr;
         if (!HookSet()) {  // the shut-down forgets its hooks: again after each
             CPaintManagerUI::AddShutdownHook(&ReleaseAll);
             HookSet() = true;
         }
+        TRoundRegion entry = {box, width, height, region, RegionRects(region)};
         static size_t next = 0;
         if (entries.size() < kEntries) {
-            entries.push_back({box, width, height, region});
-        } else {
-            DeleteObject(entries[next].region);
-            entries[next] = {box, width, height, region};
-            next = (next + 1) % kEntries;
+            entries.push_back(std::move(entry));
+            return &entries.back();
         }
-        return region;
+        DeleteObject(entries[next].region);
+        entries[next] = std::move(entry);
+        const TRoundRegion* kept = &entries[next];
+        next = (next + 1) % kEntries;
+        return kept;
     }
 
 private:
-    struct TEntry {
-        RECT box;
-        int width, height;
-        HRGN region;
-    };
+    static std::vector<RECT> RegionRects(HRGN region) {
+        std::vector<RECT> rects;
+        const DWORD size = GetRegionData(region, 0, nullptr);
+        std::vector<BYTE> buffer(size);
+        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+        if (size && GetRegionData(region, size, data) == size) {
+            const RECT* first = reinterpret_cast<const RECT*>(data->Buffer);
+            rects.assign(first, first + data->rdh.nCount);
+        }
+        return rects;
+    }
     static const size_t kEntries = 256;
-    static std::vector<TEntry>& Entries() {
-        static std::vector<TEntry> entries;
+    static std::vector<TRoundRegion>& Entries() {
+        static std::vector<TRoundRegion> entries = [] {
+            std::vector<TRoundRegion> reserved;
+            reserved.reserve(kEntries);  // entries handed out stay where they are
+            return reserved;
+        }();
         return entries;
     }
     static bool& HookSet() {
@@ -98,7 +158,7 @@ private:
         return set;
     }
     static void ReleaseAll(bool) {
-        for (TEntry& entry : Entries()) DeleteObject(entry.region);
+        for (TRoundRegion& entry : Entries()) DeleteObject(entry.region);
         Entries().clear();
         HookSet() = false;
     }
@@ -108,28 +168,78 @@ private:
 
 void CUIRenderClip::GenerateRoundClip(HDC hdc, const RECT& rect, const RECT& inner, int width, int height,
                                       CUIRenderClip& clip) {
-    HRGN region = DeviceRectRegion(hdc, rect);
     POINT corners[2] = {{inner.left, inner.top}, {inner.right + 1, inner.bottom + 1}};
-    LPtoDP(hdc, corners, 2);
-    if (HRGN round = CRoundRegions::Get(RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}, width, height))
-        CombineRgn(region, region, round, RGN_AND);
+    TKnownPaintTarget* target = KnownPaintTarget(hdc);
+    if (!target) LPtoDP(hdc, corners, 2);
+    const TRoundRegion* round = CRoundRegions::Get(RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}, width, height);
+    if (target && round && target->clip.known && !target->clip.shaped) {
+        // The kept region within the known rectangle, selected; its rectangles kept beside.
+        static HRGN limit = CreateRectRgn(0, 0, 0, 0), combined = CreateRectRgn(0, 0, 0, 0);
+        clip.rcItem = rect;
+        clip.hDC = hdc;
+        clip.m_tracked = true;
+        clip.m_old = target->clip;
+        NarrowKnownClip(target->clip, rect);
+        const RECT& within = target->clip.rect;
+        SetRectRgn(limit, within.left, within.top, within.right, within.bottom);
+        CombineRgn(combined, round->region, limit, RGN_AND);
+        SelectClipRgn(hdc, combined);
+        target->clip.shaped = true;
+        target->clip.shape.clear();
+        for (const RECT& piece : round->rects) {
+            RECT part;
+            if (IntersectRect(&part, &piece, &within)) target->clip.shape.push_back(part);
+        }
+        return;
+    }
+    HRGN region = DeviceRectRegion(hdc, rect);
+    if (round) CombineRgn(region, region, round->region, RGN_AND);
+    if (target) {
+        clip.m_tracked = true;
+        clip.m_old = target->clip;
+        target->clip.known = false;  // GDI alone knows it until this guard ends
+    }
     Begin(hdc, rect, region, clip);
 }
 
 // The narrowed clip is read only when it is left for a while (most guards never are).
 void CUIRenderClip::UseOldClipBegin(HDC hdc, CUIRenderClip& clip) {
-    if (!clip.hRgn) clip.hRgn = CreateRectRgn(0, 0, 0, 0);
-    if (clip.hRgn && GetClipRgn(hdc, clip.hRgn) != 1) {  // no clip at all: none to go back to
-        DeleteObject(clip.hRgn);
-        clip.hRgn = nullptr;
+    TKnownPaintTarget* target = clip.m_tracked ? KnownPaintTarget(hdc) : nullptr;
+    if (target) clip.m_narrowed = target->clip;
+    const bool narrowedIsRect = target && target->clip.known && !target->clip.shaped;
+    if (!narrowedIsRect) {
+        if (!clip.hRgn) clip.hRgn = CreateRectRgn(0, 0, 0, 0);
+        if (clip.hRgn && GetClipRgn(hdc, clip.hRgn) != 1) {  // no clip at all: none to go back to
+            DeleteObject(clip.hRgn);
+            clip.hRgn = nullptr;
+        }
     }
-    SelectClipRgn(hdc, clip.hOldRgn);
+    if (clip.m_generic)
+        SelectClipRgn(hdc, clip.hOldRgn);
+    else
+        SelectClipRect(hdc, clip.m_old.rect);
+    if (target) target->clip = clip.m_old;
 }
 
-void CUIRenderClip::UseOldClipEnd(HDC hdc, CUIRenderClip& clip) { SelectClipRgn(hdc, clip.hRgn); }
+void CUIRenderClip::UseOldClipEnd(HDC hdc, CUIRenderClip& clip) {
+    TKnownPaintTarget* target = clip.m_tracked ? KnownPaintTarget(hdc) : nullptr;
+    if (target && clip.m_narrowed.known && !clip.m_narrowed.shaped)
+        SelectClipRect(hdc, clip.m_narrowed.rect);
+    else
+        SelectClipRgn(hdc, clip.hRgn);
+    if (target) target->clip = clip.m_narrowed;
+}
 
 CUIRenderClip::~CUIRenderClip() {
-    if (hDC) SelectClipRgn(hDC, hOldRgn);
+    if (hDC) {
+        if (m_generic)
+            SelectClipRgn(hDC, hOldRgn);
+        else
+            SelectClipRect(hDC, m_old.rect);
+    }
+    if (m_tracked) {
+        if (TKnownPaintTarget* target = KnownPaintTarget(hDC)) target->clip = std::move(m_old);
+    }
     if (hOldRgn) DeleteObject(hOldRgn);
     if (hRgn) DeleteObject(hRgn);
 }
@@ -443,14 +553,13 @@ const TShapePicture* RoundShapePicture(const TRoundShape& shape, int width, int 
     return CRoundShapePictures::Find(shape);
 }
 
-// A panel-sized rounded shape is its corners joined by straight sides: the same shape made just wide and
+// A rounded shape is its corners joined by straight sides: the same shape made just wide and
 // high enough for its corners and a few pixels of straight side is drawn (and kept) small, and its
 // middle column and row are repeated to the full size. The corners keep their place within their pixels,
 // so every pixel is the one GDI+ gives the full shape. Pens of three pixels and more are left whole:
 // Wine's GDI+ adds stray pixels to them that depend on the absolute position.
 bool DrawRoundAsNineGrid(HDC hdc, const TRoundShape& shape, int left, int top, int width, int height) {
-    if (static_cast<long long>(width) * height <= static_cast<long long>(kKeptPicturePixels) || shape.penWidth >= 3)
-        return false;
+    if (shape.penWidth >= 3) return false;
     const float reach = std::max(shape.penWidth, 1.0f) / 2 + 2;
     const float needed = std::max(shape.arcSize, 0.0f) + 2 * reach + 8;  // corners and a straight piece
     // Even, as the picture's corner is (see DrawRoundRectangle).
@@ -659,8 +768,6 @@ void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wc
         DrawTextGdiplus(hdc, manager, rect, shown, color, handle, style);
         return;
     }
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, ToColorRef(color));
     // Text drawn within its rectangle in the DC's plain text set-up is a memo's call: the same words over
     // the same pixels give the same pixels.
     const bool memoable = !(style & (DT_CALCRECT | DT_NOCLIP | DT_MODIFYSTRING | DT_EXTERNALLEADING)) &&
@@ -681,6 +788,8 @@ void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wc
     HDC memoTarget = key.empty() ? nullptr : hdc;  // before the key moves
     CUIPixelMemo memo(memoTarget, rect, std::move(key));
     if (memo.Done()) return;
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, ToColorRef(color));
     HGDIOBJ oldFont = SelectObject(hdc, handle);
     ::DrawTextW(hdc, shown, -1, &rect, style);
     SelectObject(hdc, oldFont);

@@ -7,6 +7,7 @@
 // Colours are 0xAARRGGBB; 32-bit bitmap pixels are stored in the same order (blue in the lowest byte).
 // Routines draw nothing for missing inputs and report nothing.
 #include "UIGeometry.h"
+#include "UIRenderSurface.h"
 #include "UIString.h"
 
 #include <windows.h>
@@ -44,6 +45,13 @@ public:
     HRGN hOldRgn = nullptr;  // the clip before; null when the DC had none
 
 private:
+    // On the window's off-screen picture: the known clip before, and the narrowed one while the old one
+    // is in use; whether the DC's clip was saved as a region (else the old clip is a known rectangle).
+    bool m_tracked = false;
+    bool m_generic = false;
+    TKnownClip m_old;
+    TKnownClip m_narrowed;
+
     static void Begin(HDC hdc, const RECT& rect, HRGN narrowing, CUIRenderClip& clip);
 };
 

@@ -160,26 +160,44 @@ void FillWithGdi(HDC hdc, const RECT* rects, int count, DWORD color) {
 
 // A DC whose pixels can be written directly: its DIB, its clip and its row order. Not usable (GDI must
 // draw) for other targets; empty when nothing is visible.
+// Rectangles held elsewhere, walked as a range.
+struct TRectSpan {
+    const RECT* first = nullptr;
+    int count = 0;
+    const RECT* begin() const { return first; }
+    const RECT* end() const { return first + count; }
+    bool empty() const { return count == 0; }
+};
+
 struct TDirectTarget {
     bool usable = false;
+    bool deviceUnits = false;  // logical units are device units: nothing to convert
     TDibPixels dib;
-    std::vector<RECT> clip;
+    std::vector<RECT> readClip;  // the clip as read from GDI
+    TRectSpan knownClip;         // or the known target's, not copied
+    bool clipKnown = false;
+
+    TRectSpan Clip() const {
+        return clipKnown ? knownClip : TRectSpan{readClip.data(), static_cast<int>(readClip.size())};
+    }
 
     // The device rectangles of a logical rectangle that lie within the clip (and within the logical
     // rectangle within, when given).
     template <class Fn>
     void ForEachVisible(HDC hdc, const RECT& logical, Fn fn, const RECT* within = nullptr) const {
-        const RECT device = ToDevice(hdc, logical);
+        const RECT device = Device(hdc, logical);
         RECT bounds = device;
         if (within) {
-            const RECT limit = ToDevice(hdc, *within);
+            const RECT limit = Device(hdc, *within);
             if (!IntersectRect(&bounds, &bounds, &limit)) return;
         }
-        for (const RECT& piece : clip) {
+        for (const RECT& piece : Clip()) {
             RECT part;
             if (IntersectRect(&part, &bounds, &piece)) fn(part, device);
         }
     }
+
+    RECT Device(HDC hdc, const RECT& logical) const { return deviceUnits ? logical : ToDevice(hdc, logical); }
 
     static RECT ToDevice(HDC hdc, const RECT& logical) {
         POINT corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
@@ -188,11 +206,29 @@ struct TDirectTarget {
     }
 };
 
+TKnownPaintTarget*& CurrentKnownTarget() {
+    static TKnownPaintTarget* current = nullptr;
+    return current;
+}
+
 TDirectTarget DirectTarget(HDC hdc) {
     TDirectTarget target;
-    if (!DibPixels(hdc, target.dib) || !ClipRects(hdc, target.dib, target.clip)) return target;
+    if (const TKnownPaintTarget* known = KnownPaintTarget(hdc)) {
+        if (known->clip.known) {
+            target.dib = {reinterpret_cast<BYTE*>(known->bits), known->width, known->height, known->width * 4, false};
+            target.clipKnown = true;
+            if (known->clip.shaped)
+                target.knownClip = {known->clip.shape.data(), static_cast<int>(known->clip.shape.size())};
+            else
+                target.knownClip = {&known->clip.rect, IsRectEmpty(&known->clip.rect) ? 0 : 1};
+            target.usable = target.deviceUnits = true;
+            GdiFlush();
+            return target;
+        }
+    }
+    if (!DibPixels(hdc, target.dib) || !ClipRects(hdc, target.dib, target.readClip)) return target;
     GdiFlush();  // GDI drawing still queued must land before the pixels are read or written
-    if (target.clip.empty()) {
+    if (target.readClip.empty()) {
         target.usable = true;
         return target;
     }
@@ -200,7 +236,7 @@ TDirectTarget DirectTarget(HDC hdc) {
         target.usable = true;
         return target;
     }
-    target.usable = FindRowOrder(hdc, target.dib, target.clip);
+    target.usable = FindRowOrder(hdc, target.dib, target.readClip);
     return target;
 }
 
@@ -209,7 +245,8 @@ inline DWORD BlendPixel(DWORD destination, DWORD source) {
     const DWORD keep = 255 - (source >> 24);
     DWORD result = 0;
     for (int shift = 0; shift < 32; shift += 8) {
-        const DWORD value = ((source >> shift) & 0xFF) + (((destination >> shift) & 0xFF) * keep + 127) / 255;
+        // (d * keep + 127) / 255 exactly, for bytes, without the division.
+        const DWORD value = ((source >> shift) & 0xFF) + (((((destination >> shift) & 0xFF) * keep + 128) * 257) >> 16);
         result |= std::min<DWORD>(value, 255) << shift;
     }
     return result;
@@ -307,6 +344,26 @@ bool BlendStretchedOnto(HDC hdc, int x, int y, int width, int height, const TSha
 
 }  // namespace
 
+CUIPaintTargetScope::CUIPaintTargetScope(HDC dc, DWORD* bits, int width, int height) {
+    m_target.outer = CurrentKnownTarget();
+    if (!dc || !bits || width <= 0 || height <= 0) return;
+    SelectClipRgn(dc, nullptr);
+    m_target.dc = dc;
+    m_target.bits = bits;
+    m_target.width = width;
+    m_target.height = height;
+    m_target.clip.rect = {0, 0, width, height};
+    m_target.clip.known = true;
+    CurrentKnownTarget() = &m_target;
+}
+
+CUIPaintTargetScope::~CUIPaintTargetScope() { CurrentKnownTarget() = m_target.outer; }
+
+TKnownPaintTarget* KnownPaintTarget(HDC hdc) {
+    TKnownPaintTarget* current = CurrentKnownTarget();
+    return current && current->dc == hdc && hdc ? current : nullptr;
+}
+
 void RememberTopDownBitmap(HBITMAP bitmap, const void* bits) { CKnownTopDownBitmaps::Add(bitmap, bits); }
 
 void ForgetTopDownBitmap(HBITMAP bitmap) { CKnownTopDownBitmaps::Remove(bitmap); }
@@ -336,14 +393,27 @@ void EncodeRuns(const DWORD* row, int width, std::vector<DWORD>& out) {
     }
 }
 
+// Whether count pixels from `from` all equal pixel; eight at a time.
+bool RunMatches(const DWORD* from, int count, DWORD pixel) {
+    const __m128i want = _mm_set1_epi32(static_cast<int>(pixel));
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        const __m128i first = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x)), want);
+        const __m128i second = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x + 4)), want);
+        if (_mm_movemask_epi8(_mm_and_si128(first, second)) != 0xFFFF) return false;
+    }
+    for (; x < count; ++x)
+        if (from[x] != pixel) return false;
+    return true;
+}
+
 // Whether the row holds the runs at `runs`, which moves past them.
 bool MatchesRuns(const DWORD* row, int width, const DWORD*& runs) {
     for (int x = 0; x < width;) {
         const int count = static_cast<int>(runs[0]);
-        const DWORD pixel = runs[1];
+        if (!RunMatches(row + x, count, runs[1])) return false;
         runs += 2;
-        for (const int end = x + count; x < end; ++x)
-            if (row[x] != pixel) return false;
+        x += count;
     }
     return true;
 }
@@ -372,10 +442,16 @@ void EncodeChanges(const DWORD* before, const DWORD* after, int width, std::vect
     out.push_back(kEndOfRow);
 }
 
+// Spans are short (the pixels of a few glyphs' strokes): copied here rather than through a call.
 void ApplyChanges(DWORD* row, const DWORD*& changes) {
     while (*changes != kEndOfRow) {
         const DWORD offset = changes[0], count = changes[1];
-        memcpy(row + offset, changes + 2, count * sizeof(DWORD));
+        const DWORD* from = changes + 2;
+        DWORD* to = row + offset;
+        DWORD i = 0;
+        for (; i + 4 <= count; i += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+        for (; i < count; ++i) to[i] = from[i];
         changes += 2 + count;
     }
     ++changes;
@@ -467,13 +543,13 @@ CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(
     if (!hdc) return;
     const TDirectTarget target = DirectTarget(hdc);
     if (!target.usable) return;
-    m_device = TDirectTarget::ToDevice(hdc, rect);
+    m_device = target.Device(hdc, rect);
     const long long area = static_cast<long long>(m_device.right - m_device.left) * (m_device.bottom - m_device.top);
     if (m_device.right <= m_device.left || m_device.bottom <= m_device.top || area > 512 * 512) return;
     // The clip's part of the rectangle belongs to the call (a rounded control cuts its corners): outside
     // it the call changes nothing, so what was kept there is what is there.
     int pieces = 0;
-    for (const RECT& piece : target.clip) {
+    for (const RECT& piece : target.Clip()) {
         RECT part;
         if (!IntersectRect(&part, &piece, &m_device)) continue;
         if (++pieces > 16) return;
@@ -626,10 +702,10 @@ bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, f
     if (!points || count < 2 || !(width > 0) || width > 1000 || (color >> 24) == 0) return true;
     // Translation is all a usable target can do between logical and device units.
     POINT origin = {0, 0};
-    LPtoDP(hdc, &origin, 1);
-    const RECT limit = TDirectTarget::ToDevice(hdc, within);
+    if (!target.deviceUnits) LPtoDP(hdc, &origin, 1);
+    const RECT limit = target.Device(hdc, within);
     RECT visible = {};
-    for (const RECT& piece : target.clip) {
+    for (const RECT& piece : target.Clip()) {
         RECT part;
         if (IntersectRect(&part, &piece, &limit)) UnionRect(&visible, &visible, &part);
     }
@@ -653,7 +729,7 @@ bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, f
     const float ox = static_cast<float>(origin.x), oy = static_cast<float>(origin.y);
     for (int i = 1; i < count; ++i)
         coverage.AddSegment(points[i - 1].x + ox, points[i - 1].y + oy, points[i].x + ox, points[i].y + oy, half);
-    for (const RECT& piece : target.clip) {
+    for (const RECT& piece : target.Clip()) {
         RECT part;
         if (IntersectRect(&part, &piece, &limit)) coverage.Blend(target.dib, part, color);
     }

@@ -29,6 +29,42 @@ bool FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color);
 void RememberTopDownBitmap(HBITMAP bitmap, const void* bits);
 void ForgetTopDownBitmap(HBITMAP bitmap);
 
+// The window's off-screen picture while its paint manager paints into it. Its pixels, and its clip while
+// that is a rectangle, are known here, so that the fast paths and the clip guards need not ask GDI for
+// them on every call. The DC draws in plain device units (no origin, scale or transform) and its clip
+// changes only through CUIRenderClip (or SaveDC/RestoreDC pairs) while the scope lasts; the scope
+// begins with no clip. UI thread only.
+// The clip as known beside the DC, in device units.
+struct TKnownClip {
+    bool known = false;       // false while GDI alone knows it
+    RECT rect = {};           // the clip; with a shape, the box it lies in
+    bool shaped = false;      // the clip is the rectangles of shape (a rounded control's), within rect
+    std::vector<RECT> shape;
+};
+
+struct TKnownPaintTarget {
+    HDC dc = nullptr;
+    DWORD* bits = nullptr;  // top-down
+    int width = 0;
+    int height = 0;
+    TKnownClip clip;
+    TKnownPaintTarget* outer = nullptr;
+};
+
+class CUIPaintTargetScope {
+public:
+    CUIPaintTargetScope(HDC dc, DWORD* bits, int width, int height);
+    CUIPaintTargetScope(const CUIPaintTargetScope&) = delete;
+    CUIPaintTargetScope& operator=(const CUIPaintTargetScope&) = delete;
+    ~CUIPaintTargetScope();
+
+private:
+    TKnownPaintTarget m_target;
+};
+
+// The known target when hdc is the one being painted; null otherwise.
+TKnownPaintTarget* KnownPaintTarget(HDC hdc);
+
 // A point of an anti-aliased line, in logical units; whole numbers are pixel centres (as in GDI+).
 struct TStrokePoint {
     float x = 0;
