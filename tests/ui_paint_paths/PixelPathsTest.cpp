@@ -829,6 +829,8 @@ TEST_F(PixelPaths, KeptTextMatchesDrawingItEachTime) {
         {1, 1, 0xFFF6CE1D, L"Phase 180\u00B0", ClipKind::None},  // another colour
         {1, 2, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // another font
         {1, 1, 0xFFE6E8EB, L"Phase 0\u00B0", ClipKind::None},    // other words
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},
+        {1, 1, 0xFFE6E8EB, L"Phase 190\u00B0", ClipKind::None},  // as many letters, one other
         {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::Round}, // a rounded control's clip
         {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::Round},
         {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::TwoPieces},

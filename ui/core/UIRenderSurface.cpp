@@ -418,7 +418,8 @@ bool MatchesRuns(const DWORD* row, int width, const DWORD*& runs) {
     return true;
 }
 
-// Spans of changed pixels; unchanged gaps of a few pixels are kept inside a span, cheaper than a new one.
+// Spans of changed pixels; unchanged gaps up to sixteen pixels are kept inside a span: copying them costs
+// less than starting a new span (a line of text becomes one or two spans a row).
 void EncodeChanges(const DWORD* before, const DWORD* after, int width, std::vector<DWORD>& out) {
     for (int x = 0; x < width;) {
         if (before[x] == after[x]) {
@@ -426,7 +427,7 @@ void EncodeChanges(const DWORD* before, const DWORD* after, int width, std::vect
             continue;
         }
         int end = x + 1, quiet = 0;
-        for (int next = x + 1; next < width && quiet <= 2; ++next) {
+        for (int next = x + 1; next < width && quiet <= 16; ++next) {
             if (before[next] == after[next]) {
                 ++quiet;
             } else {
@@ -527,11 +528,43 @@ private:
         }
     }
 
-    std::unordered_map<std::wstring, std::vector<TMemoEntry>> m_entries;
+    // Keys are a few hundred bytes, mostly alike (the same font, the same call): compared sixteen bytes
+    // at a time, not character by character as the runtime's wmemcmp does.
+    struct TKeyEqual {
+        bool operator()(const std::wstring& a, const std::wstring& b) const {
+            if (a.size() != b.size()) return false;
+            const wchar_t* x = a.data();
+            const wchar_t* y = b.data();
+            size_t i = 0;
+            for (; i + 8 <= a.size(); i += 8) {
+                const __m128i same = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i)),
+                                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + i)));
+                if (_mm_movemask_epi8(same) != 0xFFFF) return false;
+            }
+            for (; i < a.size(); ++i)
+                if (x[i] != y[i]) return false;
+            return true;
+        }
+    };
+    std::unordered_map<std::wstring, std::vector<TMemoEntry>, std::hash<std::wstring>, TKeyEqual> m_entries;
     size_t m_bytes = 0;
     unsigned long long m_clock = 0;
     bool m_hooked = false;
 };
+
+// Asks for the area's rows ahead of reading them: they lie a picture's width apart, so the processor
+// would otherwise wait for each row's memory in turn (the lookup of the kept result runs meanwhile).
+void PrefetchArea(const TDibPixels& dib, const RECT& area) {
+    const int left = std::max<int>(area.left, 0), right = std::min<int>(area.right, dib.width);
+    const int top = std::max<int>(area.top, 0), bottom = std::min<int>(area.bottom, dib.height);
+    if (left >= right) return;
+    for (int y = top; y < bottom; ++y) {
+        const char* from = reinterpret_cast<const char*>(dib.Row(y) + left);
+        const char* last = reinterpret_cast<const char*>(dib.Row(y) + right - 1);
+        for (const char* line = from; line <= last; line += 64) _mm_prefetch(line, _MM_HINT_T0);
+        _mm_prefetch(last, _MM_HINT_T0);
+    }
+}
 
 void AppendRaw(std::wstring& key, const void* data, size_t bytes) {
     key.append(static_cast<const wchar_t*>(data), bytes / sizeof(wchar_t));
@@ -562,6 +595,7 @@ CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(
     m_bottomUp = target.dib.bottomUp;
     m_height = target.dib.height;
     m_active = true;
+    PrefetchArea(target.dib, m_device);
     AppendRaw(m_key, &m_device, sizeof m_device);
     const int width = m_device.right - m_device.left;
     const size_t rowBytes = static_cast<size_t>(width) * sizeof(DWORD);
