@@ -7,6 +7,9 @@ function(velmor_ship_without_debug_info target)
     message(WARNING "objcopy not found: ${target} keeps its debug information")
     return()
   endif()
+  # Sections laid out in the file as in memory: a loader can then map the program's pages from the file
+  # as they are used instead of copying every section into private memory (Wine copies otherwise).
+  target_link_options(${target} PRIVATE -Wl,--file-alignment,4096)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
     COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug

@@ -501,9 +501,12 @@ bool CUIRender::DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& item, c
     RECT hit;
     if (!IntersectRect(&hit, &dest, &item) || !IntersectRect(&hit, &dest, &paint)) return true;
     const bool alpha = manager->IsLayeredWindow() || image->hasAlpha;
-    // A whole image of the manager's, whose pixels only an HSL change alters, is a memo's call.
+    // A whole image of the manager's, whose pixels only an HSL change alters, is a memo's call; a picture
+    // as large as a panel's illustration is blended directly, its kept result would be a second copy of it.
+    const long long kMaxMemoImagePixels = 32 * 1024;
+    const long long area = static_cast<long long>(dest.right - dest.left) * (dest.bottom - dest.top);
     std::wstring key;
-    if (EqualRect(&hit, &dest) && !image->useHSL) {
+    if (EqualRect(&hit, &dest) && !image->useHSL && area <= kMaxMemoImagePixels) {
         const struct {
             HBITMAP bitmap;
             LONG width, height;
