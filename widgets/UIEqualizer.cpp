@@ -264,6 +264,7 @@ void UIEqualizer::SetEqResponse(const double* freqs, const double* gains, int co
     const int newCount = std::min(count, static_cast<int>(kMaxCurves));
     // The curves behind the shown one mostly stay as they are while its bands are dragged.
     bool othersChanged = newCount != m_curveCount || current != m_current;
+    bool currentChanged = othersChanged;
     for (int i = 0; i < kMaxCurves; ++i) {
         const bool show = i < newCount && shown && shown[i] != 0;
         Curve fresh{};
@@ -273,12 +274,15 @@ void UIEqualizer::SetEqResponse(const double* freqs, const double* gains, int co
         }
         if (i != current && (show != m_curveShown[i] || (show && std::memcmp(&fresh, &m_curves[i], sizeof fresh) != 0)))
             othersChanged = true;
+        if (i == current && (show != m_curveShown[i] || std::memcmp(&fresh, &m_curves[i], sizeof fresh) != 0))
+            currentChanged = true;
         m_curveShown[i] = show;
         m_curves[i] = fresh;
     }
     m_curveCount = newCount;
     m_current = current;
     if (othersChanged) ++m_otherCurvesVersion;
+    if (currentChanged) ++m_currentCurveVersion;
     Invalidate();
 }
 
@@ -510,32 +514,60 @@ void UIEqualizer::OnButtonUp(POINT point) {
 
 // ---- painting
 
-bool UIEqualizer::DoPaint(HDC hdc, const RECT&, CControlUI*) {
+bool UIEqualizer::DoPaint(HDC hdc, const RECT&, CControlUI* stopControl) {
     // A control that moved or changed size (a new DPI, a new window size) lays out again.
     if (!m_layoutValid || !EqualRect(&m_plot, &m_rcItem))
         RefreshBandLabel();
     else
         RefreshSelection();
     const TEqualizerGeometry geometry = Geometry();
-    // Over an opaque plot the still layers are kept in a bitmap: a drag changes only what lies on them.
-    const DWORD fill = GetAdjustColor(m_dwBackColor);
-    bool kept = false;
-    if ((fill >> 24) == 0xFF) {
-        const TPlotLayersKey key = StillLayersKey(geometry);
-        if (!m_stillLayers.Holds(key)) {
-            if (HDC layers = m_stillLayers.Begin(m_plot)) {
-                PaintStillLayers(layers, geometry);
-                m_stillLayers.End(key);
-            }
-        }
-        if (m_stillLayers.Holds(key)) {
-            m_stillLayers.CopyTo(hdc);
-            kept = true;
-        }
-    } else {
+    // Over an opaque plot the window's own paints use kept pictures; a paint that stops at a control (a
+    // drag picture) draws afresh and leaves them as they are.
+    if ((GetAdjustColor(m_dwBackColor) >> 24) != 0xFF) {
+        m_picture.Release();
         m_stillLayers.Release();
+    } else if (!stopControl) {
+        if (m_capture == kNone ? PaintKeptPicture(hdc, geometry) : PaintOverKeptLayers(hdc, geometry)) return true;
     }
-    if (!kept) PaintStillLayers(hdc, geometry);
+    PaintStillLayers(hdc, geometry);
+    PaintMovingParts(hdc, geometry);
+    return true;
+}
+
+// Between drags nothing on the plot changes from one paint to the next but what its key holds.
+bool UIEqualizer::PaintKeptPicture(HDC hdc, const TEqualizerGeometry& geometry) {
+    m_stillLayers.Release();
+    const TPictureKey key = PictureKey(geometry);
+    if (!m_picture.IsValid() || !(m_pictureKey == key)) {
+        HDC picture = m_picture.Begin(m_plot);
+        if (!picture) return false;
+        PaintStillLayers(picture, geometry);
+        PaintMovingParts(picture, geometry);
+        m_picture.End();
+        m_pictureKey = key;
+    }
+    m_picture.CopyTo(hdc);
+    return true;
+}
+
+// A drag changes the shown curve, a disc and the labels at each step: only they are drawn over the kept
+// still layers.
+bool UIEqualizer::PaintOverKeptLayers(HDC hdc, const TEqualizerGeometry& geometry) {
+    const TPlotLayersKey key = StillLayersKey(geometry);
+    if (!m_stillLayers.IsValid() || !(m_stillKey == key)) {
+        HDC layers = m_stillLayers.Begin(m_plot);
+        if (!layers) return false;
+        PaintStillLayers(layers, geometry);
+        m_stillLayers.End();
+        m_stillKey = key;
+    }
+    m_stillLayers.CopyTo(hdc);
+    PaintMovingParts(hdc, geometry);
+    return true;
+}
+
+// The shown curve, the band discs and numbers, the selected band's label and handles, the markers.
+void UIEqualizer::PaintMovingParts(HDC hdc, const TEqualizerGeometry& geometry) {
     {
         CCurveCanvas canvas(hdc, m_plot);
         PaintCurrentCurve(canvas, geometry);
@@ -543,7 +575,26 @@ bool UIEqualizer::DoPaint(HDC hdc, const RECT&, CControlUI*) {
     }
     PaintBands(hdc);
     PaintMarkers(hdc);
-    return true;
+}
+
+UIEqualizer::TPictureKey UIEqualizer::PictureKey(const TEqualizerGeometry& geometry) const {
+    TPictureKey key;
+    key.still = StillLayersKey(geometry);
+    key.currentCurveVersion = m_currentCurveVersion;
+    key.font = m_pManager ? m_pManager->GetFontHandle(m_text.font) : nullptr;
+    key.bandCount = m_bandCount;
+    std::copy(m_bandRects, m_bandRects + m_bandCount, key.bandRects);
+    if (HasSelection()) {
+        key.selected = mCurrentControlIndex;
+        key.selectedLabel = m_selectedLabel;
+        key.selectedLabelRect = m_selectedLabelRect;
+        key.dragAllDirection = m_dragAllDirection;
+        if (m_dragAllDirection) std::copy(m_qHandleRects, m_qHandleRects + 2, key.qHandleRects);
+    }
+    if (mHpFreq != -1) key.hpMarkerRect = m_hpMarkerRect;
+    if (mLpFreq != -1) key.lpMarkerRect = m_lpMarkerRect;
+    key.capture = m_capture;
+    return key;
 }
 
 TPlotLayersKey UIEqualizer::StillLayersKey(const TEqualizerGeometry& geometry) const {
@@ -697,6 +748,16 @@ void UIEqualizer::PaintMarkers(HDC hdc) {
 
 // ---- kept still layers
 
+bool UIEqualizer::TPictureKey::operator==(const TPictureKey& o) const {
+    return still == o.still && currentCurveVersion == o.currentCurveVersion && font == o.font &&
+           bandCount == o.bandCount && std::memcmp(bandRects, o.bandRects, sizeof bandRects) == 0 &&
+           selected == o.selected && selectedLabel == o.selectedLabel &&
+           EqualRect(&selectedLabelRect, &o.selectedLabelRect) && dragAllDirection == o.dragAllDirection &&
+           std::memcmp(qHandleRects, o.qHandleRects, sizeof qHandleRects) == 0 &&
+           EqualRect(&hpMarkerRect, &o.hpMarkerRect) && EqualRect(&lpMarkerRect, &o.lpMarkerRect) &&
+           capture == o.capture;
+}
+
 bool TPlotLayersKey::operator==(const TPlotLayersKey& o) const {
     return EqualRect(&plot, &o.plot) && scale == o.scale && fill == o.fill && captionFont == o.captionFont &&
            caption == o.caption && logo == o.logo && textStyle == o.textStyle && curvesVersion == o.curvesVersion &&
@@ -729,11 +790,10 @@ HDC CPlotLayers::Begin(const RECT& plot) {
     return m_dc;
 }
 
-void CPlotLayers::End(const TPlotLayersKey& key) {
+void CPlotLayers::End() {
     SetWindowOrgEx(m_dc, 0, 0, nullptr);
     SelectClipRgn(m_dc, nullptr);
     GdiFlush();
-    m_key = key;
     m_valid = true;
 }
 

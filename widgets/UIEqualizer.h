@@ -64,7 +64,8 @@ struct TPlotLayersKey {
     bool operator==(const TPlotLayersKey& o) const;
 };
 
-// A 32-bit bitmap of the plot's size holding the still layers, drawn again only when they change.
+// A 32-bit bitmap of the plot's size holding a kept picture of it (its still layers, or the whole plot),
+// drawn again only when what it shows changes; its owner keeps what it was drawn from.
 class CPlotLayers {
 public:
     CPlotLayers() = default;
@@ -75,8 +76,8 @@ public:
     // A DC over a cleared bitmap of the plot's size whose logical units are the window's (the plot's
     // top-left maps to the bitmap's corner); null when it cannot be made.
     HDC Begin(const RECT& plot);
-    void End(const TPlotLayersKey& key);  // the layers are drawn
-    bool Holds(const TPlotLayersKey& key) const { return m_valid && m_key == key; }
+    void End();  // the picture is drawn
+    bool IsValid() const { return m_valid; }
     void CopyTo(HDC hdc) const;  // onto the plot's place, within hdc's clip
     void Forget() { m_valid = false; }
     void Release();
@@ -88,7 +89,6 @@ private:
     SIZE m_size = {};
     RECT m_plot = {};
     bool m_valid = false;
-    TPlotLayersKey m_key;
 };
 
 class UIEqualizer : public CControlUI {
@@ -163,8 +163,31 @@ private:
     void OnButtonUp(POINT point);
     void HoverOver(POINT point);
 
+    // What decides the whole plot: the still layers and all drawn over them.
+    struct TPictureKey {
+        TPlotLayersKey still;
+        unsigned currentCurveVersion = 0;
+        HFONT font = nullptr;
+        int bandCount = 0;
+        RECT bandRects[kMaxBands] = {};
+        int selected = -1;
+        CUIString selectedLabel;
+        RECT selectedLabelRect = {};
+        bool dragAllDirection = false;
+        RECT qHandleRects[2] = {};
+        RECT hpMarkerRect = {};
+        RECT lpMarkerRect = {};
+        int capture = kNone;
+
+        bool operator==(const TPictureKey& o) const;
+    };
+
     TPlotLayersKey StillLayersKey(const TEqualizerGeometry& geometry) const;
+    TPictureKey PictureKey(const TEqualizerGeometry& geometry) const;
+    bool PaintKeptPicture(HDC hdc, const TEqualizerGeometry& geometry);
+    bool PaintOverKeptLayers(HDC hdc, const TEqualizerGeometry& geometry);
     void PaintStillLayers(HDC hdc, const TEqualizerGeometry& geometry);
+    void PaintMovingParts(HDC hdc, const TEqualizerGeometry& geometry);
     void PaintGrid(HDC hdc, const TEqualizerGeometry& geometry);
     void PaintCaption(HDC hdc);
     void PaintOtherCurves(CCurveCanvas& canvas, const TEqualizerGeometry& geometry);
@@ -204,7 +227,12 @@ private:
     POINT m_pressPoint = {};  // where the captured drag began
     bool m_movedSincePress = false;
     unsigned m_otherCurvesVersion = 0;  // changes whenever a curve behind the shown one does
+    unsigned m_currentCurveVersion = 0;  // changes whenever the shown curve does
+    // Between drags the whole plot is kept; during one its still layers are kept apart instead.
+    CPlotLayers m_picture;
+    TPictureKey m_pictureKey;
     CPlotLayers m_stillLayers;
+    TPlotLayersKey m_stillKey;
 };
 
 }  // namespace SkinUI

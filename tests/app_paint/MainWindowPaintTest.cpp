@@ -1,10 +1,12 @@
 // The connected main window painted as the window paints itself (its clip kept beside the DC, each
 // background left out under opaque children) against the same tree painted on a plain bitmap past a
 // stop control that never comes (every background whole, GDI alone keeping the clip): every byte of
-// every pixel agrees, at 100 % and 150 %, whole and in parts.
+// every pixel agrees, at 100 % and 150 %, whole and in parts, and after the equalizer's band, selection
+// and shown curve change under the mouse (its kept picture must follow).
 #include "ControllerTestSupport.h"
 #include "ScreenInfo.h"
 #include "UIControl.h"
+#include "UIEqualizer.h"
 #include "UIManager.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +57,42 @@ std::string Differences(const DWORD* actual, const std::vector<DWORD>& expected,
     return count ? first + ", " + std::to_string(count) + " pixels differ" : "";
 }
 
+// The whole client repainted by the window and compared with a plain paint.
+std::string RepaintDifferences(HWND window, CPaintManagerUI& pm) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    GdiFlush();
+    const SIZE size = pm.GetOffscreenSize();
+    if (!pm.GetOffscreenPixels() || size.cx != client.right || size.cy != client.bottom) return "no picture";
+    return Differences(pm.GetOffscreenPixels(), PlainPaint(pm, size, client), size.cx, client);
+}
+
+// Hovers a band (selecting it), then drags another one: the selection, its label and the shown curve
+// change, during the drag and after it.
+void ChangeTheEqualizer(HWND window, CPaintManagerUI& pm, std::vector<std::string>& differences) {
+    auto* curve = static_cast<UIEqualizer*>(pm.FindControlByName(L"equalizer"));
+    ASSERT_NE(nullptr, curve);
+    ASSERT_GT(curve->GetBandCount(), 3);
+    auto send = [window](UINT message, WPARAM keys, POINT at) {
+        SendMessageW(window, message, keys, MAKELPARAM(at.x, at.y));
+    };
+    const POINT hovered = curve->GetBandPoint(1);
+    send(WM_MOUSEMOVE, 0, hovered);
+    ASSERT_EQ(1, curve->GetCurrentControlIndex());
+    differences.push_back(RepaintDifferences(window, pm));
+    const POINT dragged = curve->GetBandPoint(curve->GetBandCount() / 2);
+    send(WM_MOUSEMOVE, 0, dragged);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, dragged);
+    send(WM_MOUSEMOVE, MK_LBUTTON, POINT{dragged.x + 3, dragged.y - 20});
+    differences.push_back(RepaintDifferences(window, pm));
+    send(WM_LBUTTONUP, 0, POINT{dragged.x + 3, dragged.y - 20});
+    differences.push_back(RepaintDifferences(window, pm));
+    send(WM_MOUSEMOVE, 0, hovered);
+    differences.push_back(RepaintDifferences(window, pm));
+}
+
 }  // namespace
 
 TEST(MainWindowPaint, OwnPaintMatchesAPlainPaintAtEachScale) {
@@ -81,6 +119,9 @@ TEST(MainWindowPaint, OwnPaintMatchesAPlainPaintAtEachScale) {
             EXPECT_EQ("", Differences(shown, plain, w, area)) << "dpi " << dpi << " area " << area.left << ","
                                                                 << area.top << "," << area.right << "," << area.bottom;
         }
+        std::vector<std::string> differences;
+        ChangeTheEqualizer(run.handle, pm, differences);
+        EXPECT_EQ(std::vector<std::string>(4, ""), differences) << "dpi " << dpi;
         EXPECT_TRUE(run.Close());
         SetAutoDpiOverride(0);
     }

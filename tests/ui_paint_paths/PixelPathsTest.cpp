@@ -821,6 +821,7 @@ TEST_F(PixelPaths, KeptTextMatchesDrawingItEachTime) {
         DWORD color;
         const wchar_t* text;
         ClipKind clip;
+        int remadeSize = 0;  // font 1 made again at this size first (its handle may well be the old one's)
     };
     const Step steps[] = {
         {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},  // drawn
@@ -835,11 +836,14 @@ TEST_F(PixelPaths, KeptTextMatchesDrawingItEachTime) {
         {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::Round},
         {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::TwoPieces},
         {2, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None, 15},
+        {1, 1, 0xFFE6E8EB, L"Phase 180\u00B0", ClipKind::None},
     };
     const RECT rect = {2, 8, 38, 30};
     const UINT style = DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS;
     for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
         const Step& step = steps[i];
+        if (step.remadeSize) manager.AddFont(1, L"Tahoma", step.remadeSize, false, false, false);
         Surface kept(40, 40, 0xFF101010), reference(40, 40, 0xFF101010);
         for (Surface* s : {&kept, &reference}) {
             Background(*s, {0, 0, 40, 40}, step.seed);

@@ -47,6 +47,8 @@ struct TFontRecord {
     bool underline = false;
     bool italic = false;
     TEXTMETRICW metrics = {};  // filled on first use (height 0 until then)
+    LOGFONTW logFont = {};     // read with the metrics: text drawing need not ask GDI per call
+    HFONT logFontOf = nullptr;  // the handle logFont was read from
 };
 
 // The resource tables of one window, or the process-wide shared set.

@@ -55,6 +55,7 @@ void CPaintManagerUI::FillFontMetrics(TFontRecord& font) const {
     HGDIOBJ old = SelectObject(dc, font.handle);
     GetTextMetricsW(dc, &font.metrics);
     SelectObject(dc, old);
+    font.logFontOf = GetObjectW(font.handle, sizeof font.logFont, &font.logFont) ? font.handle : nullptr;
     if (dc != m_hDcPaint) DeleteDC(dc);
 }
 

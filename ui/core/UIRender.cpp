@@ -760,7 +760,8 @@ void DrawTextGdiplus(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_
 void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wchar_t* text, DWORD color, int font,
                          UINT style) {
     if (!text || !manager) return;
-    HFONT handle = manager->GetFontHandle(font);
+    const TFontRecord* record = manager->GetFontRecord(font);
+    HFONT handle = record->handle;
     // The character-code form applies to both paths.
     wchar_t code[2] = {};
     const wchar_t* shown = CharacterCode(text, &code[0]) ? code : text;
@@ -770,20 +771,29 @@ void CUIRender::DrawText(HDC hdc, CPaintManagerUI* manager, RECT& rect, const wc
     }
     // Text drawn within its rectangle in the DC's plain text set-up is a memo's call: the same words over
     // the same pixels give the same pixels.
-    const bool memoable = !(style & (DT_CALCRECT | DT_NOCLIP | DT_MODIFYSTRING | DT_EXTERNALLEADING)) &&
-                          GetTextAlign(hdc) == 0 && GetTextCharacterExtra(hdc) == 0;
+    // The font record and the window's own paint target know the set-up without asking GDI.
+    bool memoable = !(style & (DT_CALCRECT | DT_NOCLIP | DT_MODIFYSTRING | DT_EXTERNALLEADING));
+    if (memoable) {
+        const TKnownPaintTarget* target = KnownPaintTarget(hdc);
+        memoable = target ? target->plainText : GetTextAlign(hdc) == 0 && GetTextCharacterExtra(hdc) == 0;
+    }
     std::wstring key;
-    LOGFONTW logFont = {};
-    if (memoable && GetObjectW(handle, sizeof logFont, &logFont)) {
+    LOGFONTW asked = {};
+    const LOGFONTW* logFont = record->logFontOf == handle ? &record->logFont : nullptr;
+    if (memoable && !logFont && GetObjectW(handle, sizeof asked, &asked)) logFont = &asked;
+    if (memoable && logFont) {
         const struct {
             COLORREF color;
             UINT style;
             LONG width, height;
         } call = {ToColorRef(color), style, rect.right - rect.left, rect.bottom - rect.top};
+        const size_t length = wcslen(shown);
+        // Room for what the memo appends (the clip's pieces and the place), so the key is made once.
+        key.reserve(4 + (sizeof call + sizeof *logFont + 4 * sizeof(RECT)) / sizeof(wchar_t) + length);
         key.assign(L"text");
         key.append(reinterpret_cast<const wchar_t*>(&call), sizeof call / sizeof(wchar_t));
-        key.append(reinterpret_cast<const wchar_t*>(&logFont), sizeof logFont / sizeof(wchar_t));
-        key.append(shown);
+        key.append(reinterpret_cast<const wchar_t*>(logFont), sizeof *logFont / sizeof(wchar_t));
+        key.append(shown, length);
     }
     HDC memoTarget = key.empty() ? nullptr : hdc;  // before the key moves
     CUIPixelMemo memo(memoTarget, rect, std::move(key));

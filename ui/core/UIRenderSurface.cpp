@@ -354,6 +354,7 @@ CUIPaintTargetScope::CUIPaintTargetScope(HDC dc, DWORD* bits, int width, int hei
     m_target.height = height;
     m_target.clip.rect = {0, 0, width, height};
     m_target.clip.known = true;
+    m_target.plainText = GetTextAlign(dc) == 0 && GetTextCharacterExtra(dc) == 0;
     CurrentKnownTarget() = &m_target;
 }
 

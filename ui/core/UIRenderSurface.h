@@ -48,6 +48,7 @@ struct TKnownPaintTarget {
     int width = 0;
     int height = 0;
     TKnownClip clip;
+    bool plainText = false;  // no text alignment nor character extra (nothing changes them during a paint)
     TKnownPaintTarget* outer = nullptr;
 };
 
