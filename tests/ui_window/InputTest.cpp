@@ -261,10 +261,12 @@ TEST_F(InputTest, APendingTabMoveNeverMovesAFocusGivenBeforeItsPaint) {
     window.pm().GetRootControl()->NeedUpdate();
     ASSERT_TRUE(window.pm().MoveTabFocus(true));
     ASSERT_TRUE(window.pm().IsFocusNeeded());
+    // Counted here: the window being activated again (other windows on the display) may refocus b before.
+    const int focusesOfB = b->Count(UIEVENT_SETFOCUS);
     a->SetFocus();
     repaint();
     EXPECT_EQ(a, window.pm().GetFocusedControl());
-    EXPECT_EQ(1, b->Count(UIEVENT_SETFOCUS)) << "b was focused by the click alone";
+    EXPECT_EQ(focusesOfB, b->Count(UIEVENT_SETFOCUS)) << "the waiting move did not focus b after a";
 }
 
 // The search visits the topmost (last) child first: the control after a label in the search stands
