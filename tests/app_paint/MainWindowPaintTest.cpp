@@ -8,6 +8,7 @@
 #include "UIControl.h"
 #include "UIEqualizer.h"
 #include "UIManager.h"
+#include "WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -20,25 +21,9 @@ using namespace ControllerTest;
 
 namespace {
 
-// The tree painted over area on a top-down 32-bit canvas of the client's size, everything whole.
+// The tree painted over area on a canvas of the client's size, everything whole.
 std::vector<DWORD> PlainPaint(CPaintManagerUI& pm, const SIZE& size, const RECT& area) {
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    auto* pixels = static_cast<DWORD*>(bits);
-    const size_t count = static_cast<size_t>(size.cx) * size.cy;
-    std::fill(pixels, pixels + count, 0x9ABCDEF0u);
-    CControlUI neverReached;
-    pm.GetRootControl()->Paint(dc, area, &neverReached);
-    GdiFlush();
-    std::vector<DWORD> result(pixels, pixels + count);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return result;
+    return WindowTest::PaintTreeOnCanvas(pm, size, area, false, 0x9ABCDEF0u);
 }
 
 // How many pixels of area differ, and the first one.

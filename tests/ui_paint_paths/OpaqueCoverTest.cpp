@@ -53,23 +53,7 @@ const wchar_t kPanels[] = LR"(<Window size="260,200">
 std::vector<DWORD> PaintTree(CPaintManagerUI& pm, const RECT& area, bool asWindowPaint, DWORD garbage) {
     RECT client = {};
     GetClientRect(pm.GetWindowHandle(), &client);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    auto* pixels = static_cast<DWORD*>(bits);
-    const size_t count = static_cast<size_t>(client.right) * client.bottom;
-    std::fill(pixels, pixels + count, garbage);
-    CControlUI neverReached;
-    pm.GetRootControl()->Paint(dc, area, asWindowPaint ? nullptr : &neverReached);
-    GdiFlush();
-    std::vector<DWORD> result(pixels, pixels + count);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return result;
+    return PaintTreeOnCanvas(pm, SIZE{client.right, client.bottom}, area, asWindowPaint, garbage);
 }
 
 // The first pixel of area that differs, "" when none does.

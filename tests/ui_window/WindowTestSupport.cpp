@@ -1,5 +1,7 @@
 #include "WindowTestSupport.h"
 
+#include <algorithm>
+
 #include <ole2.h>
 
 #include <cwchar>
@@ -207,6 +209,27 @@ DWORD OffscreenPixel(CPaintManagerUI& manager, int x, int y) {
     if (!pixels || x < 0 || y < 0 || x >= size.cx || y >= size.cy) return 0xDEADBEEF;
     GdiFlush();
     return pixels[static_cast<size_t>(y) * size.cx + x];
+}
+
+std::vector<DWORD> PaintTreeOnCanvas(CPaintManagerUI& manager, SIZE size, const RECT& area, bool asWindowPaint,
+                                     DWORD fill) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    auto* pixels = static_cast<DWORD*>(bits);
+    const size_t count = static_cast<size_t>(size.cx) * size.cy;
+    std::fill(pixels, pixels + count, fill);
+    CControlUI neverReached;
+    manager.GetRootControl()->Paint(dc, area, asWindowPaint ? nullptr : &neverReached);
+    GdiFlush();
+    std::vector<DWORD> result(pixels, pixels + count);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return result;
 }
 
 void SetKeyDown(int key, bool down) {

@@ -102,6 +102,11 @@ LPARAM At(int x, int y);
 DWORD WindowPixel(HWND window, int x, int y);
 // A pixel of the manager's off-screen bitmap (0xAARRGGBB).
 DWORD OffscreenPixel(SkinUI::CPaintManagerUI& manager, int x, int y);
+
+// The manager's tree painted over area on a top-down 32-bit canvas of the given size first filled with
+// fill: as the window's own paint, or with a stop control never reached so everything is painted whole.
+std::vector<DWORD> PaintTreeOnCanvas(SkinUI::CPaintManagerUI& manager, SIZE size, const RECT& area,
+                                     bool asWindowPaint, DWORD fill);
 // Holds a key down (or releases it) in this thread's keyboard state.
 void SetKeyDown(int key, bool down);
 
