@@ -74,6 +74,17 @@ TRegion ReadUpdateRegion(HWND hwnd) {
     return region;
 }
 
+// The region a BeginPaint DC paints (the visible part of the update region), in client units; null
+// when it cannot be read. Read from the DC rather than asked of the system before BeginPaint: each
+// question about the update region is a server round trip under Wine.
+TRegion PaintDcRegion(HDC dc) {
+    TRegion region(CreateRectRgn(0, 0, 0, 0));
+    POINT origin = {};
+    if (region && (GetRandomRgn(dc, region.get(), SYSRGN) != 1 || !GetDCOrgEx(dc, &origin))) region.reset();
+    if (region) OffsetRgn(region.get(), -origin.x, -origin.y);  // the system region is in screen units
+    return region;
+}
+
 // The rectangles to paint: the region's, with extra added, within the client, disjoint; the bounding
 // box alone when there are many or the region is missing.
 std::vector<RECT> PaintParts(HRGN region, const RECT& extra, const RECT& client, const RECT& bounds) {
@@ -114,9 +125,6 @@ void CPaintManagerUI::OnPaint() {
     }
     RECT client = {};
     GetClientRect(m_hWndPaint, &client);
-    RECT paint = {};
-    if (!GetUpdateRect(m_hWndPaint, &paint, FALSE)) return;
-    TRegion updateRegion = ReadUpdateRegion(m_hWndPaint);
     if (m_bFocusNeeded) {
         MoveTabFocus(true);
         if (!alive) return;
@@ -140,13 +148,28 @@ void CPaintManagerUI::OnPaint() {
         m_bIsPainting = false;
         return;
     }
+    // The update region is taken once everything above has invalidated what it changed. A layered
+    // window's picture is kept by the system whole, its parts off the screen too: its region is the
+    // update region itself, not only the part a DC would show.
+    TRegion layeredRegion = m_bLayered ? ReadUpdateRegion(m_hWndPaint) : nullptr;
+    PAINTSTRUCT ps = {};
+    HDC windowDc = BeginPaint(m_hWndPaint, &ps);
+    RECT paint = ps.rcPaint;
     if (m_bLayered) {
         const LONG exStyle = GetWindowLongW(m_hWndPaint, GWL_EXSTYLE);
         if (!(exStyle & WS_EX_LAYERED)) SetWindowLongW(m_hWndPaint, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
         m_bOffscreenPaint = true;
+        RECT box = {};
+        if (layeredRegion && GetRgnBox(layeredRegion.get(), &box) > NULLREGION) UnionRect(&paint, &paint, &box);
         UnionRect(&paint, &paint, &m_rcLayeredUpdate);
         paint = ClampTo(paint, client);
     }
+    if (!windowDc || IsRectEmpty(&paint)) {
+        if (windowDc) EndPaint(m_hWndPaint, &ps);
+        m_bIsPainting = false;
+        return;
+    }
+    TRegion updateRegion = m_bLayered ? std::move(layeredRegion) : PaintDcRegion(windowDc);
     const std::vector<RECT> parts = PaintParts(updateRegion.get(), m_bLayered ? m_rcLayeredUpdate : RECT{}, client, paint);
     if (m_bLayered) SetRectEmpty(&m_rcLayeredUpdate);
     if (m_bOffscreenPaint && !m_hbmpOffscreen) {
@@ -156,9 +179,6 @@ void CPaintManagerUI::OnPaint() {
         RememberTopDownBitmap(m_hbmpOffscreen, m_pOffscreenBits);
         m_szOffscreen = {client.right, client.bottom};
     }
-
-    PAINTSTRUCT ps = {};
-    HDC windowDc = BeginPaint(m_hWndPaint, &ps);
     if (m_bOffscreenPaint && m_hbmpOffscreen && m_hDcOffscreen)
         PaintOffscreen(windowDc, parts, client);
     else
