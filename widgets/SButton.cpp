@@ -4,6 +4,8 @@
 #include "UIManager.h"
 #include "UIRender.h"
 
+#include <typeinfo>
+
 namespace SkinUI {
 
 void* CSButtonUI::GetInterface(const wchar_t* name) {
@@ -88,6 +90,15 @@ void CSButtonUI::CutSelectedStrip() {
 
 bool CSButtonUI::DrawIfSet(HDC hdc, const CUIString& image) {
     return !image.IsEmpty() && DrawImage(hdc, image.Data());
+}
+
+// Selected, it paints its selected colour or nothing.
+void CSButtonUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
+    if (typeid(*this) != typeid(CSButtonUI)) return;
+    if (m_bSelected)
+        CollectOpaqueFill(m_dwSelectedBkColor, within, cover);
+    else
+        CollectStateBackground(within, cover);
 }
 
 void CSButtonUI::PaintStatusImage(HDC hdc) {

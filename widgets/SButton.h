@@ -17,6 +17,7 @@ public:
     void PaintStatusImage(HDC hdc) override;
     void PaintForeImage(HDC hdc) override;
     void PaintText(HDC hdc) override;
+    void CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const override;
 
     virtual const CUIString& GetSelectedStateImage() const { return m_sSelectedStateImage; }
     virtual void SetSelectedStateImage(const wchar_t* image);

@@ -5,6 +5,7 @@
 #include "WindowTestSupport.h"
 
 #include "UIContainer.h"
+#include "UIControls.h"
 #include "UIGeometry.h"
 
 #include <algorithm>
@@ -16,11 +17,15 @@ using namespace WindowTest;
 
 namespace {
 
+// The labels, buttons, options and edits of the layout are known to the factory before it is built.
+const bool g_registered = (RegisterControlClasses(), true);
+
 // Panels of every kind a parent may or may not skip: rounded, translucent, gradient, nested in a plain
 // layout, hidden, floating out of their parent (the last panel, so that nothing paints over what would
 // leak), inside an inset (and beyond the inner area), scrolled, and classes of their own (a rounded one
-// with formatted text, which narrows the clip once more).
-const wchar_t kPanels[] = LR"(<Window size="260,200">
+// with formatted text, which narrows the clip once more). Below them, controls whose background depends
+// on their state: hot and selected colours opaque or not, a selected option without a colour of its own.
+const wchar_t kPanels[] = LR"(<Window size="260,240">
   <VerticalLayout name="root" bkcolor="#FF203040" inset="4,4,4,4">
     <VerticalLayout height="40" inset="10,5,10,5" bkcolor="#FF112233">
       <Control height="20" bkcolor="#FF998877"/>
@@ -45,6 +50,15 @@ const wchar_t kPanels[] = LR"(<Window size="260,200">
       <Control width="30" bkcolor="#FF102030" borderround="8,8"/>
       <Label width="60" text="{b}Aa{/b} bb" showhtml="true" borderround="10,10" bkcolor="#FF556600"
              textcolor="#FFFFFFFF" bordercolor="#FFFFFFFF" bordersize="1"/>
+    </HorizontalLayout>
+    <HorizontalLayout name="states" height="30" bkcolor="#FF223344" inset="2,2,2,2">
+      <Button name="button" width="40" text="ok" bkcolor="#FF884422" hotbkcolor="#FF995533" borderround="8,8"/>
+      <Button name="hotglass" width="30" bkcolor="#FF884422" hotbkcolor="#80995533"/>
+      <Option name="chosen" width="40" bkcolor="#FF224488" selectedbkcolor="#FF4466AA" selected="true"
+              borderround="6,6"/>
+      <Option name="chosenbare" width="30" bkcolor="#FF224488" selected="true"/>
+      <Edit name="edit" width="50" text="12.5" bkcolor="#FFEEEEEE" borderround="6,6"/>
+      <Label name="label" width="40" text="ab" bkcolor="#FF446688"/>
     </HorizontalLayout>
   </VerticalLayout>
 </Window>)";
@@ -85,7 +99,8 @@ TEST(OpaqueCover, TheWindowPaintLeavesNothingUncovered) {
     ASSERT_NE(nullptr, hwnd);
     Pump();
     CPaintManagerUI& pm = window.pm();
-    for (const RECT& area : {RECT{0, 0, 260, 200}, RECT{5, 10, 90, 60}, RECT{0, 120, 40, 190}, RECT{120, 70, 250, 190}}) {
+    for (const RECT& area : {RECT{0, 0, 260, 240}, RECT{5, 10, 90, 60}, RECT{0, 120, 40, 190}, RECT{120, 70, 250, 190},
+                             RECT{30, 180, 200, 215}}) {
         const std::vector<DWORD> skipped = PaintTree(pm, area, true, 0x12345678);
         const std::vector<DWORD> whole = PaintTree(pm, area, false, 0x9ABCDEF0);
         EXPECT_EQ("", FirstDifference(skipped, whole, 260, area)) << area.left << "," << area.top;
@@ -119,6 +134,20 @@ TEST(OpaqueCover, ChildrenClaimOnlyWhatTheyFillOpaquely) {
     RECT expected;
     IntersectRect(&expected, &half, &window.Control(L"solid")->GetPos());
     EXPECT_EQ(Text(expected), Text(cover[0])) << "a claim stays within what is asked about";
+
+    // Buttons, options, edits and labels claim their background, rounded or not, only when every colour
+    // their state may give it is opaque.
+    const struct {
+        const wchar_t* name;
+        size_t claimed;
+    } states[] = {{L"button", 2}, {L"hotglass", 0}, {L"chosen", 2}, {L"chosenbare", 0}, {L"edit", 2}, {L"label", 1}};
+    for (const auto& control : states) {
+        cover.clear();
+        CControlUI* c = window.Control(control.name);
+        ASSERT_NE(nullptr, c) << std::string(control.name, control.name + wcslen(control.name));
+        c->CollectOpaqueCover(c->GetPos(), cover);
+        EXPECT_EQ(control.claimed, cover.size()) << std::string(control.name, control.name + wcslen(control.name));
+    }
 
     cover.clear();
     CControlUI* root = window.Control(L"root");

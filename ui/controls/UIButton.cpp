@@ -7,6 +7,8 @@
 #include "UIStateImage.h"
 #include "UITabLayout.h"
 
+#include <typeinfo>
+
 namespace SkinUI {
 
 namespace {
@@ -279,6 +281,16 @@ void CButtonUI::PaintBkColor(HDC hdc) {
         return;
     }
     CUIRender::DrawColor(hdc, m_rcPaint, GetAdjustColor(color));
+}
+
+bool CButtonUI::CollectStateBackground(const RECT& within, std::vector<RECT>& cover) const {
+    for (DWORD color : {m_dwDisabledBkColor, m_dwPushedBkColor, m_dwHotBkColor})
+        if (color != 0 && (color >> 24) != 0xFF) return false;
+    return CollectOpaqueBackground(within, cover);
+}
+
+void CButtonUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
+    if (typeid(*this) == typeid(CButtonUI)) CollectStateBackground(within, cover);
 }
 
 bool CButtonUI::DrawFirstImage(HDC hdc, const CUIString* const* images, int count) {

@@ -26,6 +26,7 @@ public:
     void PaintStatusImage(HDC hdc) override;
     void PaintForeImage(HDC hdc) override;
     void PaintText(HDC hdc) override;
+    void CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const override;
 
     virtual const CUIString& GetNormalImage() const { return m_sNormalImage; }
     virtual void SetNormalImage(const wchar_t* image);
@@ -72,6 +73,9 @@ public:
     void SelectBoundTab(int index);
 
 protected:
+    // What the button's background paint covers in whichever state it is painted (the state is
+    // refreshed only as it paints): false, appending nothing, unless every colour it may take is opaque.
+    bool CollectStateBackground(const RECT& within, std::vector<RECT>& cover) const;
     // Focused and disabled follow the control; in a disabled window only the disabled bit stays.
     void RefreshState();
     // Draws the first of the images that is set and draws; false when none did.

@@ -9,6 +9,8 @@
 #include <cwchar>
 #include <vector>
 
+#include <typeinfo>
+
 namespace SkinUI {
 
 namespace {
@@ -285,6 +287,10 @@ void CEditUI::DoEvent(TUIEvent& event) {
 
 // ---------------------------------------------------------------------------------------------------
 // Painting.
+
+void CEditUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
+    if (typeid(*this) == typeid(CEditUI)) CollectOpaqueBackground(within, cover);
+}
 
 void CEditUI::PaintStatusImage(HDC hdc) {
     m_uButtonState = WithFocusAndEnabled(m_uButtonState, *this);

@@ -31,6 +31,7 @@ public:
     SIZE EstimateSize(SIZE available) override;
     void PaintStatusImage(HDC hdc) override;
     void PaintText(HDC hdc) override;
+    void CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const override;
 
     bool IsReadOnly() const { return m_bReadOnly; }
     void SetReadOnly(bool readOnly);

@@ -6,6 +6,8 @@
 
 #include <cwchar>
 
+#include <typeinfo>
+
 namespace SkinUI {
 
 namespace {
@@ -165,6 +167,11 @@ void CLabelUI::DrawLabelText(HDC hdc, RECT& rect, const wchar_t* text, DWORD col
     } else {
         CUIRender::DrawText(hdc, m_pManager, rect, text, color, font, style);
     }
+}
+
+// Its background is the plain one; what a subclass paints its own way it says itself.
+void CLabelUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
+    if (typeid(*this) == typeid(CLabelUI)) CollectOpaqueBackground(within, cover);
 }
 
 void CLabelUI::PaintText(HDC hdc) {

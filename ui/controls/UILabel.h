@@ -20,6 +20,7 @@ public:
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     SIZE EstimateSize(SIZE available) override;
     void PaintText(HDC hdc) override;
+    void CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const override;
 
     virtual bool GetAutoCalcWidth() const { return m_bAutoCalcWidth; }
     virtual void SetAutoCalcWidth(bool autoCalc) { m_bAutoCalcWidth = autoCalc; }

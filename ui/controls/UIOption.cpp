@@ -6,6 +6,8 @@
 #include "UIRender.h"
 #include "UITextResource.h"
 
+#include <typeinfo>
+
 namespace SkinUI {
 
 namespace {
@@ -172,6 +174,15 @@ void COptionUI::PaintBkColor(HDC hdc) {
         return;
     }
     if (m_dwSelectedBkColor != 0) CUIRender::DrawColor(hdc, m_rcPaint, GetAdjustColor(m_dwSelectedBkColor));
+}
+
+// Selected, it paints its selected colour or nothing.
+void COptionUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
+    if (typeid(*this) != typeid(COptionUI)) return;
+    if (m_bSelected)
+        CollectOpaqueFill(m_dwSelectedBkColor, within, cover);
+    else
+        CollectStateBackground(within, cover);
 }
 
 void COptionUI::PaintStatusImage(HDC hdc) {

@@ -597,7 +597,11 @@ void CControlUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover
 }
 
 bool CControlUI::CollectOpaqueBackground(const RECT& within, std::vector<RECT>& cover) const {
-    if ((m_dwBackColor >> 24) != 0xFF || m_dwBackColor2 != 0) return false;
+    return m_dwBackColor2 == 0 && CollectOpaqueFill(m_dwBackColor, within, cover);
+}
+
+bool CControlUI::CollectOpaqueFill(DWORD color, const RECT& within, std::vector<RECT>& cover) const {
+    if ((color >> 24) != 0xFF) return false;
     const SIZE round = GetBorderRound();
     if (round.cx <= 0 && round.cy <= 0) {
         RECT part;

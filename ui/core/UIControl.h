@@ -286,6 +286,8 @@ protected:
     // control: all but its corners); false, appending nothing, when the background is not one opaque
     // colour.
     bool CollectOpaqueBackground(const RECT& within, std::vector<RECT>& cover) const;
+    // The same for a fill of the given colour over the control (a state's background colour).
+    bool CollectOpaqueFill(DWORD color, const RECT& within, std::vector<RECT>& cover) const;
     // A layout size as read: scaled by the manager's DPI, unscaled without a manager.
     int Scaled(int value) const;
     RECT ScaledMargins(const RECT& margins) const;
