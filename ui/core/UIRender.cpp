@@ -111,8 +111,18 @@ class CRoundRegions {
 public:
     static const TRoundRegion* Get(const RECT& box, int width, int height) {
         std::vector<TRoundRegion>& entries = Entries();
-        for (const TRoundRegion& entry : entries)
-            if (EqualRect(&entry.box, &box) && entry.width == width && entry.height == height) return &entry;
+        // A window paints its controls in the same order each time: the entry after the last one found
+        // is most often the one asked for next.
+        static size_t hint = 0;
+        auto matches = [&](const TRoundRegion& entry) {
+            return EqualRect(&entry.box, &box) && entry.width == width && entry.height == height;
+        };
+        if (hint < entries.size() && matches(entries[hint])) return &entries[hint++];
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (!matches(entries[i])) continue;
+            hint = i + 1;
+            return &entries[i];
+        }
         HRGN region = CreateRoundRectRgn(box.left, box.top, box.right, box.bottom, width, height);
         if (!region) return nullptr;
         if (!HookSet()) {  // the shut-down forgets its hooks: again after each
@@ -181,10 +191,17 @@ void CUIRenderClip::GenerateRoundClip(HDC hdc, const RECT& rect, const RECT& inn
         clip.m_old = target->clip;
         NarrowKnownClip(target->clip, rect);
         const RECT& within = target->clip.rect;
+        target->clip.shaped = true;
+        RECT inside;
+        if (UnionRect(&inside, &within, &round->box) && EqualRect(&inside, &within)) {
+            // The whole rounded control is shown (the usual case): its kept region is the clip as it is.
+            SelectClipRgn(hdc, round->region);
+            target->clip.shape = round->rects;
+            return;
+        }
         SetRectRgn(limit, within.left, within.top, within.right, within.bottom);
         CombineRgn(combined, round->region, limit, RGN_AND);
         SelectClipRgn(hdc, combined);
-        target->clip.shaped = true;
         target->clip.shape.clear();
         for (const RECT& piece : round->rects) {
             RECT part;
