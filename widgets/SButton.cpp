@@ -92,13 +92,8 @@ bool CSButtonUI::DrawIfSet(HDC hdc, const CUIString& image) {
     return !image.IsEmpty() && DrawImage(hdc, image.Data());
 }
 
-// Selected, it paints its selected colour or nothing.
 void CSButtonUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
-    if (typeid(*this) != typeid(CSButtonUI)) return;
-    if (m_bSelected)
-        CollectOpaqueFill(m_dwSelectedBkColor, within, cover);
-    else
-        CollectStateBackground(within, cover);
+    if (typeid(*this) == typeid(CSButtonUI)) CollectSelectableBackground(m_bSelected, m_dwSelectedBkColor, within, cover);
 }
 
 void CSButtonUI::PaintStatusImage(HDC hdc) {

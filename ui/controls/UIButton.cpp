@@ -289,6 +289,11 @@ bool CButtonUI::CollectStateBackground(const RECT& within, std::vector<RECT>& co
     return CollectOpaqueBackground(within, cover);
 }
 
+bool CButtonUI::CollectSelectableBackground(bool selected, DWORD selectedColor, const RECT& within,
+                                            std::vector<RECT>& cover) const {
+    return selected ? CollectOpaqueFill(selectedColor, within, cover) : CollectStateBackground(within, cover);
+}
+
 void CButtonUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
     if (typeid(*this) == typeid(CButtonUI)) CollectStateBackground(within, cover);
 }

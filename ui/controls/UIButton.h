@@ -76,6 +76,9 @@ protected:
     // What the button's background paint covers in whichever state it is painted (the state is
     // refreshed only as it paints): false, appending nothing, unless every colour it may take is opaque.
     bool CollectStateBackground(const RECT& within, std::vector<RECT>& cover) const;
+    // The same for a button with a selected look: selected, it paints its selected colour or nothing.
+    bool CollectSelectableBackground(bool selected, DWORD selectedColor, const RECT& within,
+                                     std::vector<RECT>& cover) const;
     // Focused and disabled follow the control; in a disabled window only the disabled bit stays.
     void RefreshState();
     // Draws the first of the images that is set and draws; false when none did.

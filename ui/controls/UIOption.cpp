@@ -176,13 +176,8 @@ void COptionUI::PaintBkColor(HDC hdc) {
     if (m_dwSelectedBkColor != 0) CUIRender::DrawColor(hdc, m_rcPaint, GetAdjustColor(m_dwSelectedBkColor));
 }
 
-// Selected, it paints its selected colour or nothing.
 void COptionUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
-    if (typeid(*this) != typeid(COptionUI)) return;
-    if (m_bSelected)
-        CollectOpaqueFill(m_dwSelectedBkColor, within, cover);
-    else
-        CollectStateBackground(within, cover);
+    if (typeid(*this) == typeid(COptionUI)) CollectSelectableBackground(m_bSelected, m_dwSelectedBkColor, within, cover);
 }
 
 void COptionUI::PaintStatusImage(HDC hdc) {
