@@ -7,9 +7,8 @@
 #include "UITextResource.h"
 
 #include <cwchar>
-#include <vector>
-
 #include <typeinfo>
+#include <vector>
 
 namespace SkinUI {
 

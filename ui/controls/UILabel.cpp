@@ -5,7 +5,6 @@
 #include "UIRender.h"
 
 #include <cwchar>
-
 #include <typeinfo>
 
 namespace SkinUI {
