@@ -162,14 +162,24 @@ TEST(OpaqueCover, SubtractRectsLeavesExactlyTheRest) {
         RECT area;
         std::vector<RECT> holes;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {{0, 0, 20, 10}, {}},
         {{0, 0, 20, 10}, {{5, 2, 8, 6}}},
         {{0, 0, 20, 10}, {{-5, -5, 30, 30}}},
         {{0, 0, 20, 10}, {{0, 0, 10, 10}, {10, 0, 20, 5}}},
         {{2, 3, 18, 9}, {{0, 0, 4, 4}, {16, 7, 25, 12}, {6, 4, 9, 20}, {7, 5, 12, 6}, {30, 30, 40, 40}}},
         {{0, 0, 20, 10}, {{3, 3, 3, 8}}},
+        {{0, 0, 20, 10}, {{0, 2, 6, 5}, {6, 2, 12, 5}, {0, 5, 6, 8}}},  // runs that meet, bands that join
     };
+    // A panel's worth of overlapping holes, some reaching out of the area.
+    Case crowded{{1, 1, 21, 12}, {}};
+    unsigned seed = 7;
+    auto next = [&](int range) { return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16) % range; };
+    for (int i = 0; i < 40; ++i) {
+        const int x = next(24) - 2, y = next(15) - 2;
+        crowded.holes.push_back({x, y, x + 1 + next(6), y + 1 + next(4)});
+    }
+    cases.push_back(crowded);
     for (const Case& c : cases) {
         const std::vector<RECT> parts = SubtractRects(c.area, c.holes);
         int expected = 0;
@@ -180,12 +190,14 @@ TEST(OpaqueCover, SubtractRectsLeavesExactlyTheRest) {
                 for (const RECT& hole : c.holes) free = free && !PtInRect(&hole, p);
                 int inParts = 0;
                 for (const RECT& part : parts) inParts += PtInRect(&part, p) ? 1 : 0;
-                EXPECT_EQ(free ? 1 : 0, inParts) << "(" << x << ", " << y << ") of case " << (&c - cases);
+                EXPECT_EQ(free ? 1 : 0, inParts) << "(" << x << ", " << y << ") of case " << (&c - cases.data());
                 expected += free;
             }
         }
         EXPECT_EQ(expected, Area(parts));
     }
+    EXPECT_EQ(2u, SubtractRects({0, 0, 20, 10}, {{5, 0, 8, 4}, {5, 4, 8, 10}}).size())
+        << "the columns beside stacked holes are one rectangle each";
 }
 
 // The window's own paint, with its clip kept as rectangles beside the DC, against the same tree painted

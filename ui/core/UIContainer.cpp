@@ -25,7 +25,7 @@ bool IsShown(const CScrollBarUI* bar) { return bar && bar->IsVisible(); }
 
 bool Meets(const RECT& a, const RECT& b) {
     RECT common;
-    return IntersectRect(&common, &a, &b) != FALSE;
+    return IntersectRects(common, a, b) != FALSE;
 }
 
 int ClampToMinMax(int value, int minimum, int maximum) {
@@ -602,7 +602,7 @@ void CContainerUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
 
 bool CContainerUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) {
     RECT visible;
-    if (!IntersectRect(&visible, &paintRect, &m_rcItem)) return true;
+    if (!IntersectRects(visible, paintRect, m_rcItem)) return true;
     CUIRenderClip clip;
     CUIRenderClip::GenerateClip(hdc, visible, clip);
     m_bLeaveCovered = stopControl == nullptr;
@@ -612,7 +612,7 @@ bool CContainerUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopContr
     if (!m_items.IsEmpty()) {
         const RECT inner = GetInnerRect();
         RECT innerVisible;
-        const bool innerShown = IntersectRect(&innerVisible, &paintRect, &inner) != FALSE;
+        const bool innerShown = IntersectRects(innerVisible, paintRect, inner) != FALSE;
         // Without an inset the inner area's clip is the container's own: no second one is made.
         const bool innerClipped = innerShown && !EqualRect(&innerVisible, &visible);
         CUIRenderClip innerClip;
@@ -674,7 +674,7 @@ const size_t kMaxCoverRects = 256;
 void CContainerUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cover) const {
     if (!PaintsAsContainer(*this)) return;
     RECT visible;
-    if (!IntersectRect(&visible, &within, &m_rcItem)) return;
+    if (!IntersectRects(visible, within, m_rcItem)) return;
     if (!CollectOpaqueBackground(visible, cover)) CollectChildrenCover(visible, cover);
 }
 
@@ -682,7 +682,7 @@ void CContainerUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cov
 void CContainerUI::CollectChildrenCover(const RECT& visible, std::vector<RECT>& cover) const {
     const RECT inner = GetInnerRect();
     RECT innerVisible;
-    const bool innerShown = IntersectRect(&innerVisible, &visible, &inner) != FALSE;
+    const bool innerShown = IntersectRects(innerVisible, visible, inner) != FALSE;
     for (int i = 0; i < m_items.Count() && cover.size() < kMaxCoverRects; ++i) {
         const CControlUI* child = static_cast<const CControlUI*>(m_items[i]);
         if (!child->IsVisible()) continue;

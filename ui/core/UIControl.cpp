@@ -245,7 +245,7 @@ bool CControlUI::ClipToAncestors(RECT& rect) const {
     for (CControlUI* parent = m_pParent; parent; parent = parent->GetParent()) {
         if (!parent->IsVisible()) return false;
         const RECT& parentRect = parent->GetPos();
-        if (!IntersectRect(&rect, &rect, &parentRect)) return false;
+        if (!IntersectRects(rect, rect, parentRect)) return false;
     }
     return !IsRectEmpty(&rect);
 }
@@ -507,7 +507,7 @@ bool CControlUI::DrawImage(HDC hdc, const wchar_t* image, const wchar_t* modify)
 
 bool CControlUI::Paint(HDC hdc, const RECT& paintRect, CControlUI* stopControl) {
     if (stopControl == this) return false;
-    if (!IntersectRect(&m_rcPaint, &paintRect, &m_rcItem)) return true;
+    if (!IntersectRects(m_rcPaint, paintRect, m_rcItem)) return true;
     return DoPaint(hdc, m_rcPaint, stopControl);
 }
 
@@ -605,7 +605,7 @@ bool CControlUI::CollectOpaqueFill(DWORD color, const RECT& within, std::vector<
     const SIZE round = GetBorderRound();
     if (round.cx <= 0 && round.cy <= 0) {
         RECT part;
-        if (IntersectRect(&part, &m_rcItem, &within)) cover.push_back(part);
+        if (IntersectRects(part, m_rcItem, within)) cover.push_back(part);
         return true;
     }
     // The rounded clip cuts the corners within half the ellipse (a pixel more for its rounding): the
@@ -614,7 +614,7 @@ bool CControlUI::CollectOpaqueFill(DWORD color, const RECT& within, std::vector<
     const RECT& r = m_rcItem;
     for (const RECT& arm : {RECT{r.left + cutX, r.top, r.right - cutX, r.bottom}, RECT{r.left, r.top + cutY, r.right, r.bottom - cutY}}) {
         RECT part;
-        if (IntersectRect(&part, &arm, &within)) cover.push_back(part);
+        if (IntersectRects(part, arm, within)) cover.push_back(part);
     }
     return true;
 }

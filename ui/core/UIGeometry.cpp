@@ -1,5 +1,8 @@
 #include "UIGeometry.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace SkinUI {
 
 CUIPoint::CUIPoint(LPARAM mouseParam) {
@@ -23,28 +26,62 @@ void CUIRect::Union(const RECT& r) {
     ::UnionRect(this, &a, &r);
 }
 
+namespace {
+
+// The columns of a band left free by the holes' columns [first, last), which are sorted by their left.
+void FreeColumns(const RECT& area, const RECT* first, const RECT* last, std::vector<std::pair<LONG, LONG>>& free) {
+    free.clear();
+    LONG x = area.left;
+    for (const RECT* hole = first; hole != last; ++hole) {
+        if (hole->left > x) free.push_back({x, hole->left});
+        if (hole->right > x) x = hole->right;
+    }
+    if (x < area.right) free.push_back({x, area.right});
+}
+
+}  // namespace
+
+// A sweep from top to bottom: the area is cut into bands where a hole starts or ends; in each band the
+// columns no hole crosses are free. A free run with the same columns as one in the band above grows that
+// rectangle, so a panel around a few controls comes out as a few rectangles, not one per band.
 std::vector<RECT> SubtractRects(const RECT& area, const std::vector<RECT>& holes) {
     std::vector<RECT> parts;
     if (area.left >= area.right || area.top >= area.bottom) return parts;
-    parts.push_back(area);
-    std::vector<RECT> next;
+    std::vector<RECT> cut;
+    std::vector<LONG> edges = {area.top, area.bottom};
     for (const RECT& hole : holes) {
-        if (hole.left >= hole.right || hole.top >= hole.bottom) continue;
+        RECT inside;
+        if (!IntersectRects(inside, hole, area)) continue;
+        cut.push_back(inside);
+        edges.push_back(inside.top);
+        edges.push_back(inside.bottom);
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+
+    std::vector<RECT> crossing;
+    std::vector<std::pair<LONG, LONG>> free;
+    std::vector<size_t> open, next;  // the parts that reach the band's top, by their left
+    for (size_t band = 0; band + 1 < edges.size(); ++band) {
+        const LONG top = edges[band], bottom = edges[band + 1];
+        crossing.clear();
+        for (const RECT& hole : cut)
+            if (hole.top <= top && hole.bottom >= bottom) crossing.push_back(hole);
+        std::sort(crossing.begin(), crossing.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
+        FreeColumns(area, crossing.data(), crossing.data() + crossing.size(), free);
         next.clear();
-        for (const RECT& p : parts) {
-            RECT cut;
-            if (!IntersectRect(&cut, &p, &hole)) {
-                next.push_back(p);
-                continue;
+        size_t o = 0;
+        for (const auto& run : free) {
+            while (o < open.size() && parts[open[o]].left < run.first) ++o;
+            if (o < open.size() && parts[open[o]].left == run.first && parts[open[o]].right == run.second) {
+                parts[open[o]].bottom = bottom;
+                next.push_back(open[o++]);
+            } else {
+                next.push_back(parts.size());
+                parts.push_back({run.first, top, run.second, bottom});
             }
-            // Above and below the hole full width, beside it only its rows.
-            if (p.top < cut.top) next.push_back({p.left, p.top, p.right, cut.top});
-            if (p.left < cut.left) next.push_back({p.left, cut.top, cut.left, cut.bottom});
-            if (cut.right < p.right) next.push_back({cut.right, cut.top, p.right, cut.bottom});
-            if (cut.bottom < p.bottom) next.push_back({p.left, cut.bottom, p.right, p.bottom});
         }
-        parts.swap(next);
-        if (parts.empty()) break;
+        open.swap(next);
     }
     return parts;
 }

@@ -41,7 +41,20 @@ public:
     void Union(const RECT& r);
 };
 
-// The parts of area outside every hole, as disjoint rectangles (row bands from top to bottom).
+// The system's IntersectRect, inline: painting asks it tens of thousands of times a frame, and under Wine
+// each call leaves the program. False, and out emptied, when a and b share no pixel.
+inline bool IntersectRects(RECT& out, const RECT& a, const RECT& b) {
+    const LONG left = a.left > b.left ? a.left : b.left, right = a.right < b.right ? a.right : b.right;
+    const LONG top = a.top > b.top ? a.top : b.top, bottom = a.bottom < b.bottom ? a.bottom : b.bottom;
+    if (left >= right || top >= bottom) {
+        out = RECT{};
+        return false;
+    }
+    out = RECT{left, top, right, bottom};
+    return true;
+}
+
+// The parts of area outside every hole, as disjoint rectangles ordered by their top, then their left.
 std::vector<RECT> SubtractRects(const RECT& area, const std::vector<RECT>& holes);
 
 }  // namespace SkinUI

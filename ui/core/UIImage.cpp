@@ -339,7 +339,7 @@ struct BlitContext {
 void BlitPart(BlitContext& c, const RECT& dst, const RECT& src) {
     if (Width(dst) <= 0 || Height(dst) <= 0 || Width(src) <= 0 || Height(src) <= 0) return;
     RECT hit;
-    if (!IntersectRect(&hit, &dst, &c.paint)) return;
+    if (!IntersectRects(hit, dst, c.paint)) return;
     const bool sameSize = Width(dst) == Width(src) && Height(dst) == Height(src);
     bool copy = !c.translucent;
     if (c.translucent) {
@@ -454,7 +454,7 @@ void CUIRender::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& rc, const RECT& p
     const bool noCorners = c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0;
     RECT part;
     if (!ctx.translucent && noCorners && Width(rc) == Width(src) && Height(rc) == Height(src)) {
-        if (IntersectRect(&part, &rc, &paint))
+        if (IntersectRects(part, rc, paint))
             BitBlt(hdc, part.left, part.top, Width(part), Height(part), memory, src.left + part.left - rc.left,
                    src.top + part.top - rc.top, SRCCOPY);
     } else {
@@ -499,7 +499,7 @@ bool CUIRender::DrawImage(HDC hdc, CPaintManagerUI* manager, const RECT& item, c
     source.right = std::min<LONG>(source.right, image->width);
     source.bottom = std::min<LONG>(source.bottom, image->height);
     RECT hit;
-    if (!IntersectRect(&hit, &dest, &item) || !IntersectRect(&hit, &dest, &paint)) return true;
+    if (!IntersectRects(hit, dest, item) || !IntersectRects(hit, dest, paint)) return true;
     const bool alpha = manager->IsLayeredWindow() || image->hasAlpha;
     // A whole image of the manager's, whose pixels only an HSL change alters, is a memo's call; a picture
     // as large as a panel's illustration is blended directly, its kept result would be a second copy of it.

@@ -54,7 +54,7 @@ HBITMAP CreateTopDownBitmap(HDC dc, int width, int height, DWORD** bits) {
 }
 
 RECT ClampTo(RECT rect, const RECT& bounds) {
-    IntersectRect(&rect, &rect, &bounds);
+    IntersectRects(rect, rect, bounds);
     return rect;
 }
 
@@ -362,7 +362,7 @@ void CPaintManagerUI::PrintNativeChildren(const RECT& paint) {
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, m_hWndPaint, reinterpret_cast<POINT*>(&rect), 2);
         RECT overlap = {};
-        if (!IntersectRect(&overlap, &rect, &paint)) continue;
+        if (!IntersectRects(overlap, rect, paint)) continue;
         const int width = rect.right - rect.left;
         const int height = rect.bottom - rect.top;
         DWORD* bits = nullptr;

@@ -66,12 +66,12 @@ void SelectClipRect(HDC hdc, const RECT& rect) {
 // The known clip narrowed to rect (device units).
 void NarrowKnownClip(TKnownClip& clip, const RECT& rect) {
     if (!clip.known) return;
-    if (!IntersectRect(&clip.rect, &clip.rect, &rect)) SetRectEmpty(&clip.rect);
+    if (!IntersectRects(clip.rect, clip.rect, rect)) SetRectEmpty(&clip.rect);
     if (!clip.shaped) return;
     std::vector<RECT> kept;
     for (const RECT& piece : clip.shape) {
         RECT part;
-        if (IntersectRect(&part, &piece, &rect)) kept.push_back(part);
+        if (IntersectRects(part, piece, rect)) kept.push_back(part);
     }
     clip.shape.swap(kept);
 }
@@ -205,7 +205,7 @@ void CUIRenderClip::GenerateRoundClip(HDC hdc, const RECT& rect, const RECT& inn
         target->clip.shape.clear();
         for (const RECT& piece : round->rects) {
             RECT part;
-            if (IntersectRect(&part, &piece, &within)) target->clip.shape.push_back(part);
+            if (IntersectRects(part, piece, within)) target->clip.shape.push_back(part);
         }
         return;
     }

@@ -62,7 +62,7 @@ bool ClipRects(HDC hdc, const TDibPixels& dib, std::vector<RECT>& rects) {
     const int shape = GetRgnBox(region, &box);
     if (shape == NULLREGION) return true;
     if (shape == SIMPLEREGION) {
-        if (IntersectRect(&box, &box, &bounds)) rects.push_back(box);
+        if (IntersectRects(box, box, bounds)) rects.push_back(box);
         return true;
     }
     const DWORD size = GetRegionData(region, 0, nullptr);
@@ -71,7 +71,7 @@ bool ClipRects(HDC hdc, const TDibPixels& dib, std::vector<RECT>& rects) {
     const bool ok = size && GetRegionData(region, size, data) == size;
     for (DWORD i = 0; ok && i < data->rdh.nCount; ++i) {
         RECT piece;
-        if (IntersectRect(&piece, &reinterpret_cast<const RECT*>(data->Buffer)[i], &bounds)) rects.push_back(piece);
+        if (IntersectRects(piece, reinterpret_cast<const RECT*>(data->Buffer)[i], bounds)) rects.push_back(piece);
     }
     return ok;
 }
@@ -189,11 +189,11 @@ struct TDirectTarget {
         RECT bounds = device;
         if (within) {
             const RECT limit = Device(hdc, *within);
-            if (!IntersectRect(&bounds, &bounds, &limit)) return;
+            if (!IntersectRects(bounds, bounds, limit)) return;
         }
         for (const RECT& piece : Clip()) {
             RECT part;
-            if (IntersectRect(&part, &bounds, &piece)) fn(part, device);
+            if (IntersectRects(part, bounds, piece)) fn(part, device);
         }
     }
 
@@ -585,7 +585,7 @@ CUIPixelMemo::CUIPixelMemo(HDC hdc, const RECT& rect, std::wstring key) : m_key(
     int pieces = 0;
     for (const RECT& piece : target.Clip()) {
         RECT part;
-        if (!IntersectRect(&part, &piece, &m_device)) continue;
+        if (!IntersectRects(part, piece, m_device)) continue;
         if (++pieces > 16) return;
         OffsetRect(&part, -m_device.left, -m_device.top);
         AppendRaw(m_key, &part, sizeof part);
@@ -699,7 +699,7 @@ public:
     // Blends the colour by coverage over the part of the box within the device rectangle.
     void Blend(const TDibPixels& dib, const RECT& part, DWORD color) const {
         RECT area;
-        if (!IntersectRect(&area, &part, &m_box)) return;
+        if (!IntersectRects(area, part, m_box)) return;
         const DWORD alpha = color >> 24;
         for (int y = area.top; y < area.bottom; ++y) {
             const int row = y - m_box.top;
@@ -742,7 +742,7 @@ bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, f
     RECT visible = {};
     for (const RECT& piece : target.Clip()) {
         RECT part;
-        if (IntersectRect(&part, &piece, &limit)) UnionRect(&visible, &visible, &part);
+        if (IntersectRects(part, piece, limit)) UnionRect(&visible, &visible, &part);
     }
     const float half = width / 2, reach = half + 1;
     float minX = 1e30f, minY = 1e30f, maxX = -1e30f, maxY = -1e30f;
@@ -758,7 +758,7 @@ bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, f
                 static_cast<LONG>(std::floor(std::max(minY - reach, clampLow))) + origin.y,
                 static_cast<LONG>(std::ceil(std::min(maxX + reach, clampHigh))) + origin.x + 1,
                 static_cast<LONG>(std::ceil(std::min(maxY + reach, clampHigh))) + origin.y + 1};
-    if (!IntersectRect(&box, &box, &visible)) return true;
+    if (!IntersectRects(box, box, visible)) return true;
     static CCoverage coverage;  // UI thread only; kept to save its allocation
     coverage.Reset(box);
     const float ox = static_cast<float>(origin.x), oy = static_cast<float>(origin.y);
@@ -766,7 +766,7 @@ bool StrokePolylineAntiAliased(HDC hdc, const TStrokePoint* points, int count, f
         coverage.AddSegment(points[i - 1].x + ox, points[i - 1].y + oy, points[i].x + ox, points[i].y + oy, half);
     for (const RECT& piece : target.Clip()) {
         RECT part;
-        if (IntersectRect(&part, &piece, &limit)) coverage.Blend(target.dib, part, color);
+        if (IntersectRects(part, piece, limit)) coverage.Blend(target.dib, part, color);
     }
     return true;
 }
