@@ -387,8 +387,12 @@ public:
                                        : kind == 'h' ? 0x80000000 | (shade / 2) << 8 | 0x30
                                                      : 0;
             }
+        RememberTopDownBitmap(bitmap_, bits);  // as the manager's images are: their parts blend without GDI
     }
-    ~NineImage() { DeleteObject(bitmap_); }
+    ~NineImage() {
+        ForgetTopDownBitmap(bitmap_);
+        DeleteObject(bitmap_);
+    }
     HBITMAP bitmap() const { return bitmap_; }
     int size() const { return size_; }
 
@@ -454,8 +458,9 @@ void ReferenceNineGrid(HDC hdc, HBITMAP bitmap, const RECT& rc, const RECT& pain
 
 }  // namespace
 
-// Nine-grid images: opaque parts are copied (stretched pixel by pixel as AlphaBlend stretches) and empty
-// parts skipped instead of blended, with the kept source DC; the pixels are those of blending every part.
+// Nine-grid images: opaque parts are copied (stretched pixel by pixel as AlphaBlend stretches), empty
+// parts skipped and unstretched ones blended in place instead of through AlphaBlend, with the kept source
+// DC; the pixels are those of blending every part.
 TEST_F(PixelPaths, NineGridMatchesBlendingEveryPart) {
     struct Case {
         const char* kinds;
@@ -476,6 +481,7 @@ TEST_F(PixelPaths, NineGridMatchesBlendingEveryPart) {
         {"ooooooooo", {2, 2, 38, 38}, three, true, 255, false, true, false},    // tiled along x
         {"oooohoooo", {0, 0, 40, 40}, three, true, 255, false, false, true},    // tiled along y
         {"ooooooooo", {5, 5, 15, 15}, none, true, 255, false, false, false},    // unstretched, no corners
+        {"hohoeohoh", {5, 5, 15, 15}, none, true, 255, false, false, false},    // a picture: blended whole
         {"ooooooooo", {5, 5, 35, 20}, none, true, 255, false, false, false},    // stretched, no corners
         {"ooooooooo", {2, 2, 30, 30}, three, false, 255, false, false, false},  // the opaque path
     };

@@ -239,6 +239,7 @@ TImageRecord* CUIRender::DecodeImage(const BYTE* data, size_t size, DWORD mask) 
         out[i] = pixel;
     }
     stbi_image_free(rgba);
+    RememberTopDownBitmap(bitmap, bits);
     auto* image = new TImageRecord;
     image->bitmap = bitmap;
     image->currentPixels = bits;
@@ -251,7 +252,10 @@ TImageRecord* CUIRender::DecodeImage(const BYTE* data, size_t size, DWORD mask) 
 void CUIRender::FreeImage(TImageRecord* image, bool deleteRecord) {
     CUIPixelMemo::Clear();  // its handle may come back with other pixels
     if (!image) return;
-    if (image->bitmap) DeleteObject(image->bitmap);
+    if (image->bitmap) {
+        ForgetTopDownBitmap(image->bitmap);
+        DeleteObject(image->bitmap);
+    }
     delete[] image->sourcePixels;
     image->bitmap = nullptr;
     image->currentPixels = nullptr;  // the DIB's own memory
@@ -302,6 +306,14 @@ enum class PartKind { Empty, Opaque, Mixed };
 struct TSourcePixels {
     const BYTE* bits = nullptr;
     int width = 0, height = 0, stride = 0;
+    bool topDown = false;  // known to be: an image of the manager's
+
+    // Blends the part unstretched straight into a DIB target, as AlphaBlend would; false where GDI must.
+    bool BlendInto(HDC target, const RECT& dst, const RECT& part) const {
+        if (!bits || !topDown) return false;
+        const DWORD* first = reinterpret_cast<const DWORD*>(bits + static_cast<size_t>(part.top) * stride) + part.left;
+        return BlendOnto(target, dst.left, dst.top, first, stride / 4, Width(part), Height(part));
+    }
 
     PartKind Kind(const RECT& part) const {
         if (!bits) return PartKind::Mixed;
@@ -351,8 +363,10 @@ void BlitPart(BlitContext& c, const RECT& dst, const RECT& src) {
             copy = true;
             if (!sameSize) c.UseStretchMode(COLORONCOLOR);
         } else {
-            AlphaBlend(c.target, dst.left, dst.top, Width(dst), Height(dst), c.memory, src.left, src.top, Width(src),
-                       Height(src), c.blend);
+            const bool unfaded = c.blend.SourceConstantAlpha == 255;
+            if (!sameSize || !unfaded || !c.source.BlendInto(c.target, dst, src))
+                AlphaBlend(c.target, dst.left, dst.top, Width(dst), Height(dst), c.memory, src.left, src.top,
+                           Width(src), Height(src), c.blend);
             return;
         }
     } else if (!sameSize) {
@@ -449,7 +463,7 @@ void CUIRender::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& rc, const RECT& p
     if (infoSize == sizeof info && info.dsBm.bmBits && info.dsBm.bmBitsPixel == 32) {
         GdiFlush();
         ctx.source = {static_cast<const BYTE*>(info.dsBm.bmBits), info.dsBm.bmWidth, std::abs(info.dsBm.bmHeight),
-                      info.dsBm.bmWidthBytes};
+                      info.dsBm.bmWidthBytes, IsRememberedTopDown(bitmap, info.dsBm.bmBits)};
     }
     const bool noCorners = c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0;
     RECT part;

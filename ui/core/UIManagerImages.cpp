@@ -4,6 +4,7 @@
 
 #include "UIManagerShared.h"
 #include "UIRender.h"
+#include "UIRenderSurface.h"
 #include "base/Log.h"
 
 #include <algorithm>
@@ -81,6 +82,7 @@ TImageRecord* ScaleImage(const TImageRecord& source, int percent) {
                                  Blend4(a, b, c, d, fx, fy, 16) | Blend4(a, b, c, d, fx, fy, 24);
         }
     }
+    RememberTopDownBitmap(bitmap, bits);
     auto* image = new TImageRecord;
     image->bitmap = bitmap;
     image->currentPixels = bits;

@@ -82,28 +82,18 @@ bool ClipRects(HDC hdc, const TDibPixels& dib, std::vector<RECT>& rects) {
 class CKnownTopDownBitmaps {
 public:
     static bool Contains(HGDIOBJ bitmap, const BYTE* bits) {
-        for (const TEntry& entry : Entries())
-            if (entry.bitmap == bitmap && entry.bits == bits) return true;
-        return false;
+        const auto found = Entries().find(bitmap);
+        return found != Entries().end() && found->second == bits;
     }
     static void Add(HGDIOBJ bitmap, const void* bits) {
-        if (!bitmap || !bits) return;
-        Remove(bitmap);
-        Entries().push_back({bitmap, static_cast<const BYTE*>(bits)});
+        if (bitmap && bits) Entries()[bitmap] = static_cast<const BYTE*>(bits);
     }
-    static void Remove(HGDIOBJ bitmap) {
-        std::vector<TEntry>& entries = Entries();
-        entries.erase(std::remove_if(entries.begin(), entries.end(), [bitmap](const TEntry& e) { return e.bitmap == bitmap; }),
-                      entries.end());
-    }
+    static void Remove(HGDIOBJ bitmap) { Entries().erase(bitmap); }
 
 private:
-    struct TEntry {
-        HGDIOBJ bitmap;
-        const BYTE* bits;
-    };
-    static std::vector<TEntry>& Entries() {
-        static std::vector<TEntry> entries;
+    // Every decoded image is one: looked up by handle on each draw.
+    static std::unordered_map<HGDIOBJ, const BYTE*>& Entries() {
+        static std::unordered_map<HGDIOBJ, const BYTE*> entries;
         return entries;
     }
 };
@@ -276,10 +266,6 @@ bool FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color) {
     return true;
 }
 
-namespace {
-
-// Blends a premultiplied top-down picture onto a 32-bit DIB target at the logical point (x, y); empty
-// pixels are skipped. False for another kind of target.
 bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width, int height, const RECT* within) {
     const TDirectTarget target = DirectTarget(hdc);
     if (!target.usable) return false;
@@ -298,6 +284,12 @@ bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width
         within);
     return true;
 }
+
+bool IsRememberedTopDown(HGDIOBJ bitmap, const void* bits) {
+    return CKnownTopDownBitmaps::Contains(bitmap, static_cast<const BYTE*>(bits));
+}
+
+namespace {
 
 // Blends one pixel over the columns [from, to) of a row.
 void BlendRun(DWORD* row, int from, int to, DWORD pixel) {

@@ -28,6 +28,14 @@ bool FillOpaqueRects(HDC hdc, const RECT* rects, int count, DWORD color);
 // ask GDI for its row order each time. Forget it before deleting it.
 void RememberTopDownBitmap(HBITMAP bitmap, const void* bits);
 void ForgetTopDownBitmap(HBITMAP bitmap);
+bool IsRememberedTopDown(HGDIOBJ bitmap, const void* bits);
+
+// Blends a premultiplied top-down picture (stride in pixels) onto a 32-bit DIB target at the logical
+// point (x, y), within the target's clip (and the logical rectangle `within`, when given), to the pixels
+// AlphaBlend with per-pixel alpha gives; empty pixels are skipped. False, having drawn nothing, for
+// another kind of target.
+bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width, int height,
+               const RECT* within = nullptr);
 
 // The window's off-screen picture while its paint manager paints into it. Its pixels, and its clip while
 // that is a rectangle, are known here, so that the fast paths and the clip guards need not ask GDI for
