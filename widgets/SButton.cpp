@@ -14,6 +14,8 @@ void* CSButtonUI::GetInterface(const wchar_t* name) {
 }
 
 void CSButtonUI::SetSelected(bool selected) {
+    // The controller sets every band's button on each step of a drag: an unchanged one is not repainted.
+    if (m_bSelected == selected && ((m_uButtonState & UISTATE_SELECTED) != 0) == selected) return;
     m_bSelected = selected;
     if (selected)
         m_uButtonState |= UISTATE_SELECTED;

@@ -374,7 +374,19 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
     auto* curve = static_cast<UIEqualizer*>(page.Find(L"equalizer")->GetInterface(L"Curve"));
     ASSERT_NE(curve, nullptr);
     const POINT point = curve->GetBandPoint(1);
-    page.Drag(point, {point.x, point.y - 30});
+    page.Mouse(run.handle, WM_MOUSEMOVE, point);
+    page.Mouse(run.handle, WM_LBUTTONDOWN, point, MK_LBUTTON);
+    UpdateWindow(run.handle);
+    page.Mouse(run.handle, WM_MOUSEMOVE, {point.x, point.y - 30}, MK_LBUTTON);
+    // The step repaints the curve and the dragged band's controls; the other bands' stay as they are.
+    HRGN dirty = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(run.handle, dirty, FALSE);
+    EXPECT_TRUE(RectInRegion(dirty, &curve->GetPos()));
+    for (const wchar_t* name : {L"pt_enable_4", L"eq_gain_4", L"eq_slider_4", L"pt_enable_0"})
+        EXPECT_FALSE(RectInRegion(dirty, &page.Find(name)->GetPos())) << "repainted: " << std::string(name, name + wcslen(name));
+    DeleteObject(dirty);
+    page.Mouse(run.handle, WM_LBUTTONUP, {point.x, point.y - 30});
+    page.Pump();
     const EqBand dragged = curve->GetBand(1);
     ASSERT_GT(dragged.gain, 0.5f);
     const EqBand& held = c.config.channels[0].eqArray[1];

@@ -556,13 +556,17 @@ void CPaintManagerUI::ReleaseMouseCapture() {
 // ---------------------------------------------------------------------------------------------------
 // Message loop
 
+// Asked on every mouse message: the whole keyboard at once, one question to the system (under Wine a
+// round trip to its server) instead of one per key.
 UINT CPaintManagerUI::MapKeyState() {
+    BYTE keys[256] = {};
+    if (!GetKeyboardState(keys)) return 0;
     UINT state = 0;
-    if (GetKeyState(VK_CONTROL) < 0) state |= MK_CONTROL;
-    if (GetKeyState(VK_LBUTTON) < 0) state |= MK_LBUTTON;
-    if (GetKeyState(VK_RBUTTON) < 0) state |= MK_RBUTTON;
-    if (GetKeyState(VK_SHIFT) < 0) state |= MK_SHIFT;
-    if (GetKeyState(VK_MENU) < 0) state |= MK_ALT;
+    if (keys[VK_CONTROL] & 0x80) state |= MK_CONTROL;
+    if (keys[VK_LBUTTON] & 0x80) state |= MK_LBUTTON;
+    if (keys[VK_RBUTTON] & 0x80) state |= MK_RBUTTON;
+    if (keys[VK_SHIFT] & 0x80) state |= MK_SHIFT;
+    if (keys[VK_MENU] & 0x80) state |= MK_ALT;
     return state;
 }
 
