@@ -645,7 +645,10 @@ bool CContainerUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopContr
 // An opaque background is filled only where no child paints an opaque one over it (nested panels would
 // otherwise fill most pixels two or three times).
 void CContainerUI::PaintBkColor(HDC hdc) {
-    std::vector<RECT> cover;
+    // Kept from call to call (painting is the UI thread's, and nothing below paints): no allocation for
+    // each container of each paint.
+    static std::vector<RECT> cover;
+    cover.clear();
     if (m_bLeaveCovered && (m_dwBackColor >> 24) == 0xFF && m_dwBackColor2 == 0) CollectChildrenCover(m_rcPaint, cover);
     if (cover.empty()) {
         CControlUI::PaintBkColor(hdc);

@@ -13,10 +13,18 @@ namespace {
 
 const unsigned kMaxFontFileBytes = 32u << 20;
 
+// Asked on every text a control draws: the digits are written out here, not through a format.
 CUIString FontKey(int id) {
-    CUIString key;
-    key.FormatShort(L"%d", id);
-    return key;
+    wchar_t digits[16];
+    wchar_t* first = digits + 15;
+    *first = L'\0';
+    unsigned value = id < 0 ? 0u - static_cast<unsigned>(id) : static_cast<unsigned>(id);
+    do {
+        *--first = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value);
+    if (id < 0) *--first = L'-';
+    return CUIString(first);
 }
 
 TFontRecord* FontAt(const CUIStringMap& fonts, int index) {

@@ -63,17 +63,29 @@ void SelectClipRect(HDC hdc, const RECT& rect) {
     SelectClipRgn(hdc, region);
 }
 
-// The known clip narrowed to rect (device units).
+// The known clip narrowed to rect (device units), in place.
 void NarrowKnownClip(TKnownClip& clip, const RECT& rect) {
     if (!clip.known) return;
     if (!IntersectRects(clip.rect, clip.rect, rect)) SetRectEmpty(&clip.rect);
     if (!clip.shaped) return;
-    std::vector<RECT> kept;
+    size_t kept = 0;
     for (const RECT& piece : clip.shape) {
         RECT part;
-        if (IntersectRects(part, piece, rect)) kept.push_back(part);
+        if (IntersectRects(part, piece, rect)) clip.shape[kept++] = part;
     }
-    clip.shape.swap(kept);
+    clip.shape.resize(kept);
+}
+
+// The known clip as a guard found it. The rectangles' memory stays with the target for the next
+// rounded control (a guard is made and ended for each control of each paint).
+void RestoreKnownClip(TKnownClip& clip, TKnownClip& old) {
+    clip.known = old.known;
+    clip.rect = old.rect;
+    clip.shaped = old.shaped;
+    if (old.shaped)
+        clip.shape.swap(old.shape);
+    else
+        clip.shape.clear();
 }
 
 }  // namespace
@@ -255,7 +267,7 @@ CUIRenderClip::~CUIRenderClip() {
             SelectClipRect(hDC, m_old.rect);
     }
     if (m_tracked) {
-        if (TKnownPaintTarget* target = KnownPaintTarget(hDC)) target->clip = std::move(m_old);
+        if (TKnownPaintTarget* target = KnownPaintTarget(hDC)) RestoreKnownClip(target->clip, m_old);
     }
     if (hOldRgn) DeleteObject(hOldRgn);
     if (hRgn) DeleteObject(hRgn);
