@@ -25,7 +25,7 @@ bool IsShown(const CScrollBarUI* bar) { return bar && bar->IsVisible(); }
 
 bool Meets(const RECT& a, const RECT& b) {
     RECT common;
-    return IntersectRects(common, a, b) != FALSE;
+    return IntersectRects(common, a, b);
 }
 
 int ClampToMinMax(int value, int minimum, int maximum) {
@@ -612,7 +612,7 @@ bool CContainerUI::DoPaint(HDC hdc, const RECT& paintRect, CControlUI* stopContr
     if (!m_items.IsEmpty()) {
         const RECT inner = GetInnerRect();
         RECT innerVisible;
-        const bool innerShown = IntersectRects(innerVisible, paintRect, inner) != FALSE;
+        const bool innerShown = IntersectRects(innerVisible, paintRect, inner);
         // Without an inset the inner area's clip is the container's own: no second one is made.
         const bool innerClipped = innerShown && !EqualRect(&innerVisible, &visible);
         CUIRenderClip innerClip;
@@ -685,7 +685,7 @@ void CContainerUI::CollectOpaqueCover(const RECT& within, std::vector<RECT>& cov
 void CContainerUI::CollectChildrenCover(const RECT& visible, std::vector<RECT>& cover) const {
     const RECT inner = GetInnerRect();
     RECT innerVisible;
-    const bool innerShown = IntersectRects(innerVisible, visible, inner) != FALSE;
+    const bool innerShown = IntersectRects(innerVisible, visible, inner);
     for (int i = 0; i < m_items.Count() && cover.size() < kMaxCoverRects; ++i) {
         const CControlUI* child = static_cast<const CControlUI*>(m_items[i]);
         if (!child->IsVisible()) continue;
