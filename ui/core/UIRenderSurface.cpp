@@ -242,6 +242,26 @@ inline DWORD BlendPixel(DWORD destination, DWORD source) {
     return result;
 }
 
+// Source-over of a row of premultiplied pixels: empty ones are skipped and opaque ones copied, four at a
+// time where all four are one or the other (most of a picture's or a border's pixels).
+void BlendRow(DWORD* to, const DWORD* from, int count) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000));
+    int x = 0;
+    for (; x + 4 <= count; x += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(four, zero)) == 0xFFFF) continue;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(four, alpha), alpha)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), four);
+            continue;
+        }
+        for (int i = x; i < x + 4; ++i)
+            if (from[i]) to[i] = (from[i] >> 24) == 0xFF ? from[i] : BlendPixel(to[i], from[i]);
+    }
+    for (; x < count; ++x)
+        if (from[x]) to[x] = (from[x] >> 24) == 0xFF ? from[x] : BlendPixel(to[x], from[x]);
+}
+
 // A memory DC holding a 32-bit DIB, whose alpha byte GDI would not set.
 bool HasAlphaPixels(HDC hdc) {
     if (GetObjectType(hdc) != OBJ_MEMDC) return false;
@@ -274,11 +294,7 @@ bool BlendOnto(HDC hdc, int x, int y, const DWORD* pixels, int stride, int width
         [&](const RECT& part, const RECT& device) {
             for (int row = part.top; row < part.bottom; ++row) {
                 const DWORD* from = pixels + static_cast<size_t>(row - device.top) * stride - device.left;
-                DWORD* to = target.dib.Row(row);
-                for (int column = part.left; column < part.right; ++column) {
-                    const DWORD s = from[column];
-                    if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
-                }
+                BlendRow(target.dib.Row(row) + part.left, from + part.left, part.right - part.left);
             }
         },
         within);
@@ -320,15 +336,11 @@ bool BlendStretchedOnto(HDC hdc, int x, int y, int width, int height, const TSha
             const DWORD* from = &picture.pixels[static_cast<size_t>(StretchedIndex(row - device.top, splitY, extraY)) *
                                                 picture.width];
             DWORD* to = target.dib.Row(row);
-            for (int column = part.left; column < leftTo; ++column) {
-                const DWORD s = from[column - device.left];
-                if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
-            }
+            if (leftTo > part.left) BlendRow(to + part.left, from + (part.left - device.left), leftTo - part.left);
             BlendRun(to, std::max<int>(part.left, middleFrom), std::min<int>(part.right, rightFrom), from[splitX]);
-            for (int column = std::max<int>(part.left, rightFrom); column < part.right; ++column) {
-                const DWORD s = from[column - device.left - extraX];
-                if (s) to[column] = (s >> 24) == 0xFF ? s : BlendPixel(to[column], s);
-            }
+            const int rightStart = std::max<int>(part.left, rightFrom);
+            if (part.right > rightStart)
+                BlendRow(to + rightStart, from + (rightStart - device.left - extraX), part.right - rightStart);
         }
     });
     return true;
