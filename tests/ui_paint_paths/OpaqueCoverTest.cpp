@@ -200,6 +200,24 @@ TEST(OpaqueCover, SubtractRectsLeavesExactlyTheRest) {
         << "the columns beside stacked holes are one rectangle each";
 }
 
+// The inline intersection painting uses answers as the system's IntersectRect does, empty, inverted and
+// touching rectangles included, also when the result overwrites an argument.
+TEST(OpaqueCover, InlineIntersectionAgreesWithTheSystem) {
+    const RECT rects[] = {{0, 0, 10, 10}, {5, 5, 15, 15}, {10, 0, 20, 10}, {3, 3, 3, 8},   {8, 8, 2, 2},
+                          {-5, 2, 4, 30}, {0, 0, 0, 0},   {2, 2, 8, 8},   {9, 9, 10, 10}, {0, 10, 10, 20}};
+    for (const RECT& a : rects) {
+        for (const RECT& b : rects) {
+            RECT expected = {1, 2, 3, 4}, actual = {5, 6, 7, 8};
+            const bool meets = IntersectRect(&expected, &a, &b) != FALSE;
+            EXPECT_EQ(meets, IntersectRects(actual, a, b)) << Text(a) << " and " << Text(b);
+            EXPECT_EQ(Text(expected), Text(actual)) << Text(a) << " and " << Text(b);
+            RECT same = a;
+            EXPECT_EQ(meets, IntersectRects(same, same, b));
+            EXPECT_EQ(Text(expected), Text(same)) << "in place: " << Text(a) << " and " << Text(b);
+        }
+    }
+}
+
 // The window's own paint, with its clip kept as rectangles beside the DC, against the same tree painted
 // on a plain bitmap whose clip GDI alone keeps: rounded, floating, inset and scrolled children and text
 // all land on the same pixels, for the whole window and for parts of it.
