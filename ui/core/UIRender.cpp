@@ -66,7 +66,7 @@ void SelectClipRect(HDC hdc, const RECT& rect) {
 // The known clip narrowed to rect (device units), in place.
 void NarrowKnownClip(TKnownClip& clip, const RECT& rect) {
     if (!clip.known) return;
-    if (!IntersectRects(clip.rect, clip.rect, rect)) SetRectEmpty(&clip.rect);
+    IntersectRects(clip.rect, clip.rect, rect);  // emptied when they do not meet
     if (!clip.shaped) return;
     size_t kept = 0;
     for (const RECT& piece : clip.shape) {

@@ -242,8 +242,13 @@ inline DWORD BlendPixel(DWORD destination, DWORD source) {
     return result;
 }
 
-// Source-over of a row of premultiplied pixels: empty ones are skipped and opaque ones copied, four at a
-// time where all four are one or the other (most of a picture's or a border's pixels).
+// Source-over of one premultiplied pixel: an empty one changes nothing, an opaque one is copied.
+inline void BlendOver(DWORD& to, DWORD from) {
+    if (from) to = (from >> 24) == 0xFF ? from : BlendPixel(to, from);
+}
+
+// Source-over of a row of premultiplied pixels, four at a time where all four are empty or all opaque
+// (most of a picture's or a border's pixels).
 void BlendRow(DWORD* to, const DWORD* from, int count) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000));
@@ -255,11 +260,9 @@ void BlendRow(DWORD* to, const DWORD* from, int count) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), four);
             continue;
         }
-        for (int i = x; i < x + 4; ++i)
-            if (from[i]) to[i] = (from[i] >> 24) == 0xFF ? from[i] : BlendPixel(to[i], from[i]);
+        for (int i = x; i < x + 4; ++i) BlendOver(to[i], from[i]);
     }
-    for (; x < count; ++x)
-        if (from[x]) to[x] = (from[x] >> 24) == 0xFF ? from[x] : BlendPixel(to[x], from[x]);
+    for (; x < count; ++x) BlendOver(to[x], from[x]);
 }
 
 // A memory DC holding a 32-bit DIB, whose alpha byte GDI would not set.
