@@ -12,7 +12,7 @@ sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
 packages=(
-  cmake ninja-build dpkg-dev patch zip unzip
+  cmake ninja-build dpkg-dev patch zip unzip python3
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   libz-mingw-w64-dev libreaderwriterqueue-dev libstb-dev googletest
   wine wine32:i386 fonts-wine fonts-wqy-microhei librsvg2-bin xvfb xauth x11-utils xdotool imagemagick
