@@ -37,7 +37,7 @@ protected:
     uint8_t buffer[65] = {};
 };
 
-TEST_F(ReceivePath, ParserWalksTheStatesOfTheSpecExample) {
+TEST_F(ReceivePath, ParserWalksItsStatesThroughAShortFrame) {
     // AA 55 02 01 05 F8: length 2, type 1, one data byte, right checksum.
     const uint8_t frame[] = {0xAA, 0x55, 0x02, 0x01, 0x05, 0xF8};
     const uint8_t expected[] = {1, 2, 3, 4, 5, 0};

@@ -1,8 +1,8 @@
 // Times the read-back after connecting, against the emulated amplifier paced like a full-speed USB device
 // (each report takes one 1 ms interval of its pipe), each figure beside its floor:
 //   - the read-back: from the first request written to the last reply read. Floor: the bus time of its
-//     127 requests (one without a reply): 1 + 126 x 2 ms = 253 ms. The fixed one-second wait after the
-//     read that the original design had is gone: the ready handler runs once the replies are applied.
+//     127 requests (one without a reply): 1 + 126 x 2 ms = 253 ms. No fixed wait follows the read: the
+//     ready handler runs as soon as the replies are applied.
 //     The part of it the program spends between a reply read and its next request written is shown too.
 //   - from the last reply read to the connected page painted (every reply applied, the popup gone, the
 //     window's pending paint done). Floor: 0.

@@ -1,7 +1,8 @@
 // Times loading a whole profile (ten stored scenes with their names, then the live set) into the emulated
 // amplifier, paced like a full-speed USB device (each report takes one 1 ms interval of its pipe), from
 // the menu command to the busy popup gone, beside its floor: the bus time of the frames it sent, each a
-// request and its reply, frames x 2 ms. The original design held the popup a fixed 20 s after sending.
+// request and its reply, frames x 2 ms. The popup closes when the last frame is answered, with no fixed
+// wait after sending.
 // Run under Wine in an X session: whole_profile_load_bench.exe [runs]
 #include "ControllerBench.h"
 #include "TextFormat.h"
