@@ -182,7 +182,7 @@ def main_caption():
         menu_button("btn_option", "${menu_option}", 100),
         menu_button("btn_advance", "${menu_advance}", 112),
         Btn(name="btn_irc", text="${auto_calibration}", width=112, padding="0,8,0,8"),
-        Btn(name="btn_debug", text="${debug}", width=60, visible="false", padding="0,8,0,8"),
+        Btn(name="btn_debug", text="${debug}", width=72, visible="false", padding="0,8,0,8"),
         gap(),
         caption_button("minbtn", "icon_min", HOVER),
         caption_button("closebtn", "icon_close", DANGER),
