@@ -135,9 +135,13 @@ def write(name, node):
 
 
 def caption_button(name, icon, hot, visible=None):
+    # The glyph is the state image, so that a disabled button (a window busy with work it must finish)
+    # shows the greyed glyph; disabled it fills nothing, so the window's border and the caption's line
+    # under it stay whole.
+    glyph = "14,14,26,26"
     return Btn(name=name, width=40, height=40, bkcolor="#00000000", hotbkcolor=hot, pushedbkcolor=PANEL,
-               bordersize=0, borderround="0,0", foreimage=img(icon, dest="14,14,26,26"), visible=visible,
-               tooltip="${%s}" % name)
+               disabledbkcolor="#00000000", bordersize=0, borderround="0,0", normalimage=img(icon, dest=glyph),
+               disabledimage=img(f"{icon}_dis", dest=glyph), visible=visible, tooltip="${%s}" % name)
 
 
 def combo(name, width, items, selected=0, **kw):
@@ -178,7 +182,7 @@ def main_caption():
         menu_button("btn_option", "${menu_option}", 100),
         menu_button("btn_advance", "${menu_advance}", 112),
         Btn(name="btn_irc", text="${auto_calibration}", width=112, padding="0,8,0,8"),
-        Btn(name="btn_debug", text="${debug}", width=60, visible="false", padding="0,8,0,8"),
+        Btn(name="btn_debug", text="${debug}", width=72, visible="false", padding="0,8,0,8"),
         gap(),
         caption_button("minbtn", "icon_min", HOVER),
         caption_button("closebtn", "icon_close", DANGER),

@@ -63,6 +63,16 @@ bool ParseOne(const CUIString& name, const wchar_t* prefix, int& a, int maxA) {
 
 int Clamp(int value, int low, int high) { return std::max(low, std::min(high, value)); }
 
+// The first item of the combo whose user data is the tag, or -1.
+int FindTaggedItem(CComboUI* combo, const std::wstring& tag, bool log) {
+    for (int item = 0; item < combo->GetCount(); ++item) {
+        const CUIString data = combo->GetItemAt(item)->GetUserData();
+        if (log) LogPrintW(L"combox item tag[%d] = %ls\n", item, data.Data());
+        if (tag == data.Data()) return item;
+    }
+    return -1;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -482,17 +492,13 @@ void CMixerWnd::SelectViceSourceCombo(int selector, int viceSource, int viceChan
     if (!combo || combo->GetCount() <= 0) return;
     const std::wstring tag = ViceSourceTag(viceSource, viceChannel);
     LogPrintW(L"tag %ls from %02d %02d\n", tag.c_str(), viceSource, viceChannel);
-    int found = -1;
-    for (int item = 0; item < combo->GetCount() && found < 0; ++item) {
-        const CUIString data = combo->GetItemAt(item)->GetUserData();
-        LogPrintW(L"combox item tag[%d] = %ls\n", item, data.Data());
-        if (tag == data.Data()) found = item;
-    }
+    int found = FindTaggedItem(combo, tag, true);
     if (found < 0) {
-        found = combo->GetCount() - 1;
+        // A second source the list does not offer is shown as none, never as some other source.
         LogPrintW(L"WARNING: no combox item found for %ls\n", tag.c_str());
+        found = FindTaggedItem(combo, ViceSourceTag(kMixerViceNone, 0), false);
     }
-    combo->SelectItem(found, false);
+    if (found >= 0) combo->SelectItem(found, false);
 }
 
 void CMixerWnd::SetCSMViceSourceCombox(int selector) {

@@ -1,9 +1,11 @@
 // Every layout of the skin builds from the embedded archive, and holds every control the windows bind
-// by name, of the kind the windows expect.
+// by name, of the kind the windows expect. The main window's texts fit their controls in every language
+// at 100 % and 150 %, and its caption's controls lie side by side.
 #include "SkinTestSupport.h"
 #include "SkinTree.h"
 
 #include "UIDlgBuilder.h"
+#include "UILabel.h"
 #include "UIManager.h"
 
 #include <gtest/gtest.h>
@@ -276,4 +278,78 @@ TEST(SkinLayouts, EveryLayoutFileBuilds) {
     }
 }
 
+// The texts of one-line labels, buttons and options wider than the room their control leaves them, as
+// GDI measures them in the control's font: "name: text" for each.
+std::vector<std::wstring> ClippedTexts(CPaintManagerUI& pm) {
+    std::vector<std::wstring> clipped;
+    HDC dc = GetDC(pm.GetWindowHandle());
+    for (CControlUI* control : AllControls(pm.GetRootControl())) {
+        auto* label = static_cast<CLabelUI*>(control->GetInterface(L"Label"));
+        if (!label || !control->IsVisible() || control->GetInterface(L"Edit")) continue;
+        const std::wstring text = control->GetText().Data();
+        if (text.empty() || !(label->GetTextStyle() & DT_SINGLELINE)) continue;
+        const RECT pos = control->GetPos(), padding = label->GetTextPadding();
+        const int room = (pos.right - pos.left) - padding.left - padding.right;
+        HGDIOBJ old = SelectObject(dc, pm.GetFontHandle(label->GetFont()));
+        RECT measured = {0, 0, 0, 0};
+        DrawTextW(dc, text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, old);
+        if (measured.right - measured.left > room)
+            clipped.push_back(std::wstring(control->GetName().Data()) + L": " + text + L" (" +
+                              std::to_wstring(measured.right - measured.left) + L" > " + std::to_wstring(room) + L")");
+    }
+    ReleaseDC(pm.GetWindowHandle(), dc);
+    return clipped;
+}
+
+// Visible children of a container that overlap each other or leave it.
+std::vector<std::wstring> CrowdedChildren(CControlUI* parent) {
+    std::vector<std::wstring> crowded;
+    auto* container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
+    if (!container) return crowded;
+    const RECT outer = parent->GetPos();
+    std::vector<CControlUI*> shown;
+    for (int i = 0; i < container->GetCount(); ++i)
+        if (container->GetItemAt(i)->IsVisible()) shown.push_back(container->GetItemAt(i));
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const RECT a = shown[i]->GetPos();
+        if (a.left < outer.left || a.right > outer.right || a.top < outer.top || a.bottom > outer.bottom)
+            crowded.push_back(std::wstring(shown[i]->GetName().Data()) + L" leaves its row");
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            RECT both;
+            const RECT b = shown[j]->GetPos();
+            if (IntersectRect(&both, &a, &b))
+                crowded.push_back(std::wstring(shown[i]->GetName().Data()) + L" overlaps " + shown[j]->GetName().Data());
+        }
+    }
+    return crowded;
+}
+
+std::string Joined(const std::vector<std::wstring>& items) {
+    std::wstring all;
+    for (const std::wstring& item : items) all += item + L"; ";
+    std::string utf8(WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, all.c_str(), -1, &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
+}
+
 }  // namespace
+
+// The main window as a connected amplifier fills it, with the debug button that "debug.ini" shows.
+TEST(SkinLayouts, MainWindowTextsFitInEveryLanguageAt100And150Percent) {
+    for (const SkinView::TLanguagePack& language : SkinView::kLanguagePacks) {
+        for (int dpi : {96, 144}) {
+            const std::string name(language.name, language.name + wcslen(language.name));
+            SCOPED_TRACE(testing::Message() << name << " at " << dpi);
+            SkinTest::ViewedLayout view(kMainLayout, dpi, language.name, true);
+            ASSERT_TRUE(view.IsOpen());
+            CControlUI* debug = view.Find(L"btn_debug");
+            ASSERT_NE(debug, nullptr);
+            debug->SetVisible(true);
+            view.Paint();
+            EXPECT_EQ(Joined(ClippedTexts(view.Pm())), "");
+            EXPECT_EQ(Joined(CrowdedChildren(debug->GetParent())), "");
+        }
+    }
+}

@@ -4,6 +4,7 @@
 #include "UIControls.h"
 #include "UIManager.h"
 #include "UIResourceSettings.h"
+#include "UITextResource.h"
 
 #include <gtest/gtest.h>
 #include <ole2.h>
@@ -73,6 +74,62 @@ std::vector<std::wstring> SkinLayoutFiles() {
                                  L"popup.xml"})
         files.push_back(extra);
     return files;
+}
+
+namespace {
+
+// Handles every message waiting for this thread (layout and DPI work the window posts to itself).
+void PumpWaiting() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace
+
+ViewedLayout::ViewedLayout(const wchar_t* layout, int dpi, const wchar_t* language, bool demo) {
+    CTextResource::GetInstance()->SelectLanguage(language);
+    SkinView::TViewOptions options;
+    options.layout = layout;
+    options.dpi = dpi;
+    options.language = language;
+    options.demo = demo;
+    m_view = std::make_unique<SkinView::CSkinViewWindow>(options);
+    m_window = m_view->Open();
+    PumpWaiting();
+}
+
+ViewedLayout::~ViewedLayout() {
+    if (m_window) DestroyWindow(m_window);
+    PumpWaiting();
+    // The viewer ends its program when its window goes; these tests go on.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    m_view.reset();
+    CTextResource::GetInstance()->SelectLanguage(L"en");
+}
+
+SIZE ViewedLayout::Size() const {
+    RECT client = {};
+    GetClientRect(m_window, &client);
+    return {client.right, client.bottom};
+}
+
+std::vector<DWORD> ViewedLayout::Paint() {
+    PumpWaiting();
+    RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GdiFlush();
+    const DWORD* pixels = Pm().GetOffscreenPixels();
+    const SIZE size = Pm().GetOffscreenSize();
+    const SIZE client = Size();
+    std::vector<DWORD> picture;
+    if (!pixels || size.cx != client.cx || size.cy < client.cy) return picture;
+    picture.assign(pixels, pixels + static_cast<size_t>(client.cx) * client.cy);
+    for (DWORD& pixel : picture) pixel &= 0xFFFFFF;
+    return picture;
 }
 
 }  // namespace SkinTest

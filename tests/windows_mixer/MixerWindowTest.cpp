@@ -2,8 +2,8 @@
 // eight-input high-level source: the rows and the window's height follow the source; routing switches,
 // typed levels and slider clicks reach the amplifier as level and routing frames and keep switch and
 // level in step; a bridged pair follows its left output; input phase and the second-source pairing are
-// sent; the main page shows the routing afterwards; a disconnect closes the window. Also the matrix's
-// arithmetic as a table.
+// sent; a second source the list does not offer shows as none; the main page shows the routing
+// afterwards; a disconnect closes the window. Also the matrix's arithmetic as a table.
 #include "AppTestSupport.h"
 #include "tool_windows/ToolWindowTestSupport.h"
 #include "PageControls.h"
@@ -170,20 +170,39 @@ TEST(MixerLayout, RowsSizesFocusAndSecondSourceTags) {
     EXPECT_FALSE(TextToMixLevel(L"", level));
 }
 
-// The real window for sources of two, eight and no inputs at 80, 100, 125 and 150 %: nothing clipped.
-TEST(MixerWindow, EveryRowWholeAboveTheButtonsForEachSourceAndScale) {
+// The real window for sources of two, eight and no inputs at 80, 100, 125 and 150 %: nothing clipped,
+// and each second-source selector shows what the amplifier holds; one the list does not offer (a source
+// without its own entries, a channel the source lacks) shows as none. Opening sends nothing.
+TEST(MixerWindow, EveryRowWholeAboveTheButtonsAndTheStoredSecondSourcesForEachSourceAndScale) {
     AppTest::SettingsFileGuard settings;
     UseShotLanguage();
     AmpEmulator emulator;
+    emulator.EditState([](AmpState& st) {
+        st.scenes[0].crossMix[5][8] = AmpCrossMix{5, 3, 0};  // high level's input 4: listed
+        st.scenes[0].crossMix[1][0] = AmpCrossMix{3, 0, 0};  // AUX: no entries of its own
+        st.scenes[0].crossMix[1][1] = AmpCrossMix{6, 5, 0};  // DMP has only channels 0 and 1
+    });
     MainWindowRun run(emulator);
     ASSERT_TRUE(run.WaitConnected());
     EqualizerManager& c = run.Controller();
+    ASSERT_EQ(c.config.crossMixSource[1][0], 3);
+    ASSERT_EQ(c.config.crossMixChannel[1][1], 5);
+    const std::wstring none = Text(L"${mixer_vice_none}");
+    const struct {
+        InputSource source;
+        const wchar_t* tags[2];
+        std::wstring texts[2];
+    } sources[] = {{0, {L"0900", L"0900"}, {none, none}},
+                   {SourceHighLevel, {L"0503", L"0900"}, {L"HI 4", none}},
+                   {1, {L"0900", L"0900"}, {none, none}}};
     const InputSource before = c.config.inputSource;
     for (int dpi : {77, 96, 120, 144}) {
-        for (InputSource source : {InputSource(0), SourceHighLevel, InputSource(1)}) {
+        for (const auto& expected : sources) {
+            const InputSource source = expected.source;
             SCOPED_TRACE(testing::Message() << "source " << source << " at " << dpi << " DPI");
             c.config.inputSource = source;
             SetAutoDpiOverride(dpi);
+            emulator.ClearRequests();
             WindowImplBase* mixer = nullptr;
             Script look({
                 [&] { PostMenuClick(run.handle, L"advance_item_mixer"); return true; },
@@ -191,6 +210,13 @@ TEST(MixerWindow, EveryRowWholeAboveTheButtonsForEachSourceAndScale) {
                 [&] {
                     EXPECT_EQ(Scale(mixer), dpi * 100 / 96);
                     EXPECT_EQ(MixerLayoutFaults(mixer, GetSourceExtraChannels(source)), "");
+                    for (int k = 0; k < kMixerViceRows; ++k) {
+                        const std::wstring selector = Name(L"cmb_csm_vice_source_%d", k);
+                        EXPECT_EQ(SelectedTag(mixer, selector), expected.tags[k]) << k;
+                        EXPECT_EQ(TextIn(mixer, selector), expected.texts[k]) << k;
+                    }
+                    EXPECT_TRUE(emulator.Requests().empty()) << "opening the mixer sends nothing";
+                    if (source == 1) EXPECT_TRUE(CheckPicture(mixer, (L"mixer_unlisted_" + std::to_wstring(dpi)).c_str()));
                     return ClickAt(mixer, L"cancel_btn");
                 },
                 [&] { return Mixer() == nullptr; },
@@ -200,6 +226,14 @@ TEST(MixerWindow, EveryRowWholeAboveTheButtonsForEachSourceAndScale) {
     }
     SetAutoDpiOverride(0);
     c.config.inputSource = before;
+    // What the amplifier mixes in stays as it was, in the controller and in the amplifier.
+    EXPECT_EQ(c.config.crossMixSource[1][0], 3);
+    EXPECT_EQ(c.config.crossMixSource[1][1], 6);
+    EXPECT_EQ(c.config.crossMixChannel[1][1], 5);
+    const AmpScene live = emulator.State().scenes[0];
+    EXPECT_EQ(live.crossMix[1][0].viceSource, 3);
+    EXPECT_EQ(live.crossMix[1][1].viceSource, 6);
+    EXPECT_EQ(live.crossMix[1][1].viceChannel, 5);
 }
 
 TEST(MixerWindow, RoutesLevelsBridgesPhasesAndSecondSourcesOfTwoSources) {
