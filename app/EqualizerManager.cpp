@@ -323,7 +323,9 @@ void EqualizerManager::StartForceUpdate() {
     const int result = ShowForceUpdateWnd(hMainWnd, device, mcuImagePath.c_str(), mcuImagePath.c_str(),
                                           flashImagePath.c_str(), forceUpdateNextStage, &stageRan);
     forceUpdateRunning = 0;
-    if (result == 1 || stageRan) ReadAgainAfterUpdate();
+    // A replug while the window waited for its first stage was handed to the window, which had nothing
+    // to go on with: that connection has not been read yet, and is read now like any other.
+    if (result == 1 || stageRan || device.IsConnected()) ReadAgainAfterUpdate();
 }
 
 void EqualizerManager::ReadAgainAfterUpdate() {

@@ -21,6 +21,9 @@ namespace {
 
 CUpdateFwWnd* gCurrent = nullptr;
 
+// Asks for the file once the click into the empty path field has been handled.
+constexpr UINT WM_CHOOSE_FILE_LATER = WM_APP + 0x40;
+
 }  // namespace
 
 SKINUI_BEGIN_NOTIFY_MAP(CUpdateFwWnd, WindowImplBase)
@@ -185,8 +188,11 @@ void CUpdateFwWnd::Notify(TNotifyMessage& msg) {
             const CUIString name = msg.pSender ? msg.pSender->GetName() : CUIString();
             LogPrintW(L"on %ls UI_MSGTYPE_SETFOCUS\n", name.Data());
             if (name.Find(L"file_path_edt", 0) == 0) {
-                // An empty path field asks for the file when it is clicked into.
-                if (m_pathEdit && m_pathEdit->GetText().IsEmpty()) ChooseFirmwareFile();
+                // An empty path field asks for the file when it is clicked into. The dialog waits until
+                // the click is over: opened in the middle of it, it takes the button's release, and the
+                // field, handed the press afterwards, holds the mouse until the next click.
+                if (m_pathEdit && m_pathEdit->GetText().IsEmpty() && !m_choiceAsked)
+                    m_choiceAsked = PostMessageW(m_hWnd, WM_CHOOSE_FILE_LATER, 0, 0) != FALSE;
                 return;
             }
         }
@@ -226,6 +232,10 @@ LRESULT CUpdateFwWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lPa
             if (wParam == UPDATE_TICK_TIMER) OnProgressTick();
             break;
         case WM_UPDATE_RESTART: ResetProgress(); break;
+        case WM_CHOOSE_FILE_LATER:
+            m_choiceAsked = false;
+            if (m_pathEdit && m_pathEdit->GetText().IsEmpty()) ChooseFirmwareFile();
+            break;
         default: break;
         }
     } catch (const std::exception& e) {

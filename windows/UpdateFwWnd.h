@@ -71,6 +71,7 @@ private:
     bool m_fileGiven = false;
     bool m_uploading = false;  // from the start until the worker's last message was shown
     bool m_uploadStarted = false;
+    bool m_choiceAsked = false;  // the file dialog is due once the current click is handled
     wchar_t m_dialogPath[MAX_PATH] = {};
     wchar_t m_uploadPath[MAX_PATH] = {};
     FirmwareWorker m_worker;  // last: joined before anything it was given goes

@@ -257,6 +257,27 @@ void Driver::Click(const wchar_t* name) {
     // No pumping here: a close the click posts belongs to the window's own modal loop.
 }
 
+void Driver::Press(const wchar_t* name) {
+    CControlUI* control = Find(name);
+    if (!control) return;
+    const RECT r = control->GetPos();
+    m_pointer = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(Window(), &m_pointer);
+    Deliver(WM_MOUSEMOVE, 0);
+    Deliver(WM_LBUTTONDOWN, MK_LBUTTON);
+}
+
+void Driver::Release() { Deliver(WM_LBUTTONUP, 0); }
+
+void Driver::Deliver(UINT message, WPARAM keys) {
+    HWND target = GetCapture();
+    if (!target) target = WindowFromPoint(m_pointer);
+    if (!target || GetWindowThreadProcessId(target, nullptr) != GetCurrentThreadId()) target = Window();
+    POINT at = m_pointer;
+    ScreenToClient(target, &at);
+    SendMessageW(target, message, keys, MAKELPARAM(at.x, at.y));
+}
+
 HWND Driver::NativeEdit(const wchar_t* name) {
     CControlUI* control = Find(name);
     auto* edit = control ? static_cast<CEditUI*>(control->GetInterface(L"Edit")) : nullptr;

@@ -83,6 +83,11 @@ public:
     // Moves the mouse over the control's centre, presses and releases the left button there. Nothing is
     // pumped, so a close it posts reaches the window's modal loop.
     void Click(const wchar_t* name);
+    // The left button pressed over the control, and released, as the system delivers them: to the
+    // window holding the mouse, else to the window under the pointer, in its own coordinates. Nothing
+    // is pumped.
+    void Press(const wchar_t* name);
+    void Release();
     // Clicks into an edit, replaces its text by typing, then presses `finish` there.
     void Type(const wchar_t* name, const wchar_t* text, WPARAM finish = VK_RETURN);
     // Clicks into an edit and presses one key there.
@@ -94,10 +99,12 @@ public:
 
 private:
     HWND NativeEdit(const wchar_t* name);
+    void Deliver(UINT message, WPARAM keys);
     void Key(HWND window, WPARAM key);
     HWND Window() const { return m_pm->GetWindowHandle(); }
 
     SkinUI::CPaintManagerUI* m_pm;
+    POINT m_pointer{};  // on the screen
 };
 
 // With VELMOR_SHOT_LANG set (0 English, 1 Chinese, 2 Russian), the settings file names that language

@@ -158,6 +158,61 @@ TEST(ForceUpdate, BothStagesWithTheReplugBetweenThenTheAmplifierIsReadAgain) {
     EXPECT_EQ(BoxesContaining(AppTest::Text(L"${device_plugout}")), 0);
 }
 
+TEST(ForceUpdate, ClosedBeforeAnyStageTheAmplifierIsReadAgainOnlyWhenItWasPluggedInMeanwhile) {
+    AppRig rig(Older);
+    MainWindowRun::ConfirmContaining() = L"v1.17";
+    const std::wstring question = L"v1.17";
+    CForceUpdateWnd* window = nullptr;
+    size_t requestsBefore = 0;
+    Script script({
+        // Closed at once: nothing happened to the amplifier, nothing is read.
+        [&] { return (window = ForceWindow()) != nullptr; },
+        [&] {
+            requestsBefore = ParsedRequests(rig.emulator).size();
+            return PostClick(Pm(window), L"cancel_btn");
+        },
+        [&] { return ForceWindow() == nullptr; },
+        [&] {
+            EXPECT_EQ(ParsedRequests(rig.emulator).size(), requestsBefore);
+            EXPECT_FALSE(rig.Controller().IsReadRunning());
+            EXPECT_EQ(rig.Controller().Device().mQueueEnabled.load(), 1);
+            Replug(rig);  // connected and read as usual, and asked about again
+            return true;
+        },
+        [&] { return (window = ForceWindow()) != nullptr; },
+        [&] {
+            // While it waits for a start, the amplifier is plugged out and in again, changed meanwhile.
+            rig.emulator.Unplug();
+            EXPECT_FALSE(rig.Controller().Device().IsConnected());
+            rig.emulator.EditState([](AmpState& s) { s.scenes[0].outputs[1].trim[0] = 9; });
+            rig.emulator.Replug();
+            return true;
+        },
+        [&] { return rig.Controller().Device().IsConnected(); },
+        [&] {
+            EXPECT_EQ(window->GetStage(), CForceUpdateWnd::kIdle);
+            MainWindowRun::ConfirmContaining().clear();  // the next question is declined
+            requestsBefore = ParsedRequests(rig.emulator).size();
+            return PostClick(Pm(window), L"cancel_btn");
+        },
+        [&] { return ForceWindow() == nullptr; },
+    });
+    ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+    ExpectConnectedAndSending(rig);
+    // The whole amplifier was read again after the close, and the page shows the value changed meanwhile.
+    const std::vector<AmpRequest> requests = ParsedRequests(rig.emulator);
+    ASSERT_GE(requests.size(), requestsBefore + 127);
+    int handshakes = 0;
+    for (size_t i = requestsBefore; i < requests.size(); ++i)
+        if (requests[i].cmd == kAmpCmdMcu && requests[i].sub == 0x08) ++handshakes;
+    EXPECT_EQ(handshakes, 1);
+    EXPECT_EQ(rig.run->TextOf(L"edit_ch_volume_1"), L"-9dB");
+    EXPECT_FLOAT_EQ(rig.Controller().config.channels[1].gain, -9.0f);
+    // The read found the old firmware once more and asked again.
+    EXPECT_TRUE(AppTest::PumpUntil([&] { return BoxesContaining(question) == 3; }));
+    EXPECT_EQ(ForceWindow(), nullptr);
+}
+
 TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
     AppRig rig(Older);
     MainWindowRun::ConfirmContaining() = L"v1.17";

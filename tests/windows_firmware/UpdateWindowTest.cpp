@@ -28,6 +28,34 @@ void ChooseInDialog(const std::wstring& path) {
     };
 }
 
+// Dispatches what is waiting in this thread's queue, as a modal dialog's own loop does.
+void PumpPending() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// The file dialog as the system runs it over the window: modal, it takes the focus, and a mouse button
+// still held when it opens is let go over it. It answers with this path.
+void ChooseInModalDialog(const std::wstring& path, bool& buttonHeld) {
+    CUpdateFwWnd::FileDialogSeam() = [path, &buttonHeld](HWND owner, wchar_t* out, DWORD capacity) {
+        const HWND dialog =
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 320, 200, owner, nullptr, nullptr, nullptr);
+        EnableWindow(owner, FALSE);
+        SetFocus(dialog);
+        buttonHeld = false;
+        PumpPending();
+        wcsncpy(out, path.c_str(), capacity - 1);
+        out[capacity - 1] = 0;
+        EnableWindow(owner, TRUE);
+        DestroyWindow(dialog);
+        SetFocus(owner);  // the dialog's end activates its owner again
+        return true;
+    };
+}
+
 bool BoxSeen(const wchar_t* key) {
     const std::wstring text = AppTest::Text(key);
     for (const std::wstring& seen : MainWindowRun::BoxesSeen())
@@ -143,6 +171,68 @@ TEST(UserUpdate, McuBootLoaderAndDspToCompletionThenTheAmplifierIsReadAgain) {
         ExpectReadAgain(rig, requestsBefore);
     }
     EXPECT_FALSE(BoxSeen(L"${device_plugout}"));
+}
+
+TEST(UserUpdate, TheFirstClickOnUpdateAfterAFileWasPickedStartsTheUpload) {
+    AppRig rig;
+    ASSERT_TRUE(rig.run->WaitConnected());
+    TempDir dir;
+    const Bytes mcu = Wrapper(1, 94, {1, 2, 3, 4}, Pattern(70, 3));
+    const std::wstring path = dir.Write(L"KTR3.500DSP_MCU_UPG.bin", mcu);
+    struct Case {
+        const char* how;
+        const wchar_t* control;    // clicked to pick the file
+        bool releasedBeforeDialog;  // else the button is let go over the dialog
+    } cases[] = {
+        {"into the empty path box, let go over the dialog", L"file_path_edt", false},
+        {"into the empty path box, let go before the dialog opens", L"file_path_edt", true},
+        {"on Browse", L"file_btn", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        rig.emulator.EditState([](AmpState& s) { s.Upgrade(AmpFirmwareTarget::Mcu) = AmpUpgradeRecord(); });
+        const size_t requestsBefore = ParsedRequests(rig.emulator).size();
+        const size_t entersBefore = RequestsOf(rig.emulator, M, 0x01).size();
+        CUpdateFwWnd* window = nullptr;
+        std::unique_ptr<ToolTest::Driver> mouse;
+        bool buttonHeld = false;
+        bool started = false;
+        Script script({
+            [&] {
+                PostMenuClick(rig.run->handle, L"option_item_firmware_upgrade");
+                return true;
+            },
+            [&] { return (window = UpdateWindow()) != nullptr; },
+            [&] {
+                ChooseInModalDialog(path, buttonHeld);
+                mouse = std::make_unique<ToolTest::Driver>(Pm(window));
+                buttonHeld = true;
+                mouse->Press(c.control);
+                if (c.releasedBeforeDialog && buttonHeld) {
+                    buttonHeld = false;
+                    mouse->Release();
+                }
+                return true;
+            },
+            [&] { return TextIn(window, L"file_path_edt") == path; },
+            [&] {
+                // One click, as the user makes it.
+                mouse->Press(L"update_btn");
+                mouse->Release();
+                started = window->UploadStarted();
+                return true;
+            },
+            [&] { return !started || StatusIs(window, L"${update_ok}"); },
+            [&] { return PostClick(Pm(window), L"cancel_btn"); },
+            [&] { return UpdateWindow() == nullptr; },
+        });
+        ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+        EXPECT_TRUE(started) << "the first click on Update started nothing";
+        EXPECT_EQ(RequestsOf(rig.emulator, M, 0x01).size(), entersBefore + 1);
+        EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::Mcu, mcu));
+        ExpectReadAgain(rig, requestsBefore);
+    }
+    CUpdateFwWnd::FileDialogSeam() = &CUpdateFwWnd::ShowFileDialog;
 }
 
 TEST(UserUpdate, UnpluggedMidTransferItFailsThenTheReplugReconnectsAndASecondTryCompletes) {
