@@ -26,6 +26,7 @@ constexpr struct {
 }  // namespace
 
 // Sends one record's crossovers, bands and whole-range values for a scene (0 = working configuration).
+// A switched-off band goes out flat, as the page's band switch sends it.
 static void SendRecordOutputs(DeviceLink& device, const DspConfig& r, uint8_t scene, bool sync) {
     for (int n = 0; n < OutputCount; ++n) {
         const Crossover& xo = r.channels[n].crossover;
@@ -35,7 +36,7 @@ static void SendRecordOutputs(DeviceLink& device, const DspConfig& r, uint8_t sc
         for (int b = 0; b < bands && b < BandSlotsPerOutput; ++b) {
             const EqBand& e = r.channels[n].eqArray[b];
             device.EQ_Ctrl(scene, 0, static_cast<uint8_t>(n), static_cast<uint8_t>(b), static_cast<uint16_t>(e.freq),
-                           e.factor, e.gain, sync);
+                           e.factor, e.SentGain(), sync);
         }
     }
     uint8_t positions[OutputCount], mutes[OutputCount], phases[OutputCount], bypass[OutputCount];
