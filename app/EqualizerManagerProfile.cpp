@@ -142,7 +142,8 @@ bool EqualizerManager::SetReadWholeProfileToMCU() {
         LogPrintA("set scene(%d)\n", id);
         SendWorkingRecord(sceneConfigs[id - 1], true);
         char name[16];
-        SceneNameToDevice(sceneNames[id - 1], name);
+        // Never a name the code page turned into stand-in characters: such a scene goes without one.
+        if (!SceneNameToDevice(sceneNames[id - 1], name)) std::memset(name, 0, sizeof name);
         device.SetSceneName(scene, name, sizeof name);
         device.SaveScene(scene, 1);
         stored = stored && device.mBytesRead.load() > 0;
