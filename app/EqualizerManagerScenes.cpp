@@ -146,7 +146,7 @@ std::wstring EqualizerManager::TakeUnstorableSceneNames() {
     for (int i = 0; i < kSceneSlots; ++i) {
         if (IsSceneNameStorable(sceneNames[i])) continue;
         if (!list.empty()) list += L", ";
-        list += std::to_wstring(i + 1) + L" (" + sceneNames[i] + L")";
+        list += std::to_wstring(i + 1) + L"\x00A0(" + sceneNames[i] + L")";  // number and name on one line
         LogPrintW(L"scene %d: its name cannot be stored by the amplifier, stored without one\n", i + 1);
         std::memset(sceneNames[i], 0, sizeof sceneNames[i]);
     }

@@ -412,7 +412,7 @@ TEST(ProfileFiles, SwitchedOffBandsPlayFlatEverywhereAndUnstorableNamesAreTold) 
     RunCommand(run, answer, L"scene_item_load_whole", 1, true);
     // Told which scenes went without their names, in the language's own words.
     std::wstring told = Text(L"${scene_names_not_stored}");
-    const std::wstring list = std::wstring(L"1 (") + foreign + L"), 4 (" + foreign + L")";
+    const std::wstring list = std::wstring(L"1\x00A0(") + foreign + L"), 4\x00A0(" + foreign + L")";
     ASSERT_NE(told.find(L"%s"), std::wstring::npos);
     told.replace(told.find(L"%s"), 2, list);
     EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{told});
