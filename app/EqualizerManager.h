@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -473,6 +474,8 @@ private:
     static bool IsSceneWindowWork(SceneWork work);
     void PostToSceneWnd(UINT message);
     void WriteWholeProfile(bool readOk);
+    // Empties the name slots the amplifier cannot hold exactly; answers them as a list for the user.
+    std::wstring TakeUnstorableSceneNames();
     void JoinSceneWorker();
     bool RunUiStep(UiStep step, int scene);
     // Not stopping, still open and the same connection the running worker started on.
@@ -486,5 +489,6 @@ private:
     HANDLE mUiStepDone = nullptr;
     CrossMixTable mLiveCrossMix;
     std::unique_ptr<DspConfig> mSendRecord;  // the live record a worker sends back, copied on the UI thread
+    std::wstring mUnstorableSceneNames;      // of the whole profile being sent, told once it is stored
 };
 

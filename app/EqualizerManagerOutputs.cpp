@@ -180,8 +180,8 @@ void EqualizerManager::SendChEqAndFilter(int n) {
     ChannelConfig& channel = config.channels[n];
     for (int b = 0; b < channel.eqSize && channel.eqArray; ++b) {
         const EqBand& band = channel.eqArray[b];
-        device.EQ_Ctrl(scene, 0, out, static_cast<uint8_t>(b), static_cast<uint16_t>(band.freq), band.factor, band.gain,
-                       false);
+        device.EQ_Ctrl(scene, 0, out, static_cast<uint8_t>(b), static_cast<uint16_t>(band.freq), band.factor,
+                       band.SentGain(), false);
     }
     const Crossover& xo = channel.crossover;
     device.Filter_Ctrl(scene, 0, out, 1, xo.GetLpFreq(), xo.GetLpSlope(), xo.GetLpType(), false);

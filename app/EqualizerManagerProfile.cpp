@@ -26,6 +26,7 @@ constexpr struct {
 }  // namespace
 
 // Sends one record's crossovers, bands and whole-range values for a scene (0 = working configuration).
+// A switched-off band goes out flat, as the page's band switch sends it.
 static void SendRecordOutputs(DeviceLink& device, const DspConfig& r, uint8_t scene, bool sync) {
     for (int n = 0; n < OutputCount; ++n) {
         const Crossover& xo = r.channels[n].crossover;
@@ -35,7 +36,7 @@ static void SendRecordOutputs(DeviceLink& device, const DspConfig& r, uint8_t sc
         for (int b = 0; b < bands && b < BandSlotsPerOutput; ++b) {
             const EqBand& e = r.channels[n].eqArray[b];
             device.EQ_Ctrl(scene, 0, static_cast<uint8_t>(n), static_cast<uint8_t>(b), static_cast<uint16_t>(e.freq),
-                           e.factor, e.gain, sync);
+                           e.factor, e.SentGain(), sync);
         }
     }
     uint8_t positions[OutputCount], mutes[OutputCount], phases[OutputCount], bypass[OutputCount];
@@ -141,7 +142,8 @@ bool EqualizerManager::SetReadWholeProfileToMCU() {
         LogPrintA("set scene(%d)\n", id);
         SendWorkingRecord(sceneConfigs[id - 1], true);
         char name[16];
-        SceneNameToDevice(sceneNames[id - 1], name);
+        // Never a name the code page turned into stand-in characters: such a scene goes without one.
+        if (!SceneNameToDevice(sceneNames[id - 1], name)) std::memset(name, 0, sizeof name);
         device.SetSceneName(scene, name, sizeof name);
         device.SaveScene(scene, 1);
         stored = stored && device.mBytesRead.load() > 0;

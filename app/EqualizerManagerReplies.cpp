@@ -202,17 +202,17 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         EqBand& band = channel.eqArray[r->band];
         band.freq = freq;
         band.factor = q;
-        band.gain = gain;
+        // A band switched off here plays flat: its 0 dB keeps it off with the gain kept for switching on.
+        band.TakeReadBackGain(gain);
         if (target != &config) return;
-        band.enable = 1;
         if (static_cast<int>(r->channel) != config.currOutChannel || r->band >= static_cast<uint32_t>(kPageBands)) return;
         const int k = static_cast<int>(r->band);
-        const bool bypassed = channel.bypass == 1;
-        if (eqSlider[k]) SetSliderClamped(eqSlider[k], bypassed ? 0.0f : static_cast<float>(static_cast<int>(gain * 10)));
+        const float shown = ShownBandGain(static_cast<int>(r->channel), k);
+        if (eqSlider[k]) SetSliderClamped(eqSlider[k], static_cast<float>(static_cast<int>(shown * 10)));
         SetInt(eqFreq[k], L"%d", freq);
-        SetNumber(eqGain[k], L"%.1f", bypassed ? 0.0 : gain);
+        SetNumber(eqGain[k], L"%.1f", shown);
         SetNumber(eqQ[k], L"%.2f", q);
-        ShowSelected(ptEnable[k], !bypassed && gain != 0);
+        ShowSelected(ptEnable[k], shown != 0);
         break;
     }
     case DSP_DELAY_CH: {

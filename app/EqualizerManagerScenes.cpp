@@ -9,6 +9,7 @@
 #include "MsgWnd.h"
 #include "SceneWnd.h"
 #include "Settings.h"
+#include "UITextResource.h"
 #include "model/ProfileFile.h"
 
 #include <commdlg.h>
@@ -22,6 +23,8 @@ const wchar_t kSceneFilter[] = L"Scene Profile(*.spf)\0*.spf\0All Files(*.*)\0*.
 const wchar_t kWholeFilter[] = L"Whole Config Profile(*.wpf)\0*.wpf\0All Files(*.*)\0*.*\0";
 const wchar_t kSceneFilterCn[] = L"\x573A\x666F\x914D\x7F6E\x6587\x4EF6(*.spf)\0*.spf\0\x6240\x6709\x6587\x4EF6(*.*)\0*.*\0";
 const wchar_t kWholeFilterCn[] = L"\x6574\x673A\x914D\x7F6E\x6587\x4EF6(*.wpf)\0*.wpf\0\x6240\x6709\x6587\x4EF6(*.*)\0*.*\0";
+
+std::wstring Resolved(const wchar_t* key) { return SkinUI::CTextResource::GetInstance()->GetText(key).Data(); }
 
 void OneButtonBox(HWND owner, const wchar_t* text) {
     const wchar_t* buttons[] = {L"${confirm}"};
@@ -130,8 +133,24 @@ void EqualizerManager::LoadWholeConfigFromFile() {
     if (!file.LoadWholeProfile(wholeProfilePath, config, sceneConfigs, NameSlots(sceneNames))) return;
     // Names come from a file: each slot ends within its 16 bytes whatever the file held.
     for (auto& name : sceneNames) name[kSceneNameChars - 1] = 0;
+    mUnstorableSceneNames = TakeUnstorableSceneNames();
     Post(WM_SHOW_LOADING);
     if (!StartSceneWorker(SceneWork::SendWholeProfile)) Post(WM_HIDE_LOADING);
+}
+
+// The amplifier holds scene names in the system's code page. A name from a file that it cannot hold
+// exactly is not sent as the code page's stand-in characters: its scene is stored without a name, and
+// the user is told which ones, as "3 (name), 5 (name)".
+std::wstring EqualizerManager::TakeUnstorableSceneNames() {
+    std::wstring list;
+    for (int i = 0; i < kSceneSlots; ++i) {
+        if (IsSceneNameStorable(sceneNames[i])) continue;
+        if (!list.empty()) list += L", ";
+        list += std::to_wstring(i + 1) + L"\x00A0(" + sceneNames[i] + L")";  // number and name on one line
+        LogPrintW(L"scene %d: its name cannot be stored by the amplifier, stored without one\n", i + 1);
+        std::memset(sceneNames[i], 0, sizeof sceneNames[i]);
+    }
+    return list;
 }
 
 void EqualizerManager::SaveSenceConfigToFile() {
@@ -311,12 +330,21 @@ void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM succeeded) {
         WriteWholeProfile(ok);
         break;
     case SceneWork::SendSceneProfile:
-    case SceneWork::SendWholeProfile:
+    case SceneWork::SendWholeProfile: {
+        const bool whole = static_cast<SceneWork>(work) == SceneWork::SendWholeProfile;
         // Every scene of a whole profile is stored now, named or not.
-        if (ok && static_cast<SceneWork>(work) == SceneWork::SendWholeProfile) validSceneMask = (1u << kSceneSlots) - 1;
+        if (ok && whole) validSceneMask = (1u << kSceneSlots) - 1;
         Post(WM_HIDE_LOADING);
-        if (!ok) OneButtonBox(hMainWnd, L"${profile_send_fail}");
+        if (!ok) {
+            OneButtonBox(hMainWnd, L"${profile_send_fail}");
+        } else if (whole && !mUnstorableSceneNames.empty()) {
+            const std::wstring text = FormatSceneText(Resolved(L"${scene_names_not_stored}").c_str(), L"s",
+                                                      &mUnstorableSceneNames, 1);
+            OneButtonBox(hMainWnd, text.c_str());
+        }
+        if (whole) mUnstorableSceneNames.clear();
         break;
+    }
     default: break;
     }
     if (mPlugInPending) {

@@ -25,6 +25,16 @@ struct EqBand {
 
     EqBand() = default;
     EqBand(float gainDb, float q, int32_t freqHz, uint8_t on) : gain(gainDb), factor(q), freq(freqHz), enable(on) {}
+
+    // What the amplifier plays: a switched-off band goes out flat and keeps its gain for switching on.
+    float SentGain() const { return enable ? gain : 0.0f; }
+    // A gain read back from the amplifier. A switched-off band plays flat, so 0 dB from it is the band
+    // still off with its kept gain; any other gain is the band on at that gain.
+    void TakeReadBackGain(float gainDb) {
+        if (!enable && gainDb > -0.001f && gainDb < 0.001f) return;
+        gain = gainDb;
+        enable = 1;
+    }
 };
 
 struct CrossoverFilter {

@@ -147,6 +147,9 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
     d.Settle();
 
     // Bridging pair 2 makes output 5 a copy of output 4 and sends all of it, then the five bridge flags.
+    // Output 4's band 3 is switched off with +4 dB kept: it goes out flat and the copy keeps it so.
+    c.config.channels[4].eqArray[2].enable = 0;
+    c.config.channels[4].eqArray[2].gain = 4.0f;
     d.Click(L"ch_bridge_2");
     std::vector<Frame> bridge = d.Take(104);
     ASSERT_EQ(bridge.size(), 104u);
@@ -162,6 +165,8 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
     head.push_back(Trim(5, 26));
     head.push_back(Dsp(kDelay, {0, 0, 5, 5, 3, 0x01, 0xF4}));
     ExpectFrames(std::vector<Frame>(bridge.begin(), bridge.begin() + 16), head, "bridge copy");
+    EXPECT_EQ(c.config.channels[5].eqArray[2].enable, 0);
+    EXPECT_FLOAT_EQ(c.config.channels[5].eqArray[2].gain, 4.0f);
     // Every source's routing of output 5: output 4's (two inputs of optical, nothing else).
     for (uint8_t s = 0; s < 9; ++s)
         EXPECT_EQ(bridge[16 + s], Dsp(kMixMask, {0, s, 5, 5, 0, uint8_t(s == 0 ? 3 : 0)})) << "routing " << int(s);
@@ -177,6 +182,7 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
     EXPECT_EQ(bridge[99], Dsp(kFilter, {0, 0, 5, 1, 1, 0x4E, 0x20, 0}));
     EXPECT_EQ(bridge[100], Trim(5, 26));
     const AmpScene bridged = emulator.State().scenes[0];
+    EXPECT_EQ(bridged.outputs[5].eq[2].gain[0], 18);  // the switched-off band plays flat
     EXPECT_EQ(std::vector<uint8_t>(bridged.outputs[5].filter, bridged.outputs[5].filter + 8),
               std::vector<uint8_t>(bridged.outputs[4].filter, bridged.outputs[4].filter + 8));
     EXPECT_EQ(run.TextOf(L"ch_output_btn_5"), Text(L"${center_tweeter}"));

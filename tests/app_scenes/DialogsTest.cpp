@@ -52,20 +52,6 @@ TEST(SceneTexts, FormatsFillOnlyMatchingConversionsAndNamesFitTheirSlots) {
     EXPECT_STREQ(slot, L"ABCDEF");
 }
 
-// A name the system's code page cannot hold: Cyrillic, Thai or, where it takes them all (UTF-8), seven
-// CJK characters, more than the amplifier's 15 bytes.
-static const wchar_t* UnstorableName() {
-    for (const wchar_t* name : {L"\x0416\x0418", L"\x0E01\x0E02", L"\x97F3\x97F3\x97F3\x97F3\x97F3\x97F3\x97F3"}) {
-        char out[64];
-        BOOL defaulted = FALSE;
-        const bool utf8 = GetACP() == CP_UTF8;
-        const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, name, -1, out, 64, nullptr,
-                                          utf8 ? nullptr : &defaulted);
-        if (n <= 0 || defaulted || n > 16) return name;
-    }
-    return nullptr;
-}
-
 TEST(SceneDialogs, NameEntryAndTwoBoxQuestion) {
     AppTest::SettingsFileGuard settings;
     AmpEmulator emulator;

@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 #include "SceneTestSupport.h"
 #include "OutputTypeNames.h"
+#include "PageControls.h"
 #include "TextFormat.h"
 #include "model/MessagePresenter.h"
 #include "model/ProfileFile.h"
@@ -281,4 +282,160 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     _wremove(spf.c_str());
     _wremove(wpf.c_str());
     _wremove(bad.c_str());
+}
+
+namespace {
+
+// The amplifier's EQ band as the host sends it: frequency big-endian, Q whole and tenths, gain + 18 dB
+// whole and tenths.
+std::vector<uint8_t> BandBytes(const AmpEqBand& b) {
+    return {b.freq[0], b.freq[1], b.q[0], b.q[1], b.gain[0], b.gain[1]};
+}
+
+// Gain bytes of every EQ setter for one output and band, in order.
+std::vector<std::vector<uint8_t>> SentBandGains(const AmpEmulator& emulator, uint8_t output, uint8_t band) {
+    std::vector<std::vector<uint8_t>> gains;
+    for (const AmpRequest& r : RequestsOf(emulator, kAmpCmdDsp, 0x06))
+        if (!r.IsGet() && r.Arg(2) == output && r.Arg(3) == band) gains.push_back({r.Arg(8), r.Arg(9)});
+    return gains;
+}
+
+void ExpectSwitchedOff(const DspConfig& record, int output, int band, float kept, const char* where) {
+    const EqBand& e = record.channels[output].eqArray[band];
+    EXPECT_EQ(e.enable, 0) << where;
+    EXPECT_FLOAT_EQ(e.gain, kept) << where;
+}
+
+}  // namespace
+
+// A band switched off on the page plays flat and keeps its gain for switching on again. Whatever path
+// takes a whole record to or from the amplifier keeps exactly that: the amplifier plays 0 dB for it, the
+// program keeps it off with its gain, and the files hold it so and are never rewritten by loading.
+// Scene names the amplifier's code page cannot hold are not sent as stand-in characters: those scenes
+// go without a name and the user is told which.
+TEST(ProfileFiles, SwitchedOffBandsPlayFlatEverywhereAndUnstorableNamesAreTold) {
+    AppTest::SettingsFileGuard settings;
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    emulator.EditState([](AmpState& st) {
+        PrepareScenes(st);
+        st.scenes[0].outputs[0].eq[3] = {{0x03, 0xE8}, {2, 5}, {24, 5}};  // 1000 Hz, Q 2.5, +6.5 dB
+        st.scenes[0].outputs[0].eq[5].gain[0] = 21;                         // +3 dB
+    });
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    ASSERT_EQ(c.CurrentOutput(), 0);
+    DialogAnswer answer;
+    AnswerDialogs(answer);
+    SetMessagePresenter([](HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* buttons,
+                           int count) { return ShowMsgWndButtons(owner, title, text, buttons, count); });
+    const std::wstring spf = TempFilePath(L"scenes_off_band.spf");
+    const std::wstring wpf = TempFilePath(L"scenes_off_band.wpf");
+    const AmpEqBand flat1000 = {{0x03, 0xE8}, {2, 5}, {18, 0}};
+    auto liveBand = [&](int band) { return BandBytes(emulator.State().scenes[0].outputs[0].eq[band]); };
+
+    // Read after connecting as ever: a raised band is on at its gain, a flat one on at 0 dB.
+    EXPECT_EQ(c.config.channels[0].eqArray[3].enable, 1);
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].gain, 6.5f);
+    EXPECT_EQ(c.config.channels[0].eqArray[4].enable, 1);
+    EXPECT_TRUE(PageControls::IsSelected(run.Find(L"pt_enable_3")));
+
+    // ---- The page's switch: band 4 of output 1 off, +6.5 dB kept ----
+    run.window->DispatchClick(run.Find(L"pt_enable_3"));
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return liveBand(3) == BandBytes(flat1000); }));
+    ExpectSwitchedOff(c.config, 0, 3, 6.5f, "switched on the page");
+    // Band 6 the program holds off while the amplifier plays it at +3 dB: the amplifier is right.
+    c.config.channels[0].eqArray[5].enable = 0;
+    c.config.channels[0].eqArray[5].gain = 2.0f;
+
+    // ---- Whole profile saved: its read of the live set keeps the band off with its gain ----
+    answer.path = wpf;
+    RunCommand(run, answer, L"scene_item_save_whole", 1, true, 120000);
+    EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{Text(L"${profile_save_ok}")});
+    ExpectSwitchedOff(c.config, 0, 3, 6.5f, "after the whole save");
+    EXPECT_EQ(c.config.channels[0].eqArray[5].enable, 1);
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[5].gain, 3.0f);
+    EXPECT_FALSE(PageControls::IsSelected(run.Find(L"pt_enable_3")));
+    EXPECT_EQ(run.TextOf(L"eq_gain_3"), L"0.0");
+    EXPECT_EQ(liveBand(3), BandBytes(flat1000));
+    DspConfig live;
+    DspConfig scenes[kSceneSlots];
+    SceneNameSlot names[kSceneSlots] = {};
+    ProfileFile reader(nullptr);
+    ASSERT_TRUE(reader.LoadWholeProfile(wpf.c_str(), live, scenes, names));
+    ExpectSwitchedOff(live, 0, 3, 6.5f, "in the whole file");
+    // Switched on again, the kept gain plays.
+    emulator.ClearRequests();
+    run.window->DispatchClick(run.Find(L"pt_enable_3"));
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return liveBand(3)[4] == 24; }));
+    EXPECT_EQ(liveBand(3), (std::vector<uint8_t>{0x03, 0xE8, 2, 5, 24, 5}));
+    run.window->DispatchClick(run.Find(L"pt_enable_3"));
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return liveBand(3) == BandBytes(flat1000); }));
+
+    // ---- Scene profile opened from the menu: the amplifier plays the band flat ----
+    answer.path = spf;
+    RunCommand(run, answer, L"scene_item_save_file", 1, false);
+    const std::string spfBytes = ReadAll(spf);
+    ASSERT_FALSE(spfBytes.empty());
+    c.config.channels[0].eqArray[3] = EqBand(0.0f, 2.5f, 1000, 1);  // the program holds something else
+    emulator.EditState([](AmpState& st) { st.scenes[0].outputs[0].eq[3].gain[0] = 21; });
+    emulator.ClearRequests();
+    RunCommand(run, answer, L"scene_item_load_file", 0, true);
+    EXPECT_TRUE(MainWindowRun::BoxesSeen().empty());
+    EXPECT_EQ(SentBandGains(emulator, 0, 3), (std::vector<std::vector<uint8_t>>{{18, 0}}));
+    EXPECT_EQ(liveBand(3), BandBytes(flat1000));
+    ExpectSwitchedOff(c.config, 0, 3, 6.5f, "after the scene file");
+    EXPECT_FALSE(PageControls::IsSelected(run.Find(L"pt_enable_3")));
+    EXPECT_EQ(run.TextOf(L"eq_gain_3"), L"0.0");
+    EXPECT_EQ(ReadAll(spf), spfBytes);
+
+    // ---- Whole profile opened: every scene and the live set play the band flat; names ----
+    // Scene 3 holds band 4 of output 1 off with +4 dB kept; scenes 1 and 4 carry names the code page
+    // cannot hold, scene 2 one it can.
+    ExpectSwitchedOff(live, 0, 3, 6.5f, "whole file's live set");
+    scenes[2].channels[0].eqArray[3] = EqBand(4.0f, 2.5f, 1000, 0);
+    const wchar_t* foreign = UnstorableName();
+    ASSERT_NE(foreign, nullptr);
+    for (int slot : {0, 3}) {
+        std::memset(names[slot], 0, sizeof names[slot]);
+        std::memcpy(names[slot], foreign, wcslen(foreign) * sizeof(wchar_t));
+    }
+    ASSERT_TRUE(reader.SaveWholeProfile(live, scenes, names, wpf.c_str()));
+    const std::string wpfBytes = ReadAll(wpf);
+    emulator.EditState([](AmpState& st) {
+        st.scenes[0].outputs[0].eq[3].gain[0] = 21;
+        st.scenes[3].outputs[0].eq[3].gain[0] = 21;
+    });
+    emulator.ClearRequests();
+    answer.path = wpf;
+    RunCommand(run, answer, L"scene_item_load_whole", 1, true);
+    // Told which scenes went without their names, in the language's own words.
+    std::wstring told = Text(L"${scene_names_not_stored}");
+    const std::wstring list = std::wstring(L"1\x00A0(") + foreign + L"), 4\x00A0(" + foreign + L")";
+    ASSERT_NE(told.find(L"%s"), std::wstring::npos);
+    told.replace(told.find(L"%s"), 2, list);
+    EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{told});
+    const AmpState loaded = emulator.State();
+    EXPECT_EQ(BandBytes(loaded.scenes[3].outputs[0].eq[3]), BandBytes(flat1000));
+    EXPECT_EQ(BandBytes(loaded.scenes[0].outputs[0].eq[3]), BandBytes(flat1000));
+    for (const auto& gain : SentBandGains(emulator, 0, 3)) EXPECT_EQ(gain, (std::vector<uint8_t>{18, 0}));
+    EXPECT_EQ(SentBandGains(emulator, 0, 3).size(), 11u);  // ten scenes and the live set
+    ExpectSwitchedOff(c.sceneConfigs[2], 0, 3, 4.0f, "scene record after the whole file");
+    ExpectSwitchedOff(c.config, 0, 3, 6.5f, "live record after the whole file");
+    EXPECT_EQ(ReadAll(wpf), wpfBytes);
+    // Storable names exactly, the others none at all: never stand-in characters.
+    EXPECT_EQ(NameBytes(loaded.directory.names[1]), "Road");
+    for (int slot : {0, 3}) {
+        EXPECT_EQ(std::vector<uint8_t>(loaded.directory.names[slot], loaded.directory.names[slot] + 16),
+                  std::vector<uint8_t>(16, 0))
+            << "scene " << slot + 1;
+        EXPECT_STREQ(c.sceneNames[slot], L"") << "scene " << slot + 1;
+    }
+    EXPECT_STREQ(c.sceneNames[1], L"Road");
+
+    EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
+    SetMessagePresenter(nullptr);
+    _wremove(spf.c_str());
+    _wremove(wpf.c_str());
 }

@@ -78,6 +78,18 @@ void PrepareScenes(AmpState& state) {
     state.directory.currentScene = 1;
 }
 
+const wchar_t* UnstorableName() {
+    for (const wchar_t* name : {L"\x0416\x0418", L"\x0E01\x0E02", L"\x97F3\x97F3\x97F3\x97F3\x97F3\x97F3\x97F3"}) {
+        char out[64];
+        BOOL defaulted = FALSE;
+        const bool utf8 = GetACP() == CP_UTF8;
+        const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, name, -1, out, 64, nullptr,
+                                          utf8 ? nullptr : &defaulted);
+        if (n <= 0 || defaulted || n > 16) return name;
+    }
+    return nullptr;
+}
+
 std::string NameBytes(const uint8_t (&bytes)[16]) {
     std::string name;
     for (uint8_t b : bytes) {

@@ -49,6 +49,9 @@ bool RunScript(Script& script, int timeoutMs = 60000);
 // position 3 and -6 dB, the rest empty; scene 1 current.
 void PrepareScenes(AmpState& state);
 std::string NameBytes(const uint8_t (&bytes)[16]);
+// A name the system's code page cannot hold: Cyrillic, Thai or, where it takes them all (UTF-8), seven
+// CJK characters, more than the amplifier's 15 bytes.
+const wchar_t* UnstorableName();
 // Requests of one packet type and sub-command, in order.
 std::vector<AmpRequest> RequestsOf(const AmpEmulator& emulator, uint8_t cmd, uint8_t sub);
 

@@ -62,7 +62,7 @@ const wchar_t* const kProgramKeys[] = {
 const std::map<std::wstring, std::wstring> kFormats = {
     {L"${dsp_fw_new_tips}", L"dddd"}, {L"${update_tips}", L"dddd"},  {L"${load_scene_tips1}", L"ds"},
     {L"${load_scene_tips2}", L"d"},   {L"${save_scene_overwrite}", L"d"}, {L"${same_name_tips}", L"sds"},
-    {L"${update_progress_mcu}", L"d"}, {L"${update_progress_flash}", L"d"}};
+    {L"${update_progress_mcu}", L"d"}, {L"${update_progress_flash}", L"d"}, {L"${scene_names_not_stored}", L"s"}};
 
 // The conversions of a printf format ("%%" is none).
 std::wstring Conversions(const std::wstring& text) {
