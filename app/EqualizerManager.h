@@ -230,7 +230,8 @@ public:
     // ---- Equalizer, crossover and menu editing of the current output ----
     // Next frequency on a 200-step logarithmic scale from 20 Hz to 20 kHz.
     static int StepFrequency(int freq, bool up);
-    // A frequency typed as "2k5", "12K" or "3400Hz" (see the edits' rules), not yet clamped.
+    // A frequency typed as "2k5", "12K" or "3400Hz" (see the edits' rules), not yet clamped; 0 for text
+    // that is no number, and far outside the range (never wrapped into it) for one of many digits.
     static int ParseBandFrequency(const wchar_t* text);
     static int ParseCrossoverFrequency(const wchar_t* text);
     void RefreshEqBandControls(int n);

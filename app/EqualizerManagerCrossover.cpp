@@ -5,6 +5,7 @@
 
 #include "base/Log.h"
 #include "PageControls.h"
+#include "model/ValueRanges.h"
 #include "UICombo.h"
 #include "UIEdit.h"
 
@@ -63,13 +64,8 @@ void EqualizerManager::SetFreqDivider(int n) {
 
 void EqualizerManager::RefreshCrossoverControls() { SetFreqDivider(CurrentOutput()); }
 
-int EqualizerManager::ParseCrossoverFrequency(const wchar_t* text) {
-    if (!text) return 0;
-    const wchar_t* kilo = text[0] ? wcspbrk(text + 1, L"Kk") : nullptr;
-    if (!kilo) return _wtoi(text);
-    const int after = iswdigit(kilo[1]) ? kilo[1] - L'0' : 0;
-    return (_wtoi(text) * 10 + after) * 100;
-}
+// Read as a band frequency is ("2k5" is 2500), without overflow however many digits it has.
+int EqualizerManager::ParseCrossoverFrequency(const wchar_t* text) { return ParseBandFrequency(text); }
 
 // Stores a new frequency of one side for the current output, its partner and its sync group, and sends it.
 void EqualizerManager::ApplyFilterFreq(int kind, int freq) {
@@ -127,7 +123,7 @@ void EqualizerManager::ShowOddSlopes(CComboUI* slopes, bool shown) {
 
 void EqualizerManager::SetHpFreq() {
     const ChannelConfig& ch = config.channels[CurrentOutput()];
-    if (!ReadNumberText(TextOf(hpFreq), nullptr)) {
+    if (!ReadNumberText(TextOf(hpFreq).c_str(), MinFreq, MaxFreq, nullptr)) {
         // Not a frequency: the edit shows the one in use again and nothing is sent.
         SetInt(hpFreq, L"%dHz", ch.crossover.GetHpFreq());
         return;
@@ -141,7 +137,7 @@ void EqualizerManager::SetHpFreq() {
 
 void EqualizerManager::SetLpFreq() {
     const ChannelConfig& ch = config.channels[CurrentOutput()];
-    if (!ReadNumberText(TextOf(lpFreq), nullptr)) {
+    if (!ReadNumberText(TextOf(lpFreq).c_str(), MinFreq, MaxFreq, nullptr)) {
         // Not a frequency: the edit shows the one in use again and nothing is sent.
         SetInt(lpFreq, L"%dHz", ch.crossover.GetLpFreq());
         return;

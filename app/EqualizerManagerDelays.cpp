@@ -6,6 +6,7 @@
 #include "PageControls.h"
 #include "UICombo.h"
 #include "UIManager.h"
+#include "model/ValueRanges.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -32,8 +33,9 @@ float ClampMs(float ms) {
 
 float UnitsAtMax(int unit) { return unit == kUnitCm ? kCmAtMax : kInchAtMax; }
 
-// A typed number; text that is not one reads as 0.
-double ReadNumber(const std::wstring& text) { return wcstod(text.c_str(), nullptr); }
+// A typed delay in the unit shown; false when the text is not a number. Held to 0..1e6, far beyond any
+// delay (the callers clamp to 15 ms), so that however many digits it has no conversion overflows.
+bool ReadDelayText(const std::wstring& text, double* value) { return ReadNumberText(text.c_str(), 0, 1e6, value); }
 
 }  // namespace
 
@@ -95,7 +97,12 @@ float EqualizerManager::QuantizeDelay(int unit, float ms) {
 void EqualizerManager::SetChDelayEdit(int n) {
     CEditUI* edit = ChDelayEdit(n);
     if (!edit) return;
-    const float ms = FormatDelay(DelayUnit(), static_cast<float>(ReadNumber(edit->GetText().Data())), nullptr, 0);
+    double typed = 0;
+    if (!ReadDelayText(edit->GetText().Data(), &typed)) {
+        UpdateChDelayText(n);  // not a number: nothing changes
+        return;
+    }
+    const float ms = FormatDelay(DelayUnit(), static_cast<float>(typed), nullptr, 0);
     LogPrintA("%s %d ms_value = %d\n", "EqualizerManager::SetChDelayEdit", n, static_cast<int>(ms));
     SetChDelayMs(n, ms);
 }
@@ -230,7 +237,11 @@ void EqualizerManager::SetSpeakerDelayEdit(int position) {
     const int n = FirstOutputAt(config, position);
     if (n < 0) return;
     CEditUI* edit = spkDelay[position];
-    const double value = ReadNumber(edit->GetText().Data());
+    double value = 0;
+    if (!ReadDelayText(edit->GetText().Data(), &value)) {
+        UpdateSpeakerDelayLabel(position - 1, n);  // not a number: nothing changes
+        return;
+    }
     LogPrintA("speaker %d channel %d delay edit value %.3f\n", position, n, value);
     const int unit = DelayUnit();
     float delay = 0;

@@ -11,6 +11,7 @@
 #include "UIEqualizer.h"
 #include "UIProgress.h"
 #include "model/ChannelRules.h"
+#include "model/ValueRanges.h"
 
 #include <cmath>
 #include <cwchar>
@@ -160,12 +161,14 @@ void EqualizerManager::SetBypassButtonText(bool showBypass) {
 // Band handlers
 
 int EqualizerManager::ParseBandFrequency(const wchar_t* text) {
-    if (!text) return 0;
-    const wchar_t* kilo = text[0] ? wcspbrk(text + 1, L"Kk") : nullptr;
-    if (!kilo) return _wtoi(text);
-    const int before = _wtoi(text);
+    // Far beyond any frequency, and small enough that the kilohertz product cannot overflow.
+    constexpr int32_t kFar = 1000000;
+    int32_t whole = 0;
+    if (!ReadIntegerText(text, -kFar, kFar, &whole)) return 0;
+    const wchar_t* kilo = wcspbrk(text + 1, L"Kk");
+    if (!kilo) return whole;
     const int after = iswdigit(kilo[1]) ? kilo[1] - L'0' : 0;
-    return (after + before * 10) * 100;
+    return (after + whole * 10) * 100;
 }
 
 void EqualizerManager::SetChEqEdit(int band) {
@@ -176,10 +179,11 @@ void EqualizerManager::SetChEqEdit(int band) {
     EqBand& stored = ch.eqArray[band];
 
     // Text that is not a number changes nothing: the row shows its values again.
-    double typedFreq = stored.freq, typedQ = stored.factor, typedGain = ShownBandGain(cur, band);
-    if ((eqFreq[band] && !ReadNumberText(TextOf(eqFreq[band]), &typedFreq)) ||
-        (eqQ[band] && !ReadNumberText(TextOf(eqQ[band]), &typedQ)) ||
-        (eqGain[band] && !ReadNumberText(TextOf(eqGain[band]), &typedGain))) {
+    double typedQ = stored.factor, typedGain = ShownBandGain(cur, band);
+    // However many digits: a value beyond the limits is the nearest limit, never a wrapped one.
+    if ((eqFreq[band] && !ReadNumberText(TextOf(eqFreq[band]).c_str(), MinBandFreq, MaxBandFreq, nullptr)) ||
+        (eqQ[band] && !ReadNumberText(TextOf(eqQ[band]).c_str(), MinQ, MaxQ, &typedQ)) ||
+        (eqGain[band] && !ReadNumberText(TextOf(eqGain[band]).c_str(), MinBandGain, MaxBandGain, &typedGain))) {
         LogPrintA("SetChEqEdit band=%d: not a number, ignored\n", band);
         ShowBandRow(cur, band);
         return;
@@ -236,14 +240,16 @@ void EqualizerManager::SetChEqSlider(int band) {
     const int cur = CurrentOutput();
     ChannelConfig& ch = config.channels[cur];
     const float gain = eqSlider[band]->GetValue() / 10.0f;
-    int freq = _wtoi(TextOf(eqFreq[band]).c_str());
-    float q = static_cast<float>(_wtof(TextOf(eqQ[band]).c_str()));
+    // The row's texts may be missing, half typed or no numbers: the stored shape stands in for them.
+    int32_t freq = ch.eqArray[band].freq;
+    double typedQ = ch.eqArray[band].factor;
+    ReadIntegerText(TextOf(eqFreq[band]).c_str(), INT32_MIN, INT32_MAX, &freq);
+    ReadNumberText(TextOf(eqQ[band]).c_str(), MinQ, MaxQ, &typedQ);
+    const float q = static_cast<float>(typedQ);
     SetNumber(eqGain[band], L"%.1f", gain);
     LogPrintA("sliderValue (%.1f) ,freqValue(%d) ,qValue(%f) @band(%d) @ channel(%d)\n", gain, freq, q, band, cur);
     if (band >= ch.eqSize) return;
-    // The row's texts may be missing or half typed: the stored shape stands in for them.
     if (freq < kMinFreq || freq > kMaxFreq) freq = ch.eqArray[band].freq;
-    q = eqQ[band] ? ClampQ(q) : ch.eqArray[band].factor;
 
     FindPartner();
     if (ch.bypass == 1) ZeroHiddenGains(cur);

@@ -11,6 +11,7 @@
 #include "PageControls.h"
 #include "UIManager.h"
 #include "model/ChannelRules.h"
+#include "model/ValueRanges.h"
 
 #include <cmath>
 #include <cwchar>
@@ -146,13 +147,11 @@ int EqualizerManager::ParseChVolumeEdit(int n, bool* ok) const {
         if (ok) *ok = true;
         return -60;
     }
-    const wchar_t* begin = text.c_str();
-    while (iswspace(*begin)) ++begin;
-    wchar_t* end = nullptr;
-    const long value = wcstol(begin, &end, 10);
-    if (end == begin) return 0;
+    // "-0x10" is no gain: read as its leading 0 it would be full level.
+    int32_t value = 0;
+    if (!ReadIntegerText(text.c_str(), -1000, 1000, &value)) return 0;
     if (ok) *ok = true;
-    return value < -1000 ? -1000 : (value > 1000 ? 1000 : static_cast<int>(value));
+    return value;
 }
 
 void EqualizerManager::SendChTrim(int n) {

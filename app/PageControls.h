@@ -108,19 +108,4 @@ inline void FocusAndSelectAll(SkinUI::CEditUI* edit) {
     edit->SetSelAll();
 }
 
-// A typed number: optional blanks and sign, then digits (a unit may follow, as in "12.5dB" or "2k5").
-// Empty text, words, "nan" and "inf" are not numbers.
-inline bool ReadNumberText(const std::wstring& text, double* value) {
-    const wchar_t* at = text.c_str();
-    while (*at == L' ' || *at == L'\t') ++at;
-    const wchar_t* digits = at + (*at == L'+' || *at == L'-' ? 1 : 0);
-    const bool startsWithDigit = (*digits >= L'0' && *digits <= L'9') ||
-                                 (*digits == L'.' && digits[1] >= L'0' && digits[1] <= L'9');
-    if (!startsWithDigit) return false;
-    const double read = wcstod(at, nullptr);
-    if (!(read == read) || read > 1e9 || read < -1e9) return false;
-    if (value) *value = read;
-    return true;
-}
-
 }  // namespace PageControls

@@ -1,7 +1,7 @@
 #pragma once
 // What the setters and the main page's controls accept for the values the amplifier reports and the
 // profile files carry. Replies are held inside these ranges before they are stored or shown, and the
-// profile loader refuses a file with a value outside them.
+// profile loader refuses a file with a value outside them. Numbers typed into edits are read here too.
 #include <cmath>
 #include <cstdint>
 
@@ -32,3 +32,17 @@ inline float ClampFinite(float value, float low, float high, float fallback) {
 inline int32_t ClampInt(int64_t value, int32_t low, int32_t high) {
     return value < low ? low : (value > high ? high : static_cast<int32_t>(value));
 }
+
+// A number typed into an edit: optional blanks and a sign, digits with an optional decimal point and
+// exponent ("-12.5", ".5", "2e3"); a unit may follow ("12.5dB", "250 ms"). Not numbers: empty text,
+// words, "nan", "inf", hexadecimal ("0x10") and a comma between digits ("1,500" is 1.5 in some countries
+// and 1500 in others). However many digits it has, nothing wraps: a value beyond [low, high] is that
+// end. False, with *value left as it was, for text that is not a number.
+bool ReadNumberText(const wchar_t* text, double low, double high, double* value);
+
+// The same number truncated toward zero ("250.9 ms" is 250) within [low, high].
+bool ReadIntegerText(const wchar_t* text, int32_t low, int32_t high, int32_t* value);
+
+// The digits of `base` (8, 10 or 16) from `at` on as an unsigned 32-bit word, 0xFFFFFFFF when they
+// stand for more; `at` is left after the last digit.
+uint32_t ReadWordDigits(const wchar_t*& at, int base);

@@ -6,6 +6,7 @@
 #include "ToolWindowControls.h"
 #include "UIEqualizer.h"
 #include "base/Log.h"
+#include "model/ValueRanges.h"
 
 #include <exception>
 
@@ -190,14 +191,16 @@ void CCompressorWnd::CommitEdit(int param) {
     // Enter commits, and so does the focus leaving afterwards: text still showing the stored value is
     // no change (and must not round a typed 3.24 to the 3.2 it shows).
     if (edit->GetText().Data() == ValueText(param, StoredValue(param))) return;
-    float value = static_cast<float>(_wtof(edit->GetText().Data()));
-    if (IsTime(param)) value = static_cast<float>(static_cast<int>(value));
     // The bounds are the slider's in whole value units (a maximum of 605 tenths allows 60.0).
     const int scale = kValues[param].scale;
-    const float upper = static_cast<float>(slider->GetMaxValue() / scale);
-    const float lower = static_cast<float>(slider->GetMinValue() / scale);
-    if (value > upper) value = upper;
-    else if (value < lower) value = lower;
+    const int lower = slider->GetMinValue() / scale, upper = slider->GetMaxValue() / scale;
+    double typed = 0;
+    if (!ReadNumberText(edit->GetText().Data(), lower, upper, &typed)) {
+        ShowValue(param, StoredValue(param));  // not a number: the value in force again, nothing sent
+        return;
+    }
+    float value = static_cast<float>(typed);
+    if (IsTime(param)) value = static_cast<float>(static_cast<int>(typed));
     ShowValue(param, value);
     Store(param, value);
     SendCompressor();

@@ -5,6 +5,7 @@
 #include "PageControls.h"
 #include "ToolWindowControls.h"
 #include "base/Log.h"
+#include "model/ValueRanges.h"
 
 #include <exception>
 
@@ -161,12 +162,15 @@ void CCompressorsOnWnd::SetEdit(int param, int channel) {
     // Enter commits, and so does the focus leaving afterwards: text still showing the stored value is
     // no change (and must not round a typed 12.34 dB to the 12.3 it shows).
     if (edit->GetText().Data() == ValueText(param, StoredValue(param, channel))) return;
-    float value = static_cast<float>(_wtof(edit->GetText().Data()));
+    const double upper = static_cast<double>(slider->GetMaxValue()) / ScaleOf(param);
+    const double lower = static_cast<double>(slider->GetMinValue()) / ScaleOf(param);
+    double typed = 0;
+    if (!ReadNumberText(edit->GetText().Data(), lower, upper, &typed)) {
+        ShowValue(param, channel, StoredValue(param, channel));  // not a number: nothing changes
+        return;
+    }
+    const float value = static_cast<float>(typed);
     LogPrintW(L"SetEdit %g %ls\n", value, row.unit);
-    const float upper = static_cast<float>(slider->GetMaxValue()) / ScaleOf(param);
-    const float lower = static_cast<float>(slider->GetMinValue()) / ScaleOf(param);
-    if (value > upper) value = upper;
-    else if (lower > value) value = lower;
     ShowValue(param, channel, value);
     Store(param, channel, value);
     SendCompressor(channel);

@@ -7,6 +7,7 @@
 #include "UIDpi.h"
 #include "base/Log.h"
 #include "device/DeviceLink.h"
+#include "model/ValueRanges.h"
 
 #include <algorithm>
 #include <cstring>
@@ -169,11 +170,14 @@ void CSAutoWnd::OnAutoEdit(int index) {
     CEditUI* edit = m_edits[index];
     CSliderUI* slider = m_sliders[index];
     if (!edit || !slider) return;
-    float value = static_cast<float>(_wtof(edit->GetText().Data()));
-    const float upper = static_cast<float>(slider->GetMaxValue()) / kGainScale;
-    const float lower = static_cast<float>(slider->GetMinValue()) / kGainScale;
-    if (value > upper) value = upper;
-    else if (value < lower) value = lower;
+    const double upper = static_cast<double>(slider->GetMaxValue()) / kGainScale;
+    const double lower = static_cast<double>(slider->GetMinValue()) / kGainScale;
+    double typed = 0;
+    if (!ReadNumberText(edit->GetText().Data(), lower, upper, &typed)) {
+        PageControls::SetNumber(edit, L"%.3f", m_settings.gain[index]);  // not a number: nothing changes
+        return;
+    }
+    const float value = static_cast<float>(typed);
     PageControls::SetNumber(edit, L"%.3f", value);
     PageControls::SetSlider(slider, static_cast<int>(value * kGainScale));
     m_settings.gain[index] = value;

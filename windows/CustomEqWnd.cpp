@@ -8,10 +8,12 @@
 #include "UIEqualizer.h"
 #include "base/Log.h"
 #include "model/ResponseMath.h"
+#include "model/ValueRanges.h"
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 
 using namespace SkinUI;
 using namespace ToolWindow;
@@ -22,6 +24,11 @@ constexpr float kFlatQ = 5.8f;
 
 float ClampQ(float q) { return std::min(MaxQ, std::max(MinQ, q)); }
 bool FrequencyInRange(int freq) { return freq >= MinFreq && freq <= MaxFreq; }
+
+// False when the edit's text is not a number; a missing edit leaves the value as it was.
+bool ReadEdit(CEditUI* edit, double low, double high, double* value) {
+    return !edit || ReadNumberText(PageControls::TextOf(edit).c_str(), low, high, value);
+}
 
 // Whole dB bounds of a gain slider that holds tenths.
 float UpperGain(CSliderUI* slider) { return static_cast<float>(slider->GetMaxValue() / 10); }
@@ -180,17 +187,21 @@ void CCustomEqWnd::SelectButton(int band, bool selected) { PageControls::SetSele
 
 void CCustomEqWnd::RefreshBandControls() {
     for (int i = 0; i < kBands; ++i) {
-        const EqBand& b = m_bands[i];
         for (CControlUI* c : {static_cast<CControlUI*>(m_freqEdits[i]), static_cast<CControlUI*>(m_qEdits[i]),
                               static_cast<CControlUI*>(m_gainEdits[i]), static_cast<CControlUI*>(m_sliders[i]),
                               m_enableButtons[i]})
             PageControls::Enable(c, true);
-        PageControls::SetInt(m_freqEdits[i], L"%d", b.freq);
-        PageControls::SetNumber(m_qEdits[i], L"%.2f", b.factor);
-        PageControls::SetNumber(m_gainEdits[i], L"%.1f", b.enable ? b.gain : 0.0f);
-        PageControls::SetSlider(m_sliders[i], b.enable ? static_cast<int>(b.gain * 10) : 0);
-        SelectButton(i, b.enable && b.gain != 0);
+        ShowBandRow(i);
+        SelectButton(i, m_bands[i].enable && m_bands[i].gain != 0);
     }
+}
+
+void CCustomEqWnd::ShowBandRow(int band) {
+    const EqBand& b = m_bands[band];
+    PageControls::SetInt(m_freqEdits[band], L"%d", b.freq);
+    PageControls::SetNumber(m_qEdits[band], L"%.2f", b.factor);
+    PageControls::SetNumber(m_gainEdits[band], L"%.1f", b.enable ? b.gain : 0.0f);
+    PageControls::SetSlider(m_sliders[band], b.enable ? static_cast<int>(b.gain * 10) : 0);
 }
 
 void CCustomEqWnd::UpdateEqualizer(int selected) {
@@ -219,23 +230,30 @@ void CCustomEqWnd::UpdateEqualizer(int selected) {
 void CCustomEqWnd::SetChEqEdit(int band) {
     LogPrintW(L"SetChEqEdit band=%d\n", band);
     EqBand& stored = m_bands[band];
-    int freq = EqualizerManager::ParseBandFrequency(PageControls::TextOf(m_freqEdits[band]).c_str());
+    CSliderUI* slider = m_sliders[band];
+    const double lower = slider ? LowerGain(slider) : MinBandGain, upper = slider ? UpperGain(slider) : MaxBandGain;
+    // Read in full first, so that a clamp of the gain shows; a missing edit stands for the stored value.
+    double q = stored.factor, typedGain = stored.enable ? stored.gain : 0.0;
+    const double anything = std::numeric_limits<double>::max();
+    if (!ReadEdit(m_freqEdits[band], -anything, anything, nullptr) || !ReadEdit(m_qEdits[band], MinQ, MaxQ, &q) ||
+        !ReadEdit(m_gainEdits[band], -anything, anything, &typedGain)) {
+        LogPrintW(L"SetChEqEdit band=%d: not a number, ignored\n", band);
+        ShowBandRow(band);  // nothing changes: the row shows the band in force again
+        return;
+    }
+    int freq = m_freqEdits[band] ? EqualizerManager::ParseBandFrequency(PageControls::TextOf(m_freqEdits[band]).c_str())
+                                 : stored.freq;
     if (!FrequencyInRange(freq)) freq = stored.freq;
     PageControls::SetInt(m_freqEdits[band], L"%d", freq);
-    const float q = ClampQ(static_cast<float>(_wtof(PageControls::TextOf(m_qEdits[band]).c_str())));
     PageControls::SetNumber(m_qEdits[band], L"%.2f", q);
-    float gain = static_cast<float>(_wtof(PageControls::TextOf(m_gainEdits[band]).c_str()));
-    if (CSliderUI* slider = m_sliders[band]) {
-        const float clamped = std::min(UpperGain(slider), std::max(LowerGain(slider), gain));
-        if (std::fabs(clamped - gain) > 0.001f) PageControls::SetNumber(m_gainEdits[band], L"%.1f", clamped);
-        gain = clamped;
-        PageControls::SetSlider(slider, static_cast<int>(gain * 10));
-    }
+    const float gain = static_cast<float>(std::min(upper, std::max(lower, typedGain)));
+    if (std::fabs(gain - typedGain) > 0.001) PageControls::SetNumber(m_gainEdits[band], L"%.1f", gain);
+    PageControls::SetSlider(slider, static_cast<int>(gain * 10));
     LogPrintW(L"freqValue(%d) ,qValue(%f) ,gainValue(%.1f)\n", freq, q, gain);
-    if (stored.freq == freq && std::fabs(stored.factor - q) < 0.01f && std::fabs(stored.gain - gain) < 0.01f &&
+    if (stored.freq == freq && std::fabs(stored.factor - q) < 0.01 && std::fabs(stored.gain - gain) < 0.01f &&
         stored.enable)
         return;
-    stored = EqBand(gain, q, freq, 1);
+    stored = EqBand(gain, static_cast<float>(q), freq, 1);
     SelectButton(band, true);
     UpdateEqualizer(band);
     SendBand(band, gain);
@@ -286,9 +304,12 @@ void CCustomEqWnd::OnSlider(int band) {
     if (!slider) return;
     const float gain = slider->GetValue() / 10.0f;
     // Text typed but not yet committed only counts when it is a value the amplifier takes.
-    int freq = _wtoi(PageControls::TextOf(m_freqEdits[band]).c_str());
+    int32_t freq = m_bands[band].freq;
+    ReadIntegerText(PageControls::TextOf(m_freqEdits[band]).c_str(), INT32_MIN, INT32_MAX, &freq);
     if (!FrequencyInRange(freq)) freq = m_bands[band].freq;
-    const float q = ClampQ(static_cast<float>(_wtof(PageControls::TextOf(m_qEdits[band]).c_str())));
+    double typedQ = m_bands[band].factor;
+    ReadNumberText(PageControls::TextOf(m_qEdits[band]).c_str(), MinQ, MaxQ, &typedQ);
+    const float q = static_cast<float>(typedQ);
     PageControls::SetNumber(m_gainEdits[band], L"%.1f", gain);
     LogPrintW(L"sliderValue (%.1f) ,freqValue(%d) ,qValue(%f) @band(%d)\n", gain, freq, q, band);
     PageControls::FocusAndSelectAll(m_gainEdits[band]);

@@ -50,6 +50,7 @@ private:
     void OnButton(const std::wstring& name, int band);
     void FocusEdit(const std::wstring& name);
     void RefreshBandControls();
+    void ShowBandRow(int band);  // the band's three edits and slider, as stored
     void UpdateEqualizer(int selected);
     void SetChEqEdit(int band);
     void SetEqFreqUp(int band, bool up);

@@ -7,22 +7,14 @@
 #include "device/DeviceLink.h"
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
+#include "model/ValueRanges.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <exception>
 
 using namespace SkinUI;
 
 namespace {
-
-int DigitValue(wchar_t c, int base) {
-    int value = -1;
-    if (c >= L'0' && c <= L'9') value = c - L'0';
-    else if (base == 16 && c >= L'a' && c <= L'f') value = c - L'a' + 10;
-    else if (base == 16 && c >= L'A' && c <= L'F') value = c - L'A' + 10;
-    return value >= 0 && value < base ? value : -1;
-}
 
 void ShowWord(CControlUI* edit, const wchar_t* key, uint32_t value) {
     PageControls::SetInt(edit, L"0x%08x", static_cast<int>(value));
@@ -49,18 +41,8 @@ uint32_t ParseMemNumber(const wchar_t* text) {
         base = 8;
         at += 1;
     }
-    const wchar_t* end = at;
-    while (*end && *end != L'/' && DigitValue(*end, base) >= 0) ++end;
-    // From the last digit to the first, each power of the base in double precision; only the low 32
-    // bits of the sum are kept, as the register would keep them.
-    uint32_t sum = 0;
-    int position = 0;
-    for (const wchar_t* digit = end; digit != at; ++position) {
-        --digit;
-        const double term = DigitValue(*digit, base) * std::pow(static_cast<double>(base), position);
-        sum += static_cast<uint32_t>(static_cast<uint64_t>(std::fmod(term, 4294967296.0)));
-    }
-    return sum;
+    // A "/" or anything else that is not a digit of the base ends the number.
+    return ReadWordDigits(at, base);
 }
 
 SKINUI_BEGIN_NOTIFY_MAP(CMemWrWnd, WindowImplBase)

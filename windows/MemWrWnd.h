@@ -10,7 +10,7 @@ class DeviceLink;
 
 // The number a typed text gives: base 10, or 16 after "0x" or "0X", or 8 after another leading 0;
 // digits are taken up to the first character that is not one of the base (or a "/"); no digit gives 0.
-// Beyond 32 bits only the low 32 bits are kept.
+// A number beyond 32 bits is the largest word, 0xFFFFFFFF.
 uint32_t ParseMemNumber(const wchar_t* text);
 
 class CMemWrWnd : public CSkinDialogWnd {

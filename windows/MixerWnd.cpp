@@ -5,6 +5,7 @@
 #include "ScreenInfo.h"
 #include "ToolWindowControls.h"
 #include "base/Log.h"
+#include "model/ValueRanges.h"
 #include "UICombo.h"
 #include "UIDlgBuilder.h"
 
@@ -129,11 +130,10 @@ int PairedViceChannel(int source, int viceSource, int channel) {
 }
 
 bool TextToMixLevel(const wchar_t* text, int& level) {
-    if (!text) return false;
-    while (iswspace(*text)) ++text;
-    const wchar_t* digits = (*text == L'-' || *text == L'+') ? text + 1 : text;
-    if (!iswdigit(*digits)) return false;
-    level = _wtoi(text);
+    // Far beyond any level, so that a step from it cannot overflow; the cells clamp it.
+    int32_t read = 0;
+    if (!ReadIntegerText(text, -1000, 1000, &read)) return false;
+    level = read;
     return true;
 }
 

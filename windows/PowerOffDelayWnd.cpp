@@ -4,8 +4,8 @@
 #include "ToolWindowControls.h"
 #include "base/Log.h"
 #include "device/DeviceLink.h"
+#include "model/ValueRanges.h"
 
-#include <cstdlib>
 #include <exception>
 
 using namespace SkinUI;
@@ -17,13 +17,6 @@ int Clamp(int value) { return value < 0 ? 0 : (value > CPowerOffDelayWnd::kMaxDe
 bool StartsWith(const CUIString& name, const wchar_t* prefix) { return name.Find(prefix, 0) == 0; }
 
 }  // namespace
-
-int ParsePowerOffDelay(const wchar_t* text) {
-    // A long run of digits must not wrap into a small delay: anything beyond the range is the maximum.
-    const long long value = text ? _wtoi64(text) : 0;
-    if (value > CPowerOffDelayWnd::kMaxDelayMs) return CPowerOffDelayWnd::kMaxDelayMs;
-    return value < 0 ? 0 : static_cast<int>(value);
-}
 
 SKINUI_BEGIN_NOTIFY_MAP(CPowerOffDelayWnd, WindowImplBase)
     SKINUI_NOTIFY_ENTRY(L"click", L"", &CPowerOffDelayWnd::OnClick)
@@ -38,12 +31,18 @@ void CPowerOffDelayWnd::OnInitWindow() {
     CSkinDialogWnd::OnInitWindow();
     m_edit = dynamic_cast<CEditUI*>(m_pm.FindControlByName(L"value_edt"));
     m_slider = dynamic_cast<CSliderUI*>(m_pm.FindControlByName(L"slider_poweroff_delay"));
-    const int value = m_value ? Clamp(*m_value) : 0;
-    PageControls::SetInt(m_edit, L"%d ms", value);
-    PageControls::SetSlider(m_slider, value);
+    PageControls::SetInt(m_edit, L"%d ms", ValueInForce());
+    PageControls::SetSlider(m_slider, ValueInForce());
 }
 
-int CPowerOffDelayWnd::EditValue() const { return ParsePowerOffDelay(PageControls::TextOf(m_edit).c_str()); }
+int CPowerOffDelayWnd::ValueInForce() const { return m_value ? Clamp(*m_value) : 0; }
+
+bool CPowerOffDelayWnd::ReadEdit(int* value) const {
+    int32_t read = 0;
+    if (!ReadIntegerText(PageControls::TextOf(m_edit).c_str(), 0, kMaxDelayMs, &read)) return false;
+    *value = read;
+    return true;
+}
 
 void CPowerOffDelayWnd::ApplyValue(int value, bool moveSlider, bool focusEdit) {
     value = Clamp(value);
@@ -54,9 +53,22 @@ void CPowerOffDelayWnd::ApplyValue(int value, bool moveSlider, bool focusEdit) {
     if (focusEdit) PageControls::FocusAndSelectAll(m_edit);
 }
 
-void CPowerOffDelayWnd::ApplyEditValue(bool focusEdit) { ApplyValue(EditValue(), true, focusEdit); }
+void CPowerOffDelayWnd::ApplyEditValue(bool focusEdit) {
+    int value = 0;
+    if (ReadEdit(&value)) {
+        ApplyValue(value, true, focusEdit);
+        return;
+    }
+    // Not a number: nothing changes and the box shows the delay in force again.
+    PageControls::SetInt(m_edit, L"%d ms", ValueInForce());
+    if (focusEdit) PageControls::FocusAndSelectAll(m_edit);
+}
 
-void CPowerOffDelayWnd::StepValue(bool up) { ApplyValue(EditValue() + (up ? 1 : -1), true, true); }
+void CPowerOffDelayWnd::StepValue(bool up) {
+    int value = ValueInForce();
+    ReadEdit(&value);  // from what is typed, when it is a number
+    ApplyValue(value + (up ? 1 : -1), true, true);
+}
 
 void CPowerOffDelayWnd::OnSliderChanged() {
     if (m_slider) ApplyValue(m_slider->GetValue(), false, true);

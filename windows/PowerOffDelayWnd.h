@@ -34,7 +34,9 @@ protected:
     LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
 private:
-    int EditValue() const;
+    int ValueInForce() const;
+    // The typed delay ("250 ms" reads 250) held to 0..1000; false when the text is not a number.
+    bool ReadEdit(int* value) const;
     void ApplyValue(int value, bool moveSlider, bool focusEdit);
 
     SkinUI::CEditUI* m_edit = nullptr;
@@ -45,8 +47,6 @@ private:
     SKINUI_DECLARE_NOTIFY_MAP()
 };
 
-// The value an edit text stands for: its leading integer ("250 ms" reads 250), within 0..1000.
-int ParsePowerOffDelay(const wchar_t* text);
 
 // Opens the window modally over `owner`; returns its close code (1 when confirmed).
 int ShowPowerOffDelayWnd(HWND owner, DeviceLink& link, int32_t& powerOffDelay);

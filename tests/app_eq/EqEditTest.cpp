@@ -283,6 +283,9 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
         {L"eq_gain_5", L"nan", page.Text(L"eq_gain_5")},
         {L"eq_q_5", L"abc", shownQ},
         {L"eq_freq_5", L"\x97F3\x91CF", shownFreq},      // CJK
+        {L"eq_gain_5", L"-0x10", page.Text(L"eq_gain_5")},  // hexadecimal: no -16 dB
+        {L"eq_q_5", L"0x2", shownQ},
+        {L"eq_freq_5", L"0x3E8", shownFreq},
     };
     for (const auto& n : notNumbers) {
         page.Type(n.cell, n.typed);
@@ -290,6 +293,10 @@ TEST(EqEdit, BandsBypassModeResetCrossoverCurveAndMenuReachTheAmplifier) {
         EXPECT_EQ(page.Text(n.cell), n.shown) << std::wstring(n.cell).size();
     }
     EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[5].gain, moved / 10.0f);
+    // A number of any length is the end of the range: Q 9.00, sent once.
+    page.Type(L"eq_q_5", L"99999999999");
+    page.ExpectSent({Eq(0, 5, band5.freq, 90, moved)}, "Q far above its range");
+    EXPECT_EQ(page.Text(L"eq_q_5"), L"9.00");
     // In the crossover edits too; the focus leaving commits the frequency in use again, as ever.
     page.Type(L"hp_freq", L"k5");
     page.ExpectSent({}, "high-pass not a number");

@@ -36,4 +36,13 @@ TEST(EqRules, KilohertzNotation) {
     EXPECT_EQ(EqualizerManager::ParseCrossoverFrequency(L"K5"), 0);
     EXPECT_EQ(EqualizerManager::ParseCrossoverFrequency(L"abc"), 0);
     EXPECT_EQ(EqualizerManager::ParseCrossoverFrequency(L""), 0);
+    // However many digits, never a wrapped value inside the range: 107374183k4 computed with 32-bit
+    // wrapping is exactly 1000 Hz.
+    for (const wchar_t* huge : {L"107374183k4", L"2147483647k", L"99999999999", L"18446744073709551617k"}) {
+        EXPECT_GT(EqualizerManager::ParseBandFrequency(huge), 20000) << huge;
+        EXPECT_GT(EqualizerManager::ParseCrossoverFrequency(huge), 20000) << huge;
+    }
+    EXPECT_LT(EqualizerManager::ParseBandFrequency(L"-107374183k4"), 20);
+    EXPECT_EQ(EqualizerManager::ParseBandFrequency(L"0x3E8"), 0) << "no hexadecimal";
+    EXPECT_EQ(EqualizerManager::ParseBandFrequency(L"1e3"), 1000);
 }

@@ -127,10 +127,12 @@ TEST(ChannelEdit, GainMutePhaseSelectSyncAndBridgeReachTheAmplifier) {
     EXPECT_EQ(run.TextOf(L"edit_ch_volume_2"), L"-16dB");
     d.Settle();
 
-    // Text that is no gain changes nothing and the old text comes back.
-    d.TypeAndEnter(L"edit_ch_volume_2", L"abc");
-    ExpectFrames(d.Take(0), {}, "not a gain");
-    EXPECT_EQ(run.TextOf(L"edit_ch_volume_2"), L"-16dB");
+    // Text that is no gain changes nothing and the old text comes back: a hexadecimal one is no 0 dB.
+    for (const wchar_t* typed : {L"abc", L"-0x10", L"0x0", L"nan"}) {
+        d.TypeAndEnter(L"edit_ch_volume_2", typed);
+        ExpectFrames(d.Take(0), {}, "not a gain");
+        EXPECT_EQ(run.TextOf(L"edit_ch_volume_2"), L"-16dB");
+    }
     EXPECT_FLOAT_EQ(c.config.channels[2].gain, -16.0f);
     d.Settle();
 

@@ -196,6 +196,27 @@ TEST(PageEdit, DelaysVolumeSourceRoutingAndSwitches) {
     EXPECT_EQ(run.TextOf(L"edit_ch_delay_1"), L"2.500 ms");
     EXPECT_EQ(run.TextOf(L"spk_delay_12"), L"2.500");
     d.Settle();
+    // What is no number changes no delay; one of any length is the longest delay.
+    const wchar_t* const notNumbers[] = {L"nan", L"0x5", L"??"};
+    for (const wchar_t* typed : notNumbers) {
+        d.TypeAndEnter(L"edit_ch_delay_1", typed);
+        ExpectFrames(d.Take(0), {}, "delay not a number");
+        EXPECT_EQ(run.TextOf(L"edit_ch_delay_1"), L"2.500 ms");
+    }
+    d.TypeAndEnter(L"edit_ch_delay_1", std::wstring(300, L'9').c_str());
+    ExpectFrames(d.Take(1), {Delay(1, 15, 0)}, "delay of 255 digits");
+    EXPECT_EQ(run.TextOf(L"edit_ch_delay_1"), L"15.000 ms");
+    d.TypeAndEnter(L"edit_ch_delay_1", L"2.5");
+    ExpectFrames(d.Take(1), {Delay(1, 2, 500)}, "delay in ms again");
+    // The output's edit commits its delay once more as the focus leaves it for the marker's.
+    d.Click(L"spk_delay_12");
+    ExpectFrames(d.Take(1), {Delay(1, 2, 500)}, "delay edit left");
+    for (const wchar_t* typed : notNumbers) {
+        d.TypeAndEnter(L"spk_delay_12", typed);
+        ExpectFrames(d.Take(0), {}, "marker delay not a number");
+        EXPECT_EQ(run.TextOf(L"spk_delay_12"), L"2.500");
+    }
+    d.Settle();
     Choose(d, L"comb_ch_unit", 2);
     d.TypeAndEnter(L"edit_ch_delay_2", L"100");  // 100 in = 7.353 ms
     ExpectFrames(d.Take(1), {Delay(2, 7, 352)}, "delay in inch");

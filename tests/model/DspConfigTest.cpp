@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "LogCapture.h"
 #include "model/ChannelRules.h"
 #include "model/DspConfig.h"
+#include "model/ValueRanges.h"
 
 namespace {
 
@@ -321,4 +325,72 @@ TEST(ChannelRules, CopyMixConfigCoversEightSourcesAndInputs) {
         }
     }
     EXPECT_EQ("copy mix config from 3 to 7\n", log.Text());
+}
+
+// Numbers typed into edits: whatever the text, nothing wraps and nothing that is not a plain decimal
+// number is taken; beyond the range is the range's end.
+TEST(TypedNumbers, SaturateToTheRangeAndRefuseWhatIsNoNumber) {
+    auto shown = [](const std::wstring& text) {  // for failure messages: the first characters
+        std::string narrow;
+        for (size_t i = 0; i < text.size() && i < 24; ++i) narrow += text[i] < 128 ? static_cast<char>(text[i]) : '?';
+        return narrow;
+    };
+    const std::wstring nines(400, L'9');
+    const std::wstring tiny = L"0." + std::wstring(400, L'0') + L"1";
+    struct Decimal {
+        std::wstring text;
+        bool isNumber;
+        double value;  // within [-18, 12]
+    } decimals[] = {
+        {L"3.24", true, 3.24},       {L"-12.5dB", true, -12.5},   {L" +7", true, 7},
+        {L"\t5 ", true, 5},          {L".5", true, 0.5},          {L"5.", true, 5},
+        {L"-.5", true, -0.5},        {L"1e1", true, 10},          {L"2E-1", true, 0.2},
+        {L"1e", true, 1},            {L"8ex", true, 8},           {L"-0", true, 0},
+        {L"99999999999", true, 12},  {L"-99999999999", true, -18}, {L"2147483648", true, 12},
+        {L"18446744073709551617", true, 12}, {nines, true, 12},    {L"-" + nines, true, -18},
+        {L"1e308", true, 12},        {L"-1e308", true, -18},      {L"1e400", true, 12},
+        {L"1e-400", true, 0},        {tiny, true, 0},             {L"1e" + nines, true, 12},
+        {L"nan", false, 0},          {L"NaN", false, 0},          {L"inf", false, 0},
+        {L"-inf", false, 0},         {L"infinity", false, 0},     {L"-0x10", false, 0},
+        {L"0x10", false, 0},         {L"0X1F", false, 0},         {L"5x", false, 0},
+        {L"??", false, 0},           {L"", false, 0},             {L"   ", false, 0},
+        {L"-", false, 0},            {L"+", false, 0},            {L".", false, 0},
+        {L"-.", false, 0},           {L"e5", false, 0},           {L"k5", false, 0},
+        {L"+-5", false, 0},          {L"--5", false, 0},          {L"3,5", false, 0},
+        {L"1,000", false, 0},        {L"\xFF15", false, 0},  // a full-width 5
+    };
+    for (const Decimal& d : decimals) {
+        double value = -99;
+        EXPECT_EQ(ReadNumberText(d.text.c_str(), -18, 12, &value), d.isNumber) << shown(d.text);
+        EXPECT_DOUBLE_EQ(value, d.isNumber ? d.value : -99) << shown(d.text) << ": untouched unless a number";
+        if (d.isNumber && d.value == 0) {
+            EXPECT_FALSE(std::signbit(value)) << shown(d.text) << ": no -0.0 to show";
+        }
+    }
+    EXPECT_FALSE(ReadNumberText(nullptr, 0, 1, nullptr));
+
+    struct Whole {
+        std::wstring text;
+        int32_t low, high;
+        bool isNumber;
+        int32_t value;
+    } wholes[] = {
+        {L"250 ms", 0, 1000, true, 250},        {L"250.9", 0, 1000, true, 250},
+        {L"-5", 0, 1000, true, 0},               {L"-0.9", -10, 10, true, 0},
+        {L"-7.9", -10, 10, true, -7},            {L"1e3", 0, 5000, true, 1000},
+        {L"18446744073709551617", 0, 1000, true, 1000}, {nines, 0, 1000, true, 1000},
+        {L"1e308", 0, 1000, true, 1000},         {L"-1e308", 0, 1000, true, 0},
+        {L"2147483648", INT32_MIN, INT32_MAX, true, INT32_MAX},
+        {L"-2147483649", INT32_MIN, INT32_MAX, true, INT32_MIN},
+        {L"-2147483648", INT32_MIN, INT32_MAX, true, INT32_MIN},
+        {nines, INT32_MIN, INT32_MAX, true, INT32_MAX},
+        {L"nan", 0, 1000, false, 0},             {L"-0x10", 0, 1000, false, 0},
+        {L"??", 0, 1000, false, 0},              {L"", 0, 1000, false, 0},
+        {L"1,5", 0, 1000, false, 0},
+    };
+    for (const Whole& w : wholes) {
+        int32_t value = -99;
+        EXPECT_EQ(ReadIntegerText(w.text.c_str(), w.low, w.high, &value), w.isNumber) << shown(w.text);
+        EXPECT_EQ(value, w.isNumber ? w.value : -99) << shown(w.text);
+    }
 }

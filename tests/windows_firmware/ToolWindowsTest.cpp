@@ -51,15 +51,22 @@ private:
 };
 
 TEST(MemoryWindow, TypedNumbersReadAsDecimalHexOrOctal) {
+    // However many digits: a number beyond 32 bits is the largest word, never a wrapped one.
+    const std::wstring nines(400, L'9'), effs = L"0x" + std::wstring(400, L'f');
+    const std::wstring sevens = L"0" + std::wstring(400, L'7');
     const struct {
         const wchar_t* text;
         uint32_t value;
     } cases[] = {
         {L"0x1F", 31}, {L"017", 15}, {L"19z", 19}, {L" 5", 0}, {L"", 0}, {nullptr, 0}, {L"0", 0}, {L"08", 0},
         {L"4096", 4096}, {L"0X7fffffff", 0x7FFFFFFF}, {L"0xFFFFFFFF", 0xFFFFFFFF}, {L"0xdeadBEEF", 0xDEADBEEF},
-        {L"4294967297", 1}, {L"0x1/2", 1}, {L"/5", 0}, {L"-5", 0}, {L"0xg", 0}, {L"0777", 511},
+        {L"4294967295", 0xFFFFFFFF}, {L"4294967297", 0xFFFFFFFF}, {L"0x100000000", 0xFFFFFFFF},
+        {L"037777777777", 0xFFFFFFFF}, {L"040000000000", 0xFFFFFFFF}, {nines.c_str(), 0xFFFFFFFF},
+        {effs.c_str(), 0xFFFFFFFF}, {sevens.c_str(), 0xFFFFFFFF}, {L"0x0000000000000000001", 1},
+        {L"0x1/2", 1}, {L"/5", 0}, {L"-5", 0}, {L"0xg", 0}, {L"0777", 511},
     };
-    for (const auto& c : cases) EXPECT_EQ(ParseMemNumber(c.text), c.value) << (c.text ? c.text : L"(null)");
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseMemNumber(c.text), c.value) << (c.text ? std::wstring(c.text).substr(0, 24) : L"(null)");
 }
 
 TEST(MemoryWindow, ReadsAndWritesWordsAndKeepsTheLastOnes) {
@@ -198,6 +205,78 @@ TEST(PowerOffDelayWindow, SetsTheDelayAndItIsReadBack) {
         [&] { return c.config.powerOffDelay == 300; },
     });
     ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+}
+
+// Numbers of any length keyed into the power-off delay and memory windows: beyond the range they are
+// its end, and what is no number changes nothing. The amplifier receives exactly that.
+TEST(PowerOffDelayWindow, HostileNumbersTypedThereAndInTheMemoryWindow) {
+    DebugMarker marker;
+    AppRig rig;
+    ASSERT_TRUE(rig.run->WaitConnected());
+    EqualizerManager& c = rig.Controller();
+    const HWND main = rig.run->handle;
+    const std::wstring nines(400, L'9');  // the edit keeps 255 of them
+    auto delays = [&] { return ToolTest::Payloads(rig.emulator, kAmpCmdMcu, 0x91); };
+    auto words = [&] { return ToolTest::Payloads(rig.emulator, kAmpCmdDsp, 0x42); };
+    const std::vector<ToolTest::Bytes> sentDelays = {{0x01, 0x2C}, {0x03, 0xE8}, {0x00, 0x00}, {0x03, 0xE8},
+                                                     {0x00, 0x00}, {0x00, 0x07}};
+    CWindowWnd* window = nullptr;
+    Script script({
+        [&] {
+            AppTest::RunLater(0, [&] { ShowPowerOffDelayWnd(main, c.Device(), c.config.powerOffDelay); });
+            return true;
+        },
+        [&] { return (window = OpenWindow<CPowerOffDelayWnd>(L"PowerOffDelayWnd", L"poweroffdelaywnd")) != nullptr; },
+        [&] {
+            ToolTest::Driver d(Pm(window));
+            const struct {
+                const wchar_t* typed;
+                const wchar_t* shown;
+            } steps[] = {
+                {L"300", L"300 ms"},   {L"18446744073709551617", L"1000 ms"},  // 2^64 + 1
+                {L"??", L"1000 ms"},   {L"-0x10", L"1000 ms"}, {L"nan", L"1000 ms"}, {L"0", L"0 ms"},
+                {nines.c_str(), L"1000 ms"}, {L"-99999999999", L"0 ms"}, {L"\b", L"0 ms"}, {L"7.9 ms", L"7 ms"},
+            };
+            for (const auto& step : steps) {
+                d.Type(L"value_edt", step.typed);
+                EXPECT_EQ(d.TextOf(L"value_edt"), step.shown) << std::wstring(step.typed).substr(0, 24);
+            }
+            return true;
+        },
+        [&] { return delays().size() >= sentDelays.size(); },
+        [&] {
+            EXPECT_EQ(delays(), sentDelays);
+            EXPECT_EQ(c.config.powerOffDelay, 7);
+            return PostClick(Pm(window), L"cancel_btn");
+        },
+        [&] { return !FindWindowW(L"PowerOffDelayWnd", nullptr); },
+        [&] { return PostClick(rig.run->window->GetPaintManager(), L"btn_debug"); },
+        [&] { return (window = OpenWindow<CMemWrWnd>(L"MemWrWnd", L"memwrwnd")) != nullptr; },
+        [&] {
+            ToolTest::Driver d(Pm(window));
+            d.Type(L"addr_edit", L"0x123456789");  // nine digits: beyond the word
+            d.Type(L"data_edit", nines.c_str());
+            d.Click(L"write_btn");
+            EXPECT_EQ(d.TextOf(L"addr_edit"), L"0xffffffff");
+            EXPECT_EQ(d.TextOf(L"data_edit"), L"0xffffffff");
+            return true;
+        },
+        [&] { return !words().empty(); },
+        [&] {
+            EXPECT_EQ(words(), (std::vector<ToolTest::Bytes>{{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}}));
+            const auto memory = rig.emulator.State().memory;
+            EXPECT_EQ(memory.size(), 1u);
+            EXPECT_EQ(memory.count(0xFFFFFFFFu) ? memory.at(0xFFFFFFFFu) : 0u, 0xFFFFFFFFu);
+            EXPECT_EQ(ReadSettingInt(L"mem_addr", 0), -1);
+            EXPECT_EQ(ReadSettingInt(L"mem_data", 0), -1);
+            return true;
+        },
+        AltF4(window, main),
+        [&] { return !FindWindowW(L"MemWrWnd", nullptr); },
+    });
+    ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+    const AmpState state = rig.emulator.State();
+    EXPECT_EQ(state.settings.powerOffDelay[0] << 8 | state.settings.powerOffDelay[1], 7);
 }
 
 TEST(ForceUpdateStart, WithoutTheProgramsImagesSaysFilePrepareError) {

@@ -168,6 +168,13 @@ TEST(MixerLayout, RowsSizesFocusAndSecondSourceTags) {
     EXPECT_EQ(level, 150);
     EXPECT_FALSE(TextToMixLevel(L"loud", level));
     EXPECT_FALSE(TextToMixLevel(L"", level));
+    // Any length is held far beyond a level, so a step from it cannot overflow; no hexadecimal.
+    EXPECT_TRUE(TextToMixLevel(L"99999999999", level));
+    EXPECT_EQ(level, 1000);
+    EXPECT_TRUE(TextToMixLevel(L"-99999999999", level));
+    EXPECT_EQ(level, -1000);
+    EXPECT_FALSE(TextToMixLevel(L"0x50", level));
+    EXPECT_FALSE(TextToMixLevel(L"nan", level));
 }
 
 // The real window for sources of two, eight and no inputs at 80, 100, 125 and 150 %: nothing clipped,

@@ -93,6 +93,10 @@ TEST(ToolWindows, CompressorsSwitchedAndEdited) {
             EXPECT_EQ(WaitFrames(f.emulator, 0x49, 1), (std::vector<Bytes>{{0, 0, 3, 3, boxNow}}));
             d.Type(L"edit_threshold_2", L"12.34");
             EXPECT_EQ(d.TextOf(L"edit_threshold_2"), L"12.3dB");
+            for (const wchar_t* notNumber : {L"nan", L"-0x10", L"??"}) {  // nothing sent, the value in force shown
+                d.Type(L"edit_threshold_2", notNumber);
+                EXPECT_EQ(d.TextOf(L"edit_threshold_2"), L"12.3dB");
+            }
             d.KeyIn(L"edit_attack_time_5", VK_DOWN);  // 1000 ms to 990 ms
             EXPECT_EQ(d.TextOf(L"edit_attack_time_5"), L"990ms");
             d.KeyIn(L"edit_release_time_7", VK_UP);   // already at the top: nothing
@@ -188,6 +192,10 @@ TEST(ToolWindows, SurroundModesAndLevelsSent) {
             EXPECT_EQ(d.TextOf(L"edit_auto_2"), L"0.500");
             gains[2] = 0.5f;
             expected.push_back(SurroundFrame(enable, gains, 0));
+            for (const wchar_t* notNumber : {L"nan", L"-0x10", L"??"}) {  // nothing sent, the value in force shown
+                d.Type(L"edit_auto_2", notNumber);
+                EXPECT_EQ(d.TextOf(L"edit_auto_2"), L"0.500");
+            }
             d.KeyIn(L"edit_auto_2", VK_UP);
             gains[2] = 0.51f;
             expected.push_back(SurroundFrame(enable, gains, 0));
@@ -312,4 +320,119 @@ TEST(ToolWindows, CustomEqBandsSentToTheCurrentOutputOnly) {
     EXPECT_EQ(c.config.channels[1].eqArray[3].freq, pageBand3.freq);
     EXPECT_EQ(c.config.channels[1].eqArray[14].freq, pageBand14.freq);
     EXPECT_FLOAT_EQ(c.config.channels[1].eqArray[14].factor, pageBand14.factor);
+}
+
+// Numbers of any length keyed into the compressor editor and the custom EQ: beyond the range they are its
+// end, and what is no number changes nothing (the edit shows the value in force again, nothing is sent).
+TEST(ToolWindows, CompressorAndCustomEqTakeHostileNumbers) {
+    Fixture f;
+    MainWindowRun run(f.emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    f.emulator.ClearRequests();
+    CPaintManagerUI* pm = nullptr;
+    // Output 0's compressor: bypass, threshold + 100, ratio, soft knee (whole, tenths), attack, release (BE16).
+    auto compressor = [](uint8_t threshold, uint8_t ratio, uint8_t ratioTenths, uint8_t attackHi, uint8_t attackLo,
+                         uint8_t releaseHi, uint8_t releaseLo) {
+        return Bytes{0, kSource, 0, 1, threshold, 0, ratio, ratioTenths, 24, 0,
+                     attackHi, attackLo, releaseHi, releaseLo};
+    };
+    const std::vector<Bytes> compressorFrames = {
+        compressor(164, 100, 0, 0x01, 0xF4, 0x75, 0x30),  // attack 500
+        compressor(164, 100, 0, 0x03, 0xE8, 0x75, 0x30),  // attack 99999999999: 1000
+        compressor(164, 100, 0, 0x03, 0xE8, 0x00, 0xC8),  // release 200
+        compressor(164, 100, 0, 0x03, 0xE8, 0x75, 0x30),  // release 1e308: 30000
+        compressor(100, 100, 0, 0x03, 0xE8, 0x75, 0x30),  // threshold -1e308: 0.0
+        compressor(100, 1, 0, 0x03, 0xE8, 0x75, 0x30),    // ratio -99999999999: 1.0
+    };
+    // Custom band frame: scene, source, output, band + 11, frequency (BE16), Q whole and tenths, gain + 18.
+    auto band = [](uint8_t b, int freq, uint8_t q0, uint8_t q1, uint8_t g0, uint8_t g1) {
+        return Bytes{0, 0, 0, b, static_cast<uint8_t>(freq >> 8), static_cast<uint8_t>(freq), q0, q1, g0, g1};
+    };
+    const std::vector<Bytes> bandFrames = {
+        band(13, 31, 5, 8, 21, 5),    // band 2 at 3.5 dB
+        band(15, 50, 5, 8, 30, 0),    // band 4 at 1e308 dB: 12.0
+        band(18, 100, 5, 8, 0, 0),    // band 7 at -99999999999 dB: -18.0
+        band(19, 125, 9, 0, 18, 0),   // band 8's Q at 99999999999: 9.0
+    };
+    struct Step {
+        const wchar_t* edit;
+        const wchar_t* typed;
+        const wchar_t* shown;
+    };
+    auto typeAll = [](CPaintManagerUI* manager, const std::vector<Step>& steps) {
+        Driver d(manager);
+        for (const Step& s : steps) {
+            d.Type(s.edit, s.typed);
+            EXPECT_EQ(d.TextOf(s.edit), s.shown) << std::wstring(s.edit) << L" " << s.typed;
+        }
+    };
+    Script script({
+        [&] { PostMenuClick(run.handle, L"advance_item_compressor"); return true; },
+        [&] { return (pm = OpenManager(L"CustomEqWnd")) != nullptr; },
+        [&] {
+            typeAll(pm, {{L"edit_attack_time", L"500", L"500ms"},
+                         {L"edit_attack_time", L"99999999999", L"1000ms"},
+                         {L"edit_release_time", L"200", L"200ms"},
+                         {L"edit_release_time", L"1e308", L"30000ms"},
+                         {L"edit_ratio", L"nan", L"100.0"},
+                         {L"edit_soft_knee", L"-0x10", L"24.0dB"},
+                         {L"edit_noise", L"??", L"64.0dB"},
+                         {L"edit_noise", L"-1e308", L"0.0dB"},
+                         {L"edit_ratio", L"-99999999999", L"1.0"}});
+            return true;
+        },
+        [&] { return Payloads(f.emulator, D, 0x3E).size() >= compressorFrames.size(); },
+        [&] {
+            EXPECT_EQ(Payloads(f.emulator, D, 0x3E), compressorFrames);
+            Driver(pm).Click(L"confirm_btn");
+            return true;
+        },
+        [&] { return !FindWindowW(L"CustomEqWnd", nullptr); },
+        [&] {
+            AppTest::RunLater(0, [&] { ShowCustomEqWnd(run.handle, c); });
+            return true;
+        },
+        [&] { return (pm = OpenManager(L"CustomEqWnd")) != nullptr; },
+        [&] {
+            typeAll(pm, {{L"eq_gain_2", L"3.5", L"3.5"},
+                         {L"eq_gain_2", L"nan", L"3.5"},
+                         {L"eq_gain_2", L"-0x10", L"3.5"},
+                         {L"eq_gain_2", L"??", L"3.5"},
+                         {L"eq_gain_4", L"1e308", L"12.0"},
+                         {L"eq_q_5", L"nan", L"5.80"},
+                         {L"eq_freq_6", L"107374183k4", L"80"},  // read with wrapping arithmetic: 1000 Hz
+                         {L"eq_gain_7", L"-99999999999", L"-18.0"},
+                         {L"eq_q_8", L"99999999999", L"9.00"}});
+            Driver d(pm);
+            auto* slider = static_cast<CSliderUI*>(d.Find(L"eq_slider_2")->GetInterface(L"Slider"));
+            EXPECT_EQ(slider ? slider->GetValue() : 0, 35) << "the slider stays with the band in force";
+            EXPECT_TRUE(PageControls::IsSelected(d.Find(L"pt_enable_2")));
+            return true;
+        },
+        [&] { return Payloads(f.emulator, D, 0x06).size() >= bandFrames.size(); },
+        [&] {
+            EXPECT_EQ(Payloads(f.emulator, D, 0x06), bandFrames);
+            Driver(pm).Click(L"confirm_btn");
+            return true;
+        },
+    });
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return script.Done() && !FindWindowW(L"CustomEqWnd", nullptr); }, 30000))
+        << "stopped after step " << script.StepsDone();
+    ToolTest::Settle();
+    EXPECT_EQ(Payloads(f.emulator, D, 0x3E).size(), compressorFrames.size());
+    EXPECT_EQ(Payloads(f.emulator, D, 0x06).size(), bandFrames.size());
+    // The amplifier holds what was sent: the compressor as last sent, the bands as edited.
+    const AmpState state = f.emulator.State();
+    const AmpOutput& out = state.scenes[0].outputs[0];
+    const Bytes& lastCompressor = compressorFrames.back();
+    EXPECT_EQ(Bytes(out.compressor, out.compressor + 11), Bytes(lastCompressor.begin() + 3, lastCompressor.end()));
+    auto held = [&](int b) {
+        const AmpEqBand& e = out.eq[b];
+        return Bytes{0, 0, 0, static_cast<uint8_t>(b), e.freq[0], e.freq[1], e.q[0], e.q[1], e.gain[0], e.gain[1]};
+    };
+    for (const Bytes& frame : bandFrames) EXPECT_EQ(held(frame[3]), frame);
+    EXPECT_FLOAT_EQ(c.config.customEqBands[2].gain, 3.5f);
+    EXPECT_FLOAT_EQ(c.config.customEqBands[5].factor, 5.8f);
+    EXPECT_EQ(c.config.customEqBands[6].freq, 80);
 }
