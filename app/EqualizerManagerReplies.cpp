@@ -367,11 +367,11 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         CompressorSettings& c = config.compressor;
         const uint32_t n = r->channel;
         c.bypass[n] = OnOff(r->bypass);
-        c.threshold[n] = r->noise;
-        c.ratio[n] = r->ratio;
-        c.attackTime[n] = ClampInt(r->attack, 0, INT32_MAX);
-        c.releaseTime[n] = ClampInt(r->release, 0, INT32_MAX);
-        c.softKnee[n] = r->soft_knee;
+        c.threshold[n] = ClampFinite(r->noise, 0.0f, MaxCompressorThreshold, 0.0f);
+        c.ratio[n] = ClampFinite(r->ratio, MinCompressorRatio, MaxCompressorRatio, MinCompressorRatio);
+        c.attackTime[n] = ClampInt(r->attack, 0, MaxAttackMs);
+        c.releaseTime[n] = ClampInt(r->release, 0, MaxReleaseMs);
+        c.softKnee[n] = ClampFinite(r->soft_knee, 0.0f, MaxSoftKnee, 0.0f);
         break;
     }
     case DSP_COMPRESSOR_ON_CH: {
@@ -387,9 +387,9 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
             LogPrintW(L"DSP_COMPRESSOR_SETTING2: output %u not a number, dropped\n", r->channel);
             return;
         }
-        config.compressor.threshold[r->channel] = r->threshold;
-        config.compressor.attackTime[r->channel] = ClampInt(r->attack, 0, INT32_MAX);
-        config.compressor.releaseTime[r->channel] = ClampInt(r->release, 0, INT32_MAX);
+        config.compressor.threshold[r->channel] = ClampFinite(r->threshold, 0.0f, MaxCompressorThreshold, 0.0f);
+        config.compressor.attackTime[r->channel] = ClampInt(r->attack, 0, MaxAttackMs);
+        config.compressor.releaseTime[r->channel] = ClampInt(r->release, 0, MaxReleaseMs);
         break;
     }
     case DSP_CROSS_SOURCE_MIX:

@@ -22,6 +22,13 @@ constexpr int32_t MinCrossMixGain = -32;  // the amplifier codes the gain as gai
 constexpr int32_t MaxCrossMixGain = 32;
 constexpr int32_t MinAcc = -128;  // sent as one byte
 constexpr int32_t MaxAcc = 255;
+// Compressor values: what the compressor windows' sliders cover.
+constexpr float MaxCompressorThreshold = 100.0f;  // dB, from 0
+constexpr float MinCompressorRatio = 1.0f;
+constexpr float MaxCompressorRatio = 100.0f;
+constexpr int32_t MaxAttackMs = 1000;  // from 0
+constexpr int32_t MaxReleaseMs = 30000;
+constexpr float MaxSoftKnee = 30.0f;  // dB, from 0
 
 // The value held to [low, high]; a NaN gives fallback.
 inline float ClampFinite(float value, float low, float high, float fallback) {

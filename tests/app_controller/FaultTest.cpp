@@ -260,6 +260,22 @@ TEST(Faults, HostileValuesAreHeldToWhatTheControlsAccept) {
              EXPECT_EQ(live.compressor.bypass[5], bypass5) << "dropped";
              EXPECT_EQ(live.compressor.ratio[5], ratio5);
          }},
+        {"compressor far beyond its sliders", WM_DSP_VALUE, DSP_COMPRESSOR_SETTING,
+         [] { return Posted(DspCompressorRecord{0, 6, 0, 1e30f, -7.0f, 0xFFFFFFFFu, 0x80000000u, 1e30f}); },
+         [&] {
+             EXPECT_EQ(live.compressor.threshold[6], 100.0f);
+             EXPECT_EQ(live.compressor.ratio[6], 1.0f);
+             EXPECT_EQ(live.compressor.attackTime[6], 1000);
+             EXPECT_EQ(live.compressor.releaseTime[6], 30000);
+             EXPECT_EQ(live.compressor.softKnee[6], 30.0f);
+         }},
+        {"second compressor record below its sliders", WM_DSP_VALUE, DSP_COMPRESSOR_SETTING2,
+         [] { return Posted(DspCompressor2Record{0, 7, 0, -1e30f, 0, 0x7FFFFFFFu, 40000, 0}); },
+         [&] {
+             EXPECT_EQ(live.compressor.threshold[7], 0.0f);
+             EXPECT_EQ(live.compressor.attackTime[7], 1000);
+             EXPECT_EQ(live.compressor.releaseTime[7], 30000);
+         }},
         {"valid-scene mask of every bit", WM_FLASH_VALUE, FLASH_SCENE_VALID, [] { return Posted(ValidSceneRecord{0xFFFFFFFF}); },
          [&] { EXPECT_EQ(c.validSceneMask, 0x3FFu); }},
     };
