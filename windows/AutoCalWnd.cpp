@@ -11,6 +11,7 @@
 #include "device/DeviceMessages.h"
 #include "device/DeviceRecords.h"
 #include "model/ResponseMath.h"
+#include "model/ValueRanges.h"
 
 #include <cstdlib>
 #include <exception>
@@ -228,6 +229,13 @@ void CAutoCalWnd::OnStartClick() {
         OneButtonBox(m_hWnd, L"${irc_option_warning_tips}");
         return;
     }
+    const uint16_t channels = CheckedChannels();
+    // Without an output the amplifier would run, measure nothing and report success.
+    if (!m_measuring && channels == 0) {
+        LogPrintW(L"CAutoCalWnd: no output to measure, not started\n");
+        OneButtonBox(m_hWnd, L"${irc_no_channel_tips}");
+        return;
+    }
     // Preset n (0..8) is EQ mode n + 1, so each of the nine has its own mode; none chosen is 0.
     m_eqMode = 0;
     for (int e = 0; e < kEffects; ++e) {
@@ -236,13 +244,18 @@ void CAutoCalWnd::OnStartClick() {
             break;
         }
     }
-    mIrcCh = 0;
-    for (int ch = 0; ch < kChannels; ++ch)
-        if (PageControls::IsSelected(m_channelBoxes[ch])) mIrcCh |= static_cast<uint16_t>(1u << ch);
+    mIrcCh = channels;
     LogPrintW(L"mIrcCh = 0x%x\n", mIrcCh);
     if (m_measuring) StopMeasuring();
     else StartMeasuring();
     m_decided = false;
+}
+
+uint16_t CAutoCalWnd::CheckedChannels() const {
+    uint16_t mask = 0;
+    for (int ch = 0; ch < kChannels; ++ch)
+        if (PageControls::IsSelected(m_channelBoxes[ch])) mask |= static_cast<uint16_t>(1u << ch);
+    return mask;
 }
 
 void CAutoCalWnd::StartMeasuring() {
@@ -442,7 +455,10 @@ void CAutoCalWnd::OnRecord(WPARAM kind, const void* record) {
         LogPrintW(L"message DSP_IRC_EQ\n");
         LogPrintW(L"ch(%d), band(%d), freq=%d, Q=%1.2f, Gain=%.2f\n", r->channel, r->band, r->freq, r->q, r->gain);
         if (r->channel >= kChannels || r->band >= static_cast<uint32_t>(m_bandCounts[r->channel])) return;
-        m_resultBands[r->channel][r->band] = EqBand(r->gain, r->q, static_cast<int32_t>(r->freq), 1);
+        // Held to what the page's band controls accept, so a garbled reply cannot bend the curve.
+        m_resultBands[r->channel][r->band] =
+            EqBand(ClampFinite(r->gain, MinBandGain, MaxBandGain, 0.0f), ClampFinite(r->q, MinQ, MaxQ, MinQ),
+                   ClampInt(r->freq, MinBandFreq, MaxBandFreq), 1);
         if (r->band >= 10) {
             LogPrintW(L"update EQ response\n");
             ComputeEqCurve(static_cast<int>(r->channel));

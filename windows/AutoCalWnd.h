@@ -71,6 +71,7 @@ private:
     void ShowSpectra();
     void Route(SkinUI::TNotifyMessage& msg);
     void OnStartClick();
+    uint16_t CheckedChannels() const;
     void StartMeasuring();
     void StopMeasuring();
     void OnResultClick(bool apply);

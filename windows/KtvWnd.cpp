@@ -59,8 +59,10 @@ void CKtvWnd::OnInitWindow() {
         CControlUI* edit = m_pm.FindControlByName(p.edit);
         mSliders[i] = slider ? static_cast<CSliderUI*>(slider->GetInterface(L"Slider")) : nullptr;
         mEdits[i] = edit ? static_cast<CEditUI*>(edit->GetInterface(L"Edit")) : nullptr;
-        SetSlider(mSliders[i], ktv.*p.field);
-        SetInt(mEdits[i], p.format, ktv.*p.field);
+        // The amplifier may report a value its slider cannot take: both show the nearest one it can.
+        const int shown = Held(i, ktv.*p.field);
+        SetSlider(mSliders[i], shown);
+        SetInt(mEdits[i], p.format, shown);
     }
 }
 
@@ -119,9 +121,13 @@ int CKtvWnd::Limit(int index, bool upper) const {
     return std::max(p.wireMin, std::min(p.wireMax, limit));
 }
 
+int CKtvWnd::Held(int index, int value) const {
+    return std::max(Limit(index, false), std::min(Limit(index, true), value));
+}
+
 int CKtvWnd::Store(int index, int value) {
     const KtvParameter& p = kKtvParameterTable[index];
-    value = std::max(Limit(index, false), std::min(Limit(index, true), value));
+    value = Held(index, value);
     SetInt(mEdits[index], p.format, value);
     SetSlider(mSliders[index], value);
     p.send(mController.Device(), value);

@@ -54,6 +54,7 @@ private:
     // Clamps to the slider's range (and to what the command carries), shows, stores and sends.
     int Store(int index, int value);
     int Limit(int index, bool upper) const;
+    int Held(int index, int value) const;  // the value within Limit's bounds
 
     EqualizerManager& mController;
     SkinUI::CControlUI* mHowling = nullptr;

@@ -7,6 +7,7 @@
 #include "device/DeviceMessages.h"
 #include "device/DeviceProtocol.h"
 #include "device/DeviceRecords.h"
+#include "model/ValueRanges.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +19,7 @@ using namespace PageControls;
 namespace {
 
 constexpr int kNoiseFloor = -100;  // the meters' start
+constexpr int kNoiseCeiling = 0;   // and end, when the layout has no meter to ask
 constexpr int kBaseMeters = 6;     // the layout's width holds six meters
 
 std::wstring Numbered(const wchar_t* format, int n) {
@@ -25,6 +27,13 @@ std::wstring Numbered(const wchar_t* format, int n) {
     _snwprintf(name, 31, format, n);
     name[31] = 0;
     return name;
+}
+
+// A level as its meter can show it: the label beside the meter says what the meter shows.
+float HeldToMeter(const CProgressUI* meter, float level) {
+    const float low = static_cast<float>(meter ? meter->GetMinValue() : kNoiseFloor);
+    const float high = static_cast<float>(meter ? meter->GetMaxValue() : kNoiseCeiling);
+    return ClampFinite(level, low, high, low);
 }
 
 int ClampThreshold(int value) { return std::max(kNoiseThresholdOff, std::min(kNoiseThresholdMax, value)); }
@@ -156,8 +165,9 @@ void CNoiseThresholdWnd::ShowNoise(LPARAM lParam) {
     const int first = static_cast<int>(std::min<uint32_t>(record->first, kRecordChannels));
     const int last = static_cast<int>(std::min<uint32_t>(record->last, kRecordChannels - 1));
     for (int i = first; i <= last && i < mInputs && i < kNoiseMeterSlots; ++i) {
-        SetNumber(mNoiseLabels[i], L" %.1f", level[i]);
-        if (mMeters[i]) mMeters[i]->SetValue(static_cast<int>(level[i]));
+        const float shown = HeldToMeter(mMeters[i], level[i]);
+        SetNumber(mNoiseLabels[i], L" %.1f", shown);
+        if (mMeters[i]) mMeters[i]->SetValue(static_cast<int>(shown));
     }
 }
 

@@ -108,6 +108,8 @@ TEST(ToolWindows, NoiseThresholdKaraokeAndLinksAgainstTheAmplifier) {
         s.settings.noiseLevel[0][1] = 5;
         s.settings.noiseLevel[1][0] = 45;  // -55.0 dBu
         s.settings.noiseLevel[7][0] = 30;  // -70.0 dBu
+        s.settings.noiseLevel[2][0] = 153;  // +53.5 dBu: beyond the meter's top
+        s.settings.noiseLevel[2][1] = 5;
         const uint8_t types[OutputCount] = {1, 7, 2, 3, 9, 4, 10, 0, 0, 0};
         for (int n = 0; n < OutputCount; ++n) s.scenes[0].outputs[n].type = types[n];
     });
@@ -193,6 +195,8 @@ TEST(ToolWindows, NoiseThresholdKaraokeAndLinksAgainstTheAmplifier) {
             return HasRequest(emulator, kInputNoise, {0, 7}) && TextIn(noise, L"noise_7") == L" -70.0";
         },
         [&] {
+            EXPECT_EQ(TextIn(noise, L"noise_2"), L" 0.0") << "what the meter beside it shows";
+            EXPECT_EQ(MeterValue(noise, L"progress_2"), 0);
             EXPECT_TRUE(CheckPicture(noise, L"noise_high_level"));
             return ClickAt(noise, L"confirm_btn");
         },
@@ -305,4 +309,71 @@ TEST(ToolWindows, NoiseThresholdKaraokeAndLinksAgainstTheAmplifier) {
     ASSERT_TRUE(RunWatched(again, L"CMsgLinkSelWnd")) << "stopped after step " << again.StepsDone();
     AppTest::PumpUntil([] { return false; }, 300);
     EXPECT_EQ(Count(emulator, kLink), 0u);
+}
+
+TEST(ToolWindows, KaraokeShowsTheAmplifierValuesItsSlidersCanTake) {
+    AppTest::SettingsFileGuard settings;
+    UseShotLanguage();
+    // The amplifier's bytes per sub-command, and what the window shows for them. The sliders take
+    // 0..60 dB (volumes, echo level), 0..24 (voice), -12..12 (treble, bass), 0..500 ms (echo delay),
+    // 0..100 (reverb level) and 0..250 ms (reverb time).
+    struct Row {
+        uint8_t sub;
+        Bytes reply;
+        const wchar_t* edit;
+        const wchar_t* slider;
+        const wchar_t* text;
+        int position;
+    } rows[] = {
+        {1, {120}, L"edit_mic_volume", L"slider_mic_volume", L"60dB", 60},
+        {2, {45}, L"edit_bgmusic_volume", L"slider_bgmusic_volume", L"45dB", 45},
+        {4, {255}, L"edit_echo_level", L"slider_echo_level", L"60dB", 60},
+        {5, {0x02, 0x58}, L"edit_echo_delay", L"slider_echo_delay", L"500ms", 500},
+        {6, {150}, L"edit_reverb_level", L"slider_reverb_level", L"100", 100},
+        {7, {251}, L"edit_reverb_time", L"slider_reverb_time", L"250ms", 250},
+        {8, {25}, L"edit_voice_changer", L"slider_voice_changer", L"24", 24},
+        {9, {0xF0}, L"edit_bass", L"slider_bass", L"-12", -12},
+        {10, {0x7F}, L"edit_treble", L"slider_treble", L"12", 12},
+    };
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    emulator.EditState([&](AmpState& s) {
+        for (const Row& r : rows) std::copy(r.reply.begin(), r.reply.end(), s.settings.ktv[r.sub - 1]);
+    });
+    MainWindowRun run(emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    EqualizerManager& c = run.Controller();
+    DeviceLink& link = c.Device();
+    link.Get_KTV_Mic_Vol(0, 0);
+    link.Get_KTV_Music_Vol(0, 0);
+    link.Get_KTV_Echo_Level(0, 0);
+    link.Get_KTV_Echo_Delay(0, 0);
+    link.Get_KTV_Reverb_Level(0, 0);
+    link.Get_KTV_Reverb_Time(0, 0);
+    link.Get_KTV_Voice_Changer(0, 0);
+    link.Get_KTV_Bass_Gain(0, 0);
+    link.Get_KTV_Treble_Gain(0, 0);
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return c.config.ktv.treble == 127 && c.config.ktv.micVolume == 120; }));
+    emulator.ClearRequests();
+
+    WindowImplBase* ktv = nullptr;
+    Script look({
+        [&] { PostMenuClick(run.handle, L"advance_item_ktv"); return true; },
+        [&] { return (ktv = OpenTool(L"KtvWnd")) != nullptr; },
+        [&] {
+            for (const Row& r : rows) {
+                EXPECT_EQ(TextIn(ktv, r.edit), r.text) << r.edit;
+                auto* slider = dynamic_cast<CSliderUI*>(Control(ktv, r.slider));
+                EXPECT_EQ(slider ? slider->GetValue() : 12345, r.position) << r.slider;
+            }
+            EXPECT_TRUE(CheckPicture(ktv, L"karaoke_held"));
+            return ClickAt(ktv, L"closebtn");
+        },
+        [&] { return OpenTool(L"KtvWnd") == nullptr; },
+    });
+    ASSERT_TRUE(RunWatched(look, L"KtvWnd")) << "stopped after step " << look.StepsDone();
+    Settle();
+    for (uint8_t sub = 1; sub <= 10; ++sub)
+        EXPECT_TRUE(Payloads(emulator, kKtv, sub).empty()) << "showing a value sends nothing";
+    EXPECT_EQ(emulator.State().settings.ktv[0][0], 120) << "the amplifier keeps its own";
 }

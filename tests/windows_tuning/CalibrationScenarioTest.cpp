@@ -1,7 +1,8 @@
 // The auto-calibration window against the emulated amplifier, opened from the main window: a whole run
 // with its measurements shown, the result applied and the page read back; a run stopped by the user and
 // one ended by closing the window, both stopping the amplifier's test; and an unplug in the middle of a
-// run, which closes the window without reading anything back.
+// run, which closes the window without reading anything back; a start with no output to measure, refused
+// before anything is sent; and a garbled result held to the ranges the page's band controls accept.
 #include "AppTestSupport.h"
 #include "AutoCalWnd.h"
 #include "SceneTestSupport.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace ControllerTest;
@@ -238,4 +240,124 @@ TEST(CalibrationWindow, StopAndCloseStopTheAmplifierUnplugClosesWithoutReadBack)
     EXPECT_EQ(f.emulator.Counters().failedOpens, failedOpens) << "no reconnection was tried";
     EXPECT_TRUE(run.WaitForBox(L"${device_plugout}"));
     EXPECT_TRUE(IsWindow(run.handle));
+}
+
+TEST(CalibrationWindow, NothingToMeasureIsRefusedAndGarbledBandsAreHeldToThePageRanges) {
+    Fixture f;
+    f.emulator.EditState([](AmpState& s) {
+        for (AmpOutput& output : s.scenes[0].outputs) output.type = 0;  // no speaker anywhere
+    });
+    MainWindowRun run(f.emulator);
+    ASSERT_TRUE(run.WaitConnected());
+    f.emulator.ClearRequests();
+    const std::wstring refusal = Text(L"${irc_no_channel_tips}");
+    auto calibrationRequests = [&] {
+        size_t n = 0;
+        for (const AmpRequest& r : ParsedRequests(f.emulator)) n += r.cmd == D && r.sub >= 0x13 && r.sub <= 0x1E;
+        return n;
+    };
+    CPaintManagerUI* pm = nullptr;
+    Script refuse({
+        [&] { return PostClick(run.window->GetPaintManager(), L"btn_irc"); },
+        [&] { return (pm = CalibrationManager()) != nullptr; },
+        [&] {
+            Driver d(pm);
+            for (int ch = 0; ch < 10; ++ch) {
+                const std::wstring box = L"ch_checkbox_" + std::to_wstring(ch);
+                EXPECT_FALSE(d.Find(box.c_str())->IsEnabled()) << ch;
+                EXPECT_FALSE(CAutoCalWnd::Current()->CurveShown(ch)) << ch;
+            }
+            d.Click(L"start_auto_cal");  // the refusal box is answered as it opens
+            return true;
+        },
+        [&] {
+            ToolTest::Settle();
+            CAutoCalWnd* w = CAutoCalWnd::Current();
+            Driver d(pm);
+            const std::vector<std::wstring>& boxes = MainWindowRun::BoxesSeen();
+            const auto says = [&](const std::wstring& text) { return text.find(refusal) != std::wstring::npos; };
+            EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(), says), 1) << "the box says why";
+            EXPECT_FALSE(w->IsMeasuring());
+            EXPECT_FALSE(w->IsDone());
+            EXPECT_EQ(d.TextOf(L"start_auto_cal"), Text(L"${start_irc}"));
+            EXPECT_TRUE(d.Find(L"closebtn")->IsEnabled());
+            EXPECT_NE(d.TextOf(L"tips"), Text(L"${irc_completed}"));
+            EXPECT_EQ(calibrationRequests(), 0u) << "nothing reaches the amplifier";
+            EXPECT_EQ(f.emulator.State().calibration.runs, 0);
+            if (w->IsMeasuring()) d.Click(L"start_auto_cal");  // a run started by mistake would keep the window
+            d.Click(L"closebtn");
+            return true;
+        },
+    });
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return refuse.Done() && !CAutoCalWnd::Current(); }, 60000))
+        << "stopped after step " << refuse.StepsDone();
+    EXPECT_FALSE(IsIconic(run.handle));
+    const int discarded = f.emulator.State().calibration.discarded;  // closing settles the untouched result
+
+    // ---- Speakers placed again; the amplifier's result for output 0 comes back garbled ----
+    f.emulator.Unplug();
+    ASSERT_TRUE(run.WaitDisconnected());
+    f.emulator.EditState([](AmpState& s) {
+        PrepareAmplifier(s);
+        s.calibration.script = {{0, 0, 0, 0}, {8, 0, 50, 0}, {10, 0, 100, 0}};
+        for (auto& band : s.calibration.channels[0].eq) {
+            const uint8_t flat[6] = {0x03, 0xE8, 5, 80, 18, 0};  // 1000 Hz, Q 5.8, 0 dB
+            std::copy(flat, flat + 6, band);
+        }
+        const uint8_t high[6] = {0xFF, 0x20, 255, 119, 255, 5};  // 65312 Hz, Q 256.19, +237.5 dB
+        const uint8_t low[6] = {0x00, 0x05, 0, 10, 0, 0};        // 5 Hz, Q 0.10, -18.0 dB
+        const uint8_t fair[6] = {0x04, 0xB0, 1, 41, 21, 5};      // 1200 Hz, Q 1.41, +3.5 dB
+        std::copy(high, high + 6, s.calibration.channels[0].eq[0]);
+        std::copy(low, low + 6, s.calibration.channels[0].eq[1]);
+        std::copy(fair, fair + 6, s.calibration.channels[0].eq[2]);
+    });
+    f.emulator.Replug();
+    ASSERT_TRUE(run.WaitConnected());
+    f.emulator.ClearRequests();
+    Script garbled({
+        [&] { return PostClick(run.window->GetPaintManager(), L"btn_irc"); },
+        [&] { return (pm = CalibrationManager()) != nullptr; },
+        [&] {
+            Driver(pm).Click(L"start_auto_cal");
+            return true;
+        },
+        [&] { return CAutoCalWnd::Current()->IsDone(); },
+        [&] {
+            CAutoCalWnd* w = CAutoCalWnd::Current();
+            struct Expected {
+                int band, freq;
+                float q, gain;
+            } expected[] = {
+                {0, 20000, 9.0f, 12.0f}, {1, 20, 0.5f, -18.0f}, {2, 1200, 1.41f, 3.5f}, {10, 1000, 5.8f, 0.0f}};
+            for (const Expected& e : expected) {
+                EXPECT_EQ(w->ResultBand(0, e.band).freq, e.freq) << e.band;
+                EXPECT_NEAR(w->ResultBand(0, e.band).factor, e.q, 0.001) << e.band;
+                EXPECT_NEAR(w->ResultBand(0, e.band).gain, e.gain, 0.001) << e.band;
+            }
+            // The drawn curve stays within what the bands can reach: +12 at the top, -18 at the bottom.
+            const double* gains = w->EqCurveGains(0);
+            const double top = *std::max_element(gains, gains + CurvePoints);
+            const double bottom = *std::min_element(gains, gains + CurvePoints);
+            EXPECT_TRUE(top > 9.0 && top < 12.01) << top;
+            EXPECT_TRUE(bottom > -18.01 && bottom < -15.0) << bottom;
+            EXPECT_TRUE(ToolTest::CheckPicture(w, L"calibration_held_bands"));
+            Driver(pm).Click(L"irc_cancel_data");
+            return true;
+        },
+        [&] { return f.emulator.State().calibration.discarded == discarded + 1; },
+        [&] {
+            Driver(pm).Click(L"closebtn");
+            return true;
+        },
+    });
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return garbled.Done() && !CAutoCalWnd::Current(); }, 60000))
+        << "stopped after step " << garbled.StepsDone();
+    // Output 0 measured, then its result discarded.
+    const auto control = Payloads(f.emulator, D, 0x13);
+    ASSERT_EQ(control.size(), 2u);
+    EXPECT_EQ(Bytes(control[0].begin(), control[0].begin() + 3), (Bytes{1, 0x00, 0x01}));
+    EXPECT_EQ(control[1], (Bytes{3, 0, 0, 0}));
+    EXPECT_EQ(Payloads(f.emulator, D, 0x16, kAmpOpGet), (std::vector<Bytes>{{0, 0, 5}, {0, 6, 10}}));
+    EXPECT_EQ(f.emulator.State().calibration.applied, 0);
+    EXPECT_TRUE(run.WaitConnected());
 }
