@@ -4,6 +4,7 @@
 #include "PageControls.h"
 #include "ToolWindowControls.h"
 #include "base/Log.h"
+#include "model/ValueRanges.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -135,9 +136,17 @@ int CKtvWnd::Store(int index, int value) {
     return value;
 }
 
+// The number in the edit within the slider's range, however many digits it has; text that is not a
+// number gives the value in force.
+int CKtvWnd::TypedValue(int index) const {
+    int32_t value = mController.config.ktv.*kKtvParameterTable[index].field;
+    ReadIntegerText(mEdits[index]->GetText().Data(), Limit(index, false), Limit(index, true), &value);
+    return value;
+}
+
 void CKtvWnd::ApplyTypedValue(int index) {
     if (!mEdits[index]) return;
-    Store(index, _wtoi(mEdits[index]->GetText().Data()));
+    Store(index, TypedValue(index));
 }
 
 void CKtvWnd::ApplySliderValue(int index) {
@@ -148,7 +157,7 @@ void CKtvWnd::ApplySliderValue(int index) {
 
 void CKtvWnd::StepValue(int index, bool up) {
     if (!mEdits[index]) return;
-    Store(index, _wtoi(mEdits[index]->GetText().Data()) + (up ? 1 : -1));
+    Store(index, TypedValue(index) + (up ? 1 : -1));
     mEdits[index]->SetSelAll();
 }
 

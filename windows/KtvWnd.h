@@ -55,6 +55,7 @@ private:
     int Store(int index, int value);
     int Limit(int index, bool upper) const;
     int Held(int index, int value) const;  // the value within Limit's bounds
+    int TypedValue(int index) const;
 
     EqualizerManager& mController;
     SkinUI::CControlUI* mHowling = nullptr;

@@ -233,6 +233,16 @@ TEST(ToolWindows, NoiseThresholdKaraokeAndLinksAgainstTheAmplifier) {
         [&] { return HasRequest(emulator, 3, {1}, kKtv) && HasRequest(emulator, 9, {1}, kKtv); },
         [&] {
             EXPECT_EQ(TextIn(ktv, L"edit_bass"), L"1");
+            // However many digits: the slider's end, and Up from there stays at it.
+            return Type(ktv, L"edit_echo_level", L"99999999999999999999");
+        },
+        [&] { return HasRequest(emulator, 4, {60}, kKtv); },
+        [&] {
+            EXPECT_EQ(TextIn(ktv, L"edit_echo_level"), L"60dB");
+            EXPECT_TRUE(Type(ktv, L"edit_voice_changer", L"2147483647", L"valuechangedup"));
+            EXPECT_EQ(TextIn(ktv, L"edit_voice_changer"), L"24");
+            EXPECT_TRUE(Type(ktv, L"edit_voice_changer", L"??", L"valuechangeddown"));
+            EXPECT_EQ(TextIn(ktv, L"edit_voice_changer"), L"23") << "not a number: a step from the value in force";
             EXPECT_TRUE(Raise(ktv, L"edit_reverb_time", L"valuechangedright"));
             EXPECT_EQ(ktv->GetPaintManager()->GetFocusedControl(), Control(ktv, L"edit_mic_volume"));
             EXPECT_TRUE(Raise(ktv, L"edit_mic_volume", L"valuechangedleft"));
@@ -253,6 +263,9 @@ TEST(ToolWindows, NoiseThresholdKaraokeAndLinksAgainstTheAmplifier) {
     EXPECT_EQ(c.config.ktv.echoDelay, 300);
     EXPECT_EQ(c.config.ktv.treble, -12);
     EXPECT_EQ(c.config.ktv.howling, 1);
+    EXPECT_EQ(state.settings.ktv[3][0], 60);  // echo level
+    EXPECT_EQ(state.settings.ktv[7][0], 23);  // voice changer
+    EXPECT_EQ(c.config.ktv.voiceChanger, 23);
 
     // ---- Link selection from the page's link button ----
     emulator.ClearRequests();
