@@ -47,6 +47,5 @@ private:
     SKINUI_DECLARE_NOTIFY_MAP()
 };
 
-
 // Opens the window modally over `owner`; returns its close code (1 when confirmed).
 int ShowPowerOffDelayWnd(HWND owner, DeviceLink& link, int32_t& powerOffDelay);

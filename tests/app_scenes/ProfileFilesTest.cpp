@@ -27,14 +27,27 @@ struct DialogAnswer {
     std::vector<std::pair<bool, bool>> asked;  // save, whole
 };
 
-void AnswerDialogs(DialogAnswer& answer) {
-    EqualizerManager::ProfileDialogSeam() = [&answer](HWND, bool save, bool whole, wchar_t* path, DWORD capacity) {
-        answer.asked.emplace_back(save, whole);
-        if (answer.path.empty() || answer.path.size() >= capacity) return false;
-        wcscpy(path, answer.path.c_str());
-        return true;
-    };
-}
+// While it lives, the profile dialogs answer with `answer`, and the profile reader and writer tell the
+// user through the application's message boxes.
+class AnsweredProfileUi {
+public:
+    explicit AnsweredProfileUi(DialogAnswer& answer) {
+        EqualizerManager::ProfileDialogSeam() = [&answer](HWND, bool save, bool whole, wchar_t* path, DWORD capacity) {
+            answer.asked.emplace_back(save, whole);
+            if (answer.path.empty() || answer.path.size() >= capacity) return false;
+            wcscpy(path, answer.path.c_str());
+            return true;
+        };
+        SetMessagePresenter([](HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* buttons,
+                               int count) { return ShowMsgWndButtons(owner, title, text, buttons, count); });
+    }
+    ~AnsweredProfileUi() {
+        EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
+        SetMessagePresenter(nullptr);
+    }
+    AnsweredProfileUi(const AnsweredProfileUi&) = delete;
+    AnsweredProfileUi& operator=(const AnsweredProfileUi&) = delete;
+};
 
 std::string ReadAll(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -94,10 +107,7 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     ASSERT_TRUE(run.WaitConnected());
     EqualizerManager& c = run.Controller();
     DialogAnswer answer;
-    AnswerDialogs(answer);
-    // The profile reader and writer tell the user through the application's message boxes.
-    SetMessagePresenter([](HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* buttons,
-                           int count) { return ShowMsgWndButtons(owner, title, text, buttons, count); });
+    AnsweredProfileUi answered(answer);
     const std::wstring spf = TempFilePath(L"scenes_test.spf");
     const std::wstring wpf = TempFilePath(L"scenes_test.wpf");
     const std::wstring bad = TempFilePath(L"scenes_test_bad.spf");
@@ -262,8 +272,10 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_EQ(NameBytes(loaded.directory.names[1]), "Road");
     EXPECT_EQ(loaded.directory.validMask, 0x3FF);
     // Each scene went out as the working configuration (scene byte 0) before it was stored.
-    for (const AmpRequest& r : ParsedRequests(emulator))
-        if (r.cmd == kAmpCmdDsp) EXPECT_EQ(r.payload[0], 0) << "sub " << int(r.sub);
+    for (const AmpRequest& r : ParsedRequests(emulator)) {
+        if (r.cmd != kAmpCmdDsp) continue;
+        EXPECT_EQ(r.payload[0], 0) << "sub " << int(r.sub);
+    }
     EXPECT_EQ(RequestsOf(emulator, kAmpCmdFlash, 0x08).size(), 10u);
 
     // A damaged whole profile changes neither the names nor the scenes.
@@ -277,8 +289,6 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_EQ(c.sceneConfigs[1].outputs[0], 3);
     EXPECT_EQ(MainWindowRun::PopupsCreated(), popups);
 
-    EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
-    SetMessagePresenter(nullptr);
     _wremove(spf.c_str());
     _wremove(wpf.c_str());
     _wremove(bad.c_str());
@@ -327,9 +337,7 @@ TEST(ProfileFiles, SwitchedOffBandsPlayFlatEverywhereAndUnstorableNamesAreTold) 
     EqualizerManager& c = run.Controller();
     ASSERT_EQ(c.CurrentOutput(), 0);
     DialogAnswer answer;
-    AnswerDialogs(answer);
-    SetMessagePresenter([](HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* buttons,
-                           int count) { return ShowMsgWndButtons(owner, title, text, buttons, count); });
+    AnsweredProfileUi answered(answer);
     const std::wstring spf = TempFilePath(L"scenes_off_band.spf");
     const std::wstring wpf = TempFilePath(L"scenes_off_band.wpf");
     const AmpEqBand flat1000 = {{0x03, 0xE8}, {2, 5}, {18, 0}};
@@ -434,8 +442,6 @@ TEST(ProfileFiles, SwitchedOffBandsPlayFlatEverywhereAndUnstorableNamesAreTold) 
     }
     EXPECT_STREQ(c.sceneNames[1], L"Road");
 
-    EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
-    SetMessagePresenter(nullptr);
     _wremove(spf.c_str());
     _wremove(wpf.c_str());
 }
