@@ -110,6 +110,7 @@ void EqualizerManager::ConnectDevice(bool showError) {
         return;
     }
     ++mConnection;
+    mRestartExpected = false;
     CloseMixerWnd(1);
     LogPrintW(L"Connect OK\xFF01\n");
     // A firmware window waiting for the amplifier: the user-started one closes, a forced update goes on.
@@ -140,6 +141,7 @@ void EqualizerManager::StartReadBack() {
         SetTimer(hMainWnd, DEVICE_STATUS_TIMER, 100, nullptr);
     }
     mReadRunning = true;
+    mReadConnection = mConnection.load();
     try {
         mReadThread = std::thread(&EqualizerManager::ReadMcuValueThread, this);
     } catch (const std::exception& e) {
@@ -154,6 +156,8 @@ void EqualizerManager::StartReadBack() {
 void EqualizerManager::PostReadFailure() {
     if (mStopping) return;
     Post(WM_HIDE_LOADING);
+    // Ended under it (unplugged, or disconnected by the user): that was shown and told already.
+    if (mConnection.load() != mReadConnection) return;
     Post(WM_CONNECT_FAILED);
     Post(WM_READ_FAILED);
 }
@@ -239,8 +243,14 @@ void EqualizerManager::DevicePlugOut() {
         return;
     }
     DisconnectDevice();
-    // The box runs on the UI thread, after the system's notification has returned.
-    if (!forceUpdateRunning && !updateWindowOpen) Post(WM_SHOW_PLUGOUT_BOX);
+    if (mRestartExpected) {
+        LogPrintW(L"DevicePlugOut: the amplifier restarts\n");
+        return;
+    }
+    // The box runs on the UI thread, after the system's notification has returned, unless the amplifier
+    // has been connected again by then.
+    if (!forceUpdateRunning && !updateWindowOpen && hMainWnd)
+        PostMessageW(hMainWnd, WM_SHOW_PLUGOUT_BOX, mConnection.load(), 0);
 }
 
 void EqualizerManager::DevicePlugin() {
@@ -249,6 +259,7 @@ void EqualizerManager::DevicePlugin() {
         LogPrintW(L"sys_upg_status UPG_ENTER or UPG_START\n");
         return;
     }
+    mRestartExpected = false;
     // A repeated arrival (several HID collections) must not toggle an open connection off.
     if (device.IsConnected() || mReadRunning) return;
     // A scene or profile worker must not see a second read-back beside its own requests.
@@ -269,8 +280,9 @@ void EqualizerManager::ResetMcuFactoryDefault() {
     const wchar_t* captions[] = {L"${confirm}", L"${cancel}"};
     if (ShowMsgWndButtons(hMainWnd, L"${tips}", L"${factory_default_tips}", captions, 2) != 1) return;
     JoinFinishedWorkers();
-    // Nothing queued may go out while the amplifier resets.
+    // Nothing queued may go out while the amplifier resets; then it restarts.
     device.DisableCmdQueue();
+    mRestartExpected = true;
     Post(WM_SHOW_LOADING);
     mFactoryRunning = true;
     try {

@@ -95,6 +95,11 @@ public:
     void ReadAgainAfterUpdate();
     void OnFactoryDefaultDone();
     bool IsReadRunning() const { return mReadRunning.load(); }
+    // The amplifier was told to restart (factory settings) and has not yet come back: its leaving the
+    // bus is part of it, not a plug-out to tell the user about.
+    bool IsRestartExpected() const { return mRestartExpected; }
+    // Counts opens and closes of the device: a message about one connection is stale once it changed.
+    unsigned ConnectionNumber() const { return mConnection.load(); }
     // True while a reply writes controls: the notifications this raises must not send anything back.
     bool ApplyingReply() const { return mApplyingReply; }
 
@@ -440,6 +445,8 @@ private:
     std::atomic<bool> mStopping{false};
     int mReadBandCounts[OutputCount] = {};
     bool mLinkOffPending = false;  // a link correction found during the read-back, sent once the queue is on
+    bool mRestartExpected = false;
+    unsigned mReadConnection = 0;  // the connection the read-back reads
     bool mApplyingReply = false;   // set while a reply writes controls: their notifications send nothing
 
     // ---- Scenes and profiles: the scene window's workers and the profile file commands ----

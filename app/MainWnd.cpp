@@ -246,8 +246,9 @@ void CMainWnd::OnDeviceChange(WPARAM event, LPARAM data, BOOL& handled) {
     handled = TRUE;
     const auto* device = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(data);
     if (!IsAmplifierPath(device->dbcc_name)) return;
-    // Whatever waits for the user is answered "no" before the connection changes under it.
-    CMsgWnd::CloseAll();
+    // Whatever waits for the user is answered "no" before the connection changes under it; a restart the
+    // user asked for leaves the box that announces it up until the amplifier is back.
+    if (event == DBT_DEVICEARRIVAL || !m_controller.IsRestartExpected()) CMsgWnd::CloseAll();
     if (event == DBT_DEVICEARRIVAL)
         m_controller.DevicePlugin();
     else

@@ -432,7 +432,8 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
         RunUserFirmwareUpdate(m_hWnd, c);
         return true;
     case WM_FACTORY_DEFAULT_DONE:
-        m_loading.Hide();
+        // The amplifier may be back already, its read-back under the busy popup.
+        if (!c.IsReadRunning()) m_loading.Hide();
         c.OnFactoryDefaultDone();
         OneButtonBox(m_hWnd, L"${device_reboot}");
         return true;
@@ -451,7 +452,7 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_SHOW_PLUGOUT_BOX:
         // Plugged in again before the box came up: it would stand over a connected window.
-        if (c.Device().IsConnected() || c.IsReadRunning()) return true;
+        if (c.Device().IsConnected() || c.ConnectionNumber() != static_cast<unsigned>(wParam)) return true;
         LogPrintW(L"DisconnectMsgThread start!\n");
         OneButtonBox(m_hWnd, L"${device_plugout}");
         LogPrintW(L"DisconnectMsgThread end!\n");

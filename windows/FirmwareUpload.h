@@ -43,6 +43,9 @@ void RunUploadStage(DeviceLink& link, const std::wstring& path, UINT startedMess
 // The status text for an UpgradeStart result other than 0.
 const wchar_t* UploadStartFailureText(int result);
 
+// How long an amplifier may take to come back after an upload restarted it, before a replug is asked for.
+constexpr DWORD kAmplifierRestartMs = 30000;
+
 // The timer id of the slow progress tick both firmware windows take (as WM_TIMER, or WM_UPDATE_TICK).
 constexpr UINT_PTR UPDATE_TICK_TIMER = 4113;
 

@@ -46,7 +46,7 @@ public:
     bool IsBusy() const;
 
     // How long the window waits for the amplifier after a stage before it asks for a replug.
-    static constexpr UINT kReplugWaitMs = 30000;
+    static constexpr UINT kReplugWaitMs = kAmplifierRestartMs;
 
 protected:
     const wchar_t* GetWndClassName() const override { return L"ForceUpdateWnd"; }

@@ -90,8 +90,10 @@ void CUpdateFwWnd::BeginUpdate() {
     LogPrintW(L"%ls\n", L"CUpdateFwWnd::BeginUpdate");
     if (!m_link || IsUploading()) return;
     if (!m_link->IsConnected() || m_link->IsLinkFailed()) {
-        // The amplifier left the bus (or restarted under the link): only a replug brings it back.
-        SetStatus(L"${please_plug_out_and_in}");
+        // Restarting after the upload it took, the amplifier comes back by itself (and this window then
+        // closes); otherwise only a replug brings it back.
+        const bool restarting = m_doneAt != 0 && GetTickCount() - m_doneAt < kAmplifierRestartMs;
+        SetStatus(restarting ? L"${update_wait_restart}" : L"${please_plug_out_and_in}");
         return;
     }
     if (!m_uploadPath[0]) {
@@ -134,6 +136,7 @@ void CUpdateFwWnd::OnUploadEnded(UINT message, WPARAM wParam) {
     switch (message) {
     case WM_UPDATE_STAGE_DONE:
         SetStatus(L"${update_ok}");
+        m_doneAt = GetTickCount() | 1;
         if (m_fileGiven) {
             wchar_t backup[MAX_PATH + 8];
             _snwprintf(backup, MAX_PATH + 7, L"%ls_bak", m_dialogPath);

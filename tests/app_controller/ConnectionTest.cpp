@@ -89,7 +89,7 @@ void PrepareAmplifier(AmpState& s) {
     live.outputs[3].mute = 1;
     live.mix[4][0] = 0x05;                         // source 4 routes inputs 1 and 3 to output 0
     s.settings.source = 0x55;                      // source 4
-    s.settings.mainVolume = static_cast<uint8_t>(-20);
+    s.settings.mainVolume = 26;  // attenuation: -20 dB
     const char name[] = "Club";
     std::copy(name, name + 5, s.directory.names[0]);
 }
@@ -386,11 +386,24 @@ TEST(Connection, StoredSceneReadsLandInTheSceneRecordOnly) {
 
 TEST(Connection, FactoryResetAskedThenDoneThenTheAmplifierReturns) {
     AmpEmulator emulator;
-    emulator.EditState([](AmpState& s) { s.scenes[0].outputs[0].type = 4; });
+    emulator.EditState([](AmpState& s) {
+        AmpOutput& out0 = s.scenes[0].outputs[0];
+        out0.type = 4;
+        out0.eq[3] = {{0x03, 0xE8}, {2, 5}, {24, 5}};  // +6.5 dB
+        s.settings.source = 0x55;
+        s.settings.mainVolume = 16;  // -10 dB
+    });
+    // As a real amplifier: it is off the bus for a moment while it restarts, and the system says so.
+    emulator.SetRealTime(true);
+    emulator.SetRestartDelay(0, 500);
     MainWindowRun run(emulator);
     ASSERT_TRUE(run.WaitConnected());
     EqualizerManager& c = run.Controller();
+    auto source = [&] { return static_cast<CComboUI*>(run.Find(L"btn_input_source")->GetInterface(L"Combo"))->GetCurSel(); };
     EXPECT_EQ(c.config.outputs[0], 4);
+    EXPECT_EQ(run.TextOf(L"eq_gain_3"), L"6.5");
+    EXPECT_EQ(run.TextOf(L"edit_main_volume"), L"16");
+    EXPECT_EQ(source(), 4);
 
     // Declined: nothing is sent.
     emulator.ClearRequests();
@@ -406,12 +419,24 @@ TEST(Connection, FactoryResetAskedThenDoneThenTheAmplifierReturns) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].cmd, kAmpCmdMcu);
     EXPECT_EQ(requests[0].sub, 0x90);
-    EXPECT_TRUE(AppTest::PumpUntil([] { return !FindWindowW(L"LoadingWnd", nullptr); }, 3000));
-    EXPECT_EQ(MainWindowRun::PopupsCreated(), 2);  // the start-up read and the reset
 
-    // The amplifier restarts: the system reports it gone and back; the page reads the reset values.
-    emulator.Unplug();
-    emulator.Replug();
-    ASSERT_TRUE(run.WaitConnected());
+    // The amplifier leaves the bus: the page shows it disconnected; it connects again by itself once the
+    // amplifier is back, and shows the factory state.
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return !c.Device().IsConnected(); }, 3000));
+    EXPECT_EQ(run.TextOf(L"btnConnect"), Text(L"${btn_disconnected}"));
+    ASSERT_TRUE(run.WaitConnected(5000));
     EXPECT_EQ(c.config.outputs[0], 0);
+    EXPECT_EQ(run.TextOf(L"eq_gain_3"), L"0.0");
+    EXPECT_EQ(run.TextOf(L"edit_main_volume"), L"9");  // the factory level, -20 dB
+    EXPECT_EQ(source(), 0);
+    EXPECT_EQ(MainWindowRun::PopupsCreated(), 3);  // the start-up read, the reset and the read after it
+    int handshakes = 0;
+    for (const AmpRequest& r : ParsedRequests(emulator))
+        if (r.cmd == kAmpCmdMcu && r.sub == 0x08) ++handshakes;
+    EXPECT_EQ(handshakes, 1);
+    // A restart asked for is no plug-out and no failure.
+    for (const std::wstring& box : MainWindowRun::BoxesSeen()) {
+        EXPECT_EQ(box.find(Text(L"${device_plugout}")), std::wstring::npos);
+        EXPECT_EQ(box.find(Text(L"${device_connect_fail}")), std::wstring::npos);
+    }
 }

@@ -37,7 +37,7 @@ void Prepare(AmpState& s) {
     live.mix[4][3] = 0;
     live.inputMix[4][2][3] = 0;  // input 2 of source 4 never routed to output 3: level 0
     s.settings.source = 0x51;
-    s.settings.mainVolume = static_cast<uint8_t>(-10);
+    s.settings.mainVolume = 16;  // attenuation: -10 dB
     s.settings.speakerOhm = 0;
 }
 
@@ -236,6 +236,16 @@ TEST(PageEdit, DelaysVolumeSourceRoutingAndSwitches) {
     EXPECT_EQ(c.config.mainVolume, 10);
     d.KeyIn(L"edit_main_volume", VK_UP);  // 11: 23.04 dB
     ExpectFrames(d.Take(2), {Dsp(kVolume, {23}), Dsp(kMute, {0})}, "main volume up");
+    d.Settle();
+    // Read back after the button disconnected and connected again, the volume is the one set: the
+    // amplifier reports it in dB.
+    d.Click(L"btnConnect");
+    ASSERT_TRUE(run.WaitDisconnected());
+    d.Click(L"btnConnect");
+    ASSERT_TRUE(run.WaitConnected());
+    EXPECT_EQ(run.TextOf(L"edit_main_volume"), L"11");
+    EXPECT_EQ(static_cast<CSliderUI*>(d.Find(L"slider_main_volume")->GetInterface(L"Slider"))->GetValue(), 11);
+    EXPECT_EQ(c.config.mainVolume, 11);
     d.Settle();
     d.Click(L"main_mute");
     ExpectFrames(d.Take(1), {Dsp(kMute, {1})}, "main mute");

@@ -56,11 +56,15 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
     AmpEmulator emulator;
     emulator.SetRealTime(true);
     emulator.EditState(PrepareScenes);
-    // Scene 5 holds settings but no name.
-    emulator.EditState([](AmpState& s) { s.directory.validMask |= 1u << 4; });
+    // Scene 5 holds settings but no name; the main volume is at 3 (an attenuation of 46 dB).
+    emulator.EditState([](AmpState& s) {
+        s.directory.validMask |= 1u << 4;
+        s.settings.mainVolume = 46;
+    });
     MainWindowRun run(emulator);
     ASSERT_TRUE(run.WaitConnected());
     EqualizerManager& c = run.Controller();
+    EXPECT_EQ(run.TextOf(L"edit_main_volume"), L"3");
     EXPECT_STREQ(c.sceneNames[0], L"Club");
     EXPECT_STREQ(c.sceneNames[1], L"Road");
     EXPECT_NE(c.config.outputs[0], 3);
@@ -118,6 +122,8 @@ TEST(SceneWindow, LoadsSavesUnderANameAndDeletes) {
     EXPECT_FLOAT_EQ(c.config.channels[0].gain, -6.0f);
     EXPECT_EQ(run.TextOf(L"ch_output_btn_0"), Text(OutputTypeButtonText(3)));
     EXPECT_EQ(c.sceneIndex, 2);
+    EXPECT_EQ(run.TextOf(L"edit_main_volume"), L"3");  // the amplifier's volume, read again in dB
+    EXPECT_EQ(c.config.mainVolume, 3);
 
     // ---- Save into the empty scene 3 as "Gym", then try "Club" for scene 4 ----
     emulator.ClearRequests();

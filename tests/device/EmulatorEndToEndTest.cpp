@@ -288,7 +288,7 @@ TEST_F(EmulatedLink, ConfigurationSetThroughTheQueueReadsBackThroughTheGetters) 
     EXPECT_EQ(0, std::memcmp(phases, Records<DspInputRangeRecord>(WM_DSP_VALUE, 34).at(0).value, 10));
 
     EXPECT_EQ(0x54, LastValue(WM_DSP_VALUE, 1));
-    EXPECT_EQ(20, LastValue(WM_DSP_VALUE, 2));
+    EXPECT_EQ(static_cast<uint8_t>(-14), LastValue(WM_DSP_VALUE, 2));  // set as attenuation 20, read in dB
     EXPECT_EQ(33, LastValue(WM_DSP_VALUE, 3));
     EXPECT_EQ(1, LastValue(WM_DSP_VALUE, 4));
     EXPECT_EQ(1, LastValue(WM_DSP_VALUE, 63));

@@ -51,7 +51,6 @@ struct PlainField {
 
 const PlainField kPlainFields[] = {
     {0x01, 1, [](AmpSettings& s) { return &s.source; }},
-    {0x02, 1, [](AmpSettings& s) { return &s.mainVolume; }},
     {0x03, 1, [](AmpSettings& s) { return &s.subwooferVolume; }},
     {0x04, 1, [](AmpSettings& s) { return &s.mute; }},
     {0x1D, 1, [](AmpSettings& s) { return &s.testMic; }},
@@ -406,6 +405,17 @@ AmpReply RespondBridge(AmpState& st, const AmpRequest& r) {
 
 // ---- device-wide specials ------------------------------------------------------------------------
 
+// Main volume: set as an attenuation (0 = +6 dB .. 66 = -60 dB), reported as the level in dB.
+AmpReply RespondMainVolume(AmpState& st, const AmpRequest& r) {
+    uint8_t& attenuation = st.settings.mainVolume;
+    if (!r.IsGet()) {
+        if (!r.payload.empty()) attenuation = r.payload[0];
+        return Ready(r.sub);
+    }
+    const int db = kAmpMaxVolumeDb - std::min<int>(attenuation, kAmpMaxVolumeDb - kAmpMinVolumeDb);
+    return Values(r.sub, {static_cast<uint8_t>(db)});
+}
+
 AmpReply RespondSourceConfig(AmpState& st, const AmpRequest& r) {
     if (!r.IsGet()) return Ready(r.sub);
     const uint8_t count = std::min<uint8_t>(st.settings.sourceCount, sizeof st.settings.sourceCodes);
@@ -462,6 +472,7 @@ AmpReply RespondDsp(AmpState& st, const AmpRequest& r) {
     if (const PlainField* f = Find(kPlainFields, r.sub)) return RespondPlain(st, r, *f);
     switch (r.sub) {
         case 0x00: return RespondSourceConfig(st, r);
+        case 0x02: return RespondMainVolume(st, r);
         case 0x06:
         case 0x23: return RespondEq(st, r);
         case 0x08: return RespondTrim(st, r);

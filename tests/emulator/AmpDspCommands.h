@@ -11,6 +11,8 @@
 //   first. A single channel beyond 15 (EQ, mix levels, cross-source mix) reads as a fresh channel.
 // - Output trim: the attenuation the host sends is stored; a one-byte reply carries it negated (the host
 //   reads a signed gain), a two-byte reply (AmpState::wideTrim) carries whole and hundredths as sent.
+// - Main volume: the setter's attenuation (0 = +6 dB, 66 = -60 dB, more counts as 66) is stored; the
+//   getter reports the level in dB, +6 down to -60, as a signed byte.
 // - EQ Q: sent as whole and tenths, reported as whole and hundredths (tenths x 10).
 // - Routing masks reply as two bytes when the input count is above 8, else one; the setter's width is
 //   read from its length.

@@ -35,6 +35,7 @@ private:
 AmpEmulator::AmpEmulator() = default;
 
 AmpEmulator::~AmpEmulator() {
+    StopNotifying();
     std::unique_lock<std::mutex> lock(mMutex);
     for (auto& h : mHandles) h->closing = true;
     mChanged.notify_all();
@@ -99,8 +100,7 @@ HidHandle* AmpEmulator::Open(uint16_t vendorId, uint16_t productId, const wchar_
             return fail();
         }
         if (mRealTime && Clock::now() < mBackAt) return fail();
-        mPresent = true;
-        mRestarting = false;
+        ComeBack();
     }
     if (!mPresent) return fail();
     if (serial && *serial && mDevice.state.identity.serial != serial) return fail();
@@ -261,6 +261,7 @@ void AmpEmulator::Process(const AmpRequest& request) {
     if (faulty && fault.fault == AmpFault::Vanish) {
         LoseDevice();
         mRestarting = false;
+        Announce(false);
         return;
     }
     if (faulty && fault.fault == AmpFault::NotReady) {
@@ -349,6 +350,76 @@ void AmpEmulator::Restart(AmpMode mode) {
     mOpensUntilBack = mRestartFailedOpens;
     mBackAt = Clock::now() + std::chrono::milliseconds(mRestartMs);
     ++mCounters.restarts;
+    Announce(false);
+}
+
+// Back on the bus after a restart.
+void AmpEmulator::ComeBack() {
+    mPresent = true;
+    mRestarting = false;
+    Announce(true);
+    mChanged.notify_all();
+}
+
+// A restart is over once its count of failed opens is used up and, in real time, its delay has passed.
+bool AmpEmulator::RestartDue() const {
+    return mRestarting && mOpensUntilBack == 0 && (!mRealTime || Clock::now() >= mBackAt);
+}
+
+// Queued for the notification thread; nothing is heard without a listener.
+void AmpEmulator::Announce(bool present) {
+    if (!mPlugListener) return;
+    mAnnouncements.push_back(present);
+    mChanged.notify_all();
+}
+
+// The system's side of the bus: tells the listener each change in order, and brings a restarted device
+// back when its restart is over. The listener is called without the lock, as it may call back in.
+void AmpEmulator::NotifyLoop() {
+    std::unique_lock<std::mutex> lock(mMutex);
+    while (!mStopNotifier) {
+        if (!mAnnouncements.empty()) {
+            const bool present = mAnnouncements.front();
+            mAnnouncements.pop_front();
+            const std::function<void(bool)> listener = mPlugListener;
+            mAnnouncing = true;
+            lock.unlock();
+            if (listener) listener(present);
+            lock.lock();
+            mAnnouncing = false;
+            mChanged.notify_all();
+            continue;
+        }
+        if (RestartDue()) {
+            ComeBack();
+            continue;
+        }
+        if (mRestarting && mRealTime && mOpensUntilBack == 0)
+            mChanged.wait_until(lock, mBackAt);
+        else
+            mChanged.wait(lock);
+    }
+}
+
+void AmpEmulator::StopNotifying() {
+    std::thread notifier;
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        mStopNotifier = true;
+        mPlugListener = nullptr;
+        mAnnouncements.clear();
+        mChanged.notify_all();
+        notifier.swap(mNotifier);
+    }
+    if (notifier.joinable()) notifier.join();
+}
+
+bool AmpEmulator::WaitUntilSettled(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(mMutex);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    return mChanged.wait_until(lock, deadline, [this] {
+        return !(mRestarting && mPlugListener) && mAnnouncements.empty() && !mAnnouncing;
+    });
 }
 
 // The device drops off the bus: every handle dies, and whatever it had not yet sent is lost.
@@ -428,32 +499,48 @@ void AmpEmulator::SetInitResult(int result) {
     mInitResult = result;
 }
 
+// A change made by hand is heard at once on the caller's thread, behind what the bus had not yet told.
 void AmpEmulator::Unplug() {
+    std::deque<bool> heard;
     std::function<void(bool)> listener;
     {
         std::lock_guard<std::mutex> lock(mMutex);
+        if (!mPresent && !mRestarting) return;  // already gone: nothing changes, nothing is heard
         LoseDevice();
         mRestarting = false;
+        heard.swap(mAnnouncements);
+        heard.push_back(false);
         listener = mPlugListener;
     }
-    if (listener) listener(false);
+    if (listener)
+        for (bool present : heard) listener(present);
 }
 
 void AmpEmulator::Replug() {
+    std::deque<bool> heard;
     std::function<void(bool)> listener;
     {
         std::lock_guard<std::mutex> lock(mMutex);
+        if (mPresent) return;
         mPresent = true;
         mRestarting = false;
         mChanged.notify_all();
+        heard.swap(mAnnouncements);
+        heard.push_back(true);
         listener = mPlugListener;
     }
-    if (listener) listener(true);
+    if (listener)
+        for (bool present : heard) listener(present);
 }
 
 void AmpEmulator::SetPlugListener(std::function<void(bool present)> listener) {
     std::lock_guard<std::mutex> lock(mMutex);
     mPlugListener = std::move(listener);
+    if (!mPlugListener) {
+        mAnnouncements.clear();
+        return;
+    }
+    if (!mNotifier.joinable() && !mStopNotifier) mNotifier = std::thread(&AmpEmulator::NotifyLoop, this);
 }
 
 void AmpEmulator::SetReplyDelay(int ms) {

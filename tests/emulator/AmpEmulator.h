@@ -29,6 +29,12 @@
 // in real-time mode, until its delay has passed), then succeeds. Handles opened before a restart or an
 // unplug stay dead: every call on them fails at once with -1.
 //
+// Plug notifications: with a plug listener set, the device leaving the bus and coming back reach it as
+// the system's device notifications reach a program. Unplug and Replug are heard at once, on the caller's
+// thread. A restart and a Vanish fault are heard from the emulator's own notification thread, as the
+// system's are: the removal as soon as the device is gone, the arrival once it is back (a restart's delay
+// has passed, or its count of failed opens is used up; a vanished device comes back only by Replug).
+//
 // Thread safety: every member may be called from any thread; one lock serialises the device.
 #include "AmpDevice.h"
 #include "AmpProtocol.h"
@@ -42,6 +48,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 enum class AmpFault {
@@ -127,12 +134,15 @@ public:
     void SetInitResult(int result);     // what Init returns (0)
 
     // Plugging: while unplugged every handle is dead and Open fails; Replug lets Open succeed again.
-    // The listener hears each change after it took effect (false unplugged, true plugged in), on the
-    // caller's thread and outside the emulator's lock, as the system's device notification would follow.
+    // The listener hears each change after it took effect (false gone, true back), outside the
+    // emulator's lock: Unplug and Replug on the caller's thread (a call that changes nothing is not
+    // heard), restarts and vanishing on the notification thread (see above).
     void Unplug();
     void Replug();
     void SetPlugListener(std::function<void(bool present)> listener);
     bool IsPresent() const;
+    // Waits until no restart is under way and every notification has been heard; false after timeoutMs.
+    bool WaitUntilSettled(int timeoutMs);
 
     // Records
     std::vector<std::vector<uint8_t>> Requests() const;  // every report written, as written
@@ -178,6 +188,11 @@ private:
     void AfterReply(AmpAfterReply after);
     void Restart(AmpMode mode);
     void LoseDevice();
+    void Announce(bool present);
+    void ComeBack();
+    bool RestartDue() const;
+    void NotifyLoop();
+    void StopNotifying();
 
     mutable std::mutex mMutex;
     std::condition_variable mChanged;
@@ -204,6 +219,10 @@ private:
     bool mRealTime = false;
     std::chrono::milliseconds mReplyDelay{0};
     std::function<void(bool)> mPlugListener;
+    std::deque<bool> mAnnouncements;  // plug changes not yet heard (restarts, vanishing)
+    bool mAnnouncing = false;         // the notification thread is telling the listener
+    bool mStopNotifier = false;
+    std::thread mNotifier;
     bool mPacing = false;
     Clock::time_point mOutFreeAt;
     Clock::time_point mInFreeAt;

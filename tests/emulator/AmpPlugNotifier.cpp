@@ -23,8 +23,16 @@ void SendAmpPlugNotification(HWND window, bool arrived) {
     broadcast.header.dbcc_size = sizeof(broadcast);
     broadcast.header.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     wcsncpy(broadcast.header.dbcc_name, kAmpInterfacePath, 150);
-    SendMessageW(window, WM_DEVICECHANGE, arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
-                 reinterpret_cast<LPARAM>(&broadcast));
+    const WPARAM event = arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
+    const LPARAM data = reinterpret_cast<LPARAM>(&broadcast);
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+        SendMessageW(window, WM_DEVICECHANGE, event, data);
+        return;
+    }
+    // From the bus's own thread, as the system sends it: handled when the window's thread takes its
+    // messages; a window that stopped taking them (its program is ending) is not waited for forever.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_DEVICECHANGE, event, data, SMTO_NORMAL, 30000, &result);
 }
 
 void NotifyPlugEvents(AmpEmulator& emulator, HWND (*findWindow)()) {

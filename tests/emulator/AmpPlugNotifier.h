@@ -9,8 +9,10 @@ class AmpEmulator;
 extern const wchar_t* const kAmpInterfacePath;
 
 // Sends WM_DEVICECHANGE (DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE) for that path to the window and
-// returns when it was handled; nothing for a null window.
+// returns when it was handled (from another thread: once the window's thread took it, or after 30 s);
+// nothing for a null window.
 void SendAmpPlugNotification(HWND window, bool arrived);
 
-// From now on every Unplug and Replug of the emulator notifies the window that findWindow returns then.
+// From now on every plug change of the emulator (Unplug, Replug, restarts, vanishing) notifies the
+// window that findWindow returns then.
 void NotifyPlugEvents(AmpEmulator& emulator, HWND (*findWindow)());

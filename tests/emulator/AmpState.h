@@ -16,6 +16,8 @@ constexpr int kAmpProfileBytes = 1024;  // the per-scene area of the scene profi
 constexpr int kAmpSpectrumPoints = 121;
 constexpr int kAmpBridgeFlags = 20;
 constexpr int kAmpLinkPairs = 18;
+constexpr int kAmpMaxVolumeDb = 6;  // main volume range, reported in dB
+constexpr int kAmpMinVolumeDb = -60;
 
 // Operating mode: the normal firmware, the MCU upgrade mode or the MCU bootloader.
 enum class AmpMode { Normal, Upgrade, Bootloader };
@@ -90,7 +92,7 @@ struct AmpScene {
 // Device-wide values, not part of a scene.
 struct AmpSettings {
     uint8_t source = 0x51;  // source code 0x51..0x59
-    uint8_t mainVolume = 0;
+    uint8_t mainVolume = 26;  // attenuation as sent: 0 = +6 dB .. 66 = -60 dB; the factory level is -20 dB
     uint8_t subwooferVolume = 0;
     uint8_t mute = 0;
     uint8_t ampMute = 0;

@@ -100,7 +100,7 @@ TEST(DspCommands, RoutingMasksFollowTheInputCount) {
 }
 
 TEST(DspCommands, DeviceWideValuesRoundTrip) {
-    const uint8_t oneByte[] = {0x01, 0x02, 0x03, 0x04, 0x1D, 0x1E, 0x26, 0x33, 0x35, 0x39, 0x3A, 0x3F, 0x44, 0x4B, 0x4E};
+    const uint8_t oneByte[] = {0x01, 0x03, 0x04, 0x1D, 0x1E, 0x26, 0x33, 0x35, 0x39, 0x3A, 0x3F, 0x44, 0x4B, 0x4E};
     AmpEmulator amp;
     RawHost host(amp);
     for (uint8_t sub : oneByte) {
@@ -119,6 +119,22 @@ TEST(DspCommands, DeviceWideValuesRoundTrip) {
     EXPECT_EQ(Values(kDsp, 0x3D, words), host.Get(kDsp, 0x3D));
     EXPECT_EQ(Refusal(kDsp, 0x48), host.Set(kDsp, 0x48, {1}));
     EXPECT_EQ(Refusal(kDsp, 0x90), host.Get(kDsp, 0x90));
+}
+
+TEST(DspCommands, MainVolumeIsSetAsAttenuationAndReportedInDb) {
+    struct {
+        uint8_t attenuation;
+        int8_t db;
+    } const cases[] = {{0, 6}, {6, 0}, {24, -18}, {26, -20}, {66, -60}, {67, -60}, {255, -60}};
+    AmpEmulator amp;
+    RawHost host(amp);
+    EXPECT_EQ(Values(kDsp, 0x02, {static_cast<uint8_t>(-20)}), host.Get(kDsp, 0x02));  // the factory level
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attenuation);
+        EXPECT_EQ(Ack(kDsp, 0x02), host.Set(kDsp, 0x02, {c.attenuation}));
+        EXPECT_EQ(c.attenuation, amp.State().settings.mainVolume);
+        EXPECT_EQ(Values(kDsp, 0x02, {static_cast<uint8_t>(c.db)}), host.Get(kDsp, 0x02));
+    }
 }
 
 TEST(DspCommands, SceneWideValuesRoundTrip) {

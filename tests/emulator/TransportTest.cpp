@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace {
 
-const Bytes kVolumeReply = ReportOf({0xAA, 0x55, 0x04, 0x01, 0x02, 0xDD, 0x00, 0x1C});
+// The main volume's reply at the factory level, -20 dB.
+const Bytes kVolumeReply = ReportOf({0xAA, 0x55, 0x04, 0x01, 0x02, 0xDD, 0xEC, 0x30});
 
 Bytes OutputReport(Bytes bytes) {
     bytes.resize(65, 0);
@@ -44,7 +46,7 @@ TEST(Transport, RepliesQueueInRequestOrder) {
     host.Send(7, 0x01, 0x66);
     EXPECT_EQ(3, amp.PendingReports());
     EXPECT_EQ(ReplyReport(1, {0x02, 0xEE, 0x0A}), host.Read());
-    EXPECT_EQ(ReplyReport(1, {0x02, 0xDD, 7}), host.Read());
+    EXPECT_EQ(ReplyReport(1, {0x02, 0xDD, static_cast<uint8_t>(-1)}), host.Read());  // 7 dB attenuation
     EXPECT_EQ(ReplyReport(7, {0x01, 0xDD, 60}), host.Read());
     EXPECT_EQ(0, amp.PendingReports());
 }
@@ -84,7 +86,7 @@ TEST(Transport, BadRequestsAreRecordedCountedAndIgnored) {
     lengthTooLong[3] = 61;  // its checksum would lie beyond the report
     for (const Bytes& bad : {badChecksum, badHeader, badReportId, lengthZero, lengthTooLong}) EXPECT_EQ(65, host.Write(bad));
     EXPECT_EQ(0, amp.PendingReports());
-    EXPECT_EQ(0, amp.State().settings.mainVolume);
+    EXPECT_EQ(26, amp.State().settings.mainVolume);
     const AmpCounters counters = amp.Counters();
     EXPECT_EQ(5, counters.requests);
     EXPECT_EQ(5, counters.badRequests);
@@ -120,7 +122,7 @@ TEST(Faults, SplitFrameEndsTheReportAndItsRestBeginsTheNext) {
     amp.AddFault({AmpFault::Split, 1, 0x02, -1, 0, 2, 3});
     RawHost host(amp);
     const Bytes head = ReportOf({0xAA, 0x55, 0x04});
-    const Bytes rest{0x01, 0x02, 0xDD, 0x00, 0x1C};
+    const Bytes rest{0x01, 0x02, 0xDD, 0xEC, 0x30};
     // The rest comes alone when a read finds nothing else due ...
     EXPECT_EQ(head, host.Get(1, 0x02));
     EXPECT_EQ(ReportOf(rest), host.Read());
@@ -141,7 +143,7 @@ TEST(Faults, CorruptFramesKeepTheirBytesExceptTheFaultyOne) {
     amp.AddFault({AmpFault::LengthTooLong, 1, 0x02, -1, 3, 1, 0x50});
     RawHost host(amp);
     Bytes expected = kVolumeReply;
-    expected[7] = 0x1D;
+    expected[7] = 0x31;
     EXPECT_EQ(expected, host.Get(1, 0x02));
     expected = kVolumeReply;
     expected[2] = 0;
@@ -159,7 +161,7 @@ TEST(Faults, NotReadyRefusesWithoutActingAndBusyActsThenReplies) {
     amp.AddFault({AmpFault::Busy, 1, 0x02, 0xBB, 1, 1, 1});
     RawHost host(amp);
     EXPECT_EQ(ReplyReport(1, {0x02, 0xEE, 0x60}), host.Set(1, 0x02, {9}));
-    EXPECT_EQ(0, amp.State().settings.mainVolume);
+    EXPECT_EQ(26, amp.State().settings.mainVolume);
     EXPECT_EQ(ReplyReport(1, {0x02, 0xEE, 0x60}), host.Set(1, 0x02, {9}));
     EXPECT_EQ(9, amp.State().settings.mainVolume);
     EXPECT_TRUE(host.Read().empty());  // held for one empty read
@@ -190,7 +192,7 @@ TEST(Faults, InjectedFramesShareReportsOrComeAlone) {
 TEST(Plugging, UnplugKillsHandlesAndReplugEnumeratesAnew) {
     AmpEmulator amp;
     RawHost host(amp);
-    host.Set(1, 0x02, {12});
+    host.Set(1, 0x02, {12});  // attenuation: -6 dB
     host.Send(1, 0x02, 0x66);
     amp.Unplug();
     EXPECT_FALSE(amp.IsPresent());
@@ -204,7 +206,7 @@ TEST(Plugging, UnplugKillsHandlesAndReplugEnumeratesAnew) {
     RawHost again(amp);
     ASSERT_NE(nullptr, again.Handle());
     EXPECT_EQ(0, amp.PendingReports());  // what was not read before the unplug is lost
-    EXPECT_EQ(ReplyReport(1, {0x02, 0xDD, 12}), again.Get(1, 0x02));
+    EXPECT_EQ(ReplyReport(1, {0x02, 0xDD, static_cast<uint8_t>(-6)}), again.Get(1, 0x02));
     uint8_t buf[64];
     EXPECT_EQ(-1, amp.ReadTimeout(stale, buf, sizeof buf, 0));
     EXPECT_EQ(1, amp.Counters().failedOpens);
@@ -216,7 +218,7 @@ TEST(Plugging, VanishFaultDropsTheDeviceOnItsRequest) {
     RawHost host(amp);
     EXPECT_EQ(65, host.Send(1, 0x02, 0xBB, {3}));
     EXPECT_FALSE(amp.IsPresent());
-    EXPECT_EQ(0, amp.State().settings.mainVolume);
+    EXPECT_EQ(26, amp.State().settings.mainVolume);
     EXPECT_EQ(-1, host.Send(1, 0x02, 0x66));
 }
 
@@ -378,4 +380,71 @@ TEST(Plugging, ListenerHearsEveryChangeAfterItTookEffect) {
     const std::vector<std::pair<bool, bool>> expected = {{false, false}, {true, true}};
     EXPECT_EQ(expected, heard);
     EXPECT_EQ(-1, host.Write(RequestReport(1, 0x02, 0x66, {})));  // the old handle died with the unplug
+}
+
+// What the listener heard, and whether on the thread that caused it.
+struct Heard {
+    bool present;
+    bool callersThread;
+    bool operator==(const Heard& o) const { return present == o.present && callersThread == o.callersThread; }
+};
+
+TEST(Plugging, RestartsAreHeardFromTheBusAsRemovalThenArrival) {
+    AmpEmulator amp;
+    RawHost host(amp);
+    std::mutex lock;
+    std::vector<Heard> heard;
+    const std::thread::id caller = std::this_thread::get_id();
+    amp.SetPlugListener([&](bool present) {
+        std::lock_guard<std::mutex> guard(lock);
+        heard.push_back({present, std::this_thread::get_id() == caller});
+    });
+    auto heardNow = [&] {
+        std::lock_guard<std::mutex> guard(lock);
+        return heard;
+    };
+
+    // Factory reset: acknowledged, then the device leaves the bus and comes back by itself.
+    EXPECT_EQ(ReplyReport(3, {0x90, 0xEE, 0x0A}), host.Set(3, 0x90));
+    ASSERT_TRUE(amp.WaitUntilSettled(2000));
+    EXPECT_EQ(heardNow(), (std::vector<Heard>{{false, false}, {true, false}}));
+    EXPECT_TRUE(amp.IsPresent());
+    EXPECT_EQ(-1, host.Send(3, 0x08, 0x66));  // the old handle died with the restart
+    ASSERT_TRUE(host.Open());
+
+    // Its count of failed opens first: the arrival comes with the open that finds it back.
+    amp.SetRestartDelay(1);
+    EXPECT_EQ(ReplyReport(3, {0x01, 0xEE, 0x0A}), host.Set(3, 0x01));  // into upgrade mode
+    ASSERT_FALSE(amp.WaitUntilSettled(100));
+    EXPECT_EQ(heardNow().size(), 3u);
+    EXPECT_FALSE(host.Open());
+    ASSERT_TRUE(host.Open());
+    ASSERT_TRUE(amp.WaitUntilSettled(2000));
+    EXPECT_EQ(heardNow().size(), 4u);
+    EXPECT_TRUE(heardNow().back().present);
+
+    // In real time the arrival waits for the restart's delay.
+    amp.SetRealTime(true);
+    amp.SetRestartDelay(0, 300);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(65, host.Send(3, 0x04, 0xBB));  // the MCU finish: no reply, a restart into the normal firmware
+    ASSERT_TRUE(amp.WaitUntilSettled(3000));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
+    EXPECT_EQ(heardNow().size(), 6u);
+    EXPECT_FALSE(heardNow()[4].present);
+    EXPECT_TRUE(heardNow()[5].present);
+    amp.SetRealTime(false);
+    ASSERT_TRUE(host.Open());
+
+    // A device that vanishes is heard gone; unplugging it then changes nothing; a replug is heard at once.
+    amp.AddFault({AmpFault::Vanish, 1, 0x04, 0xBB});
+    EXPECT_EQ(65, host.Send(1, 0x04, 0xBB, {1}));
+    ASSERT_TRUE(amp.WaitUntilSettled(2000));
+    amp.Unplug();
+    amp.Replug();
+    const std::vector<Heard> all = heardNow();
+    ASSERT_EQ(all.size(), 8u);
+    const std::vector<Heard> last(all.begin() + 6, all.end());
+    EXPECT_EQ(last, (std::vector<Heard>{{false, false}, {true, true}}));
+    amp.SetPlugListener(nullptr);
 }

@@ -18,11 +18,20 @@
 
 namespace FirmwareTest {
 
-// Real ticks; sleeps of more than a few milliseconds cut short, so an upload's 8 s wait costs nothing.
+// Real ticks; sleeps of more than a few milliseconds cut short, so an upload's 8 s wait for the
+// restarting amplifier lasts only until it is back and the system has told the program so.
 class QuickClock final : public DeviceClock {
 public:
+    explicit QuickClock(AmpEmulator& emulator) : m_emulator(emulator) {}
     uint32_t NowMs() override { return GetTickCount(); }
-    void SleepMs(uint32_t ms) override { Sleep(ms > 5 ? 5 : ms); }
+    void SleepMs(uint32_t ms) override {
+        if (ms >= kRestartWaitMs) m_emulator.WaitUntilSettled(static_cast<int>(ms));
+        Sleep(ms > 5 ? 5 : ms);
+    }
+
+private:
+    static constexpr uint32_t kRestartWaitMs = 1000;
+    AmpEmulator& m_emulator;
 };
 
 // The main window connected to a fresh emulated amplifier (prepared first), with the settings file
@@ -33,7 +42,7 @@ struct AppRig {
 
     AppTest::SettingsFileGuard settings;
     AmpEmulator emulator;
-    QuickClock clock;
+    QuickClock clock{emulator};
     std::unique_ptr<ControllerTest::MainWindowRun> run;
 };
 

@@ -43,9 +43,20 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 void Older(AmpState& s) { s.identity.slaveVersion = 17; }
 
-// The amplifier restarted with the new MCU firmware, and the system reports it gone and back.
-void Replug(AppRig& rig, bool newFirmware = false) {
-    if (newFirmware) rig.emulator.EditState([](AmpState& s) { s.identity.slaveVersion = 19; });
+// As a real amplifier: after each stage it is off the bus for a moment, and the system reports it gone
+// and back, which lets the window go on.
+void RestartsTakeAMoment(AppRig& rig) {
+    rig.emulator.SetRealTime(true);
+    rig.emulator.SetRestartDelay(0, 300);
+}
+
+// The new MCU firmware reports its version.
+void NewFirmware(AppRig& rig) {
+    rig.emulator.EditState([](AmpState& s) { s.identity.slaveVersion = 19; });
+}
+
+// The user unplugs the amplifier and plugs it in again.
+void Replug(AppRig& rig) {
     rig.emulator.Unplug();
     rig.emulator.Replug();
 }
@@ -90,8 +101,9 @@ TEST(ForceUpdateImages, AreWrittenToTheTemporaryFolderAndAMissingOneIsAnError) {
     if (length > 0 && length < MAX_PATH) SetEnvironmentVariableW(L"TMP", saved);
 }
 
-TEST(ForceUpdate, BothStagesWithTheReplugBetweenThenTheAmplifierIsReadAgain) {
+TEST(ForceUpdate, BothStagesWithTheRestartBetweenThenTheAmplifierIsReadAgain) {
     AppRig rig(Older);
+    RestartsTakeAMoment(rig);
     MainWindowRun::ConfirmContaining() = L"v1.17";  // the question names the amplifier's firmware
     ProgressRecorder progress;
     CForceUpdateWnd* window = nullptr;
@@ -122,20 +134,16 @@ TEST(ForceUpdate, BothStagesWithTheReplugBetweenThenTheAmplifierIsReadAgain) {
             EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::Mcu, kMcuImage));
             mcuProgress = progress.Values();
             progress.Clear();
+            NewFirmware(rig);
             // Waiting for the amplifier: still nothing closes the window.
             TryToClose(window);
             return true;
         },
-        [&] {
-            EXPECT_EQ(ForceWindow(), window);
-            Replug(rig, true);
-            return true;
-        },
         [&] { return StatusIs(window, L"${update_reboot_flash}"); },
         [&] {
+            EXPECT_EQ(ForceWindow(), window);
             EXPECT_EQ(ProgressIn(window, L"flash_progress"), 100);
             EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage));
-            Replug(rig);
             return true;
         },
         [&] { return StatusIs(window, L"${update_finish}"); },
@@ -215,6 +223,7 @@ TEST(ForceUpdate, ClosedBeforeAnyStageTheAmplifierIsReadAgainOnlyWhenItWasPlugge
 
 TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
     AppRig rig(Older);
+    RestartsTakeAMoment(rig);
     MainWindowRun::ConfirmContaining() = L"v1.17";
     // The MCU stage's enter-upgrade command goes unanswered once.
     rig.emulator.AddFault({AmpFault::NoReply, kAmpCmdMcu, 0x01, -1, 0, 1});
@@ -242,7 +251,7 @@ TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
         [&] { return StatusIs(window, L"${update_reboot_mcu}"); },
         [&] {
             WriteFile(flashPath, {2, 94, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});  // a bad file
-            Replug(rig, true);
+            NewFirmware(rig);
             return true;
         },
         [&] { return failedWith(L"${load_fw_fail}"); },
@@ -254,23 +263,15 @@ TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
         },
         [&] { return failedWith(L"${update_fail}"); },
         [&] {
-            Replug(rig);  // back, with nothing waiting for it
+            rig.emulator.Replug();  // back, with nothing waiting for it
             return true;
         },
         [&] { return rig.Controller().Device().IsConnected() && window->GetStage() == CForceUpdateWnd::kIdle; },
         [&] { return PostClick(Pm(window), L"update_btn"); },  // the DSP stage again, not the MCU one
         [&] { return StatusIs(window, L"${update_reboot_flash}"); },
-        [&] {
-            EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage));
-            Replug(rig);
-            return true;
-        },
+        [&] { return ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage); },
         [&] { return StatusIs(window, L"${update_factory_reboot}"); },
-        [&] {
-            EXPECT_FALSE(EnabledIn(window, L"cancel_btn"));
-            Replug(rig);
-            return true;
-        },
+        [&] { return !EnabledIn(window, L"cancel_btn"); },
         [&] { return StatusIs(window, L"${update_finish}"); },
         [&] { return PostClick(Pm(window), L"closebtn"); },
         [&] { return ForceWindow() == nullptr; },

@@ -4,6 +4,7 @@
 //     --trace FILE  writes every report sent ("TX" and its bytes in hex) and received ("RX") to FILE
 //     --dpi N       uses N DPI instead of the automatic choice from the screen size
 #include "AmpEmulator.h"
+#include "AmpPlugNotifier.h"
 #include "AppMain.h"
 #include "tools/dsp_driver/TracingBackend.h"
 
@@ -31,6 +32,23 @@ Arguments ParseArguments(int count, wchar_t** values) {
     return arguments;
 }
 
+// The window the system tells about the amplifier's comings and goings: this process's main window.
+BOOL CALLBACK TakeIfMainWindow(HWND window, LPARAM result) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t name[16] = {};
+    if (process != GetCurrentProcessId() || !GetClassNameW(window, name, 16) || wcscmp(name, L"MainWnd") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
+HWND MainWindowOfThisProcess() {
+    HWND found = nullptr;
+    EnumWindows(TakeIfMainWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -42,6 +60,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Like the real amplifier: reads wait for their time-out and every report takes its bus interval.
     emulator.SetRealTime(true);
     emulator.SetUsbPacing(true);
+    // A restart (factory settings, firmware update) takes the amplifier off the bus for a moment, and
+    // the system reports it gone and back.
+    emulator.SetRestartDelay(0, 1500);
+    NotifyPlugEvents(emulator, MainWindowOfThisProcess);
     FILE* trace = arguments.tracePath ? _wfopen(arguments.tracePath, L"w") : nullptr;
     std::unique_ptr<TracingBackend> tracing;
     if (trace) tracing = std::make_unique<TracingBackend>(emulator, trace);
