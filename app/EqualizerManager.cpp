@@ -24,6 +24,7 @@ namespace {
 
 constexpr DWORD kDisconnectedText = 0xFFFF0000;
 constexpr DWORD kConnectedText = 0xFFFFFFFF;
+constexpr DWORD kUnplugNoticeMs = 500;  // how long a broken read-back waits for the system's word of an unplug
 
 DeviceLinkSeams SeamsWith(HidBackend* hid, DeviceClock* clock) {
     DeviceLinkSeams seams;
@@ -155,6 +156,12 @@ void EqualizerManager::StartReadBack() {
 
 void EqualizerManager::PostReadFailure() {
     if (mStopping) return;
+    // A handle that broke off usually means the amplifier left the bus, and the system's word of it
+    // follows at once: that is what the user is told, so it is given a moment to arrive.
+    const DWORD start = GetTickCount();
+    while (device.IsLinkFailed() && mConnection.load() == mReadConnection && !mStopping &&
+           GetTickCount() - start < kUnplugNoticeMs)
+        Sleep(10);
     Post(WM_HIDE_LOADING);
     // Ended under it (unplugged, or disconnected by the user): that was shown and told already.
     if (mConnection.load() != mReadConnection) return;

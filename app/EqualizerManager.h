@@ -497,6 +497,12 @@ private:
     HANDLE mUiStepDone = nullptr;
     CrossMixTable mLiveCrossMix;
     std::unique_ptr<DspConfig> mSendRecord;  // the live record a worker sends back, copied on the UI thread
+    // A whole save's reads take a switched-off band reported at 0 dB as still off with its kept gain: in
+    // the live record, and in the scene records when they came from this connection (a whole profile sent,
+    // or a whole save read, since it opened). Any other read takes a band as the amplifier reports it.
+    bool mWholeSaveReading = false;
+    unsigned mSceneRecordsConnection = ~0u;
+    bool KeepsSwitchedOffBands(const DspConfig* target) const;
     std::wstring mUnstorableSceneNames;      // of the whole profile being sent, told once it is stored
 };
 

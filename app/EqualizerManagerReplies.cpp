@@ -202,8 +202,7 @@ void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
         EqBand& band = channel.eqArray[r->band];
         band.freq = freq;
         band.factor = q;
-        // A band switched off here plays flat: its 0 dB keeps it off with the gain kept for switching on.
-        band.TakeReadBackGain(gain);
+        band.TakeReadBackGain(gain, KeepsSwitchedOffBands(target));
         if (target != &config) return;
         if (static_cast<int>(r->channel) != config.currOutChannel || r->band >= static_cast<uint32_t>(kPageBands)) return;
         const int k = static_cast<int>(r->band);

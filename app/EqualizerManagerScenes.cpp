@@ -134,6 +134,7 @@ void EqualizerManager::LoadWholeConfigFromFile() {
     // Names come from a file: each slot ends within its 16 bytes whatever the file held.
     for (auto& name : sceneNames) name[kSceneNameChars - 1] = 0;
     mUnstorableSceneNames = TakeUnstorableSceneNames();
+    mSceneRecordsConnection = mConnection.load();
     Post(WM_SHOW_LOADING);
     if (!StartSceneWorker(SceneWork::SendWholeProfile)) Post(WM_HIDE_LOADING);
 }
@@ -169,7 +170,12 @@ void EqualizerManager::SaveWholeConfigToFile() {
     if (!ProfileDialogSeam()(hMainWnd, true, true, wholeProfilePath, MAX_PATH)) return;
     LogPrintW(L"GetSaveFileName %ls ok\n", wholeProfilePath);
     Post(WM_SHOW_LOADING);
-    if (!StartSceneWorker(SceneWork::WholeSave)) Post(WM_HIDE_LOADING);
+    mWholeSaveReading = StartSceneWorker(SceneWork::WholeSave);
+    if (!mWholeSaveReading) Post(WM_HIDE_LOADING);
+}
+
+bool EqualizerManager::KeepsSwitchedOffBands(const DspConfig* target) const {
+    return mWholeSaveReading && (target == &config || mSceneRecordsConnection == mConnection.load());
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -326,6 +332,8 @@ void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM succeeded) {
         }
         break;
     case SceneWork::WholeSave:
+        mWholeSaveReading = false;
+        if (ok) mSceneRecordsConnection = mConnection.load();
         RefreshAllFromConfig();
         WriteWholeProfile(ok);
         break;

@@ -28,10 +28,11 @@ struct EqBand {
 
     // What the amplifier plays: a switched-off band goes out flat and keeps its gain for switching on.
     float SentGain() const { return enable ? gain : 0.0f; }
-    // A gain read back from the amplifier. A switched-off band plays flat, so 0 dB from it is the band
-    // still off with its kept gain; any other gain is the band on at that gain.
-    void TakeReadBackGain(float gainDb) {
-        if (!enable && gainDb > -0.001f && gainDb < 0.001f) return;
+    // A gain read back from the amplifier, which knows no switch: the band is on at that gain. Only a read
+    // of the record this band was switched off in (keepSwitchedOff) takes 0 dB as the band still off,
+    // playing flat, with its gain kept.
+    void TakeReadBackGain(float gainDb, bool keepSwitchedOff) {
+        if (keepSwitchedOff && !enable && gainDb > -0.001f && gainDb < 0.001f) return;
         gain = gainDb;
         enable = 1;
     }

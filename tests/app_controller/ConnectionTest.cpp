@@ -280,6 +280,46 @@ TEST(Connection, ShutDownDuringTheReadBackEndsCleanly) {
     EXPECT_FALSE(run.Controller().Device().IsConnected());
 }
 
+TEST(Connection, UnplugDuringTheReadBackIsToldAsAnUnplug) {
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    emulator.SetReplyDelay(5);  // the read-back takes long enough to be unplugged in the middle of it
+    MainWindowRun run(emulator);
+    ASSERT_NE(run.handle, nullptr);
+    auto boxes = [](const wchar_t* key) {
+        int count = 0;
+        for (const std::wstring& box : MainWindowRun::BoxesSeen())
+            if (box.find(Text(key)) != std::wstring::npos) ++count;
+        return count;
+    };
+    // Unplugged once the read has gone some way; checked from a timer, which also runs inside the busy
+    // popup's own loop.
+    int requestsAtStart = 0;
+    bool unplugged = false;
+    std::function<void()> unplugWhenReading = [&] {
+        if (run.Controller().IsReadRunning() && emulator.Counters().requests > requestsAtStart + 20) {
+            emulator.Unplug();
+            unplugged = true;
+            return;
+        }
+        AppTest::RunLater(5, unplugWhenReading);
+    };
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        requestsAtStart = emulator.Counters().requests;
+        unplugged = false;
+        AppTest::RunLater(5, unplugWhenReading);
+        if (round > 1) emulator.Replug();
+        ASSERT_TRUE(AppTest::PumpUntil([&] { return unplugged; }, 5000));
+        ASSERT_TRUE(run.WaitDisconnected());
+        AppTest::PumpUntil([] { return false; }, 200);  // whatever the ended read still posts
+        EXPECT_EQ(boxes(L"${device_plugout}"), round);
+        EXPECT_EQ(boxes(L"${device_connect_fail}"), 0);
+        EXPECT_EQ(run.TextOf(L"btnConnect"), Text(L"${btn_disconnected}"));
+        EXPECT_FALSE(FindWindowW(L"LoadingWnd", nullptr));
+    }
+}
+
 TEST(Connection, MenuCommandsAndTheVolumePoll) {
     AppTest::SettingsFileGuard settings;
     AmpEmulator emulator;

@@ -442,6 +442,42 @@ TEST(ProfileFiles, SwitchedOffBandsPlayFlatEverywhereAndUnstorableNamesAreTold) 
     }
     EXPECT_STREQ(c.sceneNames[1], L"Road");
 
+    // ---- A kept gain stays with its own record ----
+    // Another amplifier plugged in: its band 4 is at 2000 Hz, 0 dB, and is read as it is: on, flat (and
+    // so shown with its switch off).
+    emulator.Unplug();
+    ASSERT_TRUE(run.WaitDisconnected());
+    emulator.EditState([](AmpState& st) { st.scenes[0].outputs[0].eq[3] = {{0x07, 0xD0}, {2, 5}, {18, 0}}; });
+    emulator.Replug();
+    ASSERT_TRUE(run.WaitConnected());
+    EXPECT_EQ(c.config.channels[0].eqArray[3].enable, 1);
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].gain, 0.0f);
+    EXPECT_EQ(c.config.channels[0].eqArray[3].freq, 2000);
+    EXPECT_EQ(run.TextOf(L"eq_gain_3"), L"0.0");
+    // Its switch, clicked: nothing but flat goes out, never a gain of the earlier amplifier.
+    emulator.ClearRequests();
+    run.window->DispatchClick(run.Find(L"pt_enable_3"));
+    AppTest::PumpUntil([] { return false; }, 300);
+    for (const auto& gain : SentBandGains(emulator, 0, 3)) EXPECT_EQ(gain, (std::vector<uint8_t>{18, 0}));
+    EXPECT_EQ(liveBand(3), (std::vector<uint8_t>{0x07, 0xD0, 2, 5, 18, 0}));
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].gain, 0.0f);
+    // The program holds the band off with +5 dB kept; a stored scene is another record.
+    // A stored scene loaded from the scene window is taken as the amplifier reports it: on at 0 dB.
+    c.config.channels[0].eqArray[3] = EqBand(5.0f, 2.5f, 2000, 0);
+    MainWindowRun::ConfirmContaining() = L"Road";
+    CSceneWnd* scenesWindow = nullptr;
+    const int popupsBefore = MainWindowRun::PopupsCreated();
+    Script load({
+        [&] { PostMenuClick(run.handle, L"scene_item_load_scene"); return true; },
+        [&] { return (scenesWindow = OpenSceneWnd()) != nullptr; },
+        [&] { return ConfirmRow(scenesWindow, 1); },
+        [&] { return MainWindowRun::PopupsCreated() > popupsBefore && Settled(run); },
+        [&] { return PostClick(scenesWindow->GetPaintManager(), L"cancel_btn"); },
+    });
+    ASSERT_TRUE(RunScript(load)) << "stopped after step " << load.StepsDone();
+    EXPECT_EQ(c.config.channels[0].eqArray[3].enable, 1);
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].gain, 0.0f);
+
     _wremove(spf.c_str());
     _wremove(wpf.c_str());
 }

@@ -2,6 +2,7 @@
 
 #include "AppTestSupport.h"
 #include "UIControl.h"
+#include "UIList.h"
 #include "UIMenu.h"
 
 #include <cstdlib>
@@ -50,6 +51,13 @@ bool PostClick(CPaintManagerUI* manager, const wchar_t* name) {
 }
 
 CSceneWnd* OpenSceneWnd() { return OpenWindow<CSceneWnd>(L"MsgWnd", L"scenewnd"); }
+
+bool ConfirmRow(CSceneWnd* scenes, int row) {
+    auto* list = dynamic_cast<SkinUI::CListUI*>(scenes->GetPaintManager()->FindControlByName(L"listview"));
+    if (!list) return false;
+    list->SelectItem(row);
+    return PostClick(scenes->GetPaintManager(), L"confirm_btn");
+}
 
 bool Settled(ControllerTest::MainWindowRun& run) {
     using ControllerTest::MainWindowRun;

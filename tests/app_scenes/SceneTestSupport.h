@@ -40,6 +40,8 @@ T* OpenWindow(const wchar_t* className, const wchar_t* title) {
     return dynamic_cast<T*>(object);
 }
 CSceneWnd* OpenSceneWnd();
+// Selects a row of the scene window and presses its confirm button.
+bool ConfirmRow(CSceneWnd* scenes, int row);
 // Busy popups all gone again and no scene worker left.
 bool Settled(ControllerTest::MainWindowRun& run);
 // Pumps until the script is done and no scene window is left (false on time-out).

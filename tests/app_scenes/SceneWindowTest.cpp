@@ -21,14 +21,6 @@ namespace {
 
 const uint8_t F = kAmpCmdFlash;
 
-// Selects a row and presses the window's confirm button.
-bool ConfirmRow(CSceneWnd* scenes, int row) {
-    auto* list = dynamic_cast<CListUI*>(scenes->GetPaintManager()->FindControlByName(L"listview"));
-    if (!list) return false;
-    list->SelectItem(row);
-    return PostClick(scenes->GetPaintManager(), L"confirm_btn");
-}
-
 // Types a name into the open name dialog and confirms it: by the button, or by Enter in the edit.
 bool EnterName(const wchar_t* name, bool byEnter) {
     auto* dialog = OpenWindow<CNameMsgWnd>(L"NameMsgWnd", L"namemsgwnd");
