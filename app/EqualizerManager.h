@@ -496,7 +496,14 @@ private:
     bool mPlugInPending = false;           // an arrival while a worker ran, handled at its end
     HANDLE mUiStepDone = nullptr;
     CrossMixTable mLiveCrossMix;
-    std::unique_ptr<DspConfig> mSendRecord;  // the live record a worker sends back, copied on the UI thread
+    std::unique_ptr<DspConfig> mSendRecord;  // the live record a worker sends, copied on the UI thread
+    struct WholeProfileToSend {               // the scenes of a whole profile being sent, copied likewise
+        DspConfig scenes[kSceneSlots];
+        char names[kSceneSlots][16] = {};    // as the amplifier stores them
+    };
+    std::unique_ptr<WholeProfileToSend> mWholeToSend;
+    DspConfig& SendRecord();
+    void TakeProfileToSend(bool whole);
     // A whole save's reads take a switched-off band reported at 0 dB as still off with its kept gain: in
     // the live record, and in the scene records when they came from this connection (a whole profile sent,
     // or a whole save read, since it opened). Any other read takes a band as the amplifier reports it.

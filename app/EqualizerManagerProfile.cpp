@@ -133,22 +133,20 @@ void EqualizerManager::SetReadCurProfileToMCU(const DspConfig& r) {
 
 // The amplifier stores a scene from its working configuration (SaveScene), so each scene of the file
 // is first made the working one, then stored under its id and name; the live record comes last and
-// stays the working configuration.
+// stays the working configuration. All of it from the copies taken when the file was loaded.
 bool EqualizerManager::SetReadWholeProfileToMCU() {
     LogPrintA("%s\n", "EqualizerManager::SetReadWholeProfileToMCU");
+    if (!mWholeToSend) return false;
     bool stored = true;
     for (int id = 1; id <= kSceneSlots && ConnectionIntact(); ++id) {
         const uint8_t scene = static_cast<uint8_t>(id);
         LogPrintA("set scene(%d)\n", id);
-        SendWorkingRecord(sceneConfigs[id - 1], true);
-        char name[16];
-        // Never a name the code page turned into stand-in characters: such a scene goes without one.
-        if (!SceneNameToDevice(sceneNames[id - 1], name)) std::memset(name, 0, sizeof name);
-        device.SetSceneName(scene, name, sizeof name);
+        SendWorkingRecord(mWholeToSend->scenes[id - 1], true);
+        device.SetSceneName(scene, mWholeToSend->names[id - 1], sizeof mWholeToSend->names[id - 1]);
         device.SaveScene(scene, 1);
         stored = stored && device.mBytesRead.load() > 0;
     }
-    SetReadCurProfileToMCU(config);
+    SetReadCurProfileToMCU(*mSendRecord);
     return stored && ConnectionIntact();
 }
 
@@ -156,7 +154,7 @@ bool EqualizerManager::SetReadWholeProfileToMCU() {
 // end, which closes the busy popup, so it runs first.
 bool EqualizerManager::SetCurSceneThread(EqualizerManager* c) {
     LogPrintA("SetCurSceneThread start!\n");
-    c->SetReadCurProfileToMCU(c->config);
+    c->SetReadCurProfileToMCU(*c->mSendRecord);
     PostMessageW(c->hMainWnd, WM_REFRESH_PAGE, 0, 0);
     LogPrintA("SetCurSceneThread end!\n");
     return c->ConnectionIntact();

@@ -119,6 +119,7 @@ void EqualizerManager::LoadSenceConfigFromFile() {
     // The reader tells the user why a file cannot be loaded and then leaves the configuration as it was.
     ProfileFile file(hMainWnd);
     if (!file.LoadSceneProfile(path, config)) return;
+    TakeProfileToSend(false);
     Post(WM_SHOW_LOADING);
     if (!StartSceneWorker(SceneWork::SendSceneProfile)) Post(WM_HIDE_LOADING);
 }
@@ -135,8 +136,29 @@ void EqualizerManager::LoadWholeConfigFromFile() {
     for (auto& name : sceneNames) name[kSceneNameChars - 1] = 0;
     mUnstorableSceneNames = TakeUnstorableSceneNames();
     mSceneRecordsConnection = mConnection.load();
+    TakeProfileToSend(true);
     Post(WM_SHOW_LOADING);
     if (!StartSceneWorker(SceneWork::SendWholeProfile)) Post(WM_HIDE_LOADING);
+}
+
+DspConfig& EqualizerManager::SendRecord() {
+    if (!mSendRecord) mSendRecord = std::make_unique<DspConfig>();
+    return *mSendRecord;
+}
+
+// The worker sends what the file holds, copied here on the UI thread: replies taken meanwhile (the volume
+// poll after a source switch, a change the amplifier reports) write the live records, never what is sent.
+// The volume poll stops: the file sets the volume.
+void EqualizerManager::TakeProfileToSend(bool whole) {
+    if (hMainWnd) KillTimer(hMainWnd, GET_MAIN_VOLUME_TIMER);
+    config.CopyTo(SendRecord());
+    if (!whole) return;
+    mWholeToSend = std::make_unique<WholeProfileToSend>();
+    for (int i = 0; i < kSceneSlots; ++i) {
+        sceneConfigs[i].CopyTo(mWholeToSend->scenes[i]);
+        // Never a name the code page turned into stand-in characters: such a scene goes without one.
+        if (!SceneNameToDevice(sceneNames[i], mWholeToSend->names[i])) std::memset(mWholeToSend->names[i], 0, 16);
+    }
 }
 
 // The amplifier holds scene names in the system's code page. A name from a file that it cannot hold
@@ -187,7 +209,7 @@ bool EqualizerManager::StartSceneWorker(SceneWork work) {
     // The reads use the band counts of now; the worker never reads the configuration itself.
     for (int n = 0; n < OutputCount; ++n) mReadBandCounts[n] = config.channels[n].eqSize;
     mWorkConnection = mConnection.load();
-    if (!mSendRecord) mSendRecord = std::make_unique<DspConfig>();
+    SendRecord();
     mSceneRunning = true;
     try {
         mSceneThread = std::thread(&EqualizerManager::RunSceneWork, this, work);
@@ -262,7 +284,7 @@ void EqualizerManager::OnSceneUiStep(WPARAM step, LPARAM scene) {
         break;
     case UiStep::RestoreLive:
         SetCrossMix(config, mLiveCrossMix);
-        CopyRecord(config, *mSendRecord);
+        config.CopyTo(SendRecord());
         break;
     }
     SetEvent(mUiStepDone);
@@ -351,6 +373,7 @@ void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM succeeded) {
             OneButtonBox(hMainWnd, text.c_str());
         }
         if (whole) mUnstorableSceneNames.clear();
+        mWholeToSend.reset();
         break;
     }
     default: break;

@@ -1,6 +1,7 @@
 #include "model/DspConfig.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -105,6 +106,13 @@ DspConfig::DspConfig() {
     // The custom EQ starts flat, one band per third octave from 20 Hz.
     for (int i = 0; i < CustomEqBandCount; ++i) customEqBands[i] = EqBand(0.0f, 5.8f, ThirdOctaveBands[i], 1);
     Reset();
+}
+
+void DspConfig::CopyTo(DspConfig& to) const {
+    if (&to == this) return;
+    std::memcpy(static_cast<void*>(&to), static_cast<const void*>(this), sizeof to);
+    for (int n = 0; n < OutputCount; ++n) to.channels[n].eqArray = to.bandStorage[n];
+    to.currentBands = nullptr;
 }
 
 void DspConfig::Reset() {

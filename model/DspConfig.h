@@ -152,6 +152,10 @@ struct DspConfig {
     const EqBand* GetEqBands(int output) const;
     bool IsOutputTypeUsed(OutputType type) const;
 
+    // The whole record into another: plain data but for the channels' pointers into their own band
+    // storage, which point into the copy's; the custom-band reference is not taken.
+    void CopyTo(DspConfig& to) const;
+
     // Channel copy and link rules (ChannelRules.cpp).
     bool HasPairInSameBank() const;
     void CopyMixConfig(int from, int to);

@@ -6,6 +6,7 @@
 #include "OutputTypeNames.h"
 #include "PageControls.h"
 #include "TextFormat.h"
+#include "UICombo.h"
 #include "model/MessagePresenter.h"
 #include "model/ProfileFile.h"
 
@@ -25,6 +26,7 @@ namespace {
 struct DialogAnswer {
     std::wstring path;
     std::vector<std::pair<bool, bool>> asked;  // save, whole
+    std::function<void()> whileAsked;          // runs as the dialog is answered
 };
 
 // While it lives, the profile dialogs answer with `answer`, and the profile reader and writer tell the
@@ -34,6 +36,7 @@ public:
     explicit AnsweredProfileUi(DialogAnswer& answer) {
         EqualizerManager::ProfileDialogSeam() = [&answer](HWND, bool save, bool whole, wchar_t* path, DWORD capacity) {
             answer.asked.emplace_back(save, whole);
+            if (answer.whileAsked) answer.whileAsked();
             if (answer.path.empty() || answer.path.size() >= capacity) return false;
             wcscpy(path, answer.path.c_str());
             return true;
@@ -136,6 +139,30 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_EQ(c.config.outputs[1], 7);
     EXPECT_EQ(MainWindowRun::PopupsCreated(), popups + 1);  // sent under the busy popup
     EXPECT_EQ(MainWindowRun::PopupsDestroyed(), popups + 1);
+
+    // Loaded again right after a source switch, while the amplifier reports a change of its own: what
+    // goes out is the file, copied before the worker started, whatever the page takes meanwhile.
+    const uint8_t fileTrim1 = emulator.State().scenes[0].outputs[1].trim[0];
+    const int fileVolume = c.config.mainVolume;
+    emulator.EditState([](AmpState& st) {
+        st.scenes[0].outputs[0].trim[0] = 3;
+        st.settings.mainVolume = 60;
+    });
+    static_cast<SkinUI::CComboUI*>(run.Find(L"btn_input_source")->GetInterface(L"Combo"))->SelectItem(4);
+    emulator.SetReplyDelay(2);
+    answer.whileAsked = [&] {
+        emulator.Inject(MakeAmpFrame(kAmpCmdDsp, {0x08, kAmpOpUpdate, 0, 0, 1, 1, static_cast<uint8_t>(-20)}));
+    };
+    RunCommand(run, answer, L"scene_item_load_file", 0, true);
+    answer.whileAsked = nullptr;
+    emulator.SetReplyDelay(0);
+    AppTest::PumpUntil([] { return false; }, 1500);  // the volume poll's time
+    AmpState sent = emulator.State();
+    EXPECT_EQ(sent.scenes[0].outputs[0].trim[0], 12);
+    EXPECT_EQ(sent.scenes[0].outputs[1].trim[0], fileTrim1);
+    EXPECT_EQ(sent.settings.mainVolume, static_cast<uint8_t>(6 - EqualizerManager::VolumeToDb(float(fileVolume))));
+    EXPECT_EQ(c.config.mainVolume, fileVolume);
+    EXPECT_EQ(run.TextOf(L"edit_main_volume"), std::to_wstring(fileVolume));
 
     // ---- Bad scene files: their message, nothing changed, no popup ----
     std::string foreign = saved;
