@@ -9,6 +9,7 @@
 #include "UIList.h"
 #include "UITextResource.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 
@@ -72,6 +73,9 @@ bool SceneNameToDevice(const wchar_t* name, char (&bytes)[16]) {
         used += length;
         at += units - 1;
     }
+    // The amplifier reads a slot of nothing but 0xFF bytes as erased: such a name would come back empty.
+    if (used > 0 && std::all_of(bytes, bytes + used, [](char b) { return static_cast<uint8_t>(b) == 0xFF; }))
+        whole = false;
     return whole;
 }
 

@@ -81,7 +81,7 @@ void CCompressorWnd::OnInitWindow() {
     for (int p = 0; p < kParams; ++p) {
         m_sliders[p] = FindSlider(m_pm, std::wstring(L"slider_") + kValues[p].key);
         m_edits[p] = FindEdit(m_pm, std::wstring(L"edit_") + kValues[p].key);
-        ShowValue(p, StoredValue(p));
+        ShowValue(p, ShownValue(p));
     }
 }
 
@@ -181,6 +181,16 @@ void CCompressorWnd::ShowValue(CEditUI* edit, CSliderUI* slider, int param, floa
 }
 
 float CCompressorWnd::StoredValue(int param) const { return ReadValue(m_config.compressor, param, Output()); }
+
+// The stored value as the slider beside it can show it: held to the slider's range.
+float CCompressorWnd::ShownValue(int param) const {
+    const float value = StoredValue(param);
+    const CSliderUI* slider = m_sliders[param];
+    if (!slider) return value;
+    const float scale = static_cast<float>(kValues[param].scale);
+    const float lower = slider->GetMinValue() / scale, upper = slider->GetMaxValue() / scale;
+    return value < lower ? lower : value > upper ? upper : value;
+}
 void CCompressorWnd::Store(int param, float value) { StoreValue(m_config.compressor, param, Output(), value); }
 void CCompressorWnd::ShowValue(int param, float value) { ShowValue(m_edits[param], m_sliders[param], param, value); }
 
@@ -190,13 +200,13 @@ void CCompressorWnd::CommitEdit(int param) {
     if (!edit || !slider) return;
     // Enter commits, and so does the focus leaving afterwards: text still showing the stored value is
     // no change (and must not round a typed 3.24 to the 3.2 it shows).
-    if (edit->GetText().Data() == ValueText(param, StoredValue(param))) return;
+    if (edit->GetText().Data() == ValueText(param, ShownValue(param))) return;
     // The bounds are the slider's in whole value units (a maximum of 605 tenths allows 60.0).
     const int scale = kValues[param].scale;
     const int lower = slider->GetMinValue() / scale, upper = slider->GetMaxValue() / scale;
     double typed = 0;
     if (!ReadNumberText(edit->GetText().Data(), lower, upper, &typed)) {
-        ShowValue(param, StoredValue(param));  // not a number: the value in force again, nothing sent
+        ShowValue(param, ShownValue(param));  // not a number: the value in force again, nothing sent
         return;
     }
     float value = static_cast<float>(typed);

@@ -54,6 +54,7 @@ private:
     bool Route(SkinUI::TNotifyMessage& msg);  // false: the base dispatch is skipped
     int Output() const;
     float StoredValue(int param) const;
+    float ShownValue(int param) const;
     void Store(int param, float value);
     void ShowValue(int param, float value);
     void CommitEdit(int param);

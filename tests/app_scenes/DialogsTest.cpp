@@ -42,6 +42,13 @@ TEST(SceneTexts, FormatsFillOnlyMatchingConversionsAndNamesFitTheirSlots) {
     EXPECT_EQ(bytes[15], 0);
     SceneNameToDevice(nullptr, bytes);
     EXPECT_EQ(bytes[0], 0);
+    // The character the code page writes as 0xFF ("ÿ" in 1252): a name of nothing else would read back as
+    // an erased slot, so it is not storable; beside other characters it is.
+    wchar_t ff[2] = {};
+    ASSERT_EQ(MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, "\xFF", 1, ff, 1), 1) << "code page " << GetACP();
+    for (int n : {1, 3, 7}) EXPECT_FALSE(SceneNameToDevice(std::wstring(n, ff[0]).c_str(), bytes)) << n;
+    EXPECT_TRUE(SceneNameToDevice((L"A" + std::wstring(3, ff[0])).c_str(), bytes));
+    EXPECT_EQ(std::string(bytes, 5), std::string("A\xFF\xFF\xFF\0", 5));
 
     wchar_t slot[kSceneNameChars];
     CopyNameBounded(L"LongName12", slot, kSceneNameChars);

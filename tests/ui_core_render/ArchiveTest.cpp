@@ -190,10 +190,10 @@ TEST(ArchiveEntries, NamesAreReducedToSafeRelativePaths) {
             {"C:/a/b.txt", L"a/b.txt"},       {"/x.txt", L"x.txt"},         {"../../x.txt", L"x.txt"},
             {"a/../../x.txt", L"x.txt"},      {"..\\..\\x", L"x"},          {"d:\\dir\\f.txt", L"dir\\f.txt"},
             {"a/./b.txt", L"a/b.txt"},        {"dir/f:ads", L"dir/f_ads"},  {"\\\\c:/y", L"y"}};
-    std::vector<ZipEntrySpec> specs;
-    for (const auto& c : cases) specs.push_back(ZipEntrySpec{c.first, "data"});
-    specs.push_back(ZipEntrySpec{std::string(300, 'n'), "long"});
-    ZipLayout zipBytes = BuildZip(specs);
+    std::vector<ZipMember> members;
+    for (const auto& c : cases) members.push_back(ZipMember{c.first, "data"});
+    members.push_back(ZipMember{std::string(300, 'n'), "long"});
+    ZipLayout zipBytes = BuildZip(members);
     GuardedBuffer memory(zipBytes.bytes.data(), zipBytes.bytes.size());
     ZipHandle* zip = OpenZip(memory.data(), static_cast<unsigned>(memory.size()), nullptr);
     ASSERT_NE(zip, nullptr);
@@ -214,21 +214,21 @@ TEST(ArchiveEntries, NamesAreReducedToSafeRelativePaths) {
 }
 
 TEST(ArchiveEntries, AttributesTimesAndSizes) {
-    ZipEntrySpec dosFile{"dos.txt", "x"};
+    ZipMember dosFile{"dos.txt", "x"};
     dosFile.madeBy = 0x0014;
     dosFile.externalAttributes = 0x21;
-    ZipEntrySpec dosHidden{"hidden.txt", "x"};
+    ZipMember dosHidden{"hidden.txt", "x"};
     dosHidden.madeBy = 0x000B;
     dosHidden.externalAttributes = 0x06;
-    ZipEntrySpec unixDir{"dir/", ""};
+    ZipMember unixDir{"dir/", ""};
     unixDir.externalAttributes = 0x41ED0000;
-    ZipEntrySpec unixReadOnly{"ro.txt", "x"};
+    ZipMember unixReadOnly{"ro.txt", "x"};
     unixReadOnly.externalAttributes = 0x81240000;
-    ZipEntrySpec allTimes{"times.txt", std::string(500, 'z'), true};
+    ZipMember allTimes{"times.txt", std::string(500, 'z'), true};
     allTimes.localExtra = ExtendedTimeField(7, 1700000000, 1700000100, 1700000200);
-    ZipEntrySpec modOnly{"mod.txt", "x"};
+    ZipMember modOnly{"mod.txt", "x"};
     modOnly.localExtra = std::string("xy\x02\x00" "ab", 6) + ExtendedTimeField(1, 1600000000, 0, 0);
-    ZipEntrySpec overlong{"overlong.txt", "x"};
+    ZipMember overlong{"overlong.txt", "x"};
     overlong.localExtra = std::string("UT\x0d\x00\x07\x01\x02\x03\x04", 9);  // claims 13 bytes, has 5
 
     ZipLayout bytes = BuildZip({dosFile, dosHidden, unixDir, unixReadOnly, allTimes, modOnly, overlong});
@@ -264,14 +264,14 @@ TEST(ArchiveEntries, AttributesTimesAndSizes) {
 
 TEST(ArchiveEntries, EncryptedEntriesCheckTheirPassword) {
     const std::string text = "The quick brown fox jumps over the lazy dog. 0123456789 abcdefghij";
-    ZipEntrySpec stored{"stored.txt", text};
+    ZipMember stored{"stored.txt", text};
     stored.password = "pw-123";
-    ZipEntrySpec deflated{"deflated.txt", text + text + text, true};
+    ZipMember deflated{"deflated.txt", text + text + text, true};
     deflated.password = "pw-123";
-    ZipEntrySpec described{"descriptor.txt", text};
+    ZipMember described{"descriptor.txt", text};
     described.password = "pw-123";
     described.dataDescriptorFlag = true;
-    ZipEntrySpec plain{"plain.txt", text};
+    ZipMember plain{"plain.txt", text};
     ZipLayout bytes = BuildZip({stored, deflated, described, plain});
 
     ZipHandle* zip = OpenZip(bytes.bytes.data(), static_cast<unsigned>(bytes.bytes.size()), "pw-123");
@@ -296,11 +296,11 @@ TEST(ArchiveEntries, EncryptedEntriesCheckTheirPassword) {
 
 TEST(ArchiveRobustness, DamagedArchivesFailCleanly) {
     const std::string text(200, 'q');
-    ZipEntrySpec stored{"s.txt", text};
-    ZipEntrySpec deflated{"d.txt", text + "tail", true};
-    ZipEntrySpec lying{"lie.txt", "0123456789"};
+    ZipMember stored{"s.txt", text};
+    ZipMember deflated{"d.txt", text + "tail", true};
+    ZipMember lying{"lie.txt", "0123456789"};
     lying.declaredSize = 0xFFFFFFFF;
-    ZipEntrySpec shortSize{"short.txt", "0123456789"};
+    ZipMember shortSize{"short.txt", "0123456789"};
     shortSize.declaredSize = 5;
     ZipLayout good = BuildZip({stored, deflated, lying, shortSize});
 
@@ -351,9 +351,9 @@ TEST(ArchiveRobustness, DamagedArchivesFailCleanly) {
 }
 
 TEST(ArchiveRobustness, MutatedArchivesNeverReadOutOfBounds) {
-    ZipEntrySpec a{"a/b.txt", std::string(300, 'a') + "xyz", true};
+    ZipMember a{"a/b.txt", std::string(300, 'a') + "xyz", true};
     a.localExtra = ExtendedTimeField(7, 1, 2, 3);
-    ZipEntrySpec b{"c.txt", "hello hello hello"};
+    ZipMember b{"c.txt", "hello hello hello"};
     b.password = "pw";
     ZipLayout good = BuildZip({a, b});
     uint32_t seed = 12345;
@@ -381,11 +381,11 @@ TEST(ArchiveRobustness, MutatedArchivesNeverReadOutOfBounds) {
 }
 
 TEST(ArchiveUnpack, UnpacksToFilesUnderTheBaseDirectory) {
-    ZipEntrySpec file{"sub/deeper/f.txt", "file contents", true};
+    ZipMember file{"sub/deeper/f.txt", "file contents", true};
     file.localExtra = ExtendedTimeField(1, 1650000000, 0, 0);
-    ZipEntrySpec dir{"made/", ""};
+    ZipMember dir{"made/", ""};
     dir.externalAttributes = 0x41ED0000;
-    ZipEntrySpec secret{"secret.txt", "hidden words"};
+    ZipMember secret{"secret.txt", "hidden words"};
     secret.password = "right";
     ZipLayout bytes = BuildZip({file, dir, secret});
     ZipHandle* zip = OpenZip(bytes.bytes.data(), static_cast<unsigned>(bytes.bytes.size()), "wrong");

@@ -65,10 +65,10 @@ std::string Encrypt(const std::string& password, uint8_t check, const std::strin
 
 }  // namespace
 
-ZipLayout BuildZip(const std::vector<ZipEntrySpec>& entries) {
+ZipLayout BuildZip(const std::vector<ZipMember>& entries) {
     ZipLayout layout;
     std::vector<uint8_t> central;
-    for (const ZipEntrySpec& e : entries) {
+    for (const ZipMember& e : entries) {
         const uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()));
         std::string payload = e.deflate ? RawDeflate(e.data) : e.data;
         uint16_t flag = 0;

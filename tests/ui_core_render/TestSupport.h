@@ -11,7 +11,7 @@
 namespace TestSupport {
 
 // ---- zip archives
-struct ZipEntrySpec {
+struct ZipMember {
     std::string name;
     std::string data;
     bool deflate = false;
@@ -33,7 +33,7 @@ struct ZipLayout {
     size_t endOffset = 0;  // end-of-central-directory record
 };
 
-ZipLayout BuildZip(const std::vector<ZipEntrySpec>& entries);
+ZipLayout BuildZip(const std::vector<ZipMember>& entries);
 // A "UT" extra record with the given times (flags bit 0, 1, 2 for modification, access, creation).
 std::string ExtendedTimeField(uint8_t flags, uint32_t modification, uint32_t access, uint32_t creation);
 

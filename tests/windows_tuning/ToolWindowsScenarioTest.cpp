@@ -367,10 +367,19 @@ TEST(ToolWindows, CompressorAndCustomEqTakeHostileNumbers) {
             EXPECT_EQ(d.TextOf(s.edit), s.shown) << std::wstring(s.edit) << L" " << s.typed;
         }
     };
+    // An attack of 0 ms (as the amplifier may report it) lies below the attack slider, which starts at 1.
+    c.config.compressor.attackTime[0] = 0;
     Script script({
         [&] { PostMenuClick(run.handle, L"advance_item_compressor"); return true; },
         [&] { return (pm = OpenManager(L"CustomEqWnd")) != nullptr; },
         [&] {
+            // Shown as its slider can show it; leaving the edit untouched sends nothing.
+            Driver d(pm);
+            EXPECT_EQ(d.TextOf(L"edit_attack_time"), L"1ms");
+            auto* attack = static_cast<CSliderUI*>(d.Find(L"slider_attack_time")->GetInterface(L"Slider"));
+            EXPECT_EQ(attack ? attack->GetValue() : -1, 1);
+            d.Click(L"edit_attack_time");
+            d.Click(L"edit_ratio");
             typeAll(pm, {{L"edit_attack_time", L"500", L"500ms"},
                          {L"edit_attack_time", L"99999999999", L"1000ms"},
                          {L"edit_release_time", L"200", L"200ms"},
