@@ -247,6 +247,9 @@ public:
     // Each worker answers true when everything went out over the connection it started on.
     static bool SetCurSceneThread(EqualizerManager* controller);
     static bool SetWholeProfileThread(EqualizerManager* controller);
+    // UI thread, before either worker starts: copies what it is to send (the live record, and for a whole
+    // profile the scene records and names), which is all it reads.
+    void TakeProfileToSend(bool whole);
     void SetReadCurProfileToMCU(const DspConfig& record);
     bool SetReadWholeProfileToMCU();
     // One record as the working configuration (scene byte 0): outputs, routing of every source, mix levels.
@@ -503,7 +506,6 @@ private:
     };
     std::unique_ptr<WholeProfileToSend> mWholeToSend;
     DspConfig& SendRecord();
-    void TakeProfileToSend(bool whole);
     // A whole save's reads take a switched-off band reported at 0 dB as still off with its kept gain: in
     // the live record, and in the scene records when they came from this connection (a whole profile sent,
     // or a whole save read, since it opened). Any other read takes a band as the amplifier reports it.

@@ -154,7 +154,7 @@ bool EqualizerManager::SetReadWholeProfileToMCU() {
 // end, which closes the busy popup, so it runs first.
 bool EqualizerManager::SetCurSceneThread(EqualizerManager* c) {
     LogPrintA("SetCurSceneThread start!\n");
-    c->SetReadCurProfileToMCU(*c->mSendRecord);
+    if (c->mSendRecord) c->SetReadCurProfileToMCU(*c->mSendRecord);
     PostMessageW(c->hMainWnd, WM_REFRESH_PAGE, 0, 0);
     LogPrintA("SetCurSceneThread end!\n");
     return c->ConnectionIntact();

@@ -591,6 +591,7 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
     c.config.channels[0].eqArray[2].gain = 4.5f;
     c.config.channels[0].bypass = 0;
     c.config.inputs[7][5] = 3;  // routing of a source that is not the current one
+    c.TakeProfileToSend(false);
     std::thread worker(EqualizerManager::SetCurSceneThread, &c);
     worker.join();
     AppTest::PumpUntil([&] { return emulator.Requests().size() >= 229u; }, 5000);

@@ -133,6 +133,13 @@ void CSkinViewWindow::ApplyDemoState() {
         Set(L"MessageText", L"text", L"${factory_default_tips}");
         return;
     }
+    if (_wcsicmp(m_options.layout.c_str(), L"XML_UPDATE_FW") == 0) {
+        // An upload done, the amplifier restarting: the longest status line.
+        Set(L"file_path_edt", L"text", L"C:\\Firmware\\KTR3.500DSP_MCU_UPG.bin");
+        Set(L"progress", L"value", L"100");
+        Set(L"update_tips", L"text", L"${update_wait_restart}");
+        return;
+    }
     if (_wcsicmp(m_options.layout.c_str(), L"XML_AUTO_CAL") == 0) {
         ApplyDemoCalibration();
         return;
