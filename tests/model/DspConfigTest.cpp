@@ -239,6 +239,27 @@ TEST(CrossoverSetters, ClampTypesSlopesAndFrequencies) {
     EXPECT_EQ(1, raw.bpType);
 }
 
+TEST(EqBands, ReadBackGainKeepsASwitchedOffBandOnlyWhenAsked) {
+    struct Case {
+        EqBand band;
+        float read;
+        bool keep;
+        uint8_t enable;
+        float gain;
+    } const cases[] = {
+        {EqBand(6.5f, 1.4f, 1000, 0), 0.0f, true, 0, 6.5f},   // the record it was switched off in: still off
+        {EqBand(6.5f, 1.4f, 1000, 0), 0.0f, false, 1, 0.0f},  // any other read: on, as reported
+        {EqBand(6.5f, 1.4f, 1000, 0), 3.0f, true, 1, 3.0f},   // a gain it plays: on at that gain
+        {EqBand(2.0f, 1.4f, 1000, 1), 0.0f, true, 1, 0.0f},   // an enabled band takes what is read
+    };
+    for (const Case& c : cases) {
+        EqBand band = c.band;
+        band.TakeReadBackGain(c.read, c.keep);
+        EXPECT_EQ(band.enable, c.enable) << c.read << " " << c.keep;
+        EXPECT_FLOAT_EQ(band.gain, c.gain) << c.read << " " << c.keep;
+    }
+}
+
 TEST(ChannelRules, PairsGroupsAndBanks) {
     std::vector<int> partners;
     for (int t = -1; t <= 25; ++t) partners.push_back(GetPairedOutputType(t));
