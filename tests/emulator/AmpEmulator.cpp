@@ -500,37 +500,29 @@ void AmpEmulator::SetInitResult(int result) {
 }
 
 // A change made by hand is heard at once on the caller's thread, behind what the bus had not yet told.
-void AmpEmulator::Unplug() {
-    std::deque<bool> heard;
-    std::function<void(bool)> listener;
-    {
-        std::lock_guard<std::mutex> lock(mMutex);
-        if (!mPresent && !mRestarting) return;  // already gone: nothing changes, nothing is heard
-        LoseDevice();
-        mRestarting = false;
-        heard.swap(mAnnouncements);
-        heard.push_back(false);
-        listener = mPlugListener;
-    }
-    if (listener)
-        for (bool present : heard) listener(present);
-}
+void AmpEmulator::Unplug() { ChangeByHand(false); }
+void AmpEmulator::Replug() { ChangeByHand(true); }
 
-void AmpEmulator::Replug() {
+void AmpEmulator::ChangeByHand(bool present) {
     std::deque<bool> heard;
     std::function<void(bool)> listener;
     {
         std::lock_guard<std::mutex> lock(mMutex);
-        if (mPresent) return;
-        mPresent = true;
+        const bool gone = !mPresent && !mRestarting;
+        if (present ? mPresent : gone) return;  // nothing changes, nothing is heard
+        if (present) {
+            mPresent = true;
+            mChanged.notify_all();
+        } else {
+            LoseDevice();
+        }
         mRestarting = false;
-        mChanged.notify_all();
         heard.swap(mAnnouncements);
-        heard.push_back(true);
+        heard.push_back(present);
         listener = mPlugListener;
     }
     if (listener)
-        for (bool present : heard) listener(present);
+        for (bool change : heard) listener(change);
 }
 
 void AmpEmulator::SetPlugListener(std::function<void(bool present)> listener) {

@@ -189,6 +189,7 @@ private:
     void Restart(AmpMode mode);
     void LoseDevice();
     void Announce(bool present);
+    void ChangeByHand(bool present);
     void ComeBack();
     bool RestartDue() const;
     void NotifyLoop();
