@@ -50,14 +50,6 @@ void SetCrossMix(DspConfig& r, const EqualizerManager::CrossMixTable& t) {
     std::memcpy(r.crossMixGain, t.gain, sizeof t.gain);
 }
 
-// A record is plain data except for its channels' pointers into its own band storage.
-void CopyRecord(const DspConfig& from, DspConfig& to) {
-    if (&from == &to) return;
-    std::memcpy(static_cast<void*>(&to), static_cast<const void*>(&from), sizeof to);
-    for (int n = 0; n < OutputCount; ++n) to.channels[n].eqArray = to.bandStorage[n];
-    to.currentBands = nullptr;
-}
-
 }  // namespace
 
 bool EqualizerManager::ShowProfileDialog(HWND owner, bool save, bool whole, wchar_t* path, DWORD capacity) {
@@ -157,7 +149,8 @@ void EqualizerManager::TakeProfileToSend(bool whole) {
     for (int i = 0; i < kSceneSlots; ++i) {
         sceneConfigs[i].CopyTo(mWholeToSend->scenes[i]);
         // Never a name the code page turned into stand-in characters: such a scene goes without one.
-        if (!SceneNameToDevice(sceneNames[i], mWholeToSend->names[i])) std::memset(mWholeToSend->names[i], 0, 16);
+        char (&name)[16] = mWholeToSend->names[i];
+        if (!SceneNameToDevice(sceneNames[i], name)) std::memset(name, 0, sizeof name);
     }
 }
 
@@ -209,7 +202,6 @@ bool EqualizerManager::StartSceneWorker(SceneWork work) {
     // The reads use the band counts of now; the worker never reads the configuration itself.
     for (int n = 0; n < OutputCount; ++n) mReadBandCounts[n] = config.channels[n].eqSize;
     mWorkConnection = mConnection.load();
-    SendRecord();
     mSceneRunning = true;
     try {
         mSceneThread = std::thread(&EqualizerManager::RunSceneWork, this, work);
