@@ -143,30 +143,43 @@ void EqualizerManager::StartReadBack() {
     }
     mReadRunning = true;
     mReadConnection = mConnection.load();
+    // A whole save cut off earlier left a stored scene playing: the page's record goes back first.
+    mReadPutsLiveBack = mLiveTuningOwed.load();
+    if (mReadPutsLiveBack) {
+        if (!mLiveToPutBack) mLiveToPutBack = std::make_unique<DspConfig>();
+        config.CopyTo(*mLiveToPutBack);
+    }
     try {
         mReadThread = std::thread(&EqualizerManager::ReadMcuValueThread, this);
     } catch (const std::exception& e) {
         mReadRunning = false;
         LogPrintA("ReadMcuValueThread not started: %s\n", e.what());
         Post(WM_HIDE_LOADING);
-        Post(WM_CONNECT_FAILED);
-        Post(WM_READ_FAILED);
+        PostForConnection(WM_CONNECT_FAILED, mReadConnection);
+        PostForConnection(WM_READ_FAILED, mReadConnection);
     }
+}
+
+void EqualizerManager::PostForConnection(UINT message, unsigned connection) const {
+    if (hMainWnd) PostMessageW(hMainWnd, message, connection, 0);
+}
+
+void EqualizerManager::WaitForUnplugNotice(unsigned connection) const {
+    const DWORD start = GetTickCount();
+    while (device.IsLinkFailed() && mConnection.load() == connection && !mStopping &&
+           GetTickCount() - start < kUnplugNoticeMs)
+        Sleep(10);
 }
 
 void EqualizerManager::PostReadFailure() {
     if (mStopping) return;
-    // A handle that broke off usually means the amplifier left the bus, and the system's word of it
-    // follows at once: that is what the user is told, so it is given a moment to arrive.
-    const DWORD start = GetTickCount();
-    while (device.IsLinkFailed() && mConnection.load() == mReadConnection && !mStopping &&
-           GetTickCount() - start < kUnplugNoticeMs)
-        Sleep(10);
+    WaitForUnplugNotice(mReadConnection);
     Post(WM_HIDE_LOADING);
-    // Ended under it (unplugged, or disconnected by the user): that was shown and told already.
+    // Ended under it (unplugged, or disconnected by the user): that was shown and told already. The
+    // failure is tagged with its connection, so a later one never takes it for its own.
     if (mConnection.load() != mReadConnection) return;
-    Post(WM_CONNECT_FAILED);
-    Post(WM_READ_FAILED);
+    PostForConnection(WM_CONNECT_FAILED, mReadConnection);
+    PostForConnection(WM_READ_FAILED, mReadConnection);
 }
 
 // The worker only asks the device and posts. The replies it caused are posted before its own messages,
@@ -174,12 +187,12 @@ void EqualizerManager::PostReadFailure() {
 void EqualizerManager::ReadMcuValueThread() {
     try {
         LogPrintW(L"Read mcu value thread start!\n");
-        const int result = PC_UI_Status_Init();
+        const int result = PC_UI_Status_Init(mReadPutsLiveBack);
         if (!mStopping) {
             if (result == -1) {
                 PostReadFailure();
             } else {
-                Post(WM_DSP_READY);
+                PostForConnection(WM_DSP_READY, mReadConnection);
                 Post(WM_HIDE_LOADING);
             }
         }
@@ -192,6 +205,20 @@ void EqualizerManager::ReadMcuValueThread() {
         PostReadFailure();
     }
     mReadRunning = false;
+    if (!mStopping) Post(WM_READ_BACK_ENDED);
+}
+
+void EqualizerManager::OnReadBackEnded() {
+    if (mStopping || mReadRunning) return;  // a newer read-back has started meanwhile
+    mReadPutsLiveBack = false;
+    JoinFinishedWorkers();
+    ConnectPendingPlugIn();
+}
+
+void EqualizerManager::ConnectPendingPlugIn() {
+    if (!mPlugInPending || mReadRunning || mSceneRunning) return;
+    mPlugInPending = false;
+    if (!device.IsConnected()) ConnectDevice(false);
 }
 
 void EqualizerManager::OnDspReady() {
@@ -250,6 +277,8 @@ void EqualizerManager::DevicePlugOut() {
         return;
     }
     DisconnectDevice();
+    // An arrival heard before this removal is over: the amplifier is gone again.
+    mPlugInPending = false;
     if (mRestartExpected) {
         LogPrintW(L"DevicePlugOut: the amplifier restarts\n");
         return;
@@ -268,10 +297,11 @@ void EqualizerManager::DevicePlugin() {
     }
     mRestartExpected = false;
     // A repeated arrival (several HID collections) must not toggle an open connection off.
-    if (device.IsConnected() || mReadRunning) return;
-    // A scene or profile worker must not see a second read-back beside its own requests.
-    if (mSceneRunning) {
-        LogPrintW(L"DevicePlugin: a scene worker runs, connecting when it ends\n");
+    if (device.IsConnected()) return;
+    // A worker still winding down after the removal (a loose cable) must not see a second read-back
+    // beside its own requests: the amplifier is connected when it has ended.
+    if (mReadRunning || mSceneRunning) {
+        LogPrintW(L"DevicePlugin: a worker runs, connecting when it ends\n");
         mPlugInPending = true;
         return;
     }
@@ -304,8 +334,8 @@ void EqualizerManager::ResetMcuFactoryDefault() {
 void EqualizerManager::FactoryDefaultThread() {
     try {
         LogPrintW(L"Factory default thread start!\n");
-        device.MCU_Factory_Default();
-        if (!mStopping) Post(WM_FACTORY_DEFAULT_DONE);
+        const bool acknowledged = device.MCU_Factory_Default();
+        if (!mStopping && hMainWnd) PostMessageW(hMainWnd, WM_FACTORY_DEFAULT_DONE, acknowledged ? 1 : 0, 0);
         LogPrintW(L"Factory default thread end!\n");
     } catch (...) {
         LogPrintA("FactoryDefaultThread failed\n");
@@ -314,7 +344,10 @@ void EqualizerManager::FactoryDefaultThread() {
     mFactoryRunning = false;
 }
 
-void EqualizerManager::OnFactoryDefaultDone() {
+void EqualizerManager::OnFactoryDefaultDone(bool acknowledged) {
+    // Without its acknowledgement the amplifier was not reset and will not restart: its next removal is
+    // an unplug the user is told of.
+    if (!acknowledged) mRestartExpected = false;
     if (device.IsConnected() && !mReadRunning && config.model != -1) device.EnableCmdQueue();
 }
 

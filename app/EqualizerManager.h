@@ -35,6 +35,7 @@ class CMenuElementUI;
 // Private messages of the controller besides those in device/DeviceMessages.h.
 constexpr UINT WM_SHOW_PLUGOUT_BOX = WM_USER + 252;  // 1276: the plug-out box, shown on the UI thread
 constexpr UINT WM_REFRESH_PAGE = WM_USER + 253;      // 1277: a profile was sent, rewrite the page
+constexpr UINT WM_READ_BACK_ENDED = WM_USER + 254;   // 1278: the read-back worker has ended
 
 // Timers on the main window.
 constexpr UINT_PTR GET_MAIN_VOLUME_TIMER = 4114;
@@ -93,20 +94,26 @@ public:
     // After a firmware window closed with its update ended: unless a reconnection has read the amplifier
     // since, the link is closed, opened and read again, so that sending is never left switched off.
     void ReadAgainAfterUpdate();
-    void OnFactoryDefaultDone();
+    // acknowledged: the amplifier confirmed the reset, and restarts.
+    void OnFactoryDefaultDone(bool acknowledged);
     bool IsReadRunning() const { return mReadRunning.load(); }
     // The amplifier was told to restart (factory settings) and has not yet come back: its leaving the
     // bus is part of it, not a plug-out to tell the user about.
     bool IsRestartExpected() const { return mRestartExpected; }
     // Counts opens and closes of the device: a message about one connection is stale once it changed.
     unsigned ConnectionNumber() const { return mConnection.load(); }
+    bool IsCurrentConnection(WPARAM connection) const { return mConnection.load() == connection; }
+    // The amplifier arrived while a worker ran: it is connected once the worker has ended.
+    bool IsPlugInPending() const { return mPlugInPending; }
+    // The read-back worker's last message: an arrival it kept is connected now.
+    void OnReadBackEnded();
     // True while a reply writes controls: the notifications this raises must not send anything back.
     bool ApplyingReply() const { return mApplyingReply; }
 
     // ---- Read-back (runs on a worker) ----
     // -1 when the handshake fails or the read is given up (3 time-outs in a row, device gone, stop);
     // 0 otherwise.
-    int PC_UI_Status_Init();
+    int PC_UI_Status_Init(bool putLiveTuningBack = false);
     // One stored scene into the amplifier's working memory and its values read back.
     int ReadSceneFromDevice(uint8_t sceneId);
 
@@ -258,6 +265,9 @@ public:
     // answered command by command: what reading stored scenes replaced comes back whole.
     void RestoreWorkingRecord(const DspConfig& record);
     void RefreshAllFromConfig();
+    // A profile was sent: the live record becomes what went out (a reply taken meanwhile wrote it) and
+    // the page shows it.
+    void ShowSentProfile();
 
     DeviceLink& Device() { return device; }
     SkinUI::CSButtonUI* ConnectButton() const { return btnConnect; }
@@ -397,6 +407,14 @@ private:
     void StartReadBack();
     void ReadMcuValueThread();
     void PostReadFailure();
+    // A link that broke off usually means the amplifier left the bus: the system's word of it is given a
+    // moment to arrive, so that the user is told of an unplug and not of a failure.
+    void WaitForUnplugNotice(unsigned connection) const;
+    void PostForConnection(UINT message, unsigned connection) const;
+    void ConnectPendingPlugIn();
+    // The live tuning a cut-off whole save owes the amplifier, sent before the read-back reads; false when
+    // the connection broke meanwhile.
+    bool PutLiveTuningBack();
     void FactoryDefaultThread();
     void JoinFinishedWorkers();
     void Post(UINT message) const;
@@ -450,6 +468,11 @@ private:
     bool mLinkOffPending = false;  // a link correction found during the read-back, sent once the queue is on
     bool mRestartExpected = false;
     unsigned mReadConnection = 0;  // the connection the read-back reads
+    // A whole save was cut off while a stored scene was the amplifier's working one: the next read-back
+    // first puts the live tuning (the page's record) back. Cleared by the worker once it went out.
+    std::atomic<bool> mLiveTuningOwed{false};
+    bool mReadPutsLiveBack = false;  // the running read-back does so (its reads keep switched-off bands)
+    std::unique_ptr<DspConfig> mLiveToPutBack;  // what it sends, copied on the UI thread as it starts
     bool mApplyingReply = false;   // set while a reply writes controls: their notifications send nothing
 
     // ---- Scenes and profiles: the scene window's workers and the profile file commands ----

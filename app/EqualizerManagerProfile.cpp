@@ -170,6 +170,28 @@ bool EqualizerManager::SetWholeProfileThread(EqualizerManager* c) {
     return ok;
 }
 
+// What a profile send puts on the amplifier, from the record sent into the live one: main volume and
+// mute, every output (crossover, bands, position, trim, mute, phase, delay, bypass), routing and mix
+// levels. The rest of the live record (the amplifier's identity, its input source) stays as it is.
+static void TakeSentParts(const DspConfig& sent, DspConfig& live) {
+    live.mainVolume = sent.mainVolume;
+    live.mainVolumeMute = sent.mainVolumeMute;
+    for (int n = 0; n < OutputCount; ++n) {
+        EqBand* const bands = live.channels[n].eqArray;
+        live.channels[n] = sent.channels[n];
+        live.channels[n].eqArray = bands;
+        std::memcpy(live.bandStorage[n], sent.bandStorage[n], sizeof live.bandStorage[n]);
+    }
+    std::memcpy(live.outputs, sent.outputs, sizeof live.outputs);
+    std::memcpy(live.inputs, sent.inputs, sizeof live.inputs);
+    std::memcpy(live.inputMixVolume, sent.inputMixVolume, sizeof live.inputMixVolume);
+}
+
+void EqualizerManager::ShowSentProfile() {
+    if (mSendRecord) TakeSentParts(*mSendRecord, config);
+    RefreshAllFromConfig();
+}
+
 void EqualizerManager::RefreshAllFromConfig() {
     const bool wasApplying = mApplyingReply;
     mApplyingReply = true;

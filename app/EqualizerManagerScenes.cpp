@@ -190,6 +190,7 @@ void EqualizerManager::SaveWholeConfigToFile() {
 }
 
 bool EqualizerManager::KeepsSwitchedOffBands(const DspConfig* target) const {
+    if (mReadPutsLiveBack && target == &config) return true;
     return mWholeSaveReading && (target == &config || mSceneRecordsConnection == mConnection.load());
 }
 
@@ -239,6 +240,8 @@ void EqualizerManager::RunSceneWork(SceneWork work) {
     } catch (...) {
         LogPrintA("scene worker %d failed\n", static_cast<int>(work));
     }
+    // Its end is told behind the system's word of an unplug that broke it, if there is one.
+    if (!ok) WaitForUnplugNotice(mWorkConnection);
     mSceneRunning = false;
     if (!mStopping && hMainWnd) PostMessageW(hMainWnd, WM_SCENE_WORK_DONE, static_cast<WPARAM>(work), ok ? 1 : 0);
     // Behind the save's acknowledgement, if one came: the scene window tells which.
@@ -318,8 +321,13 @@ bool EqualizerManager::SaveWholeSceneThread() {
         scenesChanged = true;
         ok = ReadSceneFromDevice(id) == 0 && RunUiStep(UiStep::KeepSceneCrossMix, id);
     }
-    // Whatever happened, the amplifier gets the live configuration back once a scene was loaded.
+    // Whatever happened, the amplifier gets the live configuration back once a scene was loaded. When the
+    // link broke first, the next connection's read-back puts it back.
     if (scenesChanged && RunUiStep(UiStep::RestoreLive, 0) && ConnectionIntact()) RestoreWorkingRecord(*mSendRecord);
+    if (scenesChanged && !ConnectionIntact() && !mStopping) {
+        LogPrintW(L"SaveWholeSceneThread: cut off with a stored scene playing, the live tuning is owed\n");
+        mLiveTuningOwed = true;
+    }
     ok = ok && ConnectionIntact();
     LogPrintW(L"SaveWholeSceneThread end!\n");
     return ok;
@@ -338,11 +346,13 @@ void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM succeeded) {
             for (int n = 0; n < OutputCount; ++n) UpdateEqCurve(n, config.channels[n].bypass == 1, CurvePoints);
             UpdateEqualizer(-1);
             device.EnableCmdQueue();
-        } else {
+        } else if (mConnection.load() == mWorkConnection) {
             // As after a failed connect: the page shows the amplifier is gone and nothing is sent.
             LogPrintW(L"LoadSenceThread: the scene was not read back\n");
-            Post(WM_READ_FAILED);
-            Post(WM_CONNECT_FAILED);
+            PostForConnection(WM_CONNECT_FAILED, mWorkConnection);
+            PostForConnection(WM_READ_FAILED, mWorkConnection);
+        } else {
+            LogPrintW(L"LoadSenceThread: ended by a removal, which was told\n");
         }
         break;
     case SceneWork::WholeSave:
@@ -370,11 +380,8 @@ void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM succeeded) {
     }
     default: break;
     }
-    if (mPlugInPending) {
-        // The amplifier came back while the worker ran: connect now that it has ended.
-        mPlugInPending = false;
-        if (!device.IsConnected() && !mReadRunning) ConnectDevice(false);
-    }
+    // The amplifier came back while the worker ran: connect now that it has ended.
+    ConnectPendingPlugIn();
 }
 
 void EqualizerManager::WriteWholeProfile(bool readOk) {

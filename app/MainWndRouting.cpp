@@ -434,15 +434,24 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_FACTORY_DEFAULT_DONE:
         // The amplifier may be back already, its read-back under the busy popup.
         if (!c.IsReadRunning()) m_loading.Hide();
-        c.OnFactoryDefaultDone();
-        OneButtonBox(m_hWnd, L"${device_reboot}");
+        c.OnFactoryDefaultDone(wParam != 0);
+        OneButtonBox(m_hWnd, wParam != 0 ? L"${device_reboot}" : L"${factory_default_fail}");
         return true;
-    case WM_CONNECT_FAILED: OneButtonBox(m_hWnd, L"${device_connect_fail}"); return true;
-    case WM_DSP_READY: c.OnDspReady(); return true;
-    case WM_REFRESH_PAGE: c.RefreshAllFromConfig(); return true;
+    // The read-back's messages carry their connection: one that has been closed since (a removal, and
+    // perhaps an arrival already read again) is not this one's to report or to end.
+    case WM_CONNECT_FAILED:
+        if (c.IsCurrentConnection(wParam)) OneButtonBox(m_hWnd, L"${device_connect_fail}");
+        return true;
+    case WM_DSP_READY:
+        if (c.IsCurrentConnection(wParam)) c.OnDspReady();
+        return true;
+    case WM_READ_FAILED:
+        if (c.IsCurrentConnection(wParam)) c.DisconnectDevice();
+        return true;
+    case WM_READ_BACK_ENDED: c.OnReadBackEnded(); return true;
+    case WM_REFRESH_PAGE: c.ShowSentProfile(); return true;
     case WM_SCENE_WORK_DONE: c.OnSceneWorkDone(wParam, lParam); return true;
     case WM_SCENE_UI_STEP: c.OnSceneUiStep(wParam, lParam); return true;
-    case WM_READ_FAILED: c.DisconnectDevice(); return true;
     case WM_FORCE_UPDATE: c.StartForceUpdate(); return true;
     case WM_FW_NEWER: {
         const CUIString format = CTextResource::GetInstance()->GetText(L"${dsp_fw_new_tips}");
@@ -452,7 +461,7 @@ bool CMainWnd::HandleControllerMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_SHOW_PLUGOUT_BOX:
         // Plugged in again before the box came up: it would stand over a connected window.
-        if (c.Device().IsConnected() || c.ConnectionNumber() != static_cast<unsigned>(wParam)) return true;
+        if (c.Device().IsConnected() || !c.IsCurrentConnection(wParam) || c.IsPlugInPending()) return true;
         LogPrintW(L"DisconnectMsgThread start!\n");
         OneButtonBox(m_hWnd, L"${device_plugout}");
         LogPrintW(L"DisconnectMsgThread end!\n");

@@ -124,11 +124,12 @@ bool EqualizerManager::RunReadSteps(const std::vector<ReadStep>& steps) {
     return true;
 }
 
-int EqualizerManager::PC_UI_Status_Init() {
+int EqualizerManager::PC_UI_Status_Init(bool putLiveTuningBack) {
     LogPrintW(L"PC_UI_Status_Init\n");
     device.PC_Connect(1);
     if (!device.Hand_Connect()) return -1;
     if (device.mModel.load() != kAmplifierModel || !device.mHandshakeOk.load()) return 0;
+    if (putLiveTuningBack && !PutLiveTuningBack()) return -1;
     if (!RunReadSteps(ReadAllSteps(mReadBandCounts))) return -1;
     LogPrintW(L"PC_UI_Status_Init done\n");
     return 0;
@@ -139,4 +140,14 @@ int EqualizerManager::ReadSceneFromDevice(uint8_t sceneId) {
     device.ReadScene(sceneId, 0xFF);
     Sleep(1000);
     return RunReadSteps(ReadSceneSteps(sceneId, mReadBandCounts)) ? 0 : -1;
+}
+
+bool EqualizerManager::PutLiveTuningBack() {
+    if (!mLiveToPutBack) return true;
+    LogPrintW(L"a whole save was cut off: the live tuning goes back to the amplifier\n");
+    RestoreWorkingRecord(*mLiveToPutBack);
+    if (mStopping || !device.IsConnected() || device.IsLinkFailed() || mConnection.load() != mReadConnection)
+        return false;
+    mLiveTuningOwed = false;
+    return true;
 }

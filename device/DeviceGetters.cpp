@@ -443,7 +443,11 @@ void DeviceLink::PC_Connect(uint8_t on) {
 
 void DeviceLink::Get_MCU_0x41(bool sync) { Submit(CMD_MCU, MCU_0X41, OP_GET, Payload(kFixedBlock), sync); }
 
-void DeviceLink::MCU_Factory_Default() { Request(CMD_MCU, MCU_FACTORY_DEFAULT, OP_SET, {}, kFactoryDefaultWaitMs); }
+bool DeviceLink::MCU_Factory_Default() {
+    mFactoryResetAcked = false;
+    Request(CMD_MCU, MCU_FACTORY_DEFAULT, OP_SET, {}, kFactoryDefaultWaitMs);
+    return mFactoryResetAcked.load();
+}
 
 void DeviceLink::Set_Power_Off_Time(uint16_t ms, bool sync) {
     LogPrintW(L"Set_Power_Off_Time = %dms\n", ms);

@@ -306,7 +306,8 @@ public:
     void Get_PWD();
     void PC_Connect(uint8_t on);  // written without a read: the amplifier does not answer it
     void Get_MCU_0x41(bool sync);
-    void MCU_Factory_Default();
+    // True when the amplifier acknowledged the reset as done (it restarts then).
+    bool MCU_Factory_Default();
     void Set_Power_Off_Time(uint16_t ms, bool sync);
     void Get_Delay_Power_Off_Time();
     void Set_Acc(uint8_t delay, bool sync);
@@ -369,6 +370,7 @@ public:
     uint8_t noCheckID = 0;
     std::atomic<uint8_t> mHandshakeOk{0};  // 1 after a normal handshake reply
     std::atomic<uint8_t> mBootloaderVersion{0};
+    std::atomic<bool> mFactoryResetAcked{false};  // set by the factory reset's acknowledgement
     std::atomic<uint32_t> mUpgState{UPG_IDLE};
     std::atomic<uint32_t> mLastWriteTick{0};
 

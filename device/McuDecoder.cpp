@@ -91,7 +91,10 @@ void McuReplyDecoder::Mcu() {
     case MCU_BL_FINISH:
         if (IsAck(ACK_READY) && link.mUpgState == UPG_FINISH) LogPrintW(L"MCU UPG_FINISH: ACK_READY\n\n");
         break;
-    case 0x05: case 0x06: case 0x07: case 0x0A: case MCU_PC_CONNECT: case MCU_REBOOT: case MCU_FACTORY_DEFAULT:
+    case MCU_FACTORY_DEFAULT:
+        if (IsAck(ACK_READY)) link.mFactoryResetAcked = true;
+        break;
+    case 0x05: case 0x06: case 0x07: case 0x0A: case MCU_PC_CONNECT: case MCU_REBOOT:
         break;
     case MCU_HANDSHAKE:
         Handshake();

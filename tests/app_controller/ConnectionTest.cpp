@@ -479,4 +479,18 @@ TEST(Connection, FactoryResetAskedThenDoneThenTheAmplifierReturns) {
     // A restart asked for is no plug-out and no failure.
     EXPECT_EQ(BoxesSaying(L"${device_plugout}"), 0);
     EXPECT_EQ(BoxesSaying(L"${device_connect_fail}"), 0);
+
+    // Refused by the amplifier: told as a failure, sending goes on, and a later unplug is told as one.
+    emulator.AddFault({AmpFault::NotReady, kAmpCmdMcu, 0x90});
+    MainWindowRun::BoxesSeen().clear();
+    c.ResetMcuFactoryDefault();
+    ASSERT_TRUE(run.WaitForBox(L"${factory_default_fail}"));
+    EXPECT_EQ(BoxesSaying(L"${device_reboot}"), 0);
+    EXPECT_FALSE(c.IsRestartExpected());
+    EXPECT_TRUE(run.WaitConnected(1000));
+    EXPECT_EQ(c.Device().mQueueEnabled.load(), 1);
+    emulator.Unplug();
+    EXPECT_TRUE(run.WaitForBox(L"${device_plugout}"));
+    emulator.Replug();
+    EXPECT_TRUE(run.WaitConnected(5000));
 }

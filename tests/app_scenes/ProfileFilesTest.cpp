@@ -82,23 +82,6 @@ void RunCommand(MainWindowRun& run, DialogAnswer& answer, const wchar_t* item, s
     AppTest::PumpUntil([] { return false; }, 300);
 }
 
-// The parts of two amplifier configurations that differ, by name (empty: equal field for field).
-std::string DifferingParts(const AmpScene& a, const AmpScene& b) {
-    std::string parts;
-    auto check = [&](const std::string& name, const void* x, const void* y, size_t size) {
-        if (std::memcmp(x, y, size) != 0) parts += name + " ";
-    };
-    for (int n = 0; n < kAmpChannels; ++n)  // byte fields only: no padding
-        check("outputs[" + std::to_string(n) + "]", &a.outputs[n], &b.outputs[n], sizeof a.outputs[n]);
-#define VELMOR_PART(field) check(#field, &a.field, &b.field, sizeof a.field)
-    VELMOR_PART(inputs); VELMOR_PART(mix); VELMOR_PART(inputMix); VELMOR_PART(crossMix); VELMOR_PART(mixType);
-    VELMOR_PART(mixType2); VELMOR_PART(link); VELMOR_PART(trimLink); VELMOR_PART(delayLink); VELMOR_PART(lock);
-    VELMOR_PART(dspBypass); VELMOR_PART(autoOn); VELMOR_PART(ircActiveBypass); VELMOR_PART(bridgeCount);
-    VELMOR_PART(bridge); VELMOR_PART(profile);
-#undef VELMOR_PART
-    return parts;
-}
-
 }  // namespace
 
 TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {

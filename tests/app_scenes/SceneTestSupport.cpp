@@ -1,6 +1,7 @@
 #include "SceneTestSupport.h"
 
 #include "AppTestSupport.h"
+#include "NameWnd.h"
 #include "UIControl.h"
 #include "UIList.h"
 #include "UIMenu.h"
@@ -105,6 +106,35 @@ std::string NameBytes(const uint8_t (&bytes)[16]) {
         name += static_cast<char>(b);
     }
     return name;
+}
+
+std::string DifferingParts(const AmpScene& a, const AmpScene& b) {
+    std::string parts;
+    auto check = [&](const std::string& name, const void* x, const void* y, size_t size) {
+        if (std::memcmp(x, y, size) != 0) parts += name + " ";
+    };
+    for (int n = 0; n < kAmpChannels; ++n)  // byte fields only: no padding
+        check("outputs[" + std::to_string(n) + "]", &a.outputs[n], &b.outputs[n], sizeof a.outputs[n]);
+#define VELMOR_PART(field) check(#field, &a.field, &b.field, sizeof a.field)
+    VELMOR_PART(inputs); VELMOR_PART(mix); VELMOR_PART(inputMix); VELMOR_PART(crossMix); VELMOR_PART(mixType);
+    VELMOR_PART(mixType2); VELMOR_PART(link); VELMOR_PART(trimLink); VELMOR_PART(delayLink); VELMOR_PART(lock);
+    VELMOR_PART(dspBypass); VELMOR_PART(autoOn); VELMOR_PART(ircActiveBypass); VELMOR_PART(bridgeCount);
+    VELMOR_PART(bridge); VELMOR_PART(profile);
+#undef VELMOR_PART
+    return parts;
+}
+
+bool EnterName(const wchar_t* name, bool byEnter) {
+    auto* dialog = OpenWindow<CNameMsgWnd>(L"NameMsgWnd", L"namemsgwnd");
+    if (!dialog) return false;
+    SkinUI::CControlUI* edit = dialog->GetPaintManager()->FindControlByName(L"name_edt");
+    if (!edit) return false;
+    edit->SetText(name);
+    if (byEnter) {
+        dialog->GetPaintManager()->RaiseNotify(edit, L"return", 0, 0, false);
+        return true;
+    }
+    return PostClick(dialog->GetPaintManager(), L"confirm_btn");
 }
 
 std::vector<AmpRequest> RequestsOf(const AmpEmulator& emulator, uint8_t cmd, uint8_t sub) {

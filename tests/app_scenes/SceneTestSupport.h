@@ -56,5 +56,9 @@ std::string NameBytes(const uint8_t (&bytes)[16]);
 const wchar_t* UnstorableName();
 // Requests of one packet type and sub-command, in order.
 std::vector<AmpRequest> RequestsOf(const AmpEmulator& emulator, uint8_t cmd, uint8_t sub);
+// The parts of two amplifier configurations that differ, by name (empty: equal field for field).
+std::string DifferingParts(const AmpScene& a, const AmpScene& b);
+// Types a name into the open name dialog and confirms it: by the button, or by Enter in the edit.
+bool EnterName(const wchar_t* name, bool byEnter);
 
 }  // namespace SceneTest

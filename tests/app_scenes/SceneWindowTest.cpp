@@ -21,20 +21,6 @@ namespace {
 
 const uint8_t F = kAmpCmdFlash;
 
-// Types a name into the open name dialog and confirms it: by the button, or by Enter in the edit.
-bool EnterName(const wchar_t* name, bool byEnter) {
-    auto* dialog = OpenWindow<CNameMsgWnd>(L"NameMsgWnd", L"namemsgwnd");
-    if (!dialog) return false;
-    CControlUI* edit = dialog->GetPaintManager()->FindControlByName(L"name_edt");
-    if (!edit) return false;
-    edit->SetText(name);
-    if (byEnter) {
-        dialog->GetPaintManager()->RaiseNotify(edit, L"return", 0, 0, false);
-        return true;
-    }
-    return PostClick(dialog->GetPaintManager(), L"confirm_btn");
-}
-
 bool BoxSeen(const std::wstring& part) {
     for (const std::wstring& text : MainWindowRun::BoxesSeen())
         if (text.find(part) != std::wstring::npos) return true;

@@ -29,7 +29,7 @@ const wchar_t* const kProgramKeys[] = {
     L"${detect_level}", L"${detect_location}", L"${detect_speaker}", L"${device_connect_fail}",
     L"${device_not_match}", L"${device_plugout}", L"${device_reboot}", L"${device_status_unnormal}",
     L"${dsp_fw_new_tips}", L"${dsp_is_off}", L"${emptied}", L"${empty_output_tips}", L"${empty}", L"${exit}",
-    L"${factory_default_tips}", L"${front_left_full}", L"${front_left_mid_twee}", L"${front_left_mid_woof}",
+    L"${factory_default_fail}", L"${factory_default_tips}", L"${front_left_full}", L"${front_left_mid_twee}", L"${front_left_mid_woof}",
     L"${front_left_midrange}", L"${front_left_tweeter}", L"${front_left_woofer}", L"${front_right_full}",
     L"${front_right_mid_twee}", L"${front_right_mid_woof}", L"${front_right_midrange}", L"${front_right_tweeter}",
     L"${front_right_woofer}", L"${front}", L"${full}", L"${geq_mode_tips}", L"${geq_mode}", L"${inner_fw_version}",

@@ -308,7 +308,7 @@ const DriverCommand kCommands[] = {
     {"Get_PWD", Plain<&L::Get_PWD>},
     {"PC_Connect", [](L& l, const A& a) { a.Expect(1); l.PC_Connect(a.U8(0)); }},
     {"Get_MCU_0x41", [](L& l, const A& a) { a.Expect(0, true); l.Get_MCU_0x41(a.Sync(0)); }},
-    {"MCU_Factory_Default", Plain<&L::MCU_Factory_Default>},
+    {"MCU_Factory_Default", [](L& l, const A& a) { a.Expect(0); l.MCU_Factory_Default(); }},
     {"Set_Power_Off_Time", [](L& l, const A& a) { a.Expect(1, true); l.Set_Power_Off_Time(a.U16(0), a.Sync(1)); }},
     {"Get_Delay_Power_Off_Time", Plain<&L::Get_Delay_Power_Off_Time>},
     {"Set_Acc", [](L& l, const A& a) { a.Expect(1, true); l.Set_Acc(static_cast<uint8_t>(a.I8(0)), a.Sync(1)); }},
