@@ -4,6 +4,7 @@
 #include "base/Log.h"
 #include "device/DeviceLink.h"
 #include "device/DeviceMessages.h"
+#include "device/FixedPoint.h"
 #include "device/Payload.h"
 #include "device/ReplyFrame.h"
 
@@ -104,6 +105,14 @@ struct DspReplyDecoder {
         return f.ItemsInside(at, itemSize, std::min(first <= last ? last - first + 1 : 0, maxItems));
     }
     void LogRange(const wchar_t* format) { LogPrintW(format, op, f[2], f[3], f[4], f[5]); }
+    // The whole part at `at` and its fraction digits after it, joined as one count of 1/scale steps (less
+    // `offset` steps) before it becomes a float.
+    float Scaled(size_t at, int32_t scale, int32_t offset = 0) const {
+        return FromScaled(f[at] * scale + f[at + 1] - offset, scale);
+    }
+    // EQ bands: Q as whole and hundredths, gain + 18 dB as whole and tenths.
+    float BandQ(size_t p) const { return Scaled(p, 100); }
+    float BandGain(size_t p) const { return Scaled(p, 10, 180); }
     // A whole-range reply: its first and last channel at firstAt and firstAt + 1, the values from
     // firstAt + 2 on, indexed in one record by channel number below kRecordChannels. False (logged) when
     // the range asks for channels the record holds but none of their values lies inside the frame.
@@ -351,7 +360,7 @@ void DspReplyDecoder::Delay() {
         auto* r = NewRecord<DspDelayRecord>();
         if (r == nullptr) return;
         const size_t p = 6 + 3 * i;
-        *r = {f[2], static_cast<uint32_t>(f[4] + i), f[p] + f.BE16(p + 1) / 1000.0f};
+        *r = {f[2], static_cast<uint32_t>(f[4] + i), FromScaled(f[p] * 1000 + f.BE16(p + 1), 1000)};
         LogPrintW(L"ch(%d), delay(%.3f)\n", r->channel, r->delay);
         Post(r);
     }
@@ -364,7 +373,7 @@ void DspReplyDecoder::Trim() {
     for (int i = 0; i < n; ++i) {
         auto* r = NewRecord<DspTrimRecord>();
         if (r == nullptr) return;
-        const float trim = wide ? -(f[6 + 2 * i] + f[7 + 2 * i] / 100.0f) : static_cast<int8_t>(f[6 + i]);
+        const float trim = wide ? -Scaled(6 + 2 * i, 100) : static_cast<int8_t>(f[6 + i]);
         *r = {f[2], static_cast<uint32_t>(f[4] + i), trim};
         LogPrintW(L"ch(%d), trim(%.2f)\n", r->channel, r->trim);
         Post(r);
@@ -396,11 +405,11 @@ void DspReplyDecoder::Compressor() {
         *r = {f[2],
               static_cast<uint32_t>(c),
               f[6],
-              f[7] + f[8] / 10.0f - 100,
-              f[9] + f[10] / 10.0f,
+              Scaled(7, 10, 1000),
+              Scaled(9, 10),
               f.BE16(13),
               f.BE16(15),
-              f[11] + f[12] / 10.0f};
+              Scaled(11, 10)};
         LogPrintW(L"ch(%d): bypass = %d, noise = (%f), ratio = (%f), soft_knee =(%f), attack_time = %d, "
                   L"release_time = %d\n",
                   c, r->bypass, r->noise, r->ratio, r->soft_knee, r->attack, r->release);
@@ -415,7 +424,7 @@ void DspReplyDecoder::Compressor2() {
         auto* r = NewRecord<DspCompressor2Record>();
         if (r == nullptr) return;
         const size_t p = 6 + 6 * i;
-        const float threshold = static_cast<float>(f[p] + f[p + 1] * 0.1);
+        const float threshold = Scaled(p, 10);
         const uint32_t release = (f[p + 4] * 10u + f[p + 5]) * 100u;
         *r = {f[2], static_cast<uint32_t>(f[4] + i), 0, threshold, 0, f.BE16(p + 2), release, 0};
         LogPrintW(L"ch(%d):threshold = (%g) %d %d, attack_time = %d, release_time = %d\n", r->channel, threshold, f[p],
@@ -433,8 +442,7 @@ void DspReplyDecoder::Eq() {
         auto* r = NewRecord<DspEqRecord>();
         if (r == nullptr) return;
         const size_t p = 7 + 6 * i;
-        *r = {f[2], f[4], static_cast<uint32_t>(f[5] + i), f.BE16(p), f[p + 2] + f[p + 3] / 100.0f,
-              f[p + 4] + f[p + 5] / 10.0f - 18};
+        *r = {f[2], f[4], static_cast<uint32_t>(f[5] + i), f.BE16(p), BandQ(p + 2), BandGain(p + 4)};
         LogPrintW(L"band(%d), freq(%d), Q(%1.2f), Gain(%.2f)\n", r->band, r->freq, r->q, r->gain);
         Post(r);
     }
@@ -511,7 +519,7 @@ void DspReplyDecoder::InputNoise() {
     r->last = span.last;
     for (int i = 0; i < span.filled; ++i) {
         const int c = span.first + i;
-        r->level[c] = (f[4 + 2 * i] - 100) + f[5 + 2 * i] / 10.0f;
+        r->level[c] = Scaled(4 + 2 * i, 10, 1000);  // dBu + 100
         LogPrintW(L"[%d]=(%f)\n", c, r->level[c]);
     }
     Post(r, link.mNoiseReplyToMain != 0 ? DeviceLink::kMainWnd : DeviceLink::kNoiseWnd);
@@ -636,7 +644,7 @@ void DspReplyDecoder::IrcChannelValues() {
         if (sub == DSP_IRC_DISTANCE) {
             auto* r = NewRecord<IrcDistanceRecord>();
             if (r == nullptr) return;
-            *r = {channel, f[4 + 2 * i] + f[5 + 2 * i] / 100.0f};
+            *r = {channel, Scaled(4 + 2 * i, 100)};
             LogPrintW(L"ch(%d), distance(%f)\n", channel, r->distance);
             PostIrc(sub, r);
         } else if (sub == DSP_IRC_TRIM) {
@@ -666,8 +674,7 @@ void DspReplyDecoder::IrcEq() {
         auto* r = NewRecord<IrcEqRecord>();
         if (r == nullptr) return;
         const size_t p = 5 + 6 * i;
-        *r = {f[2], static_cast<uint32_t>(f[3] + i), f.BE16(p), f[p + 2] + f[p + 3] / 100.0f,
-              f[p + 4] + f[p + 5] / 10.0f - 18};
+        *r = {f[2], static_cast<uint32_t>(f[3] + i), f.BE16(p), BandQ(p + 2), BandGain(p + 4)};
         LogPrintW(L"band(%d), freq(%d), Q(%1.2f), Gain(%.2f)\n", r->band, r->freq, r->q, r->gain);
         PostIrc(sub, r);
     }
@@ -681,8 +688,10 @@ void DspReplyDecoder::IrcSpectrum() {
         auto* r = NewRecord<IrcSpectrumRecord>();
         if (r == nullptr) return;
         const size_t p = 5 + 5 * i;
-        *r = {f[2], static_cast<uint32_t>(f[3] + i), f.BE16(p) + f[p + 2] / 100.0f,
-              static_cast<int8_t>(f[p + 3]) + static_cast<int8_t>(f[p + 4]) / 100.0f};
+        // Frequency in Hz and hundredths; level in signed whole and hundredths.
+        const int32_t level = static_cast<int8_t>(f[p + 3]) * 100 + static_cast<int8_t>(f[p + 4]);
+        *r = {f[2], static_cast<uint32_t>(f[3] + i), FromScaled(f.BE16(p) * 100 + f[p + 2], 100),
+              FromScaled(level, 100)};
         LogPrintW(L"band(%d), freq(%f), Gain(%f)\n", r->band, r->freq, r->gain);
         PostIrc(sub, r);
     }

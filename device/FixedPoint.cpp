@@ -48,3 +48,8 @@ FixedBytes EncodeTrim(float trim) {
     out.fraction = static_cast<uint8_t>(TruncScaled(trim, 100, -base));
     return out;
 }
+
+float FromScaled(int32_t units, int32_t scale) {
+    // Both are exact in float for every reply field (|units| < 2^24): one division, one rounding.
+    return static_cast<float>(units) / static_cast<float>(scale);
+}

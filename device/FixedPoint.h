@@ -36,3 +36,9 @@ DelayBytes EncodeDelay(float ms);
 
 // Output trim: the whole part, and with two-byte trims the hundredths.
 FixedBytes EncodeTrim(float trim);
+
+// Decoding: the value that `units` steps of 1/scale stand for, as the float nearest that decimal. A
+// reply's whole part and fraction digits are joined as integers first: summing them in float
+// (20 + 0.9f - 18) can land one float below the decimal, and the encoders above, which take back only the
+// nearest float, would then send a tenth less than the amplifier holds.
+float FromScaled(int32_t units, int32_t scale);

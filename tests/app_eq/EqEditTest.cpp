@@ -628,3 +628,48 @@ TEST(EqEdit, SyncGroupPartnerBypassRulesRowsMenusAndProfile) {
     EXPECT_TRUE(MenuItem(TopMenu(), L"scene_item_load_file")->IsEnabled());
     EXPECT_TRUE(run.Close());
 }
+
+// Bands the amplifier holds at tenths that binary cannot hold are read back, switched off and on again by
+// clicks on their switches, and go back as the bytes they were: 0 dB while off, the band as held when on.
+TEST(EqEdit, ReadBackBandsSwitchedOffAndOnGoBackAsHeld) {
+    const struct {
+        uint8_t band;
+        int gainTenths;
+        const wchar_t* shown;
+    } held[] = {{5, 29, L"2.9"}, {6, -28, L"-2.8"}, {7, 4, L"0.4"}, {8, 68, L"6.8"}};
+    AmpEmulator emulator;
+    emulator.SetRealTime(true);
+    emulator.EditState([&](AmpState& s) {
+        PrepareAmplifier(s);
+        for (const auto& h : held) {
+            AmpEqBand& e = s.scenes[0].outputs[0].eq[h.band];
+            e.gain[0] = uint8_t((h.gainTenths + 180) / 10);
+            e.gain[1] = uint8_t((h.gainTenths + 180) % 10);
+        }
+    });
+    const AmpOutput before = emulator.State().scenes[0].outputs[0];
+    MainWindowRun run(emulator);
+    ASSERT_NE(run.handle, nullptr);
+    ASSERT_TRUE(run.WaitConnected());
+    Page page(run, emulator);
+    emulator.ClearRequests();
+    for (const auto& h : held) {
+        const AmpEqBand& e = before.eq[h.band];
+        const std::wstring n = std::to_wstring(h.band);
+        EXPECT_EQ(page.Text((L"eq_gain_" + n).c_str()), h.shown);
+        EXPECT_EQ(page.Slider((L"eq_slider_" + n).c_str())->GetValue(), h.gainTenths);
+        const int freq = e.freq[0] << 8 | e.freq[1], q = e.q[0] * 10 + e.q[1];
+        page.Click((L"pt_enable_" + n).c_str());
+        page.ExpectSent({Eq(0, h.band, freq, q, 0)}, "band off");
+        page.Click((L"pt_enable_" + n).c_str());
+        page.ExpectSent({Eq(0, h.band, freq, q, h.gainTenths)}, "band on");
+        EXPECT_TRUE(page.Selected((L"pt_enable_" + n).c_str()));
+    }
+    const AmpOutput after = emulator.State().scenes[0].outputs[0];
+    for (const auto& h : held) {
+        const AmpEqBand &was = before.eq[h.band], &is = after.eq[h.band];
+        auto bytes = [](const AmpEqBand& e) { return Frame{e.freq[0], e.freq[1], e.q[0], e.q[1], e.gain[0], e.gain[1]}; };
+        EXPECT_EQ(bytes(is), bytes(was)) << int(h.band);
+    }
+    EXPECT_TRUE(run.Close());
+}

@@ -2,10 +2,12 @@
 // link fields they move, and hostile replies that try to push reads and writes past frame or record.
 #include "device/DeviceMessages.h"
 #include "device/DeviceTestSupport.h"
+#include "device/FixedPoint.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -342,5 +344,158 @@ TEST_F(ReplyDecoders, AFailedPostLeavesTheLinkWorking) {
     Dsp({0x04, 0xDD, 1});
     EXPECT_EQ(1u, f.poster.Posts().size());
 }
+
+// ---- Values read back and sent again ----
+
+// One field, over every value its encoder can write (a whole byte and its fraction digits): the bytes the
+// amplifier holds (built here), its answer carrying them, and the decoded value encoded again, by the
+// setter that sends it or, for values only shown, by the protocol's own encoding.
+using Posted = CapturingPoster::Posted;
+struct ReadBackField {
+    const char* name;
+    int first, last, step;
+    std::function<Bytes(int)> held;
+    std::function<Bytes(const Bytes&)> reply;
+    std::function<Bytes(DeviceLink&, const Posted&)> resend;
+};
+void PrintTo(const ReadBackField& field, std::ostream* out) { *out << field.name; }
+
+Bytes gSent;  // the payload of the last request written
+Bytes Slice(const Bytes& b, size_t at, size_t count) { return Bytes(b.begin() + at, b.begin() + at + count); }
+Bytes Sent(size_t at, size_t count) { return Slice(gSent, at, count); }
+Bytes Digits(int value, int scale) { return {uint8_t(value / scale), uint8_t(value % scale)}; }
+Bytes Pair(FixedBytes b) { return {b.whole, b.fraction}; }
+Bytes Cat(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+
+// A band of output 1, band 5, 1000 Hz: Q whole and hundredths, then gain + 18 dB whole and tenths.
+Bytes Band(uint8_t sub, const Bytes& q, const Bytes& gain) {
+    const Bytes head = sub == 0x16 ? Bytes{sub, 0xDD, 1, 5, 5} : Bytes{sub, 0xDD, 0, 0, 1, 5, 5};
+    return Cat(Cat(Cat(head, {0x03, 0xE8}), q), gain);
+}
+Bytes ResendBand(DeviceLink& l, const Posted& p) {
+    const auto& r = p.As<DspEqRecord>();
+    l.EQ_Ctrl(0, 0, 1, 5, static_cast<uint16_t>(r.freq), r.q, r.gain, true);
+    return Sent(6, 4);
+}
+// Output 3's compressor: bypass, threshold + 100, ratio, soft knee, attack 50 ms, release 300 ms.
+Bytes Compressor(const Bytes& thr, const Bytes& ratio, const Bytes& knee) {
+    return Cat(Cat(Cat(Cat(Bytes{0x3E, 0xDD, 0, 0, 3, 3, 1}, thr), ratio), knee), {0, 50, 1, 44});
+}
+Bytes ResendCompressor(DeviceLink& l, const Posted& p) {
+    const auto& r = p.As<DspCompressorRecord>();
+    l.Compressor_Ctrl(0, 0, 3, 1, r.noise, r.ratio, r.attack, r.release, r.soft_knee, true);
+    return Sent(4, 6);
+}
+// Output 3's second compressor form: threshold whole and tenths, attack 50 ms, release seconds and tenths.
+Bytes Compressor2(const Bytes& thr, const Bytes& release) {
+    return Cat(Cat(Bytes{0x4A, 0xDD, 0, 0, 3, 3}, thr), Cat({0, 50}, release));
+}
+Bytes ResendCompressor2(DeviceLink& l, const Posted& p) {
+    const auto& r = p.As<DspCompressor2Record>();
+    const Compressor2Setting setting{r.threshold, static_cast<int32_t>(r.attack), static_cast<int32_t>(r.release)};
+    l.Compressor_Ctrl2(0, 0, 3, 3, &setting, true);
+    return Cat(Sent(4, 2), Sent(8, 2));
+}
+
+const Bytes kQ{1, 40}, kGain{18, 0}, kThr{164, 5}, kRatio{4, 0}, kKnee{2, 5}, kRelease{0, 3};
+
+std::vector<ReadBackField> ReadBackFields() {
+    return {
+        {"EqGain", -180, 2379, 1, [](int v) { return Digits(v + 180, 10); },
+         [](const Bytes& h) { return Band(0x06, kQ, h); },
+         [](DeviceLink& l, const Posted& p) { return Slice(ResendBand(l, p), 2, 2); }},
+        {"EqQ", 0, 2559, 1, [](int v) { return Digits(v, 10); },
+         [](const Bytes& h) { return Band(0x06, {h[0], uint8_t(h[1] * 10)}, kGain); },  // answered in hundredths
+         [](DeviceLink& l, const Posted& p) { return Slice(ResendBand(l, p), 0, 2); }},
+        {"InputEqGain", -180, 2379, 1, [](int v) { return Digits(v + 180, 10); },
+         [](const Bytes& h) { return Band(0x23, kQ, h); },
+         [](DeviceLink& l, const Posted& p) {
+             const auto& r = p.As<DspEqRecord>();
+             const uint16_t freq = static_cast<uint16_t>(r.freq);
+             l.Input_EQ_Ctrl(0, 0, 1, 5, 5, &freq, &r.q, &r.gain, true);
+             return Sent(9, 2);
+         }},
+        {"CalibrationEqGain", -180, 2379, 1, [](int v) { return Digits(v + 180, 10); },
+         [](const Bytes& h) { return Band(0x16, kQ, h); },
+         [](DeviceLink& l, const Posted& p) {
+             const auto& r = p.As<IrcEqRecord>();
+             l.EQ_Ctrl(0, 0, 1, 5, static_cast<uint16_t>(r.freq), r.q, r.gain, true);
+             return Sent(8, 2);
+         }},
+        {"Delay", 0, 255999, 1,  // whole ms, then microseconds big-endian
+         [](int v) { return Bytes{uint8_t(v / 1000), uint8_t(v % 1000 >> 8), uint8_t(v % 1000)}; },
+         [](const Bytes& h) { return Cat({0x07, 0xDD, 0, 0, 2, 2}, h); },
+         [](DeviceLink& l, const Posted& p) {
+             l.Delay_Ctrl(0, 0, 2, 2, &p.As<DspDelayRecord>().delay, true);
+             return Sent(4, 3);
+         }},
+        {"TwoByteTrim", 0, 25599, 1, [](int v) { return Digits(v, 100); },  // attenuation, read back as a gain
+         [](const Bytes& h) { return Cat({0x08, 0xDD, 0, 0, 2, 2}, h); },
+         [](DeviceLink& l, const Posted& p) {
+             const float trim = -p.As<DspTrimRecord>().trim;
+             l.Trim_Ctrl(0, 0, 2, 2, &trim, true);
+             return Sent(4, 2);
+         }},
+        {"CompressorThreshold", -1000, 1559, 1, [](int v) { return Digits(v + 1000, 10); },
+         [](const Bytes& h) { return Compressor(h, kRatio, kKnee); },
+         [](DeviceLink& l, const Posted& p) { return Slice(ResendCompressor(l, p), 0, 2); }},
+        {"CompressorRatio", 0, 2559, 1, [](int v) { return Digits(v, 10); },
+         [](const Bytes& h) { return Compressor(kThr, h, kKnee); },
+         [](DeviceLink& l, const Posted& p) { return Slice(ResendCompressor(l, p), 2, 2); }},
+        {"CompressorSoftKnee", 0, 2559, 1, [](int v) { return Digits(v, 10); },
+         [](const Bytes& h) { return Compressor(kThr, kRatio, h); },
+         [](DeviceLink& l, const Posted& p) { return Slice(ResendCompressor(l, p), 4, 2); }},
+        {"Compressor2Threshold", 0, 2559, 1, [](int v) { return Cat(Digits(v, 10), kRelease); },
+         [](const Bytes& h) { return Compressor2({h[0], h[1]}, kRelease); }, ResendCompressor2},
+        {"Compressor2Release", 0, 2559, 1, [](int v) { return Cat(kThr, Digits(v, 10)); },
+         [](const Bytes& h) { return Compressor2(kThr, {h[2], h[3]}); }, ResendCompressor2},
+        {"InputNoise", -1000, 1559, 1, [](int v) { return Digits(v + 1000, 10); },
+         [](const Bytes& h) { return Cat({0x27, 0xDD, 0, 0}, h); },
+         [](DeviceLink&, const Posted& p) {
+             return Pair(SignedFraction(p.As<DspInputNoiseRecord>().level[0], 10, 100.0));
+         }},
+        {"CalibrationDistance", 0, 25599, 1, [](int v) { return Digits(v, 100); },
+         [](const Bytes& h) { return Cat({0x14, 0xDD, 1, 1}, h); },
+         [](DeviceLink&, const Posted& p) {
+             return Pair(SignedFraction(p.As<IrcDistanceRecord>().distance, 100));
+         }},
+        {"CalibrationSpectrumLevel", -12799, 12799, 1, [](int v) { return Digits(v, 100); },  // signed digits
+         [](const Bytes& h) { return Cat({0x1A, 0xDD, 2, 0, 0, 0x03, 0xE8, 0}, h); },
+         [](DeviceLink&, const Posted& p) { return Pair(SignedFraction(p.As<IrcSpectrumRecord>().gain, 100)); }},
+        {"CalibrationSpectrumFrequency", 0, 6553599, 7,  // every seventh hundredth: each digit, each byte
+         [](int v) { return Bytes{uint8_t(v / 25600), uint8_t(v / 100), uint8_t(v % 100)}; },
+         [](const Bytes& h) { return Cat(Cat({0x1A, 0xDD, 2, 0, 0}, h), {0, 0}); },
+         [](DeviceLink&, const Posted& p) {
+             const int v = TruncScaled(p.As<IrcSpectrumRecord>().freq, 100);
+             return Bytes{uint8_t(v / 25600), uint8_t(v / 100), uint8_t(v % 100)};
+         }},
+    };
+}
+
+class ReadBack : public ::testing::TestWithParam<ReadBackField> {
+protected:
+    LinkFixture f;
+};
+
+TEST_P(ReadBack, EveryValueTheEncoderWritesIsSentAgainAsTheSameBytes) {
+    const ReadBackField& field = GetParam();
+    f.link.SetDeviceProfile(94, 10, 10, 1, 0);  // two-byte trims
+    f.hid.onWrite = [](const ScriptedHid::Written& w) { gSent = w.payload(); };
+    int wrong = 0;
+    for (int v = field.first; v <= field.last && wrong < 5; v += field.step) {
+        const Bytes held = field.held(v);
+        f.poster.Clear();
+        f.Feed(ReplyBytes(1, field.reply(held)));
+        const auto posts = f.poster.Posts();
+        ASSERT_EQ(1u, posts.size()) << v;
+        const Bytes again = field.resend(f.link, posts[0]);
+        if (again != held) ++wrong;
+        EXPECT_EQ(held, again) << field.name << " value " << v;
+    }
+    EXPECT_EQ(0, wrong);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, ReadBack, ::testing::ValuesIn(ReadBackFields()),
+                         [](const ::testing::TestParamInfo<ReadBackField>& info) { return info.param.name; });
 
 }  // namespace
