@@ -70,7 +70,10 @@ void RunUploadStage(DeviceLink& link, const std::wstring& path, UINT startedMess
             shown = progress;
             continue;
         }
-        report(progress == UPG_PROGRESS_FAILED ? WM_UPDATE_FAILED : WM_UPDATE_STAGE_DONE, 0);
+        if (progress == UPG_PROGRESS_FAILED)
+            report(WM_UPDATE_FAILED, 0);
+        else
+            report(WM_UPDATE_STAGE_DONE, link.IsUpgBL() ? 0 : kAmplifierRestarts);
         return;
     }
 }

@@ -35,8 +35,9 @@ using UploadReport = std::function<void(UINT message, WPARAM wParam)>;
 
 // One upload stage, on the calling (worker) thread. Reports WM_UPDATE_START_FAILED (wParam the
 // UpgradeStart result) when it cannot start, else `startedMessage` (when non-zero), then
-// WM_UPDATE_PROGRESS for every new percentage up to 100, and WM_UPDATE_STAGE_DONE or
-// WM_UPDATE_FAILED. A stop request ends the transfer between two steps and reports WM_UPDATE_FAILED.
+// WM_UPDATE_PROGRESS for every new percentage up to 100, and WM_UPDATE_STAGE_DONE (wParam
+// kAmplifierRestarts or 0) or WM_UPDATE_FAILED. A stop request ends the transfer between two steps and
+// reports WM_UPDATE_FAILED.
 void RunUploadStage(DeviceLink& link, const std::wstring& path, UINT startedMessage, const std::atomic<bool>& stop,
                     const UploadReport& report);
 
@@ -45,6 +46,10 @@ const wchar_t* UploadStartFailureText(int result);
 
 // How long an amplifier may take to come back after an upload restarted it, before a replug is asked for.
 constexpr DWORD kAmplifierRestartMs = 30000;
+
+// WM_UPDATE_STAGE_DONE's wParam when the amplifier restarts to take the upload (MCU and DSP images); a
+// boot-loader image is taken by the running boot loader, which stays on the bus.
+constexpr WPARAM kAmplifierRestarts = 1;
 
 // The timer id of the slow progress tick both firmware windows take (as WM_TIMER, or WM_UPDATE_TICK).
 constexpr UINT_PTR UPDATE_TICK_TIMER = 4113;

@@ -136,7 +136,7 @@ void CUpdateFwWnd::OnUploadEnded(UINT message, WPARAM wParam) {
     switch (message) {
     case WM_UPDATE_STAGE_DONE:
         SetStatus(L"${update_ok}");
-        m_doneAt = GetTickCount() | 1;
+        m_doneAt = wParam == kAmplifierRestarts ? GetTickCount() | 1 : 0;
         if (m_fileGiven) {
             wchar_t backup[MAX_PATH + 8];
             _snwprintf(backup, MAX_PATH + 7, L"%ls_bak", m_dialogPath);

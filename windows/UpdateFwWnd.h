@@ -72,7 +72,7 @@ private:
     bool m_uploading = false;  // from the start until the worker's last message was shown
     bool m_uploadStarted = false;
     bool m_choiceAsked = false;  // the file dialog is due once the current click is handled
-    DWORD m_doneAt = 0;          // tick of the last completed upload, after which the amplifier restarts; 0 none
+    DWORD m_doneAt = 0;          // tick of the last completed upload if the amplifier restarts after it; else 0
     wchar_t m_dialogPath[MAX_PATH] = {};
     wchar_t m_uploadPath[MAX_PATH] = {};
     FirmwareWorker m_worker;  // last: joined before anything it was given goes

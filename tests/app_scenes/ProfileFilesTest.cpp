@@ -267,7 +267,16 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     });
     emulator.ClearRequests();
     popups = MainWindowRun::PopupsCreated();
+    // Meanwhile the amplifier reports stored scene 10's output 2 at -20 dB: what goes out is the file,
+    // copied before the worker started, while the scene's record takes the report.
+    emulator.SetReplyDelay(2);
+    answer.whileAsked = [&] {
+        emulator.Inject(MakeAmpFrame(kAmpCmdDsp, {0x08, kAmpOpUpdate, 10, 0, 1, 1, static_cast<uint8_t>(-20)}));
+    };
     RunCommand(run, answer, L"scene_item_load_whole", 0, true);
+    answer.whileAsked = nullptr;
+    emulator.SetReplyDelay(0);
+    EXPECT_FLOAT_EQ(c.sceneConfigs[9].channels[1].gain, -20.0f);
     EXPECT_TRUE(MainWindowRun::BoxesSeen().empty());
     EXPECT_STREQ(c.sceneNames[1], L"Road");
     EXPECT_EQ(c.sceneConfigs[1].outputs[0], 3);
@@ -277,6 +286,7 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_EQ(loaded.scenes[2].outputs[0].type, 3);
     EXPECT_EQ(loaded.scenes[2].outputs[0].trim[0], 6);
     EXPECT_EQ(loaded.scenes[10].outputs[1].type, 20);
+    EXPECT_EQ(loaded.scenes[10].outputs[1].trim[0], liveAmp.outputs[1].trim[0]);
     EXPECT_EQ(loaded.scenes[0].outputs[1].type, 7);
     EXPECT_EQ(loaded.scenes[0].outputs[0].trim[0], liveAmp.outputs[0].trim[0]);
     EXPECT_EQ(NameBytes(loaded.directory.names[1]), "Road");
@@ -437,8 +447,7 @@ TEST(ProfileFiles, SwitchedOffBandsPlayFlatEverywhereAndUnstorableNamesAreTold) 
     const AmpState loaded = emulator.State();
     EXPECT_EQ(BandBytes(loaded.scenes[3].outputs[0].eq[3]), BandBytes(flat1000));
     EXPECT_EQ(BandBytes(loaded.scenes[0].outputs[0].eq[3]), BandBytes(flat1000));
-    for (const auto& gain : SentBandGains(emulator, 0, 3)) EXPECT_EQ(gain, (std::vector<uint8_t>{18, 0}));
-    EXPECT_EQ(SentBandGains(emulator, 0, 3).size(), 11u);  // ten scenes and the live set
+    EXPECT_EQ(SentBandGains(emulator, 0, 3), std::vector<std::vector<uint8_t>>(11, {18, 0}));  // ten scenes, live set
     ExpectSwitchedOff(c.sceneConfigs[2], 0, 3, 4.0f, "scene record after the whole file");
     ExpectSwitchedOff(c.config, 0, 3, 6.5f, "live record after the whole file");
     EXPECT_EQ(ReadAll(wpf), wpfBytes);
@@ -464,13 +473,19 @@ TEST(ProfileFiles, SwitchedOffBandsPlayFlatEverywhereAndUnstorableNamesAreTold) 
     EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].gain, 0.0f);
     EXPECT_EQ(c.config.channels[0].eqArray[3].freq, 2000);
     EXPECT_EQ(run.TextOf(L"eq_gain_3"), L"0.0");
-    // Its switch, clicked: nothing but flat goes out, never a gain of the earlier amplifier.
+    // Its switch, clicked, has nothing to switch: no gain of the earlier amplifier goes out. Raised here,
+    // the band switches off flat and on again at this amplifier's gain.
     emulator.ClearRequests();
     run.window->DispatchClick(run.Find(L"pt_enable_3"));
-    AppTest::PumpUntil([] { return false; }, 300);
-    for (const auto& gain : SentBandGains(emulator, 0, 3)) EXPECT_EQ(gain, (std::vector<uint8_t>{18, 0}));
-    EXPECT_EQ(liveBand(3), (std::vector<uint8_t>{0x07, 0xD0, 2, 5, 18, 0}));
-    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].gain, 0.0f);
+    run.Find(L"eq_gain_3")->SetText(L"2.0");
+    run.window->GetPaintManager()->RaiseNotify(run.Find(L"eq_gain_3"), L"killfocus", 0, 0, false);
+    run.window->DispatchClick(run.Find(L"pt_enable_3"));
+    run.window->DispatchClick(run.Find(L"pt_enable_3"));
+    auto allGone = [&] { return SentBandGains(emulator, 0, 3).size() >= 3 && c.Device().IsCmdQueueIdle(); };
+    ASSERT_TRUE(AppTest::PumpUntil(allGone));
+    EXPECT_EQ(SentBandGains(emulator, 0, 3), (std::vector<std::vector<uint8_t>>{{20, 0}, {18, 0}, {20, 0}}));
+    EXPECT_EQ(liveBand(3), (std::vector<uint8_t>{0x07, 0xD0, 2, 5, 20, 0}));
+    EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].gain, 2.0f);
     // The program holds the band off with +5 dB kept; a stored scene is another record.
     // A stored scene loaded from the scene window is taken as the amplifier reports it: on at 0 dB.
     c.config.channels[0].eqArray[3] = EqBand(5.0f, 2.5f, 2000, 0);
@@ -487,6 +502,13 @@ TEST(ProfileFiles, SwitchedOffBandsPlayFlatEverywhereAndUnstorableNamesAreTold) 
     ASSERT_TRUE(RunScript(load)) << "stopped after step " << load.StepsDone();
     EXPECT_EQ(c.config.channels[0].eqArray[3].enable, 1);
     EXPECT_FLOAT_EQ(c.config.channels[0].eqArray[3].gain, 0.0f);
+    // A whole save here reads this amplifier's scenes as they play: scene 3's band, off with +4 dB kept in
+    // the record of the earlier amplifier, is on at 0 dB in the file.
+    RunCommand(run, answer, L"scene_item_save_whole", 1, true, 120000);
+    EXPECT_EQ(MainWindowRun::BoxesSeen(), std::vector<std::wstring>{Text(L"${profile_save_ok}")});
+    ASSERT_TRUE(reader.LoadWholeProfile(wpf.c_str(), live, scenes, names));
+    EXPECT_EQ(scenes[2].channels[0].eqArray[3].enable, 1);
+    EXPECT_FLOAT_EQ(scenes[2].channels[0].eqArray[3].gain, 0.0f);
 
     _wremove(spf.c_str());
     _wremove(wpf.c_str());

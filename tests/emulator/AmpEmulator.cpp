@@ -1,5 +1,7 @@
 #include "AmpEmulator.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -32,10 +34,11 @@ private:
     Handle& mHandle;
 };
 
-AmpEmulator::AmpEmulator() = default;
+AmpEmulator::AmpEmulator() : mNobodyTelling(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
 
 AmpEmulator::~AmpEmulator() {
     StopNotifying();
+    CloseHandle(mNobodyTelling);
     std::unique_lock<std::mutex> lock(mMutex);
     for (auto& h : mHandles) h->closing = true;
     mChanged.notify_all();
@@ -378,16 +381,15 @@ void AmpEmulator::Announce(bool present) {
 void AmpEmulator::NotifyLoop() {
     std::unique_lock<std::mutex> lock(mMutex);
     while (!mStopNotifier) {
-        if (!mAnnouncements.empty()) {
+        if (!mAnnouncements.empty() && !mTelling) {
             const bool present = mAnnouncements.front();
             mAnnouncements.pop_front();
             const std::function<void(bool)> listener = mPlugListener;
-            mAnnouncing = true;
+            BeginTelling();
             lock.unlock();
             if (listener) listener(present);
             lock.lock();
-            mAnnouncing = false;
-            mChanged.notify_all();
+            EndTelling();
             continue;
         }
         if (RestartDue()) {
@@ -418,7 +420,7 @@ bool AmpEmulator::WaitUntilSettled(int timeoutMs) {
     std::unique_lock<std::mutex> lock(mMutex);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     return mChanged.wait_until(lock, deadline, [this] {
-        return !(mRestarting && mPlugListener) && mAnnouncements.empty() && !mAnnouncing;
+        return !(mRestarting && mPlugListener) && mAnnouncements.empty() && !mTelling;
     });
 }
 
@@ -507,7 +509,8 @@ void AmpEmulator::ChangeByHand(bool present) {
     std::deque<bool> heard;
     std::function<void(bool)> listener;
     {
-        std::lock_guard<std::mutex> lock(mMutex);
+        std::unique_lock<std::mutex> lock(mMutex);
+        WaitUntilNobodyTells(lock);
         const bool gone = !mPresent && !mRestarting;
         if (present ? mPresent : gone) return;  // nothing changes, nothing is heard
         if (present) {
@@ -517,12 +520,39 @@ void AmpEmulator::ChangeByHand(bool present) {
             LoseDevice();
         }
         mRestarting = false;
+        listener = mPlugListener;
+        if (!listener) return;
         heard.swap(mAnnouncements);
         heard.push_back(present);
-        listener = mPlugListener;
+        BeginTelling();  // what the bus learns meanwhile waits behind this
     }
-    if (listener)
-        for (bool change : heard) listener(change);
+    for (bool change : heard) listener(change);
+    std::lock_guard<std::mutex> lock(mMutex);
+    EndTelling();
+}
+
+// One teller at a time, so that the listener hears every change in order.
+void AmpEmulator::BeginTelling() {
+    mTelling = true;
+    ResetEvent(mNobodyTelling);
+}
+
+void AmpEmulator::EndTelling() {
+    mTelling = false;
+    SetEvent(mNobodyTelling);
+    mChanged.notify_all();
+}
+
+// The one telling may be sending to a window of this very thread: what other threads send to it is
+// taken while it waits.
+void AmpEmulator::WaitUntilNobodyTells(std::unique_lock<std::mutex>& lock) {
+    while (mTelling) {
+        lock.unlock();
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        MsgWaitForMultipleObjectsEx(1, &mNobodyTelling, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        lock.lock();
+    }
 }
 
 void AmpEmulator::SetPlugListener(std::function<void(bool present)> listener) {

@@ -136,7 +136,10 @@ public:
     // Plugging: while unplugged every handle is dead and Open fails; Replug lets Open succeed again.
     // The listener hears each change after it took effect (false gone, true back), outside the
     // emulator's lock: Unplug and Replug on the caller's thread (a call that changes nothing is not
-    // heard), restarts and vanishing on the notification thread (see above).
+    // heard), restarts and vanishing on the notification thread (see above). It hears them in order:
+    // a hand-made change first waits until the notification thread has told what it is telling, taking
+    // meanwhile what other threads send to the caller's thread (the listener may be sending to a window
+    // of it), and is told behind every change still queued.
     void Unplug();
     void Replug();
     void SetPlugListener(std::function<void(bool present)> listener);
@@ -190,6 +193,9 @@ private:
     void LoseDevice();
     void Announce(bool present);
     void ChangeByHand(bool present);
+    void BeginTelling();
+    void EndTelling();
+    void WaitUntilNobodyTells(std::unique_lock<std::mutex>& lock);
     void ComeBack();
     bool RestartDue() const;
     void NotifyLoop();
@@ -221,7 +227,8 @@ private:
     std::chrono::milliseconds mReplyDelay{0};
     std::function<void(bool)> mPlugListener;
     std::deque<bool> mAnnouncements;  // plug changes not yet heard (restarts, vanishing)
-    bool mAnnouncing = false;         // the notification thread is telling the listener
+    bool mTelling = false;            // the notification thread, or a hand-made change, tells the listener
+    void* mNobodyTelling;             // a manual-reset event, set while mTelling is false
     bool mStopNotifier = false;
     std::thread mNotifier;
     bool mPacing = false;

@@ -1,11 +1,14 @@
 // The emulator's USB side: one report per request, requests without replies, bad requests, faults,
 // plugging, handles, real-time reads, pacing and several threads.
+#include "AmpPlugNotifier.h"
 #include "EmulatorTestSupport.h"
 
+#include <dbt.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -393,15 +396,21 @@ TEST(Plugging, RestartsAreHeardFromTheBusAsRemovalThenArrival) {
     AmpEmulator amp;
     RawHost host(amp);
     std::mutex lock;
+    std::condition_variable heardMore;
     std::vector<Heard> heard;
     const std::thread::id caller = std::this_thread::get_id();
     amp.SetPlugListener([&](bool present) {
         std::lock_guard<std::mutex> guard(lock);
         heard.push_back({present, std::this_thread::get_id() == caller});
+        heardMore.notify_all();
     });
     auto heardNow = [&] {
         std::lock_guard<std::mutex> guard(lock);
         return heard;
+    };
+    auto hearUntil = [&](size_t count) {  // false when not heard within 5 s
+        std::unique_lock<std::mutex> guard(lock);
+        return heardMore.wait_for(guard, std::chrono::seconds(5), [&] { return heard.size() >= count; });
     };
 
     // Factory reset: acknowledged, then the device leaves the bus and comes back by itself.
@@ -415,7 +424,8 @@ TEST(Plugging, RestartsAreHeardFromTheBusAsRemovalThenArrival) {
     // Its count of failed opens first: the arrival comes with the open that finds it back.
     amp.SetRestartDelay(1);
     EXPECT_EQ(ReplyReport(3, {0x01, 0xEE, 0x0A}), host.Set(3, 0x01));  // into upgrade mode
-    ASSERT_FALSE(amp.WaitUntilSettled(100));
+    ASSERT_TRUE(hearUntil(3));  // the removal
+    EXPECT_FALSE(amp.WaitUntilSettled(0));
     EXPECT_EQ(heardNow().size(), 3u);
     EXPECT_FALSE(host.Open());
     ASSERT_TRUE(host.Open());
@@ -448,3 +458,47 @@ TEST(Plugging, RestartsAreHeardFromTheBusAsRemovalThenArrival) {
     EXPECT_EQ(last, (std::vector<Heard>{{false, false}, {true, true}}));
     amp.SetPlugListener(nullptr);
 }
+
+namespace {
+
+// A window of the test's thread hearing the plug notifications, as the program's main window does.
+std::vector<bool> gWindowHeard;  // present, in the order handled
+HWND gPlugWindow = nullptr;
+
+LRESULT CALLBACK HearPlugEvents(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DEVICECHANGE) gWindowHeard.push_back(wParam == DBT_DEVICEARRIVAL);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A message another thread sends to this one, waited for (at most 5 s).
+bool SentMessageWaits() {
+    return MsgWaitForMultipleObjectsEx(0, nullptr, 5000, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+TEST(Plugging, AReplugIsHeardAfterTheRemovalTheBusIsStillTelling) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = HearPlugEvents;
+    windowClass.lpszClassName = L"PlugHearer";
+    RegisterClassW(&windowClass);
+    gPlugWindow = CreateWindowW(L"PlugHearer", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(gPlugWindow, nullptr);
+    gWindowHeard.clear();
+    AmpEmulator amp;
+    NotifyPlugEvents(amp, [] { return gPlugWindow; });
+    amp.AddFault({AmpFault::Vanish, 1, 0x04, 0xBB});
+    RawHost host(amp);
+    EXPECT_EQ(65, host.Send(1, 0x04, 0xBB, {1}));
+    // The bus is sending the removal to this thread's window, which has not taken it yet.
+    ASSERT_TRUE(SentMessageWaits());
+    amp.Replug();
+    EXPECT_EQ(gWindowHeard.size(), 2u);  // both heard before Replug returned
+    MSG msg;
+    while (gWindowHeard.size() < 2 && SentMessageWaits())
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // takes the sent ones only
+    EXPECT_EQ(gWindowHeard, (std::vector<bool>{false, true}));
+    amp.SetPlugListener(nullptr);
+    DestroyWindow(gPlugWindow);
+}
+

@@ -1,5 +1,6 @@
 #include "FirmwareWindowsTestSupport.h"
 
+#include "AmpPlugNotifier.h"
 #include "AppTestSupport.h"
 #include "UIControl.h"
 #include "UIProgress.h"
@@ -29,13 +30,37 @@ LRESULT CALLBACK RecordProgress(int code, WPARAM removal, LPARAM lParam) {
 AppRig::AppRig(void (*prepare)(AmpState&)) {
     if (prepare) emulator.EditState(prepare);
     run = std::make_unique<ControllerTest::MainWindowRun>(emulator, &clock);
+    emulator.SetPlugListener([this](bool present) {
+        {
+            std::lock_guard<std::mutex> lock(arrivalLock);
+            arrivalKept = holdingArrivals && present;
+            if (arrivalKept) return;
+        }
+        SendAmpPlugNotification(run->handle, present);
+    });
+}
+
+void AppRig::HoldArrivals() {
+    std::lock_guard<std::mutex> lock(arrivalLock);
+    holdingArrivals = true;
+}
+
+bool AppRig::LetArrivalIn() {
+    {
+        std::lock_guard<std::mutex> lock(arrivalLock);
+        if (!arrivalKept || !emulator.WaitUntilSettled(0)) return false;
+        arrivalKept = false;
+    }
+    SendAmpPlugNotification(run->handle, true);
+    return true;
 }
 
 CUpdateFwWnd* UpdateWindow() { return SceneTest::OpenWindow<CUpdateFwWnd>(L"UpdateFwWnd", L"updatefwwnd"); }
 CForceUpdateWnd* ForceWindow() { return SceneTest::OpenWindow<CForceUpdateWnd>(L"ForceUpdateWnd", L"updatefwwnd"); }
 
 bool StatusIs(CWindowWnd* window, const wchar_t* key) {
-    return window && TextIn(window, L"update_tips") == AppTest::Text(key);
+    const bool open = window && (window == UpdateWindow() || window == ForceWindow());  // a gone one is not touched
+    return open && TextIn(window, L"update_tips") == AppTest::Text(key);
 }
 
 ProgressRecorder::ProgressRecorder() {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,20 @@ private:
 struct AppRig {
     explicit AppRig(void (*prepare)(AmpState&) = nullptr);
     EqualizerManager& Controller() { return run->Controller(); }
+    // From now on the system's report that the amplifier is back on the bus is kept from the program
+    // (its removal is told, and makes a kept arrival void), so that what a window shows while the
+    // amplifier is away stays until the test has seen it.
+    void HoldArrivals();
+    // Tells the program the kept arrival once the amplifier is back and the bus has told everything;
+    // false until then.
+    bool LetArrivalIn();
 
     AppTest::SettingsFileGuard settings;
     AmpEmulator emulator;
     QuickClock clock{emulator};
+    std::mutex arrivalLock;
+    bool holdingArrivals = false;
+    bool arrivalKept = false;
     std::unique_ptr<ControllerTest::MainWindowRun> run;
 };
 
@@ -53,7 +64,7 @@ using ToolTest::EnabledIn;
 using ToolTest::Pm;
 using ToolTest::ProgressIn;
 using ToolTest::TextIn;
-// The status line of a firmware window is the resolved text of this key.
+// The status line of a firmware window, still open, is the resolved text of this key.
 bool StatusIs(SkinUI::CWindowWnd* window, const wchar_t* key);
 
 // Every WM_UPDATE_PROGRESS this thread's windows take from their queue while it lives, in order.

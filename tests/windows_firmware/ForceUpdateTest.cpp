@@ -44,10 +44,12 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 void Older(AmpState& s) { s.identity.slaveVersion = 17; }
 
 // As a real amplifier: after each stage it is off the bus for a moment, and the system reports it gone
-// and back, which lets the window go on.
+// and back, which lets the window go on. The test lets each arrival in once it has seen what the window
+// shows meanwhile.
 void RestartsTakeAMoment(AppRig& rig) {
     rig.emulator.SetRealTime(true);
     rig.emulator.SetRestartDelay(0, 300);
+    rig.HoldArrivals();
 }
 
 // The new MCU firmware reports its version.
@@ -139,12 +141,13 @@ TEST(ForceUpdate, BothStagesWithTheRestartBetweenThenTheAmplifierIsReadAgain) {
             TryToClose(window);
             return true;
         },
+        [&] { return rig.LetArrivalIn(); },
         [&] { return StatusIs(window, L"${update_reboot_flash}"); },
         [&] {
             EXPECT_EQ(ForceWindow(), window);
             EXPECT_EQ(ProgressIn(window, L"flash_progress"), 100);
             EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage));
-            return true;
+            return rig.LetArrivalIn();
         },
         [&] { return StatusIs(window, L"${update_finish}"); },
         [&] {
@@ -155,7 +158,7 @@ TEST(ForceUpdate, BothStagesWithTheRestartBetweenThenTheAmplifierIsReadAgain) {
         },
         [&] { return ForceWindow() == nullptr; },
     });
-    ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+    ASSERT_TRUE(ToolTest::RunWatched(script, L"ForceUpdateWnd")) << "stopped after step " << script.StepsDone();
     EXPECT_TRUE(IsWindow(rig.run->handle));
     EXPECT_FALSE(AppTest::QuitSeen());
     EXPECT_EQ(mcuProgress, (std::vector<int>{8, 54, 100}));
@@ -246,13 +249,13 @@ TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
         [&] { return StatusIs(window, L"${please_plug_out_and_in}"); },
         [&] {
             Replug(rig);
-            return PostClick(Pm(window), L"update_btn");
+            return rig.LetArrivalIn() && PostClick(Pm(window), L"update_btn");
         },
         [&] { return StatusIs(window, L"${update_reboot_mcu}"); },
         [&] {
             WriteFile(flashPath, {2, 94, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});  // a bad file
             NewFirmware(rig);
-            return true;
+            return rig.LetArrivalIn();
         },
         [&] { return failedWith(L"${load_fw_fail}"); },
         [&] {
@@ -264,19 +267,19 @@ TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
         [&] { return failedWith(L"${update_fail}"); },
         [&] {
             rig.emulator.Replug();  // back, with nothing waiting for it
-            return true;
+            return rig.LetArrivalIn();
         },
         [&] { return rig.Controller().Device().IsConnected() && window->GetStage() == CForceUpdateWnd::kIdle; },
         [&] { return PostClick(Pm(window), L"update_btn"); },  // the DSP stage again, not the MCU one
         [&] { return StatusIs(window, L"${update_reboot_flash}"); },
-        [&] { return ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage); },
+        [&] { return ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage) && rig.LetArrivalIn(); },
         [&] { return StatusIs(window, L"${update_factory_reboot}"); },
-        [&] { return !EnabledIn(window, L"cancel_btn"); },
+        [&] { return !EnabledIn(window, L"cancel_btn") && rig.LetArrivalIn(); },
         [&] { return StatusIs(window, L"${update_finish}"); },
         [&] { return PostClick(Pm(window), L"closebtn"); },
         [&] { return ForceWindow() == nullptr; },
     });
-    ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+    ASSERT_TRUE(ToolTest::RunWatched(script, L"ForceUpdateWnd")) << "stopped after step " << script.StepsDone();
     EXPECT_EQ(RequestsOf(rig.emulator, kAmpCmdMcu, 0x90).size(), 1u);  // the factory reset
     EXPECT_EQ(RequestsOf(rig.emulator, kAmpCmdMcu, 0x02).size(), 1u);  // one MCU start: not repeated
     ExpectConnectedAndSending(rig);

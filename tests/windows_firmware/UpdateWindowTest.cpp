@@ -119,9 +119,11 @@ TEST(UserUpdate, McuBootLoaderAndDspToCompletionThenTheAmplifierIsReadAgain) {
         {L"KTR3.500DSP_FLASH_UPG.bin", AmpFirmwareTarget::DspFlash, Wrapper(2, 94, {9, 8, 7, 6}, Pattern(2000, 6)),
          true, true},
     };
-    // As a real amplifier: it takes a moment to come back after a restart, and the system says so.
+    // As a real amplifier: it takes a moment to come back after a restart, and the system says so, once
+    // the window has been looked at meanwhile.
     rig.emulator.SetRealTime(true);
     rig.emulator.SetRestartDelay(0, 800);
+    rig.HoldArrivals();
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file, c.file + wcslen(c.file)));
         ProgressRecorder progress;
@@ -168,13 +170,24 @@ TEST(UserUpdate, McuBootLoaderAndDspToCompletionThenTheAmplifierIsReadAgain) {
                 progress.Clear();
                 return PostClick(Pm(window), L"update_btn") && ++uploads;
             },
-            [&] { return !c.restarts || StatusIs(window, L"${update_wait_restart}"); },
             [&] { return c.restarts || (StatusIs(window, L"${update_ok}") && !window->IsUploading()); },
-            // Back on the bus, it is read again and the window closes itself; an idle one is closed.
-            [&] { return c.restarts || PostClick(Pm(window), L"cancel_btn"); },
+            [&] {
+                if (c.restarts) return true;
+                // Nothing restarts after a boot-loader upload: a lost connection is not waited for.
+                rig.emulator.Unplug();
+                return PostClick(Pm(window), L"update_btn");
+            },
+            [&] { return StatusIs(window, c.restarts ? L"${update_wait_restart}" : L"${please_plug_out_and_in}"); },
+            // Back on the bus, it is read again and the window closes itself; the idle one the user closes,
+            // and plugs the amplifier in again.
+            [&] { return c.restarts ? rig.LetArrivalIn() : PostClick(Pm(window), L"cancel_btn"); },
             [&] { return UpdateWindow() == nullptr; },
         }));
-        ASSERT_TRUE(RunScript(script)) << "stopped after step " << script.StepsDone();
+        ASSERT_TRUE(ToolTest::RunWatched(script, L"UpdateFwWnd")) << "stopped after step " << script.StepsDone();
+        if (!c.restarts) {
+            rig.emulator.Replug();
+            EXPECT_TRUE(rig.LetArrivalIn());
+        }
         EXPECT_EQ(uploads, c.restarts ? 1 : 2);
         EXPECT_FALSE(AppTest::QuitSeen());
         EXPECT_TRUE(Increasing(progress.Values()));
