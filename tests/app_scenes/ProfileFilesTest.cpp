@@ -22,36 +22,6 @@ using namespace SceneTest;
 
 namespace {
 
-// The dialog answers with this path (empty: cancelled) and records what it was asked.
-struct DialogAnswer {
-    std::wstring path;
-    std::vector<std::pair<bool, bool>> asked;  // save, whole
-    std::function<void()> whileAsked;          // runs as the dialog is answered
-};
-
-// While it lives, the profile dialogs answer with `answer`, and the profile reader and writer tell the
-// user through the application's message boxes.
-class AnsweredProfileUi {
-public:
-    explicit AnsweredProfileUi(DialogAnswer& answer) {
-        EqualizerManager::ProfileDialogSeam() = [&answer](HWND, bool save, bool whole, wchar_t* path, DWORD capacity) {
-            answer.asked.emplace_back(save, whole);
-            if (answer.whileAsked) answer.whileAsked();
-            if (answer.path.empty() || answer.path.size() >= capacity) return false;
-            wcscpy(path, answer.path.c_str());
-            return true;
-        };
-        SetMessagePresenter([](HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* buttons,
-                               int count) { return ShowMsgWndButtons(owner, title, text, buttons, count); });
-    }
-    ~AnsweredProfileUi() {
-        EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
-        SetMessagePresenter(nullptr);
-    }
-    AnsweredProfileUi(const AnsweredProfileUi&) = delete;
-    AnsweredProfileUi& operator=(const AnsweredProfileUi&) = delete;
-};
-
 std::string ReadAll(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     std::ostringstream text;
@@ -146,6 +116,9 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_EQ(sent.settings.mainVolume, static_cast<uint8_t>(6 - EqualizerManager::VolumeToDb(float(fileVolume))));
     EXPECT_EQ(c.config.mainVolume, fileVolume);
     EXPECT_EQ(run.TextOf(L"edit_main_volume"), std::to_wstring(fileVolume));
+    // The page and the live record show what was sent, not the change reported meanwhile.
+    EXPECT_FLOAT_EQ(c.config.channels[1].gain, -float(fileTrim1));
+    EXPECT_EQ(run.TextOf(L"edit_ch_volume_1"), std::to_wstring(-int(fileTrim1)) + L"dB");
 
     // ---- Bad scene files: their message, nothing changed, no popup ----
     std::string foreign = saved;

@@ -1,6 +1,7 @@
 #include "SceneTestSupport.h"
 
 #include "AppTestSupport.h"
+#include "MsgWnd.h"
 #include "NameWnd.h"
 #include "UIControl.h"
 #include "UIList.h"
@@ -8,6 +9,8 @@
 
 #include <cstdlib>
 #include <cstring>
+
+#include "model/MessagePresenter.h"
 
 using namespace SkinUI;
 
@@ -106,6 +109,23 @@ std::string NameBytes(const uint8_t (&bytes)[16]) {
         name += static_cast<char>(b);
     }
     return name;
+}
+
+AnsweredProfileUi::AnsweredProfileUi(DialogAnswer& answer) {
+    EqualizerManager::ProfileDialogSeam() = [&answer](HWND, bool save, bool whole, wchar_t* path, DWORD capacity) {
+        answer.asked.emplace_back(save, whole);
+        if (answer.whileAsked) answer.whileAsked();
+        if (answer.path.empty() || answer.path.size() >= capacity) return false;
+        wcscpy(path, answer.path.c_str());
+        return true;
+    };
+    SetMessagePresenter([](HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* buttons,
+                           int count) { return ShowMsgWndButtons(owner, title, text, buttons, count); });
+}
+
+AnsweredProfileUi::~AnsweredProfileUi() {
+    EqualizerManager::ProfileDialogSeam() = &EqualizerManager::ShowProfileDialog;
+    SetMessagePresenter(nullptr);
 }
 
 std::string DifferingParts(const AmpScene& a, const AmpScene& b) {

@@ -27,6 +27,23 @@ private:
     UINT_PTR m_timer = 0;
 };
 
+// The dialog answers with this path (empty: cancelled) and records what it was asked.
+struct DialogAnswer {
+    std::wstring path;
+    std::vector<std::pair<bool, bool>> asked;  // save, whole
+    std::function<void()> whileAsked;          // runs as the dialog is answered
+};
+
+// While it lives, the profile dialogs answer with `answer`, and the profile reader and writer tell the
+// user through the application's message boxes.
+class AnsweredProfileUi {
+public:
+    explicit AnsweredProfileUi(DialogAnswer& answer);
+    ~AnsweredProfileUi();
+    AnsweredProfileUi(const AnsweredProfileUi&) = delete;
+    AnsweredProfileUi& operator=(const AnsweredProfileUi&) = delete;
+};
+
 // Posts a main-window menu click with the record its receiver frees.
 void PostMenuClick(HWND mainWindow, const wchar_t* item);
 // Posts a left click at the centre of a named control of a window built by a paint manager.
