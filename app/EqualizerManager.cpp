@@ -144,9 +144,9 @@ void EqualizerManager::StartReadBack() {
     mReadRunning = true;
     mReadConnection = mConnection.load();
     // A whole save cut off earlier left a stored scene playing: the page's record goes back first.
-    mReadPutsLiveBack = mLiveTuningOwed.load();
-    if (mReadPutsLiveBack) {
-        if (!mLiveToPutBack) mLiveToPutBack = std::make_unique<DspConfig>();
+    mLiveToPutBack.reset();
+    if (mLiveTuningOwed) {
+        mLiveToPutBack = std::make_unique<DspConfig>();
         config.CopyTo(*mLiveToPutBack);
     }
     try {
@@ -187,7 +187,7 @@ void EqualizerManager::PostReadFailure() {
 void EqualizerManager::ReadMcuValueThread() {
     try {
         LogPrintW(L"Read mcu value thread start!\n");
-        const int result = PC_UI_Status_Init(mReadPutsLiveBack);
+        const int result = PC_UI_Status_Init(mLiveToPutBack != nullptr);
         if (!mStopping) {
             if (result == -1) {
                 PostReadFailure();
@@ -210,7 +210,7 @@ void EqualizerManager::ReadMcuValueThread() {
 
 void EqualizerManager::OnReadBackEnded() {
     if (mStopping || mReadRunning) return;  // a newer read-back has started meanwhile
-    mReadPutsLiveBack = false;
+    mLiveToPutBack.reset();
     JoinFinishedWorkers();
     ConnectPendingPlugIn();
 }

@@ -471,8 +471,9 @@ private:
     // A whole save was cut off while a stored scene was the amplifier's working one: the next read-back
     // first puts the live tuning (the page's record) back. Cleared by the worker once it went out.
     std::atomic<bool> mLiveTuningOwed{false};
-    bool mReadPutsLiveBack = false;  // the running read-back does so (its reads keep switched-off bands)
-    std::unique_ptr<DspConfig> mLiveToPutBack;  // what it sends, copied on the UI thread as it starts
+    // What the running read-back puts back, copied on the UI thread as it starts; while set, its reads keep
+    // switched-off bands.
+    std::unique_ptr<DspConfig> mLiveToPutBack;
     bool mApplyingReply = false;   // set while a reply writes controls: their notifications send nothing
 
     // ---- Scenes and profiles: the scene window's workers and the profile file commands ----

@@ -190,7 +190,7 @@ void EqualizerManager::SaveWholeConfigToFile() {
 }
 
 bool EqualizerManager::KeepsSwitchedOffBands(const DspConfig* target) const {
-    if (mReadPutsLiveBack && target == &config) return true;
+    if (mLiveToPutBack && target == &config) return true;
     return mWholeSaveReading && (target == &config || mSceneRecordsConnection == mConnection.load());
 }
 

@@ -143,7 +143,6 @@ int EqualizerManager::ReadSceneFromDevice(uint8_t sceneId) {
 }
 
 bool EqualizerManager::PutLiveTuningBack() {
-    if (!mLiveToPutBack) return true;
     LogPrintW(L"a whole save was cut off: the live tuning goes back to the amplifier\n");
     RestoreWorkingRecord(*mLiveToPutBack);
     if (mStopping || !device.IsConnected() || device.IsLinkFailed() || mConnection.load() != mReadConnection)
