@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 using namespace SkinUI;
@@ -143,12 +144,12 @@ void EqualizerManager::StartReadBack() {
     }
     mReadRunning = true;
     mReadConnection = mConnection.load();
-    // A whole save cut off earlier left a stored scene playing: the page's record goes back first.
-    mLiveToPutBack.reset();
-    if (mLiveTuningOwed) {
-        mLiveToPutBack = std::make_unique<DspConfig>();
-        config.CopyTo(*mLiveToPutBack);
-    }
+    // A whole save cut off earlier left a stored scene playing on this amplifier: its tuning goes back
+    // first. The page takes its bands, so that the read keeps the switched-off ones it put back.
+    if (mPutBackOnConnect) OweTuning(std::move(mPutBackOnConnect));
+    mPutBackOnConnect = TakeOwedTuning(device.SerialNumber());
+    mPuttingBack = mPutBackOnConnect != nullptr;
+    if (mPuttingBack) std::memcpy(config.bandStorage, mPutBackOnConnect->record.bandStorage, sizeof config.bandStorage);
     try {
         mReadThread = std::thread(&EqualizerManager::ReadMcuValueThread, this);
     } catch (const std::exception& e) {
@@ -187,7 +188,7 @@ void EqualizerManager::PostReadFailure() {
 void EqualizerManager::ReadMcuValueThread() {
     try {
         LogPrintW(L"Read mcu value thread start!\n");
-        const int result = PC_UI_Status_Init(mLiveToPutBack != nullptr);
+        const int result = PC_UI_Status_Init(mPutBackOnConnect != nullptr);
         if (!mStopping) {
             if (result == -1) {
                 PostReadFailure();
@@ -210,7 +211,9 @@ void EqualizerManager::ReadMcuValueThread() {
 
 void EqualizerManager::OnReadBackEnded() {
     if (mStopping || mReadRunning) return;  // a newer read-back has started meanwhile
-    mLiveToPutBack.reset();
+    mPuttingBack = false;
+    // Not put back (the connection broke first): still owed to that amplifier.
+    if (mPutBackOnConnect) OweTuning(std::move(mPutBackOnConnect));
     JoinFinishedWorkers();
     ConnectPendingPlugIn();
 }

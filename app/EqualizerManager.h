@@ -7,6 +7,7 @@
 //
 // Threads: only the UI thread touches controls, timers and `config`; the read-back worker only calls
 // device getters and posts messages. Shutdown() stops and joins every worker.
+#include "OffPageSettings.h"
 #include "device/DeviceLink.h"
 #include "model/DspConfig.h"
 
@@ -62,7 +63,6 @@ FirmwareVerdict CompareFirmware(int mainVersion, int slaveVersion);
 // The getters of a read-back after the handshake, in the order they go out: the working configuration
 // with the device-wide values and scene names, or (sceneId 1..10) one stored scene. bandCounts gives
 // each output's EQ band count.
-using ReadStep = std::function<void(DeviceLink&)>;
 std::vector<ReadStep> ReadAllSteps(const int (&bandCounts)[OutputCount]);
 std::vector<ReadStep> ReadSceneSteps(uint8_t sceneId, const int (&bandCounts)[OutputCount]);
 // Consecutive getters without a reply after which a read-back is given up.
@@ -261,9 +261,18 @@ public:
     bool SetReadWholeProfileToMCU();
     // One record as the working configuration (scene byte 0): outputs, routing of every source, mix levels.
     void SendWorkingRecord(const DspConfig& record, bool sync);
+    // What a whole save puts back into the working configuration: the page's record, what the page does
+    // not show, and which amplifier (its serial number) it belongs to.
+    struct PutBackTuning {
+        DspConfig record;
+        OffPageSettings offPage;
+        std::wstring serial;
+    };
     // Everything the read-back reads of the working configuration, from a record read back, sent and
-    // answered command by command: what reading stored scenes replaced comes back whole.
-    void RestoreWorkingRecord(const DspConfig& record);
+    // answered command by command. withOutputLink false leaves the output link list to the caller.
+    void RestoreWorkingRecord(const DspConfig& record, bool withOutputLink);
+    // The record and what the page does not show: what reading stored scenes replaced comes back whole.
+    void PutTuningBack(const PutBackTuning& tuning);
     void RefreshAllFromConfig();
     // A profile was sent: the live record becomes what went out (a reply taken meanwhile wrote it) and
     // the page shows it.
@@ -412,9 +421,12 @@ private:
     void WaitForUnplugNotice(unsigned connection) const;
     void PostForConnection(UINT message, unsigned connection) const;
     void ConnectPendingPlugIn();
-    // The live tuning a cut-off whole save owes the amplifier, sent before the read-back reads; false when
-    // the connection broke meanwhile.
+    // The live tuning a cut-off whole save owes this amplifier, sent before the read-back reads; false
+    // when the connection broke meanwhile.
     bool PutLiveTuningBack();
+    // A cut-off whole save's tuning, owed to its amplifier until that one is connected again (any thread).
+    void OweTuning(std::unique_ptr<PutBackTuning> tuning);
+    std::unique_ptr<PutBackTuning> TakeOwedTuning(const std::wstring& serial);
     void FactoryDefaultThread();
     void JoinFinishedWorkers();
     void Post(UINT message) const;
@@ -468,12 +480,14 @@ private:
     bool mLinkOffPending = false;  // a link correction found during the read-back, sent once the queue is on
     bool mRestartExpected = false;
     unsigned mReadConnection = 0;  // the connection the read-back reads
-    // A whole save was cut off while a stored scene was the amplifier's working one: the next read-back
-    // first puts the live tuning (the page's record) back. Cleared by the worker once it went out.
-    std::atomic<bool> mLiveTuningOwed{false};
-    // What the running read-back puts back, copied on the UI thread as it starts; while set, its reads keep
-    // switched-off bands.
-    std::unique_ptr<DspConfig> mLiveToPutBack;
+    // Whole saves cut off while a stored scene was the amplifier's working one, one per amplifier: the
+    // next read-back of that amplifier first puts its tuning back.
+    std::mutex mOwedLock;
+    std::vector<std::unique_ptr<PutBackTuning>> mOwed;  // guarded by mOwedLock
+    // What the running read-back puts back, taken from mOwed as it starts; the worker drops it once it
+    // went out, and what is left when the read-back ends is owed again.
+    std::unique_ptr<PutBackTuning> mPutBackOnConnect;
+    bool mPuttingBack = false;  // UI thread: the running read-back put a tuning back, its reads keep switched-off bands
     bool mApplyingReply = false;   // set while a reply writes controls: their notifications send nothing
 
     // ---- Scenes and profiles: the scene window's workers and the profile file commands ----
@@ -482,11 +496,12 @@ public:
     // Starts one scene or profile worker; false (nothing started) while another still runs.
     bool StartSceneWorker(SceneWork work);
     bool IsSceneWorkerRunning() const { return mSceneRunning.load(); }
-    // UI thread: a worker has ended (succeeded 1 or 0) and every reply before this message has been
-    // applied; closes the busy popup, reports a failure and connects an amplifier that came back meanwhile.
-    void OnSceneWorkDone(WPARAM work, LPARAM succeeded);
+    // UI thread: a worker has ended and every reply before this message has been applied; end holds its
+    // connection number shifted left by one and 1 when it succeeded. Closes the busy popup, connects an
+    // amplifier that came back meanwhile and then tells the user how it went.
+    void OnSceneWorkDone(WPARAM work, LPARAM end);
     // Steps a worker has the UI thread take, between its reads, and waits for.
-    enum class UiStep : WPARAM { KeepLiveCrossMix = 1, KeepSceneCrossMix, RestoreLive };
+    enum class UiStep : WPARAM { StartOffPageRead = 1, KeepLive, KeepSceneCrossMix, RestoreLive };
     void OnSceneUiStep(WPARAM step, LPARAM scene);
     // Cross-source mixes of one record.
     struct CrossMixTable {
@@ -508,7 +523,7 @@ private:
     void RunSceneWork(SceneWork work);
     static bool IsSceneWindowWork(SceneWork work);
     void PostToSceneWnd(UINT message);
-    void WriteWholeProfile(bool readOk);
+    std::wstring WriteWholeProfile(bool readOk);
     // Empties the name slots the amplifier cannot hold exactly; answers them as a list for the user.
     std::wstring TakeUnstorableSceneNames();
     void JoinSceneWorker();
@@ -520,9 +535,13 @@ private:
     std::atomic<bool> mSceneRunning{false};
     std::atomic<unsigned> mConnection{0};  // counts opens and closes of the device
     unsigned mWorkConnection = 0;          // the connection the running worker started on
+    std::atomic<bool> mSceneLoadAnswered{false};  // the last scene load's request was answered
     bool mPlugInPending = false;           // an arrival while a worker ran, handled at its end
     HANDLE mUiStepDone = nullptr;
     CrossMixTable mLiveCrossMix;
+    OffPageSettings mOffPage;       // the working configuration's other settings, as its replies come
+    OffPageSettings mKeptOffPage;   // those of the live tuning, kept before a whole save reads stored scenes
+    std::unique_ptr<PutBackTuning> mPutBack;  // the running whole save's, made on the UI thread as it ends
     std::unique_ptr<DspConfig> mSendRecord;  // the live record a worker sends, copied on the UI thread
     struct WholeProfileToSend {               // the scenes of a whole profile being sent, copied likewise
         DspConfig scenes[kSceneSlots];

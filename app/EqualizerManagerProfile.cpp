@@ -92,7 +92,13 @@ static int LinkPairsLeftToRight(const DspConfig& r, uint8_t (&pairs)[2 * OutputC
     return count;
 }
 
-void EqualizerManager::RestoreWorkingRecord(const DspConfig& r) {
+void EqualizerManager::PutTuningBack(const PutBackTuning& tuning) {
+    // The link list as the amplifier held it goes back with the rest, when it was read.
+    RestoreWorkingRecord(tuning.record, !tuning.offPage.links[OffPageSettings::OutputLink].have);
+    tuning.offPage.SendTo(device);
+}
+
+void EqualizerManager::RestoreWorkingRecord(const DspConfig& r, bool withOutputLink) {
     LogPrintA("%s\n", "EqualizerManager::RestoreWorkingRecord");
     device.Main_Volume_Ctrl(6.0f - VolumeToDb(static_cast<float>(r.mainVolume)), true);
     device.Mute_Ctrl(static_cast<uint8_t>(r.mainVolumeMute), true);
@@ -113,9 +119,11 @@ void EqualizerManager::RestoreWorkingRecord(const DspConfig& r) {
                                                   static_cast<uint8_t>(r.crossMixSource[s][slot]),
                                                   static_cast<uint8_t>(r.crossMixChannel[s][slot]), true);
     }
-    uint8_t pairs[2 * OutputCount] = {};
-    const int pairCount = LinkPairsLeftToRight(r, pairs);
-    device.CH_Link_Ctrl(0, r.linkMode ? 1 : 0, static_cast<uint8_t>(pairCount), pairCount ? pairs : nullptr, true);
+    if (withOutputLink) {
+        uint8_t pairs[2 * OutputCount] = {};
+        const int pairCount = LinkPairsLeftToRight(r, pairs);
+        device.CH_Link_Ctrl(0, r.linkMode ? 1 : 0, static_cast<uint8_t>(pairCount), pairCount ? pairs : nullptr, true);
+    }
     device.CH_Lock_Ctrl(0, r.lockMode ? 1 : 0, true);
     uint8_t bridges[kBridgePairs];
     std::memcpy(bridges, r.outputBridge, sizeof bridges);
@@ -210,7 +218,7 @@ void EqualizerManager::RefreshAllFromConfig() {
         SetSelected(ChMuteOption(n), ch.mute != 0);
         SetChPhase(n, ch.phase != 0);
         UpdateChDelayText(n);
-        SetSlider(ChDelaySlider(n), static_cast<int>(ch.delay * 1000));
+        SetChDelaySliderValue(n, ch.delay * 1000);  // rounded to the microsecond, as the delay handlers do
     }
     ShowRoutingOptions();
     if (config.linkMode) {

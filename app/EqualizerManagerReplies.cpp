@@ -100,6 +100,7 @@ void EqualizerManager::ReadDspValueCallback(WPARAM sub, LPARAM data) {
             ReadDspRecord(sub, reinterpret_cast<void*>(data));
         } else {
             const int value = static_cast<int>(data);
+            mOffPage.TakeValue(sub, value);
             switch (sub) {
             case DSP_SOURCE_SWITCH: {
                 const int source = value >= 0x51 && value <= 0x59 ? value - 0x51 : 4;
@@ -166,6 +167,7 @@ void EqualizerManager::ReadDspValueCallback(WPARAM sub, LPARAM data) {
 }
 
 void EqualizerManager::ReadDspRecord(WPARAM sub, void* data) {
+    mOffPage.TakeRecord(sub, data);
     switch (sub) {
     case DSP_FILTER_SET: {
         const auto* r = static_cast<const DspFilterRecord*>(data);

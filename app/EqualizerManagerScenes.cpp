@@ -26,11 +26,6 @@ const wchar_t kWholeFilterCn[] = L"\x6574\x673A\x914D\x7F6E\x6587\x4EF6(*.wpf)\0
 
 std::wstring Resolved(const wchar_t* key) { return SkinUI::CTextResource::GetInstance()->GetText(key).Data(); }
 
-void OneButtonBox(HWND owner, const wchar_t* text) {
-    const wchar_t* buttons[] = {L"${confirm}"};
-    ShowMsgWndButtons(owner, L"${tips}", text, buttons, 1);
-}
-
 SceneNameSlot* NameSlots(wchar_t (&names)[kSceneSlots][kSceneNameChars]) {
     static_assert(sizeof(names[0]) == sizeof(SceneNameSlot), "a scene name slot is 16 bytes");
     return reinterpret_cast<SceneNameSlot*>(names);
@@ -190,7 +185,7 @@ void EqualizerManager::SaveWholeConfigToFile() {
 }
 
 bool EqualizerManager::KeepsSwitchedOffBands(const DspConfig* target) const {
-    if (mLiveToPutBack && target == &config) return true;
+    if (mPuttingBack && target == &config) return true;
     return mWholeSaveReading && (target == &config || mSceneRecordsConnection == mConnection.load());
 }
 
@@ -243,7 +238,9 @@ void EqualizerManager::RunSceneWork(SceneWork work) {
     // Its end is told behind the system's word of an unplug that broke it, if there is one.
     if (!ok) WaitForUnplugNotice(mWorkConnection);
     mSceneRunning = false;
-    if (!mStopping && hMainWnd) PostMessageW(hMainWnd, WM_SCENE_WORK_DONE, static_cast<WPARAM>(work), ok ? 1 : 0);
+    // Its end names its connection: one closed since (a quick removal and arrival) is not its to change.
+    const LPARAM end = static_cast<LPARAM>(mWorkConnection << 1 | (ok ? 1u : 0u));
+    if (!mStopping && hMainWnd) PostMessageW(hMainWnd, WM_SCENE_WORK_DONE, static_cast<WPARAM>(work), end);
     // Behind the save's acknowledgement, if one came: the scene window tells which.
     if (work == SceneWork::SaveScene) PostToSceneWnd(WM_SCENE_SAVE_DONE);
     if (IsSceneWindowWork(work)) PostToSceneWnd(WM_HIDE_LOADING);
@@ -272,14 +269,24 @@ bool EqualizerManager::RunUiStep(UiStep step, int scene) {
 
 void EqualizerManager::OnSceneUiStep(WPARAM step, LPARAM scene) {
     switch (static_cast<UiStep>(step)) {
-    case UiStep::KeepLiveCrossMix: mLiveCrossMix = CrossMixOf(config); break;
+    case UiStep::StartOffPageRead:
+        mOffPage = OffPageSettings{};
+        mOffPage.compressorSource = static_cast<uint8_t>(config.inputSource & 0xFF);
+        break;
+    case UiStep::KeepLive:
+        mLiveCrossMix = CrossMixOf(config);
+        mKeptOffPage = mOffPage;
+        break;
     case UiStep::KeepSceneCrossMix:
         // The cross-source mixes are read from the working configuration, which is scene `scene` now.
         if (scene >= 1 && scene <= kSceneSlots) SetCrossMix(sceneConfigs[scene - 1], CrossMixOf(config));
         break;
     case UiStep::RestoreLive:
         SetCrossMix(config, mLiveCrossMix);
-        config.CopyTo(SendRecord());
+        mPutBack = std::make_unique<PutBackTuning>();
+        config.CopyTo(mPutBack->record);
+        mPutBack->offPage = mKeptOffPage;
+        mPutBack->serial = device.SerialNumber();
         break;
     }
     SetEvent(mUiStepDone);
@@ -289,6 +296,8 @@ bool EqualizerManager::LoadSenceThread() {
     LogPrintW(L"LoadSenceThread start!\n");
     device.DisableCmdQueue();
     device.ReadScene(sceneIndex, 0);
+    // Unanswered, the amplifier never took the request and still plays what it did.
+    mSceneLoadAnswered = device.mBytesRead.load() > 0;
     const bool ok = PC_UI_Status_Init() == 0 && ConnectionIntact();
     LogPrintW(L"LoadSenceThread end!\n");
     return ok;
@@ -310,12 +319,13 @@ bool EqualizerManager::DeleteSenceThread() {
     return ConnectionIntact();
 }
 
-// The live configuration is read first. Reading a stored scene makes it the working configuration, so
-// after the ten scenes the live one is sent back and the page shows it again; the file is written on
-// the UI thread from what was read.
+// The live configuration is read first, with what the page does not show. Reading a stored scene makes
+// it the working configuration, so after the ten scenes all of the live one is sent back and the page
+// shows it again; the file is written on the UI thread from what was read.
 bool EqualizerManager::SaveWholeSceneThread() {
     LogPrintW(L"SaveWholeSceneThread start!\n");
-    bool ok = PC_UI_Status_Init() == 0 && RunUiStep(UiStep::KeepLiveCrossMix, 0);
+    bool ok = PC_UI_Status_Init() == 0 && RunUiStep(UiStep::StartOffPageRead, 0) &&
+              RunReadSteps(OffPageSettings::ReadSteps(mOffPage.compressorSource)) && RunUiStep(UiStep::KeepLive, 0);
     bool scenesChanged = false;
     for (uint8_t id = 1; id <= kSceneSlots && ok && ConnectionIntact(); ++id) {
         scenesChanged = true;
@@ -323,10 +333,10 @@ bool EqualizerManager::SaveWholeSceneThread() {
     }
     // Whatever happened, the amplifier gets the live configuration back once a scene was loaded. When the
     // link broke first, the next connection's read-back puts it back.
-    if (scenesChanged && RunUiStep(UiStep::RestoreLive, 0) && ConnectionIntact()) RestoreWorkingRecord(*mSendRecord);
+    if (scenesChanged && RunUiStep(UiStep::RestoreLive, 0) && ConnectionIntact()) PutTuningBack(*mPutBack);
     if (scenesChanged && !ConnectionIntact() && !mStopping) {
-        LogPrintW(L"SaveWholeSceneThread: cut off with a stored scene playing, the live tuning is owed\n");
-        mLiveTuningOwed = true;
+        LogPrintW(L"SaveWholeSceneThread: cut off with a stored scene playing\n");
+        OweTuning(std::move(mPutBack));
     }
     ok = ok && ConnectionIntact();
     LogPrintW(L"SaveWholeSceneThread end!\n");
@@ -336,30 +346,38 @@ bool EqualizerManager::SaveWholeSceneThread() {
 // ---------------------------------------------------------------------------------------------------
 // Ends of the workers, on the UI thread
 
-void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM succeeded) {
+void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM end) {
     if (mStopping) return;
-    const bool ok = succeeded != 0;
+    const bool ok = (end & 1) != 0;
+    const bool current = mConnection.load() == static_cast<unsigned>(static_cast<ULONG_PTR>(end) >> 1);
+    std::wstring box;
     switch (static_cast<SceneWork>(work)) {
     case SceneWork::LoadScene:
-        if (ok) {
+        if (ok && current) {
             ShowOutputTypes();  // with the speaker markers
             for (int n = 0; n < OutputCount; ++n) UpdateEqCurve(n, config.channels[n].bypass == 1, CurvePoints);
             UpdateEqualizer(-1);
             device.EnableCmdQueue();
-        } else if (mConnection.load() == mWorkConnection) {
+        } else if (ok) {
+            LogPrintW(L"LoadSenceThread: its connection is gone, the next one reads what plays\n");
+        } else if (current) {
             // As after a failed connect: the page shows the amplifier is gone and nothing is sent.
             LogPrintW(L"LoadSenceThread: the scene was not read back\n");
-            PostForConnection(WM_CONNECT_FAILED, mWorkConnection);
-            PostForConnection(WM_READ_FAILED, mWorkConnection);
+            PostForConnection(WM_CONNECT_FAILED, mConnection.load());
+            PostForConnection(WM_READ_FAILED, mConnection.load());
+        } else if (!mSceneLoadAnswered) {
+            LogPrintW(L"LoadSenceThread: the amplifier went before it took the request\n");
+            box = L"${scene_not_loaded}";
         } else {
-            LogPrintW(L"LoadSenceThread: ended by a removal, which was told\n");
+            LogPrintW(L"LoadSenceThread: ended by a removal, the next connection reads what plays\n");
         }
         break;
     case SceneWork::WholeSave:
         mWholeSaveReading = false;
-        if (ok) mSceneRecordsConnection = mConnection.load();
+        mPutBack.reset();
+        if (ok && current) mSceneRecordsConnection = mConnection.load();
         RefreshAllFromConfig();
-        WriteWholeProfile(ok);
+        box = WriteWholeProfile(ok);
         break;
     case SceneWork::SendSceneProfile:
     case SceneWork::SendWholeProfile: {
@@ -367,24 +385,24 @@ void EqualizerManager::OnSceneWorkDone(WPARAM work, LPARAM succeeded) {
         // Every scene of a whole profile is stored now, named or not.
         if (ok && whole) validSceneMask = (1u << kSceneSlots) - 1;
         Post(WM_HIDE_LOADING);
-        if (!ok) {
-            OneButtonBox(hMainWnd, L"${profile_send_fail}");
-        } else if (whole && !mUnstorableSceneNames.empty()) {
-            const std::wstring text = FormatSceneText(Resolved(L"${scene_names_not_stored}").c_str(), L"s",
-                                                      &mUnstorableSceneNames, 1);
-            OneButtonBox(hMainWnd, text.c_str());
-        }
+        if (!ok)
+            box = L"${profile_send_fail}";
+        else if (whole && !mUnstorableSceneNames.empty())
+            box = FormatSceneText(Resolved(L"${scene_names_not_stored}").c_str(), L"s", &mUnstorableSceneNames, 1);
         if (whole) mUnstorableSceneNames.clear();
         mWholeToSend.reset();
         break;
     }
     default: break;
     }
-    // The amplifier came back while the worker ran: connect now that it has ended.
+    // The amplifier came back while the worker ran: it is connected (and what it owes put back) at once;
+    // the box may wait for the user, the amplifier does not.
     ConnectPendingPlugIn();
+    if (!box.empty()) ShowWorkReport(hMainWnd, box.c_str());
 }
 
-void EqualizerManager::WriteWholeProfile(bool readOk) {
+// Written on the UI thread from what the reads applied; answers the box that tells how it went.
+std::wstring EqualizerManager::WriteWholeProfile(bool readOk) {
     bool written = false;
     if (readOk) {
         ProfileFile file(hMainWnd);
@@ -393,8 +411,6 @@ void EqualizerManager::WriteWholeProfile(bool readOk) {
         LogPrintW(L"SaveWholeSceneThread: the amplifier was not read whole, nothing written\n");
     }
     Post(WM_HIDE_LOADING);
-    if (!readOk)
-        OneButtonBox(hMainWnd, L"${profile_read_fail}");
-    else
-        OneButtonBox(hMainWnd, written ? L"${profile_save_ok}" : L"${profile_create_error}");
+    if (!readOk) return L"${profile_read_fail}";
+    return written ? L"${profile_save_ok}" : L"${profile_create_error}";
 }

@@ -247,8 +247,9 @@ void CMainWnd::OnDeviceChange(WPARAM event, LPARAM data, BOOL& handled) {
     const auto* device = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(data);
     if (!IsAmplifierPath(device->dbcc_name)) return;
     // Whatever waits for the user is answered "no" before the connection changes under it; a restart the
-    // user asked for leaves the box that announces it up until the amplifier is back.
-    if (event == DBT_DEVICEARRIVAL || !m_controller.IsRestartExpected()) CMsgWnd::CloseAll();
+    // user asked for leaves the box that announces it up until the amplifier is back, and what a box says
+    // of finished work stays up to be read.
+    if (event == DBT_DEVICEARRIVAL || !m_controller.IsRestartExpected()) CMsgWnd::CloseAll(false);
     if (event == DBT_DEVICEARRIVAL)
         m_controller.DevicePlugin();
     else

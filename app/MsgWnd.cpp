@@ -44,10 +44,10 @@ CMsgWnd::~CMsgWnd() {
 
 std::vector<CMsgWnd*> CMsgWnd::OpenBoxes() { return Registry(); }
 
-int CMsgWnd::CloseAll() {
+int CMsgWnd::CloseAll(bool withReports) {
     int closed = 0;
     for (CMsgWnd* box : Registry()) {
-        if (!box->GetHandle()) continue;
+        if (!box->GetHandle() || (box->m_report && !withReports)) continue;
         box->PostClose(0);
         ++closed;
     }
@@ -99,5 +99,14 @@ int ShowMsgWndButtons(HWND owner, const wchar_t* title, const wchar_t* text, con
     CMsgWnd* box = CreateBox(owner, title, text);
     if (!box) return 0;
     if (captions && count >= 1) box->SetButtons(captions, count);
+    return static_cast<int>(box->RunModal());
+}
+
+int ShowWorkReport(HWND owner, const wchar_t* text) {
+    CMsgWnd* box = CreateBox(owner, L"${tips}", text);
+    if (!box) return 0;
+    const wchar_t* captions[] = {L"${confirm}"};
+    box->SetButtons(captions, 1);
+    box->MarkAsReport();
     return static_cast<int>(box->RunModal());
 }

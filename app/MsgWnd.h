@@ -19,7 +19,10 @@ public:
     // Every box now open in this process, oldest first.
     static std::vector<CMsgWnd*> OpenBoxes();
     // Closes every open box with result 0 (the boxes' modal loops end as they run on); returns how many.
-    static int CloseAll();
+    // Without reports, the boxes that tell how a finished piece of work went stay open.
+    static int CloseAll(bool withReports = true);
+    // What the box says stays true whatever the connection does next.
+    void MarkAsReport() { m_report = true; }
 
 protected:
     const wchar_t* GetWndClassName() const override { return L"MsgWnd"; }
@@ -27,9 +30,15 @@ protected:
     void OnClick(SkinUI::TNotifyMessage& msg) override;
 
 private:
+    bool m_report = false;
+
     SKINUI_DECLARE_NOTIFY_MAP()
 };
 
 int ShowMsgWnd(HWND owner, const wchar_t* title, const wchar_t* text);
 int ShowMsgWndButtons(HWND owner, const wchar_t* title, const wchar_t* text, const wchar_t* const* captions,
                       int count);
+// The one-button box "${tips}" / text / "${confirm}" that tells how a piece of work ended (a file not
+// written, a scene not loaded): plug events, which close questions and the connection's own boxes, leave
+// it for the user to read.
+int ShowWorkReport(HWND owner, const wchar_t* text);

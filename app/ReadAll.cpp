@@ -144,9 +144,34 @@ int EqualizerManager::ReadSceneFromDevice(uint8_t sceneId) {
 
 bool EqualizerManager::PutLiveTuningBack() {
     LogPrintW(L"a whole save was cut off: the live tuning goes back to the amplifier\n");
-    RestoreWorkingRecord(*mLiveToPutBack);
+    PutTuningBack(*mPutBackOnConnect);
     if (mStopping || !device.IsConnected() || device.IsLinkFailed() || mConnection.load() != mReadConnection)
         return false;
-    mLiveTuningOwed = false;
+    mPutBackOnConnect.reset();
     return true;
+}
+
+void EqualizerManager::OweTuning(std::unique_ptr<PutBackTuning> tuning) {
+    if (!tuning) return;
+    LogPrintW(L"the live tuning is owed to the amplifier %ls\n", tuning->serial.c_str());
+    std::lock_guard<std::mutex> lock(mOwedLock);
+    for (auto& owed : mOwed) {
+        if (owed->serial != tuning->serial) continue;
+        owed = std::move(tuning);  // the newer save's tuning is the one it played last
+        return;
+    }
+    mOwed.push_back(std::move(tuning));
+}
+
+// Only the amplifier a tuning was read from takes it back: another one is read as it is.
+std::unique_ptr<EqualizerManager::PutBackTuning> EqualizerManager::TakeOwedTuning(const std::wstring& serial) {
+    std::lock_guard<std::mutex> lock(mOwedLock);
+    for (auto it = mOwed.begin(); it != mOwed.end(); ++it) {
+        if ((*it)->serial != serial) continue;
+        std::unique_ptr<PutBackTuning> tuning = std::move(*it);
+        mOwed.erase(it);
+        return tuning;
+    }
+    if (!mOwed.empty()) LogPrintW(L"amplifier %ls owes no tuning: read as it is\n", serial.c_str());
+    return nullptr;
 }

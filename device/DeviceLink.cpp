@@ -97,6 +97,10 @@ void DeviceLink::OpenHIDDevice() {
     if (!readString([&] { return mHid->GetSerialNumberString(handle, text, kDeviceStringChars); }))
         LogPrintW(L"Unable to read serial number string\n");
     LogPrintW(L"Serial Number String: (%d) %ls\n", text[0], text);
+    {
+        std::lock_guard<std::mutex> serial(mSerialLock);
+        mSerial = text;
+    }
     if (!readString([&] { return mHid->GetIndexedString(handle, 1, text, kDeviceStringChars); }))
         LogPrintW(L"Unable to read indexed string 1\n");
     LogPrintW(L"Indexed String 1: %ls\n", text);
@@ -114,6 +118,11 @@ void DeviceLink::OpenHIDDevice() {
     }
     mLinkFailed = false;
     mHidHandle = handle;
+}
+
+std::wstring DeviceLink::SerialNumber() const {
+    std::lock_guard<std::mutex> serial(mSerialLock);
+    return mSerial;
 }
 
 void DeviceLink::CloseHIDDevice(bool notify) {

@@ -28,6 +28,7 @@
 #include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 class Payload;
@@ -70,6 +71,8 @@ public:
     void OpenHIDDevice();
     void CloseHIDDevice(bool notify);
     bool IsConnected() const { return mHidHandle.load() != nullptr; }
+    // The USB serial number of the amplifier opened last (empty when it gave none): which amplifier it is.
+    std::wstring SerialNumber() const;
     // True once a write or read found the device gone; cleared when it is opened again.
     bool IsLinkFailed() const { return mLinkFailed.load(); }
     void EnableCmdQueue() { mQueueEnabled = 1; }
@@ -447,6 +450,8 @@ private:
 
     std::atomic<HidHandle*> mHidHandle{nullptr};
     std::mutex mOpenLock;                // one open or close at a time
+    mutable std::mutex mSerialLock;
+    std::wstring mSerial;                // guarded by mSerialLock
     std::recursive_mutex mExchangeLock;  // one send and its read; also guards ring and parser
     std::atomic<bool> mLinkFailed{false};
     std::atomic<DWORD> mUiThread{0};

@@ -10,6 +10,7 @@
 constexpr int kRecordChannels = 16;  // records indexed by channel hold this many entries
 constexpr int kBridgeEntries = 20;
 constexpr int kNameBytes = 16;       // scene names, passwords, remarks, MCU 0x41 bytes
+constexpr int kLinkPairs = 18;       // pairs a link list holds: as many as one request can set
 
 // ---- WM_DSP_VALUE (wParam = DSP sub-command) ----
 
@@ -28,8 +29,9 @@ struct DspTrimRecord {  // DSP_TRIM_CH, dB
     uint32_t scene, channel;
     float trim;
 };
-// DSP_MUTE_CH, DSP_PHASE_CH, DSP_CH_TYPE, DSP_EQ_BYPASS, DSP_CH_SOLO, DSP_COMPRESSOR_ON_CH.
-// Phase and bypass are byte values: the low byte of value.
+// DSP_MUTE_CH, DSP_PHASE_CH, DSP_CH_TYPE, DSP_EQ_BYPASS, DSP_CH_SOLO, DSP_COMPRESSOR_ON_CH, and
+// DSP_BYPASS (the all-bypass switch, one record for the channel asked). Phase and bypass are byte values:
+// the low byte of value.
 struct DspChannelValueRecord {
     uint32_t scene, channel, value;
 };
@@ -80,6 +82,9 @@ struct DspSpeakerDistRecord {  // DSP_SPK_DIST: dist[c] in hundredths
 struct DspLinkRecord {  // DSP_CH_LINK, DSP_CH_TRIM_LINK, DSP_CH_DELAY_LINK
     uint32_t scene, link;
     uint8_t pairs[8];  // half the output count of bytes as the device sends them
+    // The whole list as the device sends it: its pair count, then from, to of each pair.
+    uint8_t count;
+    uint8_t list[2 * kLinkPairs];
 };
 struct DspLockRecord {  // DSP_CH_LOCK
     uint32_t scene, lock;
@@ -183,7 +188,7 @@ static_assert(sizeof(DspInputRangeRecord) == 32 && sizeof(DspInputMixTrimRecord)
                   sizeof(DspInputNoiseRecord) == 72 && sizeof(DspQFactModeRecord) == 20,
               "record sizes are shared with the receivers");
 static_assert(sizeof(DspInputDistortRecord) == 28 && sizeof(DspOutputDistortRecord) == 32 &&
-                  sizeof(DspSpeakerDistRecord) == 36 && sizeof(DspLinkRecord) == 16,
+                  sizeof(DspSpeakerDistRecord) == 36 && sizeof(DspLinkRecord) == 56,
               "record sizes are shared with the receivers");
 static_assert(sizeof(DspCrossSourceMixRecord) == 6 && sizeof(DspOutputBridgeRecord) == 23 &&
                   sizeof(DspRemOutRecord) == 2,

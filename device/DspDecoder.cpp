@@ -241,7 +241,16 @@ void DspReplyDecoder::Others() {
     case DSP_IRC_EQ: IrcEq(); break;
     case DSP_IRC_SPECTRUM: IrcSpectrum(); break;
     case DSP_EQ_RESET: LogPrintW(L"DSP_EQ_RESET OP=0x%x, scene =%d, \n", op, f[2]); break;
-    case DSP_REMAP_CH: case DSP_BYPASS: case DSP_IRC_RTA: break;  // nothing to report
+    case DSP_REMAP_CH: case DSP_IRC_RTA: break;  // nothing to report
+    case DSP_BYPASS:
+        // The all-bypass switch after the range asked: kept so that it can be put back as it was.
+        if (!Require(7)) break;
+        if (auto* record = NewRecord<DspChannelValueRecord>()) {
+            *record = {f[2], f[4], f[6]};
+            LogPrintW(L"DSP_BYPASS OP=0x%x, scene =%d, bypass(%d)\n", op, f[2], f[6]);
+            Post(record);
+        }
+        break;
     case DSP_CH_LOCK:
         if (!Require(4)) break;
         if (auto* record = NewRecord<DspLockRecord>()) {
@@ -595,6 +604,11 @@ void DspReplyDecoder::Link(const wchar_t* format) {
     r->link = f[3];
     const int n = f.ItemsInside(4, 1, std::min<int>(link.mOutputCount / 2, sizeof r->pairs));
     for (int i = 0; i < n; ++i) r->pairs[i] = f[4 + i];
+    // The whole list, as far as the frame holds whole pairs of it.
+    if (f.Has(5)) {
+        r->count = static_cast<uint8_t>(f.ItemsInside(5, 2, std::min<int>(f[4], kLinkPairs)));
+        for (int i = 0; i < 2 * r->count; ++i) r->list[i] = f[5 + i];
+    }
     LogPrintW(format, f[2], f[3]);
     Post(r);
 }

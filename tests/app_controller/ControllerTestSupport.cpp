@@ -44,6 +44,8 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
         const std::wstring said = text ? text->GetText().Data() : L"";
         MainWindowRun::BoxesSeen().push_back(said);
         const std::wstring& confirm = MainWindowRun::ConfirmContaining();
+        const std::wstring& hold = MainWindowRun::HoldContaining();
+        if (!hold.empty() && said.find(hold) != std::wstring::npos) continue;
         if (!confirm.empty() && said.find(confirm) != std::wstring::npos) {
             if (CControlUI* button = box->GetPaintManager()->FindControlByName(L"confirm_btn")) button->Activate();
         } else {
@@ -57,6 +59,11 @@ bool Contains(const std::wstring& text, const std::wstring& part) { return text.
 }  // namespace
 
 std::wstring& MainWindowRun::ConfirmContaining() {
+    static std::wstring text;
+    return text;
+}
+
+std::wstring& MainWindowRun::HoldContaining() {
     static std::wstring text;
     return text;
 }
@@ -84,6 +91,7 @@ int& MainWindowRun::PopupsDestroyed() {
 MainWindowRun::MainWindowRun(AmpEmulator& emulator, DeviceClock* clock) : m_emulator(emulator) {
     BoxesSeen().clear();
     ConfirmContaining().clear();
+    HoldContaining().clear();
     PopupSeen() = false;
     PopupsCreated() = PopupsDestroyed() = 0;
     gCbtHook = SetWindowsHookExW(WH_CBT, WatchWindows, nullptr, GetCurrentThreadId());

@@ -34,6 +34,9 @@ public:
     static std::vector<std::wstring>& BoxesSeen();  // texts of every box opened, oldest first
     // Boxes whose text contains this (resolved) text are confirmed (result 1) instead; empty for none.
     static std::wstring& ConfirmContaining();
+    // Boxes whose text contains this (resolved) text stay open, as a user away from the screen leaves them;
+    // empty for none.
+    static std::wstring& HoldContaining();
     static bool& PopupSeen();
     static int& PopupsCreated();    // busy popups created and destroyed since the run began
     static int& PopupsDestroyed();

@@ -20,7 +20,8 @@ namespace {
 Script* gScript = nullptr;
 }
 
-Script::Script(std::vector<std::function<bool()>> steps) : m_steps(std::move(steps)) {
+Script::Script(std::vector<std::function<bool()>> steps, int stepTimeoutMs)
+    : m_steps(std::move(steps)), m_stepTimeoutMs(stepTimeoutMs), m_stepStart(GetTickCount()) {
     gScript = this;
     m_timer = SetTimer(nullptr, 0, 20, Tick);
 }
@@ -34,8 +35,21 @@ void CALLBACK Script::Tick(HWND, UINT, UINT_PTR, DWORD) {
     Script* script = gScript;
     if (!script || script->m_running || script->Done()) return;
     script->m_running = true;
-    if (script->m_steps[script->m_next]()) ++script->m_next;
+    if (script->m_steps[script->m_next]()) {
+        ++script->m_next;
+        script->m_stepStart = GetTickCount();
+    } else if (GetTickCount() - script->m_stepStart > static_cast<DWORD>(script->m_stepTimeoutMs)) {
+        script->GiveUp();
+    }
     script->m_running = false;
+}
+
+void Script::GiveUp() {
+    m_failedStep = static_cast<int>(m_next);
+    m_next = m_steps.size();
+    CMsgWnd::CloseAll();
+    if (auto* name = OpenWindow<CNameMsgWnd>(L"NameMsgWnd", L"namemsgwnd")) PostClick(name->GetPaintManager(), L"cancel_btn");
+    if (CSceneWnd* scenes = OpenSceneWnd()) PostClick(scenes->GetPaintManager(), L"cancel_btn");
 }
 
 void PostMenuClick(HWND mainWindow, const wchar_t* item) {
@@ -70,7 +84,7 @@ bool Settled(ControllerTest::MainWindowRun& run) {
 }
 
 bool RunScript(Script& script, int timeoutMs) {
-    return AppTest::PumpUntil([&] { return script.Done() && !OpenSceneWnd(); }, timeoutMs);
+    return AppTest::PumpUntil([&] { return script.Done() && !OpenSceneWnd(); }, timeoutMs) && !script.Failed();
 }
 
 namespace {

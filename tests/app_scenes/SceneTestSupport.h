@@ -11,18 +11,25 @@
 namespace SceneTest {
 
 // Steps run one after another, each from a timer tick, until each answers true. A step acts only by
-// posting, so a modal loop it causes never blocks the script.
+// posting, so a modal loop it causes never blocks the script. A step still waiting after stepTimeoutMs
+// fails the script, which then closes every box and dialog it may have left open, so that the modal
+// loops under it end and the test goes on to report it.
 class Script {
 public:
-    explicit Script(std::vector<std::function<bool()>> steps);
+    explicit Script(std::vector<std::function<bool()>> steps, int stepTimeoutMs = 30000);
     ~Script();
     bool Done() const { return m_next >= m_steps.size(); }
-    size_t StepsDone() const { return m_next; }
+    size_t StepsDone() const { return m_failedStep >= 0 ? static_cast<size_t>(m_failedStep) : m_next; }
+    bool Failed() const { return m_failedStep >= 0; }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    void GiveUp();
     std::vector<std::function<bool()>> m_steps;
     size_t m_next = 0;
+    int m_stepTimeoutMs;
+    DWORD m_stepStart;
+    int m_failedStep = -1;
     bool m_running = false;
     UINT_PTR m_timer = 0;
 };
@@ -61,7 +68,7 @@ CSceneWnd* OpenSceneWnd();
 bool ConfirmRow(CSceneWnd* scenes, int row);
 // Busy popups all gone again and no scene worker left.
 bool Settled(ControllerTest::MainWindowRun& run);
-// Pumps until the script is done and no scene window is left (false on time-out).
+// Pumps until the script is done and no scene window is left (false on time-out or a step that timed out).
 bool RunScript(Script& script, int timeoutMs = 60000);
 
 // The amplifier as these tests expect it: named scenes 1 "Club" and 2 "Road", scene 2 with output 0 at

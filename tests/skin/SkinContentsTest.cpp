@@ -38,7 +38,7 @@ const wchar_t* const kProgramKeys[] = {
     L"${irc_failed_delay}", L"${irc_failed_eq}", L"${irc_failed_level}", L"${irc_failed_mic}",
     L"${irc_failed_speaker}", L"${irc_failed}", L"${irc_no_channel_tips}", L"${irc_option_warning_tips}",
     L"${irc_start_tips}", L"${irc_stoped}", L"${left_subwoofer_freq}", L"${left_subwoofer}", L"${left}",
-    L"${link_tips}",
+    L"${link_tips}", L"${scene_not_loaded}",
     L"${load_fw_fail}", L"${load_scene_tips1}", L"${load_scene_tips2}", L"${load_scene}", L"${loading_fw}",
     L"${load}", L"${lock_output_tips}", L"${midrange_tweeter}", L"${midrange_woofer}", L"${midrange}",
     L"${mutex_tips}", L"${noise_close}", L"${noise_open}", L"${not_linkable_tips}", L"${off}", L"${peq_mode_tips}",
