@@ -7,6 +7,7 @@
 #include "PageControls.h"
 #include "TextFormat.h"
 #include "UICombo.h"
+#include "UIEdit.h"
 #include "model/MessagePresenter.h"
 #include "model/ProfileFile.h"
 
@@ -73,6 +74,7 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     // ---- Scene profile: saved, the live values changed, loaded back ----
     c.config.channels[0].gain = -12.5f;
     c.config.outputs[1] = 7;
+    c.config.channels[2].delay = 0.251f;  // a float a little under its microseconds
     answer.path = spf;
     RunCommand(run, answer, L"scene_item_save_file", 1, false);
     ASSERT_EQ(answer.asked.size(), 1u);
@@ -92,11 +94,26 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     EXPECT_EQ(c.config.outputs[1], 7);
     EXPECT_EQ(MainWindowRun::PopupsCreated(), popups + 1);  // sent under the busy popup
     EXPECT_EQ(MainWindowRun::PopupsDestroyed(), popups + 1);
+    // The page's delay is the one loaded, to the microsecond: one step up from it sends 0.272 ms.
+    auto* delayEdit = static_cast<SkinUI::CEditUI*>(run.Find(L"edit_ch_delay_2")->GetInterface(L"Edit"));
+    ASSERT_NE(delayEdit, nullptr);
+    delayEdit->SetFocus();
+    AppTest::PumpUntil([] { return false; }, 30);
+    ASSERT_NE(delayEdit->GetNativeWindow(), nullptr);
+    emulator.ClearRequests();
+    SendMessageW(delayEdit->GetNativeWindow(), WM_KEYDOWN, VK_UP, 1);
+    SendMessageW(delayEdit->GetNativeWindow(), WM_KEYUP, VK_UP, 0xC0000001);
+    ASSERT_TRUE(AppTest::PumpUntil([&] { return !RequestsOf(emulator, kAmpCmdDsp, 0x07).empty(); }));
+    EXPECT_EQ(RequestsOf(emulator, kAmpCmdDsp, 0x07)[0].payload, (std::vector<uint8_t>{0, 0, 2, 2, 0, 0x01, 0x10}));
+    run.window->GetPaintManager()->FocusControl(nullptr);
 
-    // Loaded again right after a source switch, while the amplifier reports a change of its own: what
-    // goes out is the file, copied before the worker started, whatever the page takes meanwhile.
+    // Loaded again right after a source switch, while the amplifier reports changes of its own (a trim, a
+    // band, a mix level, the main volume): what goes out is the file, copied before the worker started,
+    // and what the page shows once it is sent, whatever it took meanwhile.
     const uint8_t fileTrim1 = emulator.State().scenes[0].outputs[1].trim[0];
     const int fileVolume = c.config.mainVolume;
+    const EqBand fileBand = c.config.channels[0].eqArray[3];
+    const int fileLevel = c.config.inputMixVolume[4][0][0];
     emulator.EditState([](AmpState& st) {
         st.scenes[0].outputs[0].trim[0] = 3;
         st.settings.mainVolume = 60;
@@ -105,6 +122,10 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     emulator.SetReplyDelay(2);
     answer.whileAsked = [&] {
         emulator.Inject(MakeAmpFrame(kAmpCmdDsp, {0x08, kAmpOpUpdate, 0, 0, 1, 1, static_cast<uint8_t>(-20)}));
+        // Output 1's band 4 at 2000 Hz, Q 2, -8 dB; source 4's input 1 into output 1 at 37; -30 dB.
+        emulator.Inject(MakeAmpFrame(kAmpCmdDsp, {0x06, kAmpOpUpdate, 0, 0, 0, 3, 3, 0x07, 0xD0, 2, 0, 10, 0}));
+        emulator.Inject(MakeAmpFrame(kAmpCmdDsp, {0x24, kAmpOpUpdate, 0, 4, 0, 0, 0, 37}));
+        emulator.Inject(MakeAmpFrame(kAmpCmdDsp, {0x02, kAmpOpUpdate, static_cast<uint8_t>(-30)}));
     };
     RunCommand(run, answer, L"scene_item_load_file", 0, true);
     answer.whileAsked = nullptr;
@@ -119,6 +140,11 @@ TEST(ProfileFiles, SceneAndWholeProfilesRoundTripAndBadFilesChangeNothing) {
     // The page and the live record show what was sent, not the change reported meanwhile.
     EXPECT_FLOAT_EQ(c.config.channels[1].gain, -float(fileTrim1));
     EXPECT_EQ(run.TextOf(L"edit_ch_volume_1"), std::to_wstring(-int(fileTrim1)) + L"dB");
+    const EqBand& band = c.config.channels[0].eqArray[3];
+    EXPECT_EQ(band.freq, fileBand.freq);
+    EXPECT_FLOAT_EQ(band.gain, fileBand.gain);
+    EXPECT_EQ(run.TextOf(L"eq_freq_3"), std::to_wstring(fileBand.freq));
+    EXPECT_EQ(c.config.inputMixVolume[4][0][0], fileLevel);
 
     // ---- Bad scene files: their message, nothing changed, no popup ----
     std::string foreign = saved;
