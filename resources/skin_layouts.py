@@ -422,13 +422,15 @@ def dialog_caption(title_name, title):
              height=40, inset="16,0,0,0", bordersize="0,0,0,1", bordercolor=BORDER)
 
 
+# Dialog buttons are 100 wide, and wider where a language's caption needs it.
 def primary(name, text):
-    return Btn(name=name, text=text, width=100, height=28, bkcolor=ACCENT, hotbkcolor=ACCENT_HOT,
-               pushedbkcolor="#FFD9B514", textcolor=ON_ACCENT, bordercolor=ACCENT, focusbordercolor=TEXT, font=4)
+    return Btn(name=name, text=text, autocalcwidth="true", minwidth=100, height=28, bkcolor=ACCENT,
+               hotbkcolor=ACCENT_HOT, pushedbkcolor="#FFD9B514", textcolor=ON_ACCENT, bordercolor=ACCENT,
+               focusbordercolor=TEXT, font=4)
 
 
 def secondary(name, text, visible=None):
-    return Btn(name=name, text=text, width=100, height=28, visible=visible)
+    return Btn(name=name, text=text, autocalcwidth="true", minwidth=100, height=28, visible=visible)
 
 
 def msg_layout():

@@ -146,8 +146,8 @@ void CForceUpdateWnd::ResetMcuFactoryDefault() {
     const bool running = m_worker.Start([link, window](const std::atomic<bool>& stop) {
         LogPrintW(L"Factory default thread start!\n");
         for (DWORD waited = 0; waited < kFactoryPauseMs && !stop; waited += 50) Sleep(50);
-        if (!stop) link->MCU_Factory_Default();
-        PostMessageW(window, WM_FACTORY_DEFAULT_DONE, 0, 0);
+        const bool acknowledged = !stop && link->MCU_Factory_Default();
+        PostMessageW(window, WM_FACTORY_DEFAULT_DONE, acknowledged ? 1 : 0, 0);
         LogPrintW(L"Factory default thread end!\n");
     });
     if (!running) OnStageEnded(WM_UPDATE_FAILED, 0);
@@ -156,7 +156,8 @@ void CForceUpdateWnd::ResetMcuFactoryDefault() {
 void CForceUpdateWnd::OnStageEnded(UINT message, WPARAM wParam) {
     m_worker.Join();  // its last message is this one: the thread is ending
     ShowStatus(message, wParam);
-    if (message == WM_UPDATE_STAGE_DONE || message == WM_FACTORY_DEFAULT_DONE) {
+    // A factory reset the amplifier did not acknowledge was not done, and no restart follows it.
+    if (message == WM_UPDATE_STAGE_DONE || (message == WM_FACTORY_DEFAULT_DONE && wParam != 0)) {
         m_stageDone = true;
         WaitForAmplifier();
         if (m_nextStagePending) {
@@ -222,7 +223,9 @@ void CForceUpdateWnd::ShowStatus(UINT message, WPARAM wParam) {
     case WM_UPDATE_START_FAILED: SetStatus(UploadStartFailureText(static_cast<int>(wParam))); break;
     case WM_UPDATE_MCU_STARTED: SetStatus(L"${update_start_mcu}"); break;
     case WM_UPDATE_FLASH_STARTED: SetStatus(L"${update_start_flash}"); break;
-    case WM_FACTORY_DEFAULT_DONE: SetStatus(L"${update_factory_reboot}"); break;
+    case WM_FACTORY_DEFAULT_DONE:
+        SetStatus(wParam != 0 ? L"${update_factory_reboot}" : L"${update_factory_fail}");
+        break;
     case WM_UPDATE_REPLUG: SetStatus(L"${please_plug_out_and_in}"); break;
     default: break;
     }

@@ -1,6 +1,6 @@
 // Every layout of the skin builds from the embedded archive, and holds every control the windows bind
-// by name, of the kind the windows expect. The main window's texts fit their controls in every language
-// at 100 % and 150 %, and its caption's controls lie side by side.
+// by name, of the kind the windows expect. The main window's texts, and the dialogs' button texts, fit
+// their controls in every language at 100 % and 150 %, and its caption's controls lie side by side.
 #include "SkinTestSupport.h"
 #include "SkinTree.h"
 
@@ -278,12 +278,12 @@ TEST(SkinLayouts, EveryLayoutFileBuilds) {
     }
 }
 
-// The texts of one-line labels, buttons and options wider than the room their control leaves them, as
-// GDI measures them in the control's font: "name: text" for each.
-std::vector<std::wstring> ClippedTexts(CPaintManagerUI& pm) {
+// The texts of one-line labels, buttons and options (under root, else in the whole window) wider than the
+// room their control leaves them, as GDI measures them in the control's font: "name: text" for each.
+std::vector<std::wstring> ClippedTexts(CPaintManagerUI& pm, CControlUI* root = nullptr) {
     std::vector<std::wstring> clipped;
     HDC dc = GetDC(pm.GetWindowHandle());
-    for (CControlUI* control : AllControls(pm.GetRootControl())) {
+    for (CControlUI* control : AllControls(root ? root : pm.GetRootControl())) {
         auto* label = static_cast<CLabelUI*>(control->GetInterface(L"Label"));
         if (!label || !control->IsVisible() || control->GetInterface(L"Edit")) continue;
         const std::wstring text = control->GetText().Data();
@@ -350,6 +350,30 @@ TEST(SkinLayouts, MainWindowTextsFitInEveryLanguageAt100And150Percent) {
             view.Paint();
             EXPECT_EQ(Joined(ClippedTexts(view.Pm())), "");
             EXPECT_EQ(Joined(CrowdedChildren(debug->GetParent())), "");
+        }
+    }
+}
+
+// The dialogs with a third button, all three shown; the message box with the captions of the outputs'
+// reset question, its only use of three buttons.
+TEST(SkinLayouts, DialogButtonTextsFitInEveryLanguageAt100And150Percent) {
+    for (const SkinView::TLanguagePack& language : SkinView::kLanguagePacks) {
+        for (int dpi : {96, 144}) {
+            for (const wchar_t* layout : {L"XML_MSG", L"XML_MSG_NAME", L"XML_COMPRESSORS_ON", L"XML_MIXER"}) {
+                SCOPED_TRACE(testing::Message() << language.name << " at " << dpi << " in " << layout);
+                SkinTest::ViewedLayout view(layout, dpi, language.name);
+                ASSERT_TRUE(view.IsOpen());
+                CControlUI* third = view.Find(L"third_btn");
+                ASSERT_NE(third, nullptr);
+                third->SetVisible(true);
+                if (wcscmp(layout, L"XML_MSG") == 0) {
+                    view.Find(L"confirm_btn")->SetText(L"${default}");
+                    third->SetText(L"${emptied}");
+                }
+                view.Paint();
+                EXPECT_EQ(Joined(ClippedTexts(view.Pm(), third->GetParent())), "");
+                EXPECT_EQ(Joined(CrowdedChildren(third->GetParent())), "");
+            }
         }
     }
 }

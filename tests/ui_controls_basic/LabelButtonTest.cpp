@@ -83,6 +83,7 @@ TEST(Label, AutoCalculatedWidthHoldsTheTextAtEveryDpi) {
     for (const TDpi& dpi : kDpis) {
         CControlWindow window(LR"(<Window size="400,100"><HorizontalLayout>
   <Label name="auto" text="Measured text" autocalcwidth="true" textpadding="3,0,5,0"/>
+  <Label name="least" text="OK" autocalcwidth="true" minwidth="100" endellipsis="true"/>
   <Control/>
 </HorizontalLayout></Window>)");
         ASSERT_NE(nullptr, window.Open(dpi.dpi));
@@ -97,11 +98,14 @@ TEST(Label, AutoCalculatedWidthHoldsTheTextAtEveryDpi) {
         EXPECT_GE(label->GetWidth(), needed) << dpi.percent << " %: the text must never be clipped";
         EXPECT_LE(label->GetWidth(), needed + 2) << dpi.percent << " %";
         EXPECT_EQ(window.pm().GetDefaultFontRecord()->metrics.tmHeight + 4, label->EstimateSize({400, 100}).cy);
-        // A longer text lays the parent out again.
+        // A longer text lays the parent out again, also where the label shortens a text that does not fit.
         label->SetText(L"Measured text, longer");
+        auto* least = window.Get<CLabelUI>(L"least");
+        least->SetText(L"Measured text, longer");
         const int before = label->GetWidth();
         window.Pixel(0, 0);
         EXPECT_GT(label->GetWidth(), before);
+        EXPECT_GT(least->GetWidth(), Scaled(100, dpi.percent)) << dpi.percent << " %";
     }
 }
 

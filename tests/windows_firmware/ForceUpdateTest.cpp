@@ -2,7 +2,7 @@
 // FirmwareImages.rc): an amplifier with older firmware is asked about, the images are written out, the
 // window runs the MCU stage, waits for the amplifier's return, runs the DSP stage (and the factory reset
 // when asked) and ends complete; the amplifier is read again. Stages that fail end with a message and
-// are repeated by the next start.
+// are repeated by the next start; a factory reset the amplifier refuses ends the sequence unfinished.
 #include "AppTestSupport.h"
 #include "FirmwareWindowsTestSupport.h"
 #include "TextFormat.h"
@@ -118,7 +118,7 @@ TEST(ForceUpdate, BothStagesWithTheRestartBetweenThenTheAmplifierIsReadAgain) {
             EXPECT_EQ(TextIn(window, L"flash_file"), TempFilePath(L"FLASH_UPG.bin"));
             EXPECT_EQ(FileBytes(TempFilePath(L"FLASH_UPG.bin")), kFlashImage);
             EXPECT_TRUE(EnabledIn(window, L"update_btn"));
-            return PostClick(Pm(window), L"update_btn");
+            return PostClick(Pm(window), L"check_box_facotry") && PostClick(Pm(window), L"update_btn");
         },
         [&] {
             EXPECT_FALSE(EnabledIn(window, L"update_btn"));
@@ -149,6 +149,8 @@ TEST(ForceUpdate, BothStagesWithTheRestartBetweenThenTheAmplifierIsReadAgain) {
             EXPECT_TRUE(ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage));
             return rig.LetArrivalIn();
         },
+        [&] { return StatusIs(window, L"${update_factory_reboot}"); },
+        [&] { return !EnabledIn(window, L"cancel_btn") && rig.LetArrivalIn(); },
         [&] { return StatusIs(window, L"${update_finish}"); },
         [&] {
             EXPECT_TRUE(window->IsFinished());
@@ -163,6 +165,7 @@ TEST(ForceUpdate, BothStagesWithTheRestartBetweenThenTheAmplifierIsReadAgain) {
     EXPECT_FALSE(AppTest::QuitSeen());
     EXPECT_EQ(mcuProgress, (std::vector<int>{8, 54, 100}));
     EXPECT_EQ(progress.Values(), (std::vector<int>{41, 83, 100}));
+    EXPECT_EQ(RequestsOf(rig.emulator, kAmpCmdMcu, 0x90).size(), 1u);  // the factory reset
     ExpectConnectedAndSending(rig);
     EXPECT_GT(ParsedRequests(rig.emulator).size(), requestsBefore + 100);  // read whole again
     EXPECT_EQ(BoxesContaining(L"v1.17"), 1);  // asked once; the new firmware asks nothing more
@@ -238,6 +241,7 @@ TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
         EXPECT_TRUE(EnabledIn(window, L"update_btn"));
         EXPECT_TRUE(EnabledIn(window, L"cancel_btn"));
         EXPECT_FALSE(window->IsBusy());
+        EXPECT_FALSE(window->IsFinished());
         return true;
     };
     Script script({
@@ -272,15 +276,25 @@ TEST(ForceUpdate, AFailedStageEndsWithAMessageAndTheNextStartRepeatsIt) {
         [&] { return rig.Controller().Device().IsConnected() && window->GetStage() == CForceUpdateWnd::kIdle; },
         [&] { return PostClick(Pm(window), L"update_btn"); },  // the DSP stage again, not the MCU one
         [&] { return StatusIs(window, L"${update_reboot_flash}"); },
-        [&] { return ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage) && rig.LetArrivalIn(); },
-        [&] { return StatusIs(window, L"${update_factory_reboot}"); },
-        [&] { return !EnabledIn(window, L"cancel_btn") && rig.LetArrivalIn(); },
-        [&] { return StatusIs(window, L"${update_finish}"); },
-        [&] { return PostClick(Pm(window), L"closebtn"); },
+        [&] {
+            rig.emulator.AddFault({AmpFault::NotReady, kAmpCmdMcu, 0x90});  // the factory reset is refused
+            return ImageReceived(rig.emulator, AmpFirmwareTarget::DspFlash, kFlashImage) && rig.LetArrivalIn();
+        },
+        [&] { return failedWith(L"${update_factory_fail}"); },
+        [&] {
+            Replug(rig);  // no restart came; a replug does not make the update complete
+            return rig.LetArrivalIn();
+        },
+        [&] { return rig.Controller().Device().IsConnected(); },
+        [&] {
+            EXPECT_TRUE(StatusIs(window, L"${update_factory_fail}"));
+            EXPECT_FALSE(window->IsFinished());
+            return PostClick(Pm(window), L"closebtn");
+        },
         [&] { return ForceWindow() == nullptr; },
     });
     ASSERT_TRUE(ToolTest::RunWatched(script, L"ForceUpdateWnd")) << "stopped after step " << script.StepsDone();
-    EXPECT_EQ(RequestsOf(rig.emulator, kAmpCmdMcu, 0x90).size(), 1u);  // the factory reset
+    EXPECT_EQ(RequestsOf(rig.emulator, kAmpCmdMcu, 0x90).size(), 1u);  // the refused factory reset
     EXPECT_EQ(RequestsOf(rig.emulator, kAmpCmdMcu, 0x02).size(), 1u);  // one MCU start: not repeated
     ExpectConnectedAndSending(rig);
 }

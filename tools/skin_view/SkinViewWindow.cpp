@@ -130,7 +130,11 @@ void CSkinViewWindow::Set(const wchar_t* name, const wchar_t* attribute, const w
 void CSkinViewWindow::ApplyDemoState() {
     wchar_t name[64], text[64];
     if (_wcsicmp(m_options.layout.c_str(), L"XML_MSG") == 0) {
-        Set(L"MessageText", L"text", L"${factory_default_tips}");
+        // The outputs' reset question: the box's only use of all three buttons.
+        Set(L"MessageText", L"text", L"${empty_output_tips}");
+        Set(L"confirm_btn", L"text", L"${default}");
+        Set(L"third_btn", L"text", L"${emptied}");
+        Set(L"third_btn", L"visible", L"true");
         return;
     }
     if (_wcsicmp(m_options.layout.c_str(), L"XML_UPDATE_FW") == 0) {

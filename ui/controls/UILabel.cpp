@@ -11,6 +11,8 @@ namespace SkinUI {
 
 namespace {
 
+constexpr LONG kUnboundedWidth = 9999;
+
 bool Is(const wchar_t* name, const wchar_t* expected) { return EqualsIgnoreCase(name, expected); }
 
 }  // namespace
@@ -127,7 +129,11 @@ int CLabelUI::FontHeight(int font) const {
 
 SIZE CLabelUI::EstimateSize(SIZE available) {
     if (GetAutoCalcWidth() && m_pManager) {
-        RECT measured = {0, 0, available.cx, available.cy};
+        // One line asks for its whole width, not for the room it was given the last time, shortened.
+        const bool oneLine = (m_uTextStyle & DT_SINGLELINE) != 0;
+        RECT measured = {0, 0, oneLine ? kUnboundedWidth : available.cx, available.cy};
+        const UINT style = oneLine ? m_uTextStyle & ~(DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)
+                                   : m_uTextStyle;
         const CUIString text = GetText();
         HDC hdc = m_pManager->GetPaintDeviceContext();
         bool own = false;
@@ -135,7 +141,7 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
             hdc = GetDC(nullptr);
             own = true;
         }
-        DrawLabelText(hdc, measured, text.Data(), 0, m_iFont, m_uTextStyle | DT_CALCRECT);
+        DrawLabelText(hdc, measured, text.Data(), 0, m_iFont, style | DT_CALCRECT);
         if (own) ReleaseDC(nullptr, hdc);
         const RECT padding = GetTextPadding();
         const int width = measured.right - measured.left + padding.left + padding.right;
