@@ -140,6 +140,10 @@ TEST_F(EmulatedLink, ConfigurationSetThroughTheQueueReadsBackThroughTheGetters) 
         link.Cross_Source_Mix_Ctrl_CS47048(0, source, 1, static_cast<uint8_t>(0x51 + 8 - source), 3, false);
     }
     link.CH_Link_Ctrl(0, 1, 2, pairs, false);
+    // Four pairs: more than the five bytes a link reply's first field holds, all of them in its list.
+    const uint8_t trimPairs[8] = {0, 1, 2, 3, 4, 5, 9, 8};
+    link.CH_Trim_Link_Ctrl(0, 1, 4, trimPairs, false);
+    link.DSP_Bypass_Ctrl(0, 0, 0, 1, false);
     link.CH_Lock_Ctrl(0, 1, false);
     link.Output_Bridge_Ctrl(0, 0, 5, bridge, false);
     link.Input_Trim_Ctrl(0, 0, 0, 9, levels, false);
@@ -195,6 +199,8 @@ TEST_F(EmulatedLink, ConfigurationSetThroughTheQueueReadsBackThroughTheGetters) 
         link.Get_Cross_Source_Mix_CS47048(0, source, 1);
     }
     link.Get_CH_Link(0);
+    link.Get_CH_Trim_Link(0);
+    link.Get_All_Bypass(0, 0, 0, 9);
     link.Get_CH_Lock(0);
     link.Get_Ouput_Bridge(0, 0, 5);
     link.Get_Input_Trim(0, 0, 0, 9);
@@ -279,6 +285,12 @@ TEST_F(EmulatedLink, ConfigurationSetThroughTheQueueReadsBackThroughTheGetters) 
     EXPECT_EQ(1u, Records<DspLinkRecord>(WM_DSP_VALUE, 14).at(0).link);
     const uint8_t linkBytes[5] = {2, 0, 1, 2, 3};  // as this amplifier sends them: count, then the pairs
     EXPECT_EQ(0, std::memcmp(linkBytes, Records<DspLinkRecord>(WM_DSP_VALUE, 14).at(0).pairs, 5));
+    EXPECT_EQ(2, Records<DspLinkRecord>(WM_DSP_VALUE, 14).at(0).count);
+    EXPECT_EQ(0, std::memcmp(pairs, Records<DspLinkRecord>(WM_DSP_VALUE, 14).at(0).list, 4));
+    const DspLinkRecord trimLink = Records<DspLinkRecord>(WM_DSP_VALUE, 48).at(0);
+    EXPECT_EQ(4, trimLink.count);
+    EXPECT_EQ(0, std::memcmp(trimPairs, trimLink.list, 8));
+    EXPECT_EQ(1u, Records<DspChannelValueRecord>(WM_DSP_VALUE, 16).at(0).value);  // the all-bypass switch
     EXPECT_EQ(1u, Records<DspLockRecord>(WM_DSP_VALUE, 15).at(0).lock);
     const auto bridgeRecord = Records<DspOutputBridgeRecord>(WM_DSP_VALUE, 76).at(0);
     EXPECT_EQ(5, bridgeRecord.count);
