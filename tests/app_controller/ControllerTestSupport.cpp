@@ -45,7 +45,10 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD) {
         MainWindowRun::BoxesSeen().push_back(said);
         const std::wstring& confirm = MainWindowRun::ConfirmContaining();
         const std::wstring& hold = MainWindowRun::HoldContaining();
-        if (!hold.empty() && said.find(hold) != std::wstring::npos) continue;
+        if (!hold.empty() && said.find(hold) != std::wstring::npos) {
+            SetPropW(window, AppTest::kHeldByTest, reinterpret_cast<HANDLE>(1));
+            continue;
+        }
         if (!confirm.empty() && said.find(confirm) != std::wstring::npos) {
             if (CControlUI* button = box->GetPaintManager()->FindControlByName(L"confirm_btn")) button->Activate();
         } else {

@@ -46,13 +46,14 @@ void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
 void IgnoreLayoutFailure(const wchar_t* layout) { ADD_FAILURE() << "layout not built"; }
 
 // A box that no test answers would block the run for good: one still open after two ticks of the
-// watchdog is reported and closed.
+// watchdog is reported and closed, unless a test holds it open on purpose.
 std::vector<CMsgWnd*> gBoxesAtLastTick;
 
 void CALLBACK WatchOpenBoxes(HWND, UINT, UINT_PTR, DWORD) {
     const std::vector<CMsgWnd*> open = CMsgWnd::OpenBoxes();
     for (CMsgWnd* box : open) {
         if (std::find(gBoxesAtLastTick.begin(), gBoxesAtLastTick.end(), box) == gBoxesAtLastTick.end()) continue;
+        if (GetPropW(box->GetHandle(), kHeldByTest)) continue;
         CControlUI* text = box->GetPaintManager()->FindControlByName(L"MessageText");
         ADD_FAILURE() << "a message box stayed open: " << (text ? WideToUtf8(text->GetText().Data()) : std::string());
         CMsgWnd::CloseAll();

@@ -15,6 +15,9 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 bool QuitSeen();
 void ClearQuit();
 
+// A window property a test sets on a message box it keeps open on purpose (and closes itself).
+constexpr const wchar_t* kHeldByTest = L"heldByTest";
+
 // The newest open message box, or null.
 CMsgWnd* NewestBox();
 SkinUI::CControlUI* BoxControl(CMsgWnd* box, const wchar_t* name);
